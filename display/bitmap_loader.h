@@ -1,0 +1,8 @@
+// Copies a named bitmap carried inside the program into a surface.
+#pragma once
+
+#include "platform/win32.h"
+
+class IDirectDrawSurface;
+
+bool LoadBitmapToSurface(HWND hwnd, IDirectDrawSurface* surface, const char* name);

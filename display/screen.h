@@ -1,0 +1,21 @@
+// The screen and its surfaces: set-up, the fatal-error path, release, and the
+// recovery of a lost display.
+#pragma once
+
+#include "platform/win32.h"
+
+class IDirectDraw;
+class IDirectDrawSurface;
+class IDirectDrawClipper;
+
+extern IDirectDraw* g_directDraw;
+extern IDirectDrawSurface* g_primarySurface;
+extern IDirectDrawSurface* g_backBuffer;
+extern IDirectDrawClipper* g_clipper;
+extern IDirectDrawSurface* g_backgroundSurface;
+extern IDirectDrawSurface* g_spriteSurface;
+
+bool InitDisplay(HWND hwnd);
+bool FatalDisplayError(HWND hwnd);  // always false
+void ReleaseDisplay();
+HRESULT RestoreSurfaces(HWND hwnd);

@@ -1,0 +1,13 @@
+#include "platform/call_log.h"
+
+namespace platform {
+
+namespace {
+CallLog* g_activeCallLog = nullptr;
+}
+
+CallLog* ActiveCallLog() { return g_activeCallLog; }
+
+void SetActiveCallLog(CallLog* log) { g_activeCallLog = log; }
+
+}  // namespace platform

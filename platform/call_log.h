@@ -1,0 +1,45 @@
+// The recording side of the platform layer. While a CallLog is active, the
+// layer notes every timer, sound and music call the game makes (and the scene
+// switches and results the shell is asked for), in order. The simulator prints
+// them and tests assert on them; the game itself never activates one.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct RecordedCall {
+  std::string name;                // "SetTimer", "KillTimer", "PlaySound", "KBGMPlay", ...
+  std::vector<std::int64_t> args;  // numeric arguments in call order
+  std::string text;                // a file name argument, if the call has one
+
+  bool operator==(const RecordedCall&) const = default;
+};
+
+class CallLog {
+ public:
+  void Record(std::string name, std::vector<std::int64_t> args = {}, std::string text = {}) {
+    calls_.push_back(RecordedCall{std::move(name), std::move(args), std::move(text)});
+  }
+  const std::vector<RecordedCall>& Calls() const { return calls_; }
+  void Clear() { calls_.clear(); }
+
+ private:
+  std::vector<RecordedCall> calls_;
+};
+
+// The active log, or null (the usual case: nothing is recorded).
+CallLog* ActiveCallLog();
+void SetActiveCallLog(CallLog* log);
+
+// Records into the active log, if there is one. Costs nothing (no allocation)
+// when no log is active, so it may sit on the game's hot paths.
+inline void RecordCall(const char* name, std::initializer_list<std::int64_t> args = {},
+                       const char* text = "") {
+  if (CallLog* log = ActiveCallLog()) log->Record(name, std::vector<std::int64_t>(args), text);
+}
+
+}  // namespace platform

@@ -1,0 +1,52 @@
+// Time as the game sees it. Timers run on a monotonic millisecond clock; the
+// seed of a new game and the date of a high-score entry come from the wall
+// clock. Both are injected, so tests advance time exactly and never sleep.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+namespace platform {
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // Milliseconds on a monotonic scale; only differences matter.
+  virtual std::int64_t NowMs() = 0;
+  // Seconds since 1970-01-01 00:00 UTC.
+  virtual std::int64_t UnixSeconds() = 0;
+  // The local calendar time of UnixSeconds().
+  virtual std::tm LocalTime() = 0;
+};
+
+// The real clocks of the machine.
+class SystemClock final : public Clock {
+ public:
+  std::int64_t NowMs() override;
+  std::int64_t UnixSeconds() override;
+  std::tm LocalTime() override;
+};
+
+// A clock that moves only when told to. LocalTime() is UTC-free: it is the
+// broken-down form of UnixSeconds() in the process's time zone.
+class VirtualClock final : public Clock {
+ public:
+  explicit VirtualClock(std::int64_t nowMs = 0, std::int64_t unixSeconds = 0)
+      : nowMs_(nowMs), unixSeconds_(unixSeconds) {}
+  std::int64_t NowMs() override { return nowMs_; }
+  std::int64_t UnixSeconds() override { return unixSeconds_ + nowMs_ / 1000; }
+  std::tm LocalTime() override;
+  void Advance(std::int64_t ms) { nowMs_ += ms; }
+  void SetUnixSeconds(std::int64_t seconds) { unixSeconds_ = seconds - nowMs_ / 1000; }
+
+ private:
+  std::int64_t nowMs_;
+  std::int64_t unixSeconds_;
+};
+
+// The clock that timers, seeds and dates use. Never null: starts as a SystemClock.
+Clock& GameClock();
+// Installs `clock` (not owned); null puts the SystemClock back.
+void SetGameClock(Clock* clock);
+
+}  // namespace platform

@@ -1,0 +1,71 @@
+// The play screen: the field, the falling piece, the preview and the counters
+// of one game, and the operations that drive them from timer ticks and keys.
+//
+//   play_scene.cpp    construction, the random kinds, the cell helpers
+//   play_control.cpp  Start, LoadImages, ticks, keys, spawning, moving, turning
+//   clearing.cpp      the clearing phase after a landing
+//   play_drawing.cpp  one frame of the play screen
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "app/scene.h"
+#include "play/cell.h"
+
+class PlayScene final : public Scene {
+ public:
+  // Seeds the generator from the wall clock, as every new run of the game does.
+  PlayScene();
+  // Seeds the generator with `seedCounter` (the simulator and tests).
+  explicit PlayScene(std::uint32_t seedCounter);
+
+  void OnTimer(HWND hwnd) override;
+  void OnKeyUp() override;
+  void OnKeyDown(HWND hwnd, UINT virtualKey) override;
+  void OnIdle(HWND hwnd) override;
+  void LoadImages(HWND hwnd, IDirectDrawSurface* backgroundSurface) override;
+  void Start(HWND hwnd) override;
+
+  // Falling phase.
+  void FallingStep(HWND hwnd);
+  void Land(HWND hwnd);
+  void ShiftPiece(const std::array<CellPos, 3>& to);
+  void MoveLeft();
+  void MoveRight();
+  void Rotate(int direction);  // 0 clockwise (UP), 1 counter-clockwise (SPACE)
+
+  // Clearing phase.
+  void ClearingStep(HWND hwnd);
+  std::int32_t GravityStep();
+  std::int32_t ResolveStep();
+  void FlaskBlast(int column, int row);
+
+  // The kind of one new cell; advances seedCounter.
+  std::int32_t RandomKind();
+
+  Cell& At(int column, int row) { return field[FieldIndex(column, row)]; }
+  const Cell& At(int column, int row) const { return field[FieldIndex(column, row)]; }
+
+  // The members of one game, in their original order.
+  std::int32_t phase = 0;  // 0 falling, -1 clearing
+  std::int32_t interval = 0;
+  std::uint32_t seedCounter = 0;
+  Field field{};
+  std::array<Cell, 3> next{};
+  std::array<CellPos, 3> piece{};
+  std::int32_t spawnPending = 0;
+  std::int32_t paused = 0;  // 0 running, -1 paused
+  std::int32_t pieceActive = 0;
+  std::int32_t score = 0;
+  std::int32_t removedCount = 0;
+  std::int32_t chainPoints = 0;
+  std::int32_t pieceCount = 0;
+  std::int32_t speedUpCount = 0;
+  std::uint8_t fastDrop = 0;
+};
+
+// The two flags of the clearing step. They outlive a game: Start does not reset
+// them, so a game left in the middle of a clearing phase hands them to the next.
+extern std::int32_t g_fieldSettled;
+extern std::int32_t g_resolveBusy;
