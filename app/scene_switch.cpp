@@ -1,0 +1,67 @@
+#include "app/scene_switch.h"
+
+#include "app/globals.h"
+#include "display/screen.h"
+#include "opening/opening_scene.h"
+#include "platform/call_log.h"
+#include "play/play_scene.h"
+#include "ranking/ranking_scene.h"
+#include "sound/kbgm.h"
+
+OpeningScene* g_openingScene = nullptr;
+PlayScene* g_playScene = nullptr;
+RankingScene* g_rankingScene = nullptr;
+Scene* g_currentScene = nullptr;
+std::int32_t g_level = 0;
+std::int32_t g_lastScore = 0;
+std::int32_t g_lastRemovedCount = 0;
+
+namespace {
+SceneSwitchHook g_sceneSwitchHook = nullptr;
+}
+
+void SetSceneSwitchHook(SceneSwitchHook hook) { g_sceneSwitchHook = hook; }
+
+void ChangeScene(int sceneId) {
+  if (g_sceneSwitchHook != nullptr) {
+    g_sceneSwitchHook(sceneId);
+    return;
+  }
+  Scene* next = nullptr;
+  switch (sceneId) {
+    case Opening:
+      // Every way into the title screen has already stopped the music.
+      KBGMPlay(g_openingMusic, 1);
+      next = g_openingScene;
+      break;
+    case Play:
+      KBGMStop();
+      KBGMPlay(g_playMusic, 1);
+      next = g_playScene;
+      break;
+    case Ranking:
+      KBGMStop();
+      next = g_rankingScene;
+      break;
+    default:
+      return;
+  }
+  g_currentScene = next;
+  g_currentScene->Start(g_hwnd);
+  g_currentScene->LoadImages(g_hwnd, g_backgroundSurface);
+}
+
+void SetLevel(int level) { g_level = level; }
+
+int GetLevel() { return g_level; }
+
+void SetLastResult(int score, int removedCount) {
+  platform::RecordCall("SetLastResult", {score, removedCount});
+  g_lastScore = score;
+  g_lastRemovedCount = removedCount;
+}
+
+void GetLastResult(int* score, int* removedCount) {
+  *score = g_lastScore;
+  *removedCount = g_lastRemovedCount;
+}

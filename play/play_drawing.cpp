@@ -1,0 +1,3 @@
+#include "play/play_scene.h"
+
+void PlayScene::OnIdle(HWND) {}

@@ -1,0 +1,17 @@
+// The high-score screen of the current level.
+#pragma once
+
+#include <memory>
+
+#include "app/scene.h"
+#include "ranking/score_table.h"
+
+class RankingScene final : public Scene {
+ public:
+  void OnKeyDown(HWND hwnd, UINT virtualKey) override;
+  void OnIdle(HWND hwnd) override;
+  void LoadImages(HWND hwnd, IDirectDrawSurface* backgroundSurface) override;
+  void Start(HWND hwnd) override;
+
+  std::unique_ptr<ScoreTable> table;
+};
