@@ -1,0 +1,31 @@
+// What the window calls ask of the host. The message queue and the window
+// registry are plain C++; a host that has a real screen (the SDL2 host) plugs
+// its window in here, and a host that feeds input (keys, focus, close
+// requests) plugs in an input pump that the queue calls whenever it looks for
+// messages. Without a backend the window exists only as a handle, which is all
+// that unit tests need.
+#pragma once
+
+namespace platform {
+
+class WindowBackend {
+ public:
+  virtual ~WindowBackend() = default;
+  // Creates the real window, not yet shown. False when no window can be had.
+  virtual bool Create(const char* title, int width, int height) = 0;
+  virtual void Show() = 0;
+  virtual void Destroy() = 0;
+  // The desktop's size, for a window that covers it.
+  virtual int DesktopWidth() = 0;
+  virtual int DesktopHeight() = 0;
+};
+
+WindowBackend* ActiveWindowBackend();
+void SetWindowBackend(WindowBackend* backend);  // not owned; null removes it
+
+// Moves whatever input the host has gathered into the message queue (with
+// PostInputMessage). Called by PeekMessageA and GetMessageA before they look.
+using InputPump = void (*)();
+void SetInputPump(InputPump pump);
+
+}  // namespace platform
