@@ -7,7 +7,7 @@
 #include "app/scene.h"
 #include "play/cell.h"
 
-class OpeningScene final : public Scene {
+class OpeningScene : public Scene {
  public:
   OpeningScene();
 

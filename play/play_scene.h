@@ -13,7 +13,7 @@
 #include "app/scene.h"
 #include "play/cell.h"
 
-class PlayScene final : public Scene {
+class PlayScene : public Scene {
  public:
   // Seeds the generator from the wall clock, as every new run of the game does.
   PlayScene();

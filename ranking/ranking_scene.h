@@ -6,7 +6,7 @@
 #include "app/scene.h"
 #include "ranking/score_table.h"
 
-class RankingScene final : public Scene {
+class RankingScene : public Scene {
  public:
   void OnKeyDown(HWND hwnd, UINT virtualKey) override;
   void OnIdle(HWND hwnd) override;

@@ -1,0 +1,96 @@
+#include "app/win_main.h"
+
+#include "app/globals.h"
+#include "app/scene_switch.h"
+#include "display/screen.h"
+#include "opening/opening_scene.h"
+#include "play/play_scene.h"
+#include "ranking/ranking_scene.h"
+#include "sound/kbgm.h"
+
+namespace {
+
+constexpr const char* kClassName = "morvex2";
+constexpr const char* kTitle = "Morvex2";
+
+void OpenMusic() {
+  KBGMOpen(10, -1);
+  KBGMLoadFile(&g_openingMusic, "music2.mid");
+  KBGMLoadFile(&g_playMusic, "music1.mid");
+}
+
+void CloseMusic() {
+  KBGMFree(g_openingMusic);
+  KBGMFree(g_playMusic);
+  KBGMClose();
+}
+
+bool RegisterWindowClass() {
+  WNDCLASSA wc{};
+  wc.style = 0;
+  wc.lpfnWndProc = WndProc;
+  wc.cbClsExtra = 0;
+  wc.cbWndExtra = 0;
+  wc.hInstance = g_hInstance;
+  wc.hIcon = LoadIconA(g_hInstance, "ZELF");
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+  wc.lpszMenuName = nullptr;
+  wc.lpszClassName = kClassName;
+  return RegisterClassA(&wc) != 0;
+}
+
+// A borderless, top-most window covering the desktop, measured before the
+// display takes the screen over.
+HWND CreateMainWindow() {
+  return CreateWindowExA(WS_EX_TOPMOST, kClassName, kTitle, WS_POPUP, 0, 0,
+                         GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
+                         nullptr, g_hInstance, nullptr);
+}
+
+// Polls rather than waits: whenever no message is waiting, the current screen
+// draws a frame, and the flip paces the loop to the display.
+WPARAM RunMainLoop() {
+  MSG msg{};
+  for (;;) {
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (!GetMessageA(&msg, nullptr, 0, 0)) return msg.wParam;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    } else {
+      g_currentScene->OnIdle(g_hwnd);
+    }
+  }
+}
+
+}  // namespace
+
+int WinMain(HINSTANCE hInstance, HINSTANCE, char*, int nCmdShow) {
+  OpenMusic();
+  g_hInstance = hInstance;
+  // The early exits close the music library too, so that nothing is left
+  // playing or open whichever way the program ends.
+  if (!RegisterWindowClass()) {
+    CloseMusic();
+    return 0;
+  }
+  g_hwnd = CreateMainWindow();
+  if (g_hwnd == nullptr) {
+    CloseMusic();
+    return 0;
+  }
+  ShowWindow(g_hwnd, nCmdShow);
+  UpdateWindow(g_hwnd);
+  if (!InitDisplay(g_hwnd)) {
+    CloseMusic();
+    return 0;
+  }
+  g_openingScene = new OpeningScene();
+  g_playScene = new PlayScene();
+  g_rankingScene = new RankingScene();
+  g_level = 1;
+  ChangeScene(Opening);
+  const WPARAM exitCode = RunMainLoop();
+  CloseMusic();
+  return static_cast<int>(exitCode);
+}

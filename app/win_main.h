@@ -1,0 +1,9 @@
+// The program: start-up in its fixed order, the main loop, shutdown.
+#pragma once
+
+#include "platform/win32.h"
+
+int WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, char* lpCmdLine, int nCmdShow);
+
+// Where every platform message enters the game.
+LRESULT WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

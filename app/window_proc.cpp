@@ -1,0 +1,33 @@
+#include "app/globals.h"
+#include "app/scene_switch.h"
+#include "app/win_main.h"
+#include "display/screen.h"
+
+// Keys and ticks reach the current screen only while the game is in the
+// foreground; otherwise they are swallowed, so the game stands still and a
+// key released elsewhere never reaches it.
+LRESULT WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_DESTROY:
+      ReleaseDisplay();
+      PostQuitMessage(0);
+      return 0;
+    case WM_ACTIVATEAPP:
+      g_appActive = static_cast<std::uint32_t>(wParam);
+      return 0;
+    case WM_KEYDOWN:
+      // No screen is current yet while a start-up error box is showing.
+      if (g_appActive != 0 && g_currentScene != nullptr) {
+        g_currentScene->OnKeyDown(hwnd, static_cast<UINT>(wParam));
+      }
+      return 0;
+    case WM_KEYUP:
+      if (g_appActive != 0 && g_currentScene != nullptr) g_currentScene->OnKeyUp();
+      return 0;
+    case WM_TIMER:
+      if (g_appActive != 0 && g_currentScene != nullptr) g_currentScene->OnTimer(hwnd);
+      return 0;
+    default:
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+}

@@ -1,0 +1,115 @@
+// How the shell moves between screens: the music of each switch, the order of
+// Start and LoadImages, and numbers that are not screens.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/scene_switch.h"
+#include "opening/opening_scene.h"
+#include "platform/call_log.h"
+#include "play/play_scene.h"
+#include "ranking/ranking_scene.h"
+#include "sound/kbgm.h"
+
+namespace {
+
+// Each spy notes its own Start and LoadImages among the recorded calls.
+template <typename Base>
+class Spy : public Base {
+ public:
+  explicit Spy(const char* name) : name_(name) {}
+  void Start(HWND) override { platform::RecordCall((name_ + ".Start").c_str()); }
+  void LoadImages(HWND, IDirectDrawSurface*) override {
+    platform::RecordCall((name_ + ".LoadImages").c_str());
+  }
+
+ private:
+  std::string name_;
+};
+
+class SceneSwitchTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    g_openingScene = &opening_;
+    g_playScene = &play_;
+    g_rankingScene = &ranking_;
+    g_currentScene = nullptr;
+    platform::SetActiveCallLog(&log_);
+  }
+  void TearDown() override {
+    platform::SetActiveCallLog(nullptr);
+    g_openingScene = nullptr;
+    g_playScene = nullptr;
+    g_rankingScene = nullptr;
+    g_currentScene = nullptr;
+  }
+  std::vector<std::string> CallNames() const {
+    std::vector<std::string> names;
+    for (const auto& call : log_.Calls()) names.push_back(call.name);
+    return names;
+  }
+
+  Spy<OpeningScene> opening_{"Opening"};
+  Spy<PlayScene> play_{"Play"};
+  Spy<RankingScene> ranking_{"Ranking"};
+  platform::CallLog log_;
+};
+
+TEST_F(SceneSwitchTest, EachSwitchSetsTheMusicThenStartsThenLoadsImages) {
+  struct Case {
+    int sceneId;
+    Scene* expected;
+    std::vector<std::string> calls;
+  };
+  const std::vector<Case> cases = {
+      {Opening, &opening_, {"KBGMPlay", "Opening.Start", "Opening.LoadImages"}},
+      {Play, &play_, {"KBGMStop", "KBGMPlay", "Play.Start", "Play.LoadImages"}},
+      {Ranking, &ranking_, {"KBGMStop", "Ranking.Start", "Ranking.LoadImages"}},
+  };
+  for (const Case& c : cases) {
+    log_.Clear();
+    ChangeScene(c.sceneId);
+    EXPECT_EQ(g_currentScene, c.expected) << "scene " << c.sceneId;
+    EXPECT_EQ(CallNames(), c.calls) << "scene " << c.sceneId;
+  }
+}
+
+TEST_F(SceneSwitchTest, TheTitleAndPlayTunesAreTheOnesPlayed) {
+  g_openingMusic = 7;
+  g_playMusic = 9;
+  ChangeScene(Opening);
+  ChangeScene(Play);
+  std::vector<std::int64_t> played;
+  for (const auto& call : log_.Calls()) {
+    if (call.name == "KBGMPlay") played.push_back(call.args.at(0));
+  }
+  EXPECT_EQ(played, (std::vector<std::int64_t>{7, 9}));
+  g_openingMusic = 0;
+  g_playMusic = 0;
+}
+
+TEST_F(SceneSwitchTest, NumbersThatAreNoScreenChangeNothing) {
+  ChangeScene(Play);
+  log_.Clear();
+  for (int sceneId : {0, 4, -1, 1000}) {
+    ChangeScene(sceneId);
+    EXPECT_EQ(g_currentScene, &play_) << sceneId;
+  }
+  EXPECT_TRUE(log_.Calls().empty());
+}
+
+TEST(GameGlobalsTest, LevelAndLastResultAreKeptUntilChanged) {
+  SetLevel(2);
+  EXPECT_EQ(GetLevel(), 2);
+  SetLastResult(160, 12);
+  int score = -1;
+  int removed = -1;
+  GetLastResult(&score, &removed);
+  EXPECT_EQ(score, 160);
+  EXPECT_EQ(removed, 12);
+  SetLevel(1);
+  SetLastResult(0, 0);
+}
+
+}  // namespace
