@@ -1,13 +1,18 @@
+#include "app/globals.h"
 #include "app/scene_switch.h"
 #include "display/bitmap_loader.h"
 #include "display/screen.h"
 #include "play/play_scene.h"
+#include "sound/kbgm.h"
 
 namespace {
 
 // Timer 1's period while a piece falls, by level: advanced, middle, beginner.
 constexpr std::int32_t kStartInterval[3] = {500, 1000, 2000};
 constexpr const char* kBackground[3] = {"BCRI", "BGIYA", "BFUNE"};
+
+// Asking for 1 ms makes the piece fall as fast as the platform's timers go.
+constexpr UINT kFastDropPeriod = 1;
 
 int LevelIndex() {
   const int level = GetLevel();
@@ -49,12 +54,51 @@ void PlayScene::OnTimer(HWND hwnd) {
   }
 }
 
-// The falling phase, the keys and the piece's moves come next.
-void PlayScene::FallingStep(HWND) {}
-void PlayScene::Land(HWND) {}
-void PlayScene::ShiftPiece(const std::array<CellPos, 3>&) {}
-void PlayScene::MoveLeft() {}
-void PlayScene::MoveRight() {}
-void PlayScene::Rotate(int) {}
-void PlayScene::OnKeyDown(HWND, UINT) {}
-void PlayScene::OnKeyUp() {}
+void PlayScene::OnKeyDown(HWND hwnd, UINT virtualKey) {
+  switch (virtualKey) {
+    case VK_RETURN:
+      paused = ~paused;  // 0 and -1 alternate
+      return;
+    case VK_ESCAPE:
+      // Back to the title without a result: the title screen's Start clears it.
+      KBGMStop();
+      KillTimer(hwnd, 1);
+      ChangeScene(Opening);
+      return;
+    default:
+      break;
+  }
+  // Steering keys act only on a falling piece of a running game.
+  if (paused != 0 || pieceActive == 0 || phase != 0) return;
+  switch (virtualKey) {
+    case VK_SPACE:
+      Rotate(1);
+      break;
+    case VK_LEFT:
+      MoveLeft();
+      break;
+    case VK_UP:
+      Rotate(0);
+      break;
+    case VK_RIGHT:
+      MoveRight();
+      break;
+    case VK_DOWN:
+      fastDrop = 1;
+      KillTimer(hwnd, 1);
+      SetTimer(hwnd, 1, kFastDropPeriod, nullptr);
+      break;
+    default:
+      break;
+  }
+}
+
+// The release carries no key code, so letting go of any key ends a fast fall.
+// In the clearing phase the release is ignored and fastDrop waits for a later
+// one; a landing never clears it.
+void PlayScene::OnKeyUp() {
+  if (fastDrop == 0 || phase != 0) return;
+  fastDrop = 0;
+  KillTimer(g_hwnd, 1);
+  SetTimer(g_hwnd, 1, static_cast<UINT>(interval), nullptr);
+}

@@ -2,7 +2,9 @@
 // of one game, and the operations that drive them from timer ticks and keys.
 //
 //   play_scene.cpp    construction, the random kinds, the cell helpers
-//   play_control.cpp  Start, LoadImages, ticks, keys, spawning, moving, turning
+//   play_control.cpp  Start, LoadImages, ticks, keys
+//   falling.cpp       spawning, the fall one row a tick, landing, game over
+//   piece_moves.cpp   moving and turning the falling piece
 //   clearing.cpp      the clearing phase after a landing
 //   play_drawing.cpp  one frame of the play screen
 #pragma once
@@ -63,6 +65,15 @@ class PlayScene : public Scene {
   std::int32_t pieceCount = 0;
   std::int32_t speedUpCount = 0;
   std::uint8_t fastDrop = 0;
+
+ private:
+  // Falling phase helpers (falling.cpp).
+  void SpawnPiece(HWND hwnd);
+  void EndGame(HWND hwnd);
+  // Piece move helpers (piece_moves.cpp).
+  bool IsFree(int column, int row) const;
+  bool Fits(const std::array<CellPos, 3>& to) const;
+  void ShiftColumns(int step);
 };
 
 // The two flags of the clearing step. They outlive a game: Start does not reset
