@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,14 @@ struct RecordedCall {
 
   bool operator==(const RecordedCall&) const = default;
 };
+
+// ["Name",arg,...,"text"], as the simulator prints calls; readable test failures.
+inline std::ostream& operator<<(std::ostream& out, const RecordedCall& call) {
+  out << "[\"" << call.name << '"';
+  for (std::int64_t arg : call.args) out << ',' << arg;
+  if (!call.text.empty()) out << ",\"" << call.text << '"';
+  return out << ']';
+}
 
 class CallLog {
  public:
