@@ -17,6 +17,10 @@ class Clock {
   virtual std::int64_t UnixSeconds() = 0;
   // The local calendar time of UnixSeconds().
   virtual std::tm LocalTime() = 0;
+  // Waits until NowMs() has reached `deadlineMs` (returns at once if it has).
+  // The message queue waits through this, so that on a virtual clock a wait is
+  // a jump in time rather than a hang.
+  virtual void SleepUntilMs(std::int64_t deadlineMs) = 0;
 };
 
 // The real clocks of the machine.
@@ -25,6 +29,9 @@ class SystemClock final : public Clock {
   std::int64_t NowMs() override;
   std::int64_t UnixSeconds() override;
   std::tm LocalTime() override;
+  // An absolute deadline on the monotonic clock, so that a wake-up that comes
+  // late does not push the next one later still.
+  void SleepUntilMs(std::int64_t deadlineMs) override;
 };
 
 // A clock that moves only when told to. LocalTime() is UTC-free: it is the
@@ -37,6 +44,10 @@ class VirtualClock final : public Clock {
   std::int64_t UnixSeconds() override { return unixSeconds_ + nowMs_ / 1000; }
   std::tm LocalTime() override;
   void Advance(std::int64_t ms) { nowMs_ += ms; }
+  // Never moves time backwards.
+  void SleepUntilMs(std::int64_t deadlineMs) override {
+    if (deadlineMs > nowMs_) nowMs_ = deadlineMs;
+  }
   void SetUnixSeconds(std::int64_t seconds) { unixSeconds_ = seconds - nowMs_ / 1000; }
 
  private:

@@ -6,6 +6,8 @@
 // that unit tests need.
 #pragma once
 
+#include "platform/win32.h"
+
 namespace platform {
 
 class WindowBackend {
@@ -27,5 +29,13 @@ void SetWindowBackend(WindowBackend* backend);  // not owned; null removes it
 // PostInputMessage). Called by PeekMessageA and GetMessageA before they look.
 using InputPump = void (*)();
 void SetInputPump(InputPump pump);
+
+// Queues a key, focus or close message from the host for the main window, in
+// arrival order with posted messages. False (and dropped) when there is no window.
+bool PostInputMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+// For tests: empties the queue and forgets the timers, the window class, the
+// window, the backend and the pump, as if the program had just started.
+void ResetWindowSystem();
 
 }  // namespace platform
