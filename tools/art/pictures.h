@@ -1,0 +1,23 @@
+// The six pictures the game carries, each painted and reduced to 256 colours.
+#pragma once
+
+#include "tools/art/indexed_image.h"
+#include "tools/art/pixel_font.h"
+
+namespace art {
+
+// The colour that the game never draws from the tile sheet: its background.
+inline constexpr Rgb8 kSheetBackground{2, 4, 4};
+
+IndexedImage MakeTileSheet();                            // "FHSPRITE", 160 x 400
+IndexedImage MakeTitlePicture(const PixelFont& font);    // "BOPENING"
+IndexedImage MakeRankingPicture(const PixelFont& font);  // "BRANK"
+IndexedImage MakeNightBackground();                      // "BCRI", advanced level
+IndexedImage MakeSunsetBackground();                     // "BGIYA", middle level
+IndexedImage MakeSeaBackground();                        // "BFUNE", beginner level
+
+// Text the pictures letter in, so that the font file is read once.
+inline constexpr const char32_t* kLetteredCharacters =
+    U"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 \u6570";  // 数
+
+}  // namespace art

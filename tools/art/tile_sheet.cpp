@@ -1,0 +1,65 @@
+// "FHSPRITE": 4 columns x 10 rows of 40 x 40 tiles on palette entry 0.
+#include <vector>
+
+#include "tools/art/det_math.h"
+#include "tools/art/pictures.h"
+#include "tools/art/piece_painter.h"
+#include "tools/art/quantizer.h"
+#include "tools/art/sheet_colours.h"
+
+namespace art {
+namespace {
+
+constexpr int kTile = 40;
+constexpr double kDegree = kPi / 180.0;
+
+// Flying pins, rows 2 to 8: up, up-left, left, down-left, up-right, right,
+// down-right; the angle turns the downward pin clockwise to point that way.
+constexpr double kFlyingAngles[7] = {180, 135, 90, 45, 225, 270, 315};
+
+// Edge pixels that are mostly empty become background; the rest are blended
+// over the dark tone of the playing fields so that outlines stay smooth there.
+constexpr double kOpaqueFrom = 0.35;
+const Rgb kEdgeTone = Hex(0x1A2238);
+
+TileFrame At(int column, int row) {
+  return {double(column * kTile), double(row * kTile), 1.0};
+}
+
+void PaintSheet(Canvas& sheet) {
+  PaintFlask(sheet, At(0, 0));
+  PaintBurst(sheet, At(1, 0));
+  for (int colour = 0; colour < 4; ++colour) {
+    const Rgb base = kPieceColours[colour];
+    PaintPin(sheet, base, 0.0, false, At(colour, 1));
+    for (int d = 0; d < 7; ++d) {
+      PaintPin(sheet, base, kFlyingAngles[d] * kDegree, true, At(colour, d + 2));
+    }
+    PaintBalloon(sheet, base, At(colour, 9));
+  }
+}
+
+}  // namespace
+
+IndexedImage MakeTileSheet() {
+  Canvas sheet(4 * kTile, 10 * kTile, Rgb{}, 0.0);
+  PaintSheet(sheet);
+
+  Canvas flat(sheet.width(), sheet.height(), Rgb{});
+  QuantizeOptions options;
+  options.reserved.push_back({kSheetBackground, false});
+  options.forced.assign(static_cast<size_t>(sheet.width()) * sheet.height(), -1);
+  for (int y = 0; y < sheet.height(); ++y) {
+    for (int x = 0; x < sheet.width(); ++x) {
+      const double a = sheet.alpha(x, y);
+      if (a < kOpaqueFrom) {
+        options.forced[static_cast<size_t>(y) * sheet.width() + x] = 0;
+      } else {
+        flat.Set(x, y, Mix(kEdgeTone, sheet.colour(x, y), a));
+      }
+    }
+  }
+  return Quantize(flat, options);
+}
+
+}  // namespace art
