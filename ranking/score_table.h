@@ -2,24 +2,37 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
 #include "platform/win32.h"
 
+// One row of a table, in plain form. Every text field is one byte wider than
+// its stored width, so a text that fills its field in the file still ends in
+// a NUL here.
 struct ScoreRecord {
-  std::int32_t score;
-  COLORREF color;
+  std::int32_t score;  // the value of scoreText; only used to find a new result's place
+  COLORREF color;      // white for rows from the file, red for the row entered just now
   char name[17];
   char date[30];
   char scoreText[10];
   char removedText[6];
 };
 
+// Index 0 is rank 1. The order is the file's: a table is never sorted, the
+// ranks come only from where each result was entered.
 using ScoreTable = std::array<ScoreRecord, 10>;
 
+constexpr COLORREF kScoreRowWhite = 0xFFFFFF;
+constexpr COLORREF kScoreRowRed = 0x0000FF;
+
+// "zyou.pod", "tyuu.pod" or "syo.pod" for levels 0, 1 and 2, in the current
+// directory; null for any other number.
 const char* ScoreFileName(int level);
 
 // Reads the level's table, enters the result where it belongs, rewrites the
-// file, and hands the table over for display.
+// file, and hands the table over for display. Never fails loudly: a file that
+// cannot be read or written only leaves its part undone, and a table that
+// cannot be saved is announced by the clap.
 std::unique_ptr<ScoreTable> RecordResult(int level, int score, int removedCount);

@@ -1,0 +1,79 @@
+// One score file, held by this copy of the game from the moment it is read
+// until its new content is in place.
+//
+// Locking: the file itself is locked with a non-blocking exclusive flock()
+// taken right after it is opened and held across the whole read, entry and
+// rewrite. A second copy of the game recording at the same moment finds the
+// lock taken and treats the file as one it cannot open: it enters nothing,
+// writes nothing and plays nothing. Entries are therefore never mixed or
+// torn, and a result that was entered is never overwritten by a copy that
+// read the table before it.
+//
+// The rewrite puts a new file in place by rename(), which gives the name a new
+// inode; a copy that opened the old inode and got its lock only after the
+// holder let go would be holding a lock on a file that no longer exists. So
+// after locking, the name is checked to still lead to the locked inode, and
+// the open is retried otherwise.
+//
+// Rewriting: the new bytes go to "<name>.new" beside the file, with the old
+// file's permissions, are flushed to disk, and are renamed over the old file;
+// then the directory is flushed. A crash, a kill or a full disk at any point
+// leaves either the old 590 bytes or the new ones. A file that the game may
+// not write (no write permission at all, or an open for writing refused)
+// is not rewritten.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstddef>
+#include <string>
+
+#include "ranking/score_file.h"
+
+// The steps of a rewrite, in order. Tests stop the process before one of them
+// or make it fail, to show that no step can leave a damaged file behind.
+enum class RewriteStep {
+  kCreateTemporary,
+  kWriteNames,
+  kWriteDates,
+  kWriteScoreTexts,
+  kWriteRemovedTexts,
+  kSyncTemporary,
+  kReplace,
+  kSyncDirectory,
+};
+
+// Called before each step; returning false makes the step fail as if the
+// system had refused it. Null (the game's case) lets every step run.
+using RewriteStepHook = bool (*)(RewriteStep step);
+void SetRewriteStepHook(RewriteStepHook hook);
+
+class LockedScoreFile {
+ public:
+  LockedScoreFile() = default;
+  LockedScoreFile(const LockedScoreFile&) = delete;
+  LockedScoreFile& operator=(const LockedScoreFile&) = delete;
+  ~LockedScoreFile();
+
+  // Opens an existing regular file for reading and locks it. False when it is
+  // missing, cannot be read or another copy of the game holds it.
+  bool Open(const char* path);
+
+  // Reads up to 590 bytes from the start; `size` tells how many there were.
+  // False on a read error, so that a failing disk is never taken for a short
+  // file and rewritten with blanks.
+  bool Read(ScoreFileBytes& bytes, std::size_t& size);
+
+  // Replaces the file's content with `bytes`. False when nothing was saved
+  // and the file keeps its old content.
+  bool Rewrite(const ScoreFileBytes& bytes);
+
+ private:
+  bool MayRewrite() const;
+  bool WriteTemporary(const std::string& temporary, const ScoreFileBytes& bytes) const;
+  void SyncDirectory() const;
+
+  int fd_ = -1;
+  std::string path_;
+  struct stat stat_ {};
+};
