@@ -30,13 +30,6 @@ std::int64_t NextDueAfter(std::int64_t dueMs, std::int64_t periodMs, std::int64_
 
 }  // namespace
 
-bool MessageFilter::Accepts(HWND messageHwnd, UINT message) const {
-  if (message == WM_QUIT) return true;
-  if (hwnd != nullptr && messageHwnd != hwnd) return false;
-  if (min == 0 && max == 0) return true;
-  return message >= min && message <= max;
-}
-
 MSG MessageQueue::MakeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) const {
   // The message time is the millisecond count, wrapping as a 32-bit tick count does.
   const auto time = static_cast<DWORD>(static_cast<std::uint64_t>(ClockNow().NowMs()));
@@ -56,18 +49,15 @@ void MessageQueue::PostQuit(int exitCode) {
   quitCode_ = exitCode;
 }
 
-bool MessageQueue::Peek(MSG* msg, const MessageFilter& filter, bool remove) {
+bool MessageQueue::Peek(MSG* msg, bool remove) {
   if (pump_) pump_();
-  return TakeQueued(msg, filter, remove) || TakeQuit(msg, remove) || TakeTick(msg, filter, remove);
+  return TakeQueued(msg, remove) || TakeQuit(msg, remove) || TakeTick(msg, remove);
 }
 
-bool MessageQueue::TakeQueued(MSG* msg, const MessageFilter& filter, bool remove) {
-  const auto found = std::find_if(messages_.begin(), messages_.end(), [&](const MSG& queued) {
-    return filter.Accepts(queued.hwnd, queued.message);
-  });
-  if (found == messages_.end()) return false;
-  *msg = *found;
-  if (remove) messages_.erase(found);
+bool MessageQueue::TakeQueued(MSG* msg, bool remove) {
+  if (messages_.empty()) return false;
+  *msg = messages_.front();
+  if (remove) messages_.pop_front();
   return true;
 }
 
@@ -79,8 +69,8 @@ bool MessageQueue::TakeQuit(MSG* msg, bool remove) {
   return true;
 }
 
-bool MessageQueue::TakeTick(MSG* msg, const MessageFilter& filter, bool remove) {
-  Timer* timer = EarliestTimer(filter);
+bool MessageQueue::TakeTick(MSG* msg, bool remove) {
+  Timer* timer = EarliestTimer();
   const std::int64_t now = ClockNow().NowMs();
   if (timer == nullptr || timer->dueMs > now) return false;
   *msg = MakeMessage(timer->hwnd, WM_TIMER, timer->id, 0);
@@ -88,19 +78,18 @@ bool MessageQueue::TakeTick(MSG* msg, const MessageFilter& filter, bool remove) 
   return true;
 }
 
-MessageQueue::Timer* MessageQueue::EarliestTimer(const MessageFilter& filter) {
+MessageQueue::Timer* MessageQueue::EarliestTimer() {
   Timer* earliest = nullptr;
   for (Timer& timer : timers_) {
-    if (!filter.Accepts(timer.hwnd, WM_TIMER)) continue;
     if (earliest == nullptr || timer.dueMs < earliest->dueMs) earliest = &timer;
   }
   return earliest;
 }
 
-int MessageQueue::Get(MSG* msg, const MessageFilter& filter) {
+int MessageQueue::Get(MSG* msg) {
   for (;;) {
-    if (Peek(msg, filter, true)) return msg->message == WM_QUIT ? 0 : 1;
-    const Timer* timer = EarliestTimer(filter);
+    if (Peek(msg, true)) return msg->message == WM_QUIT ? 0 : 1;
+    const Timer* timer = EarliestTimer();
     if (timer == nullptr && !pump_) {
       *msg = MakeMessage(nullptr, WM_NULL, 0, 0);
       return -1;

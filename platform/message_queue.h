@@ -17,23 +17,13 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "platform/clock.h"
 #include "platform/win32.h"
 
 namespace platform {
-
-// Which messages a Peek or Get accepts: a null window takes every window's
-// (and the thread's own), and min = max = 0 takes every number. WM_QUIT is
-// always accepted, as the game's loop relies on it to end.
-struct MessageFilter {
-  HWND hwnd = nullptr;
-  UINT min = 0;
-  UINT max = 0;
-
-  bool Accepts(HWND messageHwnd, UINT message) const;
-};
 
 class MessageQueue {
  public:
@@ -50,16 +40,16 @@ class MessageQueue {
   // host's gathered input in with PostInput.
   void SetInputPump(std::function<void()> pump) { pump_ = std::move(pump); }
 
-  // Copies the next accepted message into `msg`; with `remove` it is taken
-  // off the queue (a timer tick then counts as delivered). False when none.
-  bool Peek(MSG* msg, const MessageFilter& filter, bool remove);
+  // Copies the next message into `msg`; with `remove` it is taken off the
+  // queue (a timer tick then counts as delivered). False when none waits.
+  bool Peek(MSG* msg, bool remove);
 
-  // Takes the next accepted message, waiting on the clock until one arrives or
+  // Takes the next message, waiting on the clock until one arrives or
   // a timer falls due. Returns 1 for a message, 0 for WM_QUIT (its wParam is
   // the exit code), and -1 with a WM_NULL message when nothing could ever
   // arrive: no pump to bring input and no timer to fall due, where waiting
   // would hang the thread for good.
-  int Get(MSG* msg, const MessageFilter& filter);
+  int Get(MSG* msg);
 
   // Arms or re-arms timer `id` of `hwnd`; returns the id (1 for id 0).
   UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT periodMs);
@@ -86,10 +76,10 @@ class MessageQueue {
 
   Clock& ClockNow() const { return clock_ != nullptr ? *clock_ : GameClock(); }
   MSG MakeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) const;
-  bool TakeQueued(MSG* msg, const MessageFilter& filter, bool remove);
+  bool TakeQueued(MSG* msg, bool remove);
   bool TakeQuit(MSG* msg, bool remove);
-  bool TakeTick(MSG* msg, const MessageFilter& filter, bool remove);
-  Timer* EarliestTimer(const MessageFilter& filter);
+  bool TakeTick(MSG* msg, bool remove);
+  Timer* EarliestTimer();
   Timer* FindTimer(HWND hwnd, UINT_PTR id);
 
   Clock* clock_;

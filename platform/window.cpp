@@ -62,10 +62,6 @@ const WindowClass* FindClass(LPCSTR name) {
   return nullptr;
 }
 
-platform::MessageFilter FilterOf(HWND hwnd, UINT filterMin, UINT filterMax) {
-  return platform::MessageFilter{hwnd, filterMin, filterMax};
-}
-
 // Handles that the game only stores and passes back: distinct and non-null.
 template <typename Handle>
 Handle DummyHandle(std::uintptr_t value) {
@@ -177,15 +173,21 @@ HGDIOBJ GetStockObject(int object) {
   return DummyHandle<HGDIOBJ>(0x20100 + static_cast<std::uintptr_t>(object & 0xFF));
 }
 
+// The game always looks at every message of its thread. A look narrowed to one
+// window or a range of numbers is not offered, and fails rather than answer
+// with a message outside what was asked for.
+static bool LooksAtEverything(HWND hwnd, UINT filterMin, UINT filterMax) {
+  return hwnd == nullptr && filterMin == 0 && filterMax == 0;
+}
+
 BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg) {
-  if (msg == nullptr) return 0;
-  const bool remove = (removeMsg & PM_REMOVE) != 0;
-  return System().queue.Peek(msg, FilterOf(hwnd, filterMin, filterMax), remove) ? 1 : 0;
+  if (msg == nullptr || !LooksAtEverything(hwnd, filterMin, filterMax)) return 0;
+  return System().queue.Peek(msg, (removeMsg & PM_REMOVE) != 0) ? 1 : 0;
 }
 
 BOOL GetMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax) {
-  if (msg == nullptr) return -1;
-  return System().queue.Get(msg, FilterOf(hwnd, filterMin, filterMax));
+  if (msg == nullptr || !LooksAtEverything(hwnd, filterMin, filterMax)) return -1;
+  return System().queue.Get(msg);
 }
 
 // Nothing in the game reads character messages, so none are made.
