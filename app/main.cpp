@@ -1,7 +1,19 @@
-// The process entry: hands over to WinMain, as the original's runtime did.
-#include <cstdio>
+// The process entry: puts the game on the SDL2 host and hands over to WinMain,
+// as the original's runtime did. The game reads no argument and no variable.
+#include "app/win_main.h"
+#include "display/window_icon.h"
+#include "platform/sdl_host.h"
+
+#include <utility>
 
 int main() {
-  std::fputs("Morvex2: the game's window is not built yet.\n", stderr);
-  return 0;
+  platform::SdlHost host;
+  IconImage icon;
+  if (LoadWindowIcon(&icon)) host.SetIcon(std::move(icon.argb), icon.width, icon.height);
+  host.Install();
+  // The module handle only has to be non-null and the same everywhere.
+  static char module;
+  const int exitCode = WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, nullptr, 1);
+  host.Uninstall();
+  return exitCode;
 }

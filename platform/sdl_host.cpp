@@ -1,0 +1,132 @@
+#include "platform/sdl_host.h"
+
+#include "platform/audio.h"
+#include "platform/sdl_keys.h"
+#include "platform/video.h"
+
+namespace platform {
+
+namespace {
+
+SdlHost* g_installed = nullptr;
+
+bool IsReturn(SDL_Keycode key) { return key == SDLK_RETURN || key == SDLK_KP_ENTER; }
+
+bool IsAlt(SDL_Keycode key) { return key == SDLK_LALT || key == SDLK_RALT; }
+
+}  // namespace
+
+SdlHost::~SdlHost() { Uninstall(); }
+
+void SdlHost::SetIcon(std::vector<std::uint32_t> argb, int width, int height) {
+  icon_ = std::move(argb);
+  iconWidth_ = width;
+  iconHeight_ = height;
+}
+
+void SdlHost::Install() {
+  g_installed = this;
+  SetWindowBackend(this);
+  SetVideoOutput(&video_);
+  SetAudioBackend(&audio_);
+  SetInputPump(&SdlHost::Pump);
+}
+
+void SdlHost::Uninstall() {
+  if (g_installed != this) return;
+  SetInputPump(nullptr);
+  SetAudioBackend(nullptr);
+  SetVideoOutput(nullptr);
+  SetWindowBackend(nullptr);
+  g_installed = nullptr;
+}
+
+bool SdlHost::Create(const char* title, int width, int height) {
+  if (!video_.Create(title, width, height)) return false;
+  ApplyIcon();
+  return true;
+}
+
+void SdlHost::Show() {
+  video_.Show();
+  shown_ = true;
+}
+
+void SdlHost::Destroy() {
+  shown_ = false;
+  video_.Destroy();
+}
+
+void SdlHost::ApplyIcon() {
+  SDL_Window* window = video_.Window();
+  if (window == nullptr || icon_.empty()) return;
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+      icon_.data(), iconWidth_, iconHeight_, 32, iconWidth_ * 4, SDL_PIXELFORMAT_ARGB8888);
+  if (surface == nullptr) return;
+  SDL_SetWindowIcon(window, surface);
+  SDL_FreeSurface(surface);
+}
+
+void SdlHost::Pump() {
+  SdlHost* host = g_installed;
+  if (host == nullptr || SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
+  SDL_Event event;
+  while (SDL_PollEvent(&event) != 0) host->HandleEvent(event);
+  // Some window systems send no focus event at all: a shown window that has
+  // the keyboard is in the foreground all the same.
+  SDL_Window* window = host->video_.Window();
+  if (!host->active_ && host->shown_ && window != nullptr && SDL_GetKeyboardFocus() == window) {
+    host->SetActive(true);
+  }
+}
+
+void SdlHost::SetActive(bool active) {
+  if (active == active_) return;
+  active_ = active;
+  PostInputMessage(WM_ACTIVATEAPP, active ? 1 : 0, 0);
+}
+
+void SdlHost::HandleEvent(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_QUIT:
+      // The window manager's close, SIGINT and SIGTERM all arrive as this.
+      PostInputMessage(WM_CLOSE, 0, 0);
+      break;
+    case SDL_WINDOWEVENT:
+      if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) SetActive(true);
+      if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) SetActive(false);
+      if (event.window.event == SDL_WINDOWEVENT_CLOSE) PostInputMessage(WM_CLOSE, 0, 0);
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      HandleKey(event.key);
+      break;
+    default:
+      break;
+  }
+}
+
+// Keys pressed with Alt held are system keys: they never reach a screen.
+// Alt+Enter switches between full screen and a window, Alt+F4 closes.
+void SdlHost::HandleKey(const SDL_KeyboardEvent& key) {
+  const SDL_Keycode code = key.keysym.sym;
+  const bool down = key.type == SDL_KEYDOWN;
+  const bool alt = (key.keysym.mod & KMOD_ALT) != 0 || IsAlt(code);
+  if (down && alt) {
+    if (IsReturn(code)) {
+      if (key.repeat == 0) video_.ToggleFullscreen();
+      swallowReturnUp_ = true;
+    } else if (code == SDLK_F4 && key.repeat == 0) {
+      PostInputMessage(WM_CLOSE, 0, 0);
+    }
+    return;
+  }
+  if (!down && IsReturn(code) && swallowReturnUp_) {
+    swallowReturnUp_ = false;
+    return;
+  }
+  if (!down && alt) return;
+  PostInputMessage(down ? WM_KEYDOWN : WM_KEYUP, VirtualKeyFromSdl(code), key.repeat ? 0x40000001 : 1);
+}
+
+}  // namespace platform

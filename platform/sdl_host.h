@@ -1,0 +1,59 @@
+// The real game's host: an SDL window that covers the desktop, SDL2_mixer for
+// the tunes and the clap, and the keyboard, focus and close requests turned
+// into the messages the game's window procedure expects.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/sdl_mixer_audio.h"
+#include "platform/sdl_video.h"
+#include "platform/window_backend.h"
+
+namespace platform {
+
+class SdlHost final : public WindowBackend {
+ public:
+  SdlHost() = default;
+  ~SdlHost() override;
+  SdlHost(const SdlHost&) = delete;
+  SdlHost& operator=(const SdlHost&) = delete;
+
+  // The window's icon, ARGB8888 pixels of width x height; set when the window is made.
+  void SetIcon(std::vector<std::uint32_t> argb, int width, int height);
+
+  // Makes this the window backend, the video output, the audio backend and the
+  // input pump. Only one host is installed at a time.
+  void Install();
+  void Uninstall();
+
+  // The window, as the video makes it, with the icon added.
+  bool Create(const char* title, int width, int height) override;
+  void Show() override;
+  void Destroy() override;
+  int DesktopWidth() override { return video_.DesktopWidth(); }
+  int DesktopHeight() override { return video_.DesktopHeight(); }
+
+  // One SDL event as the game sees it (public for tests).
+  void HandleEvent(const SDL_Event& event);
+
+ private:
+  static void Pump();
+  void HandleKey(const SDL_KeyboardEvent& key);
+  void SetActive(bool active);
+  void ApplyIcon();
+
+  SdlVideo video_;
+  SdlMixerAudio audio_;
+  std::vector<std::uint32_t> icon_;
+  int iconWidth_ = 0;
+  int iconHeight_ = 0;
+  bool shown_ = false;
+  bool active_ = false;
+  // The RETURN of an Alt+Enter switches the screen; its release is the host's too.
+  bool swallowReturnUp_ = false;
+};
+
+}  // namespace platform
