@@ -19,8 +19,9 @@ class Clock {
   virtual std::tm LocalTime() = 0;
   // Waits until NowMs() has reached `deadlineMs` (returns at once if it has).
   // The message queue waits through this, so that on a virtual clock a wait is
-  // a jump in time rather than a hang.
-  virtual void SleepUntilMs(std::int64_t deadlineMs) = 0;
+  // a jump in time rather than a hang. A clock that cannot wait (a fixed one)
+  // keeps this default and returns; the queue then stops waiting on it.
+  virtual void SleepUntilMs(std::int64_t /*deadlineMs*/) {}
 };
 
 // The real clocks of the machine.

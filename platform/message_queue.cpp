@@ -90,15 +90,19 @@ int MessageQueue::Get(MSG* msg) {
   for (;;) {
     if (Peek(msg, true)) return msg->message == WM_QUIT ? 0 : 1;
     const Timer* timer = EarliestTimer();
-    if (timer == nullptr && !pump_) {
-      *msg = MakeMessage(nullptr, WM_NULL, 0, 0);
-      return -1;
-    }
+    if (timer == nullptr && !pump_) return GiveUp(msg);
     std::int64_t wakeMs =
         timer != nullptr ? timer->dueMs : std::numeric_limits<std::int64_t>::max();
-    if (pump_) wakeMs = std::min(wakeMs, SaturatingAdd(ClockNow().NowMs(), kInputPollMs));
+    const std::int64_t before = ClockNow().NowMs();
+    if (pump_) wakeMs = std::min(wakeMs, SaturatingAdd(before, kInputPollMs));
     ClockNow().SleepUntilMs(wakeMs);
+    if (ClockNow().NowMs() == before) return GiveUp(msg);  // a clock that cannot wait
   }
+}
+
+int MessageQueue::GiveUp(MSG* msg) const {
+  *msg = MakeMessage(nullptr, WM_NULL, 0, 0);
+  return -1;
 }
 
 MessageQueue::Timer* MessageQueue::FindTimer(HWND hwnd, UINT_PTR id) {

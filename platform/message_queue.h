@@ -46,9 +46,9 @@ class MessageQueue {
 
   // Takes the next message, waiting on the clock until one arrives or
   // a timer falls due. Returns 1 for a message, 0 for WM_QUIT (its wParam is
-  // the exit code), and -1 with a WM_NULL message when nothing could ever
-  // arrive: no pump to bring input and no timer to fall due, where waiting
-  // would hang the thread for good.
+  // the exit code), and -1 with a WM_NULL message when waiting would hang the
+  // thread for good: no pump to bring input and no timer to fall due, or a
+  // clock that does not move when asked to wait.
   int Get(MSG* msg);
 
   // Arms or re-arms timer `id` of `hwnd`; returns the id (1 for id 0).
@@ -81,6 +81,7 @@ class MessageQueue {
   bool TakeTick(MSG* msg, bool remove);
   Timer* EarliestTimer();
   Timer* FindTimer(HWND hwnd, UINT_PTR id);
+  int GiveUp(MSG* msg) const;
 
   Clock* clock_;
   std::function<void()> pump_;

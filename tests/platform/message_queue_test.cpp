@@ -149,6 +149,22 @@ TEST(MessageQueue, WaitingGetPollsThePumpEvery10Ms) {
   EXPECT_EQ(clock.NowMs(), 40);
 }
 
+// A clock with no way to wait, like the fixed ones of date tests.
+struct StuckClock final : Clock {
+  std::int64_t NowMs() override { return 0; }
+  std::int64_t UnixSeconds() override { return 0; }
+  std::tm LocalTime() override { return {}; }
+};
+
+TEST(MessageQueue, GetOnAClockThatCannotWaitGivesUpInsteadOfSpinning) {
+  StuckClock clock;
+  MessageQueue queue(&clock);
+  queue.SetTimer(kWindow, 1, 100);
+  MSG msg{};
+  EXPECT_EQ(queue.Get(&msg), -1);
+  EXPECT_EQ(msg.message, WM_NULL);
+}
+
 TEST(MessageQueue, TimerNearTheEndOfTimeStaysDefined) {
   VirtualClock clock(std::numeric_limits<std::int64_t>::max() - 150);
   MessageQueue queue(&clock);
