@@ -28,13 +28,15 @@ void PaintSky(Canvas& canvas) {
     // A faint band of the Milky Way, slanting down to the right.
     const double band = std::fabs((y - 60) - (x - 360) * 0.55) / 70.0;
     const double haze = Fractal3(x / 60.0, y / 60.0, 0.5, 4, 11) * Clamp(1.0 - band, 0, 1);
-    return Mix(c, Hex(0x8C8CC8), 0.28 * haze * haze);
+    c = Mix(c, Hex(0x8C8CC8), 0.28 * haze * haze);
+    // Moonlight scattered around the moon.
+    const double dx = x - 574, dy = y - 92;
+    return Mix(c, Hex(0xFFF2B0), 0.35 * Exp(-(dx * dx + dy * dy) / (2 * 38.0 * 38.0)));
   });
 }
 
 void PaintMoon(Canvas& canvas) {
   const double cx = 574, cy = 92, r = 34;
-  for (int i = 6; i >= 1; --i) canvas.Fill(Circle(cx, cy, r + i * 7.0), Hex(0xFFF2B0), 0.035);
   const Region crescent = Minus(Circle(cx, cy, r), Circle(cx + 15, cy - 9, r * 0.9));
   canvas.Fill(crescent, [=](double x, double y) {
     const double t = Clamp(((x - cx) + (y - cy)) / (2 * r) + 0.5, 0, 1);

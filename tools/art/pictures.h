@@ -18,6 +18,8 @@ IndexedImage MakeSeaBackground();                        // "BFUNE", beginner le
 
 // Text the pictures letter in, so that the font file is read once.
 inline constexpr const char32_t* kLetteredCharacters =
-    U"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 \u6570";  // 数
+    U"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 \u6570"  // 数
+    // ピンとふうせんのパズル
+    U"\u30D4\u30F3\u3068\u3075\u3046\u305B\u3093\u306E\u30D1\u30BA\u30EB";
 
 }  // namespace art

@@ -176,7 +176,7 @@ IndexedImage Quantize(const Canvas& canvas, const QuantizeOptions& options) {
     usable.push_back(r.usable);
   }
   const size_t firstFree = entries.size();
-  const int wanted = 256 - static_cast<int>(firstFree);
+  const int wanted = options.size - static_cast<int>(firstFree);
   if (!bins.empty()) {
     for (const Centroid& c : MedianCut(bins, wanted)) {
       entries.push_back(c);

@@ -14,6 +14,8 @@ struct ReservedColour {
 };
 
 struct QuantizeOptions {
+  // Entries in the palette: 256, or 16 for the icon. Unused ones stay black.
+  int size = 256;
   // Palette entries 0, 1, ... in this order, before the chosen ones.
   std::vector<ReservedColour> reserved;
   // Per pixel: true where error diffusion may smooth a gradient. Empty: none.

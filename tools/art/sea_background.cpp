@@ -19,7 +19,11 @@ void PaintSky(Canvas& canvas) {
   const Rgb sky[3] = {Hex(0x2E7EE0), Hex(0x6CB4F4), Hex(0xD4F0FF)};
   const Rgb sea[3] = {Hex(0x3A8ED0), Hex(0x1C64AE), Hex(0x0C3E7A)};
   canvas.Paint([&](double x, double y) {
-    if (y < kHorizon) return Gradient(sky, y / kHorizon);
+    if (y < kHorizon) {
+      const double dx = x - 600, dy = y - 44;
+      const double glow = Exp(-(dx * dx + dy * dy) / (2 * 46.0 * 46.0));
+      return Mix(Gradient(sky, y / kHorizon), Hex(0xFFFFF0), 0.7 * glow);
+    }
     const double t = (y - kHorizon) / (480 - kHorizon);
     Rgb c = Gradient(sea, t);
     const double swell = Fractal3(x / 50.0, y / (4.0 + 10 * t), 0.3, 3, 3);
@@ -80,7 +84,6 @@ IndexedImage MakeSeaBackground() {
   Canvas canvas(kScreenWidth, kScreenHeight, Rgb{});
   PaintSky(canvas);
   // A sun high on the right with a soft halo.
-  for (int i = 5; i >= 1; --i) canvas.Fill(Circle(600, 44, 26 + i * 9.0), Hex(0xFFFFE8), 0.06);
   canvas.Fill(Circle(600, 44, 24), Hex(0xFFFDE6));
   PaintCloud(canvas, 560, 150, 1.3);
   PaintCloud(canvas, 420, 270, 0.9);

@@ -14,6 +14,7 @@ namespace art {
 namespace {
 
 constexpr double kHorizon = 330;
+constexpr double kSunX = 470, kSunY = 318;
 double FarHill(double x) {
   return kHorizon - 6 + 10 * Sin(x * 0.02) + 6 * Sin(x * 0.053 + 2);
 }
@@ -25,29 +26,19 @@ void PaintSky(Canvas& canvas) {
   const Rgb ramp[5] = {Hex(0x2C2466), Hex(0x6E3C8A), Hex(0xD2607A), Hex(0xFB9A4C), Hex(0xFFD98A)};
   canvas.Paint([&ramp](double x, double y) {
     Rgb c = Gradient(ramp, y / kHorizon);
-    const double dx = x - 560, dy = y - 318;
+    const double dx = x - kSunX, dy = y - kSunY;
     const double glow = Exp(-(dx * dx + dy * dy) / (2 * 90.0 * 90.0));
-    return Mix(c, Hex(0xFFF0B0), 0.6 * glow);
+    c = Mix(c, Hex(0xFFF0B0), 0.6 * glow);
+    // Long wisps of cloud in two bands, lit pink and gold from below.
+    const double band = Exp(-Pow((y - 150) / 45, 2)) + 0.8 * Exp(-Pow((y - 240) / 22, 2));
+    const double wisp = SmoothStep(0.5, 0.75, Fractal3(x / 140.0, y / 11.0, 1.0, 4, 5)) * band;
+    const Rgb cloud = Mix(Hex(0x8A4A86), Hex(0xFFB69A), Clamp((y - 110) / 150, 0, 1));
+    return Mix(c, cloud, Clamp(wisp, 0, 0.85));
   });
-  // Long thin clouds lit pink from below.
-  for (const auto& [cx, cy, w] : {std::tuple{470.0, 150.0, 150.0},
-                                  {590.0, 196.0, 110.0},
-                                  {400.0, 236.0, 120.0},
-                                  {80.0, 120.0, 130.0},
-                                  {560.0, 56.0, 120.0}}) {
-    canvas.Fill(
-        Ellipse(cx, cy, w, 9),
-        [cy](double x, double y) {
-          const double wisp = Fractal3(x / 40.0, y / 8.0, 1.0, 3, 5);
-          return Mix(Hex(0x8A4A86), Hex(0xFFB0A0),
-                     Clamp((y - cy + 6) / 12, 0, 1) * 0.7 + wisp * 0.3);
-        },
-        0.75);
-  }
 }
 
 void PaintLand(Canvas& canvas, Rng& rng) {
-  canvas.Fill(Circle(560, 318, 40), [](double, double y) {
+  canvas.Fill(Circle(kSunX, kSunY, 40), [](double, double y) {
     return Mix(Hex(0xFFFBE0), Hex(0xFFC860), Clamp((y - 278) / 80, 0, 1));
   });
   canvas.Fill({{0, 300, 640, 480}, [](double x, double y) { return y >= FarHill(x); }},
@@ -59,12 +50,12 @@ void PaintLand(Canvas& canvas, Rng& rng) {
                 return Shade(warm, (grass - 0.5) * 0.35);
               });
   // The tree on the rise, its crown a cluster of round leaves.
-  canvas.Fill(Polygon({{446, 372}, {452, 300}, {458, 300}, {466, 372}}), Hex(0x4A2E26));
-  for (const auto& [x, y, r] : {std::tuple{440.0, 292.0, 22.0},
-                                {470.0, 286.0, 24.0},
-                                {455.0, 266.0, 26.0},
-                                {430.0, 272.0, 16.0},
-                                {482.0, 264.0, 16.0}}) {
+  canvas.Fill(Polygon({{586, 376}, {592, 304}, {598, 304}, {606, 376}}), Hex(0x4A2E26));
+  for (const auto& [x, y, r] : {std::tuple{580.0, 296.0, 22.0},
+                                {610.0, 290.0, 24.0},
+                                {595.0, 270.0, 26.0},
+                                {570.0, 276.0, 16.0},
+                                {622.0, 268.0, 16.0}}) {
     canvas.Fill(Circle(x, y, r), [x, y, r](double px, double py) {
       const double lit = Clamp(((px - x) + (py - y)) / (2 * r) + 0.5, 0, 1);
       return Mix(Hex(0x7CA040), Hex(0x2E5030), lit);
