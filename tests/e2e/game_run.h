@@ -1,0 +1,28 @@
+// Runs the whole program, WinMain and all, on the headless host: the way the
+// end-to-end tests play the real game.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/call_log.h"
+
+struct GameRun {
+  int exitCode = -1;
+  std::vector<platform::RecordedCall> calls;  // timers, music, sounds, boxes, in order
+  std::vector<platform::RecordedCall> audio;  // what the sound device was asked to do
+  int failedCaptures = 0;
+};
+
+// A fresh working folder with the game's installed files (tunes, clap, empty
+// score tables, a player name), as the start-up command sets it up.
+std::filesystem::path MakeWorkingFolder(const std::string& name);
+
+// Runs the program in `folder` on `script` (see platform/headless_host.h) as a
+// freshly started process would: every global back at its start value.
+GameRun RunGame(const std::filesystem::path& folder, const std::string& script);
+
+// Names of the calls, in order, keeping only those listed in `names`.
+std::vector<std::string> CallNames(const std::vector<platform::RecordedCall>& calls,
+                                   const std::vector<std::string>& names);
