@@ -8,6 +8,10 @@ class IDirectDraw;
 class IDirectDrawSurface;
 class IDirectDrawClipper;
 
+// The game's screen mode: every frame is composed at this size.
+constexpr int kScreenWidth = 640;
+constexpr int kScreenHeight = 480;
+
 extern IDirectDraw* g_directDraw;
 extern IDirectDrawSurface* g_primarySurface;
 extern IDirectDrawSurface* g_backBuffer;

@@ -1,0 +1,46 @@
+#include "display/bitmap_loader.h"
+
+#include <span>
+
+#include "display/dib.h"
+#include "display/messages.h"
+#include "display/screen.h"
+#include "platform/ddraw.h"
+#include "resources/resources.h"
+
+namespace {
+
+bool ShowMessage(HWND hwnd, const char* text) {
+  MessageBoxA(hwnd, text, display_text::kCaption, MB_OK);
+  return false;
+}
+
+}  // namespace
+
+bool LoadBitmapToSurface(HWND hwnd, IDirectDrawSurface* surface, const char* name) {
+  HRSRC resource = FindResourceA(nullptr, name, RT_BITMAP);
+  if (resource == nullptr) return FatalDisplayError(hwnd);
+
+  // The size of the copy comes from the picture's header.
+  const auto* locked =
+      static_cast<const std::uint8_t*>(LockResource(LoadResource(nullptr, resource)));
+  const std::span<const std::uint8_t> bytes =
+      locked != nullptr ? std::span(locked, SizeofResource(nullptr, resource))
+                        : std::span<const std::uint8_t>();
+  const std::optional<DibSize> size = ReadDibSize(bytes);
+  if (!size) {
+    ShowMessage(hwnd, display_text::kCannotLoadResource);
+    return FatalDisplayError(hwnd);
+  }
+
+  const std::optional<IndexedPicture> picture = ParseDib(bytes);
+  if (!picture) return ShowMessage(hwnd, display_text::kPictureLoadFailed);
+
+  HDC dc = nullptr;
+  if (surface == nullptr || surface->GetDC(&dc) != DD_OK) {
+    return ShowMessage(hwnd, display_text::kNoDeviceContext);
+  }
+  CopyPicture(dc, *picture);
+  surface->ReleaseDC(dc);
+  return true;
+}

@@ -1,0 +1,305 @@
+#include "platform/ddraw.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/video.h"
+
+namespace {
+
+// Every surface alive, so that a lost screen can take them all at once.
+std::vector<IDirectDrawSurface*>& LiveSurfaces() {
+  static std::vector<IDirectDrawSurface*> surfaces;
+  return surfaces;
+}
+
+// Nothing the game makes comes near this; it keeps a bad description from
+// asking for gigabytes.
+constexpr DWORD kLargestSurfaceSide = 4096;
+
+SDL_Surface* NewPixels(int width, int height) {
+  SDL_Surface* pixels =
+      SDL_CreateRGBSurfaceWithFormat(0, width, height, 16, SDL_PIXELFORMAT_RGB565);
+  if (pixels != nullptr) SDL_FillRect(pixels, nullptr, 0);
+  return pixels;
+}
+
+RECT WholeOf(const SDL_Surface& pixels) {
+  return RECT{0, 0, pixels.w, pixels.h};
+}
+
+bool Inside(const RECT& r, const SDL_Surface& pixels) {
+  return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= pixels.w &&
+         r.bottom <= pixels.h;
+}
+
+std::uint16_t* Row(const SDL_Surface& pixels, int y) {
+  return reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(pixels.pixels) +
+                                          static_cast<std::ptrdiff_t>(y) * pixels.pitch);
+}
+
+void CopyKeyedRow(std::uint16_t* dest, const std::uint16_t* source, int count,
+                  const DDCOLORKEY& key) {
+  const std::uint32_t low = key.dwColorSpaceLowValue;
+  const std::uint32_t high = key.dwColorSpaceHighValue;
+  if (low == high) {
+    for (int i = 0; i < count; ++i) dest[i] = source[i] == low ? dest[i] : source[i];
+    return;
+  }
+  for (int i = 0; i < count; ++i) {
+    if (source[i] < low || source[i] > high) dest[i] = source[i];
+  }
+}
+
+}  // namespace
+
+// ---- IDirectDrawClipper ----
+
+HRESULT IDirectDrawClipper::SetHWnd(DWORD, HWND hwnd) {
+  window_ = hwnd;
+  return DD_OK;
+}
+
+ULONG IDirectDrawClipper::Release() {
+  delete this;
+  return 0;
+}
+
+// ---- IDirectDrawSurface ----
+
+IDirectDrawSurface::IDirectDrawSurface(SDL_Surface* pixels, bool primary)
+    : pixels_(pixels), primary_(primary) {
+  dc_.surface = this;
+  LiveSurfaces().push_back(this);
+}
+
+IDirectDrawSurface::~IDirectDrawSurface() {
+  auto& live = LiveSurfaces();
+  live.erase(std::remove(live.begin(), live.end(), this), live.end());
+  delete backBuffer_;
+  SDL_FreeSurface(pixels_);
+}
+
+ULONG IDirectDrawSurface::Release() {
+  if (attached_) return 1;
+  delete this;
+  return 0;
+}
+
+void IDirectDrawSurface::MarkLost() {
+  lost_ = true;
+}
+
+HRESULT IDirectDrawSurface::Restore() {
+  if (backBuffer_ != nullptr) backBuffer_->Restore();
+  if (!lost_) return DD_OK;
+  // The memory comes back, but not what was in it.
+  SDL_FillRect(pixels_, nullptr, 0);
+  lost_ = false;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::GetAttachedSurface(DDSCAPS* caps, IDirectDrawSurface** attached) {
+  if (caps == nullptr || attached == nullptr) return DDERR_INVALIDPARAMS;
+  if ((caps->dwCaps & DDSCAPS_BACKBUFFER) == 0 || backBuffer_ == nullptr) return DDERR_NOTFOUND;
+  *attached = backBuffer_;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::SetClipper(IDirectDrawClipper* clipper) {
+  clipper_ = clipper;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::SetColorKey(DWORD flags, DDCOLORKEY* key) {
+  if (flags != DDCKEY_SRCBLT) return DDERR_UNSUPPORTED;
+  if (key == nullptr) {
+    sourceKey_.reset();
+  } else {
+    sourceKey_ = *key;
+  }
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::GetDC(HDC* dc) {
+  if (dc == nullptr) return DDERR_INVALIDPARAMS;
+  if (lost_) return DDERR_SURFACELOST;
+  if (dcTaken_) return DDERR_CANTCREATEDC;
+  dcTaken_ = true;
+  // A fresh context has GDI's default colours: black text on white.
+  dc_.textColor = 0x000000;
+  dc_.backColor = 0xFFFFFF;
+  *dc = &dc_;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::ReleaseDC(HDC dc) {
+  if (dc != &dc_ || !dcTaken_) return DDERR_INVALIDPARAMS;
+  dcTaken_ = false;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD) {
+  if (!primary_ || backBuffer_ == nullptr) return DDERR_NOTFLIPPABLE;
+  if (target != nullptr && target != backBuffer_) return DDERR_INVALIDPARAMS;
+  if (lost_ || backBuffer_->lost_) return DDERR_SURFACELOST;
+  if (platform::VideoOutput* output = platform::ActiveVideoOutput()) {
+    output->Present(*backBuffer_->pixels_);
+  }
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT* sourceRect,
+                                DWORD flags, void* fx) {
+  // Only copies with or without the source key: no fills, effects or stretches.
+  if (source == nullptr || fx != nullptr) return DDERR_UNSUPPORTED;
+  if ((flags & ~(DDBLT_WAIT | DDBLT_KEYSRC)) != 0) return DDERR_UNSUPPORTED;
+  if (lost_ || source->lost_) return DDERR_SURFACELOST;
+
+  const RECT from = sourceRect != nullptr ? *sourceRect : WholeOf(*source->pixels_);
+  const RECT to = destRect != nullptr ? *destRect : WholeOf(*pixels_);
+  if (!Inside(from, *source->pixels_)) return DDERR_INVALIDRECT;
+  // Sizes compared in 64 bits: a far-off destination must not overflow.
+  const std::int64_t toWidth = std::int64_t{to.right} - to.left;
+  const std::int64_t toHeight = std::int64_t{to.bottom} - to.top;
+  if (toWidth != from.right - from.left || toHeight != from.bottom - from.top) {
+    return DDERR_UNSUPPORTED;
+  }
+  // Without a clipper a blit must lie on the surface; with one, the part off
+  // the window (here: off the surface, which is the whole screen) is cropped.
+  if (clipper_ == nullptr && !Inside(to, *pixels_)) return DDERR_INVALIDRECT;
+
+  const bool keyed = (flags & DDBLT_KEYSRC) != 0 && source->sourceKey_.has_value();
+  return CopyRect(to, *source, from, keyed);
+}
+
+HRESULT IDirectDrawSurface::CopyRect(const RECT& dest, const IDirectDrawSurface& source,
+                                     const RECT& sourceRect, bool keyed) {
+  const std::int64_t left = std::max<std::int64_t>(dest.left, 0);
+  const std::int64_t top = std::max<std::int64_t>(dest.top, 0);
+  const std::int64_t right = std::min<std::int64_t>(dest.right, pixels_->w);
+  const std::int64_t bottom = std::min<std::int64_t>(dest.bottom, pixels_->h);
+  if (left >= right || top >= bottom) return DD_OK;  // wholly off the screen
+
+  const int width = static_cast<int>(right - left);
+  const int sourceX = static_cast<int>(sourceRect.left + (left - dest.left));
+  const int sourceY = static_cast<int>(sourceRect.top + (top - dest.top));
+  for (int row = 0; row < bottom - top; ++row) {
+    std::uint16_t* to = Row(*pixels_, static_cast<int>(top) + row) + left;
+    const std::uint16_t* from = Row(*source.pixels_, sourceY + row) + sourceX;
+    if (keyed) {
+      CopyKeyedRow(to, from, width, *source.sourceKey_);
+    } else {
+      std::memmove(to, from, static_cast<std::size_t>(width) * 2);
+    }
+  }
+  return DD_OK;
+}
+
+// ---- IDirectDraw ----
+
+HRESULT DirectDrawCreate(void*, IDirectDraw** directDraw, void*) {
+  if (directDraw == nullptr) return DDERR_INVALIDPARAMS;
+  *directDraw = nullptr;
+  if (platform::ActiveVideoOutput() == nullptr) return DDERR_NODIRECTDRAWHW;
+  *directDraw = new IDirectDraw();
+  return DD_OK;
+}
+
+HRESULT IDirectDraw::SetCooperativeLevel(HWND, DWORD flags) {
+  const bool fullScreen = (flags & DDSCL_FULLSCREEN) != 0;
+  const bool exclusive = (flags & DDSCL_EXCLUSIVE) != 0;
+  if (fullScreen != exclusive) return DDERR_INVALIDPARAMS;
+  exclusive_ = exclusive;
+  return DD_OK;
+}
+
+HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) {
+  if (!exclusive_) return DDERR_WRONGMODE;
+  if (bitsPerPixel != 16 || width == 0 || height == 0 || width > kLargestSurfaceSide ||
+      height > kLargestSurfaceSide) {
+    return DDERR_UNSUPPORTED;
+  }
+  platform::VideoOutput* output = platform::ActiveVideoOutput();
+  if (output == nullptr) return DDERR_NODIRECTDRAWHW;
+  if (modeSet_) output->Close();
+  modeSet_ = false;
+  if (!output->Open(static_cast<int>(width), static_cast<int>(height))) return DDERR_WRONGMODE;
+  modeSet_ = true;
+  modeWidth_ = static_cast<int>(width);
+  modeHeight_ = static_cast<int>(height);
+  return DD_OK;
+}
+
+HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface, void*) {
+  if (desc == nullptr || surface == nullptr) return DDERR_INVALIDPARAMS;
+  *surface = nullptr;
+  const DWORD caps = (desc->dwFlags & DDSD_CAPS) != 0 ? desc->ddsCaps.dwCaps : 0;
+
+  if ((caps & DDSCAPS_PRIMARYSURFACE) != 0) {
+    if (!modeSet_) return DDERR_WRONGMODE;
+    const bool flipping = (caps & DDSCAPS_FLIP) != 0;
+    const DWORD backBuffers =
+        (desc->dwFlags & DDSD_BACKBUFFERCOUNT) != 0 ? desc->dwBackBufferCount : 0;
+    if (flipping != (backBuffers > 0) || backBuffers > 1) return DDERR_UNSUPPORTED;
+    SDL_Surface* front = NewPixels(modeWidth_, modeHeight_);
+    SDL_Surface* back = flipping ? NewPixels(modeWidth_, modeHeight_) : nullptr;
+    if (front == nullptr || (flipping && back == nullptr)) {
+      SDL_FreeSurface(front);
+      SDL_FreeSurface(back);
+      return DDERR_OUTOFMEMORY;
+    }
+    auto* primary = new IDirectDrawSurface(front, true);
+    if (back != nullptr) {
+      primary->backBuffer_ = new IDirectDrawSurface(back, false);
+      primary->backBuffer_->attached_ = true;
+    }
+    *surface = primary;
+    return DD_OK;
+  }
+
+  const DWORD sized = DDSD_WIDTH | DDSD_HEIGHT;
+  if ((desc->dwFlags & sized) != sized || desc->dwWidth == 0 || desc->dwHeight == 0 ||
+      desc->dwWidth > kLargestSurfaceSide || desc->dwHeight > kLargestSurfaceSide) {
+    return DDERR_INVALIDPARAMS;
+  }
+  SDL_Surface* pixels =
+      NewPixels(static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight));
+  if (pixels == nullptr) return DDERR_OUTOFMEMORY;
+  *surface = new IDirectDrawSurface(pixels, false);
+  return DD_OK;
+}
+
+HRESULT IDirectDraw::CreateClipper(DWORD, IDirectDrawClipper** clipper, void*) {
+  if (clipper == nullptr) return DDERR_INVALIDPARAMS;
+  *clipper = new IDirectDrawClipper();
+  return DD_OK;
+}
+
+ULONG IDirectDraw::Release() {
+  // Giving the display object up gives the screen back, as leaving the
+  // exclusive mode did.
+  if (modeSet_) {
+    if (platform::VideoOutput* output = platform::ActiveVideoOutput()) output->Close();
+  }
+  delete this;
+  return 0;
+}
+
+namespace platform {
+
+void LoseDisplay() {
+  for (IDirectDrawSurface* surface : LiveSurfaces()) surface->MarkLost();
+}
+
+std::uint16_t ToRgb565(COLORREF colour) {
+  const unsigned red = colour & 0xFF;
+  const unsigned green = (colour >> 8) & 0xFF;
+  const unsigned blue = (colour >> 16) & 0xFF;
+  return static_cast<std::uint16_t>(((red >> 3) << 11) | ((green >> 2) << 5) | (blue >> 3));
+}
+
+}  // namespace platform

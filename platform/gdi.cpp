@@ -1,0 +1,117 @@
+#include "platform/gdi.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+#include "platform/ddraw.h"
+#include "platform/font.h"
+
+namespace {
+
+SDL_Surface* TargetOf(HDC dc) {
+  if (dc == nullptr || dc->surface == nullptr) return nullptr;
+  return dc->surface->Pixels();
+}
+
+std::uint16_t* Row(SDL_Surface& pixels, std::int64_t y) {
+  return reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(pixels.pixels) +
+                                          y * pixels.pitch);
+}
+
+bool GlyphBit(const platform::font::Glyph& glyph, int row, int column) {
+  const int bytesPerRow = glyph.width / 8;
+  const std::uint8_t bits = glyph.rows[row * bytesPerRow + column / 8];
+  return (bits & (0x80 >> (column % 8))) != 0;
+}
+
+// One character cell, opaque, cropped to the surface. Positions are 64-bit so
+// that a text far off the screen cannot overflow.
+void DrawGlyph(SDL_Surface& target, std::int64_t x, std::int64_t y,
+               const platform::font::Glyph& glyph, std::uint16_t ink, std::uint16_t paper) {
+  for (int row = 0; row < platform::font::kHeight; ++row) {
+    const std::int64_t py = y + row;
+    if (py < 0 || py >= target.h) continue;
+    std::uint16_t* line = Row(target, py);
+    for (int column = 0; column < glyph.width; ++column) {
+      const std::int64_t px = x + column;
+      if (px < 0 || px >= target.w) continue;
+      line[px] = GlyphBit(glyph, row, column) ? ink : paper;
+    }
+  }
+}
+
+// Walks the characters of a Shift-JIS text, calling draw(glyph) for each.
+// Stops at the end of the length, at a zero byte and at a lead byte that has
+// no second byte; never reads past any of them.
+template <typename Draw>
+void ForEachGlyph(LPCSTR text, int length, Draw draw) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text);
+  for (int i = 0; i < length && bytes[i] != 0;) {
+    if (!platform::font::IsLeadByte(bytes[i])) {
+      draw(platform::font::SingleByte(bytes[i]));
+      i += 1;
+      continue;
+    }
+    if (i + 1 >= length || bytes[i + 1] == 0) return;
+    draw(platform::font::DoubleByte(bytes[i], bytes[i + 1]));
+    i += 2;
+  }
+}
+
+}  // namespace
+
+COLORREF SetTextColor(HDC dc, COLORREF colour) {
+  if (dc == nullptr) return 0xFFFFFFFFu;  // CLR_INVALID
+  return std::exchange(dc->textColor, colour);
+}
+
+COLORREF SetBkColor(HDC dc, COLORREF colour) {
+  if (dc == nullptr) return 0xFFFFFFFFu;
+  return std::exchange(dc->backColor, colour);
+}
+
+int TextWidth(LPCSTR text, int length) {
+  int width = 0;
+  if (text != nullptr) ForEachGlyph(text, length, [&](const auto& glyph) { width += glyph.width; });
+  return width;
+}
+
+BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
+  SDL_Surface* target = TargetOf(dc);
+  if (target == nullptr || length < 0 || (length > 0 && text == nullptr)) return 0;
+  const std::uint16_t ink = platform::ToRgb565(dc->textColor);
+  const std::uint16_t paper = platform::ToRgb565(dc->backColor);
+  std::int64_t penX = x;
+  ForEachGlyph(text, length, [&](const platform::font::Glyph& glyph) {
+    DrawGlyph(*target, penX, y, glyph, ink, paper);
+    penX += glyph.width;
+  });
+  return 1;
+}
+
+BOOL CopyPicture(HDC dc, const IndexedPicture& picture) {
+  SDL_Surface* target = TargetOf(dc);
+  if (target == nullptr || picture.colours == nullptr || picture.topRow == nullptr ||
+      picture.width <= 0 || picture.height <= 0) {
+    return 0;
+  }
+  std::uint16_t lookup[256];
+  for (int i = 0; i < 256; ++i) {
+    const RGBQUAD& c = picture.colours[i];
+    lookup[i] = platform::ToRgb565(RGB(c.rgbRed, c.rgbGreen, c.rgbBlue));
+  }
+  if (auto key = dc->surface->SourceKey()) {
+    lookup[0] = static_cast<std::uint16_t>(key->dwColorSpaceLowValue);
+  }
+  const int width = std::min(picture.width, target->w);
+  const int height = std::min(picture.height, target->h);
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* from = picture.topRow + y * picture.rowStep;
+    std::uint16_t* to = Row(*target, y);
+    for (int x = 0; x < width; ++x) to[x] = lookup[from[x]];
+  }
+  return 1;
+}

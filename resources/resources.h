@@ -1,0 +1,38 @@
+// The pictures and the icon carried inside the program, looked up by name and
+// type as Win32 resources are. A bitmap resource holds the whole .bmp file as
+// the tools wrote it; an icon resource the whole .ico file. Only the resources
+// whose files existed when the program was built are there: a missing one is
+// simply not found.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+
+struct ResourceEntry;
+using HRSRC = const ResourceEntry*;
+using HGLOBAL = const void*;
+
+constexpr std::uintptr_t RT_BITMAP = 2;
+constexpr std::uintptr_t RT_GROUP_ICON = 14;
+
+// Null when the program carries no resource of that name and type. The module
+// is ignored: there is only the program's own.
+HRSRC FindResourceA(HINSTANCE module, LPCSTR name, std::uintptr_t type);
+// Null when the resource holds nothing.
+HGLOBAL LoadResource(HINSTANCE module, HRSRC resource);
+const void* LockResource(HGLOBAL data);
+DWORD SizeofResource(HINSTANCE module, HRSRC resource);
+
+namespace resources {
+
+// Tests put their own pictures in place of the program's (bytes), or take one
+// away (nullopt), until ClearTestResources; so they do not depend on the art.
+void SetTestResource(const std::string& name, std::uintptr_t type,
+                     std::optional<std::vector<std::uint8_t>> bytes);
+void ClearTestResources();
+
+}  // namespace resources

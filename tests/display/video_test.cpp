@@ -1,0 +1,114 @@
+// The present of the real screen, and PNG files.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/ddraw.h"
+#include "platform/offscreen_video.h"
+#include "platform/png_file.h"
+#include "platform/sdl_video.h"
+
+namespace {
+
+TEST(PresentRect, LargestWholeScaleThatFitsCentredOnBlack) {
+  struct Case {
+    int width, height;
+    SDL_Rect expected;
+  } const cases[] = {
+      {640, 480, {0, 0, 640, 480}},       {800, 600, {80, 60, 640, 480}},
+      {1920, 1080, {320, 60, 1280, 960}}, {1280, 1024, {0, 32, 1280, 960}},
+      {2560, 1440, {320, 0, 1920, 1440}}, {3840, 2160, {640, 120, 2560, 1920}},
+      {320, 240, {0, 0, 320, 240}},       {400, 600, {0, 150, 400, 300}},
+  };
+  for (const auto& c : cases) {
+    const SDL_Rect r = platform::PresentRect(c.width, c.height, 640, 480);
+    EXPECT_TRUE(SDL_RectEquals(&r, &c.expected)) << c.width << " x " << c.height << " gave " << r.x
+                                                 << "," << r.y << " " << r.w << "x" << r.h;
+  }
+}
+
+class SdlVideoTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(video_.Create("Morvex2", 640, 480));
+    if (video_.Window() == nullptr) GTEST_SKIP() << "no SDL window under this driver";
+    video_.SetPacing(false);
+    platform::SetVideoOutput(&video_);
+    ASSERT_EQ(DirectDrawCreate(nullptr, &dd_, nullptr), DD_OK);
+    ASSERT_EQ(dd_->SetCooperativeLevel(nullptr, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+    ASSERT_EQ(dd_->SetDisplayMode(640, 480, 16), DD_OK);
+    DDSURFACEDESC desc{sizeof(DDSURFACEDESC),
+                       DDSD_CAPS | DDSD_BACKBUFFERCOUNT,
+                       0,
+                       0,
+                       1,
+                       {DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX}};
+    ASSERT_EQ(dd_->CreateSurface(&desc, &primary_, nullptr), DD_OK);
+  }
+  void TearDown() override {
+    if (primary_ != nullptr) primary_->Release();
+    if (dd_ != nullptr) dd_->Release();
+    platform::SetVideoOutput(nullptr);
+  }
+  void Send(Uint32 type, Uint8 windowEvent = 0) {
+    SDL_Event event{};
+    event.type = type;
+    event.window.windowID = SDL_GetWindowID(video_.Window());
+    event.window.event = windowEvent;
+    SDL_PushEvent(&event);
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+  }
+  platform::SdlVideo video_;
+  IDirectDraw* dd_ = nullptr;
+  IDirectDrawSurface* primary_ = nullptr;
+};
+
+TEST_F(SdlVideoTest, FlipsReachTheWindow) {
+  EXPECT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+  EXPECT_EQ(platform::MainSdlWindow(), video_.Window());
+}
+
+TEST_F(SdlVideoTest, ResetsAndLeavingTheFullScreenTakeTheScreenAway) {
+  struct Case {
+    Uint32 type;
+    Uint8 windowEvent;
+    bool fullScreen;
+    bool lost;
+  } const cases[] = {
+      {SDL_RENDER_TARGETS_RESET, 0, true, true},
+      {SDL_RENDER_DEVICE_RESET, 0, true, true},
+      {SDL_WINDOWEVENT, SDL_WINDOWEVENT_MINIMIZED, true, true},
+      {SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST, true, true},
+      {SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST, false, false},
+      {SDL_WINDOWEVENT, SDL_WINDOWEVENT_MOVED, true, false},
+  };
+  for (const auto& c : cases) {
+    if (video_.IsFullscreen() != c.fullScreen) video_.ToggleFullscreen();
+    primary_->Restore();
+    Send(c.type, c.windowEvent);
+    EXPECT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT) == DDERR_SURFACELOST, c.lost)
+        << c.type << "/" << int(c.windowEvent);
+  }
+  primary_->Restore();
+  EXPECT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);  // a fresh texture after the device reset
+}
+
+TEST(PngFile, AFrameSurvivesTheRoundTripInItsSixteenBitTerms) {
+  SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormat(0, 3, 2, 16, SDL_PIXELFORMAT_RGB565);
+  auto* pixels = static_cast<std::uint16_t*>(frame->pixels);
+  const std::uint16_t values[] = {0x0000, 0xFFFF, 0xF800, 0x07E0, 0x001F, 0x0020};
+  for (int i = 0; i < 6; ++i) pixels[(i / 3) * frame->pitch / 2 + i % 3] = values[i];
+  const platform::RgbImage image = platform::RgbFromRgb565(*frame, SDL_Rect{0, 0, 3, 2});
+  SDL_FreeSurface(frame);
+  EXPECT_EQ(image.pixels[3], 255);  // white is white
+  EXPECT_EQ(image.pixels[16], 4);   // the sheet's background, green 1 of 63
+  const std::string path =
+      (std::filesystem::temp_directory_path() / "morvex2_png_test.png").string();
+  ASSERT_TRUE(platform::WritePng(path, image));
+  EXPECT_EQ(platform::ReadPng(path), image);
+  std::filesystem::remove(path);
+  EXPECT_FALSE(platform::ReadPng(path).has_value());
+}
+
+}  // namespace

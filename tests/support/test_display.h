@@ -1,0 +1,39 @@
+// The display set up for a test: test pictures in place of the art, a captured
+// screen instead of a real one, the game active, and InitDisplay run. Every
+// piece is put back when it goes out of scope.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+
+#include "platform/offscreen_video.h"
+#include "platform/win32.h"
+
+namespace testsupport {
+
+// A window handle for display calls that never looks at its window.
+HWND FakeWindow();
+
+class TestDisplay {
+ public:
+  explicit TestDisplay(HWND hwnd = FakeWindow());
+  ~TestDisplay();
+  TestDisplay(const TestDisplay&) = delete;
+  TestDisplay& operator=(const TestDisplay&) = delete;
+
+  bool initialised() const { return initialised_; }
+  platform::CaptureVideo& video() { return video_; }
+  // The frame under construction.
+  static const SDL_Surface& BackBuffer();
+  // One pixel of the frame under construction, RGB565.
+  static std::uint16_t PixelAt(int x, int y);
+
+ private:
+  platform::CaptureVideo video_;
+  platform::VideoOutput* previousVideo_;
+  std::uint32_t previousActive_;
+  bool initialised_ = false;
+};
+
+}  // namespace testsupport
