@@ -25,17 +25,19 @@ void PaintFrame(Canvas& canvas) {
               Hex(0x5A2608));
 }
 
-void PaintPanel(Canvas& canvas) {
+// The panel takes the field's own tones, so that the playing area reads as
+// one piece of furniture across the picture.
+void PaintPanel(Canvas& canvas, Rgb top, Rgb bottom) {
   const Region panel = RoundRect(kPanel.x0, kPanel.y0, kPanel.x1, kPanel.y1, 10);
-  canvas.Fill(Grow(panel, 2.0), Hex(0xFFB24A), 0.9);
+  canvas.Fill(Minus(Grow(panel, 2.0), panel), Hex(0xFFB24A), 0.9);
   canvas.Fill(
       panel,
-      [](double, double y) {
-        return Mix(Hex(0x1C2A4A), Hex(0x121A30), (y - kPanel.y0) / (kPanel.y1 - kPanel.y0));
+      [top, bottom](double, double y) {
+        return Mix(Shade(top, 0.1), bottom, (y - kPanel.y0) / (kPanel.y1 - kPanel.y0));
       },
-      0.88);
+      0.95);
   // A soft well behind the three preview tiles.
-  canvas.Fill(RoundRect(366, 36, 494, 84, 6), Hex(0x0C1222), 0.7);
+  canvas.Fill(RoundRect(366, 36, 494, 84, 6), Shade(bottom, -0.3), 0.7);
 }
 
 }  // namespace
@@ -48,7 +50,7 @@ void PaintPlayFrame(Canvas& canvas, Rgb fieldTop, Rgb fieldBottom) {
       canvas.Set(x, y, Mix(fieldTop, fieldBottom, t));
     }
   }
-  PaintPanel(canvas);
+  PaintPanel(canvas, fieldTop, fieldBottom);
 }
 
 std::vector<Box> PlayCrispAreas() {

@@ -30,9 +30,10 @@ void PaintSky(Canvas& canvas) {
     const double glow = Exp(-(dx * dx + dy * dy) / (2 * 90.0 * 90.0));
     c = Mix(c, Hex(0xFFF0B0), 0.6 * glow);
     // Long wisps of cloud in two bands, lit pink and gold from below.
-    const double band = Exp(-Pow((y - 150) / 45, 2)) + 0.8 * Exp(-Pow((y - 240) / 22, 2));
-    const double wisp = SmoothStep(0.5, 0.75, Fractal3(x / 140.0, y / 11.0, 1.0, 4, 5)) * band;
-    const Rgb cloud = Mix(Hex(0x8A4A86), Hex(0xFFB69A), Clamp((y - 110) / 150, 0, 1));
+    const double high = (y - 150) / 45, low = (y - 240) / 22;
+    const double band = Exp(-high * high) + 0.8 * Exp(-low * low);
+    const double wisp = SmoothStep(0.4, 0.56, Fractal3(x / 140.0, y / 11.0, 1.0, 4, 5)) * band;
+    const Rgb cloud = Mix(Hex(0x7A3C7E), Hex(0xFFC8A0), Clamp((y - 110) / 150, 0, 1));
     return Mix(c, cloud, Clamp(wisp, 0, 0.85));
   });
 }
