@@ -16,98 +16,78 @@ void NoteSwitch(int sceneId) {
   g_switches.push_back(sceneId);
 }
 
+std::vector<UINT> PostedMessages() {
+  std::vector<UINT> messages;
+  for (MSG msg{}; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != 0;)
+    messages.push_back(msg.message);
+  return messages;
+}
+
 class RankingSceneTest : public ScoreFileTest {
  protected:
   void SetUp() override {
     ScoreFileTest::SetUp();
     g_switches.clear();
     SetSceneSwitchHook(NoteSwitch);
-    for (const char* name : {"zyou.pod", "tyuu.pod", "syo.pod"}) {
-      WriteFile(name, StoredFile(RowsWithScores({300, 200, 100})));
-    }
+    PostedMessages();
+    WriteFile("tyuu.pod", StoredFile(Rows({300, 200, 100})));
+    WriteFile("syo.pod", StoredFile(Rows({7})));
     WriteFile("zel.ini", "Taro");
     SetLevel(1);
-    SetLastResult(0, 0);
   }
   void TearDown() override {
     SetSceneSwitchHook(nullptr);
-    SetLevel(1);
     SetLastResult(0, 0);
     ScoreFileTest::TearDown();
   }
-
-  std::vector<int> RedRows() const {
-    std::vector<int> red;
-    for (int i = 0; i < 10; ++i) {
-      if ((*scene_.table)[i].color == kScoreRowRed) red.push_back(i);
-    }
-    return red;
-  }
-
-  static std::vector<UINT> PostedMessages() {
-    std::vector<UINT> messages;
-    MSG msg{};
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != 0) messages.push_back(msg.message);
-    return messages;
+  std::vector<COLORREF> Colors() const {
+    std::vector<COLORREF> colors;
+    for (const ScoreRecord& record : *scene_.table) colors.push_back(record.color);
+    return colors;
   }
 
   RankingScene scene_;
 };
 
-TEST_F(RankingSceneTest, AGameThatEntersShowsExactlyOneRedRowAndTheNextVisitNone) {
+TEST_F(RankingSceneTest, OnlyTheEntryJustMadeIsRedAndOnlyOnItsOwnVisit) {
+  std::vector<COLORREF> colors(10, kScoreRowWhite);
   SetLastResult(250, 17);
   scene_.Start(nullptr);
-  ASSERT_NE(scene_.table, nullptr);
-  EXPECT_EQ(RedRows(), std::vector<int>{1});
-  EXPECT_STREQ((*scene_.table)[1].scoreText, "250");
+  colors[1] = kScoreRowRed;
+  EXPECT_EQ(Colors(), colors);
   EXPECT_STREQ((*scene_.table)[1].removedText, "17");
 
   SetLastResult(0, 0);  // as the title screen leaves it
   scene_.Start(nullptr);
-  EXPECT_EQ(RedRows(), std::vector<int>{});
+  colors[1] = kScoreRowWhite;
+  EXPECT_EQ(Colors(), colors);
   EXPECT_STREQ((*scene_.table)[1].scoreText, "250");
-}
 
-TEST_F(RankingSceneTest, ItShowsTheTableOfTheCurrentLevel) {
-  WriteFile("syo.pod", StoredFile(RowsWithScores({7})));
   SetLevel(2);
   scene_.Start(nullptr);
   EXPECT_STREQ((*scene_.table)[0].scoreText, "7");
-  SetLevel(1);
-  scene_.Start(nullptr);
-  EXPECT_STREQ((*scene_.table)[0].scoreText, "300");
 }
 
-TEST_F(RankingSceneTest, ReturnLetsGoOfTheTableAndGoesToTheTitle) {
-  scene_.Start(nullptr);
-  scene_.OnKeyDown(nullptr, VK_RETURN);
-  EXPECT_EQ(scene_.table, nullptr);
-  EXPECT_EQ(g_switches, std::vector<int>{Opening});
-  EXPECT_EQ(PostedMessages(), std::vector<UINT>{});
-}
-
-TEST_F(RankingSceneTest, EscapeLetsGoOfTheTableAndClosesTheWindow) {
-  PostedMessages();
-  scene_.Start(nullptr);
-  scene_.OnKeyDown(nullptr, VK_ESCAPE);
-  EXPECT_EQ(scene_.table, nullptr);
-  EXPECT_EQ(g_switches, std::vector<int>{});
-  EXPECT_EQ(PostedMessages(), std::vector<UINT>{WM_CLOSE});
-  scene_.OnIdle(nullptr);  // a late frame draws no released table
-}
-
-TEST_F(RankingSceneTest, EveryOtherKeyDoesNothing) {
-  scene_.Start(nullptr);
-  log_.Clear();
-  const ScoreRecord* table = scene_.table->data();
-  for (UINT key : {VK_F1, VK_SPACE, VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, 0u, 0x41u, 0xFFu}) {
-    scene_.OnKeyDown(nullptr, key);
-    ASSERT_NE(scene_.table, nullptr) << "key " << key;
-    EXPECT_EQ(scene_.table->data(), table) << "key " << key;
+TEST_F(RankingSceneTest, ReturnAndEscapeLetGoOfTheTableAndNoOtherKeyDoesAnything) {
+  struct Case {
+    UINT key;
+    bool leaves;
+    std::vector<int> switches;
+    std::vector<UINT> posted;
+  };
+  const Case cases[] = {
+      {VK_RETURN, true, {Opening}, {}}, {VK_ESCAPE, true, {}, {WM_CLOSE}}, {VK_F1, false, {}, {}},
+      {VK_SPACE, false, {}, {}},        {VK_DOWN, false, {}, {}},          {0xFF, false, {}, {}},
+  };
+  for (const Case& c : cases) {
+    scene_.Start(nullptr);
+    g_switches.clear();
+    scene_.OnKeyDown(nullptr, c.key);
+    EXPECT_EQ(scene_.table == nullptr, c.leaves) << c.key;
+    EXPECT_EQ(g_switches, c.switches) << c.key;
+    EXPECT_EQ(PostedMessages(), c.posted) << c.key;
+    scene_.OnIdle(nullptr);  // a frame after ESC draws no released table
   }
-  EXPECT_EQ(g_switches, std::vector<int>{});
-  EXPECT_EQ(PostedMessages(), std::vector<UINT>{});
-  EXPECT_TRUE(log_.Calls().empty());
 }
 
 }  // namespace
