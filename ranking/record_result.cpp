@@ -1,3 +1,5 @@
+// RecordResult: a finished game's result offered to its level's table, from the
+// read of the file to its rewrite.
 #include <algorithm>
 #include <cstring>
 
