@@ -44,10 +44,11 @@ void PaintPanel(Canvas& canvas, Rgb top, Rgb bottom) {
 
 void PaintPlayFrame(Canvas& canvas, Rgb fieldTop, Rgb fieldBottom) {
   PaintFrame(canvas);
+  // One flat tone: a gradient this dark shows as bands on a 16-bit screen.
+  const Rgb field = Mix(fieldTop, fieldBottom, 0.5);
   for (int y = static_cast<int>(kField.y0); y < kField.y1; ++y) {
-    const double t = (y - kField.y0) / (kField.y1 - kField.y0);
     for (int x = static_cast<int>(kField.x0); x < kField.x1; ++x) {
-      canvas.Set(x, y, Mix(fieldTop, fieldBottom, t));
+      canvas.Set(x, y, field);
     }
   }
   PaintPanel(canvas, fieldTop, fieldBottom);
