@@ -1,10 +1,8 @@
-// A PlayScene put into the clearing phase as a landing leaves it, with the
-// platform calls of each tick recorded.
+// A PlayScene in the clearing phase as the first landing of a game leaves it,
+// with each tick's platform calls recorded.
 #pragma once
 
 #include <gtest/gtest.h>
-
-#include <string>
 
 #include "platform/call_log.h"
 #include "play/play_scene.h"
@@ -17,38 +15,28 @@ class ClearingTest : public testing::Test {
     g_resolveBusy = 0;
     platform::SetActiveCallLog(&log_);
   }
-  void TearDown() override {
-    platform::SetActiveCallLog(nullptr);
-    g_fieldSettled = 0;
-    g_resolveBusy = 0;
-  }
+  void TearDown() override { platform::SetActiveCallLog(nullptr); }
 
-  // The field right after the first landing of a game: clearing phase,
-  // running, no spawn due, nothing counted yet.
-  void Land(const Rows& bottomRows, std::int32_t interval = 1000) {
+  void Land(const Rows& bottomRows) {
+    SetUp();
     SetBottomRows(scene_, bottomRows);
     scene_.phase = -1;
     scene_.paused = 0;
     scene_.spawnPending = 0;
-    scene_.pieceActive = 0;
-    scene_.interval = interval;
+    scene_.interval = 1000;
     scene_.chainPoints = 0;
     scene_.removedCount = 0;
+    ticks_ = 0;
   }
 
-  // One tick of timer 1; the log then holds that tick's calls.
   void Tick() {
     log_.Clear();
     scene_.OnTimer(nullptr);
   }
 
-  // Ticks until the phase hands back to the falling phase; how many it took.
-  int TicksToEnd(int limit = 200) {
-    for (int tick = 1; tick <= limit; ++tick) {
-      Tick();
-      if (scene_.phase == 0) return tick;
-    }
-    return -1;
+  // Runs up to tick `tick`, counting from the landing.
+  void TickTo(int tick) {
+    for (; ticks_ < tick; ++ticks_) Tick();
   }
 
   int Claps() const {
@@ -59,4 +47,5 @@ class ClearingTest : public testing::Test {
 
   PlayScene scene_{0};
   platform::CallLog log_;
+  int ticks_ = 0;
 };
