@@ -38,12 +38,12 @@ std::optional<Bytes> ComposeTitleTune() {
   if (!chords || !melody) return std::nullopt;
 
   Arrangement tune("Morvex2 title", 76, kBars);
-  const int flute = tune.AddPart({"Flute", 0, 73, 100, 64, 70});
-  const int piano = tune.AddPart({"Electric piano", 1, 4, 84, 40, 60});
-  const int strings = tune.AddPart({"Strings", 2, 49, 70, 88, 80});
-  const int bass = tune.AddPart({"Bass", 3, 33, 92, 64, 30});
-  const int vibes = tune.AddPart({"Vibraphone", 4, 11, 70, 96, 70});
-  const int drums = tune.AddPart({"Drums", 9, 0, 70, 64, 40});
+  const int flute = tune.AddPart({"Flute", 0, 73, 112, 64, 70});
+  const int piano = tune.AddPart({"Electric piano", 1, 4, 100, 40, 60});
+  const int strings = tune.AddPart({"Strings", 2, 49, 84, 88, 80});
+  const int bass = tune.AddPart({"Bass", 3, 33, 104, 64, 30});
+  const int vibes = tune.AddPart({"Vibraphone", 4, 11, 84, 96, 70});
+  const int drums = tune.AddPart({"Drums", 9, 0, 80, 64, 40});
 
   tune.Play(flute, *melody, 2, 78, 0, 0.94);
   // The vibraphone joins an octave below for the return of the song.
