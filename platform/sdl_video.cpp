@@ -13,11 +13,11 @@ namespace {
 SDL_Window* g_mainWindow = nullptr;
 
 constexpr std::int64_t kFrameNs = 1'000'000'000 / 60;
-// A renderer that claims to wait for the display but returns sooner than any
-// real display refreshes (the dummy driver) is not trusted after this many
-// such frames in a row; the frames are then paced by sleeping.
-constexpr std::int64_t kQuickFrameNs = 3'000'000;
-constexpr int kQuickFramesBeforeDistrust = 30;
+// A renderer that waits for the display cannot show a run of frames faster, on
+// average, than most of the display's refresh period. One that does (the dummy
+// and offscreen drivers claim to wait but do not) is not trusted after such a
+// run; the frames are then paced by sleeping.
+constexpr int kCheckedRun = 30;
 
 std::int64_t MonotonicNs() {
   timespec now{};
@@ -60,9 +60,13 @@ SdlVideo::~SdlVideo() {
   if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-bool SdlVideo::Create(const char* title, int width, int height) {
+bool SdlVideo::StartVideo() {
   videoStarted_ = videoStarted_ || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-  if (!videoStarted_) return true;  // no screen: the display set-up will say so
+  return videoStarted_;
+}
+
+bool SdlVideo::Create(const char* title, int width, int height) {
+  if (!StartVideo()) return true;  // no screen: the display set-up will say so
   window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                              SDL_WINDOW_HIDDEN | SDL_WINDOW_FULLSCREEN_DESKTOP);
   if (window_ == nullptr) return true;
@@ -89,13 +93,14 @@ void SdlVideo::Destroy() {
 
 int SdlVideo::DesktopWidth() {
   SDL_DisplayMode mode{};
-  if (videoStarted_ && SDL_GetDesktopDisplayMode(0, &mode) == 0) return mode.w;
+  // Asked before the window is made, to make it the desktop's size.
+  if (StartVideo() && SDL_GetDesktopDisplayMode(0, &mode) == 0) return mode.w;
   return 640;
 }
 
 int SdlVideo::DesktopHeight() {
   SDL_DisplayMode mode{};
-  if (videoStarted_ && SDL_GetDesktopDisplayMode(0, &mode) == 0) return mode.h;
+  if (StartVideo() && SDL_GetDesktopDisplayMode(0, &mode) == 0) return mode.h;
   return 480;
 }
 
@@ -113,8 +118,11 @@ bool SdlVideo::Open(int width, int height) {
     Close();
     return false;
   }
-  quickFrames_ = 0;
-  lastFrameNs_ = nextDeadlineNs_ = MonotonicNs();
+  SDL_DisplayMode mode{};
+  const bool knownRate = SDL_GetWindowDisplayMode(window_, &mode) == 0 && mode.refresh_rate > 0;
+  refreshNs_ = knownRate ? 1'000'000'000 / mode.refresh_rate : kFrameNs;
+  runFrames_ = 0;
+  runStartNs_ = nextDeadlineNs_ = MonotonicNs();
   return true;
 }
 
@@ -156,9 +164,11 @@ void SdlVideo::WaitForNextFrame() {
   const std::int64_t now = MonotonicNs();
   if (vsync_) {
     // The present has waited for the display, unless it only claims to.
-    quickFrames_ = now - lastFrameNs_ < kQuickFrameNs ? quickFrames_ + 1 : 0;
-    if (quickFrames_ >= kQuickFramesBeforeDistrust) vsync_ = false;
-    lastFrameNs_ = now;
+    if (++runFrames_ == kCheckedRun) {
+      if ((now - runStartNs_) / kCheckedRun < refreshNs_ * 3 / 4) vsync_ = false;
+      runFrames_ = 0;
+      runStartNs_ = now;
+    }
     nextDeadlineNs_ = now;
     return;
   }
@@ -166,7 +176,6 @@ void SdlVideo::WaitForNextFrame() {
   // Far behind (a stall, a debugger): start afresh rather than race to catch up.
   if (nextDeadlineNs_ < now - kFrameNs) nextDeadlineNs_ = now;
   SleepUntilNs(nextDeadlineNs_);
-  lastFrameNs_ = MonotonicNs();
 }
 
 void SdlVideo::ToggleFullscreen() {

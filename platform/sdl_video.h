@@ -49,6 +49,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   void SetPacing(bool on) { pacing_ = on; }
 
  private:
+  bool StartVideo();
   static int WatchEvent(void* self, SDL_Event* event);
   void OnEvent(const SDL_Event& event);
   bool MakeTexture();
@@ -64,8 +65,9 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   bool vsync_ = false;
   bool textureLost_ = false;
   bool pacing_ = true;
-  int quickFrames_ = 0;
-  std::int64_t lastFrameNs_ = 0;
+  std::int64_t refreshNs_ = 0;  // the display's refresh period
+  int runFrames_ = 0;
+  std::int64_t runStartNs_ = 0;
   std::int64_t nextDeadlineNs_ = 0;
 };
 
