@@ -62,7 +62,7 @@ fs::path MakeWorkingFolder(const std::string& name) {
   return folder;
 }
 
-GameRun RunGame(const fs::path& folder, const std::string& script) {
+GameRun RunGame(const fs::path& folder, const std::string& script, std::int64_t unixSeconds) {
   std::vector<platform::HostStep> steps;
   std::string error;
   GameRun run;
@@ -71,7 +71,7 @@ GameRun RunGame(const fs::path& folder, const std::string& script) {
     return run;
   }
   ResetProgramState();
-  platform::HeadlessHost host(std::move(steps));
+  platform::HeadlessHost host(std::move(steps), unixSeconds);
   host.Install();
   {
     WorkingDirectory inFolder(folder);

@@ -2,6 +2,7 @@
 // end-to-end tests play the real game.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,7 +22,9 @@ std::filesystem::path MakeWorkingFolder(const std::string& name);
 
 // Runs the program in `folder` on `script` (see platform/headless_host.h) as a
 // freshly started process would: every global back at its start value.
-GameRun RunGame(const std::filesystem::path& folder, const std::string& script);
+// `unixSeconds` is the wall-clock time the run starts at: it seeds the colours.
+GameRun RunGame(const std::filesystem::path& folder, const std::string& script,
+                std::int64_t unixSeconds = 1796488723);
 
 // Names of the calls, in order, keeping only those listed in `names`.
 std::vector<std::string> CallNames(const std::vector<platform::RecordedCall>& calls,

@@ -75,8 +75,8 @@ TEST_F(TitleScreenRun, UpUpDownWalkTheMenuAndAHeldKeyMovesOnce) {
   EXPECT_EQ(run.exitCode, 0);
   ExpectGoldenFrame(Shot("beginner.png"), "title_beginner.png");
   ExpectGoldenFrame(Shot("advanced.png"), "title_advanced.png");
-  ExpectGoldenFrame(Shot("beginner-again.png"), "title_beginner.png");
-  ExpectGoldenFrame(Shot("middle.png"), "title_start.png");
+  ExpectGoldenFrame(Shot("beginner-again.png"), "title_beginner_again.png");
+  ExpectGoldenFrame(Shot("middle.png"), "title_middle_after_hold.png");
 }
 
 TEST_F(TitleScreenRun, ReturnStartsAPausedGameAtTheHighlightedLevelWithThePlayTune) {
