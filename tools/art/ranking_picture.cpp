@@ -4,7 +4,9 @@
 
 #include "tools/art/background_painting.h"
 #include "tools/art/pictures.h"
+#include "tools/art/piece_painter.h"
 #include "tools/art/shapes.h"
+#include "tools/art/sheet_colours.h"
 
 namespace art {
 namespace {
@@ -38,6 +40,9 @@ IndexedImage MakeRankingPicture(const PixelFont& font) {
   PaintRules(canvas);
   Letter(canvas, font, U"The most powerful persons of ten", 0, 640, 0, kTop, 2, Hex(0xFFF7A8),
          Hex(0xFF9A1E));
+  // A balloon at each end of the title line.
+  PaintBalloon(canvas, kPieceColours[0], {24, 1, 0.8});
+  PaintBalloon(canvas, kPieceColours[2], {584, 1, 0.8});
   const std::u32string headings[] = {U"NAME", U"THEN TIME", U"POINT", U"\u6570"};  // 数
   for (int i = 0; i < 4; ++i) {
     Letter(canvas, font, headings[i], kColumns[i + 1], kColumns[i + 2], kTop, kHeadingBottom, 1.5,
