@@ -26,7 +26,8 @@ constexpr Launch kLaunches[] = {
 };
 
 // Whether the cell up-right of (column, row) holds a resting pin standing on
-// the balloon of its own colour (the cell right of (column, row)).
+// the balloon of its own colour (the cell right of (column, row)). Above the
+// top row there is no such cell: nothing is looked at outside the field.
 bool UpRightPinOnItsBalloon(const PlayScene& scene, int column, int row) {
   if (!InField(column + 1, row - 1)) return false;
   const std::int32_t pin = scene.At(column + 1, row - 1).kind;
@@ -40,8 +41,6 @@ void LaunchNeighbours(PlayScene& scene, int column, int row) {
     if (!InField(c, r)) continue;
     Cell& pin = scene.At(c, r);
     if (!IsRestingPin(pin.kind)) continue;
-    // Checked now, not before the loop: once the up-right pin has been thrown
-    // it no longer shelters the pin down-right.
     if (launch.heldByUpRightMatch && UpRightPinOnItsBalloon(scene, column, row)) continue;
     pin.kind = FlyingPinKind(launch.direction, -pin.kind);
     pin.launched = 1;
