@@ -61,14 +61,6 @@ class DrawTest : public ::testing::Test {
   TestDisplay display_;
 };
 
-TEST_F(DrawTest, TheBackgroundCoversTheWholeFrame) {
-  SDL_FillRect(const_cast<SDL_Surface*>(&TestDisplay::BackBuffer()), nullptr, 0x1111);
-  DrawBackground(FakeWindow());
-  for (auto [x, y] : {std::pair{0, 0}, {639, 479}, {320, 240}}) {
-    EXPECT_EQ(TestDisplay::PixelAt(x, y), SurfacePixel(g_backgroundSurface, x, y));
-  }
-}
-
 TEST_F(DrawTest, EachKindDrawsItsTileAndTheSheetsBackgroundStaysOff) {
   for (std::int32_t kind : {1, 2, -1, -2, -3, -4, -5, -6, -7, -8, 17, 36, 50, 67, 81, 98, 116}) {
     DrawBackground(FakeWindow());

@@ -23,21 +23,6 @@ TEST(Resources, LookupIsByNameAndType) {
   EXPECT_EQ(FindResourceA(nullptr, "TESTPIC", RT_BITMAP), nullptr);
 }
 
-TEST(Resources, ATestCanReplaceOrHideAResourceAndAnEmptyOneLoadsNothing) {
-  resources::SetTestResource("FHSPRITE", RT_BITMAP, std::vector<std::uint8_t>{7});
-  resources::SetTestResource("FHSPRITE", RT_BITMAP, std::vector<std::uint8_t>{});
-  HRSRC empty = FindResourceA(nullptr, "FHSPRITE", RT_BITMAP);
-  ASSERT_NE(empty, nullptr);
-  EXPECT_EQ(LoadResource(nullptr, empty), nullptr);
-  resources::SetTestResource("FHSPRITE", RT_BITMAP, std::nullopt);
-  EXPECT_EQ(FindResourceA(nullptr, "FHSPRITE", RT_BITMAP), nullptr);
-  resources::ClearTestResources();
-}
-
-}  // namespace
-
-namespace {
-
 // The pictures the program carries (when the build found them) are ones the
 // loader takes, at their sizes, and the sheet's background is where the key
 // expects it.

@@ -152,14 +152,6 @@ TEST_F(LostScreenTest, TheFirstDrawingCallRestoresAndReloadsBothPicturesThenDraw
   EXPECT_EQ(log_.Calls().size(), 1u);
 }
 
-TEST_F(LostScreenTest, AFlipAfterALossRestoresToo) {
-  platform::LoseDisplay();
-  const int frames = display_.video().FramesPresented();
-  FlipScreen(FakeWindow());
-  EXPECT_EQ(display_.video().FramesPresented(), frames + 1);
-  EXPECT_EQ(log_.Calls().size(), 1u);
-}
-
 // The fatal path inside the restore releases the display; the drawing calls
 // of that frame must then leave the released objects alone.
 TEST_F(LostScreenTest, ABackgroundThatCannotBeReloadedEndsTheGameWithoutTouchingFreedSurfaces) {

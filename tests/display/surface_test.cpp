@@ -79,14 +79,6 @@ TEST(DirectDrawCreate, FailsWithoutAScreen) {
   EXPECT_EQ(dd, nullptr);
 }
 
-TEST_F(SurfaceTest, TheSourceKeySkipsKeyedPixelsOnlyWhenAsked) {
-  ASSERT_EQ(BltTileAt(100, 100), DD_OK);
-  EXPECT_EQ(Pixel(back_, 100, 100), 0x7777);  // keyed: the frame shows through
-  EXPECT_EQ(Pixel(back_, 139, 139), 0x1234);
-  ASSERT_EQ(BltTileAt(200, 100, DDBLT_WAIT), DD_OK);
-  EXPECT_EQ(Pixel(back_, 200, 100), 0);  // unkeyed: copied as it is
-}
-
 TEST_F(SurfaceTest, WithAClipperTilesOffTheScreenAreCropped) {
   AttachClipper();
   struct Case {
@@ -103,13 +95,6 @@ TEST_F(SurfaceTest, WithAClipperTilesOffTheScreenAreCropped) {
   }
 }
 
-TEST_F(SurfaceTest, WithoutAClipperABlitOffTheSurfaceIsRefused) {
-  EXPECT_EQ(BltTileAt(-20, 0), DDERR_INVALIDRECT);
-  RECT outside{0, 0, 41, 40};
-  EXPECT_EQ(back_->Blt(nullptr, tile_, &outside, DDBLT_WAIT, nullptr), DDERR_INVALIDRECT);
-  EXPECT_EQ(CountPixels(back_, 0x7777), 640 * 480);
-}
-
 TEST_F(SurfaceTest, ALostScreenRefusesBlitsFlipsAndContextsUntilRestored) {
   platform::LoseDisplay();
   HDC dc = nullptr;
@@ -123,26 +108,6 @@ TEST_F(SurfaceTest, ALostScreenRefusesBlitsFlipsAndContextsUntilRestored) {
   EXPECT_EQ(BltTileAt(0, 0), DD_OK);
   // Restored memory holds nothing of what was drawn before.
   EXPECT_EQ(CountPixels(tile_, 0x1234), 0);
-}
-
-TEST_F(SurfaceTest, AFlipShowsTheBackBuffer) {
-  Pixel(back_, 5, 6) = 0xF800;
-  ASSERT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);
-  ASSERT_EQ(video_.FramesPresented(), 1);
-  const SDL_Surface* frame = video_.LastFrame();
-  EXPECT_EQ(reinterpret_cast<const std::uint16_t*>(static_cast<const std::uint8_t*>(frame->pixels) +
-                                                   6 * frame->pitch)[5],
-            0xF800);
-  EXPECT_EQ(back_->Flip(nullptr, DDFLIP_WAIT), DDERR_NOTFLIPPABLE);
-}
-
-TEST_F(SurfaceTest, OneDeviceContextAtATime) {
-  HDC dc = nullptr;
-  HDC second = nullptr;
-  ASSERT_EQ(back_->GetDC(&dc), DD_OK);
-  EXPECT_NE(back_->GetDC(&second), DD_OK);
-  EXPECT_EQ(back_->ReleaseDC(dc), DD_OK);
-  EXPECT_NE(back_->ReleaseDC(dc), DD_OK);
 }
 
 TEST(CaptureVideo, PacingMovesTheClockOneSecondEverySixtyFrames) {

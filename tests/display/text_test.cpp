@@ -71,16 +71,6 @@ TEST_F(TextTest, AnEmptyStringDrawsNothing) {
   EXPECT_EQ(ChangedPixels(), 0);
 }
 
-TEST_F(TextTest, TheColoursAreTheGivenOnes) {
-  DrawString(0, 0, "-", 0x0000FF, 0xFF0000);  // red on blue, as the title's selected line
-  EXPECT_EQ(TestDisplay::PixelAt(0, 0), 0x001F);
-  int red = 0;
-  for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 8; ++x) red += TestDisplay::PixelAt(x, y) == 0xF800;
-  }
-  EXPECT_GT(red, 0);
-}
-
 TEST_F(TextTest, JapaneseTextLooksAsTheFontDrawsIt) {
   DrawString(0, 0, kScore, 0x000000, 0xFFFFFF);
   DrawString(0, 20, kTurnHelp, 0x000000, 0xFFFFFF);

@@ -64,11 +64,6 @@ class SdlVideoTest : public ::testing::Test {
   IDirectDrawSurface* primary_ = nullptr;
 };
 
-TEST_F(SdlVideoTest, FlipsReachTheWindow) {
-  EXPECT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);
-  EXPECT_EQ(platform::MainSdlWindow(), video_.Window());
-}
-
 TEST_F(SdlVideoTest, ResetsAndLeavingTheFullScreenTakeTheScreenAway) {
   struct Case {
     Uint32 type;
