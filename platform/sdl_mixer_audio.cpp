@@ -45,6 +45,16 @@ std::optional<std::vector<std::uint8_t>> ReadTuneFile(const char* fileName) {
   return bytes;
 }
 
+// The mixer's own file loader leaks its file handle when a file is not a
+// sound it knows, so the file is opened and closed here.
+Mix_Chunk* LoadSound(const char* fileName) {
+  SDL_RWops* source = SDL_RWFromFile(fileName, "rb");
+  if (source == nullptr) return nullptr;
+  Mix_Chunk* chunk = Mix_LoadWAV_RW(source, SDL_FALSE);
+  SDL_RWclose(source);
+  return chunk;
+}
+
 // A tune keeps its file's bytes: the mixer may read them while it plays.
 struct Tune {
   std::vector<std::uint8_t> bytes;
@@ -143,7 +153,7 @@ void SdlMixerAudio::FreeTune(TuneHandle tune) {
 bool SdlMixerAudio::PlaySound(const char* fileName) {
   if (!mixer_ || fileName == nullptr) return false;
   auto [entry, isNew] = mixer_->sounds.try_emplace(fileName, nullptr);
-  if (isNew) entry->second = Mix_LoadWAV(fileName);
+  if (isNew) entry->second = LoadSound(fileName);
   if (entry->second == nullptr) return false;
   return Mix_PlayChannel(kClapChannel, entry->second, 0) == kClapChannel;
 }

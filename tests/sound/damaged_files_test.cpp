@@ -72,6 +72,7 @@ TEST_F(DamagedFiles, SoundsPlayOrNotButNeverCrash) {
       {"empty", {}, true},
       {"text", {'h', 'e', 'l', 'l', 'o', '\n'}, true},
       {"header only", Truncated(good, 44), false},
+      {"no samples", sound_test::SquareWav(0, 8000), false},
       {"data longer than the file", WithByte(good, 43, 0x7F), false},
       {"no channels", WithByte(good, 22, 0x00), true},
       {"unknown encoding", WithByte(good, 20, 0x77), true},
