@@ -88,26 +88,4 @@ TEST_F(DamagedFiles, SoundsPlayOrNotButNeverCrash) {
   }
 }
 
-TEST_F(DamagedFiles, StaleHandlesNeverPlayAnotherTune) {
-  const std::string path = folder_.Write("tune.mid", sound_test::ChordMidi(250, 250));
-  const platform::TuneHandle freed = audio_.LoadTune(path.c_str());
-  ASSERT_NE(freed, 0);
-  audio_.FreeTune(freed);
-  const platform::TuneHandle beforeReopen = audio_.LoadTune(path.c_str());
-  audio_.Close();
-  ASSERT_TRUE(audio_.Open());
-  const platform::TuneHandle current = audio_.LoadTune(path.c_str());
-  ASSERT_NE(current, 0);
-
-  for (platform::TuneHandle stale : {freed, beforeReopen, 0, -1, current + 1}) {
-    SCOPED_TRACE(stale);
-    EXPECT_NE(stale, current);
-    audio_.PlayTune(stale);
-    EXPECT_EQ(Mix_PlayingMusic(), 0);
-    audio_.FreeTune(stale);
-  }
-  audio_.PlayTune(current);
-  EXPECT_EQ(Mix_PlayingMusic(), 1);
-}
-
 }  // namespace
