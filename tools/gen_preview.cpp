@@ -37,6 +37,10 @@ std::optional<Image> ReadBmp8(const std::string& path) {
   Image image;
   image.width = static_cast<int>(Le32(b, 18));
   image.height = static_cast<int>(Le32(b, 22));
+  // Only pictures of a sensible size, so that the sums below cannot wrap.
+  if (image.width <= 0 || image.height <= 0 || image.width > 4096 || image.height > 4096) {
+    return std::nullopt;
+  }
   const size_t offset = Le32(b, 10);
   const size_t stride = (static_cast<size_t>(image.width) + 3) & ~size_t{3};
   if (offset + stride * image.height > b.size()) return std::nullopt;

@@ -47,8 +47,8 @@ std::optional<Bytes> ComposeTitleTune() {
 
   tune.Play(flute, *melody, 2, 78, 0, 0.94);
   // The vibraphone joins an octave below for the return of the song.
-  std::vector<NoteSpec> reprise;
-  for (const NoteSpec& n : *melody) {
+  std::vector<WrittenNote> reprise;
+  for (const WrittenNote& n : *melody) {
     if (n.start >= 16 * 16 && n.start < 24 * 16)
       reprise.push_back({n.start - 16 * 16, n.length, n.key});
   }

@@ -13,7 +13,7 @@ int KeyAtOrAbove(int pc, int low) {
   return key;
 }
 
-std::vector<int> Voicing(const ChordSpec& chord, int lowKey) {
+std::vector<int> Voicing(const WrittenChord& chord, int lowKey) {
   std::vector<int> keys;
   for (int interval : chord.tones)
     keys.push_back(KeyAtOrAbove((chord.root + interval) % 12, lowKey));
@@ -45,10 +45,10 @@ int Arrangement::AddPart(const Instrument& instrument) {
   return static_cast<int>(instruments_.size()) - 1;
 }
 
-void Arrangement::Play(int part, const std::vector<NoteSpec>& notes, int bar, int velocity,
+void Arrangement::Play(int part, const std::vector<WrittenNote>& notes, int bar, int velocity,
                        int transpose, double legato) {
   const int channel = instruments_[part].channel;
-  for (const NoteSpec& n : notes) {
+  for (const WrittenNote& n : notes) {
     // Notes on the beat a little stronger, so that phrases breathe.
     const int accent = (n.start % 4 == 0) ? 6 : 0;
     const auto length =
@@ -58,11 +58,11 @@ void Arrangement::Play(int part, const std::vector<NoteSpec>& notes, int bar, in
   }
 }
 
-void Arrangement::Bass(int part, const std::vector<ChordSpec>& chords, int bar, BassStyle style,
+void Arrangement::Bass(int part, const std::vector<WrittenChord>& chords, int bar, BassStyle style,
                        int velocity) {
   const int channel = instruments_[part].channel;
   MidiTrack& track = tracks_[part + 1];
-  for (const ChordSpec& c : chords) {
+  for (const WrittenChord& c : chords) {
     const int root = KeyAtOrAbove(c.bass, 36);  // C2 and up
     const int fifth = KeyAtOrAbove((c.root + 7) % 12, root);
     if (style == BassStyle::kCalm) {
@@ -85,11 +85,11 @@ void Arrangement::Bass(int part, const std::vector<ChordSpec>& chords, int bar, 
   }
 }
 
-void Arrangement::Chords(int part, const std::vector<ChordSpec>& chords, int bar, ChordStyle style,
-                         int lowKey, int velocity) {
+void Arrangement::Chords(int part, const std::vector<WrittenChord>& chords, int bar,
+                         ChordStyle style, int lowKey, int velocity) {
   const int channel = instruments_[part].channel;
   MidiTrack& track = tracks_[part + 1];
-  for (const ChordSpec& c : chords) {
+  for (const WrittenChord& c : chords) {
     const std::vector<int> keys = Voicing(c, lowKey);
     switch (style) {
       case ChordStyle::kSustained:

@@ -42,12 +42,13 @@ class Arrangement {
 
   // Plays notes from bar `bar` on, `transpose` semitones away, each held for
   // `legato` of its written length.
-  void Play(int part, const std::vector<NoteSpec>& notes, int bar, int velocity, int transpose = 0,
-            double legato = 0.9);
-  void Bass(int part, const std::vector<ChordSpec>& chords, int bar, BassStyle style, int velocity);
+  void Play(int part, const std::vector<WrittenNote>& notes, int bar, int velocity,
+            int transpose = 0, double legato = 0.9);
+  void Bass(int part, const std::vector<WrittenChord>& chords, int bar, BassStyle style,
+            int velocity);
   // Chords voiced upwards from `lowKey`.
-  void Chords(int part, const std::vector<ChordSpec>& chords, int bar, ChordStyle style, int lowKey,
-              int velocity);
+  void Chords(int part, const std::vector<WrittenChord>& chords, int bar, ChordStyle style,
+              int lowKey, int velocity);
   void Drums(int part, const DrumBar& pattern, int fromBar, int toBar);
 
   double Seconds() const;

@@ -30,8 +30,8 @@ bool Fail(const std::string& what, const std::string& where) {
 
 }  // namespace
 
-std::optional<std::vector<NoteSpec>> ParseMelody(const std::string& text) {
-  std::vector<NoteSpec> notes;
+std::optional<std::vector<WrittenNote>> ParseMelody(const std::string& text) {
+  std::vector<WrittenNote> notes;
   std::string spaced;  // bar lines may touch the notes beside them
   for (char c : text) spaced += c == '|' ? std::string(" | ") : std::string(1, c);
   std::istringstream words(spaced);
@@ -46,7 +46,8 @@ std::optional<std::vector<NoteSpec>> ParseMelody(const std::string& text) {
     const size_t colon = word.find(':');
     if (colon != std::string::npos) {
       const std::string digits = word.substr(colon + 1);
-      if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) {
+      if (digits.empty() || digits.size() > 3 ||
+          digits.find_first_not_of("0123456789") != std::string::npos) {
         return Fail("bad length", word), std::nullopt;
       }
       length = static_cast<std::uint32_t>(std::stoul(digits));
@@ -69,12 +70,12 @@ std::optional<std::vector<NoteSpec>> ParseMelody(const std::string& text) {
   return notes;
 }
 
-std::optional<std::vector<ChordSpec>> ParseChords(const std::string& text) {
+std::optional<std::vector<WrittenChord>> ParseChords(const std::string& text) {
   static const std::map<std::string, std::vector<int>> kQualities{
       {"", {0, 4, 7}},          {"m", {0, 3, 7}},       {"7", {0, 4, 7, 10}},
       {"maj7", {0, 4, 7, 11}},  {"m7", {0, 3, 7, 10}},  {"sus4", {0, 5, 7}},
       {"7sus4", {0, 5, 7, 10}}, {"add9", {0, 2, 4, 7}}, {"m9", {0, 2, 3, 7, 10}}};
-  std::vector<ChordSpec> chords;
+  std::vector<WrittenChord> chords;
   std::istringstream bars(text);
   std::string bar;
   std::uint32_t barStart = 0;

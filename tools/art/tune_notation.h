@@ -16,13 +16,13 @@
 
 namespace art {
 
-struct NoteSpec {
+struct WrittenNote {
   std::uint32_t start;   // in sixteenths from the start of the passage
   std::uint32_t length;  // in sixteenths
   int key;               // MIDI key number
 };
 
-struct ChordSpec {
+struct WrittenChord {
   std::uint32_t start;  // in sixteenths
   std::uint32_t length;
   int root;                // pitch class 0..11
@@ -32,7 +32,7 @@ struct ChordSpec {
 
 // Empty (with a message on stderr) when the text is malformed or a bar does
 // not add up.
-std::optional<std::vector<NoteSpec>> ParseMelody(const std::string& text);
-std::optional<std::vector<ChordSpec>> ParseChords(const std::string& text);
+std::optional<std::vector<WrittenNote>> ParseMelody(const std::string& text);
+std::optional<std::vector<WrittenChord>> ParseChords(const std::string& text);
 
 }  // namespace art
