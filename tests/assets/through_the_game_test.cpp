@@ -12,6 +12,7 @@
 #include "display/dib.h"
 #include "display/draw.h"
 #include "display/screen.h"
+#include "display/window_icon.h"
 #include "play/cell.h"
 #include "resources/resources.h"
 #include "tests/assets/file_bytes.h"
@@ -60,6 +61,22 @@ TEST(CarriedTileSheet, HasItsBackgroundInEntryZero) {
   EXPECT_EQ(sheet->colours[0].rgbRed, 2);
   EXPECT_EQ(sheet->colours[0].rgbGreen, 4);
   EXPECT_EQ(sheet->colours[0].rgbBlue, 4);
+}
+
+// The icon as the desktop gets it: see-through around the balloon, the
+// balloon itself solid and red.
+TEST(CarriedIcon, DecodesWithItsMask) {
+  IconImage icon;
+  ASSERT_TRUE(LoadWindowIcon(&icon));
+  ASSERT_EQ(icon.width, 32);
+  ASSERT_EQ(icon.height, 32);
+  auto at = [&icon](int x, int y) { return icon.argb.at(static_cast<size_t>(y) * 32 + x); };
+  for (const auto& [x, y] : {std::pair{0, 0}, std::pair{0, 31}, std::pair{31, 31}}) {
+    EXPECT_EQ(at(x, y) >> 24, 0u) << x << "," << y;
+  }
+  const std::uint32_t body = at(12, 20);
+  EXPECT_EQ(body >> 24, 0xFFu);
+  EXPECT_GT((body >> 16) & 0xFF, 2 * ((body >> 8) & 0xFF)) << std::hex << body;
 }
 
 // The display with the real art in place of the test pictures.
