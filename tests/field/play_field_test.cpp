@@ -29,13 +29,6 @@ TEST(RandomKindTest, SeedCounterWrapsToZero) {
   EXPECT_EQ(scene.RandomKind(), -7);  // seed 0 again
 }
 
-TEST(RandomKindTest, AllEightKindsAreDrawnEquallyOften) {
-  PlayScene scene(12345);
-  int counts[8] = {};
-  for (int i = 0; i < 80000; ++i) ++counts[-1 - scene.RandomKind()];
-  for (int count : counts) EXPECT_NEAR(count, 10000, 600);
-}
-
 TEST(PlaySceneTest, ConstructionPlacesEveryVisibleCellAndTheHiddenRowAtTheOrigin) {
   PlayScene scene(0);
   for (int column = 0; column < kFieldColumns; ++column) {

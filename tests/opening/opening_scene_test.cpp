@@ -34,22 +34,6 @@ class OpeningSceneTest : public testing::Test {
   platform::CallLog log_;
 };
 
-TEST_F(OpeningSceneTest, BalloonsStartWhereTheyAlwaysHave) {
-  OpeningScene fresh;
-  const int kinds[6] = {-5, -6, -8, -7, -8, -5};
-  const int xs[6] = {150, 20, 200, 400, 370, 220};
-  const int ys[6] = {180, 280, 400, 600, 1000, 1100};
-  for (int i = 0; i < 6; ++i) {
-    EXPECT_EQ(fresh.balloons[i].kind, kinds[i]);
-    EXPECT_EQ(fresh.balloons[i].x, xs[i]);
-    EXPECT_EQ(fresh.balloons[i].y, ys[i]);
-    EXPECT_EQ(fresh.balloons[i].rise | fresh.balloons[i].skip | fresh.balloons[i].popMark |
-                  fresh.balloons[i].launched,
-              0);
-  }
-  EXPECT_EQ(fresh.keyHeld, 0);
-}
-
 TEST_F(OpeningSceneTest, ABalloonLeavingTheTopComesBackBelowTheBottom) {
   scene_.balloons[0].y = -39;
   scene_.balloons[1].y = 480;
