@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/call_log.h"
 #include "platform/clock.h"
 #include "platform/win32.h"
 #include "platform/window_backend.h"
@@ -77,32 +76,21 @@ class WindowTest : public testing::Test {
   platform::VirtualClock clock_;
 };
 
-TEST_F(WindowTest, RegistryMakesOneWindowOfARegisteredClass) {
+TEST_F(WindowTest, ARegisteredClassMakesOneRealWindowAtATime) {
+  FakeBackend backend;
+  platform::SetWindowBackend(&backend);
   EXPECT_EQ(Create(), nullptr);
   ASSERT_NE(Register(), 0);
   EXPECT_EQ(Register("MORVEX2"), 0);  // class names ignore case
-  HWND first = Create("Morvex2");
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(Create(), nullptr);
-  ASSERT_TRUE(DestroyWindow(first));
-  HWND second = Create();
-  EXPECT_NE(second, nullptr);
-  EXPECT_NE(second, first);
-  EXPECT_FALSE(DestroyWindow(first));
-  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) * 1000 + GetSystemMetrics(SM_CYSCREEN), 640480);
-}
-
-TEST_F(WindowTest, BackendMakesShowsAndDestroysTheRealWindow) {
-  FakeBackend backend;
-  platform::SetWindowBackend(&backend);
-  Register();
-  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) * 10000 + GetSystemMetrics(SM_CYSCREEN), 19201080);
   backend.createSucceeds = false;
   EXPECT_EQ(Create(), nullptr);
   backend.createSucceeds = true;
-  HWND hwnd = Create();
+  HWND hwnd = Create("Morvex2");
+  EXPECT_EQ(Create(), nullptr);
   EXPECT_FALSE(ShowWindow(hwnd, SW_SHOWNORMAL));
   EXPECT_TRUE(DestroyWindow(hwnd));
+  EXPECT_FALSE(DestroyWindow(hwnd));
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) * 10000 + GetSystemMetrics(SM_CYSCREEN), 19201080);
   EXPECT_EQ(g_events, (std::vector<std::string>{"Create Morvex2 640x480", "Create Morvex2 640x480",
                                                 "Show", "msg 2", "Destroy"}));
 }
@@ -128,45 +116,18 @@ TEST_F(WindowTest, CloseDestroysTheWindowAndEndsTheLoop) {
   EXPECT_EQ(g_events, (std::vector<std::string>{"msg 256", "msg 16", "msg 2"}));
   // Nothing reaches a window that is gone, and its timer died with it.
   EXPECT_FALSE(PostMessageA(hwnd, WM_CLOSE, 0, 0));
-  EXPECT_FALSE(platform::PostInputMessage(WM_KEYDOWN, VK_RETURN, 0));
   MSG msg{};
   EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), -1);
 }
 
 TEST_F(WindowTest, TimerTicksReachTheProcedureOnTheGameClock) {
   Register();
-  HWND hwnd = Create();
-  SetTimer(hwnd, 1, 80, nullptr);
+  SetTimer(Create(), 1, 80, nullptr);
   MSG msg{};
   ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), 1);
-  EXPECT_EQ(clock_.NowMs(), 80);
   DispatchMessageA(&msg);
+  EXPECT_EQ(clock_.NowMs(), 80);
   EXPECT_EQ(g_events, (std::vector<std::string>{"msg 275"}));
-}
-
-TEST_F(WindowTest, TimerCallsAreRecordedAsAsked) {
-  platform::CallLog log;
-  platform::SetActiveCallLog(&log);
-  Register();
-  HWND hwnd = Create();
-  SetTimer(hwnd, 1, 1, nullptr);
-  KillTimer(hwnd, 1);
-  EXPECT_EQ(SetTimer(nullptr, 1, 500, nullptr), 0u);  // no timers without the window
-  platform::SetActiveCallLog(nullptr);
-  EXPECT_EQ(log.Calls(),
-            (std::vector<platform::RecordedCall>{
-                {"SetTimer", {1, 1}, ""}, {"KillTimer", {1}, ""}, {"SetTimer", {1, 500}, ""}}));
-}
-
-TEST_F(WindowTest, InputPumpFeedsTheWindowBeforeEveryLook) {
-  Register();
-  HWND hwnd = Create();
-  platform::SetInputPump([] { platform::PostInputMessage(WM_KEYDOWN, VK_ESCAPE, 0); });
-  MSG msg{};
-  EXPECT_FALSE(PeekMessageA(&msg, hwnd, 0, 0, PM_REMOVE));  // narrowed looks are refused
-  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(msg.hwnd, hwnd);
-  EXPECT_EQ(msg.wParam, VK_ESCAPE);
 }
 
 }  // namespace
