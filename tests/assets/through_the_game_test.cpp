@@ -98,7 +98,7 @@ class RealArt : public ::testing::Test {
     int r, g, b;  // 0..31, 0..63, 0..31
   };
   static Rgb At(int x, int y) {
-    const std::uint16_t p = testsupport::TestDisplay::PixelAt(x, y);
+    const std::uint16_t p = testsupport::PixelAt(x, y);
     return {p >> 11, (p >> 5) & 0x3F, p & 0x1F};
   }
   void Save(const std::string& name) {

@@ -1,37 +1,38 @@
-// DrawBackground, DrawTile and FlipScreen on a display made of test pictures.
+// The four drawing operations on test pictures: every tile of the test sheet
+// is a solid square 4 px inside the sheet's background. Text is Shift-JIS.
 #include "display/draw.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 
 #include "app/globals.h"
 #include "display/bitmap_loader.h"
 #include "display/screen.h"
 #include "display/tile_table.h"
 #include "platform/ddraw.h"
-#include "platform/offscreen_video.h"
+#include "platform/font.h"
+#include "platform/gdi.h"
 #include "play/cell.h"
+#include "tests/support/golden.h"
 #include "tests/support/test_display.h"
-#include "tests/support/test_pictures.h"
 
 namespace {
 
 using testsupport::FakeWindow;
+using testsupport::PixelAt;
 using testsupport::TestDisplay;
 
-Cell CellAt(std::int32_t kind, std::int32_t x, std::int32_t y) {
-  return Cell{kind, 0, 0, 0, 0, x, y};
-}
+constexpr std::uint16_t kBlue = 0x001F;
 
-std::uint16_t SurfacePixel(IDirectDrawSurface* surface, int x, int y) {
-  const SDL_Surface* p = surface->Pixels();
-  return reinterpret_cast<const std::uint16_t*>(static_cast<const std::uint8_t*>(p->pixels) +
-                                                y * p->pitch)[x];
-}
+// 得点
+constexpr char kScore[] = "\x93\xbe\x93_";
+// ↑,Space : 回転
+constexpr char kTurnHelp[] = "\x81\xaa,Space : \x89\xf1\x93]";
 
-platform::RgbImage Frame() {
-  return platform::RgbFromRgb565(TestDisplay::BackBuffer(), {0, 0, 640, 480});
+void Tile(std::int32_t kind, std::int32_t x, std::int32_t y) {
+  DrawTile(FakeWindow(), Cell{kind, 0, 0, 0, 0, x, y});
 }
 
 class DrawTest : public ::testing::Test {
@@ -41,57 +42,59 @@ class DrawTest : public ::testing::Test {
     ASSERT_TRUE(LoadBitmapToSurface(FakeWindow(), g_backgroundSurface, "BFUNE"));
     DrawBackground(FakeWindow());
   }
-  // Whether the 40 x 40 square at (x, y) shows tile `tile` over the background.
-  ::testing::AssertionResult ShowsTile(int x, int y, std::optional<TilePos> tile) {
-    for (int dy = 0; dy < 40; ++dy) {
+  // Whether the part on the screen of the square at (x, y) shows the sheet's
+  // tile (column, row), its background leaving the frame's background.
+  static ::testing::AssertionResult ShowsTile(int x, int y, int column, int row) {
+    for (int dy = std::max(0, -y); dy < 40 && y + dy < 480; ++dy) {
       for (int dx = 0; dx < 40; ++dx) {
-        std::uint16_t expected = SurfacePixel(g_backgroundSurface, x + dx, y + dy);
-        if (tile) {
-          const std::uint16_t sheet =
-              SurfacePixel(g_spriteSurface, tile->column * 40 + dx, tile->row * 40 + dy);
-          if (sheet != 0) expected = sheet;
-        }
-        if (TestDisplay::PixelAt(x + dx, y + dy) != expected) {
+        const std::uint16_t sheet = PixelAt(column * 40 + dx, row * 40 + dy, g_spriteSurface);
+        const std::uint16_t want =
+            sheet != 0 ? sheet : PixelAt(x + dx, y + dy, g_backgroundSurface);
+        if (PixelAt(x + dx, y + dy) != want) {
           return ::testing::AssertionFailure() << "differs at (" << x + dx << ", " << y + dy << ")";
         }
       }
     }
     return ::testing::AssertionSuccess();
   }
+  // The frame all blue, and how many of its pixels are no longer blue.
+  static void Clear() { SDL_FillRect(g_backBuffer->Pixels(), nullptr, kBlue); }
+  static int ChangedPixels() {
+    int changed = 0;
+    for (int y = 0; y < 480; ++y) {
+      for (int x = 0; x < 640; ++x) changed += PixelAt(x, y) != kBlue;
+    }
+    return changed;
+  }
   TestDisplay display_;
 };
 
-TEST_F(DrawTest, EachKindDrawsItsTileAndTheSheetsBackgroundStaysOff) {
-  for (std::int32_t kind : {1, 2, -1, -2, -3, -4, -5, -6, -7, -8, 17, 36, 50, 67, 81, 98, 116}) {
+TEST_F(DrawTest, EachKindDrawsItsTileOverTheBackground) {
+  const struct {
+    std::int32_t kind;
+    int column, row;
+  } cases[] = {
+      {1, 0, 0},  {2, 1, 0},                           // flask, burst
+      {-1, 0, 1}, {-2, 1, 1}, {-3, 2, 1}, {-4, 3, 1},  // resting pins
+      {-5, 0, 9}, {-6, 1, 9}, {-7, 2, 9}, {-8, 3, 9},  // balloons
+      {17, 0, 2}, {20, 3, 2}, {33, 0, 3}, {52, 3, 4},  // flying pins
+      {65, 0, 5}, {84, 3, 6}, {99, 2, 7}, {113, 0, 8}, {116, 3, 8},
+  };
+  for (const auto& c : cases) {
     DrawBackground(FakeWindow());
-    DrawTile(FakeWindow(), CellAt(kind, 100, 60));
-    EXPECT_TRUE(ShowsTile(100, 60, TileOfKind(kind))) << "kind " << kind;
-    // The sheet's background (the tile's 4 px border) left the frame as it was.
-    EXPECT_EQ(TestDisplay::PixelAt(101, 61), SurfacePixel(g_backgroundSurface, 101, 61)) << kind;
+    Tile(c.kind, 100, 60);
+    EXPECT_TRUE(ShowsTile(100, 60, c.column, c.row)) << "kind " << c.kind;
   }
+  Tile(-5, 200, -20);  // only its lower half is on the screen
+  EXPECT_TRUE(ShowsTile(200, -20, 0, 9));
 }
 
-TEST_F(DrawTest, KindsWithoutATileDrawNothing) {
-  const platform::RgbImage before = Frame();
-  for (std::int32_t kind : {0, 3, 9, 15, 16, 21, 32, -9, 117, INT_MIN}) {
-    DrawTile(FakeWindow(), CellAt(kind, 100, 60));
-    EXPECT_EQ(Frame(), before) << "kind " << kind;
+TEST_F(DrawTest, KindsWithoutATileAndTilesOffTheScreenDrawNothing) {
+  const platform::RgbImage before = TestDisplay::Frame();
+  for (std::int32_t kind : {0, 3, 9, 15, 16, 21, 32, 37, 48, 112, 117, -9, -17, INT_MIN, INT_MAX}) {
+    Tile(kind, 100, 60);
+    EXPECT_EQ(TestDisplay::Frame(), before) << "kind " << kind;
   }
-}
-
-TEST_F(DrawTest, TilesPartlyOffTheScreenAreCroppedAndWhollyOffDrawNothing) {
-  DrawTile(FakeWindow(), CellAt(-5, 200, -20));
-  // The lower half of the balloon's tile is in the top 20 rows.
-  for (int y = 0; y < 20; ++y) {
-    for (int x = 200; x < 240; ++x) {
-      const std::uint16_t sheet = SurfacePixel(g_spriteSurface, x - 200, 360 + 20 + y);
-      if (sheet != 0) {
-        ASSERT_EQ(TestDisplay::PixelAt(x, y), sheet) << x << ", " << y;
-      }
-    }
-  }
-  DrawBackground(FakeWindow());
-  const platform::RgbImage before = Frame();
   for (auto [x, y] : {std::pair{0, -40},
                       {0, 480},
                       {-40, 0},
@@ -99,31 +102,24 @@ TEST_F(DrawTest, TilesPartlyOffTheScreenAreCroppedAndWhollyOffDrawNothing) {
                       {INT_MIN, INT_MIN},
                       {INT_MAX, INT_MAX},
                       {INT_MAX - 39, 0}}) {
-    DrawTile(FakeWindow(), CellAt(-5, x, y));
-    EXPECT_EQ(Frame(), before) << x << ", " << y;
+    Tile(-5, x, y);
+    EXPECT_EQ(TestDisplay::Frame(), before) << x << ", " << y;
   }
 }
 
 TEST_F(DrawTest, WhileInactiveOnlyTextIsDrawn) {
-  const platform::RgbImage before = Frame();
+  const platform::RgbImage before = TestDisplay::Frame();
   const int frames = display_.video().FramesPresented();
   g_appActive = 0;
   SDL_FillRect(g_backgroundSurface->Pixels(), nullptr, 0x1234);
   DrawBackground(FakeWindow());
-  DrawTile(FakeWindow(), CellAt(1, 0, 0));
+  Tile(1, 0, 0);
   FlipScreen(FakeWindow());
-  EXPECT_EQ(Frame(), before);
+  EXPECT_EQ(TestDisplay::Frame(), before);
   EXPECT_EQ(display_.video().FramesPresented(), frames);
   DrawString(0, 0, "0", 0x000000, 0xFFFFFF);
-  EXPECT_NE(Frame(), before);
+  EXPECT_NE(TestDisplay::Frame(), before);
   g_appActive = 1;
-}
-
-TEST_F(DrawTest, FlipShowsTheFrame) {
-  DrawTile(FakeWindow(), CellAt(2, 40, 40));
-  FlipScreen(FakeWindow());
-  ASSERT_NE(display_.video().LastFrame(), nullptr);
-  EXPECT_EQ(platform::RgbFromRgb565(*display_.video().LastFrame(), {0, 0, 640, 480}), Frame());
 }
 
 // The original asks again and again while a blit fails; a failure that never
@@ -137,6 +133,54 @@ TEST_F(DrawTest, ABlitThatKeepsFailingIsGivenUp) {
   DrawBackground(FakeWindow());  // returns
   std::swap(wrongSize, g_backgroundSurface);
   wrongSize->Release();
+}
+
+TEST_F(DrawTest, AStringFillsEightPixelsPerSingleByteAndSixteenPerDoubleByteCharacter) {
+  const std::pair<const char*, int> cases[] = {
+      {"next", 32},     {"0", 8},         {"", 0},
+      {kScore, 32},     {kTurnHelp, 120}, {"\x82", 0},  // a lead byte alone ends the text
+      {"a\x82", 8},                                     // and so does one at the end
+      {"\xa7\xb1", 16},                                 // half-width katakana are single-byte
+  };
+  for (const auto& [text, width] : cases) {
+    Clear();
+    DrawString(100, 50, text, 0x000000, 0xFFFFFF);
+    EXPECT_EQ(TextWidth(text, static_cast<int>(std::strlen(text))), width) << text;
+    EXPECT_EQ(ChangedPixels(), width * 16) << text;  // the whole cell and nothing else
+  }
+}
+
+TEST_F(DrawTest, JapaneseTextLooksAsTheFontDrawsIt) {
+  DrawString(0, 0, kScore, 0x000000, 0xFFFFFF);
+  DrawString(0, 20, kTurnHelp, 0x000000, 0xFFFFFF);
+  EXPECT_TRUE(testsupport::MatchesGolden(TestDisplay::BackBuffer(),
+                                         "tests/display/golden/score_label.png", {0, 0, 32, 16}));
+  EXPECT_TRUE(testsupport::MatchesGolden(TestDisplay::BackBuffer(),
+                                         "tests/display/golden/turn_help.png", {0, 20, 120, 16}));
+}
+
+TEST_F(DrawTest, TextRunningOffTheScreenIsCropped) {
+  Clear();  // the title screen's help line runs 24 px past the right edge
+  DrawString(600, 470, "0123456789", 0x000000, 0xFFFFFF);
+  DrawString(-12, -4, "0123", 0x000000, 0xFFFFFF);
+  DrawString(INT_MAX - 4, 0, "0123", 0x000000, 0xFFFFFF);
+  EXPECT_EQ(ChangedPixels(), 40 * 10 + 20 * 12);
+}
+
+TEST(Font, ACharacterWithoutAGlyphShowsABoxOfItsWidth) {
+  using platform::font::DoubleByte;
+  EXPECT_EQ(DoubleByte(0x85, 0x40).width, 16);
+  EXPECT_EQ(DoubleByte(0x88, 0x20).rows, DoubleByte(0x85, 0x40).rows);  // a bad trail byte
+  EXPECT_NE(DoubleByte(0x88, 0x9F).rows, DoubleByte(0x85, 0x40).rows);  // 亜 has its own
+  EXPECT_NE(platform::font::SingleByte(0x07).rows[5], 0);
+}
+
+// The text ends at the lead byte: the byte after it is never read, which the
+// sanitizer would see, since the buffer ends there.
+TEST(Font, NothingIsReadPastALeadByteAtTheEnd) {
+  auto* text = new char[2]{'A', '\x88'};
+  EXPECT_EQ(TextWidth(text, 2), 8);
+  delete[] text;
 }
 
 }  // namespace

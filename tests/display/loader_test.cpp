@@ -1,10 +1,10 @@
-// LoadBitmapToSurface: the copy, and each failure with its messages in order.
+// Pictures read from bytes nobody vouches for, and copied to a surface through
+// their own colours. The loader's failures are with the screen's.
 #include <gtest/gtest.h>
 
 #include "display/bitmap_loader.h"
-#include "display/messages.h"
+#include "display/dib.h"
 #include "display/screen.h"
-#include "platform/call_log.h"
 #include "platform/ddraw.h"
 #include "resources/resources.h"
 #include "tests/support/test_display.h"
@@ -13,94 +13,72 @@
 namespace {
 
 using testsupport::FakeWindow;
+using testsupport::PixelAt;
 using testsupport::TestDisplay;
 
-std::vector<std::string> MessagesShown(const platform::CallLog& log) {
-  std::vector<std::string> texts;
-  for (const auto& call : log.Calls()) texts.push_back(call.text);
-  return texts;
-}
-
-std::uint16_t BackgroundPixel(int x, int y) {
-  const SDL_Surface* p = g_backgroundSurface->Pixels();
-  return reinterpret_cast<const std::uint16_t*>(static_cast<const std::uint8_t*>(p->pixels) +
-                                                y * p->pitch)[x];
-}
-
-// An 8 x 4 picture: colour 1 (pure red) in its top-left pixel, colour 2 (pure
-// blue) elsewhere.
-std::vector<std::uint8_t> Corner(bool bottomUp) {
+// 5 x 3 (rows padded to 8 bytes), pixel value 10 * y + x, whose colour is
+// that much red.
+std::vector<std::uint8_t> SmallBitmap(bool bottomUp = true) {
   testsupport::Palette colours{};
-  colours[1] = RGBQUAD{0, 0, 255, 0};
-  colours[2] = RGBQUAD{255, 0, 0, 0};
+  for (int v = 0; v < 25; ++v) colours[v] = RGBQUAD{0, 0, static_cast<std::uint8_t>(v * 8), 0};
   return testsupport::MakeBitmap(
-      8, 4, colours, [](int x, int y) -> std::uint8_t { return x + y == 0 ? 1 : 2; }, bottomUp);
+      5, 3, colours, [](int x, int y) { return std::uint8_t(10 * y + x); }, bottomUp);
 }
 
-class LoaderTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(display_.initialised());
-    platform::SetActiveCallLog(&log_);
-  }
-  void TearDown() override { platform::SetActiveCallLog(nullptr); }
-  TestDisplay display_;
-  platform::CallLog log_;
-};
-
-TEST_F(LoaderTest, CopiesThePictureToTheTopLeftCornerThroughItsColours) {
+TEST(LoadBitmapToSurface, CopiesThePictureToTheTopLeftCornerThroughItsColours) {
+  TestDisplay display;
   for (bool bottomUp : {true, false}) {
     SDL_FillRect(g_backgroundSurface->Pixels(), nullptr, 0x0FF0);
-    resources::SetTestResource("BRANK", RT_BITMAP, Corner(bottomUp));
+    resources::SetTestResource("BRANK", RT_BITMAP, SmallBitmap(bottomUp));
     ASSERT_TRUE(LoadBitmapToSurface(FakeWindow(), g_backgroundSurface, "BRANK"));
-    EXPECT_EQ(BackgroundPixel(0, 0), 0xF800);
-    EXPECT_EQ(BackgroundPixel(7, 3), 0x001F);
-    EXPECT_EQ(BackgroundPixel(8, 0), 0x0FF0);  // the rest untouched
-    EXPECT_EQ(BackgroundPixel(0, 4), 0x0FF0);
+    for (int y = 0; y < 4; ++y) {
+      for (int x = 0; x < 6; ++x) {
+        const int expected = x < 5 && y < 3 ? (10 * y + x) << 11 : 0x0FF0;  // the rest untouched
+        EXPECT_EQ(PixelAt(x, y, g_backgroundSurface), expected) << x << "," << y << " " << bottomUp;
+      }
+    }
   }
-  EXPECT_TRUE(log_.Calls().empty());
 }
 
-TEST(LoadBitmapToSurface, EachFailureShowsItsMessagesInOrder) {
-  platform::CallLog log;
-  platform::SetActiveCallLog(&log);
-  auto corrupt = testsupport::TestBackground(0);
-  corrupt.resize(corrupt.size() - 1);  // the last row cut short
-  struct Case {
+TEST(ParseDib, RefusesPicturesItCannotShowOrWhosePartsDoNotFit) {
+  const struct {
     const char* what;
-    std::optional<std::vector<std::uint8_t>> bytes;
-    bool loseTheSurface;
-    std::vector<std::string> messages;
-    bool displayReleased;
-  } const cases[] = {
-      {"absent", std::nullopt, false, {display_text::kSetupFailed}, true},
-      {"nothing to lock",
-       std::vector<std::uint8_t>{},
-       false,
-       {display_text::kCannotLoadResource, display_text::kSetupFailed},
-       true},
-      {"header cut short",
-       std::vector<std::uint8_t>{'B', 'M', 0, 0},
-       false,
-       {display_text::kCannotLoadResource, display_text::kSetupFailed},
-       true},
-      {"corrupt", corrupt, false, {display_text::kPictureLoadFailed}, false},
-      {"no device context",
-       testsupport::TestBackground(1),
-       true,
-       {display_text::kNoDeviceContext},
-       false},
+    std::size_t at;
+    std::uint32_t value;
+  } damages[] = {
+      {"not a bitmap", 0, 0},
+      {"core header", 14, 12},
+      {"header past the end", 14, 0x7FFFFFFF},
+      {"zero width", 18, 0},
+      {"negative width", 18, 0xFFFFFFFB},
+      {"zero height", 22, 0},
+      {"height that cannot be negated", 22, 0x80000000u},
+      {"huge height", 22, 0x7FFFFFFF},
+      {"huge width", 18, 0x7FFFFFFF},
+      {"two planes", 26, 2 | 8 << 16},
+      {"24 bits", 28, 24},
+      {"run-length", 30, 1},
+      {"16 colours", 46, 16},
+      {"pixels over the colours", 10, 54},
+      {"pixels past the end", 10, 0xFFFFFFF0u},
   };
-  for (const auto& c : cases) {
-    TestDisplay display;
-    log.Clear();
-    resources::SetTestResource("BCRI", RT_BITMAP, c.bytes);
-    if (c.loseTheSurface) platform::LoseDisplay();
-    EXPECT_FALSE(LoadBitmapToSurface(FakeWindow(), g_backgroundSurface, "BCRI")) << c.what;
-    EXPECT_EQ(MessagesShown(log), c.messages) << c.what;
-    EXPECT_EQ(g_directDraw == nullptr, c.displayReleased) << c.what;
+  for (const auto& damage : damages) {
+    auto file = SmallBitmap();
+    for (int i = 0; i < 4; ++i)
+      file[damage.at + i] = static_cast<std::uint8_t>(damage.value >> 8 * i);
+    EXPECT_FALSE(ParseDib(file).has_value()) << damage.what;
   }
-  platform::SetActiveCallLog(nullptr);
+}
+
+// Every prefix is read from a buffer of exactly that size, so the sanitizer
+// catches any read past what was given.
+TEST(ParseDib, EveryTruncationIsRefusedWithoutReadingPastIt) {
+  const auto file = SmallBitmap();
+  for (std::size_t length = 0; length < file.size(); ++length) {
+    const std::vector<std::uint8_t> cut(file.begin(), file.begin() + static_cast<long>(length));
+    EXPECT_FALSE(ParseDib(cut).has_value()) << length;
+    EXPECT_EQ(ReadDibSize(cut).has_value(), length >= 26) << length;
+  }
 }
 
 }  // namespace

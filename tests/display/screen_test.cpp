@@ -1,5 +1,5 @@
-// Setting the screen up, the fatal-error path, release, and the recovery of a
-// lost screen.
+// Setting the screen up, loading its pictures, the fatal-error path, release,
+// and the recovery of a lost screen.
 #include "display/screen.h"
 
 #include <gtest/gtest.h>
@@ -24,14 +24,7 @@ namespace {
 
 using testsupport::FakeWindow;
 using testsupport::TestDisplay;
-
-std::vector<std::string> MessagesShown(const platform::CallLog& log) {
-  std::vector<std::string> texts;
-  for (const auto& call : log.Calls()) {
-    if (call.name == "MessageBox") texts.push_back(call.text);
-  }
-  return texts;
-}
+using Texts = std::vector<std::string>;
 
 const std::string kSetupFailed = display_text::kSetupFailed;
 
@@ -39,34 +32,23 @@ class ScreenTest : public ::testing::Test {
  protected:
   void SetUp() override { platform::SetActiveCallLog(&log_); }
   void TearDown() override { platform::SetActiveCallLog(nullptr); }
+  Texts MessagesShown() const {
+    Texts texts;
+    for (const auto& call : log_.Calls()) {
+      if (call.name == "MessageBox") texts.push_back(call.text);
+    }
+    return texts;
+  }
   platform::CallLog log_;
 };
 
-TEST_F(ScreenTest, SetUpMakesEverySurfaceAndLoadsTheSheetUnderItsKey) {
-  TestDisplay display;
-  ASSERT_TRUE(display.initialised());
-  EXPECT_TRUE(MessagesShown(log_).empty());
-  for (IDirectDrawSurface* s :
-       {g_primarySurface, g_backBuffer, g_backgroundSurface, g_spriteSurface}) {
-    ASSERT_NE(s, nullptr);
-  }
-  EXPECT_EQ(g_spriteSurface->Pixels()->w, 160);
-  EXPECT_EQ(g_spriteSurface->Pixels()->h, 400);
-  // The sheet's background became the key; a tile's colour arrived as it is.
-  const SDL_Surface* sheet = g_spriteSurface->Pixels();
-  const auto* row = static_cast<const std::uint16_t*>(sheet->pixels);
-  EXPECT_EQ(row[0], 0);
-  const auto* tileRow = reinterpret_cast<const std::uint16_t*>(
-      static_cast<const std::uint8_t*>(sheet->pixels) + 10 * sheet->pitch);
-  EXPECT_NE(tileRow[10], 0);
-}
-
 TEST_F(ScreenTest, EachSetUpFailureEndsInTheFatalPath) {
-  struct Case {
+  const struct {
     const char* what;
     void (*prepare)(TestDisplay*);
-    std::vector<std::string> messages;
-  } const cases[] = {
+    Texts messages;
+  } cases[] = {
+      {"set up", [](TestDisplay*) {}, {}},
       {"no screen", [](TestDisplay*) { platform::SetVideoOutput(nullptr); }, {kSetupFailed}},
       {"mode refused", [](TestDisplay* d) { d->video().SetOpenFails(true); }, {kSetupFailed}},
       // The loader runs the fatal path itself, then the set-up once more.
@@ -82,89 +64,100 @@ TEST_F(ScreenTest, EachSetUpFailureEndsInTheFatalPath) {
        {display_text::kPictureLoadFailed, kSetupFailed}},
   };
   for (const auto& c : cases) {
-    log_.Clear();
     TestDisplay display;  // set up once, so that the case can be prepared
     ReleaseDisplay();
+    ReleaseDisplay();  // releasing twice releases once
     c.prepare(&display);
     log_.Clear();
-    EXPECT_FALSE(InitDisplay(FakeWindow())) << c.what;
-    EXPECT_EQ(MessagesShown(log_), c.messages) << c.what;
-    EXPECT_EQ(g_directDraw, nullptr) << c.what;
-    EXPECT_EQ(g_backBuffer, nullptr) << c.what;
+    EXPECT_EQ(InitDisplay(FakeWindow()), c.messages.empty()) << c.what;
+    EXPECT_EQ(MessagesShown(), c.messages) << c.what;
+    EXPECT_EQ(g_backBuffer == nullptr, !c.messages.empty()) << c.what;
+    EXPECT_EQ(g_spriteSurface == nullptr, !c.messages.empty()) << c.what;
   }
 }
 
-TEST_F(ScreenTest, ReleasingTwiceReleasesOnce) {
-  TestDisplay display;
-  ReleaseDisplay();
-  ReleaseDisplay();
-  EXPECT_EQ(g_directDraw, nullptr);
-  EXPECT_EQ(g_primarySurface, nullptr);
-  EXPECT_EQ(g_backBuffer, nullptr);
-  EXPECT_EQ(g_clipper, nullptr);
-  EXPECT_EQ(g_backgroundSurface, nullptr);
-  EXPECT_EQ(g_spriteSurface, nullptr);
+TEST_F(ScreenTest, EachLoaderFailureShowsItsMessagesInOrder) {
+  auto corrupt = testsupport::TestBackground(0);
+  corrupt.pop_back();  // the last row cut short
+  const std::vector<std::uint8_t> cutHeader{'B', 'M', 0, 0};
+  const Texts cannotLoad = {display_text::kCannotLoadResource, display_text::kSetupFailed};
+  const struct {
+    const char* what;
+    std::optional<std::vector<std::uint8_t>> bytes;
+    bool loseTheSurface;
+    Texts messages;
+    bool displayReleased;
+  } cases[] = {
+      {"absent", std::nullopt, false, {display_text::kSetupFailed}, true},
+      {"nothing to lock", std::vector<std::uint8_t>{}, false, cannotLoad, true},
+      {"header cut short", cutHeader, false, cannotLoad, true},
+      {"corrupt", corrupt, false, {display_text::kPictureLoadFailed}, false},
+      {"no device context",
+       testsupport::TestBackground(1),
+       true,
+       {display_text::kNoDeviceContext},
+       false},
+  };
+  for (const auto& c : cases) {
+    TestDisplay display;
+    log_.Clear();
+    resources::SetTestResource("BCRI", RT_BITMAP, c.bytes);
+    if (c.loseTheSurface) platform::LoseDisplay();
+    EXPECT_FALSE(LoadBitmapToSurface(FakeWindow(), g_backgroundSurface, "BCRI")) << c.what;
+    EXPECT_EQ(MessagesShown(), c.messages) << c.what;
+    EXPECT_EQ(g_directDraw == nullptr, c.displayReleased) << c.what;
+  }
+}
+
+// Under the tests' offscreen driver no box may wait for a click: the text goes
+// to standard error, in UTF-8.
+TEST(MessageBoxA, WithoutARealScreenTheTextGoesToStandardError) {
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(MessageBoxA(nullptr, display_text::kSetupFailed, display_text::kCaption, MB_OK), 1);
+  EXPECT_EQ(MessageBoxA(nullptr, "\x82", "Morvex2", MB_OK), 1);  // a broken text still shows
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Morvex2: DirectDraw\xe3\x81\xae\xe3\x82\xbb"), std::string::npos) << err;
 }
 
 // A scene that loads a background by name, as every scene does.
 class BackgroundScene final : public Scene {
  public:
-  explicit BackgroundScene(const char* name) : name_(name) {}
   void LoadImages(HWND hwnd, IDirectDrawSurface* surface) override {
     platform::RecordCall("LoadImages");
-    if (!LoadBitmapToSurface(hwnd, surface, name_)) FatalDisplayError(hwnd);
+    if (!LoadBitmapToSurface(hwnd, surface, "BGIYA")) FatalDisplayError(hwnd);
   }
-  const char* name_;
 };
 
-class LostScreenTest : public ScreenTest {
- protected:
-  void SetUp() override {
-    ScreenTest::SetUp();
-    previous_ = g_currentScene;
-    g_currentScene = &scene_;
-    scene_.LoadImages(FakeWindow(), g_backgroundSurface);
-    Cell balloon{-5, 0, 0, 0, 0, 0, 0};
+// The first drawing call after the screen is lost restores it, reloads both
+// pictures and draws again. When the background cannot be reloaded, the fatal
+// path releases the display, and the rest of the frame leaves it alone.
+TEST_F(ScreenTest, ALostScreenIsRestoredAndBothPicturesReloaded) {
+  TestDisplay display;
+  BackgroundScene scene;
+  Scene* const previous = std::exchange(g_currentScene, &scene);
+  auto drawFrame = [] {
     DrawBackground(FakeWindow());
-    DrawTile(FakeWindow(), balloon);
-    before_ = platform::RgbFromRgb565(TestDisplay::BackBuffer(), SDL_Rect{0, 0, 640, 480});
-    log_.Clear();
-  }
-  void TearDown() override {
-    g_currentScene = previous_;
-    ScreenTest::TearDown();
-  }
-  TestDisplay display_;
-  BackgroundScene scene_{"BGIYA"};
-  Scene* previous_ = nullptr;
-  platform::RgbImage before_;
-};
-
-TEST_F(LostScreenTest, TheFirstDrawingCallRestoresAndReloadsBothPicturesThenDrawsAgain) {
+    DrawTile(FakeWindow(), Cell{-5, 0, 0, 0, 0, 0, 0});
+  };
+  scene.LoadImages(FakeWindow(), g_backgroundSurface);
+  drawFrame();
+  const platform::RgbImage before = TestDisplay::Frame();
+  log_.Clear();
   platform::LoseDisplay();
-  DrawBackground(FakeWindow());
-  // The scene's background was reloaded once, and the blit made after it.
-  ASSERT_EQ(log_.Calls().size(), 1u);
-  EXPECT_EQ(log_.Calls()[0].name, "LoadImages");
-  Cell balloon{-5, 0, 0, 0, 0, 0, 0};
-  DrawTile(FakeWindow(), balloon);
-  EXPECT_EQ(platform::RgbFromRgb565(TestDisplay::BackBuffer(), SDL_Rect{0, 0, 640, 480}), before_);
-  EXPECT_EQ(log_.Calls().size(), 1u);
-}
+  drawFrame();
+  EXPECT_EQ(TestDisplay::Frame(), before);
+  EXPECT_EQ(log_.Calls(), (std::vector<platform::RecordedCall>{{"LoadImages", {}, ""}}));
 
-// The fatal path inside the restore releases the display; the drawing calls
-// of that frame must then leave the released objects alone.
-TEST_F(LostScreenTest, ABackgroundThatCannotBeReloadedEndsTheGameWithoutTouchingFreedSurfaces) {
   resources::SetTestResource("BGIYA", RT_BITMAP, std::nullopt);
   platform::LoseDisplay();
-  DrawBackground(FakeWindow());
+  log_.Clear();
+  drawFrame();
   EXPECT_EQ(g_directDraw, nullptr);
-  EXPECT_EQ(MessagesShown(log_), (std::vector<std::string>{kSetupFailed, kSetupFailed}));
-  Cell balloon{-5, 0, 0, 0, 0, 0, 0};
-  DrawTile(FakeWindow(), balloon);
+  EXPECT_EQ(MessagesShown(), (Texts{kSetupFailed, kSetupFailed}));
   DrawString(0, 0, "0", 0, 0xFFFFFF);
   FlipScreen(FakeWindow());
   EXPECT_EQ(RestoreSurfaces(FakeWindow()), DDERR_INVALIDOBJECT);
+  g_currentScene = previous;
 }
 
 }  // namespace

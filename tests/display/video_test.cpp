@@ -1,12 +1,9 @@
-// The present of the real screen, and PNG files.
+// The present of the real screen.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "platform/ddraw.h"
 #include "platform/offscreen_video.h"
-#include "platform/png_file.h"
 #include "platform/sdl_video.h"
 
 namespace {
@@ -87,23 +84,6 @@ TEST_F(SdlVideoTest, ResetsAndLeavingTheFullScreenTakeTheScreenAway) {
   }
   primary_->Restore();
   EXPECT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);  // a fresh texture after the device reset
-}
-
-TEST(PngFile, AFrameSurvivesTheRoundTripInItsSixteenBitTerms) {
-  SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormat(0, 3, 2, 16, SDL_PIXELFORMAT_RGB565);
-  auto* pixels = static_cast<std::uint16_t*>(frame->pixels);
-  const std::uint16_t values[] = {0x0000, 0xFFFF, 0xF800, 0x07E0, 0x001F, 0x0020};
-  for (int i = 0; i < 6; ++i) pixels[(i / 3) * frame->pitch / 2 + i % 3] = values[i];
-  const platform::RgbImage image = platform::RgbFromRgb565(*frame, SDL_Rect{0, 0, 3, 2});
-  SDL_FreeSurface(frame);
-  EXPECT_EQ(image.pixels[3], 255);  // white is white
-  EXPECT_EQ(image.pixels[16], 4);   // the sheet's background, green 1 of 63
-  const std::string path =
-      (std::filesystem::temp_directory_path() / "morvex2_png_test.png").string();
-  ASSERT_TRUE(platform::WritePng(path, image));
-  EXPECT_EQ(platform::ReadPng(path), image);
-  std::filesystem::remove(path);
-  EXPECT_FALSE(platform::ReadPng(path).has_value());
 }
 
 }  // namespace

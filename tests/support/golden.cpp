@@ -12,11 +12,6 @@ namespace testsupport {
 
 namespace {
 
-bool UpdatingGoldens() {
-  const char* update = std::getenv("MORVEX2_UPDATE_GOLDEN");
-  return update != nullptr && std::string_view(update) == "1";
-}
-
 // Where the frame drawn goes when it differs, to be looked at.
 std::string SaveActual(const platform::RgbImage& image, const std::string& golden) {
   namespace fs = std::filesystem;
@@ -40,25 +35,19 @@ std::uint32_t As565(const platform::RgbImage& image, std::size_t pixel) {
                                          const SDL_Rect& area) {
   const platform::RgbImage actual = platform::RgbFromRgb565(frame, area);
   const std::string path = std::string(MORVEX2_SOURCE_DIR) + "/" + golden;
-  if (UpdatingGoldens()) {
+  const char* update = std::getenv("MORVEX2_UPDATE_GOLDEN");
+  if (update != nullptr && std::string_view(update) == "1") {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    if (!platform::WritePng(path, actual))
-      return ::testing::AssertionFailure() << "cannot write " << path;
-    return ::testing::AssertionSuccess() << "rewrote " << path;
+    if (platform::WritePng(path, actual)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "cannot write " << path;
   }
   const std::optional<platform::RgbImage> expected = platform::ReadPng(path);
-  if (!expected) {
+  if (!expected || expected->width != actual.width || expected->height != actual.height) {
     return ::testing::AssertionFailure()
-           << "no golden frame " << path << " (drawn: " << SaveActual(actual, golden)
-           << "; MORVEX2_UPDATE_GOLDEN=1 makes it)";
+           << "no golden frame " << path << " of the frame's size"
+           << " (drawn: " << SaveActual(actual, golden) << "; MORVEX2_UPDATE_GOLDEN=1 makes it)";
   }
-  if (expected->width != actual.width || expected->height != actual.height) {
-    return ::testing::AssertionFailure()
-           << golden << " is " << expected->width << " x " << expected->height
-           << ", the frame part " << actual.width << " x " << actual.height;
-  }
-  std::size_t differing = 0;
-  std::size_t first = 0;
+  std::size_t differing = 0, first = 0;
   for (std::size_t i = 0; i < static_cast<std::size_t>(actual.width) * actual.height; ++i) {
     if (As565(*expected, i) != As565(actual, i) && differing++ == 0) first = i;
   }
@@ -67,10 +56,6 @@ std::uint32_t As565(const platform::RgbImage& image, std::size_t pixel) {
          << differing << " pixels differ from " << golden << ", the first at ("
          << area.x + first % actual.width << ", " << area.y + first / actual.width
          << "); drawn: " << SaveActual(actual, golden);
-}
-
-::testing::AssertionResult MatchesGolden(const SDL_Surface& frame, const std::string& golden) {
-  return MatchesGolden(frame, golden, SDL_Rect{0, 0, frame.w, frame.h});
 }
 
 }  // namespace testsupport

@@ -15,8 +15,6 @@ namespace testsupport {
 // `golden` is a path relative to the source tree, e.g.
 // "tests/display/golden/score_label.png"; `area` the part of `frame` compared.
 ::testing::AssertionResult MatchesGolden(const SDL_Surface& frame, const std::string& golden,
-                                         const SDL_Rect& area);
-// The whole frame.
-::testing::AssertionResult MatchesGolden(const SDL_Surface& frame, const std::string& golden);
+                                         const SDL_Rect& area = {0, 0, 640, 480});
 
 }  // namespace testsupport

@@ -2,7 +2,6 @@
 
 #include "app/globals.h"
 #include "display/screen.h"
-#include "platform/ddraw.h"
 #include "resources/resources.h"
 #include "tests/support/test_pictures.h"
 
@@ -10,6 +9,11 @@ namespace testsupport {
 
 HWND FakeWindow() {
   return reinterpret_cast<HWND>(std::uintptr_t{0x7E57});
+}
+
+std::uint16_t& PixelAt(int x, int y, IDirectDrawSurface* surface) {
+  SDL_Surface* p = (surface != nullptr ? surface : g_backBuffer)->Pixels();
+  return reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(p->pixels) + y * p->pitch)[x];
 }
 
 TestDisplay::TestDisplay(HWND hwnd)
@@ -31,10 +35,8 @@ const SDL_Surface& TestDisplay::BackBuffer() {
   return *g_backBuffer->Pixels();
 }
 
-std::uint16_t TestDisplay::PixelAt(int x, int y) {
-  const SDL_Surface& pixels = BackBuffer();
-  return reinterpret_cast<const std::uint16_t*>(static_cast<const std::uint8_t*>(pixels.pixels) +
-                                                y * pixels.pitch)[x];
+platform::RgbImage TestDisplay::Frame() {
+  return platform::RgbFromRgb565(BackBuffer(), SDL_Rect{0, 0, 640, 480});
 }
 
 }  // namespace testsupport

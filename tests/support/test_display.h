@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "platform/ddraw.h"
 #include "platform/offscreen_video.h"
 #include "platform/win32.h"
 
@@ -14,6 +15,9 @@ namespace testsupport {
 
 // A window handle for display calls that never looks at its window.
 HWND FakeWindow();
+
+// One RGB565 pixel of a surface; of the frame under construction unless told.
+std::uint16_t& PixelAt(int x, int y, IDirectDrawSurface* surface = nullptr);
 
 class TestDisplay {
  public:
@@ -26,8 +30,8 @@ class TestDisplay {
   platform::CaptureVideo& video() { return video_; }
   // The frame under construction.
   static const SDL_Surface& BackBuffer();
-  // One pixel of the frame under construction, RGB565.
-  static std::uint16_t PixelAt(int x, int y);
+  // The whole frame under construction, for comparing frames.
+  static platform::RgbImage Frame();
 
  private:
   platform::CaptureVideo video_;

@@ -4,50 +4,24 @@
 
 namespace testsupport {
 
-namespace {
-
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
-
-RGBQUAD TileColour(int index) {
-  return RGBQUAD{static_cast<std::uint8_t>(40 + index * 5),
-                 static_cast<std::uint8_t>(250 - index * 6),
-                 static_cast<std::uint8_t>(index * 61 % 200 + 50), 0};
-}
-
-}  // namespace
-
 std::vector<std::uint8_t> MakeBitmap(int width, int height, const Palette& colours,
                                      const std::function<std::uint8_t(int, int)>& pixel,
                                      bool bottomUp) {
-  const std::uint32_t rowBytes = (static_cast<std::uint32_t>(width) + 3) / 4 * 4;
-  const std::uint32_t pixelsAt = 14 + 40 + 256 * 4;
-  std::vector<std::uint8_t> out;
-  out.push_back('B');
-  out.push_back('M');
-  Put32(out, pixelsAt + rowBytes * static_cast<std::uint32_t>(height));
-  Put32(out, 0);
-  Put32(out, pixelsAt);
-  Put32(out, 40);
-  Put32(out, static_cast<std::uint32_t>(width));
-  Put32(out, static_cast<std::uint32_t>(bottomUp ? height : -height));
-  Put16(out, 1);
-  Put16(out, 8);
-  for (int i = 0; i < 6; ++i) Put32(out, 0);  // BI_RGB, sizes, resolution, colours
-  for (const RGBQUAD& c : colours) {
-    out.insert(out.end(), {c.rgbBlue, c.rgbGreen, c.rgbRed, 0});
+  std::vector<std::uint8_t> out{'B', 'M'};
+  const auto w = static_cast<std::uint32_t>(width), h = static_cast<std::uint32_t>(height);
+  const std::uint32_t rowBytes = (w + 3) / 4 * 4, pixelsAt = 14 + 40 + 256 * 4;
+  // File size, reserved, pixel offset; header size, width, height, one plane
+  // and 8 bits, then BI_RGB and zeros for sizes, resolution and colours.
+  const std::uint32_t size = pixelsAt + rowBytes * h, rows = bottomUp ? h : 0 - h;
+  const std::uint32_t header[] = {size, 0, pixelsAt, 40, w, rows, 1 | 8 << 16, 0, 0, 0, 0, 0, 0};
+  for (std::uint32_t value : header) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(value >> 8 * i));
   }
+  for (const RGBQUAD& c : colours) out.insert(out.end(), {c.rgbBlue, c.rgbGreen, c.rgbRed, 0});
   for (int row = 0; row < height; ++row) {
     const int y = bottomUp ? height - 1 - row : row;
     for (std::uint32_t x = 0; x < rowBytes; ++x) {
-      out.push_back(x < static_cast<std::uint32_t>(width) ? pixel(static_cast<int>(x), y) : 0);
+      out.push_back(x < w ? pixel(static_cast<int>(x), y) : 0);
     }
   }
   return out;
@@ -56,13 +30,14 @@ std::vector<std::uint8_t> MakeBitmap(int width, int height, const Palette& colou
 std::vector<std::uint8_t> TestSheet() {
   Palette colours{};
   colours[0] = kSheetBackground;
-  for (int i = 1; i <= 40; ++i) colours[i] = TileColour(i);
+  for (int i = 1; i <= 40; ++i) {
+    colours[i] =
+        RGBQUAD{static_cast<std::uint8_t>(40 + i * 5), static_cast<std::uint8_t>(250 - i * 6),
+                static_cast<std::uint8_t>(i * 61 % 200 + 50), 0};
+  }
   return MakeBitmap(160, 400, colours, [](int x, int y) -> std::uint8_t {
-    const int inX = x % 40;
-    const int inY = y % 40;
-    const bool inside =
-        inX >= kTileInset && inX < 40 - kTileInset && inY >= kTileInset && inY < 40 - kTileInset;
-    return inside ? static_cast<std::uint8_t>(1 + 4 * (y / 40) + x / 40) : 0;
+    auto inside = [](int v) { return v % 40 >= kTileInset && v % 40 < 40 - kTileInset; };
+    return inside(x) && inside(y) ? static_cast<std::uint8_t>(1 + 4 * (y / 40) + x / 40) : 0;
   });
 }
 
