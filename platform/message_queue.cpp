@@ -86,6 +86,12 @@ MessageQueue::Timer* MessageQueue::EarliestTimer() {
   return earliest;
 }
 
+std::int64_t MessageQueue::NextMessageDueMs() {
+  if (!messages_.empty() || quitPending_) return std::numeric_limits<std::int64_t>::min();
+  const Timer* timer = EarliestTimer();
+  return timer != nullptr ? timer->dueMs : std::numeric_limits<std::int64_t>::max();
+}
+
 int MessageQueue::Get(MSG* msg) {
   for (;;) {
     if (Peek(msg, true)) return msg->message == WM_QUIT ? 0 : 1;

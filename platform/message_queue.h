@@ -56,6 +56,12 @@ class MessageQueue {
   // False when there is no such timer.
   bool KillTimer(HWND hwnd, UINT_PTR id);
 
+  // When the next message will be waiting, on the queue's clock, unless input
+  // comes first: at once (the lowest int64) while one waits, else when the
+  // earliest timer falls due, else never (the highest int64). A host that
+  // would rather sleep than poll need not wake before then for the queue.
+  std::int64_t NextMessageDueMs();
+
   // Drops every queued message and every timer of a window that is gone.
   void ForgetWindow(HWND hwnd);
   // Back to empty: no messages, no quit, no timers, no pump.

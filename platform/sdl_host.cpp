@@ -1,6 +1,9 @@
 #include "platform/sdl_host.h"
 
+#include <algorithm>
+
 #include "platform/audio.h"
+#include "platform/clock.h"
 #include "platform/sdl_keys.h"
 #include "platform/video.h"
 
@@ -10,13 +13,19 @@ namespace {
 
 SdlHost* g_installed = nullptr;
 
-bool IsReturn(SDL_Keycode key) { return key == SDLK_RETURN || key == SDLK_KP_ENTER; }
+bool IsReturn(SDL_Keycode key) {
+  return key == SDLK_RETURN || key == SDLK_KP_ENTER;
+}
 
-bool IsAlt(SDL_Keycode key) { return key == SDLK_LALT || key == SDLK_RALT; }
+bool IsAlt(SDL_Keycode key) {
+  return key == SDLK_LALT || key == SDLK_RALT;
+}
 
 }  // namespace
 
-SdlHost::~SdlHost() { Uninstall(); }
+SdlHost::~SdlHost() {
+  Uninstall();
+}
 
 void SdlHost::SetIcon(std::vector<std::uint32_t> argb, int width, int height) {
   icon_ = std::move(argb);
@@ -26,6 +35,7 @@ void SdlHost::SetIcon(std::vector<std::uint32_t> argb, int width, int height) {
 
 void SdlHost::Install() {
   g_installed = this;
+  audio_.DeferStart();
   SetWindowBackend(this);
   SetVideoOutput(&video_);
   SetAudioBackend(&audio_);
@@ -70,14 +80,54 @@ void SdlHost::ApplyIcon() {
 void SdlHost::Pump() {
   SdlHost* host = g_installed;
   if (host == nullptr || SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
+  host->DrainEvents();
+  if (host->NextFrameWouldBeTheSame() && host->WaitForInputOrTimer()) host->DrainEvents();
+  host->StartSoundOnceShown();
+}
+
+void SdlHost::DrainEvents() {
   SDL_Event event;
-  while (SDL_PollEvent(&event) != 0) host->HandleEvent(event);
+  while (SDL_PollEvent(&event) != 0) HandleEvent(event);
   // Some window systems send no focus event at all: a shown window that has
   // the keyboard is in the foreground all the same.
-  SDL_Window* window = host->video_.Window();
-  if (!host->active_ && host->shown_ && window != nullptr && SDL_GetKeyboardFocus() == window) {
-    host->SetActive(true);
+  SDL_Window* window = video_.Window();
+  if (!active_ && shown_ && window != nullptr && SDL_GetKeyboardFocus() == window) {
+    SetActive(true);
   }
+}
+
+// Between two looks from the queue the loop either handles a message or draws
+// one frame. The game's frames are drawn from its state alone, and its state
+// changes only with messages; so a frame drawn with no message since the last
+// one would be the same again, and the loop may sleep until a message can
+// come. After a message it must draw first, as the message may have changed
+// what the frame shows: except in the background, where frames are not shown.
+// A window that needs painting again (uncovered, resized) is drawn at once.
+bool SdlHost::NextFrameWouldBeTheSame() {
+  const std::uint64_t frames = video_.ChangedFrames() + video_.UnchangedFrames();
+  const bool presented = frames != seenFrames_;
+  seenFrames_ = frames;
+  if (presented) return !video_.RepaintPending();
+  return !active_;
+}
+
+// True when SDL has events waiting.
+bool SdlHost::WaitForInputOrTimer() {
+  const std::int64_t now = GameClock().NowMs();
+  const std::int64_t due = NextMessageDueMs();
+  if (due <= now) return false;
+  const std::int64_t waitMs = std::min(due - now, kLongestIdleMs);
+  // With no event to fill in, this waits without taking one off SDL's queue.
+  return SDL_WaitEventTimeout(nullptr, static_cast<int>(waitMs)) != 0;
+}
+
+void SdlHost::StartSoundOnceShown() {
+  if (soundStarted_) return;
+  const std::int64_t now = GameClock().NowMs();
+  if (firstPumpMs_ < 0) firstPumpMs_ = now;
+  if (video_.ChangedFrames() == 0 && now - firstPumpMs_ < kLatestSoundStartMs) return;
+  soundStarted_ = true;
+  audio_.FinishStart();
 }
 
 void SdlHost::SetActive(bool active) {
@@ -126,7 +176,8 @@ void SdlHost::HandleKey(const SDL_KeyboardEvent& key) {
     return;
   }
   if (!down && alt) return;
-  PostInputMessage(down ? WM_KEYDOWN : WM_KEYUP, VirtualKeyFromSdl(code), key.repeat ? 0x40000001 : 1);
+  PostInputMessage(down ? WM_KEYDOWN : WM_KEYUP, VirtualKeyFromSdl(code),
+                   key.repeat ? 0x40000001 : 1);
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "platform/midi_file_check.h"
@@ -85,13 +87,42 @@ struct SdlMixerAudio::Mixer {
   }
 };
 
+struct SdlMixerAudio::Deferred {
+  bool open = false;
+  std::vector<std::pair<TuneHandle, std::vector<std::uint8_t>>> tunes;
+  TuneHandle playing = 0;
+
+  bool Has(TuneHandle tune) const {
+    return std::any_of(tunes.begin(), tunes.end(),
+                       [&](const auto& entry) { return entry.first == tune; });
+  }
+};
+
 SdlMixerAudio::SdlMixerAudio(std::string soundFont) : soundFont_(std::move(soundFont)) {}
 
 SdlMixerAudio::~SdlMixerAudio() {
   Close();
 }
 
+void SdlMixerAudio::DeferStart() {
+  if (!deferred_) deferred_ = std::make_unique<Deferred>();
+}
+
+// The tunes keep the handles they were given; one the synthesiser cannot take
+// now stays silent, as it would have had it been loaded at once.
+void SdlMixerAudio::FinishStart() {
+  if (!deferred_) return;
+  const std::unique_ptr<Deferred> asked = std::move(deferred_);
+  if (!asked->open || !Open()) return;
+  for (auto& [handle, bytes] : asked->tunes) AddTune(handle, std::move(bytes));
+  if (asked->playing != 0) PlayTune(asked->playing);
+}
+
 bool SdlMixerAudio::Open() {
+  if (deferred_) {
+    deferred_->open = true;
+    return true;
+  }
   if (mixer_) return true;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   // Without MIDI support the tunes simply fail to load; the clap still works.
@@ -115,34 +146,55 @@ void SdlMixerAudio::PointAtSoundFont() const {
 }
 
 void SdlMixerAudio::Close() {
+  if (deferred_) *deferred_ = Deferred{};
   mixer_.reset();
 }
 
 TuneHandle SdlMixerAudio::LoadTune(const char* fileName) {
-  if (!mixer_ || fileName == nullptr) return 0;
+  const bool open = deferred_ ? deferred_->open : mixer_ != nullptr;
+  if (!open || fileName == nullptr) return 0;
   if (lastTuneHandle_ == std::numeric_limits<TuneHandle>::max()) return 0;
   std::optional<std::vector<std::uint8_t>> bytes = ReadTuneFile(fileName);
   if (!bytes || !IsPlayableMidi(*bytes)) return 0;
-  SDL_RWops* source = SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size()));
-  if (source == nullptr) return 0;
+  if (deferred_) {
+    deferred_->tunes.emplace_back(++lastTuneHandle_, std::move(*bytes));
+    return lastTuneHandle_;
+  }
+  if (!AddTune(lastTuneHandle_ + 1, std::move(*bytes))) return 0;
+  return ++lastTuneHandle_;
+}
+
+bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) {
+  SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+  if (source == nullptr) return false;
   Mix_Music* music = Mix_LoadMUSType_RW(source, MUS_MID, SDL_TRUE);
-  if (music == nullptr) return 0;
-  const TuneHandle handle = ++lastTuneHandle_;
-  mixer_->tunes.emplace(handle, Tune{std::move(*bytes), music});
-  return handle;
+  if (music == nullptr) return false;
+  mixer_->tunes.emplace(handle, Tune{std::move(bytes), music});
+  return true;
 }
 
 void SdlMixerAudio::PlayTune(TuneHandle tune) {
+  if (deferred_) {
+    // A tune it does not know leaves whatever plays playing, as below.
+    if (deferred_->Has(tune)) deferred_->playing = tune;
+    return;
+  }
   if (!mixer_) return;
   // -1: the tune starts again at its end for as long as its screen is shown.
   if (Mix_Music* music = mixer_->Music(tune)) Mix_PlayMusic(music, -1);
 }
 
 void SdlMixerAudio::StopTune() {
+  if (deferred_) deferred_->playing = 0;
   if (mixer_) Mix_HaltMusic();
 }
 
 void SdlMixerAudio::FreeTune(TuneHandle tune) {
+  if (deferred_) {
+    std::erase_if(deferred_->tunes, [&](const auto& entry) { return entry.first == tune; });
+    if (deferred_->playing == tune) deferred_->playing = 0;
+    return;
+  }
   if (!mixer_) return;
   auto found = mixer_->tunes.find(tune);
   if (found == mixer_->tunes.end()) return;
@@ -151,6 +203,8 @@ void SdlMixerAudio::FreeTune(TuneHandle tune) {
 }
 
 bool SdlMixerAudio::PlaySound(const char* fileName) {
+  // A clap cannot wait: whatever was put off is done now.
+  FinishStart();
   if (!mixer_ || fileName == nullptr) return false;
   auto [entry, isNew] = mixer_->sounds.try_emplace(fileName, nullptr);
   if (isNew) entry->second = LoadSound(fileName);

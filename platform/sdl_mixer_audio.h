@@ -3,8 +3,10 @@
 // damaged file) only means that nothing is heard; the game never notices.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/audio.h"
 
@@ -28,12 +30,26 @@ class SdlMixerAudio final : public AudioBackend {
   void FreeTune(TuneHandle tune) override;
   bool PlaySound(const char* fileName) override;
 
+  // Opening the device and reading the soundfont for each tune take tens of
+  // milliseconds, more than drawing the game's first frame. After DeferStart,
+  // Open, LoadTune and PlayTune only note what is asked (a tune file is still
+  // read and checked, and gets its handle at once) until FinishStart does the
+  // work and starts the tune that should be playing; from then on every call
+  // goes straight through again. While deferred, Open cannot know whether a
+  // device will open and says yes; a device that then fails leaves every tune
+  // silent, as a failed Open does.
+  void DeferStart();
+  void FinishStart();
+
  private:
-  struct Mixer;  // the SDL2_mixer objects, kept out of game code's sight
+  struct Mixer;     // the SDL2_mixer objects, kept out of game code's sight
+  struct Deferred;  // what was asked before FinishStart
   void PointAtSoundFont() const;
+  bool AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes);
 
   std::string soundFont_;
-  std::unique_ptr<Mixer> mixer_;  // null while the device is closed
+  std::unique_ptr<Mixer> mixer_;        // null while the device is closed
+  std::unique_ptr<Deferred> deferred_;  // null unless the start is put off
   // Handles are never reused, not even across a Close and Open, so that a
   // stale handle can only ever mean "no tune".
   TuneHandle lastTuneHandle_ = 0;

@@ -13,11 +13,6 @@ namespace {
 SDL_Window* g_mainWindow = nullptr;
 
 constexpr std::int64_t kFrameNs = 1'000'000'000 / 60;
-// A renderer that waits for the display cannot show a run of frames faster, on
-// average, than most of the display's refresh period. One that does (the dummy
-// and offscreen drivers claim to wait but do not) is not trusted after such a
-// run; the frames are then paced by sleeping.
-constexpr int kCheckedRun = 30;
 
 std::int64_t MonotonicNs() {
   timespec now{};
@@ -30,6 +25,22 @@ void SleepUntilNs(std::int64_t deadline) {
   timespec until{static_cast<time_t>(deadline / 1'000'000'000),
                  static_cast<long>(deadline % 1'000'000'000)};
   while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) != 0) {
+  }
+}
+
+// Window events after which the window may not show the last frame any more.
+bool LeavesWindowUnknown(Uint8 windowEvent) {
+  switch (windowEvent) {
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_RESIZED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_RESTORED:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -61,16 +72,29 @@ SdlVideo::~SdlVideo() {
 }
 
 bool SdlVideo::StartVideo() {
-  videoStarted_ = videoStarted_ || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  if (!videoStarted_) {
+    // The window's surface stays a plain image in memory: without this, SDL
+    // may put it behind an OpenGL renderer, which costs tens of megabytes of
+    // libraries and a software rasteriser where there is no graphics card.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    videoStarted_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  }
   return videoStarted_;
 }
 
+// The window starts as a borderless one that covers the desktop, and is made
+// full screen properly once the first frame is out (EnterFullScreen): where
+// no window manager answers, SDL waits a tenth of a second for one, and that
+// wait should not keep the title screen from showing.
 bool SdlVideo::Create(const char* title, int width, int height) {
   if (!StartVideo()) return true;  // no screen: the display set-up will say so
-  window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                             SDL_WINDOW_HIDDEN | SDL_WINDOW_FULLSCREEN_DESKTOP);
+  SDL_Rect desktop{0, 0, width, height};
+  SDL_GetDisplayBounds(0, &desktop);
+  window_ = SDL_CreateWindow(title, desktop.x, desktop.y, width, height,
+                             SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
   if (window_ == nullptr) return true;
   fullscreen_ = true;
+  fullScreenPending_ = true;
   g_mainWindow = window_;
   SDL_AddEventWatch(&SdlVideo::WatchEvent, this);
   return true;
@@ -107,79 +131,103 @@ int SdlVideo::DesktopHeight() {
 bool SdlVideo::Open(int width, int height) {
   if (window_ == nullptr) return false;
   Close();
-  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
-  if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-  if (renderer_ == nullptr) return false;
-  SDL_RendererInfo info{};
-  vsync_ = SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC);
   frameWidth_ = width;
   frameHeight_ = height;
-  if (!MakeTexture()) {
-    Close();
+  changes_.Reset(width, height);
+  target_ = nullptr;
+  if (WindowSurface() == nullptr) {
+    changes_ = FrameChanges{};
     return false;
   }
-  SDL_DisplayMode mode{};
-  const bool knownRate = SDL_GetWindowDisplayMode(window_, &mode) == 0 && mode.refresh_rate > 0;
-  refreshNs_ = knownRate ? 1'000'000'000 / mode.refresh_rate : kFrameNs;
-  runFrames_ = 0;
-  runStartNs_ = nextDeadlineNs_ = MonotonicNs();
-  return true;
-}
-
-bool SdlVideo::MakeTexture() {
-  if (texture_ != nullptr) SDL_DestroyTexture(texture_);
-  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
-                               frameWidth_, frameHeight_);
-  if (texture_ == nullptr) return false;
-  SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
-  textureLost_ = false;
+  open_ = true;
+  nextDeadlineNs_ = MonotonicNs();
   return true;
 }
 
 void SdlVideo::Close() {
-  if (texture_ != nullptr) SDL_DestroyTexture(texture_);
-  if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
-  texture_ = nullptr;
-  renderer_ = nullptr;
+  open_ = false;
+  target_ = nullptr;
+  changes_ = FrameChanges{};  // gives its copy of the frame back
+}
+
+// The window's surface, made ready for drawing. SDL makes a new one after a
+// change of size; then the whole window is painted again.
+SDL_Surface* SdlVideo::WindowSurface() {
+  SDL_Surface* surface = SDL_GetWindowSurface(window_);
+  if (surface == nullptr) {
+    repaint_ = true;
+    return nullptr;
+  }
+  if (surface != target_ || surface->w != targetWidth_ || surface->h != targetHeight_ ||
+      surface->format->format != targetFormat_) {
+    target_ = surface;
+    targetWidth_ = surface->w;
+    targetHeight_ = surface->h;
+    targetFormat_ = surface->format->format;
+    scaler_.Prepare(*surface, frameWidth_, frameHeight_);
+    repaint_ = true;
+  }
+  return surface;
 }
 
 void SdlVideo::Present(const SDL_Surface& frame) {
-  if (renderer_ == nullptr) return;
-  if (textureLost_ && !MakeTexture()) return;
-  if (frame.w == frameWidth_ && frame.h == frameHeight_) {
-    SDL_UpdateTexture(texture_, nullptr, frame.pixels, frame.pitch);
-    int outputWidth = 0;
-    int outputHeight = 0;
-    SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight);
-    const SDL_Rect where = PresentRect(outputWidth, outputHeight, frameWidth_, frameHeight_);
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, &where);
-    SDL_RenderPresent(renderer_);
+  if (!open_ || window_ == nullptr) return;
+  if (PutOnScreen(frame)) {
+    ++changedFrames_;
+    if (fullScreenPending_) EnterFullScreen();
+    if (pacing_) WaitForNextFrame();
+  } else {
+    ++unchangedFrames_;
   }
-  if (pacing_) WaitForNextFrame();
+}
+
+void SdlVideo::EnterFullScreen() {
+  fullScreenPending_ = false;
+  SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+// True when anything went to the window.
+bool SdlVideo::PutOnScreen(const SDL_Surface& frame) {
+  if (frame.w != frameWidth_ || frame.h != frameHeight_) return false;
+  // Compared first, whatever happens next, so that the copy is the frame
+  // the window should show.
+  const std::vector<SDL_Rect>& changed = changes_.Compare(frame);
+  SDL_Surface* target = WindowSurface();
+  if (target == nullptr) return false;
+  if (repaint_) return ShowAll(target);
+  return !changed.empty() && ShowChanges(target, changed);
+}
+
+// The black borders are painted here, once for each new surface.
+bool SdlVideo::ShowAll(SDL_Surface* target) {
+  SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+  scaler_.Draw(changes_.Shown(), SDL_Rect{0, 0, frameWidth_, frameHeight_}, target);
+  repaint_ = SDL_UpdateWindowSurface(window_) != 0;
+  return true;
+}
+
+bool SdlVideo::ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed) {
+  uploads_.clear();
+  for (const SDL_Rect& part : changed)
+    uploads_.push_back(scaler_.Draw(changes_.Shown(), part, target));
+  repaint_ = SDL_UpdateWindowSurfaceRects(window_, uploads_.data(),
+                                          static_cast<int>(uploads_.size())) != 0;
+  return true;
 }
 
 void SdlVideo::WaitForNextFrame() {
   const std::int64_t now = MonotonicNs();
-  if (vsync_) {
-    // The present has waited for the display, unless it only claims to.
-    if (++runFrames_ == kCheckedRun) {
-      if ((now - runStartNs_) / kCheckedRun < refreshNs_ * 3 / 4) vsync_ = false;
-      runFrames_ = 0;
-      runStartNs_ = now;
-    }
-    nextDeadlineNs_ = now;
-    return;
-  }
   nextDeadlineNs_ += kFrameNs;
-  // Far behind (a stall, a debugger): start afresh rather than race to catch up.
+  // Far behind (the game sat still, a stall, a debugger): start afresh rather
+  // than race to catch up.
   if (nextDeadlineNs_ < now - kFrameNs) nextDeadlineNs_ = now;
   SleepUntilNs(nextDeadlineNs_);
 }
 
 void SdlVideo::ToggleFullscreen() {
   if (window_ == nullptr) return;
+  repaint_ = true;
+  fullScreenPending_ = false;
   if (!fullscreen_) {
     SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
     fullscreen_ = true;
@@ -201,14 +249,13 @@ int SdlVideo::WatchEvent(void* self, SDL_Event* event) {
 void SdlVideo::OnEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_RENDER_DEVICE_RESET:
-      textureLost_ = true;
-      LoseDisplay();
-      return;
     case SDL_RENDER_TARGETS_RESET:
+      repaint_ = true;
       LoseDisplay();
       return;
     case SDL_WINDOWEVENT:
       if (window_ == nullptr || event.window.windowID != SDL_GetWindowID(window_)) return;
+      if (LeavesWindowUnknown(event.window.event)) repaint_ = true;
       // Leaving a full screen takes the display away, as a task switch did.
       if (fullscreen_ && (event.window.event == SDL_WINDOWEVENT_MINIMIZED ||
                           event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)) {

@@ -1,20 +1,28 @@
 // The real screen: one SDL window that covers the desktop without changing its
-// mode, and a renderer that shows each flipped 640 x 480 frame at the largest
-// whole-number scale that fits, centred on black, without smoothing, so the
-// game's pixels stay crisp on today's screens. Flips wait for the display's
-// refresh where the renderer can, otherwise until the next 1/60 s, so that the
-// game's ever-polling main loop does not spin a core.
+// mode. Each flipped 640 x 480 frame goes into the window's own surface (on X11
+// a shared-memory image, no OpenGL) at the largest whole-number scale that
+// fits, centred on black, without smoothing, so the game's pixels stay crisp on
+// today's screens.
+//
+// The game redraws every frame, but only the parts that differ from the frame
+// on the screen are sent to the window; a frame that is the same sends
+// nothing and returns at once. After a frame that did change, the flip waits
+// until the next 1/60 s. The SDL host looks at the frame counts to let the
+// game's ever-polling loop sleep between frames.
 //
 // The SDL host makes one, installs it as both the window backend and the video
 // output, and calls ToggleFullscreen on Alt+Enter. The screen is taken away
-// (platform::LoseDisplay) when SDL resets the renderer's device or targets, and
-// when the full-screen window is minimised or loses the focus.
+// (platform::LoseDisplay) when the full-screen window is minimised or loses the
+// focus, and on SDL's render resets.
 #pragma once
 
 #include <SDL.h>
 
 #include <cstdint>
+#include <vector>
 
+#include "platform/frame_changes.h"
+#include "platform/frame_scaler.h"
 #include "platform/video.h"
 #include "platform/window_backend.h"
 
@@ -48,26 +56,45 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   // Tests turn the waiting off; the real game never does.
   void SetPacing(bool on) { pacing_ = on; }
 
+  // Frames presented so far that put something on the screen, and frames that
+  // did not (the same as the one shown, or no window surface to show them on).
+  std::uint64_t ChangedFrames() const { return changedFrames_; }
+  std::uint64_t UnchangedFrames() const { return unchangedFrames_; }
+  // The window must be painted again (uncovered, resized, a new surface): the
+  // next frame goes to the screen whole, even if it is the same.
+  bool RepaintPending() const { return repaint_; }
+
  private:
   bool StartVideo();
   static int WatchEvent(void* self, SDL_Event* event);
   void OnEvent(const SDL_Event& event);
-  bool MakeTexture();
+  SDL_Surface* WindowSurface();
+  bool PutOnScreen(const SDL_Surface& frame);
+  bool ShowAll(SDL_Surface* target);
+  bool ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed);
   void WaitForNextFrame();
+  void EnterFullScreen();
 
   bool videoStarted_ = false;
   SDL_Window* window_ = nullptr;
-  SDL_Renderer* renderer_ = nullptr;
-  SDL_Texture* texture_ = nullptr;
+  bool open_ = false;
   int frameWidth_ = 0;
   int frameHeight_ = 0;
   bool fullscreen_ = true;
-  bool vsync_ = false;
-  bool textureLost_ = false;
+  bool fullScreenPending_ = false;  // covering the desktop, not yet full screen
   bool pacing_ = true;
-  std::int64_t refreshNs_ = 0;  // the display's refresh period
-  int runFrames_ = 0;
-  std::int64_t runStartNs_ = 0;
+  // The window's content is not known to be the frame shown (new surface,
+  // new size, uncovered): the next present paints all of it.
+  bool repaint_ = true;
+  SDL_Surface* target_ = nullptr;  // the window's surface, owned by SDL
+  int targetWidth_ = 0;
+  int targetHeight_ = 0;
+  Uint32 targetFormat_ = 0;
+  FrameChanges changes_;
+  FrameScaler scaler_;
+  std::vector<SDL_Rect> uploads_;
+  std::uint64_t changedFrames_ = 0;
+  std::uint64_t unchangedFrames_ = 0;
   std::int64_t nextDeadlineNs_ = 0;
 };
 

@@ -90,6 +90,10 @@ bool PostInputMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return true;
 }
 
+std::int64_t NextMessageDueMs() {
+  return System().queue.NextMessageDueMs();
+}
+
 void ResetWindowSystem() {
   WindowSystem& system = System();
   system.queue.Clear();

@@ -6,6 +6,8 @@
 // that unit tests need.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/win32.h"
 
 namespace platform {
@@ -33,6 +35,11 @@ void SetInputPump(InputPump pump);
 // Queues a key, focus or close message from the host for the main window, in
 // arrival order with posted messages. False (and dropped) when there is no window.
 bool PostInputMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+// When the game's queue will next have a message, on GameClock() in
+// milliseconds, if no input comes first: the lowest int64 while one waits, the
+// highest with nothing queued and no timer (MessageQueue::NextMessageDueMs).
+std::int64_t NextMessageDueMs();
 
 // For tests: empties the queue and forgets the timers, the window class, the
 // window, the backend and the pump, as if the program had just started.

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Measures the real game under a virtual X server with a 640 x 480 screen and
+# prints four figures beside their goals: the CPU share of the game process
+# over 20 s on the title screen and over 20 s in a running game, the time
+# from launch to the first frame shown, and the peak resident memory.
+#
+# Usage: scripts/measure.sh [BUILD_DIR]   (default build/release, built here)
+#   MEASURE_SECONDS=20   length of each CPU window
+#   MEASURE_AUDIO=DRIVER SDL audio driver to force (e.g. dummy, to hear the
+#                        cost of the synthesised tunes on a machine without a
+#                        sound card); by default SDL chooses, as for a player.
+#   MEASURE_SHOTS=DIR    also saves the screen at the end of each window there
+#                        (needs ImageMagick's import).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-$root/build/release}"
+seconds="${MEASURE_SECONDS:-20}"
+
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "needs $tool (scripts/install-deps.sh)" >&2; exit 2; }
+done
+
+# --- build what is measured, as scripts/build.sh would configure it.
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+else
+  cmake "$build" >/dev/null  # picks up targets added since it was configured
+fi
+cmake --build "$build" -j "$(nproc)" --target morvex2 morvex2_first_frame morvex2-launch-stamp \
+  >/dev/null
+build="$(cd "$build" && pwd)"
+shim="$build/tools/libmorvex2_first_frame.so"
+stamp="$build/tools/morvex2-launch-stamp"
+
+work="$(mktemp -d)"
+xvfb=""
+game=""
+cleanup() {
+  [ -n "$game" ] && kill "$game" 2>/dev/null || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# --- a virtual X server of its own, on the first free display.
+Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+
+# --- the game as a player starts it, in a fresh working folder; only the
+# preload and its file name are added. Nothing of SDL's is overridden.
+while read -r name; do unset "$name"; done < <(env | sed -n 's/^\(SDL_[A-Za-z0-9_]*\)=.*/\1/p')
+[ -n "${MEASURE_AUDIO:-}" ] && export SDL_AUDIODRIVER="$MEASURE_AUDIO"
+export XDG_DATA_HOME="$work/data"
+MORVEX2_FIRST_FRAME_FILE="$work/first-frame" LD_PRELOAD="$shim" \
+  "$stamp" "$work/launch" "$root/scripts/run-game.sh" "$build" >"$work/game.log" 2>&1 &
+game=$!
+
+now_ns() { local t="$EPOCHREALTIME"; echo "${t/./}000"; }
+cpu_ticks() {  # utime + stime of the game, all its threads, in clock ticks
+  local stat rest
+  stat="$(cat "/proc/$game/stat")"
+  rest="${stat##*) }"
+  read -r -a fields <<<"$rest"
+  echo $(( fields[11] + fields[12] ))
+}
+# The share of one core that the game used over the next $seconds seconds.
+cpu_share() {
+  local t0 c0 t1 c1 hz
+  hz="$(getconf CLK_TCK)"
+  t0="$(now_ns)"; c0="$(cpu_ticks)"
+  sleep "$seconds"
+  t1="$(now_ns)"; c1="$(cpu_ticks)"
+  awk -v c=$((c1 - c0)) -v hz="$hz" -v ns=$((t1 - t0)) 'BEGIN { printf "%.2f", 100 * c / hz / (ns / 1e9) }'
+}
+shot() {
+  [ -n "${MEASURE_SHOTS:-}" ] || return 0
+  mkdir -p "$MEASURE_SHOTS" && import -window root "$MEASURE_SHOTS/$1.png"
+}
+alive() { kill -0 "$game" 2>/dev/null || { echo "the game ended early:" >&2; cat "$work/game.log" >&2; exit 1; }; }
+
+for _ in $(seq 200); do [ -s "$work/first-frame" ] && break; alive; sleep 0.05; done
+[ -s "$work/first-frame" ] || { echo "no frame was shown within 10 s" >&2; exit 1; }
+first_ms="$(awk -v a="$(cat "$work/launch")" -v b="$(cat "$work/first-frame")" \
+  'BEGIN { printf "%.3f", (b - a) / 1e9 }')"
+
+sleep 1  # start-up work that follows the first frame is not the title screen's
+alive
+title_cpu="$(cpu_share)"
+shot title
+
+# RETURN starts a game at the highlighted (middle) level, paused; RETURN again
+# lets it run.
+win="$(xdotool search --name '^Morvex2$' | head -n1)"
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+xdotool key --window "$win" Return
+sleep 0.5
+xdotool key --window "$win" Return
+sleep 1
+alive
+game_cpu="$(cpu_share)"
+shot game
+
+alive
+hwm_kb="$(awk '/^VmHWM:/ { print $2 }' "/proc/$game/status")"
+threads="$(awk '/^Threads:/ { print $2 }' "/proc/$game/status")"
+gl="$(grep -cE 'libGL|libLLVM|_dri\.so' "/proc/$game/maps" || true)"
+
+# ESC leaves the game, ESC on the title screen ends the program.
+xdotool key --window "$win" Escape
+sleep 0.5
+xdotool key --window "$win" Escape
+for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.05; done
+status=0
+wait "$game" || status=$?
+game=""
+
+printf '%-34s %10s   %s\n' "figure" "measured" "goal"
+printf '%-34s %9s%%   <= 0.4 %%\n' "CPU, title screen, ${seconds} s" "$title_cpu"
+printf '%-34s %9s%%   <= 1.3 %%\n' "CPU, running game, ${seconds} s" "$game_cpu"
+printf '%-34s %8s s   <= 0.20 s\n' "launch to first frame" "$first_ms"
+printf '%-34s %7s MiB  <= 20.8 MB\n' "peak resident (VmHWM)" \
+  "$(awk -v k="$hwm_kb" 'BEGIN { printf "%.1f", k / 1024 }')"
+echo "(threads at the end: $threads; GL mappings: $gl; exit status: $status)"
