@@ -5,29 +5,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "platform/call_log.h"
 #include "platform/clock.h"
 #include "ranking/locked_score_file.h"
+#include "ranking/score_table.h"
 
 namespace ranking_test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct Row {
-  std::string name, date, score, removed;
-  bool operator==(const Row&) const = default;
-};
-inline void PrintTo(const Row& r, std::ostream* os) {
-  *os << '{' << r.name << '|' << r.date << '|' << r.score << '|' << r.removed << '}';
-}
-
+// The four texts of a row: name, date, score, removed count.
+using Row = std::array<std::string, 4>;
 constexpr std::size_t kOffset[] = {0, 160, 450, 540};
 constexpr std::size_t kWidth[] = {16, 29, 9, 5};
 
@@ -37,27 +32,14 @@ constexpr std::size_t kWidth[] = {16, 29, 9, 5};
 inline Bytes StoredFile(const std::vector<Row>& rows, char filler = 'x') {
   Bytes bytes(590, static_cast<std::uint8_t>(filler - 0x20));
   for (std::size_t k = 0; k < rows.size(); ++k) {
-    const std::string texts[] = {rows[k].name, rows[k].date, rows[k].score, rows[k].removed};
     for (int f = 0; f < 4; ++f) {
-      const std::string text = (texts[f] + '\0').substr(0, kWidth[f]);
+      const std::string text = (rows[k][f] + '\0').substr(0, kWidth[f]);
       for (std::size_t i = 0; i < text.size(); ++i) {
         bytes[kOffset[f] + kWidth[f] * k + i] = static_cast<std::uint8_t>(text[i] - 0x20);
       }
     }
   }
   return bytes;
-}
-
-inline Row RowOf(const Bytes& stored, std::size_t k) {
-  std::string texts[4];
-  for (int f = 0; f < 4; ++f) {
-    for (std::size_t i = 0; i < kWidth[f]; ++i) {
-      const auto c = static_cast<char>(stored.at(kOffset[f] + kWidth[f] * k + i) + 0x20);
-      if (c == '\0') break;
-      texts[f] += c;
-    }
-  }
-  return {texts[0], texts[1], texts[2], texts[3]};
 }
 
 // Rows with the given scores, named A, B, C... from rank 1 down.
@@ -70,36 +52,21 @@ inline std::vector<Row> Rows(const std::vector<int>& scores) {
   return rows;
 }
 
-inline void WriteFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-}
-inline void WriteFile(const std::string& path, const std::string& text) {
-  WriteFile(path, Bytes(text.begin(), text.end()));
+template <typename Text>  // std::string or Bytes
+void WriteFile(const std::string& path, const Text& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 inline Bytes ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Always Saturday 5 December 2026, 16:38:43: a day below 10 in every entry.
-class FixedClock final : public platform::Clock {
- public:
-  std::int64_t NowMs() override { return 0; }
-  std::int64_t UnixSeconds() override { return 0; }
-  void SleepUntilMs(std::int64_t) override {}
-  std::tm LocalTime() override {
-    std::tm time{};
-    time.tm_year = 126, time.tm_mon = 11, time.tm_mday = 5, time.tm_wday = 6;
-    time.tm_hour = 16, time.tm_min = 38, time.tm_sec = 43;
-    return time;
-  }
-};
+// The date of every entry: a day below 10. Tests run in UTC.
 constexpr char kEntryDate[] = "Sat Dec 05 16:38:43 2026";
 
-// Each test runs in a fresh directory of its own, on the fixed clock, with the
-// platform's calls recorded.
+// Each test runs in a fresh directory of its own, on a clock fixed at that
+// date, with the platform's calls recorded.
 class ScoreFileTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -123,7 +90,7 @@ class ScoreFileTest : public testing::Test {
     });
   }
 
-  FixedClock clock_;
+  platform::VirtualClock clock_{0, 1796488723};
   platform::CallLog log_;
   std::filesystem::path previous_, directory_;
 };
