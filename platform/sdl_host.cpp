@@ -80,7 +80,12 @@ void SdlHost::ApplyIcon() {
 void SdlHost::Pump() {
   SdlHost* host = g_installed;
   if (host == nullptr || SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
-  host->DrainEvents();
+  // Each look at the window system costs a few system calls, and the queue
+  // looks several times for every message and frame: once a millisecond is
+  // soon enough, and a wait that ends on input always looks.
+  const std::int64_t now = GameClock().NowMs();
+  if (now != host->lastDrainMs_) host->DrainEvents();
+  host->lastDrainMs_ = now;
   if (host->NextFrameWouldBeTheSame() && host->WaitForInputOrTimer()) host->DrainEvents();
   host->StartSoundOnceShown();
 }

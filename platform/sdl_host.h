@@ -76,6 +76,7 @@ class SdlHost final : public WindowBackend {
   bool active_ = false;
   // The video's count of frames presented at the previous look from the queue.
   std::uint64_t seenFrames_ = 0;
+  std::int64_t lastDrainMs_ = -1;  // when SDL's events were last taken in
   bool soundStarted_ = false;
   std::int64_t firstPumpMs_ = -1;
   // The RETURN of an Alt+Enter switches the screen; its release is the host's too.

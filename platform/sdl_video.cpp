@@ -20,7 +20,6 @@ std::int64_t MonotonicNs() {
   return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
 }
 
-// An absolute deadline, so that a late wake-up does not push the next one later.
 void SleepUntilNs(std::int64_t deadline) {
   timespec until{static_cast<time_t>(deadline / 1'000'000'000),
                  static_cast<long>(deadline % 1'000'000'000)};
@@ -175,7 +174,6 @@ void SdlVideo::Present(const SDL_Surface& frame) {
   if (PutOnScreen(frame)) {
     ++changedFrames_;
     if (fullScreenPending_) EnterFullScreen();
-    if (pacing_) WaitForNextFrame();
   } else {
     ++unchangedFrames_;
   }
@@ -194,8 +192,9 @@ bool SdlVideo::PutOnScreen(const SDL_Surface& frame) {
   const std::vector<SDL_Rect>& changed = changes_.Compare(frame);
   SDL_Surface* target = WindowSurface();
   if (target == nullptr) return false;
-  if (repaint_) return ShowAll(target);
-  return !changed.empty() && ShowChanges(target, changed);
+  if (!repaint_ && changed.empty()) return false;
+  if (pacing_) WaitForFrameTime();
+  return repaint_ ? ShowAll(target) : ShowChanges(target, changed);
 }
 
 // The black borders are painted here, once for each new surface.
@@ -215,25 +214,36 @@ bool SdlVideo::ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& cha
   return true;
 }
 
-void SdlVideo::WaitForNextFrame() {
+// Changed frames go out at most sixty times a second: one that comes sooner
+// than 1/60 s after the one before waits for its time. The deadlines are
+// absolute, so a late wake-up does not push the next one later; after a pause
+// (the game sat still, a stall, a debugger) they start afresh.
+void SdlVideo::WaitForFrameTime() {
   const std::int64_t now = MonotonicNs();
-  nextDeadlineNs_ += kFrameNs;
-  // Far behind (the game sat still, a stall, a debugger): start afresh rather
-  // than race to catch up.
   if (nextDeadlineNs_ < now - kFrameNs) nextDeadlineNs_ = now;
-  SleepUntilNs(nextDeadlineNs_);
+  if (nextDeadlineNs_ > now) SleepUntilNs(nextDeadlineNs_);
+  nextDeadlineNs_ += kFrameNs;
 }
 
+// Going back to full screen, the window is first made to cover the desktop
+// again: where no window manager acts on the full-screen request, that is
+// what makes it full screen.
 void SdlVideo::ToggleFullscreen() {
   if (window_ == nullptr) return;
   repaint_ = true;
   fullScreenPending_ = false;
   if (!fullscreen_) {
+    SDL_Rect desktop{0, 0, DesktopWidth(), DesktopHeight()};
+    SDL_GetDisplayBounds(0, &desktop);
+    SDL_SetWindowBordered(window_, SDL_FALSE);
+    SDL_SetWindowPosition(window_, desktop.x, desktop.y);
+    SDL_SetWindowSize(window_, desktop.w, desktop.h);
     SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
     fullscreen_ = true;
     return;
   }
   SDL_SetWindowFullscreen(window_, 0);
+  SDL_SetWindowBordered(window_, SDL_TRUE);
   // Twice the game's size, unless the desktop is too small for that.
   const int scale = DesktopWidth() >= 1280 && DesktopHeight() >= 960 ? 2 : 1;
   SDL_SetWindowSize(window_, 640 * scale, 480 * scale);

@@ -6,8 +6,8 @@
 //
 // The game redraws every frame, but only the parts that differ from the frame
 // on the screen are sent to the window; a frame that is the same sends
-// nothing and returns at once. After a frame that did change, the flip waits
-// until the next 1/60 s. The SDL host looks at the frame counts to let the
+// nothing and returns at once. Changed frames go out at most every 1/60 s: one
+// that comes sooner waits for its time. The SDL host looks at the frame counts to let the
 // game's ever-polling loop sleep between frames.
 //
 // The SDL host makes one, installs it as both the window backend and the video
@@ -72,7 +72,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   bool PutOnScreen(const SDL_Surface& frame);
   bool ShowAll(SDL_Surface* target);
   bool ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed);
-  void WaitForNextFrame();
+  void WaitForFrameTime();
   void EnterFullScreen();
 
   bool videoStarted_ = false;
