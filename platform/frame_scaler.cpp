@@ -14,18 +14,23 @@ unsigned Widen5(unsigned value) {
   return value << 3 | value >> 2;
 }
 
-// An 8-bit channel value placed where `mask` wants it, narrowed to its bits.
-std::uint32_t Place(unsigned value8, std::uint32_t mask, unsigned shift, unsigned loss) {
-  return ((value8 >> loss) << shift) & mask;
+// An 8-bit channel value at the depth and place of `mask` (contiguous bits):
+// narrowed to its top bits, or widened by repeating them.
+std::uint32_t Place(unsigned value8, std::uint32_t mask) {
+  if (mask == 0) return 0;
+  const int shift = __builtin_ctz(mask);
+  const int bits = __builtin_popcount(mask);
+  const std::uint32_t value =
+      bits <= 8 ? value8 >> (8 - bits) : value8 << (bits - 8) | value8 >> (16 - bits);
+  return (value << shift) & mask;
 }
 
 bool ChannelFits(std::uint32_t mask) {
-  return mask != 0 && __builtin_popcount(mask) <= 8;
+  return mask != 0 && __builtin_popcount(mask) <= 16;
 }
 
-// Formats whose pixels are one 16- or 32-bit value with channels of 8 bits or
-// fewer: the game's colours go into them through the two tables. Anything else
-// (palettes, 24-bit, 10-bit channels) is left to SDL.
+// Formats whose pixels are one 16- or 32-bit value: the game's colours go into
+// them through the two tables. Anything else (palettes, 24-bit) is left to SDL.
 bool CanConvertTo(const SDL_PixelFormat& format) {
   return (format.BytesPerPixel == 2 || format.BytesPerPixel == 4) && format.palette == nullptr &&
          ChannelFits(format.Rmask) && ChannelFits(format.Gmask) && ChannelFits(format.Bmask);
@@ -50,10 +55,8 @@ void FrameScaler::Prepare(const SDL_Surface& target, int frameWidth, int frameHe
     const unsigned greenLow = (byte >> 5) << 2;
     const unsigned red = Widen5(byte >> 3);
     const unsigned greenHigh = (byte & 7) << 5 | (byte & 7) >> 1;
-    low_[byte] = Place(blue, f.Bmask, f.Bshift, f.Bloss) |
-                 Place(greenLow, f.Gmask, f.Gshift, f.Gloss) | f.Amask;
-    high_[byte] =
-        Place(red, f.Rmask, f.Rshift, f.Rloss) | Place(greenHigh, f.Gmask, f.Gshift, f.Gloss);
+    low_[byte] = Place(blue, f.Bmask) | Place(greenLow, f.Gmask) | f.Amask;
+    high_[byte] = Place(red, f.Rmask) | Place(greenHigh, f.Gmask);
   }
 }
 

@@ -1,7 +1,5 @@
 #include "platform/sdl_host.h"
 
-#include <algorithm>
-
 #include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/sdl_keys.h"
@@ -86,7 +84,13 @@ void SdlHost::Pump() {
   const std::int64_t now = GameClock().NowMs();
   if (now != host->lastDrainMs_) host->DrainEvents();
   host->lastDrainMs_ = now;
-  if (host->NextFrameWouldBeTheSame() && host->WaitForInputOrTimer()) host->DrainEvents();
+  const std::int64_t sleepMs =
+      host->idle_.SleepMs({host->video_.ChangedFrames() + host->video_.UnchangedFrames(),
+                           host->video_.RepaintPending(), host->active_, now, NextMessageDueMs()});
+  // With no event to fill in, this waits without taking one off SDL's queue.
+  if (sleepMs > 0 && SDL_WaitEventTimeout(nullptr, static_cast<int>(sleepMs)) != 0) {
+    host->DrainEvents();
+  }
   host->StartSoundOnceShown();
 }
 
@@ -99,31 +103,6 @@ void SdlHost::DrainEvents() {
   if (!active_ && shown_ && window != nullptr && SDL_GetKeyboardFocus() == window) {
     SetActive(true);
   }
-}
-
-// Between two looks from the queue the loop either handles a message or draws
-// one frame. The game's frames are drawn from its state alone, and its state
-// changes only with messages; so a frame drawn with no message since the last
-// one would be the same again, and the loop may sleep until a message can
-// come. After a message it must draw first, as the message may have changed
-// what the frame shows: except in the background, where frames are not shown.
-// A window that needs painting again (uncovered, resized) is drawn at once.
-bool SdlHost::NextFrameWouldBeTheSame() {
-  const std::uint64_t frames = video_.ChangedFrames() + video_.UnchangedFrames();
-  const bool presented = frames != seenFrames_;
-  seenFrames_ = frames;
-  if (presented) return !video_.RepaintPending();
-  return !active_;
-}
-
-// True when SDL has events waiting.
-bool SdlHost::WaitForInputOrTimer() {
-  const std::int64_t now = GameClock().NowMs();
-  const std::int64_t due = NextMessageDueMs();
-  if (due <= now) return false;
-  const std::int64_t waitMs = std::min(due - now, kLongestIdleMs);
-  // With no event to fill in, this waits without taking one off SDL's queue.
-  return SDL_WaitEventTimeout(nullptr, static_cast<int>(waitMs)) != 0;
 }
 
 void SdlHost::StartSoundOnceShown() {

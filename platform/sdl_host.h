@@ -3,12 +3,11 @@
 // into the messages the game's window procedure expects.
 //
 // The game's loop never waits for messages; it draws a frame whenever none is
-// waiting. The host's input pump, which the queue calls at every look, lets
-// the loop sleep instead once a frame has been drawn and no message is
-// waiting (or, in the background, where nothing is shown, whenever none is):
-// until input arrives, the next timer falls due, or kLongestIdleMs. A key
-// wakes it at once and no tick comes late; the messages and their order are
-// those of a loop that never sleeps, and the frames on the screen the same.
+// waiting. The host's input pump, which the queue calls at every look, lets it
+// sleep instead while nothing new can be drawn (idle_wait.h): until input
+// arrives or the next timer falls due. A key wakes it at once and no tick comes
+// late; the messages, their order and the frames shown stay those of a loop
+// that never sleeps.
 //
 // Opening the sound device and reading the tunes' instruments takes longer
 // than drawing the first frame, so the mixer is told to put that work off
@@ -20,6 +19,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/idle_wait.h"
 #include "platform/sdl_mixer_audio.h"
 #include "platform/sdl_video.h"
 #include "platform/window_backend.h"
@@ -51,17 +51,12 @@ class SdlHost final : public WindowBackend {
   // One SDL event as the game sees it (public for tests).
   void HandleEvent(const SDL_Event& event);
 
-  // The longest the game's loop sleeps while nothing changes on the screen
-  // and no input or timer is due.
-  static constexpr std::int64_t kLongestIdleMs = 100;
   // Sound starts once the first frame is out, or after this long at the latest.
   static constexpr std::int64_t kLatestSoundStartMs = 1000;
 
  private:
   static void Pump();
   void DrainEvents();
-  bool NextFrameWouldBeTheSame();
-  bool WaitForInputOrTimer();
   void StartSoundOnceShown();
   void HandleKey(const SDL_KeyboardEvent& key);
   void SetActive(bool active);
@@ -74,8 +69,7 @@ class SdlHost final : public WindowBackend {
   int iconHeight_ = 0;
   bool shown_ = false;
   bool active_ = false;
-  // The video's count of frames presented at the previous look from the queue.
-  std::uint64_t seenFrames_ = 0;
+  IdleWait idle_;
   std::int64_t lastDrainMs_ = -1;  // when SDL's events were last taken in
   bool soundStarted_ = false;
   std::int64_t firstPumpMs_ = -1;

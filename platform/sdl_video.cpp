@@ -179,9 +179,13 @@ void SdlVideo::Present(const SDL_Surface& frame) {
   }
 }
 
+// The window may get a new surface on the way; the frame just shown goes on
+// it at once rather than wait for the game's next one.
 void SdlVideo::EnterFullScreen() {
   fullScreenPending_ = false;
   SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  SDL_Surface* target = WindowSurface();
+  if (target != nullptr && repaint_) ShowAll(target);
 }
 
 // True when anything went to the window.

@@ -83,7 +83,7 @@ TEST_F(SdlVideoTest, ResetsAndLeavingTheFullScreenTakeTheScreenAway) {
         << c.type << "/" << int(c.windowEvent);
   }
   primary_->Restore();
-  EXPECT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);  // a fresh texture after the device reset
+  EXPECT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);  // shown again once restored
 }
 
 }  // namespace
