@@ -245,11 +245,16 @@ HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** sur
     const DWORD backBuffers =
         (desc->dwFlags & DDSD_BACKBUFFERCOUNT) != 0 ? desc->dwBackBufferCount : 0;
     if (flipping != (backBuffers > 0) || backBuffers > 1) return DDERR_UNSUPPORTED;
-    SDL_Surface* front = NewPixels(modeWidth_, modeHeight_);
     SDL_Surface* back = flipping ? NewPixels(modeWidth_, modeHeight_) : nullptr;
-    if (front == nullptr || (flipping && back == nullptr)) {
-      SDL_FreeSurface(front);
-      SDL_FreeSurface(back);
+    if (flipping && back == nullptr) return DDERR_OUTOFMEMORY;
+    // A flip hands the back buffer to the video output, which keeps what the
+    // screen shows. A front buffer of its own would be a second whole frame
+    // that nothing ever reads, so a flipping chain's front shares the back
+    // buffer's pixels (each surface holds a reference).
+    SDL_Surface* front = back;
+    if (front != nullptr) {
+      ++front->refcount;
+    } else if ((front = NewPixels(modeWidth_, modeHeight_)) == nullptr) {
       return DDERR_OUTOFMEMORY;
     }
     auto* primary = new IDirectDrawSurface(front, true);

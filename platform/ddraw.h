@@ -9,7 +9,9 @@
 // - Blt copies one to one; it does not stretch (the game never asks it to).
 // - An attached back buffer goes with its primary surface: releasing the
 //   primary frees both, and releasing the back buffer itself does nothing.
-// - A flip presents the back buffer and leaves its content in place.
+// - A flip presents the back buffer and leaves its content in place; a
+//   flipping primary surface has no pixels of its own but shares the back
+//   buffer's, since nothing ever reads a front buffer.
 #pragma once
 
 #include <cstdint>

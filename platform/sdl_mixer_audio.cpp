@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <map>
 #include <optional>
@@ -39,11 +37,14 @@ std::optional<std::vector<std::uint8_t>> ReadTuneFile(const char* fileName) {
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(fileName, error);
   if (error || size > kLargestTune) return std::nullopt;
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) return std::nullopt;
+  // Read through SDL rather than a C++ stream: the first stream brings up the
+  // C++ library's locales, half a megabyte of memory for one small file.
+  SDL_RWops* in = SDL_RWFromFile(fileName, "rb");
+  if (in == nullptr) return std::nullopt;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (static_cast<std::uintmax_t>(in.gcount()) != size) return std::nullopt;
+  const std::size_t read = bytes.empty() ? 0 : SDL_RWread(in, bytes.data(), 1, bytes.size());
+  SDL_RWclose(in);
+  if (read != bytes.size()) return std::nullopt;
   return bytes;
 }
 
