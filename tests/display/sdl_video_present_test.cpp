@@ -108,13 +108,6 @@ TEST(FrameChanges, ManySeparateBandsMergeIntoTheLast) {
   }
 }
 
-TEST(FrameChanges, AFrameOfAnotherSizeIsNotCompared) {
-  platform::FrameChanges changes;
-  changes.Reset(40, 5);
-  SurfacePtr other = NewSurface(41, 5, SDL_PIXELFORMAT_RGB565);
-  EXPECT_TRUE(changes.Compare(*other).empty());
-}
-
 // ---- FrameScaler ----
 
 // A 256 x 256 frame that holds every RGB565 value once.
@@ -313,13 +306,6 @@ TEST_F(SdlVideoPresent, UncoveringTheWindowPaintsItAgain) {
   SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
   video_.Present(*frame_);
   EXPECT_EQ(As565(Window(), p.x + 5, p.y + 5), 0x001F);
-}
-
-TEST_F(SdlVideoPresent, AFrameOfAnotherSizeIsDropped) {
-  SurfacePtr small = NewSurface(320, 240, SDL_PIXELFORMAT_RGB565);
-  video_.Present(*small);
-  EXPECT_EQ(video_.ChangedFrames(), 0u);
-  EXPECT_EQ(video_.UnchangedFrames(), 1u);
 }
 
 }  // namespace
