@@ -3,6 +3,8 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/ddraw.h"
 
@@ -23,8 +25,14 @@ std::int64_t MonotonicNs() {
 void SleepUntilNs(std::int64_t deadline) {
   timespec until{static_cast<time_t>(deadline / 1'000'000'000),
                  static_cast<long>(deadline % 1'000'000'000)};
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) != 0) {
+  // A signal cuts the sleep short; the deadline is absolute, so sleeping again is exact.
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
   }
+}
+
+bool HasPlainWindowImages(const char* driver) {
+  return driver != nullptr &&
+         (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "offscreen") == 0);
 }
 
 // Window events after which the window may not show the last frame any more.
@@ -71,12 +79,14 @@ SdlVideo::~SdlVideo() {
 }
 
 bool SdlVideo::StartVideo() {
-  if (!videoStarted_) {
-    // The window's surface stays a plain image in memory: without this, SDL
-    // may put it behind an OpenGL renderer, which costs tens of megabytes of
-    // libraries and a software rasteriser where there is no graphics card.
+  if (videoStarted_) return true;
+  videoStarted_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  if (videoStarted_ && HasPlainWindowImages(SDL_GetCurrentVideoDriver())) {
+    // The window's surface stays a plain image in memory (on X11 a shared
+    // one): otherwise SDL puts it behind an OpenGL renderer, which costs tens
+    // of megabytes of libraries, and a software rasteriser where there is no
+    // graphics card. Window systems without such images keep SDL's choice.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    videoStarted_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
   }
   return videoStarted_;
 }
@@ -198,24 +208,28 @@ bool SdlVideo::PutOnScreen(const SDL_Surface& frame) {
   if (target == nullptr) return false;
   if (!repaint_ && changed.empty()) return false;
   if (pacing_) WaitForFrameTime();
-  return repaint_ ? ShowAll(target) : ShowChanges(target, changed);
+  if (repaint_) {
+    ShowAll(target);
+  } else {
+    ShowChanges(target, changed);
+  }
+  return true;
 }
 
 // The black borders are painted here, once for each new surface.
-bool SdlVideo::ShowAll(SDL_Surface* target) {
+void SdlVideo::ShowAll(SDL_Surface* target) {
   SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
   scaler_.Draw(changes_.Shown(), SDL_Rect{0, 0, frameWidth_, frameHeight_}, target);
   repaint_ = SDL_UpdateWindowSurface(window_) != 0;
-  return true;
 }
 
-bool SdlVideo::ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed) {
+void SdlVideo::ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed) {
   uploads_.clear();
-  for (const SDL_Rect& part : changed)
+  for (const SDL_Rect& part : changed) {
     uploads_.push_back(scaler_.Draw(changes_.Shown(), part, target));
+  }
   repaint_ = SDL_UpdateWindowSurfaceRects(window_, uploads_.data(),
                                           static_cast<int>(uploads_.size())) != 0;
-  return true;
 }
 
 // Changed frames go out at most sixty times a second: one that comes sooner

@@ -70,8 +70,8 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   void OnEvent(const SDL_Event& event);
   SDL_Surface* WindowSurface();
   bool PutOnScreen(const SDL_Surface& frame);
-  bool ShowAll(SDL_Surface* target);
-  bool ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed);
+  void ShowAll(SDL_Surface* target);
+  void ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed);
   void WaitForFrameTime();
   void EnterFullScreen();
 
