@@ -124,6 +124,52 @@ TEST_F(PlayTest, MovesAndTurnsCarryTheKindsOrAreRefusedAndTheTickLandsOrDrops) {
   }
 }
 
+TEST_F(PlayTest, KeysStartPauseDropAndLeaveTheGame) {
+  platform::CallLog log;
+  platform::SetActiveCallLog(&log);
+  SetLevel(1);
+  scene_ = PlayScene(0);
+  scene_.Start(nullptr);
+  for (int i = 0; i < 3; ++i) scene_.OnTimer(nullptr);  // paused: nothing moves
+  EXPECT_EQ(scene_.spawnPending, 1);
+  scene_.OnKeyDown(nullptr, VK_RETURN);
+  scene_.OnTimer(nullptr);  // the first tick spawns the previewed kinds
+  EXPECT_EQ((std::array{Kind({3, 1}), Kind({4, 1}), Kind({5, 1})}), (std::array{-7, -2, -6}));
+  EXPECT_EQ((std::array{scene_.next[0].kind, scene_.next[1].kind, scene_.next[2].kind}),
+            (std::array{-1, -4, -7}));
+  EXPECT_EQ(scene_.seedCounter, 6u);
+
+  log.Clear();
+  scene_.OnKeyDown(nullptr, VK_DOWN);
+  scene_.OnKeyUp();  // any release ends the fast fall
+  const std::vector<platform::RecordedCall> dropAndBack = {{"KillTimer", {1}, ""},
+                                                           {"SetTimer", {1, 1}, ""},
+                                                           {"KillTimer", {1}, ""},
+                                                           {"SetTimer", {1, scene_.interval}, ""}};
+  EXPECT_EQ(log.Calls(), dropAndBack);
+
+  scene_.OnKeyDown(nullptr, VK_DOWN);
+  while (scene_.phase == 0) scene_.OnTimer(nullptr);  // falls and lands
+  log.Clear();
+  scene_.OnKeyUp();  // not while clearing
+  EXPECT_EQ(scene_.fastDrop, 1);
+  scene_.OnKeyDown(nullptr, VK_RETURN);  // freezes the clearing phase
+  const Field frozen = scene_.field;
+  scene_.OnTimer(nullptr);
+  EXPECT_TRUE(std::equal(frozen.begin(), frozen.end(), scene_.field.begin(),
+                         [](const Cell& a, const Cell& b) { return a.kind == b.kind; }));
+  EXPECT_TRUE(log.Calls().empty());
+  scene_.OnKeyDown(nullptr, VK_RETURN);  // and resumes it
+  while (scene_.phase != 0) scene_.OnTimer(nullptr);
+  EXPECT_EQ(scene_.spawnPending, -1);
+
+  log.Clear();
+  scene_.OnKeyDown(nullptr, VK_ESCAPE);  // leaves without recording
+  const std::vector<platform::RecordedCall> leave = {
+      {"KBGMStop", {}, ""}, {"KillTimer", {1}, ""}, {"ChangeScene", {Opening}, ""}};
+  EXPECT_EQ(log.Calls(), leave);
+}
+
 TEST_F(PlayTest, ThePointsOfTheLastPhaseCountWhenTheSpawnEndsTheGame) {
   platform::CallLog log;
   Begin(0);
