@@ -1,10 +1,10 @@
 // The process entry: puts the game on the SDL2 host and hands over to WinMain,
 // as the original's runtime did. The game reads no argument and no variable.
+#include <utility>
+
 #include "app/win_main.h"
 #include "display/window_icon.h"
 #include "platform/sdl_host.h"
-
-#include <utility>
 
 int main() {
   platform::SdlHost host;

@@ -20,7 +20,9 @@ namespace {
 SceneSwitchHook g_sceneSwitchHook = nullptr;
 }
 
-void SetSceneSwitchHook(SceneSwitchHook hook) { g_sceneSwitchHook = hook; }
+void SetSceneSwitchHook(SceneSwitchHook hook) {
+  g_sceneSwitchHook = hook;
+}
 
 void ChangeScene(int sceneId) {
   if (g_sceneSwitchHook != nullptr) {
@@ -51,9 +53,13 @@ void ChangeScene(int sceneId) {
   g_currentScene->LoadImages(g_hwnd, g_backgroundSurface);
 }
 
-void SetLevel(int level) { g_level = level; }
+void SetLevel(int level) {
+  g_level = level;
+}
 
-int GetLevel() { return g_level; }
+int GetLevel() {
+  return g_level;
+}
 
 void SetLastResult(int score, int removedCount) {
   platform::RecordCall("SetLastResult", {score, removedCount});

@@ -4,7 +4,9 @@
 
 namespace {
 
-std::uint32_t ReadU16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
+std::uint32_t ReadU16(const std::uint8_t* p) {
+  return p[0] | (p[1] << 8);
+}
 
 std::uint32_t ReadU32(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
@@ -44,7 +46,8 @@ bool ReadDib(const std::uint8_t* data, std::size_t size, IconDib* dib) {
       headerSize > size) {
     return false;
   }
-  *dib = IconDib{data, size, width, doubleHeight / 2, static_cast<int>(bits), std::size_t{1} << bits};
+  *dib =
+      IconDib{data, size, width, doubleHeight / 2, static_cast<int>(bits), std::size_t{1} << bits};
   return true;
 }
 

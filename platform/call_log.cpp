@@ -6,8 +6,12 @@ namespace {
 CallLog* g_activeCallLog = nullptr;
 }
 
-CallLog* ActiveCallLog() { return g_activeCallLog; }
+CallLog* ActiveCallLog() {
+  return g_activeCallLog;
+}
 
-void SetActiveCallLog(CallLog* log) { g_activeCallLog = log; }
+void SetActiveCallLog(CallLog* log) {
+  g_activeCallLog = log;
+}
 
 }  // namespace platform

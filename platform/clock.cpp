@@ -21,7 +21,9 @@ void SystemClock::SleepUntilMs(std::int64_t deadlineMs) {
   }
 }
 
-std::int64_t SystemClock::UnixSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
+std::int64_t SystemClock::UnixSeconds() {
+  return static_cast<std::int64_t>(std::time(nullptr));
+}
 
 static std::tm LocalTimeOf(std::int64_t seconds) {
   std::time_t t = static_cast<std::time_t>(seconds);
@@ -30,17 +32,25 @@ static std::tm LocalTimeOf(std::int64_t seconds) {
   return result;
 }
 
-std::tm SystemClock::LocalTime() { return LocalTimeOf(UnixSeconds()); }
+std::tm SystemClock::LocalTime() {
+  return LocalTimeOf(UnixSeconds());
+}
 
-std::tm VirtualClock::LocalTime() { return LocalTimeOf(UnixSeconds()); }
+std::tm VirtualClock::LocalTime() {
+  return LocalTimeOf(UnixSeconds());
+}
 
 namespace {
 SystemClock g_systemClock;
 Clock* g_gameClock = &g_systemClock;
 }  // namespace
 
-Clock& GameClock() { return *g_gameClock; }
+Clock& GameClock() {
+  return *g_gameClock;
+}
 
-void SetGameClock(Clock* clock) { g_gameClock = clock != nullptr ? clock : &g_systemClock; }
+void SetGameClock(Clock* clock) {
+  g_gameClock = clock != nullptr ? clock : &g_systemClock;
+}
 
 }  // namespace platform

@@ -19,8 +19,8 @@ struct NamedKey {
 };
 
 constexpr NamedKey kKeyNames[] = {
-    {"RETURN", VK_RETURN}, {"ESC", VK_ESCAPE}, {"SPACE", VK_SPACE}, {"LEFT", VK_LEFT},
-    {"UP", VK_UP},         {"RIGHT", VK_RIGHT}, {"DOWN", VK_DOWN},  {"F1", VK_F1},
+    {"RETURN", VK_RETURN}, {"ESC", VK_ESCAPE},  {"SPACE", VK_SPACE}, {"LEFT", VK_LEFT},
+    {"UP", VK_UP},         {"RIGHT", VK_RIGHT}, {"DOWN", VK_DOWN},   {"F1", VK_F1},
 };
 
 // How long a tap holds its key, as a typed key does on a real keyboard.
@@ -108,7 +108,9 @@ bool ParseHostScript(const std::string& text, std::vector<HostStep>* steps, std:
 HeadlessHost::HeadlessHost(std::vector<HostStep> script, std::int64_t unixSeconds)
     : script_(std::move(script)), clock_(0, unixSeconds) {}
 
-HeadlessHost::~HeadlessHost() { Uninstall(); }
+HeadlessHost::~HeadlessHost() {
+  Uninstall();
+}
 
 void HeadlessHost::Install() {
   g_installed = this;
@@ -133,7 +135,9 @@ void HeadlessHost::Uninstall() {
 }
 
 // A shown window gets the foreground at once, as on a desktop.
-void HeadlessHost::Show() { PostInputMessage(WM_ACTIVATEAPP, 1, 0); }
+void HeadlessHost::Show() {
+  PostInputMessage(WM_ACTIVATEAPP, 1, 0);
+}
 
 void HeadlessHost::Pump() {
   HeadlessHost* host = g_installed;

@@ -82,7 +82,7 @@ struct POINT {
 struct RECT {
   std::int32_t left;
   std::int32_t top;
-  std::int32_t right;  // exclusive
+  std::int32_t right;   // exclusive
   std::int32_t bottom;  // exclusive
 };
 

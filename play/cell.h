@@ -30,7 +30,9 @@ using Field = std::array<Cell, kFieldCells>;
 
 // Column-major: the cell below (c, r) is the next element, the one to its right
 // twelve elements further on.
-constexpr int FieldIndex(int column, int row) { return column * kFieldRows + row; }
+constexpr int FieldIndex(int column, int row) {
+  return column * kFieldRows + row;
+}
 
 // Empties a cell. Its skip flag and its screen position stay.
 inline void ClearCell(Cell& cell) {
@@ -45,8 +47,12 @@ constexpr std::int32_t kEmpty = 0;
 constexpr std::int32_t kFlask = 1;
 constexpr std::int32_t kBurst = 2;
 
-constexpr bool IsRestingPin(std::int32_t kind) { return kind >= -4 && kind <= -1; }
-constexpr bool IsBalloon(std::int32_t kind) { return kind >= -8 && kind <= -5; }
+constexpr bool IsRestingPin(std::int32_t kind) {
+  return kind >= -4 && kind <= -1;
+}
+constexpr bool IsBalloon(std::int32_t kind) {
+  return kind >= -8 && kind <= -5;
+}
 // A flying pin is 16 x direction + colour, direction 1 to 7, colour 1 to 4.
 constexpr bool IsFlyingPin(std::int32_t kind) {
   return kind >= 17 && kind <= 116 && (kind & 15) >= 1 && (kind & 15) <= 4;

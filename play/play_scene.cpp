@@ -5,7 +5,8 @@
 std::int32_t g_fieldSettled = 0;
 std::int32_t g_resolveBusy = 0;
 
-PlayScene::PlayScene() : PlayScene(static_cast<std::uint32_t>(platform::GameClock().UnixSeconds())) {}
+PlayScene::PlayScene()
+    : PlayScene(static_cast<std::uint32_t>(platform::GameClock().UnixSeconds())) {}
 
 PlayScene::PlayScene(std::uint32_t seed) {
   for (Cell& cell : field) cell = Cell{};

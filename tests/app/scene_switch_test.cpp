@@ -1,11 +1,12 @@
 // How the shell moves between screens: the music of each switch, the order of
 // Start and LoadImages, and numbers that are not screens.
+#include "app/scene_switch.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/scene_switch.h"
 #include "opening/opening_scene.h"
 #include "platform/call_log.h"
 #include "play/play_scene.h"

@@ -50,13 +50,13 @@ class WorkingDirectory {
 }  // namespace
 
 fs::path MakeWorkingFolder(const std::string& name) {
-  const fs::path folder = fs::temp_directory_path() /
-                          ("morvex2-e2e-" + std::to_string(getpid()) + "-" + name);
+  const fs::path folder =
+      fs::temp_directory_path() / ("morvex2-e2e-" + std::to_string(getpid()) + "-" + name);
   fs::remove_all(folder);
   fs::create_directories(folder);
   const fs::path data = fs::path(MORVEX2_SOURCE_DIR) / "data";
-  for (const char* file : {"music1.mid", "music2.mid", "Clap.wav", "zyou.pod", "tyuu.pod",
-                           "syo.pod", "zel.ini"}) {
+  for (const char* file :
+       {"music1.mid", "music2.mid", "Clap.wav", "zyou.pod", "tyuu.pod", "syo.pod", "zel.ini"}) {
     if (fs::exists(data / file)) fs::copy_file(data / file, folder / file);
   }
   return folder;

@@ -65,7 +65,8 @@ void ExpectGoldenFrame(const fs::path& captured, const std::string& name) {
 // dropping it, until the stack reaches the top.
 std::string PlayToGameOver() {
   std::string script = "wait 100\nkey DOWN\nwait 50\nkey RETURN\nwait 100\nkey RETURN\n";
-  for (int i = 0; i < 150; ++i) script += "wait 30\nkey UP\nwait 30\ndown DOWN\nwait 400\nup DOWN\n";
+  for (int i = 0; i < 150; ++i)
+    script += "wait 30\nkey UP\nwait 30\ndown DOWN\nwait 400\nup DOWN\n";
   return script;
 }
 
@@ -108,9 +109,10 @@ TEST_F(RankingFlowRun, AGameOverEntersTheTableAndShowsTheNewRowInRed) {
 }
 
 TEST_F(RankingFlowRun, ReturnGoesToTheTitleWhereAnAutoRepeatedReturnStartsAGame) {
-  const GameRun run = RunGame(folder_, "wait 100\nkey F1\nwait 100\ndown RETURN\nwait 660\n"
-                                       "repeat RETURN\nwait 40\nup RETURN\nwait 100\nkey ESC\n"
-                                       "wait 100\nkey ESC\n");
+  const GameRun run = RunGame(folder_,
+                              "wait 100\nkey F1\nwait 100\ndown RETURN\nwait 660\n"
+                              "repeat RETURN\nwait 40\nup RETURN\nwait 100\nkey ESC\n"
+                              "wait 100\nkey ESC\n");
   EXPECT_EQ(run.exitCode, 0);
   // Title tune, stopped for the ranking, back for the title, then the game's.
   EXPECT_EQ(CallNames(run.calls, {"KBGMPlay", "KBGMStop"}),
@@ -127,10 +129,12 @@ TEST_F(RankingFlowRun, F1RightAfterStartShowsTheMiddleTableWhicheverLineIsHighli
   // A middle table with one entry, so that the frame tells the tables apart.
   std::vector<unsigned char> table(590, 0xE0);
   const std::string name = "MIDDLE";
-  for (std::size_t i = 0; i < name.size(); ++i) table[i] = static_cast<unsigned char>(name[i] - 0x20);
+  for (std::size_t i = 0; i < name.size(); ++i)
+    table[i] = static_cast<unsigned char>(name[i] - 0x20);
   for (std::size_t i = 0; i < 3; ++i) table[450 + i] = static_cast<unsigned char>("777"[i] - 0x20);
   std::ofstream(folder_ / "tyuu.pod", std::ios::binary)
-      .write(reinterpret_cast<const char*>(table.data()), static_cast<std::streamsize>(table.size()));
+      .write(reinterpret_cast<const char*>(table.data()),
+             static_cast<std::streamsize>(table.size()));
 
   const GameRun run = RunGame(folder_, "wait 100\nkey UP\nwait 50\nkey F1\nwait 100\ncapture " +
                                            Shot("f1.png") + "\nkey ESC\n");

@@ -64,13 +64,22 @@ TEST_F(TitleScreenRun, StartsOnTheTitleScreenWithTheMiddleLineRedAndTheTitleTune
 }
 
 TEST_F(TitleScreenRun, UpUpDownWalkTheMenuAndAHeldKeyMovesOnce) {
-  const std::string script = "wait 100\n"
-                             "key UP\nwait 100\ncapture " + Shot("beginner.png") + "\n"
-                             "key UP\nwait 100\ncapture " + Shot("advanced.png") + "\n"
-                             "key DOWN\nwait 100\ncapture " + Shot("beginner-again.png") + "\n"
-                             "down DOWN\nwait 700\nrepeat DOWN\nwait 40\nrepeat DOWN\nwait 40\n"
-                             "up DOWN\nwait 100\ncapture " + Shot("middle.png") + "\n"
-                             "key ESC\n";
+  const std::string script =
+      "wait 100\n"
+      "key UP\nwait 100\ncapture " +
+      Shot("beginner.png") +
+      "\n"
+      "key UP\nwait 100\ncapture " +
+      Shot("advanced.png") +
+      "\n"
+      "key DOWN\nwait 100\ncapture " +
+      Shot("beginner-again.png") +
+      "\n"
+      "down DOWN\nwait 700\nrepeat DOWN\nwait 40\nrepeat DOWN\nwait 40\n"
+      "up DOWN\nwait 100\ncapture " +
+      Shot("middle.png") +
+      "\n"
+      "key ESC\n";
   const GameRun run = RunGame(folder_, script);
   EXPECT_EQ(run.exitCode, 0);
   ExpectGoldenFrame(Shot("beginner.png"), "title_beginner.png");
@@ -80,9 +89,12 @@ TEST_F(TitleScreenRun, UpUpDownWalkTheMenuAndAHeldKeyMovesOnce) {
 }
 
 TEST_F(TitleScreenRun, ReturnStartsAPausedGameAtTheHighlightedLevelWithThePlayTune) {
-  const GameRun run = RunGame(folder_, "wait 100\nkey UP\nwait 100\nkey RETURN\nwait 300\n"
-                                       "capture " + Shot("game.png") + "\nkey ESC\nwait 100\n"
-                                       "key ESC\n");
+  const GameRun run = RunGame(folder_,
+                              "wait 100\nkey UP\nwait 100\nkey RETURN\nwait 300\n"
+                              "capture " +
+                                  Shot("game.png") +
+                                  "\nkey ESC\nwait 100\n"
+                                  "key ESC\n");
   EXPECT_EQ(run.exitCode, 0);
   ExpectGoldenFrame(Shot("game.png"), "play_beginner_paused.png");
   // Title timer, then the beginner's 2000 ms falling timer.
@@ -117,9 +129,12 @@ TEST_F(TitleScreenRun, EscapeEndsTheProgramAfterFreeingBothTunesAndClosingTheLib
 }
 
 TEST_F(TitleScreenRun, KeysWhileInTheBackgroundReachNoScreen) {
-  const GameRun run = RunGame(folder_, "wait 100\nfocus 0\nkey RETURN\nkey ESC\nwait 500\n"
-                                       "focus 1\nwait 100\ncapture " + Shot("back.png") + "\n"
-                                       "key ESC\n");
+  const GameRun run = RunGame(folder_,
+                              "wait 100\nfocus 0\nkey RETURN\nkey ESC\nwait 500\n"
+                              "focus 1\nwait 100\ncapture " +
+                                  Shot("back.png") +
+                                  "\n"
+                                  "key ESC\n");
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_TRUE(Named(run.calls, "KillTimer").size() == 1) << "only the last ESC acted";
   EXPECT_EQ(Named(run.calls, "KBGMPlay").size(), 1u) << "no game was started";

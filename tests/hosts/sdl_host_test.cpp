@@ -1,10 +1,11 @@
 // What the SDL host makes of the keyboard, focus and close requests: the
 // messages the game's window procedure sees, and the ones it must not see.
+#include "platform/sdl_host.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "platform/sdl_host.h"
 #include "platform/win32.h"
 #include "platform/window_backend.h"
 
@@ -65,10 +66,9 @@ class SdlHostTest : public testing::Test {
 };
 
 TEST_F(SdlHostTest, KeysBecomeVirtualKeyMessagesRepeatsIncluded) {
-  const std::vector<Seen> expected = {{WM_KEYDOWN, VK_DOWN},   {WM_KEYDOWN, VK_DOWN},
-                                      {WM_KEYUP, VK_DOWN},     {WM_KEYDOWN, VK_RETURN},
-                                      {WM_KEYUP, VK_RETURN},   {WM_KEYDOWN, VK_F1},
-                                      {WM_KEYDOWN, 'A'},       {WM_KEYDOWN, VK_SPACE}};
+  const std::vector<Seen> expected = {
+      {WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYUP, VK_DOWN}, {WM_KEYDOWN, VK_RETURN},
+      {WM_KEYUP, VK_RETURN}, {WM_KEYDOWN, VK_F1},   {WM_KEYDOWN, 'A'},   {WM_KEYDOWN, VK_SPACE}};
   EXPECT_EQ(Feed({Key(SDL_KEYDOWN, SDLK_DOWN), Key(SDL_KEYDOWN, SDLK_DOWN, KMOD_NONE, 1),
                   Key(SDL_KEYUP, SDLK_DOWN), Key(SDL_KEYDOWN, SDLK_KP_ENTER),
                   Key(SDL_KEYUP, SDLK_KP_ENTER), Key(SDL_KEYDOWN, SDLK_F1),
@@ -78,16 +78,16 @@ TEST_F(SdlHostTest, KeysBecomeVirtualKeyMessagesRepeatsIncluded) {
 
 TEST_F(SdlHostTest, AltEnterAndItsReleaseNeverReachTheGame) {
   const std::vector<Seen> expected = {{WM_KEYUP, VK_RETURN}};
-  EXPECT_EQ(Feed({Key(SDL_KEYDOWN, SDLK_LALT, KMOD_LALT),
-                  Key(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT), Key(SDL_KEYUP, SDLK_RETURN),
-                  Key(SDL_KEYUP, SDLK_LALT), Key(SDL_KEYUP, SDLK_RETURN)}),
-            expected)
+  EXPECT_EQ(
+      Feed({Key(SDL_KEYDOWN, SDLK_LALT, KMOD_LALT), Key(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT),
+            Key(SDL_KEYUP, SDLK_RETURN), Key(SDL_KEYUP, SDLK_LALT), Key(SDL_KEYUP, SDLK_RETURN)}),
+      expected)
       << "only a later, plain release of RETURN is the game's";
 }
 
 TEST_F(SdlHostTest, CloseRequestsAndFocusChangesBecomeTheirMessages) {
-  const std::vector<Seen> expected = {{WM_ACTIVATEAPP, 1}, {WM_ACTIVATEAPP, 0},
-                                      {WM_CLOSE, 0},       {WM_CLOSE, 0}};
+  const std::vector<Seen> expected = {
+      {WM_ACTIVATEAPP, 1}, {WM_ACTIVATEAPP, 0}, {WM_CLOSE, 0}, {WM_CLOSE, 0}};
   EXPECT_EQ(Feed({Window(SDL_WINDOWEVENT_FOCUS_GAINED), Window(SDL_WINDOWEVENT_FOCUS_GAINED),
                   Window(SDL_WINDOWEVENT_FOCUS_LOST), Key(SDL_KEYDOWN, SDLK_F4, KMOD_LALT),
                   SDL_Event{SDL_QUIT}}),

@@ -1,16 +1,19 @@
 // The title screen's logic: the drifting balloons, the menu cursor and its keys.
+#include "opening/opening_scene.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "app/scene_switch.h"
-#include "opening/opening_scene.h"
 #include "platform/call_log.h"
 
 namespace {
 
 std::vector<int> g_switches;
-void NoteSwitch(int sceneId) { g_switches.push_back(sceneId); }
+void NoteSwitch(int sceneId) {
+  g_switches.push_back(sceneId);
+}
 
 class OpeningSceneTest : public testing::Test {
  protected:
@@ -71,11 +74,11 @@ TEST_F(OpeningSceneTest, UpAndDownWalkTheMenuAroundOncePerPress) {
     int selection;
   };
   const std::vector<Step> steps = {
-      {VK_UP, true, 2},    // middle -> beginner
-      {VK_UP, true, 0},    // beginner (top) -> advanced (bottom)
-      {VK_DOWN, true, 2},  // advanced (bottom) -> beginner (top)
-      {VK_DOWN, true, 1},  {VK_DOWN, false, 1},  // held: no further move
-      {VK_UP, false, 1},   // still held, even another key
+      {VK_UP, true, 2},                         // middle -> beginner
+      {VK_UP, true, 0},                         // beginner (top) -> advanced (bottom)
+      {VK_DOWN, true, 2},                       // advanced (bottom) -> beginner (top)
+      {VK_DOWN, true, 1}, {VK_DOWN, false, 1},  // held: no further move
+      {VK_UP, false, 1},                        // still held, even another key
       {VK_UP, true, 2},
   };
   EXPECT_EQ(scene_.selection, 1);
