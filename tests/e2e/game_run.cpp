@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "app/globals.h"
 #include "app/scene_switch.h"
 #include "app/win_main.h"
 #include "platform/headless_host.h"
+#include "platform/png_file.h"
 #include "platform/window_backend.h"
 #include "play/play_scene.h"
 #include "sound/kbgm.h"
@@ -95,4 +97,36 @@ std::vector<std::string> CallNames(const std::vector<platform::RecordedCall>& ca
     }
   }
   return kept;
+}
+
+std::vector<platform::RecordedCall> Named(const std::vector<platform::RecordedCall>& calls,
+                                          const std::string& name) {
+  std::vector<platform::RecordedCall> kept;
+  for (const auto& call : calls) {
+    if (call.name == name) kept.push_back(call);
+  }
+  return kept;
+}
+
+void ExpectGoldenFrame(const fs::path& captured, const std::string& name) {
+  const fs::path golden = fs::path(MORVEX2_SOURCE_DIR) / "tests/e2e/golden" / name;
+  const auto actual = platform::ReadPng(captured.string());
+  ASSERT_TRUE(actual.has_value()) << "no frame captured for " << name;
+  const char* update = std::getenv("MORVEX2_UPDATE_GOLDEN");
+  if (update != nullptr && std::string(update) == "1") {
+    fs::create_directories(golden.parent_path());
+    fs::copy_file(captured, golden, fs::copy_options::overwrite_existing);
+    return;
+  }
+  const auto expected = platform::ReadPng(golden.string());
+  ASSERT_TRUE(expected.has_value()) << "missing golden " << golden;
+  EXPECT_TRUE(*actual == *expected) << name << " differs from its golden; see " << captured;
+}
+
+void GameRunTest::SetUp() {
+  folder_ = MakeWorkingFolder(testing::UnitTest::GetInstance()->current_test_info()->name());
+}
+
+void GameRunTest::TearDown() {
+  fs::remove_all(folder_);
 }

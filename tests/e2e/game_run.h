@@ -2,6 +2,8 @@
 // end-to-end tests play the real game.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -29,3 +31,20 @@ GameRun RunGame(const std::filesystem::path& folder, const std::string& script,
 // Names of the calls, in order, keeping only those listed in `names`.
 std::vector<std::string> CallNames(const std::vector<platform::RecordedCall>& calls,
                                    const std::vector<std::string>& names);
+
+// The calls named `name`, in order.
+std::vector<platform::RecordedCall> Named(const std::vector<platform::RecordedCall>& calls,
+                                          const std::string& name);
+
+// A captured frame against tests/e2e/golden/NAME; MORVEX2_UPDATE_GOLDEN=1 rewrites it.
+void ExpectGoldenFrame(const std::filesystem::path& captured, const std::string& name);
+
+// Each test plays in a working folder of its own, named after the test.
+class GameRunTest : public testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  std::string Shot(const std::string& name) const { return (folder_ / name).string(); }
+
+  std::filesystem::path folder_;
+};

@@ -2,7 +2,6 @@
 // table, the ranking screen shows it in red, and the keys of that screen.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -48,19 +47,6 @@ std::vector<int> RedRows(const platform::RgbImage& frame) {
   return rows;
 }
 
-void ExpectGoldenFrame(const fs::path& captured, const std::string& name) {
-  const fs::path golden = fs::path(MORVEX2_SOURCE_DIR) / "tests/e2e/golden" / name;
-  const char* update = std::getenv("MORVEX2_UPDATE_GOLDEN");
-  if (update != nullptr && std::string(update) == "1") {
-    fs::copy_file(captured, golden, fs::copy_options::overwrite_existing);
-    return;
-  }
-  const auto actual = platform::ReadPng(captured.string());
-  const auto expected = platform::ReadPng(golden.string());
-  ASSERT_TRUE(actual && expected) << name;
-  EXPECT_TRUE(*actual == *expected) << name << " differs from its golden; see " << captured;
-}
-
 // The advanced level, started and played by turning each piece upright and
 // dropping it, until the stack reaches the top.
 std::string PlayToGameOver() {
@@ -70,16 +56,7 @@ std::string PlayToGameOver() {
   return script;
 }
 
-class RankingFlowRun : public testing::Test {
- protected:
-  void SetUp() override {
-    folder_ = MakeWorkingFolder(testing::UnitTest::GetInstance()->current_test_info()->name());
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-  std::string Shot(const std::string& name) const { return (folder_ / name).string(); }
-
-  fs::path folder_;
-};
+using RankingFlowRun = GameRunTest;
 
 TEST_F(RankingFlowRun, AGameOverEntersTheTableAndShowsTheNewRowInRed) {
   const GameRun run =

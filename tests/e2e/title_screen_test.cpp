@@ -3,53 +3,17 @@
 // script played through the headless host.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "platform/png_file.h"
 #include "tests/e2e/game_run.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// A captured frame against its golden; MORVEX2_UPDATE_GOLDEN=1 rewrites it.
-void ExpectGoldenFrame(const fs::path& captured, const std::string& name) {
-  const fs::path golden = fs::path(MORVEX2_SOURCE_DIR) / "tests/e2e/golden" / name;
-  const auto actual = platform::ReadPng(captured.string());
-  ASSERT_TRUE(actual.has_value()) << "no frame captured for " << name;
-  const char* update = std::getenv("MORVEX2_UPDATE_GOLDEN");
-  if (update != nullptr && std::string(update) == "1") {
-    fs::create_directories(golden.parent_path());
-    fs::copy_file(captured, golden, fs::copy_options::overwrite_existing);
-    return;
-  }
-  const auto expected = platform::ReadPng(golden.string());
-  ASSERT_TRUE(expected.has_value()) << "missing golden " << golden;
-  EXPECT_TRUE(*actual == *expected) << name << " differs from its golden; see " << captured;
-}
-
-std::vector<platform::RecordedCall> Named(const std::vector<platform::RecordedCall>& calls,
-                                          const std::string& name) {
-  std::vector<platform::RecordedCall> kept;
-  for (const auto& call : calls) {
-    if (call.name == name) kept.push_back(call);
-  }
-  return kept;
-}
-
-class TitleScreenRun : public testing::Test {
- protected:
-  void SetUp() override {
-    folder_ = MakeWorkingFolder(testing::UnitTest::GetInstance()->current_test_info()->name());
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-  std::string Shot(const std::string& name) const { return (folder_ / name).string(); }
-
-  fs::path folder_;
-};
+using TitleScreenRun = GameRunTest;
 
 TEST_F(TitleScreenRun, StartsOnTheTitleScreenWithTheMiddleLineRedAndTheTitleTune) {
   const GameRun run = RunGame(folder_, "wait 200\ncapture " + Shot("start.png") + "\nkey ESC\n");
