@@ -214,3 +214,27 @@ TEST_F(SoundTest, WithoutASoundDeviceEveryCallIsHarmless) {
 }
 
 }  // namespace
+
+// The game's own tunes and clap, as installed beside it, are heard through the
+// game's music library and PlaySoundA.
+TEST_F(SoundTest, TheGamesOwnTunesAndClapSound) {
+  const std::filesystem::path data = std::filesystem::path(MORVEX2_SOURCE_DIR) / "data";
+  ASSERT_EQ(KBGMOpen(10, -1), 0);
+  for (const char* name : {"music2.mid", "music1.mid"}) {
+    KBGMHandle tune = 0;
+    ASSERT_EQ(KBGMLoadFile(&tune, (data / name).c_str()), 0) << name;
+    KBGMPlay(tune, 1);
+    Listen(400);
+    KBGMStop();
+    KBGMFree(tune);
+  }
+  EXPECT_EQ(PlaySoundA((data / "Clap.wav").c_str(), nullptr, kClapFlags), 1);
+  Listen(300);
+  KBGMClose();
+  const Samples heard = Heard();
+  const std::size_t perMs = 88;
+  ASSERT_GT(heard.size(), 1100 * perMs);
+  EXPECT_GT(Peak(heard, 0, 400 * perMs), 100) << "title tune";
+  EXPECT_GT(Peak(heard, 400 * perMs, 800 * perMs), 100) << "play tune";
+  EXPECT_GT(Peak(heard, heard.size() - 300 * perMs), 100) << "clap";
+}
