@@ -2,10 +2,20 @@
 // piece, and its colour reads as itself once converted for the 16-bit screen.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/scene_switch.h"
 #include "display/bitmap_loader.h"
 #include "display/draw.h"
 #include "display/screen.h"
+#include "opening/opening_scene.h"
 #include "play/cell.h"
+#include "play/play_scene.h"
+#include "ranking/ranking_scene.h"
 #include "resources/resources.h"
 #include "tests/support/test_display.h"
 
@@ -41,6 +51,62 @@ TEST(RealArt, BalloonsKeepTheirColoursAndTheirSurroundings) {
       EXPECT_EQ(Hue(testsupport::PixelAt(x, y)), colour) << kind << " at " << x << "," << y;
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+using testsupport::FakeWindow;
+
+// Whole screens of the real art drawn by the game's own scenes, saved under
+// <build>/review/ to be looked at: each play background with every tile kind
+// in the field and the preview, the title screen, the ranking with ten rows.
+TEST(RealArt, ReviewScreensAreDrawn) {
+  testsupport::TestDisplay display;
+  resources::ClearTestResources();
+  ASSERT_TRUE(LoadBitmapToSurface(FakeWindow(), g_spriteSurface, "FHSPRITE"));
+  const std::string folder = std::string(MORVEX2_BINARY_DIR) + "/review/";
+  std::filesystem::create_directories(folder);
+  std::vector<std::int32_t> kinds = {1, 2};
+  for (int k = -1; k >= -8; --k) kinds.push_back(k);
+  for (int d = 1; d <= 7; ++d) {
+    for (int c = 1; c <= 4; ++c) kinds.push_back(16 * d + c);
+  }
+  for (int level = 0; level < 3; ++level) {
+    SetLevel(level);
+    PlayScene play(0);
+    play.Start(FakeWindow());
+    play.LoadImages(FakeWindow(), g_backgroundSurface);
+    play.paused = 0;
+    play.score = 12345;
+    play.removedCount = 678;
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+      play.At(static_cast<int>(i % 8), 11 - static_cast<int>(i / 8)).kind = kinds[i];
+    }
+    play.OnIdle(FakeWindow());
+    EXPECT_TRUE(display.video().SaveLastFramePng(folder + "play" + std::to_string(level) + ".png"));
+  }
+  SetLevel(1);
+  OpeningScene opening;
+  opening.Start(FakeWindow());
+  opening.LoadImages(FakeWindow(), g_backgroundSurface);
+  opening.OnIdle(FakeWindow());
+  EXPECT_TRUE(display.video().SaveLastFramePng(folder + "title.png"));
+  RankingScene ranking;
+  ranking.table = std::make_unique<ScoreTable>();
+  for (int i = 0; i < 10; ++i) {
+    ScoreRecord& row = (*ranking.table)[i];
+    row = ScoreRecord{999999999 - i, i == 3 ? RGB(255, 0, 0) : RGB(255, 255, 255), {}, {}, {}, {}};
+    std::snprintf(row.name, sizeof row.name, "%s", "ABCDEFGHIJKLMNOP");
+    std::snprintf(row.date, sizeof row.date, "Sat Dec 05 16:38:4%d 2026", i);
+    std::snprintf(row.scoreText, sizeof row.scoreText, "%d", row.score);
+    std::snprintf(row.removedText, sizeof row.removedText, "%d", 99999 - i);
+  }
+  ranking.LoadImages(FakeWindow(), g_backgroundSurface);
+  ranking.OnIdle(FakeWindow());
+  EXPECT_TRUE(display.video().SaveLastFramePng(folder + "ranking.png"));
+  KillTimer(FakeWindow(), 1);
 }
 
 }  // namespace
