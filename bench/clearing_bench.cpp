@@ -5,28 +5,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <new>
 
 #include "platform/win32.h"
 #include "play/play_scene.h"
-
-namespace {
-long g_allocations = 0;
-}
-
-// All kept out of line: inlined, the malloc and free inside them look to GCC
-// like a mismatch with new and delete.
-[[gnu::noinline]] void* operator new(std::size_t size) {
-  ++g_allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-[[gnu::noinline]] void operator delete(void* p) noexcept {
-  std::free(p);
-}
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
+#include "tests/support/allocation_counter.h"
 
 namespace {
 
@@ -109,9 +91,10 @@ void BM_WholeClearingPhase(benchmark::State& state) {
   const Snapshot landing = DenseLanding();
   PlayScene scene = landing.scene;
   // Counted on one phase of its own, away from the benchmark's bookkeeping.
-  const long allocationsBefore = g_allocations;
+  const long allocationsBefore = AllocationCount();
   const int ticks = RunPhase(landing, scene);
-  state.counters["allocations_per_phase"] = static_cast<double>(g_allocations - allocationsBefore);
+  state.counters["allocations_per_phase"] =
+      static_cast<double>(AllocationCount() - allocationsBefore);
   state.counters["ticks_per_phase"] = ticks;
   state.counters["removed_per_phase"] = scene.removedCount - landing.scene.removedCount;
   for (auto _ : state) benchmark::DoNotOptimize(RunPhase(landing, scene));

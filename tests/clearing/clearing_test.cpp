@@ -10,29 +10,13 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/call_log.h"
 #include "play/play_scene.h"
-
-static long g_allocations = 0;
-
-// Every allocation counted. Out of line: inlined, the malloc and free inside
-// look to GCC like a mismatch.
-[[gnu::noinline]] void* operator new(std::size_t size) {
-  ++g_allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-[[gnu::noinline]] void operator delete(void* p) noexcept {
-  std::free(p);
-}
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
+#include "tests/support/allocation_counter.h"
 
 namespace {
 
@@ -188,9 +172,9 @@ TEST_F(ClearingTest, BusyPhaseAllocatesNothing) {
         "F g M r F R . .", "b R b B g M r .", "M r G R M r6 F G"});
   platform::SetActiveCallLog(nullptr);  // recording allocates; the game never records
   SetTimer(nullptr, 1, 100, nullptr);   // as the landing did
-  const long before = g_allocations;
+  const long before = AllocationCount();
   while (scene_.phase != 0 && ticks_ < 500) TickTo(ticks_ + 1);
-  EXPECT_EQ(g_allocations - before, 0) << "over " << ticks_ << " ticks";
+  EXPECT_EQ(AllocationCount() - before, 0) << "over " << ticks_ << " ticks";
   EXPECT_GT(scene_.removedCount, 5);
 }
 
