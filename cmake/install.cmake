@@ -31,7 +31,8 @@ foreach(size 16 32 48 64 128 256)
           RENAME ${MORVEX2_APP_ID}.png)
 endforeach()
 install(FILES data/morvex2.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-install(FILES README.md docs/FIDELITY.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Debian and most distributions keep documents under the package name.
+install(FILES README.md docs/FIDELITY.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/morvex2)
 
 # `cmake --build BUILD --target uninstall` removes exactly what the last
 # install wrote, as listed in install_manifest.txt.

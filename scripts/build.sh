@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Configures (once) and builds incrementally, with warnings as errors.
-# Usage: scripts/build.sh [release|asan|clang] [TARGET...]
+# Usage: scripts/build.sh [release|asan|game|clang] [TARGET...]
 #   release  the game, tests and benchmarks, optimised with debug information
 #   asan     the game and tests under AddressSanitizer and UBSan
+#   game     the game alone, as players and packagers build it (Release)
 #   clang    the game alone, built by clang in Release
 #   TARGET   only these targets (default: all)
 set -euo pipefail
@@ -12,9 +13,10 @@ shift || true
 case "$kind" in
   release) flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
   asan) flags=(-DCMAKE_BUILD_TYPE=Debug -DMORVEX2_SANITIZE=ON) ;;
+  game) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF) ;;
   clang) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
                 -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
-  *) echo "usage: $0 [release|asan|clang] [TARGET...]" >&2; exit 2 ;;
+  *) echo "usage: $0 [release|asan|game|clang] [TARGET...]" >&2; exit 2 ;;
 esac
 dir="$root/build/$kind"
 if [ ! -f "$dir/CMakeCache.txt" ]; then
