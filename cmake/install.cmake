@@ -30,9 +30,20 @@ foreach(size 16 32 48 64 128 256)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
           RENAME ${MORVEX2_APP_ID}.png)
 endforeach()
-install(FILES data/morvex2.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+
+# The manual page and the change log go compressed, as distributions keep
+# them; -n leaves out the time, so the same sources give the same bytes.
+foreach(doc morvex2.6 changelog)
+  add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/${doc}.gz
+    COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/data/${doc} > ${PROJECT_BINARY_DIR}/${doc}.gz
+    DEPENDS ${PROJECT_SOURCE_DIR}/data/${doc} VERBATIM)
+endforeach()
+add_custom_target(morvex2_docs ALL
+  DEPENDS ${PROJECT_BINARY_DIR}/morvex2.6.gz ${PROJECT_BINARY_DIR}/changelog.gz)
+install(FILES ${PROJECT_BINARY_DIR}/morvex2.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 # Debian and most distributions keep documents under the package name.
-install(FILES README.md docs/FIDELITY.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/morvex2)
+install(FILES README.md docs/FIDELITY.md data/copyright ${PROJECT_BINARY_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/morvex2)
 
 # `cmake --build BUILD --target uninstall` removes exactly what the last
 # install wrote, as listed in install_manifest.txt.

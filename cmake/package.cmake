@@ -3,21 +3,20 @@
 # so the package and an install by hand can never differ.
 set(CPACK_PACKAGE_NAME morvex2)
 set(CPACK_PACKAGE_VENDOR "The Morvex2 developers")
-set(CPACK_PACKAGE_CONTACT "Morvex2 developers <morvex2@localhost>")
+set(CPACK_PACKAGE_CONTACT "Morvex2 developers <morvex2@morvex2.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "falling-piece puzzle game with pins and balloons")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "A Japanese single-player falling-piece puzzle game. Bars of three pins,\n"
   "balloons and now and then a flask fall into a field of 8 by 11. A pin\n"
   "resting on a balloon of its own colour pops it, the pop throws the pins\n"
   "around it, and thrown pins pop further balloons or set off a flask.\n"
-  "Three levels, high-score tables, music and sound; full screen and crisply\n"
+  "Three levels, high-score tables, music and sound, full screen and crisply\n"
   "scaled.")
-string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+# The packaging is the project's own: a native package, versioned as the game.
 # Libraries come from the binary; the tunes need a General MIDI soundfont.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont | sound-font-gm")

@@ -30,7 +30,8 @@ expected=(
   share/morvex2/music1.mid share/morvex2/music2.mid share/morvex2/Clap.wav
   share/morvex2/zyou.pod share/morvex2/tyuu.pod share/morvex2/syo.pod share/morvex2/zel.ini
   share/applications/$app.desktop share/metainfo/$app.metainfo.xml
-  share/man/man6/morvex2.6 share/doc/morvex2/README.md share/doc/morvex2/FIDELITY.md
+  share/man/man6/morvex2.6.gz share/doc/morvex2/README.md share/doc/morvex2/FIDELITY.md
+  share/doc/morvex2/copyright share/doc/morvex2/changelog.gz
 )
 for size in 16 32 48 64 128 256; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/$app.png")
@@ -49,7 +50,7 @@ desktop-file-validate "$prefix/share/applications/$app.desktop" >"$work/desktop.
 [ ! -s "$work/desktop.log" ] || { cat "$work/desktop.log"; fail "desktop entry"; }
 appstreamcli validate --no-net "$prefix/share/metainfo/$app.metainfo.xml" >"$work/meta.log" 2>&1 ||
   { cat "$work/meta.log"; fail "metainfo"; }
-MANWIDTH=80 man --warnings -l "$prefix/share/man/man6/morvex2.6" >"$work/man.txt" 2>"$work/man.err" ||
+MANWIDTH=80 man --warnings -l "$prefix/share/man/man6/morvex2.6.gz" >"$work/man.txt" 2>"$work/man.err" ||
   fail "the manual page does not render"
 [ ! -s "$work/man.err" ] || { cat "$work/man.err"; fail "manual page warnings"; }
 grep -q "EXIT STATUS" "$work/man.txt" || fail "manual page without its sections"
