@@ -20,7 +20,9 @@ case "$kind" in
 esac
 dir="$root/build/$kind"
 if [ ! -f "$dir/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$dir" -DMORVEX2_WERROR=ON "${flags[@]}" >/dev/null
+  # Ninja: a build with nothing to do takes milliseconds, so ./play.sh starts
+  # the game at once on a built tree.
+  cmake -S "$root" -B "$dir" -G Ninja -DMORVEX2_WERROR=ON "${flags[@]}" >/dev/null
 fi
 targets=()
 for target in "$@"; do targets+=(--target "$target"); done

@@ -13,6 +13,9 @@
 #                        (needs ImageMagick's import).
 #   MEASURE_TOOLS=DIR    a build of this tree to take the measuring tools from,
 #                        so that an older build of the game can be measured.
+#   MEASURE_COMMAND=CMD  how the game is started (default: BUILD_DIR/morvex2;
+#                        e.g. "$PWD/play.sh" or an installed morvex2). It must
+#                        become the game in the same process (exec).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build/release}"
@@ -58,7 +61,7 @@ while read -r name; do unset "$name"; done < <(env | sed -n 's/^\(SDL_[A-Za-z0-9
 [ -n "${MEASURE_AUDIO:-}" ] && export SDL_AUDIODRIVER="$MEASURE_AUDIO"
 export XDG_DATA_HOME="$work/data"
 MORVEX2_FIRST_FRAME_FILE="$work/first-frame" LD_PRELOAD="$shim" \
-  "$stamp" "$work/launch" "$root/scripts/run-game.sh" "$build" >"$work/game.log" 2>&1 &
+  "$stamp" "$work/launch" ${MEASURE_COMMAND:-"$build/morvex2"} >"$work/game.log" 2>&1 &
 game=$!
 
 now_ns() { local t="$EPOCHREALTIME"; echo "${t/./}000"; }
