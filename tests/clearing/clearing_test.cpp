@@ -61,7 +61,7 @@ class ClearingTest : public testing::Test {
   std::string Line(int column, int row, int columnStep, int rowStep, int count) const {
     std::string text = TokenOf(scene_.At(column, row).kind);
     for (int i = 1; i < count; ++i) {
-      text += " " + TokenOf(scene_.At(column + i * columnStep, row + i * rowStep).kind);
+      text.append(" ").append(TokenOf(scene_.At(column + i * columnStep, row + i * rowStep).kind));
     }
     return text;
   }

@@ -50,7 +50,7 @@ std::string RectText(const SDL_Rect& r) {
 
 std::string RectsText(const std::vector<SDL_Rect>& rects) {
   std::string text;
-  for (const SDL_Rect& r : rects) text += "[" + RectText(r) + "]";
+  for (const SDL_Rect& r : rects) text.append("[").append(RectText(r)).append("]");
   return text;
 }
 
