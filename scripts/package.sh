@@ -12,5 +12,9 @@ cmake -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games . >/dev/null
 cpack -G DEB
 deb="$(ls -t morvex2_*.deb | head -n1)"
 dpkg-deb --info "$deb"
+# The package holds exactly what an install does (games in /usr/games).
+dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||; s|^games/|bin/|' |
+  sort | diff -u "$root/tests/smoke/installed-files.txt" - ||
+  { echo "the package's files differ from an install's" >&2; exit 1; }
 lintian --info "$deb" || true
 echo "built $root/build/game/$deb"
