@@ -153,11 +153,12 @@ bool SaveDisplaySettings(const DisplaySettings& settings, const std::string& pat
     written = WriteAll(fd, FormatDisplaySettings(settings)) && fsync(fd) == 0;
     written = close(fd) == 0 && written;
     written = written && std::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!written) unlink(temporary.c_str());
   }
   if (!written) {
+    const int error = errno;
+    if (fd >= 0) unlink(temporary.c_str());
     std::fprintf(stderr, "morvex2: cannot write %s (%s); the screen settings were not kept\n",
-                 path.c_str(), std::strerror(errno));
+                 path.c_str(), std::strerror(error));
   }
   return written;
 }

@@ -174,9 +174,12 @@ void SdlHost::HandleKey(const SDL_KeyboardEvent& key) {
     if (IsReturn(code)) {
       if (key.repeat == 0) video_.ToggleFullscreen();
       swallowReturnUp_ = true;
-    } else if (code == SDLK_s && key.repeat == 0) {
-      video_.SetScaleMode(video_.GetScaleMode() == ScaleMode::kSmooth ? ScaleMode::kPixelExact
-                                                                      : ScaleMode::kSmooth);
+    } else if (code == SDLK_s) {
+      if (key.repeat == 0) {
+        video_.SetScaleMode(video_.GetScaleMode() == ScaleMode::kSmooth ? ScaleMode::kPixelExact
+                                                                        : ScaleMode::kSmooth);
+      }
+      swallowScaleUp_ = true;
     } else if (code == SDLK_F4 && key.repeat == 0) {
       PostInputMessage(WM_CLOSE, 0, 0);
     }
@@ -184,6 +187,10 @@ void SdlHost::HandleKey(const SDL_KeyboardEvent& key) {
   }
   if (!down && IsReturn(code) && swallowReturnUp_) {
     swallowReturnUp_ = false;
+    return;
+  }
+  if (!down && code == SDLK_s && swallowScaleUp_) {
+    swallowScaleUp_ = false;
     return;
   }
   if (!down && alt) return;

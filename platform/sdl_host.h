@@ -88,6 +88,7 @@ class SdlHost final : public WindowBackend {
   std::int64_t firstPumpMs_ = -1;
   // The RETURN of an Alt+Enter switches the screen; its release is the host's too.
   bool swallowReturnUp_ = false;
+  bool swallowScaleUp_ = false;  // and the S of an Alt+S
 };
 
 }  // namespace platform

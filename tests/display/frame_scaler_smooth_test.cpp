@@ -15,6 +15,7 @@
 
 #include "platform/frame_scaler.h"
 #include "platform/png_file.h"
+#include "platform/sdl_video.h"
 
 namespace {
 
@@ -197,6 +198,36 @@ TEST(SmoothScale, APlayScreenOn1280x800MatchesItsGoldenImage) {
   const std::optional<platform::RgbImage> expected = platform::ReadPng(golden);
   ASSERT_TRUE(expected.has_value()) << golden;
   EXPECT_TRUE(*expected == shown) << "the picture differs from " << golden;
+}
+
+// Started as the settings file says: a window of the size it was left at,
+// which it keeps through a trip to full screen and back.
+TEST(SmoothScale, AWindowStartsAtItsRememberedSizeFilledWhole) {
+  platform::SdlVideo video;
+  video.StartAs(false, 800, 600);
+  ASSERT_TRUE(video.Create("Morvex2", video.DesktopWidth(), video.DesktopHeight()));
+  if (video.Window() == nullptr) GTEST_SKIP() << "no SDL window under this driver";
+  video.SetPacing(false);
+  ASSERT_TRUE(video.Open(640, 480));
+  EXPECT_FALSE(video.IsFullscreen());
+  SurfacePtr frame = NewTarget(640, 480, SDL_PIXELFORMAT_RGB565);
+  SDL_FillRect(frame.get(), nullptr, 0xF800);
+  video.Present(*frame);
+  SDL_Surface* shown = SDL_GetWindowSurface(video.Window());
+  ASSERT_EQ(RectText(SDL_Rect{0, 0, shown->w, shown->h}), "0,0 800x600");
+  Uint8 r = 0, g = 0, b = 0;
+  for (const SDL_Point corner : {SDL_Point{0, 0}, SDL_Point{799, 599}}) {
+    SDL_GetRGB(At(*shown, corner.x, corner.y), shown->format, &r, &g, &b);
+    EXPECT_EQ(r * 65536 + g * 256 + b, 0xFF0000) << corner.x << "," << corner.y;
+  }
+  int width = 0, height = 0;
+  video.ToggleFullscreen();
+  EXPECT_TRUE(video.IsFullscreen());
+  video.WindowSize(&width, &height);
+  EXPECT_EQ(std::to_string(width) + "x" + std::to_string(height), "800x600");
+  video.ToggleFullscreen();
+  SDL_GetWindowSize(video.Window(), &width, &height);
+  EXPECT_EQ(std::to_string(width) + "x" + std::to_string(height), "800x600");
 }
 
 }  // namespace
