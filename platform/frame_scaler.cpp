@@ -129,6 +129,8 @@ void FrameScaler::Prepare(const SDL_Surface& target, int frameWidth, int frameHe
     columns_.Prepare(frameWidth, placement_.w, whole);
     rows_.Prepare(frameHeight, placement_.h, whole);
     converted_.assign(static_cast<std::size_t>(frameWidth) * frameHeight, 0);
+    for (std::vector<std::uint32_t>& line : lines_)
+      line.assign(static_cast<std::size_t>(placement_.w), 0);
   }
   if (!converts_) return;
   for (unsigned byte = 0; byte < 256; ++byte) {
@@ -185,9 +187,9 @@ void FrameScaler::DrawConverted(const std::uint16_t* frame, const SDL_Rect& part
 }
 
 // The part is converted into the kept copy of the frame in the target's
-// format; then every target pixel it reaches is mixed from up to four of it.
-// A target row that takes the same frame row, unblended, as the one above it
-// is a copy of that row.
+// format; then every target pixel it reaches is worked out from it. Each frame
+// row is stretched across once into a line of its own; a target row is such a
+// line, or a copy of the row above it, or two lines mixed.
 SDL_Rect FrameScaler::DrawFiltered(const std::uint16_t* frame, const SDL_Rect& part,
                                    SDL_Surface* target) {
   if (part.w <= 0 || part.h <= 0) return SDL_Rect{0, 0, 0, 0};
@@ -200,34 +202,43 @@ SDL_Rect FrameScaler::DrawFiltered(const std::uint16_t* frame, const SDL_Rect& p
   const int top = rows_.firstReached[static_cast<std::size_t>(part.y)];
   const int bottom = rows_.lastReached[static_cast<std::size_t>(part.y + part.h - 1)];
   const SDL_Rect where{placement_.x + left, placement_.y + top, right - left + 1, bottom - top + 1};
+  const std::size_t rowBytes = static_cast<std::size_t>(where.w) * 4;
   if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return SDL_Rect{0, 0, 0, 0};
   auto* base = static_cast<std::uint8_t*>(target->pixels) + std::ptrdiff_t{where.x} * 4;
-  const std::uint32_t* kept = converted_.data();
-  for (int t = top; t <= bottom; ++t) {
-    const Tap& down = rows_.taps[static_cast<std::size_t>(t)];
-    auto* to =
-        reinterpret_cast<std::uint32_t*>(base + std::ptrdiff_t{placement_.y + t} * target->pitch);
-    if (t > top && down.next == 0) {
-      const Tap& above = rows_.taps[static_cast<std::size_t>(t - 1)];
-      if (above.next == 0 && above.from == down.from) {
-        std::memcpy(to, reinterpret_cast<std::uint8_t*>(to) - target->pitch,
-                    static_cast<std::size_t>(where.w) * 4);
-        continue;
-      }
+  // The two lines last stretched, for the frame rows named beside them.
+  int lineRow[2] = {-1, -1};
+  int older = 0;
+  const auto stretched = [&](int frameRow) -> const std::uint32_t* {
+    for (int i = 0; i < 2; ++i) {
+      if (lineRow[i] == frameRow) return lines_[i].data();
     }
-    const std::uint32_t* upper = kept + std::ptrdiff_t{down.from} * frameWidth_;
-    const std::uint32_t* lower = down.next != 0 ? upper + frameWidth_ : upper;
+    const int i = older;
+    older = 1 - older;
+    lineRow[i] = frameRow;
+    const std::uint32_t* from = converted_.data() + std::ptrdiff_t{frameRow} * frameWidth_;
+    std::uint32_t* to = lines_[i].data();
     for (int c = left; c <= right; ++c) {
       const Tap& across = columns_.taps[static_cast<std::size_t>(c)];
-      std::uint32_t pixel = upper[across.from];
-      if (across.next != 0) pixel = Mix(pixel, upper[across.from + 1], across.next);
-      if (down.next != 0) {
-        std::uint32_t below = lower[across.from];
-        if (across.next != 0) below = Mix(below, lower[across.from + 1], across.next);
-        pixel = Mix(pixel, below, down.next);
-      }
-      to[c - left] = pixel;
+      const std::uint32_t pixel = from[across.from];
+      to[c - left] = across.next == 0 ? pixel : Mix(pixel, from[across.from + 1], across.next);
     }
+    return to;
+  };
+  for (int t = top; t <= bottom; ++t) {
+    const Tap& down = rows_.taps[static_cast<std::size_t>(t)];
+    auto* to = base + std::ptrdiff_t{placement_.y + t} * target->pitch;
+    if (down.next == 0) {
+      const Tap* above = t > top ? &rows_.taps[static_cast<std::size_t>(t - 1)] : nullptr;
+      const bool sameAsAbove = above != nullptr && above->next == 0 && above->from == down.from;
+      std::memcpy(to,
+                  sameAsAbove ? to - target->pitch : static_cast<const void*>(stretched(down.from)),
+                  rowBytes);
+      continue;
+    }
+    const std::uint32_t* upper = stretched(down.from);
+    const std::uint32_t* lower = stretched(down.from + 1);
+    auto* out = reinterpret_cast<std::uint32_t*>(to);
+    for (int c = 0; c < where.w; ++c) out[c] = Mix(upper[c], lower[c], down.next);
   }
   if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
   return where;

@@ -11,7 +11,8 @@
 //
 // Parts of the frame can be put on their own, so that only what changed is
 // redrawn; the filtered picture is worked out from precomputed per-column and
-// per-row taps in integer arithmetic, for the target rows the part touches.
+// per-row taps in integer arithmetic, for the target pixels the part touches,
+// each frame row stretched across once.
 #pragma once
 
 #include <SDL.h>
@@ -82,7 +83,8 @@ class FrameScaler {
   SDL_Rect placement_{0, 0, 0, 0};
   Axis columns_;
   Axis rows_;
-  std::vector<std::uint32_t> converted_;  // the frame in the target's format
+  std::vector<std::uint32_t> converted_;             // the frame in the target's format
+  std::array<std::vector<std::uint32_t>, 2> lines_;  // frame rows stretched across
   // A target pixel is low_[p & 0xFF] | high_[p >> 8] for a frame pixel p: each
   // byte of an RGB565 pixel feeds whole bits of the channels it holds.
   std::array<std::uint32_t, 256> low_{};

@@ -65,6 +65,8 @@ class SdlHost final : public WindowBackend {
 
   // Sound starts once the first frame is out, or after this long at the latest.
   static constexpr std::int64_t kLatestSoundStartMs = 1000;
+  // While a controller is plugged in, the longest sleep between two looks at input.
+  static constexpr std::int64_t kControllerLookMs = 10;
 
  private:
   static void Pump();
