@@ -303,6 +303,7 @@ void SdlVideo::RememberWindowSize() {
 
 void SdlVideo::StartAs(bool fullscreen, int windowWidth, int windowHeight) {
   startFullscreen_ = fullscreen;
+  fullscreen_ = fullscreen;  // as it will be, should no window ever be made
   windowWidth_ = windowWidth;
   windowHeight_ = windowHeight;
 }
