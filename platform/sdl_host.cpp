@@ -129,7 +129,8 @@ void SdlHost::RepeatHeldDirections() {
 }
 
 void SdlHost::UseDisplaySettings(const DisplaySettings& settings) {
-  video_.StartAs(settings.fullscreen, settings.windowWidth, settings.windowHeight);
+  video_.StartInWindow(!settings.fullscreen);
+  video_.UseWindowSize(settings.windowWidth, settings.windowHeight);
   video_.SetScaleMode(settings.scale);
 }
 

@@ -53,14 +53,16 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   // Full screen on the desktop <-> a window (the size it last had, at first
   // twice the game's size).
   void ToggleFullscreen();
+  // Set before the window is made: it then starts as a window.
+  void StartInWindow(bool windowed);
   bool IsFullscreen() const { return fullscreen_; }
 
   // How the frame is scaled; a change repaints the window whole.
   void SetScaleMode(ScaleMode mode);
   ScaleMode GetScaleMode() const { return scaleMode_; }
-  // Full screen or not, and the window's size, to start with: given before
-  // Create. A size of 0 x 0 is the default one.
-  void StartAs(bool fullscreen, int windowWidth, int windowHeight);
+  // The window's size when it is not full screen, from the start: given
+  // before Create. 0 x 0 is the default size.
+  void UseWindowSize(int width, int height);
   // The size the window has, or last had, when it is not full screen; 0 x 0
   // while it has never been a window.
   void WindowSize(int* width, int* height) const;
@@ -86,7 +88,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   void ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed);
   void WaitForFrameTime();
   void EnterFullScreen();
-  void EnterWindow();
+  void LeaveFullScreen();
   void RememberWindowSize();
 
   bool videoStarted_ = false;
@@ -95,8 +97,9 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   int frameWidth_ = 0;
   int frameHeight_ = 0;
   bool fullscreen_ = true;
-  bool startFullscreen_ = true;
-  int windowWidth_ = 0;  // the window's size when not full screen; 0: never one yet
+  bool startInWindow_ = false;
+  bool videoRefused_ = false;  // no screen to be had: not asked again
+  int windowWidth_ = 0;        // the window's size when not full screen; 0: never one yet
   int windowHeight_ = 0;
   ScaleMode scaleMode_ = ScaleMode::kSmooth;
   bool fullScreenPending_ = false;  // covering the desktop, not yet full screen

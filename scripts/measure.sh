@@ -15,6 +15,9 @@
 #                        (needs ImageMagick's import).
 #   MEASURE_TOOLS=DIR    a build of this tree to take the measuring tools from,
 #                        so that an older build of the game can be measured.
+#   MEASURE_COMMAND=CMD  how the game is started (default: BUILD_DIR/morvex2;
+#                        e.g. "$PWD/play.sh" or an installed morvex2). It must
+#                        become the game in the same process (exec).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build/release}"
@@ -62,7 +65,7 @@ while read -r name; do unset "$name"; done < <(env | sed -n 's/^\(SDL_[A-Za-z0-9
 export XDG_DATA_HOME="$work/data"
 export XDG_CONFIG_HOME="$work/config"  # the default screen settings, whatever the user's
 MORVEX2_FIRST_FRAME_FILE="$work/first-frame" LD_PRELOAD="$shim" \
-  "$stamp" "$work/launch" "$root/scripts/run-game.sh" "$build" >"$work/game.log" 2>&1 &
+  "$stamp" "$work/launch" ${MEASURE_COMMAND:-"$build/morvex2"} >"$work/game.log" 2>&1 &
 game=$!
 
 now_ns() { local t="$EPOCHREALTIME"; echo "${t/./}000"; }

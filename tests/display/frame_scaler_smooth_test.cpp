@@ -204,7 +204,8 @@ TEST(SmoothScale, APlayScreenOn1280x800MatchesItsGoldenImage) {
 // which it keeps through a trip to full screen and back.
 TEST(SmoothScale, AWindowStartsAtItsRememberedSizeFilledWhole) {
   platform::SdlVideo video;
-  video.StartAs(false, 800, 600);
+  video.StartInWindow(true);
+  video.UseWindowSize(800, 600);
   ASSERT_TRUE(video.Create("Morvex2", video.DesktopWidth(), video.DesktopHeight()));
   if (video.Window() == nullptr) GTEST_SKIP() << "no SDL window under this driver";
   video.SetPacing(false);
