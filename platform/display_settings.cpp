@@ -1,14 +1,19 @@
 #include "platform/display_settings.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <span>
+#include <system_error>
+#include <vector>
+
+#include "platform/whole_file.h"
 
 namespace platform {
 
@@ -59,26 +64,6 @@ bool ParseLine(std::string_view line, DisplaySettings* settings) {
   return false;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// Makes `folder` and any missing folders above it.
-bool MakeFolders(const std::string& folder) {
-  for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-    const std::string step = folder.substr(0, slash);
-    if (mkdir(step.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    if (slash == std::string::npos) return true;
-  }
-}
-
 }  // namespace
 
 std::string FormatDisplaySettings(const DisplaySettings& settings) {
@@ -117,22 +102,14 @@ std::string DisplaySettingsPath() {
 }
 
 DisplaySettings LoadDisplaySettings(const std::string& path) {
-  if (path.empty()) return {};
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    if (errno != ENOENT) {
-      std::fprintf(stderr, "morvex2: cannot read %s (%s); using the default screen settings\n",
-                   path.c_str(), std::strerror(errno));
-    }
-    return {};
-  }
-  std::string text(kLongestFile + 1, '\0');
-  const std::size_t got = std::fread(text.data(), 1, text.size(), file);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  text.resize(got);
+  struct stat status {};
+  if (path.empty() || (::stat(path.c_str(), &status) != 0 && errno == ENOENT)) return {};
+  const std::optional<std::vector<std::uint8_t>> bytes = ReadSmallFile(path, kLongestFile);
   std::optional<DisplaySettings> settings;
-  if (!failed) settings = ParseDisplaySettings(text);
+  if (bytes) {
+    settings = ParseDisplaySettings(
+        std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+  }
   if (!settings) {
     std::fprintf(stderr, "morvex2: ignoring %s, which is damaged or unknown\n", path.c_str());
     return {};
@@ -142,23 +119,18 @@ DisplaySettings LoadDisplaySettings(const std::string& path) {
 
 bool SaveDisplaySettings(const DisplaySettings& settings, const std::string& path) {
   if (path.empty()) return false;
-  const std::size_t slash = path.rfind('/');
-  std::string temporary = path + ".XXXXXX";
-  int fd = -1;
-  if (slash != std::string::npos && slash > 0 && MakeFolders(path.substr(0, slash))) {
-    fd = mkstemp(temporary.data());
-  }
-  bool written = fd >= 0;
-  if (written) {
-    written = WriteAll(fd, FormatDisplaySettings(settings)) && fsync(fd) == 0;
-    written = close(fd) == 0 && written;
-    written = written && std::rename(temporary.c_str(), path.c_str()) == 0;
-  }
+  const std::string text = FormatDisplaySettings(settings);
+  std::error_code error;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+  const bool written =
+      !error &&
+      WriteWholeFile(path,
+                     std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+                     WriteMode::kReplace);
   if (!written) {
-    const int error = errno;
-    if (fd >= 0) unlink(temporary.c_str());
+    const std::string why = error ? error.message() : std::strerror(errno);
     std::fprintf(stderr, "morvex2: cannot write %s (%s); the screen settings were not kept\n",
-                 path.c_str(), std::strerror(error));
+                 path.c_str(), why.c_str());
   }
   return written;
 }
