@@ -1,6 +1,7 @@
 // The process entry: reads the options, sets up the player's data folder and
 // makes it the working folder, puts the game on the SDL2 host and hands over
-// to WinMain, as the original's runtime did. The game itself reads no option.
+// to WinMain, as the original's runtime did. The game itself reads no option;
+// the host keeps how the player left the screen in a settings file.
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include "app/data_folder.h"
 #include "app/win_main.h"
 #include "display/window_icon.h"
+#include "platform/display_settings.h"
 #include "platform/sdl_host.h"
 
 namespace {
@@ -37,12 +39,20 @@ int Play(const CommandLine& options) {
   platform::SdlHost host;
   IconImage icon;
   if (LoadWindowIcon(&icon)) host.SetIcon(std::move(icon.argb), icon.width, icon.height);
-  if (options.fullscreen.has_value()) host.StartInWindow(!*options.fullscreen);
+  // How the player left the screen last time, kept again at the end; the
+  // options choose for this run only.
+  const platform::DisplaySettings saved = platform::LoadDisplaySettings();
+  platform::DisplaySettings started = saved;
+  if (options.fullscreen.has_value()) started.fullscreen = *options.fullscreen;
+  host.UseDisplaySettings(started);
   host.Install();
   // The module handle only has to be non-null and the same everywhere.
   static char module;
   const int exitCode = WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, nullptr, 1);
   host.Uninstall();
+  const platform::DisplaySettings kept =
+      platform::KeptDisplaySettings(saved, started, host.CurrentDisplaySettings());
+  if (kept != saved) platform::SaveDisplaySettings(kept);
   return exitCode;
 }
 

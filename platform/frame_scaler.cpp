@@ -1,5 +1,6 @@
 #include "platform/frame_scaler.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/sdl_video.h"
@@ -36,17 +37,101 @@ bool CanConvertTo(const SDL_PixelFormat& format) {
          ChannelFits(format.Rmask) && ChannelFits(format.Gmask) && ChannelFits(format.Bmask);
 }
 
+bool IsByte(std::uint32_t mask) {
+  return mask == 0xFFu || mask == 0xFF00u || mask == 0xFF0000u || mask == 0xFF000000u;
+}
+
+// The filter blends each byte of two pixels on its own, so every channel must
+// be a whole byte of a 32-bit pixel (as on every common desktop).
+bool CanFilterTo(const SDL_PixelFormat& format) {
+  return format.BytesPerPixel == 4 && format.palette == nullptr && IsByte(format.Rmask) &&
+         IsByte(format.Gmask) && IsByte(format.Bmask) &&
+         (format.Amask == 0 || IsByte(format.Amask));
+}
+
+// `a` and `b` mixed byte by byte, `share` of 256 parts taken from `b`. Two
+// bytes at a time ride in the 16-bit halves of one product, which cannot carry
+// into each other: 255 x 256 is below 65536.
+std::uint32_t Mix(std::uint32_t a, std::uint32_t b, unsigned share) {
+  const unsigned keep = 256 - share;
+  const std::uint32_t even = ((a & 0x00FF00FFu) * keep + (b & 0x00FF00FFu) * share) >> 8;
+  const std::uint32_t odd = ((a >> 8) & 0x00FF00FFu) * keep + ((b >> 8) & 0x00FF00FFu) * share;
+  return (even & 0x00FF00FFu) | (odd & 0xFF00FF00u);
+}
+
 }  // namespace
 
-void FrameScaler::Prepare(const SDL_Surface& target, int frameWidth, int frameHeight) {
+SDL_Rect FillRect(int outputWidth, int outputHeight, int frameWidth, int frameHeight) {
+  if (frameWidth <= 0 || frameHeight <= 0 || outputWidth <= 0 || outputHeight <= 0) {
+    return SDL_Rect{0, 0, 0, 0};
+  }
+  // Whichever side is the tighter one is filled; the other is worked out from it.
+  std::int64_t width = outputWidth;
+  std::int64_t height = outputHeight;
+  if (std::int64_t{outputWidth} * frameHeight > std::int64_t{outputHeight} * frameWidth) {
+    width = height * frameWidth / frameHeight;
+  } else {
+    height = width * frameHeight / frameWidth;
+  }
+  const int w = static_cast<int>(width);
+  const int h = static_cast<int>(height);
+  return SDL_Rect{(outputWidth - w) / 2, (outputHeight - h) / 2, w, h};
+}
+
+// Target pixel t samples the enlarged picture (frameSize x wholeScale wide) at
+// its centre, (t + 1/2) x enlarged / targetSize - 1/2, worked out exactly in
+// units of 1 / (2 x targetSize). Between two enlarged pixels of the same game
+// pixel nothing is blended; only a sample that falls between two game pixels
+// mixes them. The whole scale reaches the target size, so samples never fall
+// before the first pixel.
+void FrameScaler::Axis::Prepare(int frameSize, int targetSize, int wholeScale) {
+  taps.assign(static_cast<std::size_t>(targetSize), Tap{0, 0});
+  firstReached.assign(static_cast<std::size_t>(frameSize), targetSize);
+  lastReached.assign(static_cast<std::size_t>(frameSize), -1);
+  const std::int64_t enlarged = std::int64_t{frameSize} * wholeScale;
+  const std::int64_t unit = 2 * std::int64_t{targetSize};
+  for (int t = 0; t < targetSize; ++t) {
+    const std::int64_t at = (2 * std::int64_t{t} + 1) * enlarged - targetSize;
+    const std::int64_t pixel = at / unit;
+    const std::int64_t next = std::min(pixel + 1, enlarged - 1);
+    Tap tap{static_cast<int>(pixel / wholeScale), 0};
+    if (next / wholeScale != tap.from) {
+      tap.next = static_cast<unsigned>(at % unit * 256 / unit);
+    }
+    taps[static_cast<std::size_t>(t)] = tap;
+    const int last = tap.next != 0 ? tap.from + 1 : tap.from;
+    for (int f = tap.from; f <= last; ++f) {
+      auto i = static_cast<std::size_t>(f);
+      firstReached[i] = std::min(firstReached[i], t);
+      lastReached[i] = std::max(lastReached[i], t);
+    }
+  }
+}
+
+void FrameScaler::Prepare(const SDL_Surface& target, int frameWidth, int frameHeight,
+                          ScaleMode mode) {
   frameWidth_ = frameWidth;
   frameHeight_ = frameHeight;
-  placement_ = PresentRect(target.w, target.h, frameWidth, frameHeight);
+  placement_ = mode == ScaleMode::kSmooth
+                   ? FillRect(target.w, target.h, frameWidth, frameHeight)
+                   : PresentRect(target.w, target.h, frameWidth, frameHeight);
   scale_ = frameWidth > 0 ? placement_.w / frameWidth : 0;
-  if (scale_ * frameWidth != placement_.w) scale_ = 0;
+  if (scale_ * frameWidth != placement_.w || scale_ * frameHeight != placement_.h) scale_ = 0;
   const SDL_PixelFormat& f = *target.format;
   bytesPerPixel_ = f.BytesPerPixel;
-  converts_ = scale_ > 0 && CanConvertTo(f);
+  filters_ = mode == ScaleMode::kSmooth && scale_ == 0 && placement_.w > 0 && CanFilterTo(f);
+  converts_ = (scale_ > 0 || filters_) && CanConvertTo(f);
+  converted_.clear();
+  if (filters_) {
+    // The smallest whole scale that reaches the area on both sides.
+    const int whole = std::max({1, (placement_.w + frameWidth - 1) / frameWidth,
+                                (placement_.h + frameHeight - 1) / frameHeight});
+    columns_.Prepare(frameWidth, placement_.w, whole);
+    rows_.Prepare(frameHeight, placement_.h, whole);
+    converted_.assign(static_cast<std::size_t>(frameWidth) * frameHeight, 0);
+    for (std::vector<std::uint32_t>& line : lines_)
+      line.assign(static_cast<std::size_t>(placement_.w), 0);
+  }
   if (!converts_) return;
   for (unsigned byte = 0; byte < 256; ++byte) {
     // Low byte: blue and the lower three bits of green; high byte: red and
@@ -60,8 +145,8 @@ void FrameScaler::Prepare(const SDL_Surface& target, int frameWidth, int frameHe
   }
 }
 
-SDL_Rect FrameScaler::Draw(const std::uint16_t* frame, const SDL_Rect& part,
-                           SDL_Surface* target) const {
+SDL_Rect FrameScaler::Draw(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target) {
+  if (filters_) return DrawFiltered(frame, part, target);
   if (!converts_) return DrawThroughSdl(frame, part, target);
   const SDL_Rect where{placement_.x + part.x * scale_, placement_.y + part.y * scale_,
                        part.w * scale_, part.h * scale_};
@@ -88,12 +173,10 @@ void FrameScaler::DrawConverted(const std::uint16_t* frame, const SDL_Rect& part
         base + std::ptrdiff_t{where.y + row * scale_} * target->pitch + where.x * sizeof(Pixel);
     auto* to = reinterpret_cast<Pixel*>(first);
     if (scale_ == 1) {
-      for (int x = 0; x < part.w; ++x) {
-        to[x] = static_cast<Pixel>(low_[from[x] & 0xFF] | high_[from[x] >> 8]);
-      }
+      for (int x = 0; x < part.w; ++x) to[x] = static_cast<Pixel>(Convert(from[x]));
     } else {
       for (int x = 0; x < part.w; ++x) {
-        const auto pixel = static_cast<Pixel>(low_[from[x] & 0xFF] | high_[from[x] >> 8]);
+        const auto pixel = static_cast<Pixel>(Convert(from[x]));
         for (int i = 0; i < scale_; ++i) *to++ = pixel;
       }
     }
@@ -101,6 +184,64 @@ void FrameScaler::DrawConverted(const std::uint16_t* frame, const SDL_Rect& part
       std::memcpy(first + std::ptrdiff_t{copy} * target->pitch, first, rowBytes);
     }
   }
+}
+
+// The part is converted into the kept copy of the frame in the target's
+// format; then every target pixel it reaches is worked out from it. Each frame
+// row is stretched across once into a line of its own; a target row is such a
+// line, or a copy of the row above it, or two lines mixed.
+SDL_Rect FrameScaler::DrawFiltered(const std::uint16_t* frame, const SDL_Rect& part,
+                                   SDL_Surface* target) {
+  if (part.w <= 0 || part.h <= 0) return SDL_Rect{0, 0, 0, 0};
+  for (int y = part.y; y < part.y + part.h; ++y) {
+    const std::ptrdiff_t row = std::ptrdiff_t{y} * frameWidth_;
+    for (int x = part.x; x < part.x + part.w; ++x) converted_[row + x] = Convert(frame[row + x]);
+  }
+  const int left = columns_.firstReached[static_cast<std::size_t>(part.x)];
+  const int right = columns_.lastReached[static_cast<std::size_t>(part.x + part.w - 1)];
+  const int top = rows_.firstReached[static_cast<std::size_t>(part.y)];
+  const int bottom = rows_.lastReached[static_cast<std::size_t>(part.y + part.h - 1)];
+  const SDL_Rect where{placement_.x + left, placement_.y + top, right - left + 1, bottom - top + 1};
+  const std::size_t rowBytes = static_cast<std::size_t>(where.w) * 4;
+  if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return SDL_Rect{0, 0, 0, 0};
+  auto* base = static_cast<std::uint8_t*>(target->pixels) + std::ptrdiff_t{where.x} * 4;
+  // The two lines last stretched, for the frame rows named beside them.
+  int lineRow[2] = {-1, -1};
+  int older = 0;
+  const auto stretched = [&](int frameRow) -> const std::uint32_t* {
+    for (int i = 0; i < 2; ++i) {
+      if (lineRow[i] == frameRow) return lines_[i].data();
+    }
+    const int i = older;
+    older = 1 - older;
+    lineRow[i] = frameRow;
+    const std::uint32_t* from = converted_.data() + std::ptrdiff_t{frameRow} * frameWidth_;
+    std::uint32_t* to = lines_[i].data();
+    for (int c = left; c <= right; ++c) {
+      const Tap& across = columns_.taps[static_cast<std::size_t>(c)];
+      const std::uint32_t pixel = from[across.from];
+      to[c - left] = across.next == 0 ? pixel : Mix(pixel, from[across.from + 1], across.next);
+    }
+    return to;
+  };
+  for (int t = top; t <= bottom; ++t) {
+    const Tap& down = rows_.taps[static_cast<std::size_t>(t)];
+    auto* to = base + std::ptrdiff_t{placement_.y + t} * target->pitch;
+    if (down.next == 0) {
+      const Tap* above = t > top ? &rows_.taps[static_cast<std::size_t>(t - 1)] : nullptr;
+      const bool sameAsAbove = above != nullptr && above->next == 0 && above->from == down.from;
+      std::memcpy(to,
+                  sameAsAbove ? to - target->pitch : static_cast<const void*>(stretched(down.from)),
+                  rowBytes);
+      continue;
+    }
+    const std::uint32_t* upper = stretched(down.from);
+    const std::uint32_t* lower = stretched(down.from + 1);
+    auto* out = reinterpret_cast<std::uint32_t*>(to);
+    for (int c = 0; c < where.w; ++c) out[c] = Mix(upper[c], lower[c], down.next);
+  }
+  if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
+  return where;
 }
 
 // The unusual targets: SDL converts and stretches, nearest pixel, and a target

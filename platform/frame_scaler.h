@@ -1,31 +1,73 @@
 // Puts the game's 640 x 480 RGB565 frame into a window's own surface, in the
-// window's pixel format, at the largest whole-number scale that fits, centred,
-// each game pixel a solid square (no smoothing). Parts of the frame can be
-// put on their own, so that only what changed is redrawn.
+// window's pixel format, centred on the window in one of two ways:
+//
+// - smooth (the default): the largest 4:3 area of the window. The frame is as
+//   if enlarged by the smallest whole number that reaches that size, each game
+//   pixel a solid square, and that picture brought to the exact size with
+//   linear filtering: only the seams between game pixels are blended, so edges
+//   stay sharp on a screen that is not a whole multiple of 640 x 480, and where
+//   it is a whole multiple the result is the pixel-exact one.
+// - pixel-exact: the largest whole-number scale that fits, no filtering.
+//
+// Parts of the frame can be put on their own, so that only what changed is
+// redrawn; the filtered picture is worked out from precomputed per-column and
+// per-row taps in integer arithmetic, for the target pixels the part touches,
+// each frame row stretched across once.
 #pragma once
 
 #include <SDL.h>
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace platform {
+
+enum class ScaleMode { kSmooth, kPixelExact };
+
+// Where a frame of frameWidth x frameHeight goes on an output of the given
+// size in the smooth mode: the largest area of the frame's shape, centred.
+SDL_Rect FillRect(int outputWidth, int outputHeight, int frameWidth, int frameHeight);
 
 class FrameScaler {
  public:
   // Makes ready for frames of frameWidth x frameHeight on `target`, whose size
   // and format it takes; again whenever those change.
-  void Prepare(const SDL_Surface& target, int frameWidth, int frameHeight);
+  void Prepare(const SDL_Surface& target, int frameWidth, int frameHeight,
+               ScaleMode mode = ScaleMode::kPixelExact);
 
-  // Where the whole frame goes on the target (see PresentRect).
+  // Where the whole frame goes on the target (PresentRect or FillRect).
   const SDL_Rect& Placement() const { return placement_; }
 
   // Draws `part` of `frame` (RGB565, frameWidth pixels a row, no padding) in
   // its place on `target` and returns the target's rectangle it covered. A
-  // target smaller than the frame always gets the whole frame, shrunk.
-  SDL_Rect Draw(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target) const;
+  // target smaller than the frame always gets the whole frame, shrunk, except
+  // in the filtered way, which handles any size.
+  SDL_Rect Draw(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target);
+
+  // True when the picture is filtered (smooth mode, not a whole multiple).
+  bool Filters() const { return filters_; }
 
  private:
+  // One target column (or row) of the filtered picture: the frame column it
+  // starts from, and the share of the next one, out of 256 (0: none).
+  struct Tap {
+    int from;
+    unsigned next;
+  };
+  // The taps of one axis, and for each frame column the target columns it
+  // reaches: those are the ones to draw again when it changes.
+  struct Axis {
+    std::vector<Tap> taps;
+    std::vector<int> firstReached;
+    std::vector<int> lastReached;
+    void Prepare(int frameSize, int targetSize, int wholeScale);
+  };
+  std::uint32_t Convert(std::uint16_t pixel) const {
+    return low_[pixel & 0xFF] | high_[pixel >> 8];
+  }
+  SDL_Rect DrawFiltered(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target);
+
   template <typename Pixel>
   void DrawConverted(const std::uint16_t* frame, const SDL_Rect& part, const SDL_Rect& where,
                      SDL_Surface* target) const;
@@ -37,7 +79,12 @@ class FrameScaler {
   int scale_ = 0;  // 0: the target is smaller than the frame
   int bytesPerPixel_ = 0;
   bool converts_ = false;  // false: SDL's own blitter does the work
+  bool filters_ = false;   // the smooth picture, worked out here
   SDL_Rect placement_{0, 0, 0, 0};
+  Axis columns_;
+  Axis rows_;
+  std::vector<std::uint32_t> converted_;             // the frame in the target's format
+  std::array<std::vector<std::uint32_t>, 2> lines_;  // frame rows stretched across
   // A target pixel is low_[p & 0xFF] | high_[p >> 8] for a frame pixel p: each
   // byte of an RGB565 pixel feeds whole bits of the channels it holds.
   std::array<std::uint32_t, 256> low_{};

@@ -1,5 +1,7 @@
 #include "platform/sdl_host.h"
 
+#include <algorithm>
+
 #include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/sdl_keys.h"
@@ -84,11 +86,18 @@ void SdlHost::Pump() {
   const std::int64_t now = GameClock().NowMs();
   if (now != host->lastDrainMs_) host->DrainEvents();
   host->lastDrainMs_ = now;
-  const std::int64_t sleepMs =
-      host->idle_.SleepMs({host->video_.ChangedFrames() + host->video_.UnchangedFrames(),
-                           host->video_.RepaintPending(), host->active_, now, NextMessageDueMs()});
-  // With no event to fill in, this waits without taking one off SDL's queue.
-  if (sleepMs > 0 && SDL_WaitEventTimeout(nullptr, static_cast<int>(sleepMs)) != 0) {
+  host->gamepads_.Repeat(now);
+  const std::int64_t sleepMs = host->idle_.SleepMs(
+      {host->video_.ChangedFrames() + host->video_.UnchangedFrames(), host->video_.RepaintPending(),
+       host->active_, now, std::min(NextMessageDueMs(), host->gamepads_.NextRepeatMs())});
+  if (sleepMs > 0 && host->gamepads_.Open() > 0) {
+    // While a controller is open SDL's wait looks at it every millisecond,
+    // which costs a few percent of a core; a look every few milliseconds is
+    // as quick as the controller itself reports and costs a fraction of that.
+    SDL_Delay(static_cast<Uint32>(std::min(sleepMs, kControllerLookMs)));
+    host->DrainEvents();
+  } else if (sleepMs > 0 && SDL_WaitEventTimeout(nullptr, static_cast<int>(sleepMs)) != 0) {
+    // With no event to fill in, this waits without taking one off SDL's queue.
     host->DrainEvents();
   }
   host->StartSoundOnceShown();
@@ -112,15 +121,36 @@ void SdlHost::StartSoundOnceShown() {
   if (video_.ChangedFrames() == 0 && now - firstPumpMs_ < kLatestSoundStartMs) return;
   soundStarted_ = true;
   audio_.FinishStart();
+  gamepads_.Start();
+}
+
+void SdlHost::RepeatHeldDirections() {
+  gamepads_.Repeat(GameClock().NowMs());
+}
+
+void SdlHost::UseDisplaySettings(const DisplaySettings& settings) {
+  video_.StartInWindow(!settings.fullscreen);
+  video_.UseWindowSize(settings.windowWidth, settings.windowHeight);
+  video_.SetScaleMode(settings.scale);
+}
+
+DisplaySettings SdlHost::CurrentDisplaySettings() const {
+  DisplaySettings settings;
+  settings.fullscreen = video_.IsFullscreen();
+  video_.WindowSize(&settings.windowWidth, &settings.windowHeight);
+  settings.scale = video_.GetScaleMode();
+  return settings;
 }
 
 void SdlHost::SetActive(bool active) {
   if (active == active_) return;
   active_ = active;
+  gamepads_.SetActive(active, GameClock().NowMs());
   PostInputMessage(WM_ACTIVATEAPP, active ? 1 : 0, 0);
 }
 
 void SdlHost::HandleEvent(const SDL_Event& event) {
+  if (gamepads_.HandleEvent(event, GameClock().NowMs())) return;
   switch (event.type) {
     case SDL_QUIT:
       // The window manager's close, SIGINT and SIGTERM all arrive as this.
@@ -141,7 +171,8 @@ void SdlHost::HandleEvent(const SDL_Event& event) {
 }
 
 // Keys pressed with Alt held are system keys: they never reach a screen.
-// Alt+Enter switches between full screen and a window, Alt+F4 closes.
+// Alt+Enter switches between full screen and a window, Alt+S between the
+// smooth and the pixel-exact scale, Alt+F4 closes.
 void SdlHost::HandleKey(const SDL_KeyboardEvent& key) {
   const SDL_Keycode code = key.keysym.sym;
   const bool down = key.type == SDL_KEYDOWN;
@@ -150,6 +181,12 @@ void SdlHost::HandleKey(const SDL_KeyboardEvent& key) {
     if (IsReturn(code)) {
       if (key.repeat == 0) video_.ToggleFullscreen();
       swallowReturnUp_ = true;
+    } else if (code == SDLK_s) {
+      if (key.repeat == 0) {
+        video_.SetScaleMode(video_.GetScaleMode() == ScaleMode::kSmooth ? ScaleMode::kPixelExact
+                                                                        : ScaleMode::kSmooth);
+      }
+      swallowScaleUp_ = true;
     } else if (code == SDLK_F4 && key.repeat == 0) {
       PostInputMessage(WM_CLOSE, 0, 0);
     }
@@ -157,6 +194,10 @@ void SdlHost::HandleKey(const SDL_KeyboardEvent& key) {
   }
   if (!down && IsReturn(code) && swallowReturnUp_) {
     swallowReturnUp_ = false;
+    return;
+  }
+  if (!down && code == SDLK_s && swallowScaleUp_) {
+    swallowScaleUp_ = false;
     return;
   }
   if (!down && alt) return;

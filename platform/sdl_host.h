@@ -1,6 +1,6 @@
 // The real game's host: an SDL window that covers the desktop, SDL2_mixer for
-// the tunes and the clap, and the keyboard, focus and close requests turned
-// into the messages the game's window procedure expects.
+// the tunes and the clap, and the keyboard, game controllers, focus and close
+// requests turned into the messages the game's window procedure expects.
 //
 // The game's loop never waits for messages; it draws a frame whenever none is
 // waiting. The host's input pump, which the queue calls at every look, lets it
@@ -11,7 +11,7 @@
 //
 // Opening the sound device and reading the tunes' instruments takes longer
 // than drawing the first frame, so the mixer is told to put that work off
-// until the first frame is on the screen.
+// until the first frame is on the screen; so is SDL's controller support.
 #pragma once
 
 #include <SDL.h>
@@ -19,7 +19,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/display_settings.h"
 #include "platform/idle_wait.h"
+#include "platform/sdl_gamepad.h"
 #include "platform/sdl_mixer_audio.h"
 #include "platform/sdl_video.h"
 #include "platform/window_backend.h"
@@ -51,11 +53,23 @@ class SdlHost final : public WindowBackend {
   int DesktopWidth() override { return video_.DesktopWidth(); }
   int DesktopHeight() override { return video_.DesktopHeight(); }
 
+  // How the screen starts (before Create), and how it is at the end.
+  void UseDisplaySettings(const DisplaySettings& settings);
+  DisplaySettings CurrentDisplaySettings() const;
+
   // One SDL event as the game sees it (public for tests).
   void HandleEvent(const SDL_Event& event);
+  // Controllers are taken up once the first frame is out (at once for tests).
+  void StartGamepads() { gamepads_.Start(); }
+  const SdlGamepads& Gamepads() const { return gamepads_; }
+  // Sends the repeats of held controller directions due by now (for tests;
+  // the input pump does it at every look).
+  void RepeatHeldDirections();
 
   // Sound starts once the first frame is out, or after this long at the latest.
   static constexpr std::int64_t kLatestSoundStartMs = 1000;
+  // While a controller is plugged in, the longest sleep between two looks at input.
+  static constexpr std::int64_t kControllerLookMs = 10;
 
  private:
   static void Pump();
@@ -67,6 +81,7 @@ class SdlHost final : public WindowBackend {
 
   SdlVideo video_;
   SdlMixerAudio audio_;
+  SdlGamepads gamepads_;
   std::vector<std::uint32_t> icon_;
   int iconWidth_ = 0;
   int iconHeight_ = 0;
@@ -78,6 +93,7 @@ class SdlHost final : public WindowBackend {
   std::int64_t firstPumpMs_ = -1;
   // The RETURN of an Alt+Enter switches the screen; its release is the host's too.
   bool swallowReturnUp_ = false;
+  bool swallowScaleUp_ = false;  // and the S of an Alt+S
 };
 
 }  // namespace platform

@@ -138,6 +138,7 @@ void SdlVideo::Show() {
 void SdlVideo::Destroy() {
   Close();
   if (window_ == nullptr) return;
+  RememberWindowSize();
   SDL_DelEventWatch(&SdlVideo::WatchEvent, this);
   SDL_DestroyWindow(window_);
   if (g_mainWindow == window_) g_mainWindow = nullptr;
@@ -193,7 +194,7 @@ SDL_Surface* SdlVideo::WindowSurface() {
     targetWidth_ = surface->w;
     targetHeight_ = surface->h;
     targetFormat_ = surface->format->format;
-    scaler_.Prepare(*surface, frameWidth_, frameHeight_);
+    scaler_.Prepare(*surface, frameWidth_, frameHeight_, scaleMode_);
     repaint_ = true;
   }
   return surface;
@@ -271,26 +272,77 @@ void SdlVideo::ToggleFullscreen() {
   repaint_ = true;
   fullScreenPending_ = false;
   if (!fullscreen_) {
+    RememberWindowSize();
+    fullscreen_ = true;
     SDL_Rect desktop{0, 0, DesktopWidth(), DesktopHeight()};
     SDL_GetDisplayBounds(0, &desktop);
+    SDL_SetWindowResizable(window_, SDL_FALSE);
     SDL_SetWindowBordered(window_, SDL_FALSE);
     SDL_SetWindowPosition(window_, desktop.x, desktop.y);
     SDL_SetWindowSize(window_, desktop.w, desktop.h);
     SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
-    fullscreen_ = true;
     return;
   }
   LeaveFullScreen();
 }
 
+// A window the player can move and resize: the size it had last, or twice
+// the game's size, unless the desktop is too small for that.
 void SdlVideo::LeaveFullScreen() {
   SDL_SetWindowFullscreen(window_, 0);
-  SDL_SetWindowBordered(window_, SDL_TRUE);
-  // Twice the game's size, unless the desktop is too small for that.
-  const int scale = DesktopWidth() >= 1280 && DesktopHeight() >= 960 ? 2 : 1;
-  SDL_SetWindowSize(window_, 640 * scale, 480 * scale);
-  SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  const int desktopWidth = DesktopWidth();
+  const int desktopHeight = DesktopHeight();
+  int width = windowWidth_;
+  int height = windowHeight_;
+  if (width <= 0 || height <= 0 || width > desktopWidth || height > desktopHeight) {
+    const int scale = desktopWidth >= 1280 && desktopHeight >= 960 ? 2 : 1;
+    width = 640 * scale;
+    height = 480 * scale;
+  }
   fullscreen_ = false;
+  SDL_SetWindowBordered(window_, SDL_TRUE);
+  SDL_SetWindowResizable(window_, SDL_TRUE);
+  SDL_SetWindowSize(window_, width, height);
+  SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  windowWidth_ = width;
+  windowHeight_ = height;
+  repaint_ = true;
+}
+
+void SdlVideo::RememberWindowSize() {
+  if (window_ == nullptr || fullscreen_) return;
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(window_, &width, &height);
+  if (width > 0 && height > 0) {
+    windowWidth_ = width;
+    windowHeight_ = height;
+  }
+}
+
+void SdlVideo::StartInWindow(bool windowed) {
+  startInWindow_ = windowed;
+  fullscreen_ = !windowed;  // as it will be, should no window ever be made
+}
+
+void SdlVideo::UseWindowSize(int width, int height) {
+  windowWidth_ = width;
+  windowHeight_ = height;
+}
+
+void SdlVideo::WindowSize(int* width, int* height) const {
+  int w = windowWidth_;
+  int h = windowHeight_;
+  if (window_ != nullptr && !fullscreen_) SDL_GetWindowSize(window_, &w, &h);
+  *width = w;
+  *height = h;
+}
+
+void SdlVideo::SetScaleMode(ScaleMode mode) {
+  if (mode == scaleMode_) return;
+  scaleMode_ = mode;
+  target_ = nullptr;  // prepared again, for the new placement, at the next frame
+  repaint_ = true;
 }
 
 int SdlVideo::WatchEvent(void* self, SDL_Event* event) {

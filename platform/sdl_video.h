@@ -1,8 +1,9 @@
 // The real screen: one SDL window that covers the desktop without changing its
 // mode. Each flipped 640 x 480 frame goes into the window's own surface (on X11
-// a shared-memory image, no OpenGL) at the largest whole-number scale that
-// fits, centred on black, without smoothing, so the game's pixels stay crisp on
-// today's screens.
+// a shared-memory image, no OpenGL), centred on black: by default filling the
+// largest 4:3 area with only the seams between game pixels smoothed, or in the
+// pixel-exact mode at the largest whole-number scale that fits
+// (frame_scaler.h), so the game's pixels stay crisp on today's screens.
 //
 // The game redraws every frame, but only the parts that differ from the frame
 // on the screen are sent to the window; a frame that is the same sends
@@ -49,11 +50,22 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   void Present(const SDL_Surface& frame) override;
   void Close() override;
 
-  // Full screen on the desktop <-> a window of twice the game's size.
+  // Full screen on the desktop <-> a window (the size it last had, at first
+  // twice the game's size).
   void ToggleFullscreen();
   // Set before the window is made: it then starts as a window.
-  void StartInWindow(bool windowed) { startInWindow_ = windowed; }
+  void StartInWindow(bool windowed);
   bool IsFullscreen() const { return fullscreen_; }
+
+  // How the frame is scaled; a change repaints the window whole.
+  void SetScaleMode(ScaleMode mode);
+  ScaleMode GetScaleMode() const { return scaleMode_; }
+  // The window's size when it is not full screen, from the start: given
+  // before Create. 0 x 0 is the default size.
+  void UseWindowSize(int width, int height);
+  // The size the window has, or last had, when it is not full screen; 0 x 0
+  // while it has never been a window.
+  void WindowSize(int* width, int* height) const;
   SDL_Window* Window() const { return window_; }
   // Tests turn the waiting off; the real game never does.
   void SetPacing(bool on) { pacing_ = on; }
@@ -77,6 +89,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   void WaitForFrameTime();
   void EnterFullScreen();
   void LeaveFullScreen();
+  void RememberWindowSize();
 
   bool videoStarted_ = false;
   SDL_Window* window_ = nullptr;
@@ -85,7 +98,10 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   int frameHeight_ = 0;
   bool fullscreen_ = true;
   bool startInWindow_ = false;
-  bool videoRefused_ = false;       // no screen to be had: not asked again
+  bool videoRefused_ = false;  // no screen to be had: not asked again
+  int windowWidth_ = 0;        // the window's size when not full screen; 0: never one yet
+  int windowHeight_ = 0;
+  ScaleMode scaleMode_ = ScaleMode::kSmooth;
   bool fullScreenPending_ = false;  // covering the desktop, not yet full screen
   bool pacing_ = true;
   // The window's content is not known to be the frame shown (new surface,

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Measures the real game under a virtual X server with a 640 x 480 screen and
+# Measures the real game under a virtual X server (a 640 x 480 screen unless
+# MEASURE_SCREEN says otherwise) and
 # prints four figures beside their goals: the CPU share of the game process
 # over 20 s on the title screen and over 20 s in a running game, the time
 # from launch to the first frame shown, and the peak resident memory.
 #
 # Usage: scripts/measure.sh [BUILD_DIR]   (default build/release, built here)
 #   MEASURE_SECONDS=20   length of each CPU window
+#   MEASURE_SCREEN=WxH   the virtual screen's size (e.g. 1280x800, 1920x1080)
 #   MEASURE_AUDIO=DRIVER SDL audio driver to force (e.g. dummy, to hear the
 #                        cost of the synthesised tunes on a machine without a
 #                        sound card); by default SDL chooses, as for a player.
@@ -20,6 +22,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build/release}"
 seconds="${MEASURE_SECONDS:-20}"
+screen="${MEASURE_SCREEN:-640x480}"
 
 for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "needs $tool (scripts/install-deps.sh)" >&2; exit 2; }
@@ -49,7 +52,7 @@ cleanup() {
 trap cleanup EXIT
 
 # --- a virtual X server of its own, on the first free display.
-Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
+Xvfb -displayfd 5 -screen 0 "${screen}x24" -nolisten tcp 5>"$work/display" 2>/dev/null &
 xvfb=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
@@ -60,6 +63,7 @@ export DISPLAY=":$(head -n1 "$work/display")"
 while read -r name; do unset "$name"; done < <(env | sed -n 's/^\(SDL_[A-Za-z0-9_]*\)=.*/\1/p')
 [ -n "${MEASURE_AUDIO:-}" ] && export SDL_AUDIODRIVER="$MEASURE_AUDIO"
 export XDG_DATA_HOME="$work/data"
+export XDG_CONFIG_HOME="$work/config"  # the default screen settings, whatever the user's
 MORVEX2_FIRST_FRAME_FILE="$work/first-frame" LD_PRELOAD="$shim" \
   "$stamp" "$work/launch" ${MEASURE_COMMAND:-"$build/morvex2"} >"$work/game.log" 2>&1 &
 game=$!

@@ -228,6 +228,7 @@ class SdlVideoPresent : public ::testing::Test {
     ASSERT_TRUE(video_.Create("Morvex2", video_.DesktopWidth(), video_.DesktopHeight()));
     if (video_.Window() == nullptr) GTEST_SKIP() << "no SDL window under this driver";
     video_.SetPacing(false);
+    video_.SetScaleMode(platform::ScaleMode::kPixelExact);
     ASSERT_TRUE(video_.Open(640, 480));
     SDL_FillRect(frame_.get(), nullptr, 0x001F);
   }

@@ -85,6 +85,20 @@ TEST_F(SdlHostTest, AltEnterAndItsReleaseNeverReachTheGame) {
       << "only a later, plain release of RETURN is the game's";
 }
 
+TEST_F(SdlHostTest, AltSSwitchesTheScaleAndNeverReachesTheGame) {
+  ASSERT_EQ(host_.CurrentDisplaySettings().scale, platform::ScaleMode::kSmooth);
+  const std::vector<Seen> expected = {{WM_KEYDOWN, 'S'}, {WM_KEYUP, 'S'}};
+  EXPECT_EQ(Feed({Key(SDL_KEYDOWN, SDLK_LALT, KMOD_LALT), Key(SDL_KEYDOWN, SDLK_s, KMOD_LALT),
+                  Key(SDL_KEYDOWN, SDLK_s, KMOD_LALT, 1), Key(SDL_KEYUP, SDLK_LALT),
+                  Key(SDL_KEYUP, SDLK_s), Key(SDL_KEYDOWN, SDLK_s), Key(SDL_KEYUP, SDLK_s)}),
+            expected)
+      << "only a later, plain S is the game's";
+  EXPECT_EQ(host_.CurrentDisplaySettings().scale, platform::ScaleMode::kPixelExact)
+      << "switched once, not again by the held key's repeat";
+  Feed({Key(SDL_KEYDOWN, SDLK_s, KMOD_RALT), Key(SDL_KEYUP, SDLK_s, KMOD_RALT)});
+  EXPECT_EQ(host_.CurrentDisplaySettings().scale, platform::ScaleMode::kSmooth);
+}
+
 TEST_F(SdlHostTest, CloseRequestsAndFocusChangesBecomeTheirMessages) {
   const std::vector<Seen> expected = {
       {WM_ACTIVATEAPP, 1}, {WM_ACTIVATEAPP, 0}, {WM_CLOSE, 0}, {WM_CLOSE, 0}};
