@@ -6,7 +6,7 @@ namespace {
 
 constexpr char kProgram[] = "morvex2";
 
-enum LongOnly { kDataDir = 1000, kWindow, kFullscreen };
+enum LongOnly { kDataDir = 1000, kWindow, kFullscreen, kScale };
 
 // GNU getopt gives the usual conventions: --opt=VALUE or --opt VALUE,
 // unambiguous abbreviations, and "--" to end the options.
@@ -16,6 +16,7 @@ constexpr option kOptions[] = {
     {"data-dir", required_argument, nullptr, kDataDir},
     {"window", no_argument, nullptr, kWindow},
     {"fullscreen", no_argument, nullptr, kFullscreen},
+    {"scale", required_argument, nullptr, kScale},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -51,6 +52,15 @@ CommandLine ParseCommandLine(int argc, char* const argv[]) {
       case kFullscreen:
         line.fullscreen = true;
         break;
+      case kScale:
+        if (std::string(optarg) == "smooth" || std::string(optarg) == "pixel-exact") {
+          line.pixelExact = std::string(optarg) == "pixel-exact";
+          break;
+        }
+        line.action = CommandLine::Action::kError;
+        line.error =
+            std::string("invalid argument '") + optarg + "' for '--scale' (smooth or pixel-exact)";
+        return line;
       default:
         line.action = CommandLine::Action::kError;
         line.error = ErrorFor(result, argv[optind - 1]);
@@ -74,12 +84,15 @@ std::string UsageText() {
          "                       $XDG_DATA_HOME/morvex2, ~/.local/share/morvex2)\n"
          "      --fullscreen     start on the whole screen (the default)\n"
          "      --window         start in a window\n"
+         "      --scale=MODE     smooth (fill the screen, the default) or\n"
+         "                       pixel-exact (whole multiples only)\n"
          "  -h, --help           show this help and end\n"
          "  -V, --version        show the version and end\n"
          "\n"
          "Keys: arrows move and turn, SPACE turns, DOWN drops, RETURN starts and\n"
          "pauses, F1 shows the high scores, ESC goes back or quits,\n"
-         "Alt+Enter switches between full screen and a window.\n";
+         "Alt+Enter switches between full screen and a window, Alt+S between\n"
+         "the two scales. Screen choices are kept for the next start.\n";
 }
 
 std::string VersionText() {

@@ -10,7 +10,8 @@ struct CommandLine {
   enum class Action { kPlay, kHelp, kVersion, kError };
   Action action = Action::kPlay;
   std::string dataDir;             // empty: the player's usual data folder
-  std::optional<bool> fullscreen;  // unset: as the game starts by default
+  std::optional<bool> fullscreen;  // unset: as the player left it
+  std::optional<bool> pixelExact;  // --scale: unset: as the player left it
   std::string error;               // kError: what was wrong, in one line
 };
 

@@ -44,6 +44,10 @@ int Play(const CommandLine& options) {
   const platform::DisplaySettings saved = platform::LoadDisplaySettings();
   platform::DisplaySettings started = saved;
   if (options.fullscreen.has_value()) started.fullscreen = *options.fullscreen;
+  if (options.pixelExact.has_value()) {
+    started.scale =
+        *options.pixelExact ? platform::ScaleMode::kPixelExact : platform::ScaleMode::kSmooth;
+  }
   host.UseDisplaySettings(started);
   host.Install();
   // The module handle only has to be non-null and the same everywhere.

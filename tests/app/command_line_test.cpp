@@ -26,6 +26,7 @@ TEST(CommandLineTest, ReadsEachOptionTheGnuWay) {
     std::string dataDir;
     std::optional<bool> fullscreen;
     std::string error;
+    std::optional<bool> pixelExact = std::nullopt;
   } cases[] = {
       {{}, Action::kPlay, "", std::nullopt, ""},
       {{"--help"}, Action::kHelp, "", std::nullopt, ""},
@@ -39,6 +40,13 @@ TEST(CommandLineTest, ReadsEachOptionTheGnuWay) {
       {{"--fullscreen"}, Action::kPlay, "", true, ""},
       {{"--window", "--fullscreen"}, Action::kPlay, "", true, ""},  // the last one wins
       {{"--win"}, Action::kPlay, "", false, ""},                    // an unambiguous prefix
+      {{"--scale=pixel-exact"}, Action::kPlay, "", std::nullopt, "", true},
+      {{"--scale", "smooth"}, Action::kPlay, "", std::nullopt, "", false},
+      {{"--scale=blurry"},
+       Action::kError,
+       "",
+       std::nullopt,
+       "invalid argument 'blurry' for '--scale' (smooth or pixel-exact)"},
       {{"--bogus"}, Action::kError, "", std::nullopt, "unrecognized option '--bogus'"},
       {{"-x"}, Action::kError, "", std::nullopt, "invalid option -- 'x'"},
       {{"--data-dir"},
@@ -59,12 +67,14 @@ TEST(CommandLineTest, ReadsEachOptionTheGnuWay) {
     }
     EXPECT_EQ(line.dataDir, c.dataDir) << given;
     EXPECT_EQ(line.fullscreen, c.fullscreen) << given;
+    EXPECT_EQ(line.pixelExact, c.pixelExact) << given;
   }
 }
 
 TEST(CommandLineTest, UsageNamesEveryOption) {
   const std::string usage = UsageText();
-  for (const char* option : {"--data-dir", "--window", "--fullscreen", "--help", "--version"}) {
+  for (const char* option :
+       {"--data-dir", "--window", "--fullscreen", "--scale", "--help", "--version"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(usage.rfind("Usage: morvex2 ", 0), 0u);
