@@ -6,7 +6,7 @@ namespace {
 
 constexpr char kProgram[] = "morvex2";
 
-enum LongOnly { kDataDir = 1000, kWindow, kFullscreen };
+enum LongOnly { kDataDir = 1000, kWindow, kFullscreen, kReplay };
 
 // GNU getopt gives the usual conventions: --opt=VALUE or --opt VALUE,
 // unambiguous abbreviations, and "--" to end the options.
@@ -16,6 +16,7 @@ constexpr option kOptions[] = {
     {"data-dir", required_argument, nullptr, kDataDir},
     {"window", no_argument, nullptr, kWindow},
     {"fullscreen", no_argument, nullptr, kFullscreen},
+    {"replay", required_argument, nullptr, kReplay},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -51,6 +52,9 @@ CommandLine ParseCommandLine(int argc, char* const argv[]) {
       case kFullscreen:
         line.fullscreen = true;
         break;
+      case kReplay:
+        line.replay = optarg;
+        break;
       default:
         line.action = CommandLine::Action::kError;
         line.error = ErrorFor(result, argv[optind - 1]);
@@ -74,6 +78,10 @@ std::string UsageText() {
          "                       $XDG_DATA_HOME/morvex2, ~/.local/share/morvex2)\n"
          "      --fullscreen     start on the whole screen (the default)\n"
          "      --window         start in a window\n"
+         "      --replay=FILE    show the game recorded in FILE (last.mvr, *-best.mvr\n"
+         "                       in the data folder) and check that it comes out\n"
+         "                       the same; RETURN pauses, SPACE doubles the speed,\n"
+         "                       ESC ends\n"
          "  -h, --help           show this help and end\n"
          "  -V, --version        show the version and end\n"
          "\n"

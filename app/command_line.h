@@ -11,6 +11,7 @@ struct CommandLine {
   Action action = Action::kPlay;
   std::string dataDir;             // empty: the player's usual data folder
   std::optional<bool> fullscreen;  // unset: as the game starts by default
+  std::string replay;              // set: show this recorded game instead of playing
   std::string error;               // kError: what was wrong, in one line
 };
 
