@@ -14,6 +14,9 @@ namespace {
 constexpr std::uint8_t kMagic[4] = {'M', 'V', 'R', 0x1A};
 constexpr std::size_t kHeaderBytes = 32;
 constexpr std::size_t kChecksumBytes = 4;
+// A message's first number: a wait of up to 2^32 - 1 ms, times 4, plus its kind.
+constexpr std::uint64_t kLargestWord = (std::uint64_t{0xFFFFFFFFu} << 2) | 3;
+constexpr char kBadMessage[] = "the replay's messages are cut short or malformed";
 
 std::uint32_t Checksum(std::span<const std::uint8_t> bytes) {
   return static_cast<std::uint32_t>(
@@ -39,14 +42,16 @@ void PutVarint(std::vector<std::uint8_t>& out, std::uint64_t value) {
   out.push_back(static_cast<std::uint8_t>(value));
 }
 
-// At most 32 bits' worth; false at the end of the bytes or for a longer number.
-bool GetVarint(std::span<const std::uint8_t> bytes, std::size_t* at, std::uint64_t* value) {
+// At most five bytes and `most`; false at the end of the bytes or for a
+// longer or larger number.
+bool GetVarint(std::span<const std::uint8_t> bytes, std::size_t* at, std::uint64_t most,
+               std::uint64_t* value) {
   *value = 0;
   for (int shift = 0; shift < 35; shift += 7) {
     if (*at >= bytes.size()) return false;
     const std::uint8_t byte = bytes[(*at)++];
     *value |= static_cast<std::uint64_t>(byte & 0x7F) << shift;
-    if ((byte & 0x80) == 0) return *value <= 0xFFFFFFFFu;
+    if ((byte & 0x80) == 0) return *value <= most;
   }
   return false;
 }
@@ -123,7 +128,7 @@ bool DecodeReplay(std::span<const std::uint8_t> bytes, Replay* replay, std::stri
   std::uint64_t time = 0;
   for (std::uint32_t i = 0; i < count; ++i) {
     std::uint64_t word = 0;
-    if (!GetVarint(messages, &at, &word)) return Fail(error, "the replay's messages are cut short");
+    if (!GetVarint(messages, &at, kLargestWord, &word)) return Fail(error, kBadMessage);
     time += word >> 2;
     if (time > 0xFFFFFFFFu) return Fail(error, "the replay runs longer than a game can");
     ReplayMessage message;
@@ -135,9 +140,7 @@ bool DecodeReplay(std::span<const std::uint8_t> bytes, Replay* replay, std::stri
       case 1: {
         message.kind = ReplayMessageKind::kKeyDown;
         std::uint64_t key = 0;
-        if (!GetVarint(messages, &at, &key)) {
-          return Fail(error, "the replay's messages are cut short");
-        }
+        if (!GetVarint(messages, &at, 0xFFFFFFFFu, &key)) return Fail(error, kBadMessage);
         message.key = static_cast<std::uint32_t>(key);
         break;
       }
