@@ -6,7 +6,7 @@ namespace {
 
 constexpr char kProgram[] = "morvex2";
 
-enum LongOnly { kDataDir = 1000, kWindow, kFullscreen, kScale };
+enum LongOnly { kDataDir = 1000, kWindow, kFullscreen, kScale, kReplay };
 
 // GNU getopt gives the usual conventions: --opt=VALUE or --opt VALUE,
 // unambiguous abbreviations, and "--" to end the options.
@@ -17,6 +17,7 @@ constexpr option kOptions[] = {
     {"window", no_argument, nullptr, kWindow},
     {"fullscreen", no_argument, nullptr, kFullscreen},
     {"scale", required_argument, nullptr, kScale},
+    {"replay", required_argument, nullptr, kReplay},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -61,6 +62,9 @@ CommandLine ParseCommandLine(int argc, char* const argv[]) {
         line.error =
             std::string("invalid argument '") + optarg + "' for '--scale' (smooth or pixel-exact)";
         return line;
+      case kReplay:
+        line.replay = optarg;
+        break;
       default:
         line.action = CommandLine::Action::kError;
         line.error = ErrorFor(result, argv[optind - 1]);
@@ -86,6 +90,10 @@ std::string UsageText() {
          "      --window         start in a window\n"
          "      --scale=MODE     smooth (fill the screen, the default) or\n"
          "                       pixel-exact (whole multiples only)\n"
+         "      --replay=FILE    show the game recorded in FILE (last.mvr, *-best.mvr\n"
+         "                       in the data folder) and check that it comes out\n"
+         "                       the same; RETURN pauses, SPACE doubles the speed,\n"
+         "                       ESC ends\n"
          "  -h, --help           show this help and end\n"
          "  -V, --version        show the version and end\n"
          "\n"

@@ -12,6 +12,7 @@ struct CommandLine {
   std::string dataDir;             // empty: the player's usual data folder
   std::optional<bool> fullscreen;  // unset: as the player left it
   std::optional<bool> pixelExact;  // --scale: unset: as the player left it
+  std::string replay;              // set: show this recorded game instead of playing
   std::string error;               // kError: what was wrong, in one line
 };
 

@@ -12,6 +12,9 @@
 
 #include "app/command_line.h"
 #include "app/data_folder.h"
+#include "app/replay_file.h"
+#include "app/replay_player.h"
+#include "app/replay_recorder.h"
 #include "app/win_main.h"
 #include "display/window_icon.h"
 #include "platform/display_settings.h"
@@ -34,8 +37,18 @@ void EnterDataFolder(const std::string& chosen) {
   }
 }
 
-int Play(const CommandLine& options) {
-  EnterDataFolder(options.dataDir);
+// A replay shown from the folder it names is never where the game writes:
+// playback runs from the installed files (tunes and clap) and sets up nothing.
+void EnterInstalledFolder() {
+  const std::string installed = InstalledDataFolder();
+  if (!installed.empty() && ::chdir(installed.c_str()) != 0) {
+    Say("cannot enter '" + installed + "': " + std::strerror(errno));
+  }
+}
+
+ReplayPlayer* g_replayPlayer = nullptr;
+
+int RunOnSdlHost(const CommandLine& options) {
   platform::SdlHost host;
   IconImage icon;
   if (LoadWindowIcon(&icon)) host.SetIcon(std::move(icon.argb), icon.width, icon.height);
@@ -60,6 +73,30 @@ int Play(const CommandLine& options) {
   return exitCode;
 }
 
+int PlayGames(const CommandLine& options) {
+  EnterDataFolder(options.dataDir);
+  // Every game is kept as last.mvr, and a new best one beside its table.
+  SetReplayRecording(true);
+  return RunOnSdlHost(options);
+}
+
+// Status 2 for a file that is not a replay this game can show, 1 for a game
+// that did not come out as recorded.
+int ShowReplay(const CommandLine& options) {
+  Replay replay;
+  std::string error;
+  if (!ReadReplayFile(options.replay, &replay, &error)) {
+    Say(error);
+    return 2;
+  }
+  EnterInstalledFolder();
+  ReplayPlayer player(std::move(replay));
+  g_replayPlayer = &player;
+  SetFirstScreen([] { g_replayPlayer->Begin(); });
+  const int exitCode = RunOnSdlHost(options);
+  return exitCode != 0 ? exitCode : player.ExitStatus();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -78,5 +115,5 @@ int main(int argc, char** argv) {
     case CommandLine::Action::kPlay:
       break;
   }
-  return Play(options);
+  return options.replay.empty() ? PlayGames(options) : ShowReplay(options);
 }

@@ -1,6 +1,7 @@
 #include "app/scene_switch.h"
 
 #include "app/globals.h"
+#include "app/replay_recorder.h"
 #include "display/screen.h"
 #include "opening/opening_scene.h"
 #include "platform/call_log.h"
@@ -48,8 +49,10 @@ void ChangeScene(int sceneId) {
     default:
       return;
   }
+  NoteSceneStarting(next);
   g_currentScene = next;
   g_currentScene->Start(g_hwnd);
+  NoteSceneStarted(next);
   g_currentScene->LoadImages(g_hwnd, g_backgroundSurface);
 }
 

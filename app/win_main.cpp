@@ -10,6 +10,8 @@
 
 namespace {
 
+FirstScreen g_firstScreen = nullptr;
+
 constexpr const char* kClassName = "morvex2";
 constexpr const char* kTitle = "Morvex2";
 
@@ -65,6 +67,10 @@ WPARAM RunMainLoop() {
 
 }  // namespace
 
+void SetFirstScreen(FirstScreen begin) {
+  g_firstScreen = begin;
+}
+
 int WinMain(HINSTANCE hInstance, HINSTANCE, char*, int nCmdShow) {
   OpenMusic();
   g_hInstance = hInstance;
@@ -89,7 +95,11 @@ int WinMain(HINSTANCE hInstance, HINSTANCE, char*, int nCmdShow) {
   g_playScene = new PlayScene();
   g_rankingScene = new RankingScene();
   g_level = 1;
-  ChangeScene(Opening);
+  if (g_firstScreen != nullptr) {
+    g_firstScreen();
+  } else {
+    ChangeScene(Opening);
+  }
   const WPARAM exitCode = RunMainLoop();
   CloseMusic();
   return static_cast<int>(exitCode);

@@ -7,3 +7,8 @@ int WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, char* lpCmdLine, int n
 
 // Where every platform message enters the game.
 LRESULT WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// What the program shows first: the title screen, unless something else (a
+// replay) is set before WinMain runs. Null goes back to the title screen.
+using FirstScreen = void (*)();
+void SetFirstScreen(FirstScreen begin);

@@ -1,4 +1,5 @@
 #include "app/globals.h"
+#include "app/replay_recorder.h"
 #include "app/scene_switch.h"
 #include "app/win_main.h"
 #include "display/screen.h"
@@ -18,14 +19,21 @@ LRESULT WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN:
       // No screen is current yet while a start-up error box is showing.
       if (g_appActive != 0 && g_currentScene != nullptr) {
+        NoteDeliveredMessage(message, wParam);
         g_currentScene->OnKeyDown(hwnd, static_cast<UINT>(wParam));
       }
       return 0;
     case WM_KEYUP:
-      if (g_appActive != 0 && g_currentScene != nullptr) g_currentScene->OnKeyUp();
+      if (g_appActive != 0 && g_currentScene != nullptr) {
+        NoteDeliveredMessage(message, wParam);
+        g_currentScene->OnKeyUp();
+      }
       return 0;
     case WM_TIMER:
-      if (g_appActive != 0 && g_currentScene != nullptr) g_currentScene->OnTimer(hwnd);
+      if (g_appActive != 0 && g_currentScene != nullptr) {
+        NoteDeliveredMessage(message, wParam);
+        g_currentScene->OnTimer(hwnd);
+      }
       return 0;
     default:
       return DefWindowProcA(hwnd, message, wParam, lParam);

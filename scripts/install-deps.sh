@@ -9,7 +9,7 @@ set -euo pipefail
 
 game=(
   # build
-  g++ cmake ninja-build pkg-config ccache libsdl2-dev libsdl2-mixer-dev libpng-dev
+  g++ cmake ninja-build pkg-config ccache libsdl2-dev libsdl2-mixer-dev libpng-dev zlib1g-dev
   # run: the General MIDI soundfont for the tunes, the font for the texts
   timgm6mb-soundfont unifont
 )

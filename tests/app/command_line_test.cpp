@@ -71,10 +71,33 @@ TEST(CommandLineTest, ReadsEachOptionTheGnuWay) {
   }
 }
 
+TEST(CommandLineTest, ReplayTakesAFileAndGoesWithTheWindowOptions) {
+  const struct {
+    std::vector<std::string> words;
+    Action action;
+    std::string replay;
+    std::string error;
+  } cases[] = {
+      {{"--replay", "last.mvr"}, Action::kPlay, "last.mvr", ""},
+      {{"--replay=/tmp/a b.mvr", "--window"}, Action::kPlay, "/tmp/a b.mvr", ""},
+      {{"--rep=zyou-best.mvr"}, Action::kPlay, "zyou-best.mvr", ""},
+      {{"--replay"}, Action::kError, "", "option '--replay' requires an argument"},
+      {{"--replay", "a.mvr", "b.mvr"}, Action::kError, "a.mvr", "unexpected argument 'b.mvr'"},
+      {{}, Action::kPlay, "", ""},
+  };
+  for (const auto& c : cases) {
+    const CommandLine line = Parse(c.words);
+    const std::string given = testing::PrintToString(c.words);
+    EXPECT_EQ(line.action, c.action) << given;
+    EXPECT_EQ(line.error, c.error) << given;
+    EXPECT_EQ(line.replay, c.replay) << given;
+  }
+}
+
 TEST(CommandLineTest, UsageNamesEveryOption) {
   const std::string usage = UsageText();
   for (const char* option :
-       {"--data-dir", "--window", "--fullscreen", "--scale", "--help", "--version"}) {
+       {"--data-dir", "--window", "--fullscreen", "--scale", "--replay", "--help", "--version"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(usage.rfind("Usage: morvex2 ", 0), 0u);

@@ -77,6 +77,20 @@ TEST(Sim, ExamplesGiveTheirExpectedOutput) {
   EXPECT_GE(examples, 7);
 }
 
+// A recorded game read as a script: one state a message, ending where the
+// game did, with the score and removed count it was recorded with.
+TEST(Sim, AReplayIsPlayedToItsRecordedEnd) {
+  const std::string replay = ReadFile(fs::path(MORVEX2_SOURCE_DIR) / "tests/replays/middle.mvr");
+  const SimRun run = RunSim("game", replay);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_FALSE(lines.empty());
+  const std::string& last = lines.back();
+  EXPECT_NE(last.find("\"score\":720,\"removedCount\":12,"), std::string::npos) << last;
+  EXPECT_NE(last.find("[\"ChangeScene\",3]"), std::string::npos) << last;
+  EXPECT_EQ(lines.size(), 727u) << "the start and one line for each of the 726 messages";
+}
+
 TEST(Sim, MalformedInputIsOneLineOnStandardErrorAndStatusTwo) {
   std::string rows;
   for (int i = 0; i < 11; ++i) rows += "0 0 0 0 0 0 0 0\n";
@@ -92,6 +106,7 @@ TEST(Sim, MalformedInputIsOneLineOnStandardErrorAndStatusTwo) {
       {"game", "tick\nseed 3\n"},
       {"game", "level 3\n"},
       {"game", "key 256\n"},
+      {"game", ReadFile(fs::path(MORVEX2_SOURCE_DIR) / "tests/replays/middle.mvr").substr(0, 100)},
       {"other", ""},
   };
   for (const auto& [mode, input] : cases) {

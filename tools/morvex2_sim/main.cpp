@@ -3,6 +3,7 @@
 //
 //   morvex2-sim clear < FIELD    a clearing phase from a landed field
 //   morvex2-sim game < SCRIPT    a game from Start, driven by ticks and keys
+//   morvex2-sim game < REPLAY    the same for a recorded game (last.mvr)
 //
 // Malformed input: one line on standard error, exit status 2.
 #include <cstdio>
@@ -42,7 +43,12 @@ int Run(std::string_view mode, const std::string& input) {
     sim::RunClear(field, stdout);
   } else {
     sim::ScriptInput script;
-    if (!sim::ParseScript(input, script, error)) return Refuse(error);
+    bool ok = true;
+    if (sim::ReplayScript(input, script, ok, error)) {
+      if (!ok) return Refuse(error);
+    } else if (!sim::ParseScript(input, script, error)) {
+      return Refuse(error);
+    }
     sim::RunGame(script, stdout);
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {

@@ -2,6 +2,9 @@
 
 #include <charconv>
 #include <limits>
+#include <span>
+
+#include "app/replay_file.h"
 
 namespace sim {
 namespace {
@@ -206,6 +209,33 @@ bool ParseScript(std::string_view text, ScriptInput& script, std::string& error)
                     : word == "level" ? ParseSetting(line, script, levelGiven, error)
                                       : ParseEvent(line, script, error);
     if (!ok) return false;
+  }
+  return true;
+}
+
+bool ReplayScript(std::string_view bytes, ScriptInput& script, bool& ok, std::string& error) {
+  if (bytes.substr(0, 3) != "MVR") return false;
+  Replay replay;
+  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  ok = DecodeReplay(std::span<const std::uint8_t>(data, bytes.size()), &replay, &error);
+  if (!ok) return true;
+  script = ScriptInput{};
+  script.seed = replay.seed;
+  script.level = replay.level;
+  script.fieldSettled = replay.fieldSettled;
+  script.resolveBusy = replay.resolveBusy;
+  for (const ReplayMessage& message : replay.messages) {
+    switch (message.kind) {
+      case ReplayMessageKind::kTick:
+        script.events.push_back(Event{EventKind::kTick, 0});
+        break;
+      case ReplayMessageKind::kKeyDown:
+        script.events.push_back(Event{EventKind::kKey, message.key});
+        break;
+      case ReplayMessageKind::kKeyUp:
+        script.events.push_back(Event{EventKind::kKeyUp, 0});
+        break;
+    }
   }
   return true;
 }

@@ -34,11 +34,19 @@ struct Event {
 struct ScriptInput {
   std::uint32_t seed = 0;
   std::int32_t level = 1;
+  // The clearing flags a game starts with (a replay carries them).
+  std::int32_t fieldSettled = 0;
+  std::int32_t resolveBusy = 0;
   std::vector<Event> events;
 };
 
 // False on malformed input, with `error` set to one line naming the input line.
 bool ParseField(std::string_view text, FieldInput& field, std::string& error);
 bool ParseScript(std::string_view text, ScriptInput& script, std::string& error);
+
+// A replay file (last.mvr and the like) as a script: its seed, level and
+// messages. True when `bytes` is a replay at all (its first bytes say so);
+// then `ok` tells whether it could be read, with `error` set if not.
+bool ReplayScript(std::string_view bytes, ScriptInput& script, bool& ok, std::string& error);
 
 }  // namespace sim

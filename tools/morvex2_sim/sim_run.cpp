@@ -93,6 +93,8 @@ void RunClear(const FieldInput& field, std::FILE* out) {
 void RunGame(const ScriptInput& script, std::FILE* out) {
   PlayScene scene(script.seed);
   SetLevel(script.level);
+  g_fieldSettled = script.fieldSettled;
+  g_resolveBusy = script.resolveBusy;
   Recording recording;
   scene.Start(g_hwnd);
   recording.Print("start", scene, out);
