@@ -49,6 +49,7 @@ void HeadlessHost::Pump() {
   HeadlessHost* host = g_installed;
   if (host == nullptr) return;
   host->KeepTimeMoving();
+  if (host->watcher_) host->watcher_(*host);
   host->RunDueSteps();
 }
 
@@ -66,6 +67,14 @@ void HeadlessHost::KeepTimeMoving() {
     turnsWithoutFrame_ = 0;
     clock_.Advance(1);
   }
+}
+
+void HeadlessHost::AppendSteps(const std::vector<HostStep>& steps) {
+  script_.insert(script_.end(), steps.begin(), steps.end());
+}
+
+bool HeadlessHost::ScriptDone() {
+  return next_ >= script_.size() && clock_.NowMs() >= resumeAtMs_;
 }
 
 void HeadlessHost::RunDueSteps() {
@@ -93,8 +102,7 @@ void HeadlessHost::RunDueSteps() {
         break;
     }
   }
-  const bool scriptDone = next_ >= script_.size() && clock_.NowMs() >= resumeAtMs_;
-  if (!closed_ && (scriptDone || clock_.NowMs() > kMaxRunMs)) {
+  if (!closed_ && (ScriptDone() || clock_.NowMs() > kMaxRunMs)) {
     closed_ = PostInputMessage(WM_CLOSE, 0, 0);
   }
 }

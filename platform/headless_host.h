@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,16 @@ class HeadlessHost final : public WindowBackend {
   // Frames that a capture line could not write.
   int FailedCaptures() const { return failedCaptures_; }
 
+  // Called at every look at the message queue, so after every message and
+  // every frame, before the script's next steps run. Soak runs check the game
+  // there and feed it more steps as it goes.
+  using Watcher = std::function<void(HeadlessHost&)>;
+  void SetWatcher(Watcher watcher) { watcher_ = std::move(watcher); }
+  // Steps added after the script's end; the run ends only once none are left.
+  void AppendSteps(const std::vector<HostStep>& steps);
+  // Every step has run and the last wait is over.
+  bool ScriptDone();
+
   bool Create(const char*, int, int) override { return true; }
   void Show() override;
   void Destroy() override {}
@@ -56,6 +67,7 @@ class HeadlessHost final : public WindowBackend {
   void KeepTimeMoving();
 
   std::vector<HostStep> script_;
+  Watcher watcher_;
   std::size_t next_ = 0;
   std::int64_t resumeAtMs_ = 0;
   bool closed_ = false;

@@ -47,9 +47,12 @@ class SdlHost final : public WindowBackend {
   void Destroy() override;
   int DesktopWidth() override { return video_.DesktopWidth(); }
   int DesktopHeight() override { return video_.DesktopHeight(); }
+  void ActivationDelivered(bool active) override { video_.ActivationDelivered(active); }
 
-  // One SDL event as the game sees it (public for tests).
+  // One SDL event as the game sees it, and the events of one look at SDL's
+  // queue (public for tests).
   void HandleEvent(const SDL_Event& event);
+  void HandleBatch(std::vector<SDL_Event>& events);
 
   // Sound starts once the first frame is out, or after this long at the latest.
   static constexpr std::int64_t kLatestSoundStartMs = 1000;
@@ -64,6 +67,7 @@ class SdlHost final : public WindowBackend {
 
   SdlVideo video_;
   SdlMixerAudio audio_;
+  std::vector<SDL_Event> batch_;
   std::vector<std::uint32_t> icon_;
   int iconWidth_ = 0;
   int iconHeight_ = 0;

@@ -12,8 +12,10 @@
 //
 // The SDL host makes one, installs it as both the window backend and the video
 // output, and calls ToggleFullscreen on Alt+Enter. The screen is taken away
-// (platform::LoseDisplay) when the full-screen window is minimised or loses the
-// focus, and on SDL's render resets.
+// (platform::LoseDisplay) on SDL's render resets, and when the game learns
+// that it has gone into the background while it had the full screen: not
+// before, or a key that came just before the focus went would be handled with
+// the screen already gone.
 #pragma once
 
 #include <SDL.h>
@@ -51,6 +53,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
 
   // Full screen on the desktop <-> a window of twice the game's size.
   void ToggleFullscreen();
+  void ActivationDelivered(bool active) override;
   bool IsFullscreen() const { return fullscreen_; }
   SDL_Window* Window() const { return window_; }
   // Tests turn the waiting off; the real game never does.
