@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: once in a normal build, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer. Leaks are
+# failures; tests/lsan.supp lists the little that system libraries keep.
 set -euo pipefail
 root="$(cd "$(dirname "$0")" && pwd)"
 "$root/scripts/install-deps.sh"
@@ -9,5 +10,5 @@ for kind in release asan; do
   echo "== $kind build"
   "$root/scripts/build.sh" "$kind"
   echo "== $kind tests"
-  ASAN_OPTIONS=detect_leaks=0 ctest --test-dir "$root/build/$kind" --output-on-failure -j "$jobs"
+  LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" ctest --test-dir "$root/build/$kind" --output-on-failure -j "$jobs"
 done

@@ -58,9 +58,7 @@ class SoakBot {
       if (lastScene_ == g_playScene && g_playScene != nullptr) ++figures_.games, ++sessionGames_;
       if (scene == g_playScene) lastScore_ = lastRemoved_ = 0;
       lastScene_ = scene;
-      CheckScoreFiles(true);
-    } else {
-      CheckScoreFiles(false);
+      CheckScoreFiles();
     }
     if (g_playScene != nullptr && scene == g_playScene) CheckPlay(*g_playScene);
     if (g_rankingScene != nullptr && scene == g_rankingScene && g_rankingScene->table) {
@@ -91,9 +89,9 @@ class SoakBot {
     lastRemoved_ = play.removedCount;
   }
 
-  // The sizes after every message; the tables themselves whenever the screen
-  // changes, which is when the ranking screen has just written one.
-  void CheckScoreFiles(bool readTables) {
+  // Whenever the screen changes: the files are written only as the ranking
+  // screen starts, and nothing else changes them.
+  void CheckScoreFiles() {
     for (int level = 0; level < 3; ++level) {
       const char* name = ScoreFileName(level);
       struct stat status {};
@@ -101,7 +99,6 @@ class SoakBot {
         Report(std::string(name) + " is not 590 bytes");
         continue;
       }
-      if (!readTables) continue;
       const auto bytes = ReadBytes(name);
       ScoreTable table{};
       DecodeScoreFile(bytes.data(), bytes.size(), table);

@@ -2,12 +2,13 @@
 // host (title, each level, pauses, fast drops, moves and turns in random
 // bursts, the focus lost and regained at random moments, games played to the
 // end or left with ESC, mid-clearing too, the ranking screen, F1, back) and
-// checks the game after every message:
+// checks the game after every message and every frame:
 //   - every cell of the field and the preview holds a kind the game knows;
 //   - within a game the score and the removed count never go backwards;
 //   - the ranking screen shows at most one red row;
 //   - every score file is 590 bytes, and its table is in order (the bot's
-//     folder starts with empty tables, which only the game writes).
+//     folder starts with empty tables, which only the game writes); these
+//     are looked at whenever the screen changes, the only time they are written.
 #pragma once
 
 #include <cstdint>
