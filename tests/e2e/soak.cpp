@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <random>
 
 #include "app/globals.h"
@@ -209,6 +211,12 @@ SoakFigures RunSoak(const fs::path& folder, int games, std::uint32_t seed, const
     if (run.exitCode != 0) bot.Report("session ended with " + std::to_string(run.exitCode));
     if (!Named(run.calls, "MessageBox").empty()) bot.Report("a message box was shown");
     if (figures.games == before) bot.Report("a session played no game");
+    // Long runs say how far they are, one line a session.
+    if (std::getenv("MORVEX2_SOAK_PROGRESS") != nullptr) {
+      std::fprintf(stderr, "soak: %d games, %d sessions, %lld checks, %lld findings\n",
+                   figures.games, figures.sessions, static_cast<long long>(figures.checks),
+                   static_cast<long long>(figures.findings));
+    }
   }
   return figures;
 }
