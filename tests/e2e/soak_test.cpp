@@ -20,7 +20,7 @@ int FromEnvironment(const char* name, int fallback) {
 using SoakTest = GameRunTest;
 
 TEST_F(SoakTest, WholeSessionsOfRandomPlayKeepEveryRule) {
-  const int games = FromEnvironment("MORVEX2_SOAK_GAMES", 16);
+  const int games = FromEnvironment("MORVEX2_SOAK_GAMES", 10);
   const auto seed = static_cast<std::uint32_t>(FromEnvironment("MORVEX2_SOAK_SEED", 1));
   const SoakFigures figures = RunSoak(folder_, games, seed);
   std::cout << "soak: " << figures.games << " games in " << figures.sessions << " sessions, "
