@@ -1,5 +1,8 @@
 #include "platform/headless_host.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "platform/audio.h"
 #include "platform/video.h"
 
@@ -61,11 +64,25 @@ void HeadlessHost::KeepTimeMoving() {
   if (frames != lastFrames_) {
     lastFrames_ = frames;
     turnsWithoutFrame_ = 0;
+    if (resting_) RestUntilSomethingIsDue();
     return;
   }
   if (++turnsWithoutFrame_ >= 4) {
     turnsWithoutFrame_ = 0;
     clock_.Advance(1);
+  }
+}
+
+// As the SDL host sleeps in its look at the queue once a frame is out: the
+// clock goes straight on to the next timer tick or script step, whichever
+// comes first, and the frames the game would have drawn meanwhile, all the
+// same, are not drawn.
+void HeadlessHost::RestUntilSomethingIsDue() {
+  std::int64_t until = NextMessageDueMs();
+  if (next_ < script_.size()) until = std::min(until, resumeAtMs_);
+  const std::int64_t now = clock_.NowMs();
+  if (until > now && until < std::numeric_limits<std::int64_t>::max()) {
+    clock_.Advance(until - now);
   }
 }
 

@@ -47,6 +47,11 @@ class HeadlessHost final : public WindowBackend {
   // there and feed it more steps as it goes.
   using Watcher = std::function<void(HeadlessHost&)>;
   void SetWatcher(Watcher watcher) { watcher_ = std::move(watcher); }
+  // Once a frame is out and nothing is due, the clock jumps to the next tick
+  // or step instead of moving 1/60 s a frame, as the SDL host sleeps: the
+  // same messages in the same order, far fewer frames. Long soak runs use it;
+  // the frame-by-frame default is what captures are made with.
+  void SetResting(bool resting) { resting_ = resting; }
   // Steps added after the script's end; the run ends only once none are left.
   void AppendSteps(const std::vector<HostStep>& steps);
   // Every step has run and the last wait is over.
@@ -65,9 +70,11 @@ class HeadlessHost final : public WindowBackend {
   static void Pump();
   void RunDueSteps();
   void KeepTimeMoving();
+  void RestUntilSomethingIsDue();
 
   std::vector<HostStep> script_;
   Watcher watcher_;
+  bool resting_ = false;
   std::size_t next_ = 0;
   std::int64_t resumeAtMs_ = 0;
   bool closed_ = false;

@@ -29,10 +29,11 @@ bool IsKnownKind(std::int32_t kind) {
 
 class SoakBot {
  public:
-  SoakBot(SoakFigures& figures, int games, std::uint32_t seed, const SoakFault& fault)
-      : figures_(figures), target_(games), random_(seed), fault_(fault) {}
+  SoakBot(SoakFigures& figures, int games, std::uint32_t seed, const SoakFault& fault, bool resting)
+      : figures_(figures), target_(games), random_(seed), fault_(fault), resting_(resting) {}
 
   void Watch(platform::HeadlessHost& host) {
+    host.SetResting(resting_);
     if (fault_) fault_(figures_.checks);
     ++figures_.checks;
     Check();
@@ -191,6 +192,7 @@ class SoakBot {
   int sessionGames_ = 0;
   std::mt19937 random_;
   const SoakFault& fault_;
+  bool resting_;
   const Scene* lastScene_ = nullptr;
   std::int32_t lastScore_ = 0;
   std::int32_t lastRemoved_ = 0;
@@ -198,9 +200,10 @@ class SoakBot {
 
 }  // namespace
 
-SoakFigures RunSoak(const fs::path& folder, int games, std::uint32_t seed, const SoakFault& fault) {
+SoakFigures RunSoak(const fs::path& folder, int games, std::uint32_t seed, const SoakFault& fault,
+                    bool resting) {
   SoakFigures figures;
-  SoakBot bot(figures, games, seed, fault);
+  SoakBot bot(figures, games, seed, fault, resting);
   while (figures.games < games && figures.findings == 0) {
     bot.StartSession();
     const int before = figures.games;

@@ -30,6 +30,8 @@ struct SoakFigures {
 using SoakFault = std::function<void(std::int64_t check)>;
 
 // Plays at least `games` games in `folder` (set up with MakeWorkingFolder),
-// in sessions of a few games each, from the random seed `seed`.
+// in sessions of a few games each, from the random seed `seed`. `resting`
+// lets the clock jump between messages as the real host sleeps
+// (HeadlessHost::SetResting): many more games in the same time.
 SoakFigures RunSoak(const std::filesystem::path& folder, int games, std::uint32_t seed,
-                    const SoakFault& fault = {});
+                    const SoakFault& fault = {}, bool resting = false);

@@ -1,5 +1,6 @@
 // A bounded slice of the soak in every test run; MORVEX2_SOAK_GAMES and
-// MORVEX2_SOAK_SEED make it as long and as varied as wanted (the long runs
+// MORVEX2_SOAK_SEED make it as long and as varied as wanted, and
+// MORVEX2_SOAK_RESTING=1 lets the clock jump between messages (the long runs
 // are made that way, under the sanitizers).
 #include "tests/e2e/soak.h"
 
@@ -22,7 +23,8 @@ using SoakTest = GameRunTest;
 TEST_F(SoakTest, WholeSessionsOfRandomPlayKeepEveryRule) {
   const int games = FromEnvironment("MORVEX2_SOAK_GAMES", 10);
   const auto seed = static_cast<std::uint32_t>(FromEnvironment("MORVEX2_SOAK_SEED", 1));
-  const SoakFigures figures = RunSoak(folder_, games, seed);
+  const bool resting = FromEnvironment("MORVEX2_SOAK_RESTING", 0) != 0;
+  const SoakFigures figures = RunSoak(folder_, games, seed, {}, resting);
   std::cout << "soak: " << figures.games << " games in " << figures.sessions << " sessions, "
             << figures.checks << " checks, " << figures.findings << " findings\n";
   EXPECT_GE(figures.games, games);
