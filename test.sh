@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: once in a normal build, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer; then builds the game alone
-# in Release with GCC and with clang.
+# AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer (leaks are
+# failures; tests/lsan.supp lists the little that system libraries keep);
+# then builds the game alone in Release with GCC and with clang.
 set -euo pipefail
 root="$(cd "$(dirname "$0")" && pwd)"
 "$root/scripts/install-deps.sh"
@@ -10,7 +11,7 @@ for kind in release asan; do
   echo "== $kind build"
   "$root/scripts/build.sh" "$kind"
   echo "== $kind tests"
-  ASAN_OPTIONS=detect_leaks=0 ctest --test-dir "$root/build/$kind" --output-on-failure -j "$jobs"
+  LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" ctest --test-dir "$root/build/$kind" --output-on-failure -j "$jobs"
 done
 # The game as players and packagers build it, by each compiler, warnings as errors.
 for kind in game clang; do

@@ -1,5 +1,7 @@
 #include "app/win_main.h"
 
+#include <memory>
+
 #include "app/globals.h"
 #include "app/scene_switch.h"
 #include "display/screen.h"
@@ -91,9 +93,13 @@ int WinMain(HINSTANCE hInstance, HINSTANCE, char*, int nCmdShow) {
     CloseMusic();
     return 0;
   }
-  g_openingScene = new OpeningScene();
-  g_playScene = new PlayScene();
-  g_rankingScene = new RankingScene();
+  // The three screens live for the whole run, owned here and freed as it ends.
+  const auto openingScene = std::make_unique<OpeningScene>();
+  const auto playScene = std::make_unique<PlayScene>();
+  const auto rankingScene = std::make_unique<RankingScene>();
+  g_openingScene = openingScene.get();
+  g_playScene = playScene.get();
+  g_rankingScene = rankingScene.get();
   g_level = 1;
   if (g_firstScreen != nullptr) {
     g_firstScreen();
@@ -102,5 +108,10 @@ int WinMain(HINSTANCE hInstance, HINSTANCE, char*, int nCmdShow) {
   }
   const WPARAM exitCode = RunMainLoop();
   CloseMusic();
+  // Nothing may reach a screen once it is gone.
+  g_currentScene = nullptr;
+  g_openingScene = nullptr;
+  g_playScene = nullptr;
+  g_rankingScene = nullptr;
   return static_cast<int>(exitCode);
 }

@@ -1,8 +1,7 @@
 #include "platform/headless_host.h"
 
-#include <cctype>
-#include <cstdlib>
-#include <sstream>
+#include <algorithm>
+#include <limits>
 
 #include "platform/audio.h"
 #include "platform/video.h"
@@ -13,97 +12,7 @@ namespace {
 
 HeadlessHost* g_installed = nullptr;
 
-struct NamedKey {
-  const char* name;
-  UINT code;
-};
-
-constexpr NamedKey kKeyNames[] = {
-    {"RETURN", VK_RETURN}, {"ESC", VK_ESCAPE},  {"SPACE", VK_SPACE}, {"LEFT", VK_LEFT},
-    {"UP", VK_UP},         {"RIGHT", VK_RIGHT}, {"DOWN", VK_DOWN},   {"F1", VK_F1},
-};
-
-// How long a tap holds its key, as a typed key does on a real keyboard.
-constexpr std::int64_t kTapMs = 6;
-
-bool ParseNumber(const std::string& word, std::int64_t* value) {
-  if (word.empty() || word.size() > 9) return false;
-  for (char c : word) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-  }
-  *value = std::strtoll(word.c_str(), nullptr, 10);
-  return true;
-}
-
-bool ParseKey(const std::string& word, std::int64_t* code) {
-  for (const NamedKey& key : kKeyNames) {
-    if (word == key.name) {
-      *code = key.code;
-      return true;
-    }
-  }
-  if (word.size() == 1 && std::isalnum(static_cast<unsigned char>(word[0]))) {
-    *code = std::toupper(static_cast<unsigned char>(word[0]));
-    return true;
-  }
-  return ParseNumber(word, code) && *code <= 0xFF;
-}
-
-bool ParseLine(const std::string& verb, const std::string& argument, std::vector<HostStep>* steps) {
-  using Kind = HostStep::Kind;
-  std::int64_t value = 0;
-  if (verb == "down" || verb == "repeat") {
-    if (!ParseKey(argument, &value)) return false;
-    steps->push_back({Kind::kKeyDown, value, {}});
-  } else if (verb == "up") {
-    if (!ParseKey(argument, &value)) return false;
-    steps->push_back({Kind::kKeyUp, value, {}});
-  } else if (verb == "key") {
-    if (!ParseKey(argument, &value)) return false;
-    steps->push_back({Kind::kKeyDown, value, {}});
-    steps->push_back({Kind::kWait, kTapMs, {}});
-    steps->push_back({Kind::kKeyUp, value, {}});
-  } else if (verb == "focus") {
-    if (argument != "0" && argument != "1") return false;
-    steps->push_back({Kind::kFocus, argument == "1" ? 1 : 0, {}});
-  } else if (verb == "wait") {
-    if (!ParseNumber(argument, &value)) return false;
-    steps->push_back({Kind::kWait, value, {}});
-  } else if (verb == "capture") {
-    if (argument.empty()) return false;
-    steps->push_back({Kind::kCapture, 0, argument});
-  } else if (verb == "close") {
-    if (!argument.empty()) return false;
-    steps->push_back({Kind::kClose, 0, {}});
-  } else {
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
-
-bool ParseHostScript(const std::string& text, std::vector<HostStep>* steps, std::string* error) {
-  std::istringstream lines(text);
-  std::string line;
-  int number = 0;
-  while (std::getline(lines, line)) {
-    ++number;
-    const std::size_t hash = line.find('#');
-    if (hash != std::string::npos) line.erase(hash);
-    std::istringstream words(line);
-    std::string verb;
-    std::string argument;
-    std::string extra;
-    if (!(words >> verb)) continue;
-    words >> argument;
-    if ((words >> extra) || !ParseLine(verb, argument, steps)) {
-      *error = "line " + std::to_string(number) + ": cannot run \"" + line + "\"";
-      return false;
-    }
-  }
-  return true;
-}
 
 HeadlessHost::HeadlessHost(std::vector<HostStep> script, std::int64_t unixSeconds)
     : script_(std::move(script)), clock_(0, unixSeconds) {}
@@ -143,6 +52,7 @@ void HeadlessHost::Pump() {
   HeadlessHost* host = g_installed;
   if (host == nullptr) return;
   host->KeepTimeMoving();
+  if (host->watcher_) host->watcher_(*host);
   host->RunDueSteps();
 }
 
@@ -154,12 +64,34 @@ void HeadlessHost::KeepTimeMoving() {
   if (frames != lastFrames_) {
     lastFrames_ = frames;
     turnsWithoutFrame_ = 0;
+    if (resting_) RestUntilSomethingIsDue();
     return;
   }
   if (++turnsWithoutFrame_ >= 4) {
     turnsWithoutFrame_ = 0;
     clock_.Advance(1);
   }
+}
+
+// As the SDL host sleeps in its look at the queue once a frame is out: the
+// clock goes straight on to the next timer tick or script step, whichever
+// comes first, and the frames the game would have drawn meanwhile, all the
+// same, are not drawn.
+void HeadlessHost::RestUntilSomethingIsDue() {
+  std::int64_t until = NextMessageDueMs();
+  if (next_ < script_.size()) until = std::min(until, resumeAtMs_);
+  const std::int64_t now = clock_.NowMs();
+  if (until > now && until < std::numeric_limits<std::int64_t>::max()) {
+    clock_.Advance(until - now);
+  }
+}
+
+void HeadlessHost::AppendSteps(const std::vector<HostStep>& steps) {
+  script_.insert(script_.end(), steps.begin(), steps.end());
+}
+
+bool HeadlessHost::ScriptDone() {
+  return next_ >= script_.size() && clock_.NowMs() >= resumeAtMs_;
 }
 
 void HeadlessHost::RunDueSteps() {
@@ -187,8 +119,7 @@ void HeadlessHost::RunDueSteps() {
         break;
     }
   }
-  const bool scriptDone = next_ >= script_.size() && clock_.NowMs() >= resumeAtMs_;
-  if (!closed_ && (scriptDone || clock_.NowMs() > kMaxRunMs)) {
+  if (!closed_ && (ScriptDone() || clock_.NowMs() > kMaxRunMs)) {
     closed_ = PostInputMessage(WM_CLOSE, 0, 0);
   }
 }

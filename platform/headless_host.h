@@ -3,39 +3,22 @@
 // and waits, with chosen frames saved as PNG and every tune and clap recorded
 // instead of played. End-to-end tests and soak runs use it.
 //
-// Script lines ('#' starts a comment):
-//   down KEY      a key press (WM_KEYDOWN); KEY is RETURN, ESC, SPACE, LEFT,
-//   repeat KEY    UP, RIGHT, DOWN, F1, a letter or digit, or a decimal code;
-//   up KEY        an auto-repeated press; a release (WM_KEYUP)
-//   key KEY       a tap: press, 6 ms, release
-//   focus 0|1     the game loses or gains the foreground (WM_ACTIVATEAPP)
-//   wait MS       lets the game run for MS milliseconds
-//   capture FILE  saves the last frame shown as a PNG file
-//   close         the window manager's close request (WM_CLOSE)
-// When the script has run out the host closes the window, so a run always ends.
+// The script's lines are described in host_script.h.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/call_log.h"
 #include "platform/clock.h"
+#include "platform/host_script.h"
 #include "platform/offscreen_video.h"
 #include "platform/recording_audio.h"
 #include "platform/window_backend.h"
 
 namespace platform {
-
-struct HostStep {
-  enum class Kind { kKeyDown, kKeyUp, kFocus, kWait, kCapture, kClose };
-  Kind kind;
-  std::int64_t value;  // the key code, the focus flag or the milliseconds
-  std::string path;    // for kCapture
-};
-
-// False, with a message naming the line, for a script that cannot be run.
-bool ParseHostScript(const std::string& text, std::vector<HostStep>* steps, std::string* error);
 
 class HeadlessHost final : public WindowBackend {
  public:
@@ -59,6 +42,21 @@ class HeadlessHost final : public WindowBackend {
   // Frames that a capture line could not write.
   int FailedCaptures() const { return failedCaptures_; }
 
+  // Called at every look at the message queue, so after every message and
+  // every frame, before the script's next steps run. Soak runs check the game
+  // there and feed it more steps as it goes.
+  using Watcher = std::function<void(HeadlessHost&)>;
+  void SetWatcher(Watcher watcher) { watcher_ = std::move(watcher); }
+  // Once a frame is out and nothing is due, the clock jumps to the next tick
+  // or step instead of moving 1/60 s a frame, as the SDL host sleeps: the
+  // same messages in the same order, far fewer frames. Long soak runs use it;
+  // the frame-by-frame default is what captures are made with.
+  void SetResting(bool resting) { resting_ = resting; }
+  // Steps added after the script's end; the run ends only once none are left.
+  void AppendSteps(const std::vector<HostStep>& steps);
+  // Every step has run and the last wait is over.
+  bool ScriptDone();
+
   bool Create(const char*, int, int) override { return true; }
   void Show() override;
   void Destroy() override {}
@@ -72,8 +70,11 @@ class HeadlessHost final : public WindowBackend {
   static void Pump();
   void RunDueSteps();
   void KeepTimeMoving();
+  void RestUntilSomethingIsDue();
 
   std::vector<HostStep> script_;
+  Watcher watcher_;
+  bool resting_ = false;
   std::size_t next_ = 0;
   std::int64_t resumeAtMs_ = 0;
   bool closed_ = false;

@@ -1,6 +1,7 @@
 #include "platform/sdl_host.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/audio.h"
 #include "platform/clock.h"
@@ -105,7 +106,9 @@ void SdlHost::Pump() {
 
 void SdlHost::DrainEvents() {
   SDL_Event event;
-  while (SDL_PollEvent(&event) != 0) HandleEvent(event);
+  while (SDL_PollEvent(&event) != 0) batch_.push_back(event);
+  HandleBatch(batch_);
+  batch_.clear();
   // Some window systems send no focus event at all: a shown window that has
   // the keyboard is in the foreground all the same.
   SDL_Window* window = video_.Window();
@@ -147,6 +150,21 @@ void SdlHost::SetActive(bool active) {
   active_ = active;
   gamepads_.SetActive(active, GameClock().NowMs());
   PostInputMessage(WM_ACTIVATEAPP, active ? 1 : 0, 0);
+}
+
+// SDL releases every held key just before it reports that the focus went.
+// Those releases are the focus loss's, not the player's: on the original's
+// system no release came, and one that happens while the game is in the
+// background never reaches it. So they go after the focus loss, where the
+// game drops them, and a fast drop goes on when another window takes the focus.
+void SdlHost::HandleBatch(std::vector<SDL_Event>& events) {
+  for (auto lost = events.begin(); lost != events.end(); ++lost) {
+    if (lost->type != SDL_WINDOWEVENT || lost->window.event != SDL_WINDOWEVENT_FOCUS_LOST) continue;
+    auto releases = lost;
+    while (releases != events.begin() && std::prev(releases)->type == SDL_KEYUP) --releases;
+    std::rotate(releases, lost, std::next(lost));
+  }
+  for (const SDL_Event& event : events) HandleEvent(event);
 }
 
 void SdlHost::HandleEvent(const SDL_Event& event) {

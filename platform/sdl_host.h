@@ -52,13 +52,16 @@ class SdlHost final : public WindowBackend {
   void Destroy() override;
   int DesktopWidth() override { return video_.DesktopWidth(); }
   int DesktopHeight() override { return video_.DesktopHeight(); }
+  void ActivationDelivered(bool active) override { video_.ActivationDelivered(active); }
 
   // How the screen starts (before Create), and how it is at the end.
   void UseDisplaySettings(const DisplaySettings& settings);
   DisplaySettings CurrentDisplaySettings() const;
 
-  // One SDL event as the game sees it (public for tests).
+  // One SDL event as the game sees it, and the events of one look at SDL's
+  // queue (public for tests).
   void HandleEvent(const SDL_Event& event);
+  void HandleBatch(std::vector<SDL_Event>& events);
   // Controllers are taken up once the first frame is out (at once for tests).
   void StartGamepads() { gamepads_.Start(); }
   const SdlGamepads& Gamepads() const { return gamepads_; }
@@ -82,6 +85,7 @@ class SdlHost final : public WindowBackend {
   SdlVideo video_;
   SdlMixerAudio audio_;
   SdlGamepads gamepads_;
+  std::vector<SDL_Event> batch_;
   std::vector<std::uint32_t> icon_;
   int iconWidth_ = 0;
   int iconHeight_ = 0;

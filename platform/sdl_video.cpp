@@ -345,6 +345,11 @@ void SdlVideo::SetScaleMode(ScaleMode mode) {
   repaint_ = true;
 }
 
+// Leaving a full screen takes the display away, as a task switch did.
+void SdlVideo::ActivationDelivered(bool active) {
+  if (!active && fullscreen_) LoseDisplay();
+}
+
 int SdlVideo::WatchEvent(void* self, SDL_Event* event) {
   static_cast<SdlVideo*>(self)->OnEvent(*event);
   return 0;
@@ -360,11 +365,6 @@ void SdlVideo::OnEvent(const SDL_Event& event) {
     case SDL_WINDOWEVENT:
       if (window_ == nullptr || event.window.windowID != SDL_GetWindowID(window_)) return;
       if (LeavesWindowUnknown(event.window.event)) repaint_ = true;
-      // Leaving a full screen takes the display away, as a task switch did.
-      if (fullscreen_ && (event.window.event == SDL_WINDOWEVENT_MINIMIZED ||
-                          event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)) {
-        LoseDisplay();
-      }
       return;
     default:
       return;

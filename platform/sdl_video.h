@@ -13,8 +13,10 @@
 //
 // The SDL host makes one, installs it as both the window backend and the video
 // output, and calls ToggleFullscreen on Alt+Enter. The screen is taken away
-// (platform::LoseDisplay) when the full-screen window is minimised or loses the
-// focus, and on SDL's render resets.
+// (platform::LoseDisplay) on SDL's render resets, and when the game learns
+// that it has gone into the background while it had the full screen: not
+// before, or a key that came just before the focus went would be handled with
+// the screen already gone.
 #pragma once
 
 #include <SDL.h>
@@ -55,6 +57,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   void ToggleFullscreen();
   // Set before the window is made: it then starts as a window.
   void StartInWindow(bool windowed);
+  void ActivationDelivered(bool active) override;
   bool IsFullscreen() const { return fullscreen_; }
 
   // How the frame is scaled; a change repaints the window whole.

@@ -203,7 +203,11 @@ LRESULT DispatchMessageA(const MSG* msg) {
   if (msg == nullptr || !IsLiveWindow(msg->hwnd)) return 0;
   // Read the procedure first: the call may destroy the window.
   const WNDPROC proc = System().window->proc;
-  return proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+  const LRESULT result = proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+  if (msg->message == WM_ACTIVATEAPP && System().backend != nullptr) {
+    System().backend->ActivationDelivered(msg->wParam != 0);
+  }
+  return result;
 }
 
 LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM, LPARAM) {

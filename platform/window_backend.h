@@ -22,6 +22,11 @@ class WindowBackend {
   // The desktop's size, for a window that covers it.
   virtual int DesktopWidth() = 0;
   virtual int DesktopHeight() = 0;
+  // The game's window procedure has just been told that the game is now in
+  // the foreground or in the background (WM_ACTIVATEAPP dispatched). What must
+  // not happen before the game knows, such as taking a full screen away,
+  // happens here rather than when the host first hears of the change.
+  virtual void ActivationDelivered(bool /*active*/) {}
 };
 
 WindowBackend* ActiveWindowBackend();

@@ -1,13 +1,15 @@
 // One score file, held by this copy of the game from the moment it is read
 // until its new content is in place.
 //
-// Locking: the file itself is locked with a non-blocking exclusive flock()
-// taken right after it is opened and held across the whole read, entry and
-// rewrite. A second copy of the game recording at the same moment finds the
-// lock taken and treats the file as one it cannot open: it enters nothing,
+// Locking: the file itself is locked with an exclusive flock() taken right
+// after it is opened and held across the whole read, entry and rewrite. A
+// second copy of the game recording at the same moment waits for the lock a
+// short while (a rewrite takes milliseconds); only a copy that finds it held
+// for longer treats the file as one it cannot open: it enters nothing,
 // writes nothing and plays nothing. Entries are therefore never mixed or
 // torn, and a result that was entered is never overwritten by a copy that
-// read the table before it.
+// read the table before it. A file system that refuses locks altogether
+// (some network shares) is used without one, as the original always did.
 //
 // The rewrite puts a new file in place by rename(), which gives the name a new
 // inode; a copy that opened the old inode and got its lock only after the
@@ -15,12 +17,20 @@
 // after locking, the name is checked to still lead to the locked inode, and
 // the open is retried otherwise.
 //
-// Rewriting: the new bytes go to "<name>.new" beside the file, with the old
-// file's permissions, are flushed to disk, and are renamed over the old file;
-// then the directory is flushed. A crash, a kill or a full disk at any point
-// leaves either the old 590 bytes or the new ones. A file that the game may
-// not write (no write permission at all, or an open for writing refused)
-// is not rewritten.
+// Rewriting: the new bytes go to a file of a unique name beside the table,
+// with the old file's owner, group and permissions, are flushed to disk, and
+// are renamed over the old file; then the directory is flushed. A crash, a
+// kill or a full disk at any point leaves either the old 590 bytes or the new
+// ones. A table reached through a symbolic link is replaced beside the file
+// the link leads to, so the link stays a link.
+//
+// Some tables cannot be replaced that way without taking them from the
+// players who share them: one in a folder the player may not write, one with
+// more than one hard link, and one whose group a new file could not keep.
+// Those are rewritten in place, as the original did, under the same lock:
+// all 590 bytes in one write, then flushed. A file that the game may not
+// write (no write permission at all, or an open for writing refused) is not
+// rewritten.
 #pragma once
 
 #include <sys/stat.h>
@@ -33,7 +43,9 @@
 // The steps of a rewrite, in order. Tests stop the process before one of them
 // or make it fail, to show that no step can leave a damaged file behind.
 enum class RewriteStep {
+  kLock,  // refused: a file system without locks
   kCreateTemporary,
+  kKeepOwner,  // refused: the new file cannot keep the table's group
   kWriteNames,
   kWriteDates,
   kWriteScoreTexts,
@@ -41,6 +53,8 @@ enum class RewriteStep {
   kSyncTemporary,
   kReplace,
   kSyncDirectory,
+  kWriteInPlace,  // the rewrite in place, for the tables that need it
+  kSyncInPlace,
 };
 
 // Called before each step; returning false makes the step fail as if the
@@ -56,7 +70,8 @@ class LockedScoreFile {
   ~LockedScoreFile();
 
   // Opens an existing regular file for reading and locks it. False when it is
-  // missing, cannot be read or another copy of the game holds it.
+  // missing (a link that leads nowhere included), cannot be read or another
+  // copy of the game holds it for longer than a rewrite takes.
   bool Open(const char* path);
 
   // Reads up to 590 bytes from the start; `size` tells how many there were.
@@ -69,11 +84,13 @@ class LockedScoreFile {
   bool Rewrite(const ScoreFileBytes& bytes);
 
  private:
-  bool MayRewrite() const;
-  bool WriteTemporary(const std::string& temporary, const ScoreFileBytes& bytes) const;
+  enum class Replaced { kYes, kNo, kNotHere };
+  Replaced ReplaceBeside(const ScoreFileBytes& bytes) const;
+  bool KeepOwnerAndMode(int fd) const;
+  bool RewriteInPlace(int fd, const ScoreFileBytes& bytes) const;
   void SyncDirectory() const;
 
   int fd_ = -1;
-  std::string path_;
+  std::string target_;  // the file itself, every symbolic link followed
   struct stat stat_ {};
 };

@@ -2,9 +2,13 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/ddraw.h"
 #include "platform/offscreen_video.h"
 #include "platform/sdl_video.h"
+#include "platform/win32.h"
+#include "platform/window_backend.h"
 
 namespace {
 
@@ -61,7 +65,7 @@ class SdlVideoTest : public ::testing::Test {
   IDirectDrawSurface* primary_ = nullptr;
 };
 
-TEST_F(SdlVideoTest, ResetsAndLeavingTheFullScreenTakeTheScreenAway) {
+TEST_F(SdlVideoTest, ResetsTakeTheScreenAwayAndWindowEventsAloneDoNot) {
   struct Case {
     Uint32 type;
     Uint8 windowEvent;
@@ -70,8 +74,8 @@ TEST_F(SdlVideoTest, ResetsAndLeavingTheFullScreenTakeTheScreenAway) {
   } const cases[] = {
       {SDL_RENDER_TARGETS_RESET, 0, true, true},
       {SDL_RENDER_DEVICE_RESET, 0, true, true},
-      {SDL_WINDOWEVENT, SDL_WINDOWEVENT_MINIMIZED, true, true},
-      {SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST, true, true},
+      {SDL_WINDOWEVENT, SDL_WINDOWEVENT_MINIMIZED, true, false},
+      {SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST, true, false},
       {SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST, false, false},
       {SDL_WINDOWEVENT, SDL_WINDOWEVENT_MOVED, true, false},
   };
@@ -84,6 +88,46 @@ TEST_F(SdlVideoTest, ResetsAndLeavingTheFullScreenTakeTheScreenAway) {
   }
   primary_->Restore();
   EXPECT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);  // shown again once restored
+}
+
+IDirectDrawSurface* g_screen = nullptr;
+std::vector<bool> g_lostAtKey;
+
+LRESULT RecordingProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_KEYDOWN) g_lostAtKey.push_back(g_screen->Flip(nullptr, 0) == DDERR_SURFACELOST);
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+// A key that SDL took in together with the focus loss reaches the game before
+// the game learns it is in the background; the screen must still be there
+// for it (a key that changes screens would otherwise take the fatal path).
+// The full screen goes only once the game has been told.
+TEST_F(SdlVideoTest, TheFullScreenGoesOnlyWhenTheGameLearnsItIsInTheBackground) {
+  platform::ResetWindowSystem();
+  platform::SetWindowBackend(&video_);
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = RecordingProcedure;
+  wc.lpszClassName = "morvex2";
+  ASSERT_NE(RegisterClassA(&wc), 0);
+  ASSERT_NE(CreateWindowExA(0, "morvex2", "Morvex2", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr,
+                            nullptr, nullptr),
+            nullptr);
+  g_screen = primary_;
+  g_lostAtKey.clear();
+  for (const bool fullScreen : {true, false}) {
+    if (video_.IsFullscreen() != fullScreen) video_.ToggleFullscreen();
+    primary_->Restore();
+    Send(SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST);
+    platform::PostInputMessage(WM_KEYDOWN, VK_RETURN, 1);
+    platform::PostInputMessage(WM_ACTIVATEAPP, 0, 0);
+    MSG msg{};
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+      DispatchMessageA(&msg);
+    }
+    EXPECT_EQ(primary_->Flip(nullptr, 0) == DDERR_SURFACELOST, fullScreen);
+  }
+  EXPECT_EQ(g_lostAtKey, std::vector<bool>({false, false}));
+  platform::ResetWindowSystem();
 }
 
 }  // namespace

@@ -64,7 +64,8 @@ fs::path MakeWorkingFolder(const std::string& name) {
   return folder;
 }
 
-GameRun RunGame(const fs::path& folder, const std::string& script, std::int64_t unixSeconds) {
+GameRun RunGame(const fs::path& folder, const std::string& script, std::int64_t unixSeconds,
+                platform::HeadlessHost::Watcher watcher) {
   std::vector<platform::HostStep> steps;
   std::string error;
   GameRun run;
@@ -74,6 +75,7 @@ GameRun RunGame(const fs::path& folder, const std::string& script, std::int64_t 
   }
   ResetProgramState();
   platform::HeadlessHost host(std::move(steps), unixSeconds);
+  host.SetWatcher(std::move(watcher));
   host.Install();
   {
     WorkingDirectory inFolder(folder);

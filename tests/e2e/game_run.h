@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/call_log.h"
+#include "platform/headless_host.h"
 
 struct GameRun {
   int exitCode = -1;
@@ -25,8 +26,10 @@ std::filesystem::path MakeWorkingFolder(const std::string& name);
 // Runs the program in `folder` on `script` (see platform/headless_host.h) as a
 // freshly started process would: every global back at its start value.
 // `unixSeconds` is the wall-clock time the run starts at: it seeds the colours.
+// `watcher`, when given, is called at every look at the queue (HeadlessHost::SetWatcher).
 GameRun RunGame(const std::filesystem::path& folder, const std::string& script,
-                std::int64_t unixSeconds = 1796488723);
+                std::int64_t unixSeconds = 1796488723,
+                platform::HeadlessHost::Watcher watcher = {});
 
 // Names of the calls, in order, keeping only those listed in `names`.
 std::vector<std::string> CallNames(const std::vector<platform::RecordedCall>& calls,

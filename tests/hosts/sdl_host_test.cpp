@@ -108,4 +108,23 @@ TEST_F(SdlHostTest, CloseRequestsAndFocusChangesBecomeTheirMessages) {
             expected);
 }
 
+// SDL releases every held key just before it reports the focus lost; those
+// releases come after the focus loss, where the game drops them, so a fast
+// drop with DOWN held goes on. Releases the player made earlier stay his.
+TEST_F(SdlHostTest, ReleasesThatComeWithAFocusLossFollowIt) {
+  std::vector<SDL_Event> batch = {Window(SDL_WINDOWEVENT_FOCUS_GAINED),
+                                  Key(SDL_KEYDOWN, SDLK_DOWN),
+                                  Key(SDL_KEYUP, SDLK_LEFT),
+                                  Key(SDL_KEYDOWN, SDLK_RIGHT),
+                                  Key(SDL_KEYUP, SDLK_DOWN),
+                                  Key(SDL_KEYUP, SDLK_RIGHT),
+                                  Window(SDL_WINDOWEVENT_FOCUS_LOST),
+                                  Window(SDL_WINDOWEVENT_FOCUS_GAINED)};
+  host_.HandleBatch(batch);
+  const std::vector<Seen> expected = {
+      {WM_ACTIVATEAPP, 1}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYUP, VK_LEFT},  {WM_KEYDOWN, VK_RIGHT},
+      {WM_ACTIVATEAPP, 0}, {WM_KEYUP, VK_DOWN},   {WM_KEYUP, VK_RIGHT}, {WM_ACTIVATEAPP, 1}};
+  EXPECT_EQ(Feed({}), expected);
+}
+
 }  // namespace
