@@ -79,6 +79,7 @@ void MixSeconds(benchmark::State& state) {
 // rendered: 0 synthesised as it plays, 1 played from its rendering.
 void BM_Tune(benchmark::State& state, const char* name) {
   const std::string tune = std::string(MORVEX2_SOURCE_DIR) + "/data/" + name;
+  Scratch();  // also points SDL at the disk driver
   const bool rendered = state.range(0) != 0;
   platform::SdlMixerAudio audio(platform::FindSoundFont(),
                                 rendered ? (Scratch() / "cache").string() : "");

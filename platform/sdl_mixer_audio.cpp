@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
@@ -60,6 +61,64 @@ std::optional<Sound> LoadSound(const char* fileName) {
   return sound;
 }
 
+// The Ogg stream of a checked rendering, read from its file as it plays: the
+// decoder needs only a few kilobytes of it at a time.
+struct RenderingSource {
+  int fd;
+  Sint64 length;
+  Sint64 at = 0;
+};
+
+RenderingSource* SourceOf(SDL_RWops* context) {
+  return static_cast<RenderingSource*>(context->hidden.unknown.data1);
+}
+
+SDL_RWops* RenderingStream(const CachedTune& tune) {
+  SDL_RWops* stream = SDL_AllocRW();
+  if (stream == nullptr) {
+    ::close(tune.fd);
+    return nullptr;
+  }
+  stream->type = SDL_RWOPS_UNKNOWN;
+  stream->hidden.unknown.data1 = new RenderingSource{tune.fd, static_cast<Sint64>(tune.length)};
+  stream->size = [](SDL_RWops* context) -> Sint64 { return SourceOf(context)->length; };
+  stream->seek = [](SDL_RWops* context, Sint64 offset, int whence) -> Sint64 {
+    RenderingSource* source = SourceOf(context);
+    const Sint64 base = whence == RW_SEEK_SET   ? 0
+                        : whence == RW_SEEK_CUR ? source->at
+                                                : source->length;
+    if (offset < -base || offset > source->length - base) return SDL_SetError("seek outside");
+    return source->at = base + offset;
+  };
+  stream->read = [](SDL_RWops* context, void* into, size_t size, size_t count) -> size_t {
+    RenderingSource* source = SourceOf(context);
+    if (size == 0) return 0;
+    const auto wanted = static_cast<Sint64>(
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(source->length - source->at) / size,
+                                count) *
+        size);
+    Sint64 done = 0;
+    while (done < wanted) {
+      const ssize_t got = ::pread(source->fd, static_cast<char*>(into) + done,
+                                  static_cast<size_t>(wanted - done), source->at + done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      done += got;
+    }
+    source->at += done;
+    return static_cast<size_t>(done) / size;
+  };
+  stream->write = [](SDL_RWops*, const void*, size_t, size_t) -> size_t { return 0; };
+  stream->close = [](SDL_RWops* context) -> int {
+    RenderingSource* source = SourceOf(context);
+    ::close(source->fd);
+    delete source;
+    SDL_FreeRW(context);
+    return 0;
+  };
+  return stream;
+}
+
 Mix_Music* MusicFromMemory(const std::vector<std::uint8_t>& bytes, Mix_MusicType type) {
   SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (source == nullptr) return nullptr;
@@ -68,8 +127,8 @@ Mix_Music* MusicFromMemory(const std::vector<std::uint8_t>& bytes, Mix_MusicType
 
 }  // namespace
 
-// A tune keeps the bytes it plays from, the MIDI file's or its rendering's:
-// the mixer reads them while it plays.
+// A synthesised tune keeps its MIDI bytes, which the mixer reads while it
+// plays; a rendering is read from its file.
 struct SdlMixerAudio::Tune {
   std::vector<std::uint8_t> bytes;
   Mix_Music* music = nullptr;
@@ -218,16 +277,17 @@ bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) 
 // Switches the tune to its rendering when there is a sound one in the cache;
 // a rendering the decoder refuses is removed, to be made again next time.
 bool SdlMixerAudio::UseRendering(Tune& tune) const {
-  std::optional<std::vector<std::uint8_t>> rendering = ReadCachedTune(tune.cachePath);
+  const std::optional<CachedTune> rendering = OpenCachedTune(tune.cachePath);
   if (!rendering) return false;
-  Mix_Music* music = MusicFromMemory(*rendering, MUS_OGG);
+  SDL_RWops* stream = RenderingStream(*rendering);
+  Mix_Music* music = stream != nullptr ? Mix_LoadMUSType_RW(stream, MUS_OGG, SDL_TRUE) : nullptr;
   if (music == nullptr) {
     ::unlink(tune.cachePath.c_str());
     return false;
   }
   Mix_FreeMusic(tune.music);  // null is allowed; stops it first if it is playing
   tune.music = music;
-  tune.bytes = std::move(*rendering);
+  tune.bytes = {};  // what the synthesiser played from is no longer needed
   tune.synthesised = false;
   return true;
 }

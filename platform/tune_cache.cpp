@@ -4,14 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
-
-#include "platform/small_file.h"
 
 namespace platform {
 
@@ -73,6 +72,18 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
   return true;
 }
 
+bool ReadAt(int fd, std::uint8_t* into, std::size_t size, std::uint64_t at) {
+  while (size > 0) {
+    const ssize_t got = ::pread(fd, into, size, static_cast<off_t>(at));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    into += got;
+    size -= static_cast<std::size_t>(got);
+    at += static_cast<std::uint64_t>(got);
+  }
+  return true;
+}
+
 bool MakeFolder(const std::string& path) {
   return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
 }
@@ -108,17 +119,46 @@ std::string TuneCachePath(const std::string& folder, std::span<const std::uint8_
   return folder + '/' + name;
 }
 
-std::optional<std::vector<std::uint8_t>> ReadCachedTune(const std::string& path) {
-  std::optional<std::vector<std::uint8_t>> bytes = ReadSmallFile(path.c_str(), kLargestCacheFile);
-  if (!bytes || bytes->size() <= kTrailerSize) return std::nullopt;
-  const std::size_t length = bytes->size() - kTrailerSize;
-  const std::uint8_t* trailer = bytes->data() + length;
-  if (std::memcmp(trailer, kTrailerTag, sizeof kTrailerTag) != 0 ||
-      GetNumber(trailer + 8) != length ||
-      GetNumber(trailer + 16) != Checksum(path, std::span(bytes->data(), length))) {
+std::optional<CachedTune> OpenCachedTune(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
+      static_cast<std::uint64_t>(info.st_size) <= kTrailerSize ||
+      static_cast<std::uint64_t>(info.st_size) > kLargestCacheFile) {
+    ::close(fd);
     return std::nullopt;
   }
-  bytes->resize(length);
+  const auto length = static_cast<std::uint64_t>(info.st_size) - kTrailerSize;
+  // Read through in blocks: the checksum needs every byte, memory none of them.
+  Fnv1a hash;
+  hash.Add(std::string_view(path).substr(path.rfind('/') + 1));
+  std::uint8_t block[65536];
+  std::uint8_t trailer[kTrailerSize];
+  bool whole = true;
+  for (std::uint64_t done = 0; whole && done < length;) {
+    const auto size =
+        static_cast<std::size_t>(std::min<std::uint64_t>(sizeof block, length - done));
+    whole = ReadAt(fd, block, size, done);
+    hash.Add(std::span<const std::uint8_t>(block, size));
+    done += size;
+  }
+  whole = whole && ReadAt(fd, trailer, kTrailerSize, length);
+  if (!whole || std::memcmp(trailer, kTrailerTag, sizeof kTrailerTag) != 0 ||
+      GetNumber(trailer + 8) != length || GetNumber(trailer + 16) != hash.Value()) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  return CachedTune{fd, length};
+}
+
+std::optional<std::vector<std::uint8_t>> ReadCachedTune(const std::string& path) {
+  const std::optional<CachedTune> tune = OpenCachedTune(path);
+  if (!tune) return std::nullopt;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(tune->length));
+  const bool whole = ReadAt(tune->fd, bytes.data(), bytes.size(), 0);
+  ::close(tune->fd);
+  if (!whole) return std::nullopt;
   return bytes;
 }
 

@@ -25,6 +25,18 @@ std::string SoundFontIdentity(const std::string& soundFont);
 std::string TuneCachePath(const std::string& folder, std::span<const std::uint8_t> tune,
                           const std::string& soundFontIdentity);
 
+// A rendering checked whole and left open for streaming: the descriptor of
+// the file as it was checked (a file renamed over it later changes nothing)
+// and the length of its Ogg stream, which starts at offset 0.
+struct CachedTune {
+  int fd = -1;
+  std::uint64_t length = 0;
+};
+
+// The rendering at `path`, or nothing when the file is missing or damaged.
+// The caller closes the descriptor.
+std::optional<CachedTune> OpenCachedTune(const std::string& path);
+
 // The rendering's Ogg bytes, or nothing when the file is missing or damaged.
 std::optional<std::vector<std::uint8_t>> ReadCachedTune(const std::string& path);
 

@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   # build
   g++ cmake pkg-config ccache libsdl2-dev libsdl2-mixer-dev libpng-dev
+  # the tunes' renderings: the synthesiser and the Vorbis encoder
+  libfluidsynth-dev libvorbis-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # run: the General MIDI soundfont for the tunes, the font for the texts
