@@ -113,7 +113,6 @@ void SilenceSynthesiserLog() {
 std::optional<std::vector<std::uint8_t>> RenderTune(std::span<const std::uint8_t> midi,
                                                     const std::string& soundFont,
                                                     const std::atomic<bool>& cancel) {
-  SilenceSynthesiserLog();
   FluidPtr<fluid_settings_t> settings(new_fluid_settings());
   if (!settings) return std::nullopt;
   // As the mixer sets the synthesiser up for a tune: the device's rate, the

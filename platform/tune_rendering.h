@@ -27,7 +27,8 @@ std::optional<std::vector<std::uint8_t>> RenderTune(std::span<const std::uint8_t
                                                     const std::atomic<bool>& cancel);
 
 // Quietens the synthesiser's own messages: a strange tune can make it print
-// a line for every note, millions of them.
+// a line for every note, millions of them. The setting is the whole
+// process's, so it is made once, before any tune is synthesised or rendered.
 void SilenceSynthesiserLog();
 
 }  // namespace platform

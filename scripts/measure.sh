@@ -75,13 +75,14 @@ case "${MEASURE_AUDIO:-}" in
         sound="SDL's dummy driver (no sound card here)"
       fi ;;
   none) export SDL_AUDIODRIVER=none  # no driver of that name: no sound device
-        sound="none (no sound device)" ;;
+        sound="none (no sound device)"
+        rendered="not played" ;;
   *) export SDL_AUDIODRIVER="$MEASURE_AUDIO"
      sound="SDL's $MEASURE_AUDIO driver" ;;
 esac
 export XDG_DATA_HOME="$work/data"
 export XDG_CACHE_HOME="$build/measure-cache"
-rendered="already in the cache"
+rendered="${rendered:-already in the cache}"
 if [ "${MEASURE_FIRST_RUN:-}" = 1 ]; then
   rm -rf "$XDG_CACHE_HOME"
   rendered="rendered during this launch"
