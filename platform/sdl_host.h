@@ -36,6 +36,9 @@ class SdlHost final : public WindowBackend {
   // The window's icon, ARGB8888 pixels of width x height; set when the window is made.
   void SetIcon(std::vector<std::uint32_t> argb, int width, int height);
 
+  // The window starts as a window rather than on the whole screen.
+  void StartInWindow(bool windowed) { video_.StartInWindow(windowed); }
+
   // Makes this the window backend, the video output, the audio backend and the
   // input pump. Only one host is installed at a time.
   void Install();

@@ -17,11 +17,11 @@
 
 #include "platform/clap_wave.h"
 #include "platform/midi_file_check.h"
-#include "platform/small_file.h"
 #include "platform/sound_font.h"
 #include "platform/tune_cache.h"
 #include "platform/tune_render_worker.h"
 #include "platform/tune_rendering.h"
+#include "platform/whole_file.h"
 
 namespace platform {
 

@@ -35,6 +35,17 @@ bool HasPlainWindowImages(const char* driver) {
          (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "offscreen") == 0);
 }
 
+bool DrawsOnlyIntoMemory(const char* driver) {
+  return driver != nullptr &&
+         (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+// SDL_VIDEODRIVER in the environment, or the hint set by the program.
+bool DriverAskedFor() {
+  const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  return asked != nullptr && asked[0] != '\0';
+}
+
 // Window events after which the window may not show the last frame any more.
 bool LeavesWindowUnknown(Uint8 windowEvent) {
   switch (windowEvent) {
@@ -79,8 +90,16 @@ SdlVideo::~SdlVideo() {
 }
 
 bool SdlVideo::StartVideo() {
-  if (videoStarted_) return true;
+  if (videoStarted_ || videoRefused_) return videoStarted_;
   videoStarted_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  if (videoStarted_ && DrawsOnlyIntoMemory(SDL_GetCurrentVideoDriver()) && !DriverAskedFor()) {
+    // With no display server SDL falls back to a driver that draws into
+    // memory, and the game would run where nobody can see or stop it. Those
+    // drivers are for the tests, which ask for them by name.
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    videoStarted_ = false;
+  }
+  videoRefused_ = !videoStarted_;
   if (videoStarted_ && HasPlainWindowImages(SDL_GetCurrentVideoDriver())) {
     // The window's surface stays a plain image in memory (on X11 a shared
     // one): otherwise SDL puts it behind an OpenGL renderer, which costs tens
@@ -103,9 +122,10 @@ bool SdlVideo::Create(const char* title, int width, int height) {
                              SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
   if (window_ == nullptr) return true;
   fullscreen_ = true;
-  fullScreenPending_ = true;
+  fullScreenPending_ = !startInWindow_;
   g_mainWindow = window_;
   SDL_AddEventWatch(&SdlVideo::WatchEvent, this);
+  if (startInWindow_) LeaveFullScreen();
   return true;
 }
 
@@ -260,6 +280,10 @@ void SdlVideo::ToggleFullscreen() {
     fullscreen_ = true;
     return;
   }
+  LeaveFullScreen();
+}
+
+void SdlVideo::LeaveFullScreen() {
   SDL_SetWindowFullscreen(window_, 0);
   SDL_SetWindowBordered(window_, SDL_TRUE);
   // Twice the game's size, unless the desktop is too small for that.

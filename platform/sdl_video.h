@@ -51,6 +51,8 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
 
   // Full screen on the desktop <-> a window of twice the game's size.
   void ToggleFullscreen();
+  // Set before the window is made: it then starts as a window.
+  void StartInWindow(bool windowed) { startInWindow_ = windowed; }
   bool IsFullscreen() const { return fullscreen_; }
   SDL_Window* Window() const { return window_; }
   // Tests turn the waiting off; the real game never does.
@@ -74,6 +76,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   void ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed);
   void WaitForFrameTime();
   void EnterFullScreen();
+  void LeaveFullScreen();
 
   bool videoStarted_ = false;
   SDL_Window* window_ = nullptr;
@@ -81,6 +84,8 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   int frameWidth_ = 0;
   int frameHeight_ = 0;
   bool fullscreen_ = true;
+  bool startInWindow_ = false;
+  bool videoRefused_ = false;       // no screen to be had: not asked again
   bool fullScreenPending_ = false;  // covering the desktop, not yet full screen
   bool pacing_ = true;
   // The window's content is not known to be the frame shown (new surface,

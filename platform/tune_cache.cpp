@@ -5,12 +5,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+
+#include "platform/whole_file.h"
 
 namespace platform {
 
@@ -59,17 +60,6 @@ std::uint64_t Checksum(const std::string& path, std::span<const std::uint8_t> by
   hash.Add(std::string_view(path).substr(path.rfind('/') + 1));
   hash.Add(bytes);
   return hash.Value();
-}
-
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
 }
 
 bool ReadAt(int fd, std::uint8_t* into, std::size_t size, std::uint64_t at) {
@@ -170,25 +160,13 @@ bool WriteCachedTune(const std::string& path, std::span<const std::uint8_t> ogg)
   if (parent != std::string::npos && parent > 0) MakeFolder(folder.substr(0, parent));
   if (!MakeFolder(folder)) return false;
 
-  std::vector<std::uint8_t> trailer(kTrailerTag, kTrailerTag + sizeof kTrailerTag);
-  PutNumber(trailer, ogg.size());
-  PutNumber(trailer, Checksum(path, ogg));
-  // A name of its own for each writer: two copies of the game may render the
-  // same tune at the same time, and the last rename simply wins.
-  static std::atomic<unsigned> counter{0};
-  const std::string temporary =
-      path + ".part-" + std::to_string(::getpid()) + '-' + std::to_string(counter.fetch_add(1));
-  const int fd =
-      ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd < 0) return false;
-  const bool written =
-      WriteAll(fd, ogg.data(), ogg.size()) && WriteAll(fd, trailer.data(), trailer.size());
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  return true;
+  std::vector<std::uint8_t> file(ogg.begin(), ogg.end());
+  file.insert(file.end(), kTrailerTag, kTrailerTag + sizeof kTrailerTag);
+  PutNumber(file, ogg.size());
+  PutNumber(file, Checksum(path, ogg));
+  // Two copies of the game may render the same tune at the same time; each
+  // writes under a name of its own and the last to finish simply wins.
+  return WriteWholeFile(path, file, WriteMode::kReplace, 0600);
 }
 
 }  // namespace platform

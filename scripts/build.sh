@@ -1,15 +1,29 @@
 #!/usr/bin/env bash
-# Configures (once) and builds incrementally. Usage: scripts/build.sh [release|asan]
+# Configures (once) and builds incrementally, with warnings as errors.
+# Usage: scripts/build.sh [release|asan|game|clang] [TARGET...]
+#   release  the game, tests and benchmarks, optimised with debug information
+#   asan     the game and tests under AddressSanitizer and UBSan
+#   game     the game alone, as players and packagers build it (Release)
+#   clang    the game alone, built by clang in Release
+#   TARGET   only these targets (default: all)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 kind="${1:-release}"
+shift || true
 case "$kind" in
   release) flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
   asan) flags=(-DCMAKE_BUILD_TYPE=Debug -DMORVEX2_SANITIZE=ON) ;;
-  *) echo "usage: $0 [release|asan]" >&2; exit 2 ;;
+  game) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF) ;;
+  clang) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+                -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
+  *) echo "usage: $0 [release|asan|game|clang] [TARGET...]" >&2; exit 2 ;;
 esac
 dir="$root/build/$kind"
 if [ ! -f "$dir/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$dir" "${flags[@]}" >/dev/null
+  # Ninja: a build with nothing to do takes milliseconds, so ./play.sh starts
+  # the game at once on a built tree.
+  cmake -S "$root" -B "$dir" -G Ninja -DMORVEX2_WERROR=ON "${flags[@]}" >/dev/null
 fi
-cmake --build "$dir" -j "$(nproc)"
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
+cmake --build "$dir" -j "$(nproc)" "${targets[@]}"

@@ -1,27 +1,40 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the game needs to build, run and be tested.
-# Nothing is downloaded from anywhere else. Runs apt-get update only when a
-# package is missing, and sudo only when not root.
+# Nothing is downloaded from anywhere else. One dpkg query finds what is
+# missing; apt-get runs only then, through sudo only when not root.
+# Usage: scripts/install-deps.sh [game|all]   (default: all)
+#   game  what building and playing the game needs
+#   all   also the tests, benchmarks, packaging and the checks of installed files
 set -euo pipefail
 
-packages=(
+game=(
   # build
-  g++ cmake pkg-config ccache libsdl2-dev libsdl2-mixer-dev libpng-dev
+  g++ cmake ninja-build pkg-config ccache libsdl2-dev libsdl2-mixer-dev libpng-dev
   # the tunes' renderings: the synthesiser and the Vorbis encoder
   libfluidsynth-dev libvorbis-dev
-  # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # run: the General MIDI soundfont for the tunes, the font for the texts
   timgm6mb-soundfont unifont
+)
+tests=(
+  # tests and benchmarks, the fuzz targets, the build by a second compiler
+  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # end-to-end tests: a real X server, typed keys, screenshots
   xvfb xdotool imagemagick x11-utils
+  # the installed files and the package: validators, manual pages, lintian
+  desktop-file-utils appstream man-db dpkg-dev lintian
 )
 
+case "${1:-all}" in
+  game) packages=("${game[@]}") ;;
+  all) packages=("${game[@]}" "${tests[@]}") ;;
+  *) echo "usage: $0 [game|all]" >&2; exit 2 ;;
+esac
+
+installed="$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null |
+  awk '$NF == "installed" { print $1 }' || true)"
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
+  grep -qx "$p" <<<"$installed" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 

@@ -20,6 +20,9 @@
 #                        (needs ImageMagick's import).
 #   MEASURE_TOOLS=DIR    a build of this tree to take the measuring tools from,
 #                        so that an older build of the game can be measured.
+#   MEASURE_COMMAND=CMD  how the game is started (default: BUILD_DIR/morvex2;
+#                        e.g. "$PWD/play.sh" or an installed morvex2). It must
+#                        become the game in the same process (exec).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build/release}"
@@ -89,7 +92,7 @@ if [ "${MEASURE_FIRST_RUN:-}" = 1 ]; then
 elif [ "${MEASURE_AUDIO:-}" != none ] &&
      [ "$(find "$XDG_CACHE_HOME/morvex2" -name '*.tune' 2>/dev/null | wc -l)" -lt 2 ]; then
   # The launch that renders the tunes into the cache, once, not measured.
-  "$root/scripts/run-game.sh" "$build" >"$work/first.log" 2>&1 &
+  ${MEASURE_COMMAND:-"$build/morvex2"} >"$work/first.log" 2>&1 &
   game=$!
   for _ in $(seq 600); do
     [ "$(find "$XDG_CACHE_HOME/morvex2" -name '*.tune' 2>/dev/null | wc -l)" -ge 2 ] && break
@@ -101,7 +104,7 @@ elif [ "${MEASURE_AUDIO:-}" != none ] &&
   rendered="rendered by a first launch, not measured"
 fi
 MORVEX2_FIRST_FRAME_FILE="$work/first-frame" LD_PRELOAD="$shim" \
-  "$stamp" "$work/launch" "$root/scripts/run-game.sh" "$build" >"$work/game.log" 2>&1 &
+  "$stamp" "$work/launch" ${MEASURE_COMMAND:-"$build/morvex2"} >"$work/game.log" 2>&1 &
 game=$!
 
 now_ns() { local t="$EPOCHREALTIME"; echo "${t/./}000"; }

@@ -1,29 +1,19 @@
-// Paints the window's icon, "ZELF": a red balloon with a blue pin about to
-// meet it, 32 x 32 in 16 colours, and writes it as OUTPUT_FOLDER/ZELF.ico.
+// Paints the window's icon, "ZELF", 32 x 32 in 16 colours, and writes it as
+// OUTPUT_FOLDER/ZELF.ico.
 //
 //   gen_icon OUTPUT_FOLDER
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "tools/art/app_icon.h"
 #include "tools/art/canvas.h"
-#include "tools/art/det_math.h"
 #include "tools/art/ico_writer.h"
-#include "tools/art/piece_painter.h"
 #include "tools/art/quantizer.h"
-#include "tools/art/sheet_colours.h"
 
 namespace {
 
 constexpr int kSize = 32;
-
-art::Canvas PaintIcon() {
-  art::Canvas canvas(kSize, kSize, art::Rgb{}, 0.0);
-  art::PaintBalloon(canvas, art::kPieceColours[0], {-1.0, 0.0, 0.85});
-  // The pin comes in from the upper right, pointing down-left at the balloon.
-  art::PaintPin(canvas, art::kPieceColours[2], 45.0 * art::kPi / 180.0, false, {12.0, -1.0, 0.52});
-  return canvas;
-}
 
 }  // namespace
 
@@ -32,7 +22,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
     return 2;
   }
-  const art::Canvas painted = PaintIcon();
+  const art::Canvas painted = art::PaintAppIcon(kSize);
   // Half-covered edge pixels are shown over a mid-grey, so that the icon
   // looks tidy on light and dark desktops alike.
   art::Canvas flat(kSize, kSize, art::Rgb{});

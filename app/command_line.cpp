@@ -1,0 +1,87 @@
+#include "app/command_line.h"
+
+#include <getopt.h>
+
+namespace {
+
+constexpr char kProgram[] = "morvex2";
+
+enum LongOnly { kDataDir = 1000, kWindow, kFullscreen };
+
+// GNU getopt gives the usual conventions: --opt=VALUE or --opt VALUE,
+// unambiguous abbreviations, and "--" to end the options.
+constexpr option kOptions[] = {
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {"data-dir", required_argument, nullptr, kDataDir},
+    {"window", no_argument, nullptr, kWindow},
+    {"fullscreen", no_argument, nullptr, kFullscreen},
+    {nullptr, 0, nullptr, 0},
+};
+
+std::string ErrorFor(int result, const char* argument) {
+  const std::string given = argument != nullptr ? argument : "";
+  if (result == ':') return "option '" + given + "' requires an argument";
+  if (optopt != 0) return std::string("invalid option -- '") + static_cast<char>(optopt) + "'";
+  return "unrecognized option '" + given + "'";
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, char* const argv[]) {
+  CommandLine line;
+  opterr = 0;  // the messages are ours, one line each
+  optind = 0;  // a fresh scan, also when called again (the tests do)
+  for (;;) {
+    const int result = getopt_long(argc, argv, ":hV", kOptions, nullptr);
+    if (result == -1) break;
+    switch (result) {
+      case 'h':
+        line.action = CommandLine::Action::kHelp;
+        return line;
+      case 'V':
+        line.action = CommandLine::Action::kVersion;
+        return line;
+      case kDataDir:
+        line.dataDir = optarg;
+        break;
+      case kWindow:
+        line.fullscreen = false;
+        break;
+      case kFullscreen:
+        line.fullscreen = true;
+        break;
+      default:
+        line.action = CommandLine::Action::kError;
+        line.error = ErrorFor(result, argv[optind - 1]);
+        return line;
+    }
+  }
+  if (optind < argc) {
+    line.action = CommandLine::Action::kError;
+    line.error = std::string("unexpected argument '") + argv[optind] + "'";
+  }
+  return line;
+}
+
+std::string UsageText() {
+  return std::string("Usage: ") + kProgram +
+         " [OPTION]...\n"
+         "A falling-piece puzzle game with pins and balloons.\n"
+         "\n"
+         "      --data-dir=DIR   keep the tunes, the clap, the high scores and the\n"
+         "                       player's name in DIR (default:\n"
+         "                       $XDG_DATA_HOME/morvex2, ~/.local/share/morvex2)\n"
+         "      --fullscreen     start on the whole screen (the default)\n"
+         "      --window         start in a window\n"
+         "  -h, --help           show this help and end\n"
+         "  -V, --version        show the version and end\n"
+         "\n"
+         "Keys: arrows move and turn, SPACE turns, DOWN drops, RETURN starts and\n"
+         "pauses, F1 shows the high scores, ESC goes back or quits,\n"
+         "Alt+Enter switches between full screen and a window.\n";
+}
+
+std::string VersionText() {
+  return std::string(kProgram) + " " MORVEX2_VERSION "\n";
+}

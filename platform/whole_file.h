@@ -1,0 +1,32 @@
+// Small files of the player's that are read with care and written whole or not
+// at all: a file being replaced is never seen half written, even when the
+// program is killed or the power fails in the middle of it.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class WriteMode {
+  kReplace,     // the new bytes take the place of whatever the name held
+  kCreateOnly,  // only where the name is free; an existing file is never touched
+};
+
+// Writes `bytes` beside `path` under a name of its own, flushes them to disk
+// and then puts them in place in one step. On failure nothing changed at
+// `path`, nothing is left beside it, and errno says why.
+bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes, WriteMode mode,
+                    mode_t permissions = 0644);
+
+// The whole of a regular file of at most `limit` bytes. A FIFO, a device, a
+// folder, a larger file or a read error give nothing; the open never blocks.
+std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::string& path, std::size_t limit);
+
+}  // namespace platform

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The game as a player gets it from `cmake --install`: installed into a
+# prefix of its own (and through DESTDIR), every installed file checked by the
+# desktop's own validators, the installed program started from elsewhere with
+# a fresh home under a real X server, a second start that keeps the player's
+# files byte for byte, and an uninstall that leaves the player's files alone.
+# Usage: install_test.sh SOURCE_DIR BUILD_DIR [SCREENSHOT_DIR]
+set -euo pipefail
+src="$1"
+build="$2"
+shots="${3:-$(mktemp -d)}"
+mkdir -p "$shots"
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 640x480x24" "$0" "$@"
+fi
+. "$src/tests/smoke/xvfb_lib.sh"
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAILED: $*" >&2; exit 1; }
+app=org.morvex2.morvex2
+
+# --- install into a prefix, and the same through DESTDIR.
+prefix="$work/prefix"
+cmake --install "$build" --prefix "$prefix" >"$work/install.log"
+DESTDIR="$work/dest" cmake --install "$build" --prefix /usr >/dev/null
+expected=(
+  bin/morvex2
+  share/morvex2/music1.mid share/morvex2/music2.mid share/morvex2/Clap.wav
+  share/morvex2/zyou.pod share/morvex2/tyuu.pod share/morvex2/syo.pod share/morvex2/zel.ini
+  share/applications/$app.desktop share/metainfo/$app.metainfo.xml
+  share/man/man6/morvex2.6.gz share/doc/morvex2/README.md share/doc/morvex2/FIDELITY.md
+  share/doc/morvex2/copyright share/doc/morvex2/changelog.gz
+)
+for size in 16 32 48 64 128 256; do
+  expected+=("share/icons/hicolor/${size}x${size}/apps/$app.png")
+  [ "$(identify -format '%wx%h' "$prefix/share/icons/hicolor/${size}x${size}/apps/$app.png")" = \
+    "${size}x${size}" ] || fail "the ${size} px icon has the wrong size"
+done
+for file in "${expected[@]}"; do
+  [ -f "$prefix/$file" ] || fail "not installed: $file"
+  [ -f "$work/dest/usr/$file" ] || fail "not installed through DESTDIR: $file"
+done
+[ "$(cd "$prefix" && find . -type f | wc -l)" -eq "${#expected[@]}" ] || fail "unexpected files installed"
+printf '%s\n' "${expected[@]}" >"$work/expected-files"
+
+# --- the desktop's validators and the manual page.
+desktop-file-validate "$prefix/share/applications/$app.desktop" >"$work/desktop.log" 2>&1 || true
+[ ! -s "$work/desktop.log" ] || { cat "$work/desktop.log"; fail "desktop entry"; }
+appstreamcli validate --no-net "$prefix/share/metainfo/$app.metainfo.xml" >"$work/meta.log" 2>&1 ||
+  { cat "$work/meta.log"; fail "metainfo"; }
+MANWIDTH=80 man --warnings -l "$prefix/share/man/man6/morvex2.6.gz" >"$work/man.txt" 2>"$work/man.err" ||
+  fail "the manual page does not render"
+[ ! -s "$work/man.err" ] || { cat "$work/man.err"; fail "manual page warnings"; }
+grep -q "EXIT STATUS" "$work/man.txt" || fail "manual page without its sections"
+
+# --- the installed program, started from a menu's point of view: any folder,
+# a fresh home, nothing set up.
+export HOME="$work/home"
+export XDG_DATA_HOME="$HOME/.local/share"
+export SDL_AUDIODRIVER=dummy
+mkdir -p "$HOME"
+data="$XDG_DATA_HOME/morvex2"
+start_installed() { (cd / && exec "$prefix/bin/morvex2" "$@") & }
+
+start_installed
+game=$!
+win="$(title_window "$game")"
+cp "$shots/title.png" "$shots/installed-title.png"
+quit_from_title "$game" "$win"
+for file in music1.mid music2.mid Clap.wav zyou.pod tyuu.pod syo.pod zel.ini; do
+  [ -s "$data/$file" ] || fail "the data folder lacks $file"
+done
+
+# --- a second start keeps the player's tables and name byte for byte.
+printf 'Hanako' >"$data/zel.ini"
+head -c 590 /dev/urandom >"$data/tyuu.pod"
+(cd "$data" && sha256sum zyou.pod tyuu.pod syo.pod zel.ini) >"$work/before"
+start_installed --window
+game=$!
+win="$(title_window "$game")"
+quit_from_title "$game" "$win"
+(cd "$data" && sha256sum -c --quiet "$work/before") || fail "the second start changed the player's files"
+
+# --- uninstall removes what was installed, and nothing of the player's.
+cp "$build/install_manifest.txt" "$work/manifest.keep"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+cmake --build "$build" --target uninstall >/dev/null
+[ -z "$(find "$prefix" -type f)" ] || { find "$prefix" -type f; fail "files left after uninstall"; }
+[ ! -e "$prefix/share/morvex2" ] || fail "the game's folder left after uninstall"
+(cd "$data" && sha256sum -c --quiet "$work/before") || fail "uninstall touched the player's files"
+echo "install test passed; screenshots in $shots"

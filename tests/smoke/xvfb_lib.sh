@@ -1,0 +1,48 @@
+# Shared by the tests that play the real window under Xvfb: source it after
+# setting $shots (where screenshots go).
+
+wait_for() {  # wait_for SECONDS COMMAND...: poll until the command succeeds
+  local limit=$(( $1 * 10 )); shift
+  for _ in $(seq "$limit"); do
+    if "$@" >/dev/null 2>&1; then return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+window_shown() { xdotool search --onlyvisible --name '^Morvex2$'; }
+
+screen_not_black() {  # screen_not_black NAME: saves $shots/NAME.png
+  import -window root "$shots/$1.png" &&
+    [ "$(convert "$shots/$1.png" -format '%[fx:mean>0.02]' info:)" = 1 ]
+}
+
+# Waits for the title screen of the game with process id $1, then gives the
+# window the keyboard and prints its id.
+title_window() {
+  wait_for 30 window_shown || { echo "no window" >&2; kill "$1"; return 1; }
+  wait_for 10 screen_not_black title || { echo "the title screen stays black" >&2; kill "$1"; return 1; }
+  local win
+  win="$(window_shown | head -n1)"
+  xdotool windowfocus --sync "$win" 2>/dev/null || true
+  echo "$win"
+}
+
+# A key typed into the game's window as a player types it (XTEST).
+press() {
+  xdotool windowfocus --sync "$1" 2>/dev/null || true
+  xdotool key "$2"
+}
+
+# ESC on the title screen; the game with process id $1 must end with status 0.
+quit_from_title() {
+  press "$2" Escape
+  if ! wait_for 10 bash -c "! kill -0 $1"; then
+    echo "the game did not end on ESC" >&2
+    kill "$1"
+    return 1
+  fi
+  local status=0
+  wait "$1" || status=$?
+  [ "$status" -eq 0 ] || { echo "exit status $status" >&2; return 1; }
+}
