@@ -127,20 +127,13 @@ void BM_PlainWavStream(benchmark::State& state) {
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-BENCHMARK_CAPTURE(BM_Tune, title, "music2.mid")
-    ->ArgName("rendered")
-    ->Arg(0)
-    ->Arg(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3);
-BENCHMARK_CAPTURE(BM_Tune, play, "music1.mid")
-    ->ArgName("rendered")
-    ->Arg(0)
-    ->Arg(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3);
+void BothWays(benchmark::internal::Benchmark* tune) {
+  tune->ArgName("rendered")->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+  tune->Iterations(3);
+}
+
+BENCHMARK_CAPTURE(BM_Tune, title, "music2.mid")->Apply(BothWays);
+BENCHMARK_CAPTURE(BM_Tune, play, "music1.mid")->Apply(BothWays);
 BENCHMARK(BM_PlainWavStream)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
