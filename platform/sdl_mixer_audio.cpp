@@ -2,19 +2,26 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
-#include <filesystem>
+#include <cstdio>
 #include <limits>
 #include <map>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <utility>
 #include <vector>
 
+#include "platform/clap_wave.h"
 #include "platform/midi_file_check.h"
+#include "platform/sound_font.h"
+#include "platform/tune_cache.h"
+#include "platform/tune_render_worker.h"
+#include "platform/tune_rendering.h"
+#include "platform/whole_file.h"
 
 namespace platform {
 
@@ -31,57 +38,119 @@ constexpr int kClapChannel = 0;
 
 // A background tune is a few kilobytes; anything far larger is not one, and is
 // not read into memory.
-constexpr std::uintmax_t kLargestTune = 4 * 1024 * 1024;
+constexpr std::size_t kLargestTune = 4 * 1024 * 1024;
 
-std::optional<std::vector<std::uint8_t>> ReadTuneFile(const char* fileName) {
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(fileName, error);
-  if (error || size > kLargestTune) return std::nullopt;
-  // Read through SDL rather than a C++ stream: the first stream brings up the
-  // C++ library's locales, half a megabyte of memory for one small file.
-  SDL_RWops* in = SDL_RWFromFile(fileName, "rb");
-  if (in == nullptr) return std::nullopt;
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  const std::size_t read = bytes.empty() ? 0 : SDL_RWread(in, bytes.data(), 1, bytes.size());
-  SDL_RWclose(in);
-  if (read != bytes.size()) return std::nullopt;
-  return bytes;
-}
-
-// The mixer's own file loader leaks its file handle when a file is not a
-// sound it knows, so the file is opened and closed here.
-Mix_Chunk* LoadSound(const char* fileName) {
-  SDL_RWops* source = SDL_RWFromFile(fileName, "rb");
-  if (source == nullptr) return nullptr;
-  Mix_Chunk* chunk = Mix_LoadWAV_RW(source, SDL_FALSE);
-  SDL_RWclose(source);
-  return chunk;
-}
-
-// A tune keeps its file's bytes: the mixer may read them while it plays.
-struct Tune {
-  std::vector<std::uint8_t> bytes;
-  Mix_Music* music = nullptr;
+// A clap file is read once and converted to the device's format.
+struct Sound {
+  std::vector<std::uint8_t> samples;
+  Mix_Chunk* chunk = nullptr;
 };
 
+std::optional<Sound> LoadSound(const char* fileName) {
+  const std::optional<std::vector<std::uint8_t>> bytes = ReadSmallFile(fileName, kLargestClapFile);
+  if (!bytes) return std::nullopt;
+  DeviceFormat device;
+  int channels = 0;
+  if (Mix_QuerySpec(&device.frequency, &device.format, &channels) == 0) return std::nullopt;
+  device.channels = channels;
+  std::optional<std::vector<std::uint8_t>> samples = DecodeClap(*bytes, device);
+  if (!samples) return std::nullopt;
+  Sound sound{std::move(*samples), nullptr};
+  sound.chunk = Mix_QuickLoad_RAW(sound.samples.data(), static_cast<Uint32>(sound.samples.size()));
+  if (sound.chunk == nullptr) return std::nullopt;
+  return sound;
+}
+
+// The Ogg stream of a checked rendering, read from its file as it plays: the
+// decoder needs only a few kilobytes of it at a time.
+struct RenderingSource {
+  int fd;
+  Sint64 length;
+  Sint64 at = 0;
+};
+
+RenderingSource* SourceOf(SDL_RWops* context) {
+  return static_cast<RenderingSource*>(context->hidden.unknown.data1);
+}
+
+SDL_RWops* RenderingStream(const CachedTune& tune) {
+  SDL_RWops* stream = SDL_AllocRW();
+  if (stream == nullptr) {
+    ::close(tune.fd);
+    return nullptr;
+  }
+  stream->type = SDL_RWOPS_UNKNOWN;
+  stream->hidden.unknown.data1 = new RenderingSource{tune.fd, static_cast<Sint64>(tune.length)};
+  stream->size = [](SDL_RWops* context) -> Sint64 { return SourceOf(context)->length; };
+  stream->seek = [](SDL_RWops* context, Sint64 offset, int whence) -> Sint64 {
+    RenderingSource* source = SourceOf(context);
+    const Sint64 base = whence == RW_SEEK_SET   ? 0
+                        : whence == RW_SEEK_CUR ? source->at
+                                                : source->length;
+    if (offset < -base || offset > source->length - base) return SDL_SetError("seek outside");
+    return source->at = base + offset;
+  };
+  stream->read = [](SDL_RWops* context, void* into, size_t size, size_t count) -> size_t {
+    RenderingSource* source = SourceOf(context);
+    if (size == 0) return 0;
+    const auto wanted = static_cast<Sint64>(
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(source->length - source->at) / size,
+                                count) *
+        size);
+    Sint64 done = 0;
+    while (done < wanted) {
+      const ssize_t got = ::pread(source->fd, static_cast<char*>(into) + done,
+                                  static_cast<size_t>(wanted - done), source->at + done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      done += got;
+    }
+    source->at += done;
+    return static_cast<size_t>(done) / size;
+  };
+  stream->write = [](SDL_RWops*, const void*, size_t, size_t) -> size_t { return 0; };
+  stream->close = [](SDL_RWops* context) -> int {
+    RenderingSource* source = SourceOf(context);
+    ::close(source->fd);
+    delete source;
+    SDL_FreeRW(context);
+    return 0;
+  };
+  return stream;
+}
+
+Mix_Music* MusicFromMemory(const std::vector<std::uint8_t>& bytes, Mix_MusicType type) {
+  SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+  if (source == nullptr) return nullptr;
+  return Mix_LoadMUSType_RW(source, type, SDL_TRUE);
+}
+
 }  // namespace
+
+// A synthesised tune keeps its MIDI bytes, which the mixer reads while it
+// plays; a rendering is read from its file.
+struct SdlMixerAudio::Tune {
+  std::vector<std::uint8_t> bytes;
+  Mix_Music* music = nullptr;
+  std::string cachePath;     // empty when there is no cache
+  bool synthesised = false;  // playing from the MIDI bytes, not a rendering
+};
 
 struct SdlMixerAudio::Mixer {
   std::map<TuneHandle, Tune> tunes;
   // Sounds are read on their first play and kept until Close; a file that
   // could not be read is remembered as null and not read again.
-  std::map<std::string, Mix_Chunk*> sounds;
-
-  Mix_Music* Music(TuneHandle tune) const {
-    auto found = tunes.find(tune);
-    return found != tunes.end() ? found->second.music : nullptr;
-  }
+  std::map<std::string, std::optional<Sound>> sounds;
+  std::unique_ptr<TuneRenderWorker> renderer;  // started by the first tune not yet rendered
 
   ~Mixer() {
+    renderer.reset();  // abandons a rendering under way
     Mix_HaltChannel(-1);
     Mix_HaltMusic();
     for (auto& [handle, tune] : tunes) Mix_FreeMusic(tune.music);
-    for (auto& [name, chunk] : sounds) Mix_FreeChunk(chunk);  // null is allowed
+    for (auto& [name, sound] : sounds) {
+      if (sound) Mix_FreeChunk(sound->chunk);
+    }
     Mix_CloseAudio();
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -99,7 +168,10 @@ struct SdlMixerAudio::Deferred {
   }
 };
 
-SdlMixerAudio::SdlMixerAudio(std::string soundFont) : soundFont_(std::move(soundFont)) {}
+SdlMixerAudio::SdlMixerAudio() = default;
+
+SdlMixerAudio::SdlMixerAudio(std::string soundFont, std::string cacheFolder)
+    : soundFont_(std::move(soundFont)), cacheFolder_(std::move(cacheFolder)) {}
 
 SdlMixerAudio::~SdlMixerAudio() {
   Close();
@@ -125,9 +197,20 @@ bool SdlMixerAudio::Open() {
     return true;
   }
   if (mixer_) return true;
+  if (!soundFont_) soundFont_ = FindSoundFont();
+  if (soundFont_->empty() && !toldNoSoundFont_) {
+    std::fputs(
+        "morvex2: no General MIDI soundfont (SDL_SOUNDFONTS, or Debian's default-GM);"
+        " the tunes stay silent\n",
+        stderr);
+    toldNoSoundFont_ = true;
+  }
+  if (!cacheFolder_) cacheFolder_ = DefaultTuneCacheFolder();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  // Without MIDI support the tunes simply fail to load; the clap still works.
-  Mix_Init(MIX_INIT_MID);
+  // Without MIDI or Ogg support the tunes simply fail to load; the clap still
+  // works.
+  Mix_Init(MIX_INIT_MID | MIX_INIT_OGG);
+  SilenceSynthesiserLog();
   PointAtSoundFont();
   // A machine without a sound card may get this far and fail only here.
   if (Mix_OpenAudio(kFrequency, MIX_DEFAULT_FORMAT, kChannels, kChunkFrames) != 0) {
@@ -142,8 +225,11 @@ bool SdlMixerAudio::Open() {
 // Pointing the mixer at a soundfont that is not there makes every tune load
 // and play without a sound, so it is pointed only at one that exists.
 void SdlMixerAudio::PointAtSoundFont() const {
-  std::error_code error;
-  if (std::filesystem::is_regular_file(soundFont_, error)) Mix_SetSoundFonts(soundFont_.c_str());
+  if (!soundFont_->empty()) Mix_SetSoundFonts(soundFont_->c_str());
+}
+
+void SdlMixerAudio::FinishRenderings() {
+  if (mixer_ && mixer_->renderer) mixer_->renderer->WaitUntilIdle();
 }
 
 void SdlMixerAudio::Close() {
@@ -155,7 +241,7 @@ TuneHandle SdlMixerAudio::LoadTune(const char* fileName) {
   const bool open = deferred_ ? deferred_->open : mixer_ != nullptr;
   if (!open || fileName == nullptr) return 0;
   if (lastTuneHandle_ == std::numeric_limits<TuneHandle>::max()) return 0;
-  std::optional<std::vector<std::uint8_t>> bytes = ReadTuneFile(fileName);
+  std::optional<std::vector<std::uint8_t>> bytes = ReadSmallFile(fileName, kLargestTune);
   if (!bytes || !IsPlayableMidi(*bytes)) return 0;
   if (deferred_) {
     deferred_->tunes.emplace_back(++lastTuneHandle_, std::move(*bytes));
@@ -166,11 +252,43 @@ TuneHandle SdlMixerAudio::LoadTune(const char* fileName) {
 }
 
 bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) {
-  SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-  if (source == nullptr) return false;
-  Mix_Music* music = Mix_LoadMUSType_RW(source, MUS_MID, SDL_TRUE);
-  if (music == nullptr) return false;
-  mixer_->tunes.emplace(handle, Tune{std::move(bytes), music});
+  const std::string soundFont = SoundFontIdentity(*soundFont_);
+  if (soundFont.empty()) return false;  // silent: without a soundfont nothing can be heard
+  Tune tune;
+  if (!cacheFolder_->empty()) {
+    tune.cachePath = TuneCachePath(*cacheFolder_, bytes, soundFont);
+    if (UseRendering(tune)) {
+      mixer_->tunes.emplace(handle, std::move(tune));
+      return true;
+    }
+  }
+  tune.music = MusicFromMemory(bytes, MUS_MID);
+  if (tune.music == nullptr) return false;
+  tune.synthesised = true;
+  if (!tune.cachePath.empty()) {
+    if (!mixer_->renderer) mixer_->renderer = std::make_unique<TuneRenderWorker>(*soundFont_);
+    mixer_->renderer->Request(tune.cachePath, bytes);
+  }
+  tune.bytes = std::move(bytes);
+  mixer_->tunes.emplace(handle, std::move(tune));
+  return true;
+}
+
+// Switches the tune to its rendering when there is a sound one in the cache;
+// a rendering the decoder refuses is removed, to be made again next time.
+bool SdlMixerAudio::UseRendering(Tune& tune) const {
+  const std::optional<CachedTune> rendering = OpenCachedTune(tune.cachePath);
+  if (!rendering) return false;
+  SDL_RWops* stream = RenderingStream(*rendering);
+  Mix_Music* music = stream != nullptr ? Mix_LoadMUSType_RW(stream, MUS_OGG, SDL_TRUE) : nullptr;
+  if (music == nullptr) {
+    ::unlink(tune.cachePath.c_str());
+    return false;
+  }
+  Mix_FreeMusic(tune.music);  // null is allowed; stops it first if it is playing
+  tune.music = music;
+  tune.bytes = {};  // what the synthesiser played from is no longer needed
+  tune.synthesised = false;
   return true;
 }
 
@@ -181,8 +299,14 @@ void SdlMixerAudio::PlayTune(TuneHandle tune) {
     return;
   }
   if (!mixer_) return;
+  auto found = mixer_->tunes.find(tune);
+  if (found == mixer_->tunes.end()) return;
+  Tune& playing = found->second;
+  if (playing.synthesised && mixer_->renderer && mixer_->renderer->Finished(playing.cachePath)) {
+    UseRendering(playing);
+  }
   // -1: the tune starts again at its end for as long as its screen is shown.
-  if (Mix_Music* music = mixer_->Music(tune)) Mix_PlayMusic(music, -1);
+  Mix_PlayMusic(playing.music, -1);
 }
 
 void SdlMixerAudio::StopTune() {
@@ -207,10 +331,10 @@ bool SdlMixerAudio::PlaySound(const char* fileName) {
   // A clap cannot wait: whatever was put off is done now.
   FinishStart();
   if (!mixer_ || fileName == nullptr) return false;
-  auto [entry, isNew] = mixer_->sounds.try_emplace(fileName, nullptr);
+  auto [entry, isNew] = mixer_->sounds.try_emplace(fileName);
   if (isNew) entry->second = LoadSound(fileName);
-  if (entry->second == nullptr) return false;
-  return Mix_PlayChannel(kClapChannel, entry->second, 0) == kClapChannel;
+  if (!entry->second) return false;
+  return Mix_PlayChannel(kClapChannel, entry->second->chunk, 0) == kClapChannel;
 }
 
 }  // namespace platform

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <string>
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -52,6 +56,60 @@ TEST(MidiFileCheck, AcceptsOnlyWholeFilesThatTakeTime) {
   const Bytes whole = Midi(1, 96, {kNothing, kNote});
   for (std::size_t size = 0; size < whole.size(); ++size) {
     EXPECT_FALSE(platform::IsPlayableMidi(std::span(whole).first(size))) << size;
+  }
+}
+
+// Tracks of `count` copies of `track`, as one format-1 file.
+Bytes ManyTracks(int count, const Bytes& track) {
+  Bytes file{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, static_cast<std::uint8_t>(count), 0, 96};
+  for (int i = 0; i < count; ++i) {
+    const auto size = static_cast<std::uint32_t>(track.size());
+    file.insert(file.end(),
+                {'M', 'T', 'r', 'k', 0, static_cast<std::uint8_t>(size >> 16),
+                 static_cast<std::uint8_t>(size >> 8), static_cast<std::uint8_t>(size)});
+    file.insert(file.end(), track.begin(), track.end());
+  }
+  return file;
+}
+
+// `notes` keys struck together and held for 192 ticks (two beats at 120 a
+// minute: one second), with `events` controller changes at the start.
+Bytes Track(int notes, int events) {
+  Bytes track;
+  for (int key = 0; key < notes; ++key)
+    track.insert(track.end(), {0, 0x90, static_cast<std::uint8_t>(40 + key), 100});
+  for (int i = 0; i < events; ++i) track.insert(track.end(), {0, 0xB0, 7, 100});
+  track.insert(track.end(), {0x81, 0x40});  // 192 ticks
+  for (int key = 0; key < notes; ++key)
+    track.insert(track.end(), {0x80, static_cast<std::uint8_t>(40 + key), 0, 0});
+  track.insert(track.end(), {0xFF, 0x2F, 0});
+  return track;
+}
+
+// What the synthesiser can play in real time, and only that, passes: the
+// limits are 64 tracks, 128 notes at once, 3,000 events a second.
+TEST(MidiFileCheck, RefusesTunesTheSynthesiserCannotKeepUpWith) {
+  const struct {
+    const char* name;
+    Bytes bytes;
+    bool playable;
+  } cases[] = {
+      {"64 tracks", ManyTracks(64, Track(1, 0)), true},
+      {"128 tracks", ManyTracks(128, Track(1, 0)), false},
+      {"128 notes at once", ManyTracks(16, Track(8, 0)), true},
+      {"129 notes at once", ManyTracks(43, Track(3, 0)), false},
+      {"2,900 events in a second", ManyTracks(2, Track(1, 1440)), true},
+      {"3,100 events in a second", ManyTracks(2, Track(1, 1540)), false},
+  };
+  for (const auto& midi : cases)
+    EXPECT_EQ(platform::IsPlayableMidi(midi.bytes), midi.playable) << midi.name;
+}
+
+TEST(MidiFileCheck, TheGamesOwnTunesPass) {
+  for (const char* name : {"music1.mid", "music2.mid"}) {
+    std::ifstream in(std::string(MORVEX2_SOURCE_DIR) + "/data/" + name, std::ios::binary);
+    const Bytes bytes(std::istreambuf_iterator<char>(in), {});
+    EXPECT_TRUE(platform::IsPlayableMidi(bytes)) << name;
   }
 }
 

@@ -1,0 +1,172 @@
+#include "platform/tune_cache.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "platform/whole_file.h"
+
+namespace platform {
+
+namespace {
+
+// Bumped whenever the way a tune is rendered or stored changes, so that old
+// renderings are no longer found.
+constexpr std::string_view kRenderingFormat = "morvex2 tune rendering 1";
+constexpr char kTrailerTag[8] = {'M', 'V', 'X', '2', 'T', 'U', 'N', 'E'};
+constexpr std::size_t kTrailerSize = 24;  // tag, length, checksum
+// Ten minutes of Vorbis at the quality used are about ten megabytes.
+constexpr std::size_t kLargestCacheFile = 32 * 1024 * 1024;
+
+// FNV-1a: enough to tell renderings apart and to notice damage; nobody gains
+// anything by forging a rendering in their own cache.
+class Fnv1a {
+ public:
+  void Add(std::span<const std::uint8_t> bytes) {
+    for (std::uint8_t byte : bytes) hash_ = (hash_ ^ byte) * 0x100000001B3ull;
+  }
+  void Add(std::string_view text) {
+    Add(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    Add(std::span<const std::uint8_t>(kSeparator));
+  }
+  std::uint64_t Value() const { return hash_; }
+
+ private:
+  static constexpr std::uint8_t kSeparator[1] = {0};
+  std::uint64_t hash_ = 0xCBF29CE484222325ull;
+};
+
+void PutNumber(std::vector<std::uint8_t>& out, std::uint64_t value) {
+  for (int i = 0; i < 8; ++i) out.push_back(static_cast<std::uint8_t>(value >> 8 * i));
+}
+
+std::uint64_t GetNumber(const std::uint8_t* bytes) {
+  std::uint64_t value = 0;
+  for (int i = 7; i >= 0; --i) value = value << 8 | bytes[i];
+  return value;
+}
+
+// The file's own name is part of its checksum, so that the rendering of one
+// tune copied to the place of another is refused like any damage.
+std::uint64_t Checksum(const std::string& path, std::span<const std::uint8_t> bytes) {
+  Fnv1a hash;
+  hash.Add(std::string_view(path).substr(path.rfind('/') + 1));
+  hash.Add(bytes);
+  return hash.Value();
+}
+
+bool ReadAt(int fd, std::uint8_t* into, std::size_t size, std::uint64_t at) {
+  while (size > 0) {
+    const ssize_t got = ::pread(fd, into, size, static_cast<off_t>(at));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    into += got;
+    size -= static_cast<std::size_t>(got);
+    at += static_cast<std::uint64_t>(got);
+  }
+  return true;
+}
+
+bool MakeFolder(const std::string& path) {
+  return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+}  // namespace
+
+std::string DefaultTuneCacheFolder() {
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  if (cache != nullptr && cache[0] == '/') return std::string(cache) + "/morvex2";
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == '/') return std::string(home) + "/.cache/morvex2";
+  return {};
+}
+
+std::string SoundFontIdentity(const std::string& soundFont) {
+  struct stat info {};
+  if (soundFont.empty() || ::stat(soundFont.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    return {};
+  }
+  return soundFont + '\n' + std::to_string(info.st_size) + '\n' +
+         std::to_string(info.st_mtim.tv_sec) + '.' + std::to_string(info.st_mtim.tv_nsec);
+}
+
+std::string TuneCachePath(const std::string& folder, std::span<const std::uint8_t> tune,
+                          const std::string& soundFontIdentity) {
+  Fnv1a key;
+  key.Add(kRenderingFormat);
+  key.Add(soundFontIdentity);
+  key.Add(tune);
+  char name[32];
+  std::snprintf(name, sizeof name, "%016llx-%zu.tune", static_cast<unsigned long long>(key.Value()),
+                tune.size());
+  return folder + '/' + name;
+}
+
+std::optional<CachedTune> OpenCachedTune(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
+      static_cast<std::uint64_t>(info.st_size) <= kTrailerSize ||
+      static_cast<std::uint64_t>(info.st_size) > kLargestCacheFile) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  const auto length = static_cast<std::uint64_t>(info.st_size) - kTrailerSize;
+  // Read through in blocks: the checksum needs every byte, memory none of them.
+  Fnv1a hash;
+  hash.Add(std::string_view(path).substr(path.rfind('/') + 1));
+  std::uint8_t block[65536];
+  std::uint8_t trailer[kTrailerSize];
+  bool whole = true;
+  for (std::uint64_t done = 0; whole && done < length;) {
+    const auto size =
+        static_cast<std::size_t>(std::min<std::uint64_t>(sizeof block, length - done));
+    whole = ReadAt(fd, block, size, done);
+    hash.Add(std::span<const std::uint8_t>(block, size));
+    done += size;
+  }
+  whole = whole && ReadAt(fd, trailer, kTrailerSize, length);
+  if (!whole || std::memcmp(trailer, kTrailerTag, sizeof kTrailerTag) != 0 ||
+      GetNumber(trailer + 8) != length || GetNumber(trailer + 16) != hash.Value()) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  return CachedTune{fd, length};
+}
+
+std::optional<std::vector<std::uint8_t>> ReadCachedTune(const std::string& path) {
+  const std::optional<CachedTune> tune = OpenCachedTune(path);
+  if (!tune) return std::nullopt;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(tune->length));
+  const bool whole = ReadAt(tune->fd, bytes.data(), bytes.size(), 0);
+  ::close(tune->fd);
+  if (!whole) return std::nullopt;
+  return bytes;
+}
+
+bool WriteCachedTune(const std::string& path, std::span<const std::uint8_t> ogg) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos || ogg.empty()) return false;
+  const std::string folder = path.substr(0, slash);
+  const std::size_t parent = folder.rfind('/');
+  if (parent != std::string::npos && parent > 0) MakeFolder(folder.substr(0, parent));
+  if (!MakeFolder(folder)) return false;
+
+  std::vector<std::uint8_t> file(ogg.begin(), ogg.end());
+  file.insert(file.end(), kTrailerTag, kTrailerTag + sizeof kTrailerTag);
+  PutNumber(file, ogg.size());
+  PutNumber(file, Checksum(path, ogg));
+  // Two copies of the game may render the same tune at the same time; each
+  // writes under a name of its own and the last to finish simply wins.
+  return WriteWholeFile(path, file, WriteMode::kReplace, 0600);
+}
+
+}  // namespace platform

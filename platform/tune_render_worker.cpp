@@ -1,0 +1,71 @@
+#include "platform/tune_render_worker.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <optional>
+#include <utility>
+
+#include "platform/tune_cache.h"
+#include "platform/tune_rendering.h"
+
+namespace platform {
+
+TuneRenderWorker::TuneRenderWorker(std::string soundFont) : soundFont_(std::move(soundFont)) {}
+
+TuneRenderWorker::~TuneRenderWorker() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  if (thread_.joinable()) thread_.join();
+}
+
+void TuneRenderWorker::Request(const std::string& cachePath, std::vector<std::uint8_t> midi) {
+  {
+    std::lock_guard lock(mutex_);
+    if (!asked_.insert(cachePath).second) return;
+    queue_.push_back(Job{cachePath, std::move(midi)});
+    if (!thread_.joinable()) thread_ = std::thread(&TuneRenderWorker::Run, this);
+  }
+  changed_.notify_all();
+}
+
+bool TuneRenderWorker::Finished(const std::string& cachePath) {
+  std::lock_guard lock(mutex_);
+  return finished_.contains(cachePath);
+}
+
+void TuneRenderWorker::WaitUntilIdle() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return queue_.empty() && !busy_; });
+}
+
+void TuneRenderWorker::Run() {
+  // The lowest priority for this thread alone: the game and its sound come
+  // first, the rendering takes what is left.
+  ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
+  for (;;) {
+    Job job;
+    {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+      if (stopping_) return;
+      job = std::move(queue_.front());
+      queue_.pop_front();
+      busy_ = true;
+    }
+    const std::optional<std::vector<std::uint8_t>> rendering =
+        RenderTune(job.midi, soundFont_, stopping_);
+    if (rendering && !stopping_) WriteCachedTune(job.cachePath, *rendering);
+    {
+      std::lock_guard lock(mutex_);
+      finished_.insert(job.cachePath);
+      busy_ = false;
+    }
+    changed_.notify_all();
+  }
+}
+
+}  // namespace platform
