@@ -22,6 +22,8 @@
 #include <functional>
 #include <iterator>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/audio.h"
 #include "platform/clap_wave.h"
@@ -244,23 +246,27 @@ TEST_F(SoundTest, WithoutASoundDeviceEveryCallIsHarmless) {
 TEST_F(SoundTest, TheGamesOwnTunesAndClapSound) {
   const std::filesystem::path data = std::filesystem::path(MORVEX2_SOURCE_DIR) / "data";
   ASSERT_EQ(KBGMOpen(10, -1), 0);
+  // Where each sound starts in the output: loading a tune on a busy machine
+  // can take longer than the silence before it.
+  std::vector<std::pair<const char*, std::size_t>> starts;
   for (const char* name : {"music2.mid", "music1.mid"}) {
     KBGMHandle tune = 0;
     ASSERT_EQ(KBGMLoadFile(&tune, (data / name).c_str()), 0) << name;
+    starts.emplace_back(name, OutputBytes() / 2);
     KBGMPlay(tune, 1);
     Listen(400);
     KBGMStop();
     KBGMFree(tune);
   }
+  starts.emplace_back("Clap.wav", OutputBytes() / 2);
   EXPECT_EQ(PlaySoundA((data / "Clap.wav").c_str(), nullptr, kClapFlags), 1);
   Listen(300);
   KBGMClose();
   const Samples heard = Heard();
-  const std::size_t perMs = 88;
-  ASSERT_GT(heard.size(), 1100 * perMs);
-  EXPECT_GT(Peak(heard, 0, 400 * perMs), 100) << "title tune";
-  EXPECT_GT(Peak(heard, 400 * perMs, 800 * perMs), 100) << "play tune";
-  EXPECT_GT(Peak(heard, heard.size() - 300 * perMs), 100) << "clap";
+  for (std::size_t i = 0; i < starts.size(); ++i) {
+    const std::size_t end = i + 1 < starts.size() ? starts[i + 1].second : heard.size();
+    EXPECT_GT(Peak(heard, starts[i].second, end), 100) << starts[i].first;
+  }
 }
 
 namespace {
