@@ -52,11 +52,13 @@ void PaintLand(Canvas& canvas, Rng& rng) {
               });
   // The tree on the rise, its crown a cluster of round leaves.
   canvas.Fill(Polygon({{586, 376}, {592, 304}, {598, 304}, {606, 376}}), Hex(0x4A2E26));
-  for (const auto& [x, y, r] : {std::tuple{580.0, 296.0, 22.0},
-                                {610.0, 290.0, 24.0},
-                                {595.0, 270.0, 26.0},
-                                {570.0, 276.0, 16.0},
-                                {622.0, 268.0, 16.0}}) {
+  for (const auto& leaf : {std::tuple{580.0, 296.0, 22.0},
+                           {610.0, 290.0, 24.0},
+                           {595.0, 270.0, 26.0},
+                           {570.0, 276.0, 16.0},
+                           {622.0, 268.0, 16.0}}) {
+    // Named copies rather than a structured binding: clang 14 cannot capture one.
+    const double x = std::get<0>(leaf), y = std::get<1>(leaf), r = std::get<2>(leaf);
     canvas.Fill(Circle(x, y, r), [x, y, r](double px, double py) {
       const double lit = Clamp(((px - x) + (py - y)) / (2 * r) + 0.5, 0, 1);
       return Mix(Hex(0x7CA040), Hex(0x2E5030), lit);

@@ -83,13 +83,15 @@ void PaintTitleBox(Canvas& canvas) {
   const Region outer = RoundRect(b.x0, b.y0, b.x1, b.y1, 18);
   const Region inner = RoundRect(b.x0 + 7, b.y0 + 7, b.x1 - 7, b.y1 - 7, 12);
   canvas.Fill(Grow(outer, 2), Hex(0x101030), 0.8);
-  canvas.Fill(Minus(outer, inner), [&b](double x, double y) {
+  canvas.Fill(Minus(outer, inner), [](double x, double y) {
+    const Box& b = kTitleBox;
     const Rgb gold[4] = {Hex(0xFFF2B0), Hex(0xF6C040), Hex(0xD08A18), Hex(0xFFE08A)};
     return Gradient(gold, Clamp((y - b.y0) / (b.y1 - b.y0) + (x - b.x0) / 2400, 0, 1));
   });
   canvas.Fill(
       inner,
-      [&b](double, double y) {
+      [](double, double y) {
+        const Box& b = kTitleBox;
         return Mix(Hex(0x1E2A78), Hex(0x0C1238), (y - b.y0) / (b.y1 - b.y0));
       },
       0.82);
