@@ -1,7 +1,5 @@
 #include "app/win_main.h"
 
-#include <memory>
-
 #include "app/globals.h"
 #include "app/scene_switch.h"
 #include "display/screen.h"
@@ -93,13 +91,15 @@ int WinMain(HINSTANCE hInstance, HINSTANCE, char*, int nCmdShow) {
     CloseMusic();
     return 0;
   }
-  // The three screens live for the whole run, owned here and freed as it ends.
-  const auto openingScene = std::make_unique<OpeningScene>();
-  const auto playScene = std::make_unique<PlayScene>();
-  const auto rankingScene = std::make_unique<RankingScene>();
-  g_openingScene = openingScene.get();
-  g_playScene = playScene.get();
-  g_rankingScene = rankingScene.get();
+  // The three screens live for the whole run, made in this order and owned
+  // here, so they are freed as it ends. Held by value: the screens are never
+  // deleted through a pointer, which their Scene base does not allow.
+  OpeningScene openingScene;
+  PlayScene playScene;
+  RankingScene rankingScene;
+  g_openingScene = &openingScene;
+  g_playScene = &playScene;
+  g_rankingScene = &rankingScene;
   g_level = 1;
   if (g_firstScreen != nullptr) {
     g_firstScreen();
