@@ -100,17 +100,4 @@ TEST_F(SceneSwitchTest, NumbersThatAreNoScreenChangeNothing) {
   EXPECT_TRUE(log_.Calls().empty());
 }
 
-TEST(GameGlobalsTest, LevelAndLastResultAreKeptUntilChanged) {
-  SetLevel(2);
-  EXPECT_EQ(GetLevel(), 2);
-  SetLastResult(160, 12);
-  int score = -1;
-  int removed = -1;
-  GetLastResult(&score, &removed);
-  EXPECT_EQ(score, 160);
-  EXPECT_EQ(removed, 12);
-  SetLevel(1);
-  SetLastResult(0, 0);
-}
-
 }  // namespace

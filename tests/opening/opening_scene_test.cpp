@@ -107,6 +107,10 @@ TEST_F(OpeningSceneTest, EscapeStopsTheMusicAndTheTimerAndClosesTheWindow) {
   EXPECT_EQ(log_.Calls()[0].name, "KBGMStop");
   EXPECT_EQ(log_.Calls()[1], (platform::RecordedCall{"KillTimer", {1}, ""}));
   EXPECT_TRUE(g_switches.empty());
+  // The window is asked to close at the loop's next turn, once.
+  std::vector<UINT> posted;
+  for (MSG msg{}; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) posted.push_back(msg.message);
+  EXPECT_EQ(posted, std::vector<UINT>{WM_CLOSE});
 }
 
 TEST_F(OpeningSceneTest, F1ShowsTheRankingOfTheLevelLastPlayedAndLeavesTheTimer) {
