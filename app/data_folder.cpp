@@ -14,6 +14,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/user_folders.h"
 #include "platform/whole_file.h"
 #include "ranking/score_file.h"
 
@@ -57,18 +58,6 @@ bool IsPlainFile(const std::string& path) {
 bool IsFolder(const std::string& path) {
   struct stat status {};
   return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-// Like mkdir -p; new folders are the player's alone, as data folders should be.
-bool MakeFolders(const std::string& path) {
-  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-    const std::string part = path.substr(0, slash);
-    if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    if (slash == std::string::npos) break;
-  }
-  if (IsFolder(path)) return true;
-  errno = ENOTDIR;
-  return false;
 }
 
 // Lines of "<16 hex digits> <name>"; anything else in the file is ignored.
@@ -204,13 +193,7 @@ std::string ExecutableFolder() {
 }  // namespace
 
 std::string DefaultDataFolder() {
-  // Relative values are to be ignored, so that the folder never depends on
-  // where the game happened to be started.
-  const char* dataHome = std::getenv("XDG_DATA_HOME");
-  if (dataHome != nullptr && dataHome[0] == '/') return std::string(dataHome) + "/morvex2";
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/') return std::string(home) + "/.local/share/morvex2";
-  return {};
+  return platform::UserFolder("XDG_DATA_HOME", ".local/share");
 }
 
 std::string InstalledDataFolder() {
@@ -229,7 +212,7 @@ DataFolderSetup SetUpDataFolder(const std::string& folder, const std::string& in
   DataFolderSetup setup;
   if (folder.empty()) {
     setup.problems.push_back("no data folder: neither XDG_DATA_HOME nor HOME is set");
-  } else if (!MakeFolders(folder)) {
+  } else if (!platform::MakeFolders(folder)) {
     setup.problems.push_back("cannot create the data folder '" + folder + "': " + Reason(errno));
   } else {
     setup.workingFolder = folder;

@@ -10,9 +10,9 @@
 #include <cstring>
 #include <filesystem>
 #include <span>
-#include <system_error>
 #include <vector>
 
+#include "platform/user_folders.h"
 #include "platform/whole_file.h"
 
 namespace platform {
@@ -93,12 +93,8 @@ std::optional<DisplaySettings> ParseDisplaySettings(std::string_view text) {
 }
 
 std::string DisplaySettingsPath() {
-  // A relative $XDG_CONFIG_HOME is to be ignored, as if it were not set.
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config != nullptr && config[0] == '/') return std::string(config) + "/morvex2/display.conf";
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/') return std::string(home) + "/.config/morvex2/display.conf";
-  return {};
+  const std::string folder = UserFolder("XDG_CONFIG_HOME", ".config");
+  return folder.empty() ? folder : folder + "/display.conf";
 }
 
 DisplaySettings LoadDisplaySettings(const std::string& path) {
@@ -120,17 +116,14 @@ DisplaySettings LoadDisplaySettings(const std::string& path) {
 bool SaveDisplaySettings(const DisplaySettings& settings, const std::string& path) {
   if (path.empty()) return false;
   const std::string text = FormatDisplaySettings(settings);
-  std::error_code error;
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
   const bool written =
-      !error &&
+      MakeFolders(std::filesystem::path(path).parent_path().string()) &&
       WriteWholeFile(path,
                      std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
                      WriteMode::kReplace);
   if (!written) {
-    const std::string why = error ? error.message() : std::strerror(errno);
     std::fprintf(stderr, "morvex2: cannot write %s (%s); the screen settings were not kept\n",
-                 path.c_str(), why.c_str());
+                 path.c_str(), std::strerror(errno));
   }
   return written;
 }

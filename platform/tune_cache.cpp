@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/user_folders.h"
 #include "platform/whole_file.h"
 
 namespace platform {
@@ -74,18 +75,10 @@ bool ReadAt(int fd, std::uint8_t* into, std::size_t size, std::uint64_t at) {
   return true;
 }
 
-bool MakeFolder(const std::string& path) {
-  return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
 }  // namespace
 
 std::string DefaultTuneCacheFolder() {
-  const char* cache = std::getenv("XDG_CACHE_HOME");
-  if (cache != nullptr && cache[0] == '/') return std::string(cache) + "/morvex2";
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/') return std::string(home) + "/.cache/morvex2";
-  return {};
+  return UserFolder("XDG_CACHE_HOME", ".cache");
 }
 
 std::string SoundFontIdentity(const std::string& soundFont) {
@@ -155,10 +148,7 @@ std::optional<std::vector<std::uint8_t>> ReadCachedTune(const std::string& path)
 bool WriteCachedTune(const std::string& path, std::span<const std::uint8_t> ogg) {
   const std::size_t slash = path.rfind('/');
   if (slash == std::string::npos || ogg.empty()) return false;
-  const std::string folder = path.substr(0, slash);
-  const std::size_t parent = folder.rfind('/');
-  if (parent != std::string::npos && parent > 0) MakeFolder(folder.substr(0, parent));
-  if (!MakeFolder(folder)) return false;
+  if (!MakeFolders(path.substr(0, slash))) return false;
 
   std::vector<std::uint8_t> file(ogg.begin(), ogg.end());
   file.insert(file.end(), kTrailerTag, kTrailerTag + sizeof kTrailerTag);

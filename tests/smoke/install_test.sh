@@ -6,18 +6,8 @@
 # files byte for byte, and an uninstall that leaves the player's files alone.
 # Usage: install_test.sh SOURCE_DIR BUILD_DIR [SCREENSHOT_DIR]
 set -euo pipefail
-src="$1"
-build="$2"
-shots="${3:-$(mktemp -d)}"
-mkdir -p "$shots"
-
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 640x480x24" "$0" "$@"
-fi
-. "$src/tests/smoke/xvfb_lib.sh"
-
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/xvfb_lib.sh"
+xvfb_start 640x480 "$0" "$@"
 fail() { echo "FAILED: $*" >&2; exit 1; }
 app=org.morvex2.morvex2
 

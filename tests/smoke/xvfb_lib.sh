@@ -1,5 +1,22 @@
-# Shared by the tests that play the real window under Xvfb: source it after
-# setting $shots (where screenshots go).
+# Shared by the tests that play the real window under Xvfb. Each sources it
+# first and calls xvfb_start.
+
+# xvfb_start SCREEN SCRIPT SOURCE_DIR BUILD_DIR [SCREENSHOT_DIR]: runs SCRIPT
+# again under a virtual X server of its own, SCREEN (WxH) in size, when there
+# is no display; then sets src, build, shots (made if needed) and work, a
+# scratch folder removed at exit.
+xvfb_start() {
+  local screen="$1"; shift
+  if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 ${screen}x24" "$@"
+  fi
+  src="$2"
+  build="$3"
+  shots="${4:-$(mktemp -d)}"
+  mkdir -p "$shots"
+  work="$(mktemp -d)"
+  trap 'rm -rf "$work"' EXIT
+}
 
 wait_for() {  # wait_for SECONDS COMMAND...: poll until the command succeeds
   local limit=$(( $1 * 10 )); shift

@@ -6,18 +6,8 @@
 # the player left.
 # Usage: xvfb_replay.sh SOURCE_DIR BUILD_DIR [SCREENSHOT_DIR]
 set -euo pipefail
-src="$1"
-build="$2"
-shots="${3:-$(mktemp -d)}"
-mkdir -p "$shots"
-
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 640x480x24" "$0" "$@"
-fi
-. "$src/tests/smoke/xvfb_lib.sh"
-
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/xvfb_lib.sh"
+xvfb_start 640x480 "$0" "$@"
 export XDG_DATA_HOME="$work/data"
 export SDL_AUDIODRIVER=dummy
 data="$XDG_DATA_HOME/morvex2"

@@ -5,17 +5,8 @@
 # settings file and the next start comes up with it.
 # Usage: xvfb_screen_fill.sh SOURCE_DIR BUILD_DIR [SCREENSHOT_DIR]
 set -euo pipefail
-src="$1"
-build="$2"
-shots="${3:-$(mktemp -d)}"
-mkdir -p "$shots"
-
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
-fi
-. "$src/tests/smoke/xvfb_lib.sh"
-
-work="$(mktemp -d)"
+. "$(dirname "$0")/xvfb_lib.sh"
+xvfb_start 1280x800 "$0" "$@"
 game=""
 trap '[ -n "$game" ] && kill "$game" 2>/dev/null; rm -rf "$work"' EXIT
 export XDG_DATA_HOME="$work/data"

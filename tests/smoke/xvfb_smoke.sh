@@ -5,18 +5,8 @@
 # program ends with status 0.
 # Usage: xvfb_smoke.sh SOURCE_DIR BUILD_DIR [SCREENSHOT_DIR]
 set -euo pipefail
-src="$1"
-build="$2"
-shots="${3:-$(mktemp -d)}"
-mkdir -p "$shots"
-
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 640x480x24" "$0" "$@"
-fi
-. "$src/tests/smoke/xvfb_lib.sh"
-
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/xvfb_lib.sh"
+xvfb_start 640x480 "$0" "$@"
 export XDG_DATA_HOME="$work/data"
 # No sound card here: SDL's silent driver keeps the run quiet and quick.
 export SDL_AUDIODRIVER=dummy
