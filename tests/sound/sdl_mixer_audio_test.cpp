@@ -22,7 +22,6 @@
 #include <functional>
 #include <iterator>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include "platform/audio.h"
@@ -122,6 +121,10 @@ class SoundTest : public ::testing::Test {
                static_cast<std::streamsize>(bytes.size()));
     return PathOf(name);
   }
+  static Bytes Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+  }
   std::uintmax_t OutputBytes() const {
     return std::filesystem::exists(output_) ? std::filesystem::file_size(output_) : 0;
   }
@@ -144,6 +147,16 @@ class SoundTest : public ::testing::Test {
         .read(reinterpret_cast<char*>(samples.data()),
               static_cast<std::streamsize>(samples.size() * 2));
     return samples;
+  }
+  // The loudest sample of 300 ms of the tune in `path` on a freshly opened
+  // device, its rendering finished before the device closes.
+  int PeakOfTune(const std::string& path) {
+    std::filesystem::remove(output_);
+    EXPECT_TRUE(audio_.Open());
+    audio_.PlayTune(audio_.LoadTune(path.c_str()));
+    Listen(300);
+    audio_.FinishRenderings();
+    return Peak(Heard());
   }
 
   std::filesystem::path folder_;
@@ -239,38 +252,6 @@ TEST_F(SoundTest, WithoutASoundDeviceEveryCallIsHarmless) {
   audio_.Close();
 }
 
-}  // namespace
-
-// The game's own tunes and clap, as installed beside it, are heard through the
-// game's music library and PlaySoundA.
-TEST_F(SoundTest, TheGamesOwnTunesAndClapSound) {
-  const std::filesystem::path data = std::filesystem::path(MORVEX2_SOURCE_DIR) / "data";
-  ASSERT_EQ(KBGMOpen(10, -1), 0);
-  // Where each sound starts in the output: loading a tune on a busy machine
-  // can take longer than the silence before it.
-  std::vector<std::pair<const char*, std::size_t>> starts;
-  for (const char* name : {"music2.mid", "music1.mid"}) {
-    KBGMHandle tune = 0;
-    ASSERT_EQ(KBGMLoadFile(&tune, (data / name).c_str()), 0) << name;
-    starts.emplace_back(name, OutputBytes() / 2);
-    KBGMPlay(tune, 1);
-    Listen(400);
-    KBGMStop();
-    KBGMFree(tune);
-  }
-  starts.emplace_back("Clap.wav", OutputBytes() / 2);
-  EXPECT_EQ(PlaySoundA((data / "Clap.wav").c_str(), nullptr, kClapFlags), 1);
-  Listen(300);
-  KBGMClose();
-  const Samples heard = Heard();
-  for (std::size_t i = 0; i < starts.size(); ++i) {
-    const std::size_t end = i + 1 < starts.size() ? starts[i + 1].second : heard.size();
-    EXPECT_GT(Peak(heard, starts[i].second, end), 100) << starts[i].first;
-  }
-}
-
-namespace {
-
 // The samples of an Ogg Vorbis stream, 16-bit stereo as the mixer makes them.
 Samples DecodeOgg(const Bytes& ogg) {
   struct Source {
@@ -351,12 +332,9 @@ TEST_F(SoundTest, RenderedTunesSoundAsTheSynthesiserPlaysThem) {
     ASSERT_NE(audio_.LoadTune(tune.c_str()), 0);
     audio_.FinishRenderings();
     audio_.Close();
-    std::ifstream file(tune, std::ios::binary);
-    const Bytes bytes(std::istreambuf_iterator<char>(file), {});
     const auto rendering = platform::ReadCachedTune(platform::TuneCachePath(
-        PathOf("cache/morvex2"), bytes, platform::SoundFontIdentity(soundFont)));
+        PathOf("cache/morvex2"), Read(tune), platform::SoundFontIdentity(soundFont)));
     ASSERT_TRUE(rendering) << name;
-    const Samples decoded = DecodeOgg(*rendering);
     const Likeness likeness = Compare(heard, DecodeOgg(*rendering), 66150);
     EXPECT_GT(likeness.signalToNoise, 18) << name;
     EXPECT_NEAR(likeness.levelRatio, 1, 0.06) << name << ": half a decibel";
@@ -366,16 +344,7 @@ TEST_F(SoundTest, RenderedTunesSoundAsTheSynthesiserPlaysThem) {
 // A tune changed after it was rendered is heard as it is now. Each tune is a
 // chord: the old one loud, the new one soft.
 TEST_F(SoundTest, AChangedTuneIsHeardNotItsOldRendering) {
-  const auto heardPeak = [&](const Bytes& tune) {
-    setenv("SDL_DISKAUDIOFILE", PathOf("heard.raw").c_str(), 1);
-    std::filesystem::remove(output_);
-    EXPECT_TRUE(audio_.Open());
-    const std::string file = Write("music1.mid", tune);
-    audio_.PlayTune(audio_.LoadTune(file.c_str()));
-    Listen(300);
-    audio_.FinishRenderings();
-    return Peak(Heard());
-  };
+  const auto heardPeak = [&](const Bytes& tune) { return PeakOfTune(Write("music1.mid", tune)); };
   const int loud = heardPeak(ChordMidi(250, 500));
   EXPECT_GT(heardPeak(ChordMidi(250, 500)) * 3, loud * 2) << "rendered, now played from the cache";
   EXPECT_LT(heardPeak(ChordMidi(250, 500, 20)) * 3, loud);
@@ -396,8 +365,7 @@ TEST_F(SoundTest, ADamagedRenderingIsRebuiltNeverPlayed) {
   audio_.LoadTune(Write("soft.mid", soft).c_str());
   audio_.FinishRenderings();
   audio_.Close();
-  std::ifstream in(cachePath(soft), std::ios::binary);
-  const Bytes softRendering(std::istreambuf_iterator<char>(in), {});
+  const Bytes softRendering = Read(cachePath(soft));
   ASSERT_GT(softRendering.size(), 100u);
 
   const struct {
@@ -413,13 +381,8 @@ TEST_F(SoundTest, ADamagedRenderingIsRebuiltNeverPlayed) {
     Bytes damaged = softRendering;
     c.apply(damaged);
     Write("cache/morvex2/" + std::filesystem::path(cachePath(loud)).filename().string(), damaged);
-    setenv("SDL_DISKAUDIOFILE", PathOf("heard.raw").c_str(), 1);
-    std::filesystem::remove(output_);
-    ASSERT_TRUE(audio_.Open());
-    audio_.PlayTune(audio_.LoadTune(PathOf("loud.mid").c_str()));
-    Listen(300);
-    audio_.FinishRenderings();
-    EXPECT_GT(Peak(Heard()), 3 * Peak(DecodeOgg(*platform::ReadCachedTune(cachePath(soft)))))
+    EXPECT_GT(PeakOfTune(PathOf("loud.mid")),
+              3 * Peak(DecodeOgg(*platform::ReadCachedTune(cachePath(soft)))))
         << c.damage;
     EXPECT_TRUE(platform::ReadCachedTune(cachePath(loud))) << c.damage << ": rendered anew";
   }
