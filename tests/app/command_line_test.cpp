@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -17,80 +18,52 @@ CommandLine Parse(std::vector<std::string> words) {
   return ParseCommandLine(static_cast<int>(words.size()), argv.data());
 }
 
-using Action = CommandLine::Action;
-
-TEST(CommandLineTest, ReadsEachOptionTheGnuWay) {
-  const struct {
-    std::vector<std::string> words;
-    Action action;
-    std::string dataDir;
-    std::optional<bool> fullscreen;
-    std::string error;
-    std::optional<bool> pixelExact = std::nullopt;
-  } cases[] = {
-      {{}, Action::kPlay, "", std::nullopt, ""},
-      {{"--help"}, Action::kHelp, "", std::nullopt, ""},
-      {{"-h"}, Action::kHelp, "", std::nullopt, ""},
-      {{"--version"}, Action::kVersion, "", std::nullopt, ""},
-      {{"-V"}, Action::kVersion, "", std::nullopt, ""},
-      {{"--data-dir", "/media/stick/scores"}, Action::kPlay, "/media/stick/scores", {}, ""},
-      {{"--data-dir=rel dir"}, Action::kPlay, "rel dir", std::nullopt, ""},
-      {{"--data"}, Action::kError, "", std::nullopt, "option '--data' requires an argument"},
-      {{"--window"}, Action::kPlay, "", false, ""},
-      {{"--fullscreen"}, Action::kPlay, "", true, ""},
-      {{"--window", "--fullscreen"}, Action::kPlay, "", true, ""},  // the last one wins
-      {{"--win"}, Action::kPlay, "", false, ""},                    // an unambiguous prefix
-      {{"--scale=pixel-exact"}, Action::kPlay, "", std::nullopt, "", true},
-      {{"--scale", "smooth"}, Action::kPlay, "", std::nullopt, "", false},
-      {{"--scale=blurry"},
-       Action::kError,
-       "",
-       std::nullopt,
-       "invalid argument 'blurry' for '--scale' (smooth or pixel-exact)"},
-      {{"--bogus"}, Action::kError, "", std::nullopt, "unrecognized option '--bogus'"},
-      {{"-x"}, Action::kError, "", std::nullopt, "invalid option -- 'x'"},
-      {{"--data-dir"},
-       Action::kError,
-       "",
-       std::nullopt,
-       "option '--data-dir' requires an argument"},
-      {{"level2"}, Action::kError, "", std::nullopt, "unexpected argument 'level2'"},
-      {{"--", "--help"}, Action::kError, "", std::nullopt, "unexpected argument '--help'"},
-  };
-  for (const auto& c : cases) {
-    const CommandLine line = Parse(c.words);
-    const std::string given = testing::PrintToString(c.words);
-    EXPECT_EQ(line.action, c.action) << given;
-    if (c.action == Action::kError) {
-      EXPECT_EQ(line.error, c.error) << given;
-      continue;
-    }
-    EXPECT_EQ(line.dataDir, c.dataDir) << given;
-    EXPECT_EQ(line.fullscreen, c.fullscreen) << given;
-    EXPECT_EQ(line.pixelExact, c.pixelExact) << given;
-  }
+// What a command line gives, in one line: the action and whatever options it
+// set; for an error, only what was wrong.
+std::string Described(const CommandLine& line) {
+  using Action = CommandLine::Action;
+  if (line.action == Action::kError) return "error: " + line.error;
+  std::string text = line.action == Action::kHelp      ? "help"
+                     : line.action == Action::kVersion ? "version"
+                                                       : "play";
+  if (!line.dataDir.empty()) text += " dataDir=" + line.dataDir;
+  if (line.fullscreen) text += *line.fullscreen ? " fullscreen" : " window";
+  if (line.pixelExact) text += *line.pixelExact ? " pixel-exact" : " smooth";
+  if (!line.replay.empty()) text += " replay=" + line.replay;
+  return text;
 }
 
-TEST(CommandLineTest, ReplayTakesAFileAndGoesWithTheWindowOptions) {
-  const struct {
-    std::vector<std::string> words;
-    Action action;
-    std::string replay;
-    std::string error;
-  } cases[] = {
-      {{"--replay", "last.mvr"}, Action::kPlay, "last.mvr", ""},
-      {{"--replay=/tmp/a b.mvr", "--window"}, Action::kPlay, "/tmp/a b.mvr", ""},
-      {{"--rep=zyou-best.mvr"}, Action::kPlay, "zyou-best.mvr", ""},
-      {{"--replay"}, Action::kError, "", "option '--replay' requires an argument"},
-      {{"--replay", "a.mvr", "b.mvr"}, Action::kError, "a.mvr", "unexpected argument 'b.mvr'"},
-      {{}, Action::kPlay, "", ""},
+TEST(CommandLineTest, ReadsEachOptionTheGnuWay) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{}, "play"},
+      {{"--help"}, "help"},
+      {{"-h"}, "help"},
+      {{"--version"}, "version"},
+      {{"-V"}, "version"},
+      {{"--data-dir", "/media/stick/scores"}, "play dataDir=/media/stick/scores"},
+      {{"--data-dir=rel dir"}, "play dataDir=rel dir"},
+      {{"--data"}, "error: option '--data' requires an argument"},
+      {{"--window"}, "play window"},
+      {{"--fullscreen"}, "play fullscreen"},
+      {{"--window", "--fullscreen"}, "play fullscreen"},  // the last one wins
+      {{"--win"}, "play window"},                         // an unambiguous prefix
+      {{"--scale=pixel-exact"}, "play pixel-exact"},
+      {{"--scale", "smooth"}, "play smooth"},
+      {{"--scale=blurry"},
+       "error: invalid argument 'blurry' for '--scale' (smooth or pixel-exact)"},
+      {{"--bogus"}, "error: unrecognized option '--bogus'"},
+      {{"-x"}, "error: invalid option -- 'x'"},
+      {{"--data-dir"}, "error: option '--data-dir' requires an argument"},
+      {{"level2"}, "error: unexpected argument 'level2'"},
+      {{"--", "--help"}, "error: unexpected argument '--help'"},
+      {{"--replay", "last.mvr"}, "play replay=last.mvr"},
+      {{"--replay=/tmp/a b.mvr", "--window"}, "play window replay=/tmp/a b.mvr"},
+      {{"--rep=zyou-best.mvr"}, "play replay=zyou-best.mvr"},
+      {{"--replay"}, "error: option '--replay' requires an argument"},
+      {{"--replay", "a.mvr", "b.mvr"}, "error: unexpected argument 'b.mvr'"},
   };
-  for (const auto& c : cases) {
-    const CommandLine line = Parse(c.words);
-    const std::string given = testing::PrintToString(c.words);
-    EXPECT_EQ(line.action, c.action) << given;
-    EXPECT_EQ(line.error, c.error) << given;
-    EXPECT_EQ(line.replay, c.replay) << given;
+  for (const auto& [words, expected] : cases) {
+    EXPECT_EQ(Described(Parse(words)), expected) << testing::PrintToString(words);
   }
 }
 

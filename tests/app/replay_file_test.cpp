@@ -15,22 +15,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Every field at an extreme, and message times and keys of every width.
 Replay Sample() {
-  Replay replay;
-  replay.level = 0;
-  replay.seed = 0xFFFFFFFFu;
-  replay.ending = ReplayEnding::kLeft;
-  replay.score = 2147483647;
-  replay.removedCount = -1;
-  replay.fieldSettled = -1;
-  replay.resolveBusy = 1;
-  replay.messages = {{0, ReplayMessageKind::kKeyDown, 13},
-                     {0, ReplayMessageKind::kTick, 0},
-                     {480, ReplayMessageKind::kKeyDown, 40},
-                     {486, ReplayMessageKind::kKeyUp, 0},
-                     {200000, ReplayMessageKind::kKeyDown, 0x1234},
-                     {0xFFFFFFFFu, ReplayMessageKind::kKeyDown, 27}};
-  return replay;
+  return {.level = 0,
+          .seed = 0xFFFFFFFFu,
+          .ending = ReplayEnding::kLeft,
+          .score = 2147483647,
+          .removedCount = -1,
+          .fieldSettled = -1,
+          .resolveBusy = 1,
+          .messages = {{0, ReplayMessageKind::kKeyDown, 13},
+                       {0, ReplayMessageKind::kTick, 0},
+                       {480, ReplayMessageKind::kKeyDown, 40},
+                       {486, ReplayMessageKind::kKeyUp, 0},
+                       {200000, ReplayMessageKind::kKeyDown, 0x1234},
+                       {0xFFFFFFFFu, ReplayMessageKind::kKeyDown, 27}}};
 }
 
 std::string Decoded(std::vector<std::uint8_t> bytes) {

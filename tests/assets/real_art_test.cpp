@@ -53,12 +53,6 @@ TEST(RealArt, BalloonsKeepTheirColoursAndTheirSurroundings) {
   }
 }
 
-}  // namespace
-
-namespace {
-
-using testsupport::FakeWindow;
-
 // Whole screens of the real art drawn by the game's own scenes, saved under
 // <build>/review/ to be looked at: each play background with every tile kind
 // in the field and the preview, the title screen, the ranking with ten rows.

@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
@@ -128,8 +127,6 @@ TEST_F(KeptTableTest, OddButWritableTablesReceiveTheEntry) {
   EXPECT_EQ(ReadFile("tyuu.pod"), WithEntry());
 }
 
-bool g_crashInPlace;
-
 TEST_F(KeptTableTest, AHardLinkedTableIsRewrittenInPlaceAndKeepsItsLinks) {
   WriteFile("tyuu.pod", StoredFile(kFalling));
   fs::create_hard_link("tyuu.pod", "backup.pod");
@@ -144,19 +141,8 @@ TEST_F(KeptTableTest, AHardLinkedTableIsRewrittenInPlaceAndKeepsItsLinks) {
   // new one, never a mix.
   for (const bool afterWrite : {false, true}) {
     WriteFile("tyuu.pod", StoredFile(kFalling));
-    g_crashInPlace = afterWrite;
-    if (const pid_t child = ::fork(); child == 0) {
-      SetRewriteStepHook([](RewriteStep step) {
-        const auto at = g_crashInPlace ? RewriteStep::kSyncInPlace : RewriteStep::kWriteInPlace;
-        return step == at ? (::_exit(0), false) : true;
-      });
-      RecordResult(1, 1000, 4);
-      ::_exit(1);
-    } else {
-      int status = 0;
-      ::waitpid(child, &status, 0);
-      ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    ASSERT_TRUE(
+        RecordKilledAt(afterWrite ? RewriteStep::kSyncInPlace : RewriteStep::kWriteInPlace, 1000));
     EXPECT_EQ(ReadFile("backup.pod"), afterWrite ? WithEntry() : StoredFile(kFalling));
   }
 }
@@ -175,9 +161,7 @@ bool AsPlayer(const std::function<bool()>& body) {
         ::setgroups(1, groups) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
     ::_exit(dropped && body() ? 0 : 1);
   }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return ExitedWithZero(child);
 }
 
 TEST_F(KeptTableTest, ASharedTableStaysTheGroupsWhoeverWritesIt) {
@@ -247,11 +231,7 @@ TEST_F(KeptTableTest, TwoCopiesRecordingAtTheSameInstantBothEnter) {
   }
   ::close(start[0]);
   ::close(start[1]);
-  for (const pid_t child : children) {
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+  for (const pid_t child : children) EXPECT_TRUE(ExitedWithZero(child));
   const Bytes file = ReadFile("tyuu.pod");
   ScoreTable table{};
   DecodeScoreFile(file.data(), file.size(), table);

@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
@@ -120,12 +119,6 @@ TEST(ScoreText, NumbersAreReadTheWayPercentDReadsThem) {
 
 RewriteStep g_target;
 
-bool ExitedWithZero(pid_t child) {
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 TEST_F(RecordResultTest, ACrashOrAFailureAtAnyStepOfTheRewriteLeavesTheOldBytesOrTheNewOnes) {
   const Bytes old = StoredFile(Rows({900, 800, 700, 600, 500, 400, 300, 200, 100, 50}));
   WriteFile("zel.ini", std::string("Taro"));
@@ -136,14 +129,7 @@ TEST_F(RecordResultTest, ACrashOrAFailureAtAnyStepOfTheRewriteLeavesTheOldBytesO
     g_target = static_cast<RewriteStep>(i);
     const Bytes& expected = g_target > RewriteStep::kReplace ? rewritten : old;
     WriteFile("tyuu.pod", old);
-    if (const pid_t child = ::fork(); child == 0) {
-      SetRewriteStepHook(
-          [](RewriteStep step) { return step == g_target ? (::_exit(0), false) : true; });
-      RecordResult(1, 750, 4);
-      ::_exit(1);
-    } else {
-      ASSERT_TRUE(ExitedWithZero(child)) << i;
-    }
+    ASSERT_TRUE(RecordKilledAt(g_target, 750)) << i;
     EXPECT_EQ(ReadFile("tyuu.pod"), expected) << i;
     // The next game records normally over whatever the crash left behind.
     WriteFile("tyuu.pod", old);

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -60,6 +62,28 @@ void WriteFile(const std::string& path, const Text& bytes) {
 inline Bytes ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline bool ExitedWithZero(pid_t child) {
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Records `score` for the middle level in a child process that is killed at
+// `step` of the rewrite, as a crash or a power cut would stop the game there;
+// true when it got that far.
+inline RewriteStep g_killedAt;
+inline bool RecordKilledAt(RewriteStep step, int score) {
+  g_killedAt = step;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    SetRewriteStepHook(
+        [](RewriteStep at) { return at == g_killedAt ? (::_exit(0), false) : true; });
+    RecordResult(1, score, 4);
+    ::_exit(1);
+  }
+  return ExitedWithZero(child);
 }
 
 // The date of every entry: a day below 10. Tests run in UTC.
