@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/scene_switch.h"
+#include "core/scene_switch.h"
 #include "platform/call_log.h"
 #include "play/play_scene.h"
 
