@@ -12,10 +12,10 @@
 
 #include "app/command_line.h"
 #include "app/data_folder.h"
-#include "app/replay_file.h"
 #include "app/replay_player.h"
 #include "app/replay_recorder.h"
 #include "app/win_main.h"
+#include "core/replay_file.h"
 #include "display/window_icon.h"
 #include "platform/display_settings.h"
 #include "platform/sdl_host.h"

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/globals.h"
-#include "app/scene_switch.h"
+#include "core/globals.h"
+#include "core/scene_switch.h"
 #include "platform/clock.h"
 #include "play/play_scene.h"
 #include "sound/kbgm.h"

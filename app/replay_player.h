@@ -12,8 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/replay_file.h"
-#include "app/scene.h"
+#include "core/replay_file.h"
+#include "core/scene.h"
 
 class ReplayPlayer final : public Scene {
  public:

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/scene_switch.h"
+#include "core/scene_switch.h"
 #include "platform/clock.h"
 #include "platform/whole_file.h"
 #include "play/play_scene.h"

@@ -9,7 +9,7 @@
 // off until the program turns it on, so tests and playback record nothing.
 #pragma once
 
-#include "app/replay_file.h"
+#include "core/replay_file.h"
 #include "platform/win32.h"
 
 class Scene;

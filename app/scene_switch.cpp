@@ -1,10 +1,9 @@
-#include "app/scene_switch.h"
+#include "core/scene_switch.h"
 
-#include "app/globals.h"
 #include "app/replay_recorder.h"
+#include "core/globals.h"
 #include "display/screen.h"
 #include "opening/opening_scene.h"
-#include "platform/call_log.h"
 #include "play/play_scene.h"
 #include "ranking/ranking_scene.h"
 #include "sound/kbgm.h"
@@ -12,10 +11,6 @@
 OpeningScene* g_openingScene = nullptr;
 PlayScene* g_playScene = nullptr;
 RankingScene* g_rankingScene = nullptr;
-Scene* g_currentScene = nullptr;
-std::int32_t g_level = 0;
-std::int32_t g_lastScore = 0;
-std::int32_t g_lastRemovedCount = 0;
 
 namespace {
 SceneSwitchHook g_sceneSwitchHook = nullptr;
@@ -54,23 +49,4 @@ void ChangeScene(int sceneId) {
   g_currentScene->Start(g_hwnd);
   NoteSceneStarted(next);
   g_currentScene->LoadImages(g_hwnd, g_backgroundSurface);
-}
-
-void SetLevel(int level) {
-  g_level = level;
-}
-
-int GetLevel() {
-  return g_level;
-}
-
-void SetLastResult(int score, int removedCount) {
-  platform::RecordCall("SetLastResult", {score, removedCount});
-  g_lastScore = score;
-  g_lastRemovedCount = removedCount;
-}
-
-void GetLastResult(int* score, int* removedCount) {
-  *score = g_lastScore;
-  *removedCount = g_lastRemovedCount;
 }

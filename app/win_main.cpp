@@ -1,7 +1,7 @@
 #include "app/win_main.h"
 
-#include "app/globals.h"
-#include "app/scene_switch.h"
+#include "core/globals.h"
+#include "core/scene_switch.h"
 #include "display/screen.h"
 #include "opening/opening_scene.h"
 #include "play/play_scene.h"

@@ -1,7 +1,7 @@
-#include "app/globals.h"
 #include "app/replay_recorder.h"
-#include "app/scene_switch.h"
 #include "app/win_main.h"
+#include "core/globals.h"
+#include "core/scene_switch.h"
 #include "display/screen.h"
 
 // Keys and ticks reach the current screen only while the game is in the

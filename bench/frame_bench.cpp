@@ -12,10 +12,10 @@
 #include <cstring>
 #include <vector>
 
-#include "app/globals.h"
+#include "core/cell.h"
+#include "core/globals.h"
 #include "display/draw.h"
 #include "display/screen.h"
-#include "play/cell.h"
 #include "tests/support/test_display.h"
 
 namespace {

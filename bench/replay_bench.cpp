@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <string>
 
-#include "app/replay_file.h"
 #include "app/replay_recorder.h"
-#include "app/scene_switch.h"
+#include "core/replay_file.h"
+#include "core/scene_switch.h"
 #include "platform/whole_file.h"
 #include "play/play_scene.h"
 

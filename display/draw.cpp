@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/globals.h"
+#include "core/cell.h"
+#include "core/globals.h"
 #include "display/screen.h"
 #include "display/tile_table.h"
 #include "platform/ddraw.h"
-#include "play/cell.h"
 
 namespace {
 

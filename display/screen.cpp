@@ -3,8 +3,8 @@
 // release and recovery, and the one fatal-error path of the display.
 #include "display/screen.h"
 
-#include "app/scene.h"
-#include "app/scene_switch.h"
+#include "core/scene.h"
+#include "core/scene_switch.h"
 #include "display/bitmap_loader.h"
 #include "display/messages.h"
 #include "platform/ddraw.h"

@@ -1,6 +1,6 @@
 // A balloon popping: it turns into a burst, the clap sounds, and the resting
 // pins around it are thrown.
-#include "app/globals.h"
+#include "core/globals.h"
 #include "play/clearing_rules.h"
 
 namespace clearing {

@@ -1,6 +1,6 @@
 // The falling phase: spawning a piece from the preview (with the speed-up and
 // the flask), the piece's fall one row a tick, and its landing.
-#include "app/scene_switch.h"
+#include "core/scene_switch.h"
 #include "play/chain_score.h"
 #include "play/play_scene.h"
 

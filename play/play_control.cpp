@@ -1,5 +1,5 @@
-#include "app/globals.h"
-#include "app/scene_switch.h"
+#include "core/globals.h"
+#include "core/scene_switch.h"
 #include "display/bitmap_loader.h"
 #include "display/screen.h"
 #include "play/play_scene.h"

@@ -12,8 +12,8 @@
 #include <array>
 #include <cstdint>
 
-#include "app/scene.h"
-#include "play/cell.h"
+#include "core/cell.h"
+#include "core/scene.h"
 
 class PlayScene : public Scene {
  public:

@@ -1,6 +1,6 @@
 #include "ranking/ranking_scene.h"
 
-#include "app/scene_switch.h"
+#include "core/scene_switch.h"
 #include "display/bitmap_loader.h"
 #include "display/draw.h"
 #include "display/screen.h"

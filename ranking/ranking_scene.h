@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "app/scene.h"
+#include "core/scene.h"
 #include "ranking/score_table.h"
 
 class RankingScene : public Scene {

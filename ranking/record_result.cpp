@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "platform/clock.h"
 #include "ranking/decimal_text.h"
 #include "ranking/entry_date.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/replay_file.h"
+#include "core/replay_file.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The replay format: what is written reads back the same, and every way a
 // file can be wrong is refused with its own one-line reason.
-#include "app/replay_file.h"
+#include "core/replay_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

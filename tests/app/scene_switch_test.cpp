@@ -1,6 +1,6 @@
 // How the shell moves between screens: the music of each switch, the order of
 // Start and LoadImages, and numbers that are not screens.
-#include "app/scene_switch.h"
+#include "core/scene_switch.h"
 
 #include <gtest/gtest.h>
 

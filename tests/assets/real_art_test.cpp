@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "app/scene_switch.h"
+#include "core/cell.h"
+#include "core/scene_switch.h"
 #include "display/bitmap_loader.h"
 #include "display/draw.h"
 #include "display/screen.h"
 #include "opening/opening_scene.h"
-#include "play/cell.h"
 #include "play/play_scene.h"
 #include "ranking/ranking_scene.h"
 #include "resources/resources.h"

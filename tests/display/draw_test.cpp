@@ -7,14 +7,14 @@
 #include <climits>
 #include <cstring>
 
-#include "app/globals.h"
+#include "core/cell.h"
+#include "core/globals.h"
 #include "display/bitmap_loader.h"
 #include "display/screen.h"
 #include "display/tile_table.h"
 #include "platform/ddraw.h"
 #include "platform/font.h"
 #include "platform/gdi.h"
-#include "play/cell.h"
 #include "tests/support/golden.h"
 #include "tests/support/test_display.h"
 

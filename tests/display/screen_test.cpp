@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
-#include "app/scene.h"
-#include "app/scene_switch.h"
+#include "core/cell.h"
+#include "core/globals.h"
+#include "core/scene.h"
+#include "core/scene_switch.h"
 #include "display/bitmap_loader.h"
 #include "display/draw.h"
 #include "display/messages.h"
 #include "platform/call_log.h"
 #include "platform/ddraw.h"
-#include "play/cell.h"
 #include "resources/resources.h"
 #include "tests/support/test_display.h"
 #include "tests/support/test_pictures.h"

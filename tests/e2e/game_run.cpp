@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/globals.h"
-#include "app/scene_switch.h"
 #include "app/win_main.h"
+#include "core/globals.h"
+#include "core/scene_switch.h"
 #include "platform/headless_host.h"
 #include "platform/png_file.h"
 #include "platform/window_backend.h"

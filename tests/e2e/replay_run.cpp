@@ -5,10 +5,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/globals.h"
 #include "app/replay_recorder.h"
-#include "app/scene_switch.h"
 #include "app/win_main.h"
+#include "core/globals.h"
+#include "core/scene_switch.h"
 #include "play/play_scene.h"
 
 namespace fs = std::filesystem;

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/replay_file.h"
 #include "app/replay_player.h"
+#include "core/replay_file.h"
 #include "tests/e2e/game_run.h"
 
 // Runs `script` with recording on, as the real program does, and reads back

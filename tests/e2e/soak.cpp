@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <random>
 
-#include "app/globals.h"
-#include "app/scene_switch.h"
+#include "core/globals.h"
+#include "core/scene_switch.h"
 #include "play/play_scene.h"
 #include "ranking/ranking_scene.h"
 #include "ranking/score_file.h"

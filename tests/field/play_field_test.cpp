@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-#include "app/scene_switch.h"
+#include "core/scene_switch.h"
 #include "platform/call_log.h"
 #include "play/play_scene.h"
 

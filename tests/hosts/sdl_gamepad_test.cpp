@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
-#include "app/scene.h"
-#include "app/scene_switch.h"
 #include "app/win_main.h"
+#include "core/globals.h"
+#include "core/scene.h"
+#include "core/scene_switch.h"
 #include "platform/clock.h"
 #include "platform/sdl_host.h"
 #include "platform/window_backend.h"

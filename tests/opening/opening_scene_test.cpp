@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "app/scene_switch.h"
+#include "core/scene_switch.h"
 #include "platform/call_log.h"
 
 namespace {

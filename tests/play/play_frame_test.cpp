@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/scene_switch.h"
+#include "core/scene_switch.h"
 #include "display/screen.h"
 #include "play/play_scene.h"
 #include "tests/support/golden.h"

@@ -8,7 +8,7 @@
 #include <climits>
 #include <vector>
 
-#include "app/scene_switch.h"
+#include "core/scene_switch.h"
 #include "platform/call_log.h"
 #include "play/chain_score.h"
 #include "play/play_scene.h"

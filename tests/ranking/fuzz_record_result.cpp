@@ -17,7 +17,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "platform/clock.h"
 #include "ranking/score_file.h"
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "app/scene_switch.h"
+#include "core/scene_switch.h"
 #include "tests/ranking/score_file_helpers.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "tests/support/test_display.h"
 
-#include "app/globals.h"
+#include "core/globals.h"
 #include "display/screen.h"
 #include "resources/resources.h"
 #include "tests/support/test_pictures.h"

@@ -4,7 +4,7 @@
 #include <limits>
 #include <span>
 
-#include "app/replay_file.h"
+#include "core/replay_file.h"
 
 namespace sim {
 namespace {

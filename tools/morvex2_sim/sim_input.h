@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "play/cell.h"
+#include "core/cell.h"
 
 namespace sim {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/globals.h"
-#include "app/scene_switch.h"
+#include "core/globals.h"
+#include "core/scene_switch.h"
 #include "platform/call_log.h"
 #include "play/play_scene.h"
 #include "tools/morvex2_sim/sim_json.h"

@@ -1,4 +1,4 @@
-#include "app/replay_file.h"
+#include "core/replay_file.h"
 
 #include <zlib.h>
 

@@ -1,4 +1,4 @@
-#include "app/scene.h"
+#include "core/scene.h"
 
 void Scene::OnTimer(HWND) {}
 void Scene::OnKeyUp() {}

@@ -1,10 +1,13 @@
 // Switching between the three screens, and the little state that passes
-// between them: the chosen level and the result of the last game.
+// between them: the chosen level and the result of the last game. Every screen
+// asks for the switch; only the program, which holds all three screens, makes
+// it: ChangeScene and the three screens' pointers are defined in
+// app/scene_switch.cpp, the rest in core/scene_state.cpp.
 #pragma once
 
 #include <cstdint>
 
-#include "app/scene.h"
+#include "core/scene.h"
 
 class OpeningScene;
 class PlayScene;

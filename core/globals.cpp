@@ -1,4 +1,4 @@
-#include "app/globals.h"
+#include "core/globals.h"
 
 HINSTANCE g_hInstance = nullptr;
 HWND g_hwnd = nullptr;

@@ -1,0 +1,29 @@
+// The state that passes between the screens (the chosen level and the last
+// game's result) and the screen that is current. ChangeScene itself, which
+// knows all three screens, belongs to the program (app/scene_switch.cpp).
+#include "core/scene_switch.h"
+#include "platform/call_log.h"
+
+Scene* g_currentScene = nullptr;
+std::int32_t g_level = 0;
+std::int32_t g_lastScore = 0;
+std::int32_t g_lastRemovedCount = 0;
+
+void SetLevel(int level) {
+  g_level = level;
+}
+
+int GetLevel() {
+  return g_level;
+}
+
+void SetLastResult(int score, int removedCount) {
+  platform::RecordCall("SetLastResult", {score, removedCount});
+  g_lastScore = score;
+  g_lastRemovedCount = removedCount;
+}
+
+void GetLastResult(int* score, int* removedCount) {
+  *score = g_lastScore;
+  *removedCount = g_lastRemovedCount;
+}
