@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "app/globals.h"
 #include "app/replay_recorder.h"
 #include "app/scene_switch.h"
@@ -62,7 +59,6 @@ ReplayFacts FollowReplay(const Replay& replay) {
   ReplayFacts facts;
   g_leftTo = 0;
   SetSceneSwitchHook(&NoteLeft);
-  const std::int32_t level = g_level;
   g_level = replay.level;
   PlayScene scene(replay.seed);
   g_fieldSettled = replay.fieldSettled;
@@ -94,13 +90,6 @@ ReplayFacts FollowReplay(const Replay& replay) {
   facts.score = scene.score;
   facts.removedCount = scene.removedCount;
   SetSceneSwitchHook(nullptr);
-  g_level = level;
-  g_fieldSettled = 0;
-  g_resolveBusy = 0;
+  ResetProgramState();
   return facts;
-}
-
-std::string FileText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
