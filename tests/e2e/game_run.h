@@ -59,6 +59,8 @@ class GameRunTest : public testing::Test {
   void SetUp() override;
   void TearDown() override;
   std::string Shot(const std::string& name) const { return (folder_ / name).string(); }
+  // The script line that saves the frame shown as Shot(name).
+  std::string Capture(const std::string& name) const { return "capture " + Shot(name) + "\n"; }
 
   std::filesystem::path folder_;
 };

@@ -50,8 +50,7 @@ std::string PlayToGameOver() {
 using RankingFlowRun = GameRunTest;
 
 TEST_F(RankingFlowRun, AGameOverEntersTheTableAndShowsTheNewRowInRed) {
-  const GameRun run =
-      RunGame(folder_, PlayToGameOver() + "capture " + Shot("ranking.png") + "\nkey ESC\n");
+  const GameRun run = RunGame(folder_, PlayToGameOver() + Capture("ranking.png") + "key ESC\n");
   EXPECT_EQ(run.exitCode, 0) << "ESC on the ranking screen ends the program";
 
   std::vector<std::int64_t> result;
@@ -98,8 +97,8 @@ TEST_F(RankingFlowRun, F1RightAfterStartShowsTheMiddleTableWhicheverLineIsHighli
   const std::string table = OneRowTable("MIDDLE", "777");
   std::ofstream(folder_ / "tyuu.pod", std::ios::binary) << table;
 
-  const GameRun run = RunGame(folder_, "wait 100\nkey UP\nwait 50\nkey F1\nwait 100\ncapture " +
-                                           Shot("f1.png") + "\nkey ESC\n");
+  const GameRun run = RunGame(
+      folder_, "wait 100\nkey UP\nwait 50\nkey F1\nwait 100\n" + Capture("f1.png") + "key ESC\n");
   EXPECT_EQ(run.exitCode, 0);
   ExpectGoldenFrame(Shot("f1.png"), "ranking_middle_from_title.png");
   const auto frame = platform::ReadPng(Shot("f1.png"));

@@ -40,18 +40,16 @@ using ReplayRun = GameRunTest;
 TEST_F(ReplayRun, AGamePlaysBackToTheSameFramesAndResult) {
   // Start comes 406 ms in, the first tick 2 s later spawns a piece, and the
   // frames are taken about 4.2 s and 7.5 s after Start.
-  std::string script = StartGame("UP");
-  script += "wait 3700\ncapture " + Shot("rec-1.png") +
-            "\nwait 200\nkey LEFT\nwait 100\nkey UP\nwait 3000\ncapture " + Shot("rec-2.png") +
-            "\n" + DropUntilOver(60);
-  const Replay replay = RecordGame(folder_, script);
+  const Replay replay =
+      RecordGame(folder_, StartGame("UP") + "wait 3700\n" + Capture("rec-1.png") +
+                              "wait 200\nkey LEFT\nwait 100\nkey UP\nwait 3000\n" +
+                              Capture("rec-2.png") + DropUntilOver(60));
   ASSERT_EQ(replay.level, 2);
   ASSERT_EQ(replay.ending, ReplayEnding::kGameOver);
 
-  const Playback playback =
-      PlayBack(folder_, replay,
-               "wait 4100\ncapture " + Shot("play-1.png") + "\nwait 3400\ncapture " +
-                   Shot("play-2.png") + "\n" + UntilTheEnd(replay));
+  const Playback playback = PlayBack(folder_, replay,
+                                     "wait 4100\n" + Capture("play-1.png") + "wait 3400\n" +
+                                         Capture("play-2.png") + UntilTheEnd(replay));
   EXPECT_EQ(playback.outcome, ReplayPlayer::Outcome::kReproduced) << playback.said;
   EXPECT_EQ(playback.said, "replay reproduced: level 2, score " + std::to_string(replay.score) +
                                ", removed " + std::to_string(replay.removedCount) +
