@@ -10,8 +10,8 @@
 
 namespace {
 
-// A screen that notes its keys and frames; at its first frame it posts a key
-// press and its release, as a player's quick tap arrives.
+// A screen that notes its keys and its first frames; at its first frame it
+// posts a key press and its release, as a player's quick tap arrives.
 class TappedScreen final : public Scene {
  public:
   void OnKeyDown(HWND, UINT key) override { seen.push_back("down " + std::to_string(key)); }
