@@ -251,18 +251,6 @@ class SdlVideoPresent : public ::testing::Test {
   SurfacePtr frame_ = NewSurface(640, 480, SDL_PIXELFORMAT_RGB565);
 };
 
-TEST_F(SdlVideoPresent, TheFrameFillsItsPlaceOnBlack) {
-  video_.Present(*frame_);
-  EXPECT_EQ(video_.ChangedFrames(), 1u);
-  const SDL_Rect p = Placement();
-  EXPECT_EQ(Shown(0, 0), 0x001F);
-  EXPECT_EQ(Shown(639, 479), 0x001F);
-  ASSERT_GT(p.x, 0) << "the offscreen desktop is larger than the frame";
-  ASSERT_GT(p.y, 0);
-  EXPECT_EQ(As565(Window(), p.x - 1, p.y), 0) << "the border is black";
-  EXPECT_EQ(As565(Window(), p.x, p.y - 1), 0);
-}
-
 TEST_F(SdlVideoPresent, OnlyWhatChangedIsPaintedAndTheSameFrameNothing) {
   video_.Present(*frame_);
   const SDL_Rect p = Placement();

@@ -9,25 +9,9 @@
 #include "platform/sdl_video.h"
 #include "platform/win32.h"
 #include "platform/window_backend.h"
+#include "tests/support/test_window.h"
 
 namespace {
-
-TEST(PresentRect, LargestWholeScaleThatFitsCentredOnBlack) {
-  struct Case {
-    int width, height;
-    SDL_Rect expected;
-  } const cases[] = {
-      {640, 480, {0, 0, 640, 480}},       {800, 600, {80, 60, 640, 480}},
-      {1920, 1080, {320, 60, 1280, 960}}, {1280, 1024, {0, 32, 1280, 960}},
-      {2560, 1440, {320, 0, 1920, 1440}}, {3840, 2160, {640, 120, 2560, 1920}},
-      {320, 240, {0, 0, 320, 240}},       {400, 600, {0, 150, 400, 300}},
-  };
-  for (const auto& c : cases) {
-    const SDL_Rect r = platform::PresentRect(c.width, c.height, 640, 480);
-    EXPECT_TRUE(SDL_RectEquals(&r, &c.expected)) << c.width << " x " << c.height << " gave " << r.x
-                                                 << "," << r.y << " " << r.w << "x" << r.h;
-  }
-}
 
 class SdlVideoTest : public ::testing::Test {
  protected:
@@ -103,15 +87,7 @@ LRESULT RecordingProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 // for it (a key that changes screens would otherwise take the fatal path).
 // The full screen goes only once the game has been told.
 TEST_F(SdlVideoTest, TheFullScreenGoesOnlyWhenTheGameLearnsItIsInTheBackground) {
-  platform::ResetWindowSystem();
-  platform::SetWindowBackend(&video_);
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = RecordingProcedure;
-  wc.lpszClassName = "morvex2";
-  ASSERT_NE(RegisterClassA(&wc), 0);
-  ASSERT_NE(CreateWindowExA(0, "morvex2", "Morvex2", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr,
-                            nullptr, nullptr),
-            nullptr);
+  ASSERT_NE(testsupport::MakeTestWindow(RecordingProcedure, &video_), nullptr);
   g_screen = primary_;
   g_lostAtKey.clear();
   for (const bool fullScreen : {true, false}) {
@@ -120,10 +96,7 @@ TEST_F(SdlVideoTest, TheFullScreenGoesOnlyWhenTheGameLearnsItIsInTheBackground) 
     Send(SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST);
     platform::PostInputMessage(WM_KEYDOWN, VK_RETURN, 1);
     platform::PostInputMessage(WM_ACTIVATEAPP, 0, 0);
-    MSG msg{};
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && GetMessageA(&msg, nullptr, 0, 0) > 0) {
-      DispatchMessageA(&msg);
-    }
+    testsupport::DispatchWaiting();
     EXPECT_EQ(primary_->Flip(nullptr, 0) == DDERR_SURFACELOST, fullScreen);
   }
   EXPECT_EQ(g_lostAtKey, std::vector<bool>({false, false}));

@@ -4,39 +4,19 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <fstream>
+#include <iterator>
 
+#include "app/program_state.h"
 #include "app/win_main.h"
 #include "core/globals.h"
 #include "core/scene_switch.h"
 #include "platform/headless_host.h"
-#include "platform/png_file.h"
-#include "platform/window_backend.h"
-#include "play/play_scene.h"
-#include "sound/kbgm.h"
+#include "tests/support/golden.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// What a new process starts with.
-void ResetProgramState() {
-  platform::ResetWindowSystem();
-  g_hInstance = nullptr;
-  g_hwnd = nullptr;
-  g_appActive = 0;
-  g_openingScene = nullptr;
-  g_playScene = nullptr;
-  g_rankingScene = nullptr;
-  g_currentScene = nullptr;
-  g_level = 0;
-  g_lastScore = 0;
-  g_lastRemovedCount = 0;
-  g_openingMusic = 0;
-  g_playMusic = 0;
-  g_fieldSettled = 0;
-  g_resolveBusy = 0;
-}
 
 class WorkingDirectory {
  public:
@@ -90,6 +70,33 @@ GameRun RunGame(const fs::path& folder, const std::string& script, std::int64_t 
   return run;
 }
 
+std::string StartGame(const std::string& levelKey) {
+  std::string script = "wait 300\n";
+  if (!levelKey.empty()) script += "key " + levelKey + "\nwait 100\n";
+  return script + "key RETURN\nwait 500\nkey RETURN\n";
+}
+
+std::string DropUntilOver(int pieces) {
+  std::string script;
+  for (int i = 0; i < pieces; ++i)
+    script += "wait 30\nkey UP\nwait 30\ndown DOWN\nwait 400\nup DOWN\n";
+  return script;
+}
+
+std::string FileText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Stored bytes are the plain ones less 0x20, so an empty field is 0xE0 throughout.
+std::string OneRowTable(const std::string& name, const std::string& score) {
+  std::string table(590, static_cast<char>(0xE0));
+  for (std::size_t i = 0; i < name.size(); ++i) table[i] = static_cast<char>(name[i] - 0x20);
+  for (std::size_t i = 0; i < score.size(); ++i)
+    table[450 + i] = static_cast<char>(score[i] - 0x20);
+  return table;
+}
+
 std::vector<std::string> CallNames(const std::vector<platform::RecordedCall>& calls,
                                    const std::vector<std::string>& names) {
   std::vector<std::string> kept;
@@ -111,18 +118,7 @@ std::vector<platform::RecordedCall> Named(const std::vector<platform::RecordedCa
 }
 
 void ExpectGoldenFrame(const fs::path& captured, const std::string& name) {
-  const fs::path golden = fs::path(MORVEX2_SOURCE_DIR) / "tests/e2e/golden" / name;
-  const auto actual = platform::ReadPng(captured.string());
-  ASSERT_TRUE(actual.has_value()) << "no frame captured for " << name;
-  const char* update = std::getenv("MORVEX2_UPDATE_GOLDEN");
-  if (update != nullptr && std::string(update) == "1") {
-    fs::create_directories(golden.parent_path());
-    fs::copy_file(captured, golden, fs::copy_options::overwrite_existing);
-    return;
-  }
-  const auto expected = platform::ReadPng(golden.string());
-  ASSERT_TRUE(expected.has_value()) << "missing golden " << golden;
-  EXPECT_TRUE(*actual == *expected) << name << " differs from its golden; see " << captured;
+  EXPECT_TRUE(testsupport::MatchesGolden(captured, "tests/e2e/golden/" + name));
 }
 
 void GameRunTest::SetUp() {

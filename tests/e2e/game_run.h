@@ -31,6 +31,17 @@ GameRun RunGame(const std::filesystem::path& folder, const std::string& script,
                 std::int64_t unixSeconds = 1796488723,
                 platform::HeadlessHost::Watcher watcher = {});
 
+// Starts the level that `levelKey` ("", "UP" beginner or "DOWN" advanced)
+// picks on the title screen and takes the game out of its first pause.
+std::string StartGame(const std::string& levelKey);
+// Turns each of `pieces` pieces upright and drops it, till the stack reaches the top.
+std::string DropUntilOver(int pieces);
+
+// The file's bytes, or empty.
+std::string FileText(const std::filesystem::path& path);
+// A score file's 590 bytes whose first row holds `name` and `score`, the other rows empty.
+std::string OneRowTable(const std::string& name, const std::string& score);
+
 // Names of the calls, in order, keeping only those listed in `names`.
 std::vector<std::string> CallNames(const std::vector<platform::RecordedCall>& calls,
                                    const std::vector<std::string>& names);
@@ -39,7 +50,7 @@ std::vector<std::string> CallNames(const std::vector<platform::RecordedCall>& ca
 std::vector<platform::RecordedCall> Named(const std::vector<platform::RecordedCall>& calls,
                                           const std::string& name);
 
-// A captured frame against tests/e2e/golden/NAME; MORVEX2_UPDATE_GOLDEN=1 rewrites it.
+// A captured frame against tests/e2e/golden/NAME (tests/support/golden.h).
 void ExpectGoldenFrame(const std::filesystem::path& captured, const std::string& name);
 
 // Each test plays in a working folder of its own, named after the test.
@@ -48,6 +59,8 @@ class GameRunTest : public testing::Test {
   void SetUp() override;
   void TearDown() override;
   std::string Shot(const std::string& name) const { return (folder_ / name).string(); }
+  // The script line that saves the frame shown as Shot(name).
+  std::string Capture(const std::string& name) const { return "capture " + Shot(name) + "\n"; }
 
   std::filesystem::path folder_;
 };

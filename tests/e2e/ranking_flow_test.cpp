@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -15,13 +14,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<unsigned char> ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The plain text of record k's field that starts at `offset` with `width` bytes.
-std::string StoredText(const std::vector<unsigned char>& file, int offset, int width, int k) {
+std::string StoredText(const std::string& file, int offset, int width, int k) {
   std::string text;
   for (int i = 0; i < width; ++i) {
     const char plain = static_cast<char>(file.at(offset + width * k + i) + 0x20);
@@ -50,17 +44,13 @@ std::vector<int> RedRows(const platform::RgbImage& frame) {
 // The advanced level, started and played by turning each piece upright and
 // dropping it, until the stack reaches the top.
 std::string PlayToGameOver() {
-  std::string script = "wait 100\nkey DOWN\nwait 50\nkey RETURN\nwait 100\nkey RETURN\n";
-  for (int i = 0; i < 150; ++i)
-    script += "wait 30\nkey UP\nwait 30\ndown DOWN\nwait 400\nup DOWN\n";
-  return script;
+  return "wait 100\nkey DOWN\nwait 50\nkey RETURN\nwait 100\nkey RETURN\n" + DropUntilOver(150);
 }
 
 using RankingFlowRun = GameRunTest;
 
 TEST_F(RankingFlowRun, AGameOverEntersTheTableAndShowsTheNewRowInRed) {
-  const GameRun run =
-      RunGame(folder_, PlayToGameOver() + "capture " + Shot("ranking.png") + "\nkey ESC\n");
+  const GameRun run = RunGame(folder_, PlayToGameOver() + Capture("ranking.png") + "key ESC\n");
   EXPECT_EQ(run.exitCode, 0) << "ESC on the ranking screen ends the program";
 
   std::vector<std::int64_t> result;
@@ -72,7 +62,7 @@ TEST_F(RankingFlowRun, AGameOverEntersTheTableAndShowsTheNewRowInRed) {
   ASSERT_EQ(result.size(), 2u) << "the game did not end";
   ASSERT_GT(result[0], 0) << "a game without points enters no table";
 
-  const auto file = ReadBytes(folder_ / "zyou.pod");
+  const std::string file = FileText(folder_ / "zyou.pod");
   ASSERT_EQ(file.size(), 590u);
   EXPECT_EQ(StoredText(file, 450, 9, 0), std::to_string(result[0]));
   EXPECT_EQ(StoredText(file, 540, 5, 0), std::to_string(result[1]));
@@ -104,23 +94,17 @@ TEST_F(RankingFlowRun, ReturnGoesToTheTitleWhereAnAutoRepeatedReturnStartsAGame)
 
 TEST_F(RankingFlowRun, F1RightAfterStartShowsTheMiddleTableWhicheverLineIsHighlighted) {
   // A middle table with one entry, so that the frame tells the tables apart.
-  std::vector<unsigned char> table(590, 0xE0);
-  const std::string name = "MIDDLE";
-  for (std::size_t i = 0; i < name.size(); ++i)
-    table[i] = static_cast<unsigned char>(name[i] - 0x20);
-  for (std::size_t i = 0; i < 3; ++i) table[450 + i] = static_cast<unsigned char>("777"[i] - 0x20);
-  std::ofstream(folder_ / "tyuu.pod", std::ios::binary)
-      .write(reinterpret_cast<const char*>(table.data()),
-             static_cast<std::streamsize>(table.size()));
+  const std::string table = OneRowTable("MIDDLE", "777");
+  std::ofstream(folder_ / "tyuu.pod", std::ios::binary) << table;
 
-  const GameRun run = RunGame(folder_, "wait 100\nkey UP\nwait 50\nkey F1\nwait 100\ncapture " +
-                                           Shot("f1.png") + "\nkey ESC\n");
+  const GameRun run = RunGame(
+      folder_, "wait 100\nkey UP\nwait 50\nkey F1\nwait 100\n" + Capture("f1.png") + "key ESC\n");
   EXPECT_EQ(run.exitCode, 0);
   ExpectGoldenFrame(Shot("f1.png"), "ranking_middle_from_title.png");
   const auto frame = platform::ReadPng(Shot("f1.png"));
   ASSERT_TRUE(frame.has_value());
   EXPECT_TRUE(RedRows(*frame).empty()) << "nothing entered from the title screen";
-  EXPECT_EQ(ReadBytes(folder_ / "tyuu.pod"), table) << "rewritten unchanged";
+  EXPECT_EQ(FileText(folder_ / "tyuu.pod"), table) << "rewritten unchanged";
 }
 
 }  // namespace

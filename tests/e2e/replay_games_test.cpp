@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "tests/e2e/replay_run.h"
+#include "tests/support/golden_update.h"
 
 namespace fs = std::filesystem;
 
@@ -31,9 +31,7 @@ struct ScriptedGame {
 };
 
 std::string Script(const ScriptedGame& game) {
-  std::string script = "wait 300\n";
-  if (*game.levelKey != '\0') script += std::string("key ") + game.levelKey + "\nwait 100\n";
-  script += "key RETURN\nwait 500\nkey RETURN\n";
+  std::string script = StartGame(game.levelKey);
   std::uint32_t state = game.choices;
   const auto next = [&state](std::uint32_t range) {
     state = state * 1103515245u + 12345u;
@@ -64,11 +62,6 @@ constexpr ScriptedGame kGames[] = {
 
 const fs::path kReplays = fs::path(MORVEX2_SOURCE_DIR) / "tests/replays";
 
-bool Updating() {
-  const char* update = std::getenv("MORVEX2_UPDATE_GOLDEN");
-  return update != nullptr && std::string(update) == "1";
-}
-
 std::string ResultLine(const Replay& replay) {
   return "level " + std::to_string(replay.level) + " score " + std::to_string(replay.score) +
          " removed " + std::to_string(replay.removedCount) +
@@ -82,7 +75,7 @@ TEST_F(CommittedReplay, IsMadeAgainByItsScript) {
     const Replay replay = RecordGame(folder_, Script(game), game.unixSeconds);
     const std::string bytes = FileText(folder_ / "last.mvr");
     const fs::path file = kReplays / (std::string(game.name) + ".mvr");
-    if (Updating()) {
+    if (testsupport::UpdatingGoldens()) {
       fs::create_directories(kReplays);
       std::ofstream(file, std::ios::binary) << bytes;
       std::ofstream(kReplays / (std::string(game.name) + ".result")) << ResultLine(replay);

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/program_state.h"
 #include "app/replay_recorder.h"
 #include "app/win_main.h"
 #include "core/globals.h"
@@ -62,7 +63,6 @@ ReplayFacts FollowReplay(const Replay& replay) {
   ReplayFacts facts;
   g_leftTo = 0;
   SetSceneSwitchHook(&NoteLeft);
-  const std::int32_t level = g_level;
   g_level = replay.level;
   PlayScene scene(replay.seed);
   g_fieldSettled = replay.fieldSettled;
@@ -94,13 +94,6 @@ ReplayFacts FollowReplay(const Replay& replay) {
   facts.score = scene.score;
   facts.removedCount = scene.removedCount;
   SetSceneSwitchHook(nullptr);
-  g_level = level;
-  g_fieldSettled = 0;
-  g_resolveBusy = 0;
+  ResetProgramState();
   return facts;
-}
-
-std::string FileText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }

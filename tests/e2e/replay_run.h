@@ -37,7 +37,5 @@ struct ReplayFacts {
   std::int32_t maxChain = 0;  // the most points one clearing phase gathered
   bool leftWhileClearing = false;
 };
+// Leaves the program as a new process finds it (ResetProgramState).
 ReplayFacts FollowReplay(const Replay& replay);
-
-// The file's bytes, or empty.
-std::string FileText(const std::filesystem::path& path);

@@ -20,37 +20,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Starts the level that `levelKey` (empty, UP or DOWN) picks on the title
-// screen and takes the game out of its first pause.
-std::string StartGame(const std::string& levelKey) {
-  std::string script = "wait 300\n";
-  if (!levelKey.empty()) script += "key " + levelKey + "\nwait 100\n";
-  return script + "key RETURN\nwait 500\nkey RETURN\n";
-}
-
-// Turns each piece upright and drops it, until the stack reaches the top.
-std::string DropUntilOver(int pieces) {
-  std::string script;
-  for (int i = 0; i < pieces; ++i)
-    script += "wait 30\nkey UP\nwait 30\ndown DOWN\nwait 400\nup DOWN\n";
-  return script;
-}
-
 // A wait to the end of the replay at normal speed, and a little more.
 std::string UntilTheEnd(const Replay& replay) {
   return "wait " + std::to_string(replay.messages.back().timeMs + 500) + "\n";
-}
-
-void WriteText(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-// A table whose first row holds a score no game here reaches.
-void PutUnbeatableTable(const fs::path& path) {
-  std::string table(590, static_cast<char>(0xE0));
-  for (std::size_t i = 0; i < 6; ++i) table[i] = static_cast<char>("HOLDER"[i] - 0x20);
-  for (std::size_t i = 0; i < 7; ++i) table[450 + i] = static_cast<char>("9999999"[i] - 0x20);
-  WriteText(path, table);
 }
 
 std::map<std::string, std::string> FolderContents(const fs::path& folder) {
@@ -68,18 +40,16 @@ using ReplayRun = GameRunTest;
 TEST_F(ReplayRun, AGamePlaysBackToTheSameFramesAndResult) {
   // Start comes 406 ms in, the first tick 2 s later spawns a piece, and the
   // frames are taken about 4.2 s and 7.5 s after Start.
-  std::string script = StartGame("UP");
-  script += "wait 3700\ncapture " + Shot("rec-1.png") +
-            "\nwait 200\nkey LEFT\nwait 100\nkey UP\nwait 3000\ncapture " + Shot("rec-2.png") +
-            "\n" + DropUntilOver(60);
-  const Replay replay = RecordGame(folder_, script);
+  const Replay replay =
+      RecordGame(folder_, StartGame("UP") + "wait 3700\n" + Capture("rec-1.png") +
+                              "wait 200\nkey LEFT\nwait 100\nkey UP\nwait 3000\n" +
+                              Capture("rec-2.png") + DropUntilOver(60));
   ASSERT_EQ(replay.level, 2);
   ASSERT_EQ(replay.ending, ReplayEnding::kGameOver);
 
-  const Playback playback =
-      PlayBack(folder_, replay,
-               "wait 4100\ncapture " + Shot("play-1.png") + "\nwait 3400\ncapture " +
-                   Shot("play-2.png") + "\n" + UntilTheEnd(replay));
+  const Playback playback = PlayBack(folder_, replay,
+                                     "wait 4100\n" + Capture("play-1.png") + "wait 3400\n" +
+                                         Capture("play-2.png") + UntilTheEnd(replay));
   EXPECT_EQ(playback.outcome, ReplayPlayer::Outcome::kReproduced) << playback.said;
   EXPECT_EQ(playback.said, "replay reproduced: level 2, score " + std::to_string(replay.score) +
                                ", removed " + std::to_string(replay.removedCount) +
@@ -110,7 +80,8 @@ TEST_F(ReplayRun, TheLastGameIsKeptAndTheBestBesideItsTable) {
   EXPECT_EQ(FileText(folder_ / "zyou-best.mvr"), kept);
 
   // A game that enters below first place leaves the best game alone.
-  PutUnbeatableTable(folder_ / "zyou.pod");
+  // A first row that no game here reaches.
+  std::ofstream(folder_ / "zyou.pod", std::ios::binary) << OneRowTable("HOLDER", "9999999");
   const Replay second = RecordGame(folder_, StartGame("DOWN") + DropUntilOver(150), 1796500000);
   ASSERT_EQ(second.ending, ReplayEnding::kGameOver);
   ASSERT_NE(second, first);

@@ -102,22 +102,13 @@ class SoakBot {
         Report(std::string(name) + " is not 590 bytes");
         continue;
       }
-      const auto bytes = ReadBytes(name);
+      const std::string bytes = FileText(name);
       ScoreTable table{};
-      DecodeScoreFile(bytes.data(), bytes.size(), table);
+      DecodeScoreFile(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), table);
       for (int k = 1; k < 10; ++k) {
         if (table[k].score > table[k - 1].score) Report(std::string(name) + " is out of order");
       }
     }
-  }
-
-  static std::vector<std::uint8_t> ReadBytes(const char* name) {
-    std::vector<std::uint8_t> bytes(590);
-    if (std::FILE* file = std::fopen(name, "rb")) {
-      bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-      std::fclose(file);
-    }
-    return bytes;
   }
 
   int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }

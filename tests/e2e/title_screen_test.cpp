@@ -16,7 +16,7 @@ namespace {
 using TitleScreenRun = GameRunTest;
 
 TEST_F(TitleScreenRun, StartsOnTheTitleScreenWithTheMiddleLineRedAndTheTitleTune) {
-  const GameRun run = RunGame(folder_, "wait 200\ncapture " + Shot("start.png") + "\nkey ESC\n");
+  const GameRun run = RunGame(folder_, "wait 200\n" + Capture("start.png") + "key ESC\n");
   EXPECT_EQ(run.exitCode, 0);
   ExpectGoldenFrame(Shot("start.png"), "title_start.png");
   // The title tune is the first loaded; it is the one that plays.
@@ -29,21 +29,10 @@ TEST_F(TitleScreenRun, StartsOnTheTitleScreenWithTheMiddleLineRedAndTheTitleTune
 
 TEST_F(TitleScreenRun, UpUpDownWalkTheMenuAndAHeldKeyMovesOnce) {
   const std::string script =
-      "wait 100\n"
-      "key UP\nwait 100\ncapture " +
-      Shot("beginner.png") +
-      "\n"
-      "key UP\nwait 100\ncapture " +
-      Shot("advanced.png") +
-      "\n"
-      "key DOWN\nwait 100\ncapture " +
-      Shot("beginner-again.png") +
-      "\n"
-      "down DOWN\nwait 700\nrepeat DOWN\nwait 40\nrepeat DOWN\nwait 40\n"
-      "up DOWN\nwait 100\ncapture " +
-      Shot("middle.png") +
-      "\n"
-      "key ESC\n";
+      "wait 100\nkey UP\nwait 100\n" + Capture("beginner.png") + "key UP\nwait 100\n" +
+      Capture("advanced.png") + "key DOWN\nwait 100\n" + Capture("beginner-again.png") +
+      "down DOWN\nwait 700\nrepeat DOWN\nwait 40\nrepeat DOWN\nwait 40\nup DOWN\nwait 100\n" +
+      Capture("middle.png") + "key ESC\n";
   const GameRun run = RunGame(folder_, script);
   EXPECT_EQ(run.exitCode, 0);
   ExpectGoldenFrame(Shot("beginner.png"), "title_beginner.png");
@@ -53,12 +42,8 @@ TEST_F(TitleScreenRun, UpUpDownWalkTheMenuAndAHeldKeyMovesOnce) {
 }
 
 TEST_F(TitleScreenRun, ReturnStartsAPausedGameAtTheHighlightedLevelWithThePlayTune) {
-  const GameRun run = RunGame(folder_,
-                              "wait 100\nkey UP\nwait 100\nkey RETURN\nwait 300\n"
-                              "capture " +
-                                  Shot("game.png") +
-                                  "\nkey ESC\nwait 100\n"
-                                  "key ESC\n");
+  const GameRun run = RunGame(folder_, "wait 100\nkey UP\nwait 100\nkey RETURN\nwait 300\n" +
+                                           Capture("game.png") + "key ESC\nwait 100\nkey ESC\n");
   EXPECT_EQ(run.exitCode, 0);
   ExpectGoldenFrame(Shot("game.png"), "play_beginner_paused.png");
   // Title timer, then the beginner's 2000 ms falling timer.
@@ -93,12 +78,9 @@ TEST_F(TitleScreenRun, EscapeEndsTheProgramAfterFreeingBothTunesAndClosingTheLib
 }
 
 TEST_F(TitleScreenRun, KeysWhileInTheBackgroundReachNoScreen) {
-  const GameRun run = RunGame(folder_,
-                              "wait 100\nfocus 0\nkey RETURN\nkey ESC\nwait 500\n"
-                              "focus 1\nwait 100\ncapture " +
-                                  Shot("back.png") +
-                                  "\n"
-                                  "key ESC\n");
+  const GameRun run =
+      RunGame(folder_, "wait 100\nfocus 0\nkey RETURN\nkey ESC\nwait 500\nfocus 1\nwait 100\n" +
+                           Capture("back.png") + "key ESC\n");
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_TRUE(Named(run.calls, "KillTimer").size() == 1) << "only the last ESC acted";
   EXPECT_EQ(Named(run.calls, "KBGMPlay").size(), 1u) << "no game was started";

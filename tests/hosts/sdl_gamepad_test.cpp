@@ -6,16 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
+#include "app/program_state.h"
 #include "app/win_main.h"
 #include "core/globals.h"
 #include "core/scene.h"
 #include "core/scene_switch.h"
 #include "platform/clock.h"
 #include "platform/sdl_host.h"
-#include "platform/window_backend.h"
+#include "tests/support/test_window.h"
 
 namespace {
 
@@ -28,26 +30,11 @@ class RecordingScene final : public Scene {
 
  private:
   static std::string Name(UINT key) {
-    switch (key) {
-      case VK_LEFT:
-        return "LEFT";
-      case VK_RIGHT:
-        return "RIGHT";
-      case VK_UP:
-        return "UP";
-      case VK_DOWN:
-        return "DOWN";
-      case VK_SPACE:
-        return "SPACE";
-      case VK_RETURN:
-        return "RETURN";
-      case VK_ESCAPE:
-        return "ESC";
-      case VK_F1:
-        return "F1";
-      default:
-        return std::to_string(key);
-    }
+    static const std::map<UINT, std::string> kNames = {
+        {VK_LEFT, "LEFT"},   {VK_RIGHT, "RIGHT"},   {VK_UP, "UP"},      {VK_DOWN, "DOWN"},
+        {VK_SPACE, "SPACE"}, {VK_RETURN, "RETURN"}, {VK_ESCAPE, "ESC"}, {VK_F1, "F1"}};
+    const auto named = kNames.find(key);
+    return named != kNames.end() ? named->second : std::to_string(key);
   }
 };
 
@@ -109,25 +96,16 @@ class VirtualPad {
 class SdlGamepadTest : public testing::Test {
  protected:
   void SetUp() override {
-    platform::ResetWindowSystem();
     platform::SetGameClock(&clock_);
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = WndProc;  // the game's own routing
-    wc.lpszClassName = "morvex2";
-    ASSERT_NE(RegisterClassA(&wc), 0);
-    ASSERT_NE(CreateWindowExA(0, "morvex2", "Morvex2", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr,
-                              nullptr, nullptr),
-              nullptr);
+    ASSERT_NE(testsupport::MakeTestWindow(WndProc), nullptr);  // the game's own routing
     g_currentScene = &scene_;
     host_.StartGamepads();
     host_.HandleEvent(Focus(SDL_WINDOWEVENT_FOCUS_GAINED));
     Take();
   }
   void TearDown() override {
-    g_currentScene = nullptr;
-    g_appActive = 0;
+    ResetProgramState();
     platform::SetGameClock(nullptr);
-    platform::ResetWindowSystem();
   }
 
   static SDL_Event Focus(Uint8 what) {
@@ -143,10 +121,7 @@ class SdlGamepadTest : public testing::Test {
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) host_.HandleEvent(event);
     host_.RepeatHeldDirections();
-    MSG msg{};
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && GetMessageA(&msg, nullptr, 0, 0) > 0) {
-      DispatchMessageA(&msg);
-    }
+    testsupport::DispatchWaiting();
     Seen seen = std::move(scene_.seen);
     scene_.seen.clear();
     return seen;

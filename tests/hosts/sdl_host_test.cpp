@@ -8,12 +8,9 @@
 
 #include "platform/win32.h"
 #include "platform/window_backend.h"
+#include "tests/support/test_window.h"
 
 namespace {
-
-LRESULT Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(hwnd, message, wParam, lParam);
-}
 
 struct Seen {
   UINT message;
@@ -40,16 +37,7 @@ SDL_Event Window(Uint8 what) {
 
 class SdlHostTest : public testing::Test {
  protected:
-  void SetUp() override {
-    platform::ResetWindowSystem();
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = Procedure;
-    wc.lpszClassName = "morvex2";
-    ASSERT_NE(RegisterClassA(&wc), 0);
-    ASSERT_NE(CreateWindowExA(0, "morvex2", "Morvex2", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr,
-                              nullptr, nullptr),
-              nullptr);
-  }
+  void SetUp() override { ASSERT_NE(testsupport::MakeTestWindow(DefWindowProcA), nullptr); }
   void TearDown() override { platform::ResetWindowSystem(); }
 
   std::vector<Seen> Feed(const std::vector<SDL_Event>& events) {

@@ -1,20 +1,18 @@
 #include "tests/support/golden.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <optional>
-#include <string_view>
 
 #include "platform/offscreen_video.h"
-#include "platform/png_file.h"
+#include "tests/support/golden_update.h"
 
 namespace testsupport {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 // Where the frame drawn goes when it differs, to be looked at.
 std::string SaveActual(const platform::RgbImage& image, const std::string& golden) {
-  namespace fs = std::filesystem;
   const fs::path path =
       fs::path(MORVEX2_BINARY_DIR) / "golden-actual" / fs::path(golden).filename();
   std::error_code ignored;
@@ -23,39 +21,46 @@ std::string SaveActual(const platform::RgbImage& image, const std::string& golde
   return path.string();
 }
 
-// Narrowed to the back buffer's 5-6-5 bits, the way the frame was drawn.
-std::uint32_t As565(const platform::RgbImage& image, std::size_t pixel) {
-  const std::uint8_t* rgb = &image.pixels[pixel * 3];
-  return (std::uint32_t{rgb[0]} >> 3) << 11 | (std::uint32_t{rgb[1]} >> 2) << 5 | rgb[2] >> 3;
-}
-
 }  // namespace
 
-::testing::AssertionResult MatchesGolden(const SDL_Surface& frame, const std::string& golden,
-                                         const SDL_Rect& area) {
-  const platform::RgbImage actual = platform::RgbFromRgb565(frame, area);
+::testing::AssertionResult MatchesGolden(const platform::RgbImage& drawn,
+                                         const std::string& golden) {
   const std::string path = std::string(MORVEX2_SOURCE_DIR) + "/" + golden;
-  const char* update = std::getenv("MORVEX2_UPDATE_GOLDEN");
-  if (update != nullptr && std::string_view(update) == "1") {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    if (platform::WritePng(path, actual)) return ::testing::AssertionSuccess();
+  if (UpdatingGoldens()) {
+    fs::create_directories(fs::path(path).parent_path());
+    if (platform::WritePng(path, drawn)) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "cannot write " << path;
   }
   const std::optional<platform::RgbImage> expected = platform::ReadPng(path);
-  if (!expected || expected->width != actual.width || expected->height != actual.height) {
+  if (!expected || expected->width != drawn.width || expected->height != drawn.height) {
     return ::testing::AssertionFailure()
            << "no golden frame " << path << " of the frame's size"
-           << " (drawn: " << SaveActual(actual, golden) << "; MORVEX2_UPDATE_GOLDEN=1 makes it)";
+           << " (drawn: " << SaveActual(drawn, golden) << "; MORVEX2_UPDATE_GOLDEN=1 makes it)";
   }
   std::size_t differing = 0, first = 0;
-  for (std::size_t i = 0; i < static_cast<std::size_t>(actual.width) * actual.height; ++i) {
-    if (As565(*expected, i) != As565(actual, i) && differing++ == 0) first = i;
+  for (std::size_t i = 0; i < drawn.pixels.size(); i += 3) {
+    const bool same = expected->pixels[i] == drawn.pixels[i] &&
+                      expected->pixels[i + 1] == drawn.pixels[i + 1] &&
+                      expected->pixels[i + 2] == drawn.pixels[i + 2];
+    if (!same && differing++ == 0) first = i / 3;
   }
   if (differing == 0) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure()
          << differing << " pixels differ from " << golden << ", the first at ("
-         << area.x + first % actual.width << ", " << area.y + first / actual.width
-         << "); drawn: " << SaveActual(actual, golden);
+         << first % static_cast<std::size_t>(drawn.width) << ", "
+         << first / static_cast<std::size_t>(drawn.width)
+         << ") of the part compared; drawn: " << SaveActual(drawn, golden);
+}
+
+::testing::AssertionResult MatchesGolden(const SDL_Surface& frame, const std::string& golden,
+                                         const SDL_Rect& area) {
+  return MatchesGolden(platform::RgbFromRgb565(frame, area), golden);
+}
+
+::testing::AssertionResult MatchesGolden(const fs::path& captured, const std::string& golden) {
+  const std::optional<platform::RgbImage> drawn = platform::ReadPng(captured.string());
+  if (!drawn) return ::testing::AssertionFailure() << "no frame captured in " << captured;
+  return MatchesGolden(*drawn, golden);
 }
 
 }  // namespace testsupport

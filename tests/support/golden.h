@@ -1,20 +1,28 @@
-// Frames compared as images. A golden frame is a PNG in the source tree; the
-// comparison is made in the 16-bit terms of the back buffer. Run the tests with
-// MORVEX2_UPDATE_GOLDEN=1 to write the goldens afresh from what is drawn, and
-// look at them before committing. On a mismatch the frame drawn is saved
-// beside the build as <build>/golden-actual/<name>.png.
+// Frames compared with golden images: PNGs in the source tree, compared pixel
+// for pixel. Under the update switch (golden_update.h) the frame drawn is
+// written as the golden instead. On a mismatch the frame drawn is saved beside
+// the build as <build>/golden-actual/<name>.png.
 #pragma once
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+
+#include "platform/png_file.h"
 
 namespace testsupport {
 
 // `golden` is a path relative to the source tree, e.g.
-// "tests/display/golden/score_label.png"; `area` the part of `frame` compared.
+// "tests/display/golden/score_label.png".
+::testing::AssertionResult MatchesGolden(const platform::RgbImage& drawn,
+                                         const std::string& golden);
+// `area` of a 16-bit frame.
 ::testing::AssertionResult MatchesGolden(const SDL_Surface& frame, const std::string& golden,
                                          const SDL_Rect& area = {0, 0, 640, 480});
+// A frame captured to a PNG file.
+::testing::AssertionResult MatchesGolden(const std::filesystem::path& captured,
+                                         const std::string& golden);
 
 }  // namespace testsupport

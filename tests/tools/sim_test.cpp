@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/golden_update.h"
+
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
@@ -58,7 +60,6 @@ SimRun RunSim(const std::string& mode, const std::string& input) {
 // Clearing phases (.field) and scripted games (.script), one of them from seed 0
 // to game over.
 TEST(Sim, ExamplesGiveTheirExpectedOutput) {
-  const char* update = std::getenv("MORVEX2_UPDATE_GOLDEN");
   int examples = 0;
   for (const fs::directory_entry& entry : fs::directory_iterator(kExamples)) {
     const fs::path input = entry.path(), expected = fs::path(input).replace_extension(".jsonl");
@@ -67,7 +68,7 @@ TEST(Sim, ExamplesGiveTheirExpectedOutput) {
     const SimRun run = RunSim(input.extension() == ".field" ? "clear" : "game", ReadFile(input));
     EXPECT_EQ(run.status, 0) << input;
     EXPECT_EQ(run.err, "") << input;
-    if (update != nullptr && std::string(update) == "1") std::ofstream(expected) << run.out;
+    if (testsupport::UpdatingGoldens()) std::ofstream(expected) << run.out;
     const std::vector<std::string> got = Lines(run.out), want = Lines(ReadFile(expected));
     for (std::size_t i = 0; i < got.size() && i < want.size(); ++i) {
       ASSERT_EQ(got[i], want[i]) << input << ", line " << i + 1;

@@ -1,0 +1,25 @@
+#include "app/program_state.h"
+
+#include "core/globals.h"
+#include "core/scene_switch.h"
+#include "platform/window_backend.h"
+#include "play/play_scene.h"
+#include "sound/kbgm.h"
+
+void ResetProgramState() {
+  platform::ResetWindowSystem();
+  g_hInstance = nullptr;
+  g_hwnd = nullptr;
+  g_appActive = 0;
+  g_openingScene = nullptr;
+  g_playScene = nullptr;
+  g_rankingScene = nullptr;
+  g_currentScene = nullptr;
+  g_level = 0;
+  g_lastScore = 0;
+  g_lastRemovedCount = 0;
+  g_openingMusic = 0;
+  g_playMusic = 0;
+  g_fieldSettled = 0;
+  g_resolveBusy = 0;
+}

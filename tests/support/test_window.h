@@ -1,0 +1,17 @@
+// The game's window made for a test on a window system of its own: the class
+// "morvex2" with a procedure of the test's choosing, and its one window.
+#pragma once
+
+#include "platform/win32.h"
+#include "platform/window_backend.h"
+
+namespace testsupport {
+
+// Forgets every class and window first; `backend`, when given, makes the real
+// window. Null when the window cannot be made.
+HWND MakeTestWindow(WNDPROC procedure, platform::WindowBackend* backend = nullptr);
+
+// Dispatches every message that waits now, and returns once none does.
+void DispatchWaiting();
+
+}  // namespace testsupport
