@@ -114,7 +114,7 @@ void BM_PlainWavStream(benchmark::State& state) {
     out.write(reinterpret_cast<const char*>(samples.data()), data);
   }
   SDL_InitSubSystem(SDL_INIT_AUDIO);
-  if (Mix_OpenAudio(kRate, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
+  if (Mix_OpenAudio(kRate, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {  // as the game opens it
     state.SkipWithError("no audio device");
     return;
   }

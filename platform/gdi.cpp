@@ -21,24 +21,22 @@ std::uint16_t* Row(SDL_Surface& pixels, std::int64_t y) {
                                           y * pixels.pitch);
 }
 
-bool GlyphBit(const platform::font::Glyph& glyph, int row, int column) {
-  const int bytesPerRow = glyph.width / 8;
-  const std::uint8_t bits = glyph.rows[row * bytesPerRow + column / 8];
-  return (bits & (0x80 >> (column % 8))) != 0;
-}
-
-// One character cell, opaque, cropped to the surface. Positions are 64-bit so
-// that a text far off the screen cannot overflow.
+// One character cell, opaque, cropped to the surface: the crop is worked out
+// once, not for every pixel, as the title draws its texts at every frame.
+// Positions are 64-bit so that a text far off the screen cannot overflow.
 void DrawGlyph(SDL_Surface& target, std::int64_t x, std::int64_t y,
                const platform::font::Glyph& glyph, std::uint16_t ink, std::uint16_t paper) {
-  for (int row = 0; row < platform::font::kHeight; ++row) {
-    const std::int64_t py = y + row;
-    if (py < 0 || py >= target.h) continue;
+  const std::int64_t left = std::max<std::int64_t>(x, 0);
+  const std::int64_t right = std::min<std::int64_t>(x + glyph.width, target.w);
+  const std::int64_t top = std::max<std::int64_t>(y, 0);
+  const std::int64_t bottom = std::min<std::int64_t>(y + platform::font::kHeight, target.h);
+  const int bytesPerRow = glyph.width / 8;
+  for (std::int64_t py = top; py < bottom; ++py) {
+    const std::uint8_t* bits = glyph.rows + (py - y) * bytesPerRow;
     std::uint16_t* line = Row(target, py);
-    for (int column = 0; column < glyph.width; ++column) {
-      const std::int64_t px = x + column;
-      if (px < 0 || px >= target.w) continue;
-      line[px] = GlyphBit(glyph, row, column) ? ink : paper;
+    for (std::int64_t px = left; px < right; ++px) {
+      const auto column = static_cast<int>(px - x);
+      line[px] = (bits[column / 8] & (0x80 >> (column % 8))) != 0 ? ink : paper;
     }
   }
 }

@@ -54,6 +54,7 @@ void SdlHost::Uninstall() {
 
 bool SdlHost::Create(const char* title, int width, int height) {
   if (!video_.Create(title, width, height)) return false;
+  input_.Watch(video_.Window());
   ApplyIcon();
   return true;
 }
@@ -65,6 +66,7 @@ void SdlHost::Show() {
 
 void SdlHost::Destroy() {
   shown_ = false;
+  input_.Watch(nullptr);
   video_.Destroy();
 }
 
@@ -81,12 +83,17 @@ void SdlHost::ApplyIcon() {
 void SdlHost::Pump() {
   SdlHost* host = g_installed;
   if (host == nullptr || SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
-  // Each look at the window system costs a few system calls, and the queue
+  // Each look at the window system costs a dozen system calls, and the queue
   // looks several times for every message and frame: once a millisecond is
-  // soon enough, and a wait that ends on input always looks.
+  // soon enough, and only when the window system has sent something, or now
+  // and then for what SDL watches by itself (a controller plugged in).
   const std::int64_t now = GameClock().NowMs();
-  if (now != host->lastDrainMs_) host->DrainEvents();
-  host->lastDrainMs_ = now;
+  if (now != host->lastLookMs_ &&
+      (now - host->lastDrainMs_ >= IdleWait::kLongestMs || host->input_.MayHaveInput())) {
+    host->DrainEvents();
+    host->lastDrainMs_ = now;
+  }
+  host->lastLookMs_ = now;
   host->gamepads_.Repeat(now);
   const std::int64_t sleepMs = host->idle_.SleepMs(
       {host->video_.ChangedFrames() + host->video_.UnchangedFrames(), host->video_.RepaintPending(),
@@ -97,16 +104,21 @@ void SdlHost::Pump() {
     // as quick as the controller itself reports and costs a fraction of that.
     SDL_Delay(static_cast<Uint32>(std::min(sleepMs, kControllerLookMs)));
     host->DrainEvents();
-  } else if (sleepMs > 0 && SDL_WaitEventTimeout(nullptr, static_cast<int>(sleepMs)) != 0) {
-    // With no event to fill in, this waits without taking one off SDL's queue.
+  } else if (sleepMs > 0 && host->input_.Wait(static_cast<int>(sleepMs))) {
     host->DrainEvents();
+    host->lastDrainMs_ = GameClock().NowMs();
   }
   host->StartSoundOnceShown();
 }
 
+// One look at the window system, then whatever it queued: SDL_PollEvent would
+// look again for every event taken.
 void SdlHost::DrainEvents() {
+  SDL_PumpEvents();
   SDL_Event event;
-  while (SDL_PollEvent(&event) != 0) batch_.push_back(event);
+  while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+    batch_.push_back(event);
+  }
   HandleBatch(batch_);
   batch_.clear();
   // Some window systems send no focus event at all: a shown window that has

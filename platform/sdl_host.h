@@ -25,6 +25,7 @@
 #include "platform/sdl_mixer_audio.h"
 #include "platform/sdl_video.h"
 #include "platform/window_backend.h"
+#include "platform/window_input_wait.h"
 
 namespace platform {
 
@@ -85,6 +86,7 @@ class SdlHost final : public WindowBackend {
   SdlVideo video_;
   SdlMixerAudio audio_;
   SdlGamepads gamepads_;
+  WindowInputWait input_;
   std::vector<SDL_Event> batch_;
   std::vector<std::uint32_t> icon_;
   int iconWidth_ = 0;
@@ -92,6 +94,7 @@ class SdlHost final : public WindowBackend {
   bool shown_ = false;
   bool active_ = false;
   IdleWait idle_;
+  std::int64_t lastLookMs_ = -1;   // when the window system was last looked at
   std::int64_t lastDrainMs_ = -1;  // when SDL's events were last taken in
   bool soundStarted_ = false;
   std::int64_t firstPumpMs_ = -1;

@@ -27,10 +27,14 @@ namespace platform {
 
 namespace {
 
-// CD rate, 16-bit stereo; 1024 frames (23 ms) keep the clap close to its pop.
+// CD rate, 16-bit stereo. The device wakes the mixer once a buffer, and with
+// a tune playing from its rendering those wake-ups cost more than the mixing:
+// 2048 frames halve them. The clap then follows its pop by 46 ms, at most
+// twice that where a sound card keeps a second buffer queued: still short of
+// the eighth of a second or so at which sound is noticed to lag the picture.
 constexpr int kFrequency = 44100;
 constexpr int kChannels = 2;
-constexpr int kChunkFrames = 1024;
+constexpr int kChunkFrames = 2048;
 
 // Every clap goes to the same mixing channel, so a new clap replaces the one
 // still sounding, just as the old sound API did.
@@ -61,8 +65,8 @@ std::optional<Sound> LoadSound(const char* fileName) {
   return sound;
 }
 
-// The Ogg stream of a checked rendering, read from its file as it plays: the
-// decoder needs only a few kilobytes of it at a time.
+// A checked rendering, read from its file as it plays: the mixer needs only a
+// few kilobytes of it at a time.
 struct RenderingSource {
   int fd;
   Sint64 length;
@@ -207,9 +211,9 @@ bool SdlMixerAudio::Open() {
   }
   if (!cacheFolder_) cacheFolder_ = DefaultTuneCacheFolder();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  // Without MIDI or Ogg support the tunes simply fail to load; the clap still
-  // works.
-  Mix_Init(MIX_INIT_MID | MIX_INIT_OGG);
+  // Without MIDI support the tunes not yet rendered simply fail to load; the
+  // renderings and the clap need no decoder.
+  Mix_Init(MIX_INIT_MID);
   SilenceSynthesiserLog();
   PointAtSoundFont();
   // A machine without a sound card may get this far and fail only here.
@@ -280,7 +284,7 @@ bool SdlMixerAudio::UseRendering(Tune& tune) const {
   const std::optional<CachedTune> rendering = OpenCachedTune(tune.cachePath);
   if (!rendering) return false;
   SDL_RWops* stream = RenderingStream(*rendering);
-  Mix_Music* music = stream != nullptr ? Mix_LoadMUSType_RW(stream, MUS_OGG, SDL_TRUE) : nullptr;
+  Mix_Music* music = stream != nullptr ? Mix_LoadMUSType_RW(stream, MUS_WAV, SDL_TRUE) : nullptr;
   if (music == nullptr) {
     ::unlink(tune.cachePath.c_str());
     return false;

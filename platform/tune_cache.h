@@ -7,10 +7,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "platform/whole_file.h"
 
 namespace platform {
 
@@ -27,7 +30,7 @@ std::string TuneCachePath(const std::string& folder, std::span<const std::uint8_
 
 // A rendering checked whole and left open for streaming: the descriptor of
 // the file as it was checked (a file renamed over it later changes nothing)
-// and the length of its Ogg stream, which starts at offset 0.
+// and the length of the rendering, which starts at offset 0.
 struct CachedTune {
   int fd = -1;
   std::uint64_t length = 0;
@@ -37,11 +40,31 @@ struct CachedTune {
 // The caller closes the descriptor.
 std::optional<CachedTune> OpenCachedTune(const std::string& path);
 
-// The rendering's Ogg bytes, or nothing when the file is missing or damaged.
+// The rendering's bytes, or nothing when the file is missing or damaged.
 std::optional<std::vector<std::uint8_t>> ReadCachedTune(const std::string& path);
 
-// Writes the rendering beside its place and renames it there, so the file is
-// whole or absent. Creates the folder when needed. False when it failed.
-bool WriteCachedTune(const std::string& path, std::span<const std::uint8_t> ogg);
+// A rendering written as it is made, beside its place, and renamed there by
+// Finish, so the file is whole or absent; one abandoned before Finish leaves
+// nothing. Creates the folder when needed.
+class CachedTuneWriter {
+ public:
+  explicit CachedTuneWriter(const std::string& path);
+  CachedTuneWriter(const CachedTuneWriter&) = delete;
+  CachedTuneWriter& operator=(const CachedTuneWriter&) = delete;
+
+  bool Append(std::span<const std::uint8_t> bytes);
+  // Writes over bytes already appended: a header that is known only at the end.
+  bool Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes);
+  // False when anything failed or nothing was written.
+  bool Finish();
+
+ private:
+  std::string path_;
+  std::unique_ptr<WholeFileWriter> file_;
+  std::uint64_t length_ = 0;
+};
+
+// A rendering held whole in memory, written as CachedTuneWriter does.
+bool WriteCachedTune(const std::string& path, std::span<const std::uint8_t> rendering);
 
 }  // namespace platform

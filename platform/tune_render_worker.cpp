@@ -3,7 +3,6 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <optional>
 #include <utility>
 
 #include "platform/tune_cache.h"
@@ -56,9 +55,11 @@ void TuneRenderWorker::Run() {
       queue_.pop_front();
       busy_ = true;
     }
-    const std::optional<std::vector<std::uint8_t>> rendering =
-        RenderTune(job.midi, soundFont_, stopping_);
-    if (rendering && !stopping_) WriteCachedTune(job.cachePath, *rendering);
+    {
+      // Abandoned unfinished, the file being written is removed.
+      CachedTuneWriter rendering(job.cachePath);
+      if (RenderTune(job.midi, soundFont_, stopping_, rendering) && !stopping_) rendering.Finish();
+    }
     {
       std::lock_guard lock(mutex_);
       finished_.insert(job.cachePath);

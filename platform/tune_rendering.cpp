@@ -1,10 +1,11 @@
 #include "platform/tune_rendering.h"
 
 #include <fluidsynth.h>
-#include <vorbis/vorbisenc.h>
 
-#include <algorithm>
+#include <array>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 namespace platform {
 
@@ -13,9 +14,33 @@ namespace {
 // The synthesiser advances its sequencer every 64 frames; rendering in steps
 // of that size ends the pass within one step of the tune's last event.
 constexpr int kStepFrames = 64;
-// About 112 kbit/s for stereo at 44.1 kHz: no difference anyone can hear from
-// the synthesiser's own output, a megabyte a minute.
-constexpr float kVorbisQuality = 0.3f;
+// Samples are written out in blocks of this many frames.
+constexpr int kBlockFrames = 64 * kStepFrames;
+constexpr int kFrameBytes = 4;  // 16-bit stereo
+constexpr std::size_t kWaveHeaderSize = 44;
+
+void PutLittle(std::uint8_t* at, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) at[i] = static_cast<std::uint8_t>(value >> 8 * i);
+}
+
+// The header of a WAV file of `dataBytes` bytes of 16-bit stereo samples.
+std::array<std::uint8_t, kWaveHeaderSize> WaveHeader(std::uint32_t dataBytes) {
+  std::array<std::uint8_t, kWaveHeaderSize> header{};
+  std::uint8_t* h = header.data();
+  std::memcpy(h, "RIFF", 4);
+  PutLittle(h + 4, 36 + dataBytes, 4);
+  std::memcpy(h + 8, "WAVEfmt ", 8);
+  PutLittle(h + 16, 16, 4);  // the size of the format chunk
+  PutLittle(h + 20, 1, 2);   // integer samples
+  PutLittle(h + 22, 2, 2);   // channels
+  PutLittle(h + 24, kRenderRate, 4);
+  PutLittle(h + 28, kRenderRate * kFrameBytes, 4);
+  PutLittle(h + 32, kFrameBytes, 2);
+  PutLittle(h + 34, 16, 2);  // bits a sample
+  std::memcpy(h + 36, "data", 4);
+  PutLittle(h + 40, dataBytes, 4);
+  return header;
+}
 
 struct FluidDeleter {
   void operator()(fluid_settings_t* p) const { delete_fluid_settings(p); }
@@ -25,83 +50,6 @@ struct FluidDeleter {
 template <typename T>
 using FluidPtr = std::unique_ptr<T, FluidDeleter>;
 
-void AppendPage(std::vector<std::uint8_t>& out, const ogg_page& page) {
-  out.insert(out.end(), page.header, page.header + page.header_len);
-  out.insert(out.end(), page.body, page.body + page.body_len);
-}
-
-// Stereo float samples in, one Ogg Vorbis stream out.
-class VorbisEncoder {
- public:
-  VorbisEncoder() {
-    vorbis_info_init(&info_);
-    ready_ = vorbis_encode_init_vbr(&info_, 2, kRenderRate, kVorbisQuality) == 0;
-    if (!ready_) return;
-    vorbis_comment_init(&comment_);
-    vorbis_analysis_init(&dsp_, &info_);
-    vorbis_block_init(&dsp_, &block_);
-    ogg_stream_init(&stream_, 1);  // a fixed serial number: the same file every time
-    ogg_packet header, commentHeader, codeHeader;
-    vorbis_analysis_headerout(&dsp_, &comment_, &header, &commentHeader, &codeHeader);
-    ogg_stream_packetin(&stream_, &header);
-    ogg_stream_packetin(&stream_, &commentHeader);
-    ogg_stream_packetin(&stream_, &codeHeader);
-    ogg_page page;
-    while (ogg_stream_flush(&stream_, &page) != 0) AppendPage(out_, page);
-  }
-  ~VorbisEncoder() {
-    if (ready_) {
-      ogg_stream_clear(&stream_);
-      vorbis_block_clear(&block_);
-      vorbis_dsp_clear(&dsp_);
-      vorbis_comment_clear(&comment_);
-    }
-    vorbis_info_clear(&info_);
-  }
-  VorbisEncoder(const VorbisEncoder&) = delete;
-  VorbisEncoder& operator=(const VorbisEncoder&) = delete;
-
-  bool Ready() const { return ready_; }
-
-  void Add(const float* left, const float* right, int frames) {
-    float** buffer = vorbis_analysis_buffer(&dsp_, frames);
-    std::copy(left, left + frames, buffer[0]);
-    std::copy(right, right + frames, buffer[1]);
-    vorbis_analysis_wrote(&dsp_, frames);
-    Drain();
-  }
-
-  std::vector<std::uint8_t> Finish() {
-    vorbis_analysis_wrote(&dsp_, 0);  // the end of the stream
-    Drain();
-    ogg_page page;
-    while (ogg_stream_flush(&stream_, &page) != 0) AppendPage(out_, page);
-    return std::move(out_);
-  }
-
- private:
-  void Drain() {
-    while (vorbis_analysis_blockout(&dsp_, &block_) == 1) {
-      vorbis_analysis(&block_, nullptr);
-      vorbis_bitrate_addblock(&block_);
-      ogg_packet packet;
-      while (vorbis_bitrate_flushpacket(&dsp_, &packet) == 1) {
-        ogg_stream_packetin(&stream_, &packet);
-        ogg_page page;
-        while (ogg_stream_pageout(&stream_, &page) != 0) AppendPage(out_, page);
-      }
-    }
-  }
-
-  bool ready_ = false;
-  vorbis_info info_;
-  vorbis_comment comment_;
-  vorbis_dsp_state dsp_;
-  vorbis_block block_;
-  ogg_stream_state stream_;
-  std::vector<std::uint8_t> out_;
-};
-
 }  // namespace
 
 void SilenceSynthesiserLog() {
@@ -110,11 +58,10 @@ void SilenceSynthesiserLog() {
   }
 }
 
-std::optional<std::vector<std::uint8_t>> RenderTune(std::span<const std::uint8_t> midi,
-                                                    const std::string& soundFont,
-                                                    const std::atomic<bool>& cancel) {
+bool RenderTune(std::span<const std::uint8_t> midi, const std::string& soundFont,
+                const std::atomic<bool>& cancel, CachedTuneWriter& out) {
   FluidPtr<fluid_settings_t> settings(new_fluid_settings());
-  if (!settings) return std::nullopt;
+  if (!settings) return false;
   // As the mixer sets the synthesiser up for a tune: the device's rate, the
   // sequencer timed by the samples it renders, and the gain of a tune at full
   // volume (the mixer's 1.2 for its 128).
@@ -122,28 +69,39 @@ std::optional<std::vector<std::uint8_t>> RenderTune(std::span<const std::uint8_t
   fluid_settings_setstr(settings.get(), "player.timing-source", "sample");
   FluidPtr<fluid_synth_t> synth(new_fluid_synth(settings.get()));
   if (!synth || fluid_synth_sfload(synth.get(), soundFont.c_str(), 1) == FLUID_FAILED) {
-    return std::nullopt;
+    return false;
   }
   fluid_synth_set_gain(synth.get(), 1.2f);
   FluidPtr<fluid_player_t> player(new_fluid_player(synth.get()));
   if (!player || fluid_player_add_mem(player.get(), midi.data(), midi.size()) != FLUID_OK ||
       fluid_player_play(player.get()) != FLUID_OK) {
-    return std::nullopt;
+    return false;
   }
-  VorbisEncoder encoder;
-  if (!encoder.Ready()) return std::nullopt;
+  // The header is written again at the end, when the length is known.
+  if (!out.Append(WaveHeader(0))) return false;
   constexpr long kLongest = long{kLongestRenderedSeconds} * kRenderRate;
-  float left[kStepFrames], right[kStepFrames];
+  std::int16_t samples[2 * kStepFrames];
+  std::vector<std::uint8_t> block;
+  block.reserve(std::size_t{kBlockFrames} * kFrameBytes);
   long frames = 0;
   for (; fluid_player_get_status(player.get()) == FLUID_PLAYER_PLAYING; frames += kStepFrames) {
-    if (cancel.load(std::memory_order_relaxed) || frames >= kLongest) return std::nullopt;
-    if (fluid_synth_write_float(synth.get(), kStepFrames, left, 0, 1, right, 0, 1) != FLUID_OK) {
-      return std::nullopt;
+    if (cancel.load(std::memory_order_relaxed) || frames >= kLongest) return false;
+    // The 16-bit samples of the mixer's own playing, dither and all.
+    if (fluid_synth_write_s16(synth.get(), kStepFrames, samples, 0, 2, samples, 1, 2) != FLUID_OK) {
+      return false;
     }
-    encoder.Add(left, right, kStepFrames);
+    for (std::int16_t sample : samples) {
+      const auto bits = static_cast<std::uint16_t>(sample);
+      block.push_back(static_cast<std::uint8_t>(bits));
+      block.push_back(static_cast<std::uint8_t>(bits >> 8));
+    }
+    if (block.size() == block.capacity()) {
+      if (!out.Append(block)) return false;
+      block.clear();
+    }
   }
-  if (frames == 0) return std::nullopt;
-  return encoder.Finish();
+  if (frames == 0 || !out.Append(block)) return false;
+  return out.Overwrite(0, WaveHeader(static_cast<std::uint32_t>(frames * kFrameBytes)));
 }
 
 }  // namespace platform

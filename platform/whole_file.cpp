@@ -54,18 +54,67 @@ bool PutInPlace(const std::string& temporary, const std::string& path, WriteMode
 
 bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes, WriteMode mode,
                     mode_t permissions) {
-  std::string temporary = path + ".XXXXXX";
-  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = ::fchmod(fd, permissions) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  WholeFileWriter file(path, permissions);
+  return file.Append(bytes) && file.Commit(mode);
+}
+
+WholeFileWriter::WholeFileWriter(std::string path, mode_t permissions)
+    : path_(std::move(path)), temporary_(path_ + ".XXXXXX") {
+  fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
+  if (fd_ >= 0 && ::fchmod(fd_, permissions) != 0) Abandon();
+}
+
+WholeFileWriter::~WholeFileWriter() {
+  Abandon();
+}
+
+// Removes the temporary file, keeping errno as the failure left it.
+void WholeFileWriter::Abandon() {
+  if (fd_ < 0) return;
+  const int error = errno;
+  ::close(fd_);
+  ::unlink(temporary_.c_str());
+  fd_ = -1;
+  errno = error;
+}
+
+bool WholeFileWriter::Append(std::span<const std::uint8_t> bytes) {
+  if (fd_ < 0) return false;
+  if (!WriteAll(fd_, bytes)) {
+    Abandon();
+    return false;
+  }
+  size_ += bytes.size();
+  return true;
+}
+
+bool WholeFileWriter::Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  if (fd_ < 0) return false;
+  bool ok = offset <= size_ && bytes.size() <= size_ - offset;
+  for (std::size_t done = 0; ok && done < bytes.size();) {
+    const ssize_t wrote =
+        ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+    if (wrote < 0 && errno == EINTR) continue;
+    ok = wrote > 0;
+    if (ok) done += static_cast<std::size_t>(wrote);
+  }
+  if (!ok) Abandon();
+  return ok;
+}
+
+bool WholeFileWriter::Commit(WriteMode mode) {
+  if (fd_ < 0) return false;
+  const bool synced = ::fsync(fd_) == 0;
   int error = errno;
-  ok = (::close(fd) == 0) && ok;
-  if (ok && PutInPlace(temporary, path, mode)) {
-    SyncFolder(path);
+  const bool closed = ::close(fd_) == 0;
+  if (!closed) error = errno;
+  fd_ = -1;
+  if (synced && closed && PutInPlace(temporary_, path_, mode)) {
+    SyncFolder(path_);
     return true;
   }
-  if (ok) error = errno;
-  ::unlink(temporary.c_str());
+  if (synced && closed) error = errno;
+  ::unlink(temporary_.c_str());
   errno = error;
   return false;
 }

@@ -25,6 +25,34 @@ enum class WriteMode {
 bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes, WriteMode mode,
                     mode_t permissions = 0644);
 
+// The same for a file too large to be held in memory: written piece by piece
+// beside `path`, and put in place by Commit. One destroyed before Commit, or
+// whose Commit failed, leaves nothing behind.
+class WholeFileWriter {
+ public:
+  explicit WholeFileWriter(std::string path, mode_t permissions = 0644);
+  ~WholeFileWriter();
+  WholeFileWriter(const WholeFileWriter&) = delete;
+  WholeFileWriter& operator=(const WholeFileWriter&) = delete;
+
+  // False once anything has failed; every later call then fails too.
+  bool Ok() const { return fd_ >= 0; }
+  bool Append(std::span<const std::uint8_t> bytes);
+  // Writes over bytes already appended, from `offset` on.
+  bool Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes);
+  // What was written so far, for reading it back.
+  int Descriptor() const { return fd_; }
+  bool Commit(WriteMode mode);
+
+ private:
+  void Abandon();
+
+  std::string path_;
+  std::string temporary_;
+  int fd_ = -1;
+  std::uint64_t size_ = 0;
+};
+
 // The whole of a regular file of at most `limit` bytes. A FIFO, a device, a
 // folder, a larger file or a read error give nothing; the open never blocks.
 std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::string& path, std::size_t limit);

@@ -10,8 +10,9 @@ set -euo pipefail
 game=(
   # build
   g++ cmake ninja-build pkg-config ccache libsdl2-dev libsdl2-mixer-dev libpng-dev zlib1g-dev
-  # the tunes' renderings: the synthesiser and the Vorbis encoder
-  libfluidsynth-dev libvorbis-dev
+  libx11-dev
+  # the tunes' renderings: the synthesiser
+  libfluidsynth-dev
   # run: the General MIDI soundfont for the tunes, the font for the texts
   timgm6mb-soundfont unifont
 )

@@ -71,6 +71,30 @@ TEST_F(TuneCacheTest, WrittenFileIsReadBackWholeAndNothingElseIsLeft) {
   EXPECT_FALSE(platform::WriteCachedTune((root_ / "blocked" / "a.tune").string(), rendering_));
   EXPECT_FALSE(platform::WriteCachedTune((root_ / "empty.tune").string(), {}));
   EXPECT_FALSE(std::filesystem::exists(root_ / "empty.tune"));
+
+  // Written piece by piece: a head written last, over bytes already there,
+  // and never past them; a rendering given up half way leaves nothing.
+  const std::string pieces = (root_ / "b.tune").string();
+  {
+    platform::CachedTuneWriter writer(pieces);
+    ASSERT_TRUE(writer.Append(Bytes(4, 0)));
+    ASSERT_TRUE(writer.Append(Bytes(rendering_.begin() + 4, rendering_.end())));
+    ASSERT_TRUE(writer.Overwrite(0, Bytes(rendering_.begin(), rendering_.begin() + 4)));
+    ASSERT_TRUE(writer.Finish());
+  }
+  EXPECT_EQ(platform::ReadCachedTune(pieces), rendering_);
+  {
+    platform::CachedTuneWriter writer((root_ / "c.tune").string());
+    ASSERT_TRUE(writer.Append(rendering_));
+    EXPECT_FALSE(writer.Overwrite(rendering_.size() - 1, Bytes(2, 0)));
+    EXPECT_FALSE(writer.Finish());
+  }
+  {
+    platform::CachedTuneWriter writer((root_ / "d.tune").string());
+    ASSERT_TRUE(writer.Append(rendering_));
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root_), {}), 3)
+      << "only cache/, blocked and b.tune";
 }
 
 TEST_F(TuneCacheTest, ADamagedOrMisplacedFileIsRefused) {
