@@ -27,7 +27,7 @@ struct DeviceFormat {
 
 // The samples of a WAV file in the device's format, or nothing when the bytes
 // are not a WAV that SDL can read, or are empty, too long or of a strange rate.
-std::optional<std::vector<std::uint8_t>> DecodeClap(std::span<const std::uint8_t> bytes,
-                                                    const DeviceFormat& device);
+[[nodiscard]] std::optional<std::vector<std::uint8_t>> DecodeClap(
+    std::span<const std::uint8_t> bytes, const DeviceFormat& device);
 
 }  // namespace platform

@@ -35,13 +35,13 @@ struct CachedTune {
 
 // The rendering at `path`, or nothing when the file is missing or damaged.
 // The caller closes the descriptor.
-std::optional<CachedTune> OpenCachedTune(const std::string& path);
+[[nodiscard]] std::optional<CachedTune> OpenCachedTune(const std::string& path);
 
 // The rendering's Ogg bytes, or nothing when the file is missing or damaged.
-std::optional<std::vector<std::uint8_t>> ReadCachedTune(const std::string& path);
+[[nodiscard]] std::optional<std::vector<std::uint8_t>> ReadCachedTune(const std::string& path);
 
 // Writes the rendering beside its place and renames it there, so the file is
 // whole or absent. Creates the folder when needed. False when it failed.
-bool WriteCachedTune(const std::string& path, std::span<const std::uint8_t> ogg);
+[[nodiscard]] bool WriteCachedTune(const std::string& path, std::span<const std::uint8_t> ogg);
 
 }  // namespace platform

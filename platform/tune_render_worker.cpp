@@ -3,9 +3,11 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <optional>
 #include <utility>
 
+#include "platform/failure_log.h"
 #include "platform/tune_cache.h"
 #include "platform/tune_rendering.h"
 
@@ -58,7 +60,9 @@ void TuneRenderWorker::Run() {
     }
     const std::optional<std::vector<std::uint8_t>> rendering =
         RenderTune(job.midi, soundFont_, stopping_);
-    if (rendering && !stopping_) WriteCachedTune(job.cachePath, *rendering);
+    if (rendering && !stopping_ && !WriteCachedTune(job.cachePath, *rendering)) {
+      LogErrnoFailure("keeping a tune's rendering in " + job.cachePath, errno);
+    }
     {
       std::lock_guard lock(mutex_);
       finished_.insert(job.cachePath);

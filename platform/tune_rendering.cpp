@@ -61,7 +61,7 @@ class VorbisEncoder {
   VorbisEncoder(const VorbisEncoder&) = delete;
   VorbisEncoder& operator=(const VorbisEncoder&) = delete;
 
-  bool Ready() const { return ready_; }
+  [[nodiscard]] bool Ready() const { return ready_; }
 
   void Add(const float* left, const float* right, int frames) {
     float** buffer = vorbis_analysis_buffer(&dsp_, frames);

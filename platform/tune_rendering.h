@@ -22,9 +22,9 @@ inline constexpr int kLongestRenderedSeconds = 600;
 // bytes for the same tune and soundfont. Nothing when the synthesiser cannot
 // take the tune or the soundfont, the tune is too long, or `cancel` becomes
 // true.
-std::optional<std::vector<std::uint8_t>> RenderTune(std::span<const std::uint8_t> midi,
-                                                    const std::string& soundFont,
-                                                    const std::atomic<bool>& cancel);
+[[nodiscard]] std::optional<std::vector<std::uint8_t>> RenderTune(
+    std::span<const std::uint8_t> midi, const std::string& soundFont,
+    const std::atomic<bool>& cancel);
 
 // Quietens the synthesiser's own messages: a strange tune can make it print
 // a line for every note, millions of them. The setting is the whole
