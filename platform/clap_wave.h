@@ -14,7 +14,7 @@
 namespace platform {
 
 // A clap is a fraction of a second; a file far larger is not one.
-inline constexpr std::size_t kLargestClapFile = 1024 * 1024;
+inline constexpr std::size_t kLargestClapFile = std::size_t{1024} * 1024;
 // Longer sounds are refused before they are converted, which is what bounds
 // the memory: a slow 8-bit mono file grows 44-fold on its way to the device.
 inline constexpr int kLongestClapMs = 5000;

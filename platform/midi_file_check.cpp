@@ -113,7 +113,7 @@ class SoundingNotes {
   [[nodiscard]] int Peak() const { return peak_; }
 
  private:
-  std::bitset<16 * 128> sounding_;
+  std::bitset<std::size_t{16} * 128> sounding_;
   int count_ = 0, peak_ = 0;
 };
 

@@ -40,7 +40,7 @@ constexpr int kClapChannel = 0;
 
 // A background tune is a few kilobytes; anything far larger is not one, and is
 // not read into memory.
-constexpr std::size_t kLargestTune = 4 * 1024 * 1024;
+constexpr std::size_t kLargestTune = std::size_t{4} * 1024 * 1024;
 
 // A clap file is read once and converted to the device's format.
 struct Sound {
