@@ -12,16 +12,10 @@
 #include <functional>
 #include <string>
 
-#include "platform/sdl_host.h"
 #include "platform/sdl_mixer_audio.h"
-#include "platform/win32.h"
-#include "platform/window_backend.h"
+#include "platform/sdl_video.h"
 
 namespace {
-
-LRESULT Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(hwnd, message, wParam, lParam);
-}
 
 // Without a sound device the game plays on in silence, and trying the device
 // again says nothing more.
@@ -38,25 +32,13 @@ void NoSoundDevice() {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
 
-// A window SDL cannot make fails the game's CreateWindowExA, its usual way
-// out; the window system is left as it was, and a window it can make is made.
+// A window SDL cannot make fails the window's creation, and with it the
+// game's CreateWindowExA, its usual way out; a window it can make is made.
 void WindowTooLarge() {
-  platform::ResetWindowSystem();
-  platform::SdlHost host;
-  host.Install();
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = Procedure;
-  wc.lpszClassName = "morvex2";
-  ASSERT_NE(RegisterClassA(&wc), 0);
-  EXPECT_EQ(CreateWindowExA(0, "morvex2", "Morvex2", WS_POPUP, 0, 0, 20000, 480, nullptr, nullptr,
-                            nullptr, nullptr),
-            nullptr);
-  const HWND hwnd = CreateWindowExA(0, "morvex2", "Morvex2", WS_POPUP, 0, 0, 640, 480, nullptr,
-                                    nullptr, nullptr, nullptr);
-  EXPECT_NE(hwnd, nullptr);
-  DestroyWindow(hwnd);
-  host.Uninstall();
-  platform::ResetWindowSystem();
+  platform::SdlVideo video;
+  EXPECT_FALSE(video.Create("Morvex2", 20000, 480));
+  EXPECT_EQ(video.Window(), nullptr);
+  EXPECT_TRUE(video.Create("Morvex2", 640, 480));
 }
 
 TEST(FailureLog, APlatformFailureIsOneLineWithTheCallAndTheLibrarysReason) {
