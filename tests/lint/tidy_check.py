@@ -5,7 +5,7 @@ generated code), two at a time. A source whose preprocessed text, flags,
 .clang-tidy and clang-tidy are those of an earlier clean run is not looked at
 again: its findings could not differ.
 
-Usage: tidy_check.py SOURCE_DIR BUILD_DIR"""
+Usage: tidy_check.py SOURCE_DIR BUILD_DIR [CLANG_TIDY]"""
 import concurrent.futures
 import hashlib
 import json
@@ -15,8 +15,6 @@ import subprocess
 import sys
 
 FOLDERS = ("app", "display", "sound", "play", "opening", "ranking", "platform", "resources")
-TIDY = "clang-tidy-14"
-
 
 def checked_sources(source_dir, build_dir):
     with open(os.path.join(build_dir, "compile_commands.json"), encoding="utf-8") as commands:
@@ -49,13 +47,13 @@ def cache_key(entry, salt):
     return digest.hexdigest()
 
 
-def check(entry, build_dir, cache_dir, salt):
+def check(tidy, entry, build_dir, cache_dir, salt):
     """None when clean, else clang-tidy's findings."""
     key = cache_key(entry, salt)
     stamp = os.path.join(cache_dir, key)
     if os.path.exists(stamp):
         return None
-    run = subprocess.run([TIDY, "--quiet", "-p", build_dir, entry["file"]],
+    run = subprocess.run([tidy, "--quiet", "-p", build_dir, entry["file"]],
                          capture_output=True, text=True, check=False)
     if run.returncode != 0:
         return run.stdout + run.stderr
@@ -66,15 +64,16 @@ def check(entry, build_dir, cache_dir, salt):
 
 def main():
     source_dir, build_dir = (os.path.realpath(path) for path in sys.argv[1:3])
+    tidy = sys.argv[3] if len(sys.argv) > 3 else "clang-tidy"
     cache_dir = os.path.join(build_dir, "tidy-clean")
     os.makedirs(cache_dir, exist_ok=True)
     with open(os.path.join(source_dir, ".clang-tidy"), "rb") as config:
         salt = config.read()
-    salt += subprocess.run([TIDY, "--version"], capture_output=True, check=True).stdout
+    salt += subprocess.run([tidy, "--version"], capture_output=True, check=True).stdout
     entries = checked_sources(source_dir, build_dir)
     with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
         findings = [found for found in pool.map(
-            lambda entry: check(entry, build_dir, cache_dir, salt), entries) if found]
+            lambda entry: check(tidy, entry, build_dir, cache_dir, salt), entries) if found]
     for found in findings:
         print(found)
     print(f"clang-tidy: {len(entries)} sources, {len(findings)} with findings")
