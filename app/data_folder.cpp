@@ -27,7 +27,7 @@ constexpr const char* kTableFiles[] = {"zyou.pod", "tyuu.pod", "syo.pod"};
 constexpr char kNameFile[] = "zel.ini";
 // Remembers what the game itself installed, by the fingerprint of its bytes.
 constexpr char kInstalledList[] = ".installed";
-constexpr std::size_t kLargestShippedFile = 16 * 1024 * 1024;
+constexpr std::size_t kLargestShippedFile = std::size_t{16} * 1024 * 1024;
 constexpr std::size_t kLargestInstalledList = 4096;
 constexpr std::size_t kNameLength = 16;
 

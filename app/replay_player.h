@@ -29,9 +29,9 @@ class ReplayPlayer final : public Scene {
   void LoadImages(HWND hwnd, IDirectDrawSurface* backgroundSurface) override;
 
   enum class Outcome { kRunning, kReproduced, kDiffers, kStopped };
-  Outcome Result() const { return outcome_; }
+  [[nodiscard]] Outcome Result() const { return outcome_; }
   // The program's exit status: 1 when the game did not come out as recorded.
-  int ExitStatus() const { return outcome_ == Outcome::kDiffers ? 1 : 0; }
+  [[nodiscard]] int ExitStatus() const { return outcome_ == Outcome::kDiffers ? 1 : 0; }
 
  private:
   static void OnGameLeft(int sceneId);

@@ -6,6 +6,7 @@
 
 #include "core/scene_switch.h"
 #include "platform/clock.h"
+#include "platform/failure_log.h"
 #include "platform/whole_file.h"
 #include "play/play_scene.h"
 #include "ranking/ranking_scene.h"
@@ -31,7 +32,7 @@ Recorder g_recorder;
 void Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   // A replay that cannot be kept must not disturb the game; it is only said.
   if (!platform::WriteWholeFile(path, bytes, platform::WriteMode::kReplace)) {
-    std::fprintf(stderr, "morvex2: cannot keep the replay '%s'\n", path.c_str());
+    platform::LogErrnoFailure("cannot keep the replay '" + path + "'", errno);
   }
 }
 

@@ -35,6 +35,8 @@ bool RegisterWindowClass() {
   wc.cbWndExtra = 0;
   wc.hInstance = g_hInstance;
   wc.hIcon = LoadIconA(g_hInstance, "ZELF");
+  // A resource number in the place of a name, as Win32 takes the arrow cursor.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
   wc.lpszMenuName = nullptr;

@@ -87,69 +87,93 @@ std::vector<std::uint8_t> EncodeReplay(const Replay& replay) {
   return out;
 }
 
-bool DecodeReplay(std::span<const std::uint8_t> bytes, Replay* replay, std::string* error) {
+namespace {
+
+// The magic, the version, the size and the checksum.
+bool CheckFrame(std::span<const std::uint8_t> bytes, std::string* error) {
   if (bytes.size() < 4 || std::memcmp(bytes.data(), kMagic, 4) != 0) {
     return Fail(error, "not a Morvex2 replay");
   }
   if (bytes.size() < kHeaderBytes + kChecksumBytes) return Fail(error, "the replay is cut short");
-  const std::uint8_t* head = bytes.data();
-  const std::uint32_t version = GetLittle(head + 4, 2);
+  const std::uint32_t version = GetLittle(bytes.data() + 4, 2);
   if (version == 0 || version > kReplayVersion) {
     return Fail(error, "the replay is of format " + std::to_string(version) +
                            ", newer than this game reads (" + std::to_string(kReplayVersion) + ")");
   }
   if (bytes.size() > kMaxReplayBytes) return Fail(error, "the replay is too large");
   const std::size_t body = bytes.size() - kChecksumBytes;
-  if (Checksum(bytes.first(body)) != GetLittle(head + body, 4)) {
+  if (Checksum(bytes.first(body)) != GetLittle(bytes.data() + body, 4)) {
     return Fail(error, "the replay is damaged (its checksum does not match)");
   }
-  Replay read;
-  read.level = head[6];
-  if (read.level > 2) return Fail(error, "the replay names an unknown level");
+  return true;
+}
+
+// The game's settings in the header, and how many messages follow.
+bool DecodeHeader(const std::uint8_t* head, std::size_t body, Replay* read, std::uint32_t* count,
+                  std::string* error) {
+  read->level = head[6];
+  if (read->level > 2) return Fail(error, "the replay names an unknown level");
   if (head[7] != static_cast<std::uint8_t>(ReplayEnding::kGameOver) &&
       head[7] != static_cast<std::uint8_t>(ReplayEnding::kLeft)) {
     return Fail(error, "the replay names an unknown ending");
   }
-  read.ending = static_cast<ReplayEnding>(head[7]);
-  read.seed = GetLittle(head + 8, 4);
-  read.score = static_cast<std::int32_t>(GetLittle(head + 12, 4));
-  read.removedCount = static_cast<std::int32_t>(GetLittle(head + 16, 4));
-  read.fieldSettled = static_cast<std::int32_t>(GetLittle(head + 20, 4));
-  read.resolveBusy = static_cast<std::int32_t>(GetLittle(head + 24, 4));
-  const std::uint32_t count = GetLittle(head + 28, 4);
+  read->ending = static_cast<ReplayEnding>(head[7]);
+  read->seed = GetLittle(head + 8, 4);
+  read->score = static_cast<std::int32_t>(GetLittle(head + 12, 4));
+  read->removedCount = static_cast<std::int32_t>(GetLittle(head + 16, 4));
+  read->fieldSettled = static_cast<std::int32_t>(GetLittle(head + 20, 4));
+  read->resolveBusy = static_cast<std::int32_t>(GetLittle(head + 24, 4));
+  *count = GetLittle(head + 28, 4);
   // Each message takes at least one byte, so the count is checked against the
   // file before anything is reserved for it.
-  if (count > kMaxReplayMessages || count > body - kHeaderBytes) {
+  if (*count > kMaxReplayMessages || *count > body - kHeaderBytes) {
     return Fail(error, "the replay claims more messages than it holds");
   }
+  return true;
+}
+
+// The message at `at`; `time` is the time of the one before, and becomes its.
+bool DecodeMessage(std::span<const std::uint8_t> messages, std::size_t* at, std::uint64_t* time,
+                   ReplayMessage* message, std::string* error) {
+  std::uint64_t word = 0;
+  if (!GetVarint(messages, at, kLargestWord, &word)) return Fail(error, kBadMessage);
+  *time += word >> 2;
+  if (*time > 0xFFFFFFFFu) return Fail(error, "the replay runs longer than a game can");
+  message->timeMs = static_cast<std::uint32_t>(*time);
+  switch (word & 3) {
+    case 0:
+      message->kind = ReplayMessageKind::kTick;
+      return true;
+    case 1: {
+      message->kind = ReplayMessageKind::kKeyDown;
+      std::uint64_t key = 0;
+      if (!GetVarint(messages, at, 0xFFFFFFFFu, &key)) return Fail(error, kBadMessage);
+      message->key = static_cast<std::uint32_t>(key);
+      return true;
+    }
+    case 2:
+      message->kind = ReplayMessageKind::kKeyUp;
+      return true;
+    default:
+      return Fail(error, "the replay holds a message of an unknown kind");
+  }
+}
+
+}  // namespace
+
+bool DecodeReplay(std::span<const std::uint8_t> bytes, Replay* replay, std::string* error) {
+  if (!CheckFrame(bytes, error)) return false;
+  const std::size_t body = bytes.size() - kChecksumBytes;
+  Replay read;
+  std::uint32_t count = 0;
+  if (!DecodeHeader(bytes.data(), body, &read, &count, error)) return false;
   read.messages.reserve(count);
   const auto messages = bytes.first(body);
   std::size_t at = kHeaderBytes;
   std::uint64_t time = 0;
   for (std::uint32_t i = 0; i < count; ++i) {
-    std::uint64_t word = 0;
-    if (!GetVarint(messages, &at, kLargestWord, &word)) return Fail(error, kBadMessage);
-    time += word >> 2;
-    if (time > 0xFFFFFFFFu) return Fail(error, "the replay runs longer than a game can");
     ReplayMessage message;
-    message.timeMs = static_cast<std::uint32_t>(time);
-    switch (word & 3) {
-      case 0:
-        message.kind = ReplayMessageKind::kTick;
-        break;
-      case 1: {
-        message.kind = ReplayMessageKind::kKeyDown;
-        std::uint64_t key = 0;
-        if (!GetVarint(messages, &at, 0xFFFFFFFFu, &key)) return Fail(error, kBadMessage);
-        message.key = static_cast<std::uint32_t>(key);
-        break;
-      }
-      case 2:
-        message.kind = ReplayMessageKind::kKeyUp;
-        break;
-      default:
-        return Fail(error, "the replay holds a message of an unknown kind");
-    }
+    if (!DecodeMessage(messages, &at, &time, &message, error)) return false;
     read.messages.push_back(message);
   }
   if (at != body) return Fail(error, "the replay has bytes after its last message");

@@ -48,8 +48,9 @@ std::vector<std::uint8_t> EncodeReplay(const Replay& replay);
 
 // False, with one line in `error`, for anything that is not a whole, intact
 // replay of this format version or an older one.
-bool DecodeReplay(std::span<const std::uint8_t> bytes, Replay* replay, std::string* error);
+[[nodiscard]] bool DecodeReplay(std::span<const std::uint8_t> bytes, Replay* replay,
+                                std::string* error);
 
 // Reads and decodes the file at `path`; the same one-line errors, naming the
 // file, also for one that cannot be read or is too large.
-bool ReadReplayFile(const std::string& path, Replay* replay, std::string* error);
+[[nodiscard]] bool ReadReplayFile(const std::string& path, Replay* replay, std::string* error);

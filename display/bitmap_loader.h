@@ -5,4 +5,4 @@
 
 class IDirectDrawSurface;
 
-bool LoadBitmapToSurface(HWND hwnd, IDirectDrawSurface* surface, const char* name);
+[[nodiscard]] bool LoadBitmapToSurface(HWND hwnd, IDirectDrawSurface* surface, const char* name);

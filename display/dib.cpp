@@ -6,7 +6,7 @@ namespace {
 
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::size_t kInfoHeaderSize = 40;
-constexpr std::size_t kColourTableSize = 256 * 4;
+constexpr std::size_t kColourTableSize = std::size_t{256} * 4;
 constexpr std::uint32_t kBiRgb = 0;
 
 std::uint32_t U16(std::span<const std::uint8_t> b, std::size_t at) {

@@ -16,9 +16,9 @@ struct DibSize {
 };
 
 // The size in the picture's header; nothing when the header is cut short.
-std::optional<DibSize> ReadDibSize(std::span<const std::uint8_t> file);
+[[nodiscard]] std::optional<DibSize> ReadDibSize(std::span<const std::uint8_t> file);
 
 // A picture inside `file` (which must outlive it): 8 bits per pixel,
 // uncompressed, a 256-entry colour table, rows bottom-up or top-down.
 // Nothing for anything else or for a file whose parts do not fit.
-std::optional<IndexedPicture> ParseDib(std::span<const std::uint8_t> file);
+[[nodiscard]] std::optional<IndexedPicture> ParseDib(std::span<const std::uint8_t> file);

@@ -113,6 +113,8 @@ HRESULT RestoreSurfaces(HWND hwnd) {
   // released the display by now: then there is nothing left to restore.
   if (DisplayReleased()) return DDERR_INVALIDOBJECT;
   if (HRESULT result = g_spriteSurface->Restore(); result != DD_OK) return result;
-  LoadBitmapToSurface(hwnd, g_spriteSurface, "FHSPRITE");
+  // The sheet's reload is not looked at: a sheet that did not come back only
+  // draws wrong until the next loss, as the game has always had it.
+  static_cast<void>(LoadBitmapToSurface(hwnd, g_spriteSurface, "FHSPRITE"));
   return DisplayReleased() ? DDERR_INVALIDOBJECT : DD_OK;
 }

@@ -19,7 +19,7 @@ extern IDirectDrawClipper* g_clipper;
 extern IDirectDrawSurface* g_backgroundSurface;
 extern IDirectDrawSurface* g_spriteSurface;
 
-bool InitDisplay(HWND hwnd);
+[[nodiscard]] bool InitDisplay(HWND hwnd);
 bool FatalDisplayError(HWND hwnd);  // always false
 void ReleaseDisplay();
 HRESULT RestoreSurfaces(HWND hwnd);

@@ -1,5 +1,7 @@
 #include "display/window_icon.h"
 
+#include <cstddef>
+
 #include "resources/resources.h"
 
 namespace {
@@ -70,7 +72,7 @@ bool DecodeDib(const IconDib& dib, IconImage* image) {
     const std::uint8_t* maskBits = mask + (rows - 1 - y) * maskRow;
     for (int x = 0; x < dib.width; ++x) {
       if (PaletteIndex(maskBits, x, 1) != 0) continue;  // transparent
-      const std::uint8_t* bgr = palette + 4 * PaletteIndex(colorBits, x, dib.bits);
+      const std::uint8_t* bgr = palette + std::ptrdiff_t{4} * PaletteIndex(colorBits, x, dib.bits);
       image->argb[y * static_cast<std::size_t>(dib.width) + static_cast<std::size_t>(x)] =
           0xFF000000u | (static_cast<std::uint32_t>(bgr[2]) << 16) |
           (static_cast<std::uint32_t>(bgr[1]) << 8) | bgr[0];

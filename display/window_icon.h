@@ -13,7 +13,7 @@ struct IconImage {
 
 // Decodes the first image of a .ico file: 1, 4 or 8 bits per pixel with a
 // colour table and an AND mask. False for anything else or anything damaged.
-bool DecodeIcon(const std::uint8_t* data, std::size_t size, IconImage* image);
+[[nodiscard]] bool DecodeIcon(const std::uint8_t* data, std::size_t size, IconImage* image);
 
 // The icon carried inside the program; false when it is missing or damaged.
-bool LoadWindowIcon(IconImage* image);
+[[nodiscard]] bool LoadWindowIcon(IconImage* image);

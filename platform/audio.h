@@ -21,7 +21,7 @@ class AudioBackend {
 
   // Opens the sound device. False when there is none; everything after that
   // stays harmless and silent.
-  virtual bool Open() = 0;
+  [[nodiscard]] virtual bool Open() = 0;
   // Frees every tune and sound and closes the device. Harmless when not open.
   virtual void Close() = 0;
 

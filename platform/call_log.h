@@ -33,7 +33,7 @@ class CallLog {
   void Record(std::string name, std::vector<std::int64_t> args = {}, std::string text = {}) {
     calls_.push_back(RecordedCall{std::move(name), std::move(args), std::move(text)});
   }
-  const std::vector<RecordedCall>& Calls() const { return calls_; }
+  [[nodiscard]] const std::vector<RecordedCall>& Calls() const { return calls_; }
   void Clear() { calls_.clear(); }
 
  private:

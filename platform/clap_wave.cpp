@@ -37,6 +37,31 @@ bool ChunksFit(std::span<const std::uint8_t> bytes) {
   return format && data;
 }
 
+// The decoded samples in the device's format; nothing when they are not a
+// clap's length, at a rate a clap may have, or cannot be converted.
+std::optional<std::vector<std::uint8_t>> ConvertClap(const SDL_AudioSpec& spec,
+                                                     const Uint8* samples, Uint32 length,
+                                                     const DeviceFormat& device) {
+  const std::uint64_t frameBytes =
+      static_cast<std::uint64_t>(SDL_AUDIO_BITSIZE(spec.format)) / 8 * spec.channels;
+  const std::uint64_t frames = frameBytes == 0 ? 0 : length / frameBytes;
+  SDL_AudioCVT cvt{};
+  if (frames == 0 || spec.freq < kSlowestRate || spec.freq > kFastestRate ||
+      frames * 1000 > std::uint64_t{kLongestClapMs} * static_cast<std::uint64_t>(spec.freq) ||
+      SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, device.format,
+                        static_cast<Uint8>(device.channels), device.frequency) < 0) {
+    return std::nullopt;
+  }
+  std::vector<std::uint8_t> converted(std::size_t{length} * static_cast<std::size_t>(cvt.len_mult));
+  std::memcpy(converted.data(), samples, length);
+  cvt.buf = converted.data();
+  cvt.len = static_cast<int>(length);
+  if (cvt.needed != 0 && SDL_ConvertAudio(&cvt) != 0) return std::nullopt;
+  converted.resize(cvt.needed == 0 ? length : static_cast<std::size_t>(cvt.len_cvt));
+  if (converted.empty()) return std::nullopt;
+  return converted;
+}
+
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> DecodeClap(std::span<const std::uint8_t> bytes,
@@ -48,26 +73,7 @@ std::optional<std::vector<std::uint8_t>> DecodeClap(std::span<const std::uint8_t
   Uint8* samples = nullptr;
   Uint32 length = 0;
   if (SDL_LoadWAV_RW(source, SDL_TRUE, &spec, &samples, &length) == nullptr) return std::nullopt;
-
-  std::optional<std::vector<std::uint8_t>> result;
-  const std::uint64_t frameBytes =
-      static_cast<std::uint64_t>(SDL_AUDIO_BITSIZE(spec.format)) / 8 * spec.channels;
-  const std::uint64_t frames = frameBytes == 0 ? 0 : length / frameBytes;
-  SDL_AudioCVT cvt{};
-  if (frames > 0 && spec.freq >= kSlowestRate && spec.freq <= kFastestRate &&
-      frames * 1000 <= std::uint64_t{kLongestClapMs} * static_cast<std::uint64_t>(spec.freq) &&
-      SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, device.format,
-                        static_cast<Uint8>(device.channels), device.frequency) >= 0) {
-    std::vector<std::uint8_t> converted(std::size_t{length} *
-                                        static_cast<std::size_t>(cvt.len_mult));
-    std::memcpy(converted.data(), samples, length);
-    cvt.buf = converted.data();
-    cvt.len = static_cast<int>(length);
-    if (cvt.needed == 0 || SDL_ConvertAudio(&cvt) == 0) {
-      converted.resize(cvt.needed == 0 ? length : static_cast<std::size_t>(cvt.len_cvt));
-      if (!converted.empty()) result = std::move(converted);
-    }
-  }
+  std::optional<std::vector<std::uint8_t>> result = ConvertClap(spec, samples, length, device);
   SDL_FreeWAV(samples);
   return result;
 }

@@ -14,7 +14,7 @@
 namespace platform {
 
 // A clap is a fraction of a second; a file far larger is not one.
-inline constexpr std::size_t kLargestClapFile = 1024 * 1024;
+inline constexpr std::size_t kLargestClapFile = std::size_t{1024} * 1024;
 // Longer sounds are refused before they are converted, which is what bounds
 // the memory: a slow 8-bit mono file grows 44-fold on its way to the device.
 inline constexpr int kLongestClapMs = 5000;
@@ -27,7 +27,7 @@ struct DeviceFormat {
 
 // The samples of a WAV file in the device's format, or nothing when the bytes
 // are not a WAV that SDL can read, or are empty, too long or of a strange rate.
-std::optional<std::vector<std::uint8_t>> DecodeClap(std::span<const std::uint8_t> bytes,
-                                                    const DeviceFormat& device);
+[[nodiscard]] std::optional<std::vector<std::uint8_t>> DecodeClap(
+    std::span<const std::uint8_t> bytes, const DeviceFormat& device);
 
 }  // namespace platform

@@ -205,6 +205,8 @@ HRESULT DirectDrawCreate(void*, IDirectDraw** directDraw, void*) {
   if (directDraw == nullptr) return DDERR_INVALIDPARAMS;
   *directDraw = nullptr;
   if (platform::ActiveVideoOutput() == nullptr) return DDERR_NODIRECTDRAWHW;
+  // Each object of the interface owns itself: its Release deletes it.
+  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory)
   *directDraw = new IDirectDraw();
   return DD_OK;
 }
@@ -238,33 +240,7 @@ HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** sur
   if (desc == nullptr || surface == nullptr) return DDERR_INVALIDPARAMS;
   *surface = nullptr;
   const DWORD caps = (desc->dwFlags & DDSD_CAPS) != 0 ? desc->ddsCaps.dwCaps : 0;
-
-  if ((caps & DDSCAPS_PRIMARYSURFACE) != 0) {
-    if (!modeSet_) return DDERR_WRONGMODE;
-    const bool flipping = (caps & DDSCAPS_FLIP) != 0;
-    const DWORD backBuffers =
-        (desc->dwFlags & DDSD_BACKBUFFERCOUNT) != 0 ? desc->dwBackBufferCount : 0;
-    if (flipping != (backBuffers > 0) || backBuffers > 1) return DDERR_UNSUPPORTED;
-    SDL_Surface* back = flipping ? NewPixels(modeWidth_, modeHeight_) : nullptr;
-    if (flipping && back == nullptr) return DDERR_OUTOFMEMORY;
-    // A flip hands the back buffer to the video output, which keeps what the
-    // screen shows. A front buffer of its own would be a second whole frame
-    // that nothing ever reads, so a flipping chain's front shares the back
-    // buffer's pixels (each surface holds a reference).
-    SDL_Surface* front = back;
-    if (front != nullptr) {
-      ++front->refcount;
-    } else if ((front = NewPixels(modeWidth_, modeHeight_)) == nullptr) {
-      return DDERR_OUTOFMEMORY;
-    }
-    auto* primary = new IDirectDrawSurface(front, true);
-    if (back != nullptr) {
-      primary->backBuffer_ = new IDirectDrawSurface(back, false);
-      primary->backBuffer_->attached_ = true;
-    }
-    *surface = primary;
-    return DD_OK;
-  }
+  if ((caps & DDSCAPS_PRIMARYSURFACE) != 0) return CreatePrimarySurface(*desc, caps, surface);
 
   const DWORD sized = DDSD_WIDTH | DDSD_HEIGHT;
   if ((desc->dwFlags & sized) != sized || desc->dwWidth == 0 || desc->dwHeight == 0 ||
@@ -274,12 +250,43 @@ HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** sur
   SDL_Surface* pixels =
       NewPixels(static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight));
   if (pixels == nullptr) return DDERR_OUTOFMEMORY;
+  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): released by its Release
   *surface = new IDirectDrawSurface(pixels, false);
+  return DD_OK;
+}
+
+HRESULT IDirectDraw::CreatePrimarySurface(const DDSURFACEDESC& desc, DWORD caps,
+                                          IDirectDrawSurface** surface) const {
+  if (!modeSet_) return DDERR_WRONGMODE;
+  const bool flipping = (caps & DDSCAPS_FLIP) != 0;
+  const DWORD backBuffers = (desc.dwFlags & DDSD_BACKBUFFERCOUNT) != 0 ? desc.dwBackBufferCount : 0;
+  if (flipping != (backBuffers > 0) || backBuffers > 1) return DDERR_UNSUPPORTED;
+  SDL_Surface* back = flipping ? NewPixels(modeWidth_, modeHeight_) : nullptr;
+  if (flipping && back == nullptr) return DDERR_OUTOFMEMORY;
+  // A flip hands the back buffer to the video output, which keeps what the
+  // screen shows. A front buffer of its own would be a second whole frame
+  // that nothing ever reads, so a flipping chain's front shares the back
+  // buffer's pixels (each surface holds a reference).
+  SDL_Surface* front = back;
+  if (front != nullptr) {
+    ++front->refcount;
+  } else if ((front = NewPixels(modeWidth_, modeHeight_)) == nullptr) {
+    return DDERR_OUTOFMEMORY;
+  }
+  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): released by its Release
+  auto* primary = new IDirectDrawSurface(front, true);
+  if (back != nullptr) {
+    // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): goes with its primary surface
+    primary->backBuffer_ = new IDirectDrawSurface(back, false);
+    primary->backBuffer_->attached_ = true;
+  }
+  *surface = primary;
   return DD_OK;
 }
 
 HRESULT IDirectDraw::CreateClipper(DWORD, IDirectDrawClipper** clipper, void*) {
   if (clipper == nullptr) return DDERR_INVALIDPARAMS;
+  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): released by its Release
   *clipper = new IDirectDrawClipper();
   return DD_OK;
 }

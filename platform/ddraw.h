@@ -85,7 +85,7 @@ class IDirectDrawClipper {
   ULONG Release();
 
   // Platform side: the window whose area blits are cropped to.
-  HWND Window() const { return window_; }
+  [[nodiscard]] HWND Window() const { return window_; }
 
  private:
   HWND window_ = nullptr;
@@ -108,9 +108,9 @@ class IDirectDrawSurface {
 
   // Platform side: the pixels (640 x 480 or whatever was asked, RGB565), the
   // source colour key if one is set, and whether the memory is lost.
-  SDL_Surface* Pixels() const { return pixels_; }
-  std::optional<DDCOLORKEY> SourceKey() const { return sourceKey_; }
-  bool IsLost() const { return lost_; }
+  [[nodiscard]] SDL_Surface* Pixels() const { return pixels_; }
+  [[nodiscard]] std::optional<DDCOLORKEY> SourceKey() const { return sourceKey_; }
+  [[nodiscard]] bool IsLost() const { return lost_; }
   void MarkLost();
 
  private:
@@ -128,7 +128,7 @@ class IDirectDrawSurface {
   IDirectDrawSurface* backBuffer_ = nullptr;  // owned by a primary surface
   IDirectDrawClipper* clipper_ = nullptr;
   std::optional<DDCOLORKEY> sourceKey_;
-  HDC__ dc_{};
+  DeviceContext dc_{};
   bool dcTaken_ = false;
 };
 
@@ -144,6 +144,8 @@ class IDirectDraw {
   friend HRESULT DirectDrawCreate(void* driver, IDirectDraw** directDraw, void* outer);
   IDirectDraw() = default;
   ~IDirectDraw() = default;
+  [[nodiscard]] HRESULT CreatePrimarySurface(const DDSURFACEDESC& desc, DWORD caps,
+                                             IDirectDrawSurface** surface) const;
 
   bool exclusive_ = false;
   bool modeSet_ = false;

@@ -12,6 +12,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/failure_log.h"
 #include "platform/user_folders.h"
 #include "platform/whole_file.h"
 
@@ -107,7 +108,7 @@ DisplaySettings LoadDisplaySettings(const std::string& path) {
         std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
   }
   if (!settings) {
-    std::fprintf(stderr, "morvex2: ignoring %s, which is damaged or unknown\n", path.c_str());
+    LogFailure("ignoring " + path, "damaged or unknown");
     return {};
   }
   return *settings;
@@ -122,8 +123,7 @@ bool SaveDisplaySettings(const DisplaySettings& settings, const std::string& pat
                      std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
                      WriteMode::kReplace);
   if (!written) {
-    std::fprintf(stderr, "morvex2: cannot write %s (%s); the screen settings were not kept\n",
-                 path.c_str(), std::strerror(errno));
+    LogErrnoFailure("the screen settings were not kept: writing " + path, errno);
   }
   return written;
 }

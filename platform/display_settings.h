@@ -30,7 +30,7 @@ struct DisplaySettings {
 
 // The file's text and back; nullopt for text that is not a whole, sound file.
 std::string FormatDisplaySettings(const DisplaySettings& settings);
-std::optional<DisplaySettings> ParseDisplaySettings(std::string_view text);
+[[nodiscard]] std::optional<DisplaySettings> ParseDisplaySettings(std::string_view text);
 
 // The file's path; empty when neither $XDG_CONFIG_HOME nor $HOME gives a folder.
 std::string DisplaySettingsPath();

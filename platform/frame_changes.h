@@ -27,9 +27,9 @@ class FrameChanges {
   const std::vector<SDL_Rect>& Compare(const SDL_Surface& frame);
 
   // The frame shown (RGB565, `Width()` pixels a row, no padding).
-  const std::uint16_t* Shown() const { return shown_.data(); }
-  int Width() const { return width_; }
-  int Height() const { return height_; }
+  [[nodiscard]] const std::uint16_t* Shown() const { return shown_.data(); }
+  [[nodiscard]] int Width() const { return width_; }
+  [[nodiscard]] int Height() const { return height_; }
 
  private:
   struct Span {

@@ -171,18 +171,22 @@ void FrameScaler::DrawConverted(const std::uint16_t* frame, const SDL_Rect& part
     const std::uint16_t* from = frame + std::ptrdiff_t{part.y + row} * frameWidth_ + part.x;
     std::uint8_t* first =
         base + std::ptrdiff_t{where.y + row * scale_} * target->pitch + where.x * sizeof(Pixel);
-    auto* to = reinterpret_cast<Pixel*>(first);
-    if (scale_ == 1) {
-      for (int x = 0; x < part.w; ++x) to[x] = static_cast<Pixel>(Convert(from[x]));
-    } else {
-      for (int x = 0; x < part.w; ++x) {
-        const auto pixel = static_cast<Pixel>(Convert(from[x]));
-        for (int i = 0; i < scale_; ++i) *to++ = pixel;
-      }
-    }
+    ConvertRow(from, part.w, reinterpret_cast<Pixel*>(first));
     for (int copy = 1; copy < scale_; ++copy) {
       std::memcpy(first + std::ptrdiff_t{copy} * target->pitch, first, rowBytes);
     }
+  }
+}
+
+template <typename Pixel>
+void FrameScaler::ConvertRow(const std::uint16_t* from, int width, Pixel* to) const {
+  if (scale_ == 1) {
+    for (int x = 0; x < width; ++x) to[x] = static_cast<Pixel>(Convert(from[x]));
+    return;
+  }
+  for (int x = 0; x < width; ++x) {
+    const auto pixel = static_cast<Pixel>(Convert(from[x]));
+    for (int i = 0; i < scale_; ++i) *to++ = pixel;
   }
 }
 
@@ -193,10 +197,7 @@ void FrameScaler::DrawConverted(const std::uint16_t* frame, const SDL_Rect& part
 SDL_Rect FrameScaler::DrawFiltered(const std::uint16_t* frame, const SDL_Rect& part,
                                    SDL_Surface* target) {
   if (part.w <= 0 || part.h <= 0) return SDL_Rect{0, 0, 0, 0};
-  for (int y = part.y; y < part.y + part.h; ++y) {
-    const std::ptrdiff_t row = std::ptrdiff_t{y} * frameWidth_;
-    for (int x = part.x; x < part.x + part.w; ++x) converted_[row + x] = Convert(frame[row + x]);
-  }
+  ConvertPart(frame, part);
   const int left = columns_.firstReached[static_cast<std::size_t>(part.x)];
   const int right = columns_.lastReached[static_cast<std::size_t>(part.x + part.w - 1)];
   const int top = rows_.firstReached[static_cast<std::size_t>(part.y)];
@@ -205,43 +206,61 @@ SDL_Rect FrameScaler::DrawFiltered(const std::uint16_t* frame, const SDL_Rect& p
   const std::size_t rowBytes = static_cast<std::size_t>(where.w) * 4;
   if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return SDL_Rect{0, 0, 0, 0};
   auto* base = static_cast<std::uint8_t*>(target->pixels) + std::ptrdiff_t{where.x} * 4;
-  // The two lines last stretched, for the frame rows named beside them.
-  int lineRow[2] = {-1, -1};
-  int older = 0;
-  const auto stretched = [&](int frameRow) -> const std::uint32_t* {
-    for (int i = 0; i < 2; ++i) {
-      if (lineRow[i] == frameRow) return lines_[i].data();
-    }
-    const int i = older;
-    older = 1 - older;
-    lineRow[i] = frameRow;
-    const std::uint32_t* from = converted_.data() + std::ptrdiff_t{frameRow} * frameWidth_;
-    std::uint32_t* to = lines_[i].data();
-    for (int c = left; c <= right; ++c) {
-      const Tap& across = columns_.taps[static_cast<std::size_t>(c)];
-      const std::uint32_t pixel = from[across.from];
-      to[c - left] = across.next == 0 ? pixel : Mix(pixel, from[across.from + 1], across.next);
-    }
-    return to;
-  };
+  StretchedRows lines;
   for (int t = top; t <= bottom; ++t) {
     const Tap& down = rows_.taps[static_cast<std::size_t>(t)];
     auto* to = base + std::ptrdiff_t{placement_.y + t} * target->pitch;
     if (down.next == 0) {
-      const Tap* above = t > top ? &rows_.taps[static_cast<std::size_t>(t - 1)] : nullptr;
-      const bool sameAsAbove = above != nullptr && above->next == 0 && above->from == down.from;
       std::memcpy(to,
-                  sameAsAbove ? to - target->pitch : static_cast<const void*>(stretched(down.from)),
+                  t > top && SameAsRowAbove(t)
+                      ? to - target->pitch
+                      : static_cast<const void*>(Stretched(down.from, left, right, lines)),
                   rowBytes);
       continue;
     }
-    const std::uint32_t* upper = stretched(down.from);
-    const std::uint32_t* lower = stretched(down.from + 1);
+    // One after the other: the second may take the place of a line the first kept.
+    const std::uint32_t* upper = Stretched(down.from, left, right, lines);
+    const std::uint32_t* lower = Stretched(down.from + 1, left, right, lines);
     auto* out = reinterpret_cast<std::uint32_t*>(to);
     for (int c = 0; c < where.w; ++c) out[c] = Mix(upper[c], lower[c], down.next);
   }
   if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
   return where;
+}
+
+void FrameScaler::ConvertPart(const std::uint16_t* frame, const SDL_Rect& part) {
+  for (int y = part.y; y < part.y + part.h; ++y) {
+    const std::ptrdiff_t row = std::ptrdiff_t{y} * frameWidth_;
+    for (int x = part.x; x < part.x + part.w; ++x) converted_[row + x] = Convert(frame[row + x]);
+  }
+}
+
+// Target row `t` (below the first one drawn) takes the same frame row, unmixed,
+// as the row above it.
+bool FrameScaler::SameAsRowAbove(int t) const {
+  const Tap& above = rows_.taps[static_cast<std::size_t>(t - 1)];
+  const Tap& down = rows_.taps[static_cast<std::size_t>(t)];
+  return above.next == 0 && above.from == down.from;
+}
+
+// Frame row `frameRow` stretched across target columns left..right: one of
+// the two lines when it is there already, else made in the older one's place.
+const std::uint32_t* FrameScaler::Stretched(int frameRow, int left, int right,
+                                            StretchedRows& lines) {
+  for (int i = 0; i < 2; ++i) {
+    if (lines.row[i] == frameRow) return lines_[i].data();
+  }
+  const int i = lines.older;
+  lines.older = 1 - lines.older;
+  lines.row[i] = frameRow;
+  const std::uint32_t* from = converted_.data() + std::ptrdiff_t{frameRow} * frameWidth_;
+  std::uint32_t* to = lines_[i].data();
+  for (int c = left; c <= right; ++c) {
+    const Tap& across = columns_.taps[static_cast<std::size_t>(c)];
+    const std::uint32_t pixel = from[across.from];
+    to[c - left] = across.next == 0 ? pixel : Mix(pixel, from[across.from + 1], across.next);
+  }
+  return to;
 }
 
 // The unusual targets: SDL converts and stretches, nearest pixel, and a target

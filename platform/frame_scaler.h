@@ -37,7 +37,7 @@ class FrameScaler {
                ScaleMode mode = ScaleMode::kPixelExact);
 
   // Where the whole frame goes on the target (PresentRect or FillRect).
-  const SDL_Rect& Placement() const { return placement_; }
+  [[nodiscard]] const SDL_Rect& Placement() const { return placement_; }
 
   // Draws `part` of `frame` (RGB565, frameWidth pixels a row, no padding) in
   // its place on `target` and returns the target's rectangle it covered. A
@@ -46,7 +46,7 @@ class FrameScaler {
   SDL_Rect Draw(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target);
 
   // True when the picture is filtered (smooth mode, not a whole multiple).
-  bool Filters() const { return filters_; }
+  [[nodiscard]] bool Filters() const { return filters_; }
 
  private:
   // One target column (or row) of the filtered picture: the frame column it
@@ -63,11 +63,22 @@ class FrameScaler {
     std::vector<int> lastReached;
     void Prepare(int frameSize, int targetSize, int wholeScale);
   };
-  std::uint32_t Convert(std::uint16_t pixel) const {
+  [[nodiscard]] std::uint32_t Convert(std::uint16_t pixel) const {
     return low_[pixel & 0xFF] | high_[pixel >> 8];
   }
+  // The two frame rows last stretched across into lines_, and which of the
+  // two lines is to be taken next.
+  struct StretchedRows {
+    std::array<int, 2> row{-1, -1};
+    int older = 0;
+  };
   SDL_Rect DrawFiltered(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target);
+  void ConvertPart(const std::uint16_t* frame, const SDL_Rect& part);
+  [[nodiscard]] bool SameAsRowAbove(int t) const;
+  const std::uint32_t* Stretched(int frameRow, int left, int right, StretchedRows& lines);
 
+  template <typename Pixel>
+  void ConvertRow(const std::uint16_t* from, int width, Pixel* to) const;
   template <typename Pixel>
   void DrawConverted(const std::uint16_t* frame, const SDL_Rect& part, const SDL_Rect& where,
                      SDL_Surface* target) const;

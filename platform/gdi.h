@@ -11,12 +11,12 @@
 
 class IDirectDrawSurface;
 
-struct HDC__ {
+struct DeviceContext {
   IDirectDrawSurface* surface;
   COLORREF textColor;
   COLORREF backColor;
 };
-using HDC = HDC__*;
+using HDC = DeviceContext*;
 
 struct RGBQUAD {
   std::uint8_t rgbBlue;

@@ -38,9 +38,9 @@ class HeadlessHost final : public WindowBackend {
   CaptureVideo& Video() { return video_; }
   RecordingAudio& Audio() { return audio_; }
   // Every recorded call of the run, in order: timers, sounds, music, boxes.
-  const CallLog& Calls() const { return calls_; }
+  [[nodiscard]] const CallLog& Calls() const { return calls_; }
   // Frames that a capture line could not write.
-  int FailedCaptures() const { return failedCaptures_; }
+  [[nodiscard]] int FailedCaptures() const { return failedCaptures_; }
 
   // Called at every look at the message queue, so after every message and
   // every frame, before the script's next steps run. Soak runs check the game
@@ -57,7 +57,7 @@ class HeadlessHost final : public WindowBackend {
   // Every step has run and the last wait is over.
   bool ScriptDone();
 
-  bool Create(const char*, int, int) override { return true; }
+  [[nodiscard]] bool Create(const char*, int, int) override { return true; }
   void Show() override;
   void Destroy() override {}
   int DesktopWidth() override { return 640; }

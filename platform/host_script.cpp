@@ -46,36 +46,41 @@ bool ParseKey(const std::string& word, std::int64_t* code) {
   return ParseNumber(word, code) && *code <= 0xFF;
 }
 
+// down and repeat press the key, up lets it go, key does both a tap apart.
+bool ParseKeyLine(const std::string& verb, const std::string& argument,
+                  std::vector<HostStep>* steps) {
+  using Kind = HostStep::Kind;
+  std::int64_t code = 0;
+  if (!ParseKey(argument, &code)) return false;
+  if (verb != "up") steps->push_back({Kind::kKeyDown, code, {}});
+  if (verb == "key") steps->push_back({Kind::kWait, kTapMs, {}});
+  if (verb == "up" || verb == "key") steps->push_back({Kind::kKeyUp, code, {}});
+  return true;
+}
+
 bool ParseLine(const std::string& verb, const std::string& argument, std::vector<HostStep>* steps) {
   using Kind = HostStep::Kind;
-  std::int64_t value = 0;
-  if (verb == "down" || verb == "repeat") {
-    if (!ParseKey(argument, &value)) return false;
-    steps->push_back({Kind::kKeyDown, value, {}});
-  } else if (verb == "up") {
-    if (!ParseKey(argument, &value)) return false;
-    steps->push_back({Kind::kKeyUp, value, {}});
-  } else if (verb == "key") {
-    if (!ParseKey(argument, &value)) return false;
-    steps->push_back({Kind::kKeyDown, value, {}});
-    steps->push_back({Kind::kWait, kTapMs, {}});
-    steps->push_back({Kind::kKeyUp, value, {}});
-  } else if (verb == "focus") {
-    if (argument != "0" && argument != "1") return false;
-    steps->push_back({Kind::kFocus, argument == "1" ? 1 : 0, {}});
-  } else if (verb == "wait") {
-    if (!ParseNumber(argument, &value)) return false;
-    steps->push_back({Kind::kWait, value, {}});
-  } else if (verb == "capture") {
-    if (argument.empty()) return false;
-    steps->push_back({Kind::kCapture, 0, argument});
-  } else if (verb == "close") {
-    if (!argument.empty()) return false;
-    steps->push_back({Kind::kClose, 0, {}});
-  } else {
-    return false;
+  if (verb == "down" || verb == "repeat" || verb == "up" || verb == "key") {
+    return ParseKeyLine(verb, argument, steps);
   }
-  return true;
+  std::int64_t value = 0;
+  if (verb == "focus" && (argument == "0" || argument == "1")) {
+    steps->push_back({Kind::kFocus, argument == "1" ? 1 : 0, {}});
+    return true;
+  }
+  if (verb == "wait" && ParseNumber(argument, &value)) {
+    steps->push_back({Kind::kWait, value, {}});
+    return true;
+  }
+  if (verb == "capture" && !argument.empty()) {
+    steps->push_back({Kind::kCapture, 0, argument});
+    return true;
+  }
+  if (verb == "close" && argument.empty()) {
+    steps->push_back({Kind::kClose, 0, {}});
+    return true;
+  }
+  return false;
 }
 
 }  // namespace

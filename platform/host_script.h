@@ -28,6 +28,7 @@ struct HostStep {
 };
 
 // False, with a message naming the line, for a script that cannot be run.
-bool ParseHostScript(const std::string& text, std::vector<HostStep>* steps, std::string* error);
+[[nodiscard]] bool ParseHostScript(const std::string& text, std::vector<HostStep>* steps,
+                                   std::string* error);
 
 }  // namespace platform

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/call_log.h"
+#include "platform/failure_log.h"
 #include "platform/sdl_video.h"
 #include "platform/win32.h"
 
@@ -24,7 +25,8 @@ std::string Utf8FromCp932(const char* text) {
   std::string out;
   if (text == nullptr) return out;
   iconv_t cd = iconv_open("UTF-8", "CP932");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return text;
+  // iconv_open says it failed with this one value, cast from -1.
+  if (cd == reinterpret_cast<iconv_t>(-1)) return text;  // NOLINT(performance-no-int-to-ptr)
   char* in = const_cast<char*>(text);
   std::size_t inLeft = std::strlen(text);
   char buffer[256];
@@ -56,10 +58,12 @@ int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) {
   platform::RecordCall("MessageBox", {}, text != nullptr ? text : "");
   const std::string message = Utf8FromCp932(text);
   const std::string title = Utf8FromCp932(caption);
-  if (HasRealScreen() &&
-      SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(),
-                               platform::MainSdlWindow()) == 0) {
-    return IDOK;
+  if (HasRealScreen()) {
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(),
+                                 platform::MainSdlWindow()) == 0) {
+      return IDOK;
+    }
+    platform::LogSdlFailure("SDL_ShowSimpleMessageBox");
   }
   std::fprintf(stderr, "%s: %s\n", title.c_str(), message.c_str());
   return IDOK;

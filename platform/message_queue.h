@@ -80,7 +80,7 @@ class MessageQueue {
     std::int64_t dueMs;
   };
 
-  Clock& ClockNow() const { return clock_ != nullptr ? *clock_ : GameClock(); }
+  [[nodiscard]] Clock& ClockNow() const { return clock_ != nullptr ? *clock_ : GameClock(); }
   MSG MakeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) const;
   bool TakeQueued(MSG* msg, bool remove);
   bool TakeQuit(MSG* msg, bool remove);

@@ -18,7 +18,7 @@ class Reader {
  public:
   explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
-  bool AtEnd() const { return bytes_.empty(); }
+  [[nodiscard]] bool AtEnd() const { return bytes_.empty(); }
 
   bool Byte(std::uint8_t& out) {
     if (bytes_.empty()) return false;
@@ -110,10 +110,10 @@ class SoundingNotes {
     count_ += on ? 1 : -1;
     peak_ = std::max(peak_, count_);
   }
-  int Peak() const { return peak_; }
+  [[nodiscard]] int Peak() const { return peak_; }
 
  private:
-  std::bitset<16 * 128> sounding_;
+  std::bitset<std::size_t{16} * 128> sounding_;
   int count_ = 0, peak_ = 0;
 };
 
@@ -181,37 +181,50 @@ bool ChannelMessage(Reader& track, std::uint8_t first, std::uint8_t& runningStat
   return true;
 }
 
+// Where a track's reading stands between two events.
+struct TrackState {
+  SoundingNotes notes;
+  std::uint8_t runningStatus = 0;
+  bool ended = false;
+};
+
+// One event, after its delta time has been read; false when it is damaged or
+// one the synthesiser does not read.
+bool ReadEvent(Reader& track, std::uint8_t status, std::uint64_t ticks, std::vector<Tempo>& tempos,
+               TrackState& state) {
+  if (status == 0xFF) {
+    std::uint32_t tempo = 0;
+    if (!MetaEvent(track, state.ended, tempo)) return false;
+    if (tempo != 0) tempos.push_back(Tempo{ticks, tempo});
+    state.runningStatus = 0;
+    return true;
+  }
+  if (status == 0xF0) {
+    std::uint32_t length = 0;
+    Reader ignored(std::span<const std::uint8_t>{});
+    state.runningStatus = 0;
+    return track.VariableLength(length) && track.Take(length, ignored);
+  }
+  // The synthesiser reads no other system message from a file, not even the
+  // 0xF7 sysex continuation.
+  return status < 0xF0 && ChannelMessage(track, status, state.runningStatus, state.notes);
+}
+
 // What one track asks of the synthesiser, with its tempo changes added to
 // `tempos`, or nothing when the track is damaged. The end-of-track event must
 // close the chunk exactly.
 std::optional<TrackLoad> ReadTrack(Reader track, std::vector<Tempo>& tempos) {
   TrackLoad load;
-  SoundingNotes notes;
-  std::uint64_t& ticks = load.ticks;
-  std::uint8_t runningStatus = 0;
-  for (bool ended = false; !ended; ++load.events) {
+  TrackState state;
+  for (; !state.ended; ++load.events) {
     std::uint32_t delta = 0;
     std::uint8_t status = 0;
     if (!track.VariableLength(delta) || !track.Byte(status)) return std::nullopt;
-    ticks += delta;
-    if (status == 0xFF) {
-      std::uint32_t tempo = 0;
-      if (!MetaEvent(track, ended, tempo)) return std::nullopt;
-      if (tempo != 0) tempos.push_back(Tempo{ticks, tempo});
-      runningStatus = 0;
-    } else if (status == 0xF0) {
-      std::uint32_t length = 0;
-      Reader ignored(std::span<const std::uint8_t>{});
-      if (!track.VariableLength(length) || !track.Take(length, ignored)) return std::nullopt;
-      runningStatus = 0;
-    } else if (status > 0xF0 || !ChannelMessage(track, status, runningStatus, notes)) {
-      // The synthesiser reads no other system message from a file, not even
-      // the 0xF7 sysex continuation.
-      return std::nullopt;
-    }
+    load.ticks += delta;
+    if (!ReadEvent(track, status, load.ticks, tempos, state)) return std::nullopt;
   }
   if (!track.AtEnd()) return std::nullopt;
-  load.peakNotes = notes.Peak();
+  load.peakNotes = state.notes.Peak();
   return load;
 }
 

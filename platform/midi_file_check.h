@@ -21,6 +21,6 @@ namespace platform {
 // a second and 128 notes sounding at once (the tracks' peaks added up).
 // Stricter than the synthesiser where that is simpler: refusing a strange
 // file costs only its music.
-bool IsPlayableMidi(std::span<const std::uint8_t> bytes);
+[[nodiscard]] bool IsPlayableMidi(std::span<const std::uint8_t> bytes);
 
 }  // namespace platform

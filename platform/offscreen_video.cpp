@@ -1,5 +1,6 @@
 #include "platform/offscreen_video.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace platform {
@@ -23,8 +24,9 @@ void CaptureVideo::Present(const SDL_Surface& frame) {
   if (!open_ || frame.w != frame_->w || frame.h != frame_->h) return;
   const auto rowBytes = static_cast<std::size_t>(frame.w) * 2;
   for (int y = 0; y < frame.h; ++y) {
-    std::memcpy(static_cast<std::uint8_t*>(frame_->pixels) + y * frame_->pitch,
-                static_cast<const std::uint8_t*>(frame.pixels) + y * frame.pitch, rowBytes);
+    std::memcpy(static_cast<std::uint8_t*>(frame_->pixels) + std::ptrdiff_t{y} * frame_->pitch,
+                static_cast<const std::uint8_t*>(frame.pixels) + std::ptrdiff_t{y} * frame.pitch,
+                rowBytes);
   }
   ++framesPresented_;
   Pace();
@@ -58,7 +60,7 @@ RgbImage RgbFromRgb565(const SDL_Surface& pixels, const SDL_Rect& area) {
   image.pixels.reserve(static_cast<std::size_t>(part.w) * part.h * 3);
   for (int y = part.y; y < part.y + part.h; ++y) {
     const auto* row = reinterpret_cast<const std::uint16_t*>(
-        static_cast<const std::uint8_t*>(pixels.pixels) + y * pixels.pitch);
+        static_cast<const std::uint8_t*>(pixels.pixels) + std::ptrdiff_t{y} * pixels.pitch);
     for (int x = part.x; x < part.x + part.w; ++x) {
       const unsigned red = row[x] >> 11, green = (row[x] >> 5) & 63, blue = row[x] & 31;
       image.pixels.push_back(static_cast<std::uint8_t>(red << 3 | red >> 2));

@@ -22,7 +22,7 @@ class CaptureVideo final : public VideoOutput {
   CaptureVideo(const CaptureVideo&) = delete;
   CaptureVideo& operator=(const CaptureVideo&) = delete;
 
-  bool Open(int width, int height) override;
+  [[nodiscard]] bool Open(int width, int height) override;
   void Present(const SDL_Surface& frame) override;
   void Close() override;
 
@@ -31,11 +31,13 @@ class CaptureVideo final : public VideoOutput {
   // While set (not owned), every frame advances the clock to the next 1/60 s.
   void SetPacingClock(VirtualClock* clock) { pacingClock_ = clock; }
 
-  bool IsOpen() const { return open_; }
-  int FramesPresented() const { return framesPresented_; }
+  [[nodiscard]] bool IsOpen() const { return open_; }
+  [[nodiscard]] int FramesPresented() const { return framesPresented_; }
   // The last frame presented (RGB565), or null before the first.
-  const SDL_Surface* LastFrame() const { return framesPresented_ > 0 ? frame_ : nullptr; }
-  bool SaveLastFramePng(const std::string& path) const;
+  [[nodiscard]] const SDL_Surface* LastFrame() const {
+    return framesPresented_ > 0 ? frame_ : nullptr;
+  }
+  [[nodiscard]] bool SaveLastFramePng(const std::string& path) const;
 
  private:
   void Pace();

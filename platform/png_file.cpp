@@ -2,6 +2,8 @@
 
 #include <png.h>
 
+#include "platform/failure_log.h"
+
 namespace platform {
 
 namespace {
@@ -23,6 +25,7 @@ bool WritePng(const std::string& path, const RgbImage& image) {
   png.format = PNG_FORMAT_RGB;
   const bool written =
       png_image_write_to_file(&png, path.c_str(), 0, image.pixels.data(), 0, nullptr) != 0;
+  if (!written) LogFailure("png_image_write_to_file(" + path + ")", png.message);
   png_image_free(&png);
   return written;
 }
@@ -30,8 +33,12 @@ bool WritePng(const std::string& path, const RgbImage& image) {
 std::optional<RgbImage> ReadPng(const std::string& path) {
   png_image png{};
   png.version = PNG_IMAGE_VERSION;
-  if (png_image_begin_read_from_file(&png, path.c_str()) == 0) return std::nullopt;
+  if (png_image_begin_read_from_file(&png, path.c_str()) == 0) {
+    LogFailure("png_image_begin_read_from_file(" + path + ")", png.message);
+    return std::nullopt;
+  }
   if (png.width == 0 || png.height == 0 || png.width > kLargestSide || png.height > kLargestSide) {
+    LogFailure("reading " + path, "an image larger than any frame");
     png_image_free(&png);
     return std::nullopt;
   }
@@ -41,6 +48,7 @@ std::optional<RgbImage> ReadPng(const std::string& path) {
   image.height = static_cast<int>(png.height);
   image.pixels.resize(PNG_IMAGE_SIZE(png));
   if (png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr) == 0) {
+    LogFailure("png_image_finish_read(" + path + ")", png.message);
     png_image_free(&png);
     return std::nullopt;
   }

@@ -17,8 +17,8 @@ struct RgbImage {
   bool operator==(const RgbImage&) const = default;
 };
 
-bool WritePng(const std::string& path, const RgbImage& image);
+[[nodiscard]] bool WritePng(const std::string& path, const RgbImage& image);
 // Nothing when the file is missing or is not a PNG that can be read.
-std::optional<RgbImage> ReadPng(const std::string& path);
+[[nodiscard]] std::optional<RgbImage> ReadPng(const std::string& path);
 
 }  // namespace platform

@@ -19,7 +19,7 @@ class RecordingAudio final : public AudioBackend {
   // Recorded as {name, args, text}: {"Open"}, {"Close"},
   // {"LoadTune", {handle}, file}, {"PlayTune", {handle}}, {"StopTune"},
   // {"FreeTune", {handle}}, {"PlaySound", {}, file}.
-  const std::vector<RecordedCall>& Calls() const { return calls_; }
+  [[nodiscard]] const std::vector<RecordedCall>& Calls() const { return calls_; }
   void ClearCalls() { calls_.clear(); }
 
   // Makes Open fail, as on a machine without a sound card.
@@ -27,9 +27,9 @@ class RecordingAudio final : public AudioBackend {
   // Makes a file unreadable: its tune does not load and its sound does not play.
   void SetUnreadable(const std::string& fileName) { unreadable_.insert(fileName); }
 
-  bool IsOpen() const { return open_; }
+  [[nodiscard]] bool IsOpen() const { return open_; }
 
-  bool Open() override;
+  [[nodiscard]] bool Open() override;
   void Close() override;
   TuneHandle LoadTune(const char* fileName) override;
   void PlayTune(TuneHandle tune) override;

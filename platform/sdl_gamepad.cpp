@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/failure_log.h"
 #include "platform/window_backend.h"
 
 namespace platform {
@@ -66,6 +67,7 @@ bool SdlGamepads::Start() {
   // is the game's own routing that keeps it from the screens there.
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   started_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+  if (!started_) LogSdlFailure("SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER)", Repeats::kSayOnce);
   return started_;
 }
 
@@ -118,7 +120,10 @@ void SdlGamepads::Added(int deviceIndex) {
   const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
   if (id < 0 || Find(id) != nullptr) return;  // the controllers present at start come twice
   SDL_GameController* controller = SDL_GameControllerOpen(deviceIndex);
-  if (controller == nullptr) return;
+  if (controller == nullptr) {
+    LogSdlFailure("SDL_GameControllerOpen");
+    return;
+  }
   pads_.push_back(Pad{id, controller, 0, 0});
 }
 

@@ -39,14 +39,14 @@ class SdlGamepads {
   // Starts SDL's controller support; the controllers present come as events.
   bool Start();
   void Stop();
-  int Open() const { return static_cast<int>(pads_.size()); }
+  [[nodiscard]] int Open() const { return static_cast<int>(pads_.size()); }
 
   // A controller's event, as key messages; false for any other event.
   bool HandleEvent(const SDL_Event& event, std::int64_t nowMs);
   // Repeats of held directions due by `nowMs`; none while in the background.
   void Repeat(std::int64_t nowMs);
   // When the next repeat is due; the highest int64 with none to come.
-  std::int64_t NextRepeatMs() const;
+  [[nodiscard]] std::int64_t NextRepeatMs() const;
   // In the background nothing repeats; back in front, a held direction waits
   // the full delay again.
   void SetActive(bool active, std::int64_t nowMs);
@@ -74,7 +74,7 @@ class SdlGamepads {
   void Stick(SDL_JoystickID id, int axis, int value, std::int64_t nowMs);
   void Press(SDL_JoystickID pad, int control, UINT key, std::int64_t nowMs);
   void Release(SDL_JoystickID pad, int control);
-  int HeldCount(UINT key) const;
+  [[nodiscard]] int HeldCount(UINT key) const;
   Pad* Find(SDL_JoystickID id);
 
   bool started_ = false;

@@ -5,6 +5,7 @@
 
 #include "platform/audio.h"
 #include "platform/clock.h"
+#include "platform/failure_log.h"
 #include "platform/sdl_keys.h"
 #include "platform/video.h"
 
@@ -75,7 +76,10 @@ void SdlHost::ApplyIcon() {
   if (window == nullptr || icon_.empty()) return;
   SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
       icon_.data(), iconWidth_, iconHeight_, 32, iconWidth_ * 4, SDL_PIXELFORMAT_ARGB8888);
-  if (surface == nullptr) return;
+  if (surface == nullptr) {
+    LogSdlFailure("SDL_CreateRGBSurfaceWithFormatFrom(icon)");
+    return;
+  }
   SDL_SetWindowIcon(window, surface);
   SDL_FreeSurface(surface);
 }
@@ -201,38 +205,50 @@ void SdlHost::HandleEvent(const SDL_Event& event) {
 }
 
 // Keys pressed with Alt held are system keys: they never reach a screen.
-// Alt+Enter switches between full screen and a window, Alt+S between the
-// smooth and the pixel-exact scale, Alt+F4 closes.
 void SdlHost::HandleKey(const SDL_KeyboardEvent& key) {
   const SDL_Keycode code = key.keysym.sym;
   const bool down = key.type == SDL_KEYDOWN;
   const bool alt = (key.keysym.mod & KMOD_ALT) != 0 || IsAlt(code);
   if (down && alt) {
-    if (IsReturn(code)) {
-      if (key.repeat == 0) video_.ToggleFullscreen();
-      swallowReturnUp_ = true;
-    } else if (code == SDLK_s) {
-      if (key.repeat == 0) {
-        video_.SetScaleMode(video_.GetScaleMode() == ScaleMode::kSmooth ? ScaleMode::kPixelExact
-                                                                        : ScaleMode::kSmooth);
-      }
-      swallowScaleUp_ = true;
-    } else if (code == SDLK_F4 && key.repeat == 0) {
-      PostInputMessage(WM_CLOSE, 0, 0);
-    }
+    HandleSystemKey(key);
     return;
   }
-  if (!down && IsReturn(code) && swallowReturnUp_) {
-    swallowReturnUp_ = false;
-    return;
-  }
-  if (!down && code == SDLK_s && swallowScaleUp_) {
-    swallowScaleUp_ = false;
-    return;
-  }
-  if (!down && alt) return;
+  if (!down && (SwallowsRelease(code) || alt)) return;
   PostInputMessage(down ? WM_KEYDOWN : WM_KEYUP, VirtualKeyFromSdl(code),
                    key.repeat ? 0x40000001 : 1);
+}
+
+// Alt+Enter switches between full screen and a window, Alt+S between the
+// smooth and the pixel-exact scale, Alt+F4 closes.
+void SdlHost::HandleSystemKey(const SDL_KeyboardEvent& key) {
+  const SDL_Keycode code = key.keysym.sym;
+  const bool first = key.repeat == 0;
+  if (IsReturn(code)) {
+    if (first) video_.ToggleFullscreen();
+    swallowReturnUp_ = true;
+  } else if (code == SDLK_s) {
+    if (first) {
+      video_.SetScaleMode(video_.GetScaleMode() == ScaleMode::kSmooth ? ScaleMode::kPixelExact
+                                                                      : ScaleMode::kSmooth);
+    }
+    swallowScaleUp_ = true;
+  } else if (code == SDLK_F4 && first) {
+    PostInputMessage(WM_CLOSE, 0, 0);
+  }
+}
+
+// The release of the Enter or S of a system key, which may come after Alt has
+// been let go, is the system key's too.
+bool SdlHost::SwallowsRelease(SDL_Keycode code) {
+  if (IsReturn(code) && swallowReturnUp_) {
+    swallowReturnUp_ = false;
+    return true;
+  }
+  if (code == SDLK_s && swallowScaleUp_) {
+    swallowScaleUp_ = false;
+    return true;
+  }
+  return false;
 }
 
 }  // namespace platform

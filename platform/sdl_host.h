@@ -48,7 +48,7 @@ class SdlHost final : public WindowBackend {
   void Uninstall();
 
   // The window, as the video makes it, with the icon added.
-  bool Create(const char* title, int width, int height) override;
+  [[nodiscard]] bool Create(const char* title, int width, int height) override;
   void Show() override;
   void Destroy() override;
   int DesktopWidth() override { return video_.DesktopWidth(); }
@@ -57,7 +57,7 @@ class SdlHost final : public WindowBackend {
 
   // How the screen starts (before Create), and how it is at the end.
   void UseDisplaySettings(const DisplaySettings& settings);
-  DisplaySettings CurrentDisplaySettings() const;
+  [[nodiscard]] DisplaySettings CurrentDisplaySettings() const;
 
   // One SDL event as the game sees it, and the events of one look at SDL's
   // queue (public for tests).
@@ -65,7 +65,7 @@ class SdlHost final : public WindowBackend {
   void HandleBatch(std::vector<SDL_Event>& events);
   // Controllers are taken up once the first frame is out (at once for tests).
   void StartGamepads() { gamepads_.Start(); }
-  const SdlGamepads& Gamepads() const { return gamepads_; }
+  [[nodiscard]] const SdlGamepads& Gamepads() const { return gamepads_; }
   // Sends the repeats of held controller directions due by now (for tests;
   // the input pump does it at every look).
   void RepeatHeldDirections();
@@ -80,6 +80,8 @@ class SdlHost final : public WindowBackend {
   void DrainEvents();
   void StartSoundOnceShown();
   void HandleKey(const SDL_KeyboardEvent& key);
+  void HandleSystemKey(const SDL_KeyboardEvent& key);
+  bool SwallowsRelease(SDL_Keycode code);
   void SetActive(bool active);
   void ApplyIcon();
 

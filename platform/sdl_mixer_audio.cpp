@@ -10,12 +10,14 @@
 #include <cstdio>
 #include <limits>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/clap_wave.h"
+#include "platform/failure_log.h"
 #include "platform/midi_file_check.h"
 #include "platform/sound_font.h"
 #include "platform/tune_cache.h"
@@ -42,7 +44,7 @@ constexpr int kClapChannel = 0;
 
 // A background tune is a few kilobytes; anything far larger is not one, and is
 // not read into memory.
-constexpr std::size_t kLargestTune = 4 * 1024 * 1024;
+constexpr std::size_t kLargestTune = std::size_t{4} * 1024 * 1024;
 
 // A clap file is read once and converted to the device's format.
 struct Sound {
@@ -50,18 +52,38 @@ struct Sound {
   Mix_Chunk* chunk = nullptr;
 };
 
+// A sound or tune file that is missing stays silent without a word, as it
+// always did; one that is there and cannot be read is said.
+void SayUnreadable(const std::string& fileName) {
+  if (errno == ENOENT) return;
+  if (errno == 0) {
+    LogFailure("reading " + fileName, "not a regular file of a sound's size");
+  } else {
+    LogErrnoFailure("reading " + fileName, errno);
+  }
+}
+
 std::optional<Sound> LoadSound(const char* fileName) {
   const std::optional<std::vector<std::uint8_t>> bytes = ReadSmallFile(fileName, kLargestClapFile);
-  if (!bytes) return std::nullopt;
+  if (!bytes) {
+    SayUnreadable(fileName);
+    return std::nullopt;
+  }
   DeviceFormat device;
   int channels = 0;
-  if (Mix_QuerySpec(&device.frequency, &device.format, &channels) == 0) return std::nullopt;
+  if (Mix_QuerySpec(&device.frequency, &device.format, &channels) == 0) {
+    LogSdlFailure("Mix_QuerySpec");
+    return std::nullopt;
+  }
   device.channels = channels;
   std::optional<std::vector<std::uint8_t>> samples = DecodeClap(*bytes, device);
   if (!samples) return std::nullopt;
   Sound sound{std::move(*samples), nullptr};
   sound.chunk = Mix_QuickLoad_RAW(sound.samples.data(), static_cast<Uint32>(sound.samples.size()));
-  if (sound.chunk == nullptr) return std::nullopt;
+  if (sound.chunk == nullptr) {
+    LogSdlFailure("Mix_QuickLoad_RAW");
+    return std::nullopt;
+  }
   return sound;
 }
 
@@ -77,56 +99,78 @@ RenderingSource* SourceOf(SDL_RWops* context) {
   return static_cast<RenderingSource*>(context->hidden.unknown.data1);
 }
 
+Sint64 RenderingSize(SDL_RWops* context) {
+  return SourceOf(context)->length;
+}
+
+Sint64 RenderingSeek(SDL_RWops* context, Sint64 offset, int whence) {
+  RenderingSource* source = SourceOf(context);
+  const Sint64 base = whence == RW_SEEK_SET   ? 0
+                      : whence == RW_SEEK_CUR ? source->at
+                                              : source->length;
+  if (offset < -base || offset > source->length - base) return SDL_SetError("seek outside");
+  return source->at = base + offset;
+}
+
+size_t RenderingRead(SDL_RWops* context, void* into, size_t size, size_t count) {
+  RenderingSource* source = SourceOf(context);
+  if (size == 0) return 0;
+  const auto wanted = static_cast<Sint64>(
+      std::min<std::uint64_t>(static_cast<std::uint64_t>(source->length - source->at) / size,
+                              count) *
+      size);
+  Sint64 done = 0;
+  while (done < wanted) {
+    const ssize_t got = ::pread(source->fd, static_cast<char*>(into) + done,
+                                static_cast<size_t>(wanted - done), source->at + done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += got;
+  }
+  source->at += done;
+  return static_cast<size_t>(done) / size;
+}
+
+size_t RenderingWrite(SDL_RWops*, const void*, size_t, size_t) {
+  return 0;
+}
+
+int RenderingClose(SDL_RWops* context) {
+  const std::unique_ptr<RenderingSource> source(SourceOf(context));
+  ::close(source->fd);
+  SDL_FreeRW(context);
+  return 0;
+}
+
 SDL_RWops* RenderingStream(const CachedTune& tune) {
   SDL_RWops* stream = SDL_AllocRW();
   if (stream == nullptr) {
+    LogSdlFailure("SDL_AllocRW");
     ::close(tune.fd);
     return nullptr;
   }
   stream->type = SDL_RWOPS_UNKNOWN;
-  stream->hidden.unknown.data1 = new RenderingSource{tune.fd, static_cast<Sint64>(tune.length)};
-  stream->size = [](SDL_RWops* context) -> Sint64 { return SourceOf(context)->length; };
-  stream->seek = [](SDL_RWops* context, Sint64 offset, int whence) -> Sint64 {
-    RenderingSource* source = SourceOf(context);
-    const Sint64 base = whence == RW_SEEK_SET   ? 0
-                        : whence == RW_SEEK_CUR ? source->at
-                                                : source->length;
-    if (offset < -base || offset > source->length - base) return SDL_SetError("seek outside");
-    return source->at = base + offset;
-  };
-  stream->read = [](SDL_RWops* context, void* into, size_t size, size_t count) -> size_t {
-    RenderingSource* source = SourceOf(context);
-    if (size == 0) return 0;
-    const auto wanted = static_cast<Sint64>(
-        std::min<std::uint64_t>(static_cast<std::uint64_t>(source->length - source->at) / size,
-                                count) *
-        size);
-    Sint64 done = 0;
-    while (done < wanted) {
-      const ssize_t got = ::pread(source->fd, static_cast<char*>(into) + done,
-                                  static_cast<size_t>(wanted - done), source->at + done);
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) break;
-      done += got;
-    }
-    source->at += done;
-    return static_cast<size_t>(done) / size;
-  };
-  stream->write = [](SDL_RWops*, const void*, size_t, size_t) -> size_t { return 0; };
-  stream->close = [](SDL_RWops* context) -> int {
-    RenderingSource* source = SourceOf(context);
-    ::close(source->fd);
-    delete source;
-    SDL_FreeRW(context);
-    return 0;
-  };
+  // The stream's close gives the source back.
+  stream->hidden.unknown.data1 =
+      std::make_unique<RenderingSource>(RenderingSource{tune.fd, static_cast<Sint64>(tune.length)})
+          .release();
+  stream->size = RenderingSize;
+  stream->seek = RenderingSeek;
+  stream->read = RenderingRead;
+  stream->write = RenderingWrite;
+  stream->close = RenderingClose;
   return stream;
 }
 
 Mix_Music* MusicFromMemory(const std::vector<std::uint8_t>& bytes, Mix_MusicType type) {
   SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-  if (source == nullptr) return nullptr;
-  return Mix_LoadMUSType_RW(source, type, SDL_TRUE);
+  if (source == nullptr) {
+    LogSdlFailure("SDL_RWFromConstMem");
+    return nullptr;
+  }
+  Mix_Music* music = Mix_LoadMUSType_RW(source, type, SDL_TRUE);
+  if (music == nullptr) LogSdlFailure("Mix_LoadMUSType_RW");
+  return music;
 }
 
 }  // namespace
@@ -166,7 +210,7 @@ struct SdlMixerAudio::Deferred {
   std::vector<std::pair<TuneHandle, std::vector<std::uint8_t>>> tunes;
   TuneHandle playing = 0;
 
-  bool Has(TuneHandle tune) const {
+  [[nodiscard]] bool Has(TuneHandle tune) const {
     return std::any_of(tunes.begin(), tunes.end(),
                        [&](const auto& entry) { return entry.first == tune; });
   }
@@ -210,14 +254,18 @@ bool SdlMixerAudio::Open() {
     toldNoSoundFont_ = true;
   }
   if (!cacheFolder_) cacheFolder_ = DefaultTuneCacheFolder();
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    LogSdlFailure("SDL_InitSubSystem(SDL_INIT_AUDIO)", Repeats::kSayOnce);
+    return false;
+  }
   // Without MIDI support the tunes not yet rendered simply fail to load; the
   // renderings and the clap need no decoder.
-  Mix_Init(MIX_INIT_MID);
+  if ((Mix_Init(MIX_INIT_MID) & MIX_INIT_MID) == 0) LogSdlFailure("Mix_Init", Repeats::kSayOnce);
   SilenceSynthesiserLog();
   PointAtSoundFont();
   // A machine without a sound card may get this far and fail only here.
   if (Mix_OpenAudio(kFrequency, MIX_DEFAULT_FORMAT, kChannels, kChunkFrames) != 0) {
+    LogSdlFailure("Mix_OpenAudio", Repeats::kSayOnce);
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
@@ -229,7 +277,9 @@ bool SdlMixerAudio::Open() {
 // Pointing the mixer at a soundfont that is not there makes every tune load
 // and play without a sound, so it is pointed only at one that exists.
 void SdlMixerAudio::PointAtSoundFont() const {
-  if (!soundFont_->empty()) Mix_SetSoundFonts(soundFont_->c_str());
+  if (!soundFont_->empty() && Mix_SetSoundFonts(soundFont_->c_str()) == 0) {
+    LogSdlFailure("Mix_SetSoundFonts");
+  }
 }
 
 void SdlMixerAudio::FinishRenderings() {
@@ -246,6 +296,7 @@ TuneHandle SdlMixerAudio::LoadTune(const char* fileName) {
   if (!open || fileName == nullptr) return 0;
   if (lastTuneHandle_ == std::numeric_limits<TuneHandle>::max()) return 0;
   std::optional<std::vector<std::uint8_t>> bytes = ReadSmallFile(fileName, kLargestTune);
+  if (!bytes) SayUnreadable(fileName);
   if (!bytes || !IsPlayableMidi(*bytes)) return 0;
   if (deferred_) {
     deferred_->tunes.emplace_back(++lastTuneHandle_, std::move(*bytes));
@@ -286,6 +337,7 @@ bool SdlMixerAudio::UseRendering(Tune& tune) const {
   SDL_RWops* stream = RenderingStream(*rendering);
   Mix_Music* music = stream != nullptr ? Mix_LoadMUSType_RW(stream, MUS_WAV, SDL_TRUE) : nullptr;
   if (music == nullptr) {
+    if (stream != nullptr) LogSdlFailure("Mix_LoadMUSType_RW(" + tune.cachePath + ")");
     ::unlink(tune.cachePath.c_str());
     return false;
   }
@@ -310,7 +362,7 @@ void SdlMixerAudio::PlayTune(TuneHandle tune) {
     UseRendering(playing);
   }
   // -1: the tune starts again at its end for as long as its screen is shown.
-  Mix_PlayMusic(playing.music, -1);
+  if (Mix_PlayMusic(playing.music, -1) != 0) LogSdlFailure("Mix_PlayMusic", Repeats::kSayOnce);
 }
 
 void SdlMixerAudio::StopTune() {
@@ -338,7 +390,9 @@ bool SdlMixerAudio::PlaySound(const char* fileName) {
   auto [entry, isNew] = mixer_->sounds.try_emplace(fileName);
   if (isNew) entry->second = LoadSound(fileName);
   if (!entry->second) return false;
-  return Mix_PlayChannel(kClapChannel, entry->second->chunk, 0) == kClapChannel;
+  if (Mix_PlayChannel(kClapChannel, entry->second->chunk, 0) == kClapChannel) return true;
+  LogSdlFailure("Mix_PlayChannel", Repeats::kSayOnce);
+  return false;
 }
 
 }  // namespace platform

@@ -31,7 +31,7 @@ class SdlMixerAudio final : public AudioBackend {
   SdlMixerAudio(const SdlMixerAudio&) = delete;
   SdlMixerAudio& operator=(const SdlMixerAudio&) = delete;
 
-  bool Open() override;
+  [[nodiscard]] bool Open() override;
   void Close() override;
   TuneHandle LoadTune(const char* fileName) override;
   void PlayTune(TuneHandle tune) override;

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "platform/ddraw.h"
+#include "platform/failure_log.h"
 
 namespace platform {
 
@@ -62,6 +64,16 @@ bool LeavesWindowUnknown(Uint8 windowEvent) {
   }
 }
 
+// The display's place on the desktop; where SDL cannot tell, the given size
+// at the origin.
+SDL_Rect DesktopBounds(int width, int height) {
+  SDL_Rect desktop{0, 0, width, height};
+  if (SDL_GetDisplayBounds(0, &desktop) != 0) {
+    LogSdlFailure("SDL_GetDisplayBounds", Repeats::kSayOnce);
+  }
+  return desktop;
+}
+
 }  // namespace
 
 SDL_Window* MainSdlWindow() {
@@ -92,10 +104,14 @@ SdlVideo::~SdlVideo() {
 bool SdlVideo::StartVideo() {
   if (videoStarted_ || videoRefused_) return videoStarted_;
   videoStarted_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  if (!videoStarted_) LogSdlFailure("SDL_InitSubSystem(SDL_INIT_VIDEO)");
   if (videoStarted_ && DrawsOnlyIntoMemory(SDL_GetCurrentVideoDriver()) && !DriverAskedFor()) {
     // With no display server SDL falls back to a driver that draws into
     // memory, and the game would run where nobody can see or stop it. Those
     // drivers are for the tests, which ask for them by name.
+    LogFailure("SDL_InitSubSystem(SDL_INIT_VIDEO)", std::string("no display server, only the '") +
+                                                        SDL_GetCurrentVideoDriver() +
+                                                        "' video driver");
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     videoStarted_ = false;
   }
@@ -116,11 +132,13 @@ bool SdlVideo::StartVideo() {
 // wait should not keep the title screen from showing.
 bool SdlVideo::Create(const char* title, int width, int height) {
   if (!StartVideo()) return true;  // no screen: the display set-up will say so
-  SDL_Rect desktop{0, 0, width, height};
-  SDL_GetDisplayBounds(0, &desktop);
+  const SDL_Rect desktop = DesktopBounds(width, height);
   window_ = SDL_CreateWindow(title, desktop.x, desktop.y, width, height,
                              SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
-  if (window_ == nullptr) return true;
+  if (window_ == nullptr) {
+    LogSdlFailure("SDL_CreateWindow");
+    return false;
+  }
   fullscreen_ = true;
   fullScreenPending_ = !startInWindow_;
   g_mainWindow = window_;
@@ -145,17 +163,24 @@ void SdlVideo::Destroy() {
   window_ = nullptr;
 }
 
-int SdlVideo::DesktopWidth() {
+// Asked before the window is made, to make it the desktop's size; 640 x 480
+// where SDL cannot tell.
+SDL_DisplayMode SdlVideo::DesktopMode() {
   SDL_DisplayMode mode{};
-  // Asked before the window is made, to make it the desktop's size.
-  if (StartVideo() && SDL_GetDesktopDisplayMode(0, &mode) == 0) return mode.w;
-  return 640;
+  if (!StartVideo()) return SDL_DisplayMode{0, 640, 480, 0, nullptr};
+  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) {
+    LogSdlFailure("SDL_GetDesktopDisplayMode", Repeats::kSayOnce);
+    return SDL_DisplayMode{0, 640, 480, 0, nullptr};
+  }
+  return mode;
+}
+
+int SdlVideo::DesktopWidth() {
+  return DesktopMode().w;
 }
 
 int SdlVideo::DesktopHeight() {
-  SDL_DisplayMode mode{};
-  if (StartVideo() && SDL_GetDesktopDisplayMode(0, &mode) == 0) return mode.h;
-  return 480;
+  return DesktopMode().h;
 }
 
 bool SdlVideo::Open(int width, int height) {
@@ -185,6 +210,7 @@ void SdlVideo::Close() {
 SDL_Surface* SdlVideo::WindowSurface() {
   SDL_Surface* surface = SDL_GetWindowSurface(window_);
   if (surface == nullptr) {
+    LogSdlFailure("SDL_GetWindowSurface", Repeats::kSayOnce);
     repaint_ = true;
     return nullptr;
   }
@@ -214,7 +240,7 @@ void SdlVideo::Present(const SDL_Surface& frame) {
 // it at once rather than wait for the game's next one.
 void SdlVideo::EnterFullScreen() {
   fullScreenPending_ = false;
-  SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  SetFullscreen(SDL_WINDOW_FULLSCREEN_DESKTOP);
   SDL_Surface* target = WindowSurface();
   if (target != nullptr && repaint_) ShowAll(target);
 }
@@ -242,6 +268,7 @@ void SdlVideo::ShowAll(SDL_Surface* target) {
   SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
   scaler_.Draw(changes_.Shown(), SDL_Rect{0, 0, frameWidth_, frameHeight_}, target);
   repaint_ = SDL_UpdateWindowSurface(window_) != 0;
+  if (repaint_) LogSdlFailure("SDL_UpdateWindowSurface", Repeats::kSayOnce);
 }
 
 void SdlVideo::ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed) {
@@ -251,6 +278,7 @@ void SdlVideo::ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& cha
   }
   repaint_ = SDL_UpdateWindowSurfaceRects(window_, uploads_.data(),
                                           static_cast<int>(uploads_.size())) != 0;
+  if (repaint_) LogSdlFailure("SDL_UpdateWindowSurfaceRects", Repeats::kSayOnce);
 }
 
 // Changed frames go out at most sixty times a second: one that comes sooner
@@ -274,13 +302,12 @@ void SdlVideo::ToggleFullscreen() {
   if (!fullscreen_) {
     RememberWindowSize();
     fullscreen_ = true;
-    SDL_Rect desktop{0, 0, DesktopWidth(), DesktopHeight()};
-    SDL_GetDisplayBounds(0, &desktop);
+    const SDL_Rect desktop = DesktopBounds(DesktopWidth(), DesktopHeight());
     SDL_SetWindowResizable(window_, SDL_FALSE);
     SDL_SetWindowBordered(window_, SDL_FALSE);
     SDL_SetWindowPosition(window_, desktop.x, desktop.y);
     SDL_SetWindowSize(window_, desktop.w, desktop.h);
-    SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SetFullscreen(SDL_WINDOW_FULLSCREEN_DESKTOP);
     return;
   }
   LeaveFullScreen();
@@ -289,7 +316,7 @@ void SdlVideo::ToggleFullscreen() {
 // A window the player can move and resize: the size it had last, or twice
 // the game's size, unless the desktop is too small for that.
 void SdlVideo::LeaveFullScreen() {
-  SDL_SetWindowFullscreen(window_, 0);
+  SetFullscreen(0);
   const int desktopWidth = DesktopWidth();
   const int desktopHeight = DesktopHeight();
   int width = windowWidth_;
@@ -307,6 +334,13 @@ void SdlVideo::LeaveFullScreen() {
   windowWidth_ = width;
   windowHeight_ = height;
   repaint_ = true;
+}
+
+// The window stays as it was when the window system refuses.
+void SdlVideo::SetFullscreen(Uint32 flags) {
+  if (SDL_SetWindowFullscreen(window_, flags) != 0) {
+    LogSdlFailure("SDL_SetWindowFullscreen", Repeats::kSayOnce);
+  }
 }
 
 void SdlVideo::RememberWindowSize() {

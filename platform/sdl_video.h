@@ -40,15 +40,16 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
 
   // The window. Create succeeds even when SDL finds no screen: the game's
   // window then exists only as a handle, and it is the display set-up (Open)
-  // that fails, so that the game's own "no display" message is shown.
-  bool Create(const char* title, int width, int height) override;
+  // that fails, so that the game's own "no display" message is shown. A
+  // window that SDL cannot make is a failure.
+  [[nodiscard]] bool Create(const char* title, int width, int height) override;
   void Show() override;
   void Destroy() override;
   int DesktopWidth() override;
   int DesktopHeight() override;
 
   // The screen.
-  bool Open(int width, int height) override;
+  [[nodiscard]] bool Open(int width, int height) override;
   void Present(const SDL_Surface& frame) override;
   void Close() override;
 
@@ -58,28 +59,28 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   // Set before the window is made: it then starts as a window.
   void StartInWindow(bool windowed);
   void ActivationDelivered(bool active) override;
-  bool IsFullscreen() const { return fullscreen_; }
+  [[nodiscard]] bool IsFullscreen() const { return fullscreen_; }
 
   // How the frame is scaled; a change repaints the window whole.
   void SetScaleMode(ScaleMode mode);
-  ScaleMode GetScaleMode() const { return scaleMode_; }
+  [[nodiscard]] ScaleMode GetScaleMode() const { return scaleMode_; }
   // The window's size when it is not full screen, from the start: given
   // before Create. 0 x 0 is the default size.
   void UseWindowSize(int width, int height);
   // The size the window has, or last had, when it is not full screen; 0 x 0
   // while it has never been a window.
   void WindowSize(int* width, int* height) const;
-  SDL_Window* Window() const { return window_; }
+  [[nodiscard]] SDL_Window* Window() const { return window_; }
   // Tests turn the waiting off; the real game never does.
   void SetPacing(bool on) { pacing_ = on; }
 
   // Frames presented so far that put something on the screen, and frames that
   // did not (the same as the one shown, or no window surface to show them on).
-  std::uint64_t ChangedFrames() const { return changedFrames_; }
-  std::uint64_t UnchangedFrames() const { return unchangedFrames_; }
+  [[nodiscard]] std::uint64_t ChangedFrames() const { return changedFrames_; }
+  [[nodiscard]] std::uint64_t UnchangedFrames() const { return unchangedFrames_; }
   // The window must be painted again (uncovered, resized, a new surface): the
   // next frame goes to the screen whole, even if it is the same.
-  bool RepaintPending() const { return repaint_; }
+  [[nodiscard]] bool RepaintPending() const { return repaint_; }
 
  private:
   bool StartVideo();
@@ -93,6 +94,8 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   void EnterFullScreen();
   void LeaveFullScreen();
   void RememberWindowSize();
+  void SetFullscreen(Uint32 flags);
+  SDL_DisplayMode DesktopMode();
 
   bool videoStarted_ = false;
   SDL_Window* window_ = nullptr;

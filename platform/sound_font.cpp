@@ -25,7 +25,7 @@ std::string FindSoundFont() {
     std::string_view list = named;
     while (!list.empty()) {
       const std::size_t end = list.find_first_of(":;");
-      const std::string path(list.substr(0, end));
+      std::string path(list.substr(0, end));
       if (IsRegularFile(path)) return path;
       list.remove_prefix(end == std::string_view::npos ? list.size() : end + 1);
     }

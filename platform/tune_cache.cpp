@@ -24,7 +24,7 @@ constexpr std::string_view kRenderingFormat = "morvex2 tune rendering 2";
 constexpr char kTrailerTag[8] = {'M', 'V', 'X', '2', 'T', 'U', 'N', 'E'};
 constexpr std::size_t kTrailerSize = 24;  // tag, length, checksum
 // Ten minutes of CD-quality samples are about 106 megabytes.
-constexpr std::size_t kLargestCacheFile = 128 * 1024 * 1024;
+constexpr std::size_t kLargestCacheFile = std::size_t{128} * 1024 * 1024;
 
 // FNV-1a: enough to tell renderings apart and to notice damage; nobody gains
 // anything by forging a rendering in their own cache.
@@ -37,7 +37,7 @@ class Fnv1a {
     Add(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     Add(std::span<const std::uint8_t>(kSeparator));
   }
-  std::uint64_t Value() const { return hash_; }
+  [[nodiscard]] std::uint64_t Value() const { return hash_; }
 
  private:
   static constexpr std::uint8_t kSeparator[1] = {0};

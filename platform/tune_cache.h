@@ -38,10 +38,10 @@ struct CachedTune {
 
 // The rendering at `path`, or nothing when the file is missing or damaged.
 // The caller closes the descriptor.
-std::optional<CachedTune> OpenCachedTune(const std::string& path);
+[[nodiscard]] std::optional<CachedTune> OpenCachedTune(const std::string& path);
 
 // The rendering's bytes, or nothing when the file is missing or damaged.
-std::optional<std::vector<std::uint8_t>> ReadCachedTune(const std::string& path);
+[[nodiscard]] std::optional<std::vector<std::uint8_t>> ReadCachedTune(const std::string& path);
 
 // A rendering written as it is made, beside its place, and renamed there by
 // Finish, so the file is whole or absent; one abandoned before Finish leaves
@@ -52,11 +52,11 @@ class CachedTuneWriter {
   CachedTuneWriter(const CachedTuneWriter&) = delete;
   CachedTuneWriter& operator=(const CachedTuneWriter&) = delete;
 
-  bool Append(std::span<const std::uint8_t> bytes);
+  [[nodiscard]] bool Append(std::span<const std::uint8_t> bytes);
   // Writes over bytes already appended: a header that is known only at the end.
-  bool Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes);
+  [[nodiscard]] bool Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes);
   // False when anything failed or nothing was written.
-  bool Finish();
+  [[nodiscard]] bool Finish();
 
  private:
   std::string path_;
@@ -65,6 +65,6 @@ class CachedTuneWriter {
 };
 
 // A rendering held whole in memory, written as CachedTuneWriter does.
-bool WriteCachedTune(const std::string& path, std::span<const std::uint8_t> rendering);
+[[nodiscard]] bool WriteCachedTune(const std::string& path, std::span<const std::uint8_t> rendering);
 
 }  // namespace platform

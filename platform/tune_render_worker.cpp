@@ -3,8 +3,10 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <utility>
 
+#include "platform/failure_log.h"
 #include "platform/tune_cache.h"
 #include "platform/tune_rendering.h"
 
@@ -58,7 +60,10 @@ void TuneRenderWorker::Run() {
     {
       // Abandoned unfinished, the file being written is removed.
       CachedTuneWriter rendering(job.cachePath);
-      if (RenderTune(job.midi, soundFont_, stopping_, rendering) && !stopping_) rendering.Finish();
+      if (RenderTune(job.midi, soundFont_, stopping_, rendering) && !stopping_ &&
+          !rendering.Finish()) {
+        LogErrnoFailure("keeping a tune's rendering in " + job.cachePath, errno);
+      }
     }
     {
       std::lock_guard lock(mutex_);

@@ -24,7 +24,7 @@ inline constexpr int kLongestRenderedSeconds = 600;
 // synthesised. Always the same bytes for the same tune and soundfont. False
 // when the synthesiser cannot take the tune or the soundfont, the tune is too
 // long, writing fails, or `cancel` becomes true; `out` is then not finished.
-bool RenderTune(std::span<const std::uint8_t> midi, const std::string& soundFont,
+[[nodiscard]] bool RenderTune(std::span<const std::uint8_t> midi, const std::string& soundFont,
                 const std::atomic<bool>& cancel, CachedTuneWriter& out);
 
 // Quietens the synthesiser's own messages: a strange tune can make it print

@@ -13,6 +13,6 @@ std::string UserFolder(const char* variable, const char* underHome);
 
 // Like mkdir -p; the folders it makes are the player's alone (0700). False,
 // with errno set, when the path cannot be a folder.
-bool MakeFolders(const std::string& path);
+[[nodiscard]] bool MakeFolders(const std::string& path);
 
 }  // namespace platform

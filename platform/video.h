@@ -11,7 +11,7 @@ class VideoOutput {
  public:
   virtual ~VideoOutput() = default;
   // Takes over the screen for frames of width x height. False when it cannot.
-  virtual bool Open(int width, int height) = 0;
+  [[nodiscard]] virtual bool Open(int width, int height) = 0;
   // Shows the frame (RGB565, the size given to Open) and then waits until the
   // next frame is due, so that a loop that draws as fast as it can does not
   // spin. A frame that cannot be shown is dropped.

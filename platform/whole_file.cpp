@@ -121,6 +121,7 @@ bool WholeFileWriter::Commit(WriteMode mode) {
 
 std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::string& path, std::size_t limit) {
   // O_NONBLOCK: a FIFO under the name must not stop the game.
+  errno = 0;
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return std::nullopt;
   struct stat status {};
@@ -145,7 +146,9 @@ std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::string& path, 
       result = std::move(bytes);
     }
   }
+  const int error = errno;
   ::close(fd);
+  errno = error;
   return result;
 }
 

@@ -22,8 +22,8 @@ enum class WriteMode {
 // Writes `bytes` beside `path` under a name of its own, flushes them to disk
 // and then puts them in place in one step. On failure nothing changed at
 // `path`, nothing is left beside it, and errno says why.
-bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes, WriteMode mode,
-                    mode_t permissions = 0644);
+[[nodiscard]] bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes,
+                                  WriteMode mode, mode_t permissions = 0644);
 
 // The same for a file too large to be held in memory: written piece by piece
 // beside `path`, and put in place by Commit. One destroyed before Commit, or
@@ -55,6 +55,9 @@ class WholeFileWriter {
 
 // The whole of a regular file of at most `limit` bytes. A FIFO, a device, a
 // folder, a larger file or a read error give nothing; the open never blocks.
-std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::string& path, std::size_t limit);
+// On failure errno says why, or is 0 when the file is there but not one of
+// those.
+[[nodiscard]] std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::string& path,
+                                                                     std::size_t limit);
 
 }  // namespace platform

@@ -6,16 +6,18 @@
 
 #include <cstdint>
 
-struct HWND__;
-struct HINSTANCE__;
-struct HICON__;
-struct HCURSOR__;
-struct HBRUSH__;
-using HWND = HWND__*;
-using HINSTANCE = HINSTANCE__*;
-using HICON = HICON__*;
-using HCURSOR = HCURSOR__*;
-using HBRUSH = HBRUSH__*;
+// Handles are pointers to types that are never defined: the game only keeps
+// them and passes them back.
+struct WindowHandle;
+struct InstanceHandle;
+struct IconHandle;
+struct CursorHandle;
+struct BrushHandle;
+using HWND = WindowHandle*;
+using HINSTANCE = InstanceHandle*;
+using HICON = IconHandle*;
+using HCURSOR = CursorHandle*;
+using HBRUSH = BrushHandle*;
 using HGDIOBJ = void*;
 
 using BOOL = std::int32_t;

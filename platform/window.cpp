@@ -45,7 +45,7 @@ WindowSystem& System() {
 // window never reaches a later one.
 HWND NewWindowHandle() {
   const std::uintptr_t serial = ++System().windowsMade;
-  return reinterpret_cast<HWND>(0x10000 + serial * 0x10);
+  return reinterpret_cast<HWND>(0x10000 + serial * 0x10);  // NOLINT(performance-no-int-to-ptr)
 }
 
 bool IsLiveWindow(HWND hwnd) {
@@ -65,7 +65,7 @@ const WindowClass* FindClass(LPCSTR name) {
 // Handles that the game only stores and passes back: distinct and non-null.
 template <typename Handle>
 Handle DummyHandle(std::uintptr_t value) {
-  return reinterpret_cast<Handle>(value);
+  return reinterpret_cast<Handle>(value);  // NOLINT(performance-no-int-to-ptr)
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ class WindowBackend {
  public:
   virtual ~WindowBackend() = default;
   // Creates the real window, not yet shown. False when no window can be had.
-  virtual bool Create(const char* title, int width, int height) = 0;
+  [[nodiscard]] virtual bool Create(const char* title, int width, int height) = 0;
   virtual void Show() = 0;
   virtual void Destroy() = 0;
   // The desktop's size, for a window that covers it.

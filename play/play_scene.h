@@ -47,7 +47,7 @@ class PlayScene : public Scene {
   std::int32_t RandomKind();
 
   Cell& At(int column, int row) { return field[FieldIndex(column, row)]; }
-  const Cell& At(int column, int row) const { return field[FieldIndex(column, row)]; }
+  [[nodiscard]] const Cell& At(int column, int row) const { return field[FieldIndex(column, row)]; }
 
   // The members of one game, in their original order.
   std::int32_t phase = 0;  // 0 falling, -1 clearing
@@ -71,8 +71,8 @@ class PlayScene : public Scene {
   void SpawnPiece(HWND hwnd);
   void EndGame(HWND hwnd);
   // Piece move helpers (piece_moves.cpp).
-  bool IsFree(int column, int row) const;
-  bool Fits(const std::array<CellPos, 3>& to) const;
+  [[nodiscard]] bool IsFree(int column, int row) const;
+  [[nodiscard]] bool Fits(const std::array<CellPos, 3>& to) const;
   void ShiftColumns(int step);
 };
 

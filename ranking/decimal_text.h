@@ -10,7 +10,7 @@
 // skipped, then an optional sign and the digits up to the first non-digit.
 // Reading stops at a NUL or after `size` bytes. No number there gives nullopt;
 // a value beyond 32 bits is held at the nearest end of the range.
-std::optional<std::int32_t> ParseDecimal(const char* text, std::size_t size);
+[[nodiscard]] std::optional<std::int32_t> ParseDecimal(const char* text, std::size_t size);
 
 // Writes `value` and a NUL into a field that holds `width` characters and the
 // NUL. A value whose text would not fit is held at the nearest value that does

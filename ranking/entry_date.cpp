@@ -1,6 +1,7 @@
 #include "ranking/entry_date.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 namespace {
@@ -18,7 +19,7 @@ char* PutNumber(char* out, std::int64_t value, int digits) {
 }
 
 char* PutName(char* out, const char* names, int index) {
-  return std::copy_n(names + 3 * index, 3, out);
+  return std::copy_n(names + std::ptrdiff_t{3} * index, 3, out);
 }
 
 }  // namespace

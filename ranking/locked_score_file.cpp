@@ -8,7 +8,11 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <string_view>
+
+#include "platform/failure_log.h"
 
 namespace {
 
@@ -74,7 +78,10 @@ bool LockBy(int fd, std::int64_t deadlineNs) {
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
     if (errno == EINTR) continue;
     if (errno != EWOULDBLOCK) return true;
-    if (MonotonicNs() >= deadlineNs) return false;
+    if (MonotonicNs() >= deadlineNs) {
+      platform::LogFailure("flock", "another copy of the game has held the table for 2 s");
+      return false;
+    }
     const timespec pause{0, kLockPollNs};
     ::nanosleep(&pause, nullptr);
   }
@@ -87,7 +94,10 @@ int OpenAndLock(const char* path, std::int64_t deadlineNs, struct stat& locked) 
   // regular file that is the only kind accepted. A link is followed; one that
   // leads nowhere fails here like a missing file.
   const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return -1;
+  if (fd < 0) {
+    if (errno != ENOENT) platform::LogErrnoFailure(std::string("open(") + path + ")", errno);
+    return -1;
+  }
   struct stat named {};
   if (::fstat(fd, &locked) != 0 || !S_ISREG(locked.st_mode) || !LockBy(fd, deadlineNs)) {
     ::close(fd);
@@ -102,10 +112,10 @@ int OpenAndLock(const char* path, std::int64_t deadlineNs, struct stat& locked) 
 
 // The path of the file itself, every symbolic link on the way followed.
 bool ResolvePath(const char* path, std::string& target) {
-  char* resolved = ::realpath(path, nullptr);
-  if (resolved == nullptr) return false;
-  target = resolved;
-  std::free(resolved);
+  std::error_code error;
+  const std::filesystem::path resolved = std::filesystem::canonical(path, error);
+  if (error) return false;
+  target = resolved.string();
   return true;
 }
 
@@ -197,6 +207,8 @@ LockedScoreFile::Replaced LockedScoreFile::ReplaceBeside(const ScoreFileBytes& b
   const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) {
     const bool folderClosed = errno == EACCES || errno == EPERM || errno == EROFS;
+    // A folder that takes no new file is a way of sharing tables, not a failure.
+    if (!folderClosed) platform::LogErrnoFailure("mkostemp(" + temporary + ")", errno);
     return folderClosed ? Replaced::kNotHere : Replaced::kNo;
   }
   if (!KeepOwnerAndMode(fd)) {
@@ -213,6 +225,7 @@ LockedScoreFile::Replaced LockedScoreFile::ReplaceBeside(const ScoreFileBytes& b
   ok =
       ok && StepAllowed(RewriteStep::kReplace) && ::rename(temporary.c_str(), target_.c_str()) == 0;
   if (!ok) {
+    platform::LogErrnoFailure("writing " + temporary + " in place of " + target_, errno);
     ::unlink(temporary.c_str());
     return Replaced::kNo;
   }
@@ -232,6 +245,7 @@ bool LockedScoreFile::RewriteInPlace(int fd, const ScoreFileBytes& bytes) const 
   } while (written < 0 && errno == EINTR);
   if (written != static_cast<ssize_t>(bytes.size()) ||
       ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) {
+    platform::LogErrnoFailure("rewriting " + target_, errno);
     return false;
   }
   return StepAllowed(RewriteStep::kSyncInPlace) && ::fsync(fd) == 0;
@@ -253,7 +267,10 @@ void LockedScoreFile::SyncDirectory() const {
 bool LockedScoreFile::Rewrite(const ScoreFileBytes& bytes) {
   if (fd_ < 0 || (stat_.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
   const int fd = ::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    platform::LogErrnoFailure("open(" + target_ + ")", errno);
+    return false;
+  }
   // Replacing a file with several names would part it from the others.
   const Replaced replaced = stat_.st_nlink > 1 ? Replaced::kNotHere : ReplaceBeside(bytes);
   bool saved = replaced == Replaced::kYes;

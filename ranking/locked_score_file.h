@@ -72,22 +72,22 @@ class LockedScoreFile {
   // Opens an existing regular file for reading and locks it. False when it is
   // missing (a link that leads nowhere included), cannot be read or another
   // copy of the game holds it for longer than a rewrite takes.
-  bool Open(const char* path);
+  [[nodiscard]] bool Open(const char* path);
 
   // Reads up to 590 bytes from the start; `size` tells how many there were.
   // False on a read error, so that a failing disk is never taken for a short
   // file and rewritten with blanks.
-  bool Read(ScoreFileBytes& bytes, std::size_t& size);
+  [[nodiscard]] bool Read(ScoreFileBytes& bytes, std::size_t& size);
 
   // Replaces the file's content with `bytes`. False when nothing was saved
   // and the file keeps its old content.
-  bool Rewrite(const ScoreFileBytes& bytes);
+  [[nodiscard]] bool Rewrite(const ScoreFileBytes& bytes);
 
  private:
   enum class Replaced { kYes, kNo, kNotHere };
-  Replaced ReplaceBeside(const ScoreFileBytes& bytes) const;
-  bool KeepOwnerAndMode(int fd) const;
-  bool RewriteInPlace(int fd, const ScoreFileBytes& bytes) const;
+  [[nodiscard]] Replaced ReplaceBeside(const ScoreFileBytes& bytes) const;
+  [[nodiscard]] bool KeepOwnerAndMode(int fd) const;
+  [[nodiscard]] bool RewriteInPlace(int fd, const ScoreFileBytes& bytes) const;
   void SyncDirectory() const;
 
   int fd_ = -1;

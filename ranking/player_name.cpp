@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
+
+#include "platform/failure_log.h"
 
 namespace {
 
@@ -21,7 +24,10 @@ std::optional<std::size_t> ReadStart(int fd, char* buffer, std::size_t size) {
   while (total < size) {
     const ssize_t got = ::read(fd, buffer + total, size - total);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return std::nullopt;
+    if (got < 0) {
+      platform::LogErrnoFailure(std::string("read(") + kSettingsFileName + ")", errno);
+      return std::nullopt;
+    }
     if (got == 0) break;
     total += static_cast<std::size_t>(got);
   }
@@ -33,7 +39,11 @@ std::optional<std::size_t> ReadStart(int fd, char* buffer, std::size_t size) {
 std::optional<PlayerName> ReadPlayerName() {
   // O_NONBLOCK keeps a FIFO of that name from hanging the game.
   const int fd = ::open(kSettingsFileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) {
+    if (errno != ENOENT)
+      platform::LogErrnoFailure(std::string("open(") + kSettingsFileName + ")", errno);
+    return std::nullopt;
+  }
   PlayerName name{};
   std::optional<std::size_t> length;
   if (IsRegularFile(fd)) length = ReadStart(fd, name.bytes.data(), name.bytes.size());

@@ -12,4 +12,4 @@ struct PlayerName {
 
 // The first 16 bytes of "zel.ini" in the current directory; nullopt when the
 // file is missing or cannot be read. The file is only ever read.
-std::optional<PlayerName> ReadPlayerName();
+[[nodiscard]] std::optional<PlayerName> ReadPlayerName();

@@ -19,8 +19,8 @@ game=(
 tests=(
   # tests and benchmarks, the fuzz targets, the build by a second compiler
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-  # the formatting gate
-  clang-format git
+  # the formatting and lint gates
+  clang-format clang-tidy python3 git
   # end-to-end tests: a real X server, typed keys, screenshots
   xvfb xdotool imagemagick x11-utils
   # the installed files and the package: validators, manual pages, lintian

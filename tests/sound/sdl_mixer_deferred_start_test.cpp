@@ -95,7 +95,7 @@ TEST(DeferredSoundStart, TheTunesEndUpAsTheCallsBeforeLeftThem) {
 TEST(DeferredSoundStart, AfterTheStartEveryCallGoesStraightThrough) {
   SdlMixerAudio audio;
   audio.DeferStart();
-  audio.Open();
+  EXPECT_TRUE(audio.Open()) << "a put-off start always succeeds";
   const TuneHandle title = audio.LoadTune(kTitleTune.c_str());
   audio.FinishStart();
   const TuneHandle play = audio.LoadTune(kPlayTune.c_str());
@@ -110,7 +110,7 @@ TEST(DeferredSoundStart, AfterTheStartEveryCallGoesStraightThrough) {
 TEST(DeferredSoundStart, ClosedBeforeTheFirstFrameNothingEverOpens) {
   SdlMixerAudio audio;
   audio.DeferStart();
-  audio.Open();
+  EXPECT_TRUE(audio.Open()) << "a put-off start always succeeds";
   audio.PlayTune(audio.LoadTune(kTitleTune.c_str()));
   audio.Close();
   audio.FinishStart();
@@ -120,7 +120,7 @@ TEST(DeferredSoundStart, ClosedBeforeTheFirstFrameNothingEverOpens) {
 TEST(DeferredSoundStart, AClapDoesNotWait) {
   SdlMixerAudio audio;
   audio.DeferStart();
-  audio.Open();
+  EXPECT_TRUE(audio.Open()) << "a put-off start always succeeds";
   const TuneHandle title = audio.LoadTune(kTitleTune.c_str());
   audio.PlayTune(title);
   const std::string clap = std::string(MORVEX2_SOURCE_DIR) + "/data/Clap.wav";

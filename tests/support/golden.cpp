@@ -17,7 +17,7 @@ std::string SaveActual(const platform::RgbImage& image, const std::string& golde
       fs::path(MORVEX2_BINARY_DIR) / "golden-actual" / fs::path(golden).filename();
   std::error_code ignored;
   fs::create_directories(path.parent_path(), ignored);
-  platform::WritePng(path.string(), image);
+  if (!platform::WritePng(path.string(), image)) return "nowhere (it could not be saved)";
   return path.string();
 }
 
