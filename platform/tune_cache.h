@@ -65,6 +65,7 @@ class CachedTuneWriter {
 };
 
 // A rendering held whole in memory, written as CachedTuneWriter does.
-[[nodiscard]] bool WriteCachedTune(const std::string& path, std::span<const std::uint8_t> rendering);
+[[nodiscard]] bool WriteCachedTune(const std::string& path,
+                                   std::span<const std::uint8_t> rendering);
 
 }  // namespace platform

@@ -2,9 +2,11 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <array>
-#include <cstring>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -23,13 +25,17 @@ void PutLittle(std::uint8_t* at, std::uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) at[i] = static_cast<std::uint8_t>(value >> 8 * i);
 }
 
+void PutTag(std::uint8_t* at, std::string_view tag) {
+  std::copy(tag.begin(), tag.end(), at);
+}
+
 // The header of a WAV file of `dataBytes` bytes of 16-bit stereo samples.
 std::array<std::uint8_t, kWaveHeaderSize> WaveHeader(std::uint32_t dataBytes) {
   std::array<std::uint8_t, kWaveHeaderSize> header{};
   std::uint8_t* h = header.data();
-  std::memcpy(h, "RIFF", 4);
+  PutTag(h, "RIFF");
   PutLittle(h + 4, 36 + dataBytes, 4);
-  std::memcpy(h + 8, "WAVEfmt ", 8);
+  PutTag(h + 8, "WAVEfmt ");
   PutLittle(h + 16, 16, 4);  // the size of the format chunk
   PutLittle(h + 20, 1, 2);   // integer samples
   PutLittle(h + 22, 2, 2);   // channels
@@ -37,7 +43,7 @@ std::array<std::uint8_t, kWaveHeaderSize> WaveHeader(std::uint32_t dataBytes) {
   PutLittle(h + 28, kRenderRate * kFrameBytes, 4);
   PutLittle(h + 32, kFrameBytes, 2);
   PutLittle(h + 34, 16, 2);  // bits a sample
-  std::memcpy(h + 36, "data", 4);
+  PutTag(h + 36, "data");
   PutLittle(h + 40, dataBytes, 4);
   return header;
 }
@@ -50,6 +56,43 @@ struct FluidDeleter {
 template <typename T>
 using FluidPtr = std::unique_ptr<T, FluidDeleter>;
 
+// The synthesiser set up as the mixer sets it up for a tune, playing it: the
+// device's rate, the sequencer timed by the samples it renders, and the gain
+// of a tune at full volume (the mixer's 1.2 for its 128).
+struct Synthesiser {
+  FluidPtr<fluid_settings_t> settings;
+  FluidPtr<fluid_synth_t> synth;
+  FluidPtr<fluid_player_t> player;
+};
+
+std::optional<Synthesiser> StartSynthesiser(std::span<const std::uint8_t> midi,
+                                            const std::string& soundFont) {
+  Synthesiser s;
+  s.settings.reset(new_fluid_settings());
+  if (!s.settings) return std::nullopt;
+  fluid_settings_setnum(s.settings.get(), "synth.sample-rate", kRenderRate);
+  fluid_settings_setstr(s.settings.get(), "player.timing-source", "sample");
+  s.synth.reset(new_fluid_synth(s.settings.get()));
+  if (!s.synth || fluid_synth_sfload(s.synth.get(), soundFont.c_str(), 1) == FLUID_FAILED) {
+    return std::nullopt;
+  }
+  fluid_synth_set_gain(s.synth.get(), 1.2f);
+  s.player.reset(new_fluid_player(s.synth.get()));
+  if (!s.player || fluid_player_add_mem(s.player.get(), midi.data(), midi.size()) != FLUID_OK ||
+      fluid_player_play(s.player.get()) != FLUID_OK) {
+    return std::nullopt;
+  }
+  return s;
+}
+
+void AppendSamples(std::vector<std::uint8_t>& block, std::span<const std::int16_t> samples) {
+  for (std::int16_t sample : samples) {
+    const auto bits = static_cast<std::uint16_t>(sample);
+    block.push_back(static_cast<std::uint8_t>(bits));
+    block.push_back(static_cast<std::uint8_t>(bits >> 8));
+  }
+}
+
 }  // namespace
 
 void SilenceSynthesiserLog() {
@@ -60,41 +103,22 @@ void SilenceSynthesiserLog() {
 
 bool RenderTune(std::span<const std::uint8_t> midi, const std::string& soundFont,
                 const std::atomic<bool>& cancel, CachedTuneWriter& out) {
-  FluidPtr<fluid_settings_t> settings(new_fluid_settings());
-  if (!settings) return false;
-  // As the mixer sets the synthesiser up for a tune: the device's rate, the
-  // sequencer timed by the samples it renders, and the gain of a tune at full
-  // volume (the mixer's 1.2 for its 128).
-  fluid_settings_setnum(settings.get(), "synth.sample-rate", kRenderRate);
-  fluid_settings_setstr(settings.get(), "player.timing-source", "sample");
-  FluidPtr<fluid_synth_t> synth(new_fluid_synth(settings.get()));
-  if (!synth || fluid_synth_sfload(synth.get(), soundFont.c_str(), 1) == FLUID_FAILED) {
-    return false;
-  }
-  fluid_synth_set_gain(synth.get(), 1.2f);
-  FluidPtr<fluid_player_t> player(new_fluid_player(synth.get()));
-  if (!player || fluid_player_add_mem(player.get(), midi.data(), midi.size()) != FLUID_OK ||
-      fluid_player_play(player.get()) != FLUID_OK) {
-    return false;
-  }
+  const std::optional<Synthesiser> s = StartSynthesiser(midi, soundFont);
   // The header is written again at the end, when the length is known.
-  if (!out.Append(WaveHeader(0))) return false;
+  if (!s || !out.Append(WaveHeader(0))) return false;
   constexpr long kLongest = long{kLongestRenderedSeconds} * kRenderRate;
   std::int16_t samples[2 * kStepFrames];
   std::vector<std::uint8_t> block;
   block.reserve(std::size_t{kBlockFrames} * kFrameBytes);
   long frames = 0;
-  for (; fluid_player_get_status(player.get()) == FLUID_PLAYER_PLAYING; frames += kStepFrames) {
+  for (; fluid_player_get_status(s->player.get()) == FLUID_PLAYER_PLAYING; frames += kStepFrames) {
     if (cancel.load(std::memory_order_relaxed) || frames >= kLongest) return false;
     // The 16-bit samples of the mixer's own playing, dither and all.
-    if (fluid_synth_write_s16(synth.get(), kStepFrames, samples, 0, 2, samples, 1, 2) != FLUID_OK) {
+    if (fluid_synth_write_s16(s->synth.get(), kStepFrames, samples, 0, 2, samples, 1, 2) !=
+        FLUID_OK) {
       return false;
     }
-    for (std::int16_t sample : samples) {
-      const auto bits = static_cast<std::uint16_t>(sample);
-      block.push_back(static_cast<std::uint8_t>(bits));
-      block.push_back(static_cast<std::uint8_t>(bits >> 8));
-    }
+    AppendSamples(block, samples);
     if (block.size() == block.capacity()) {
       if (!out.Append(block)) return false;
       block.clear();

@@ -25,7 +25,7 @@ inline constexpr int kLongestRenderedSeconds = 600;
 // when the synthesiser cannot take the tune or the soundfont, the tune is too
 // long, writing fails, or `cancel` becomes true; `out` is then not finished.
 [[nodiscard]] bool RenderTune(std::span<const std::uint8_t> midi, const std::string& soundFont,
-                const std::atomic<bool>& cancel, CachedTuneWriter& out);
+                              const std::atomic<bool>& cancel, CachedTuneWriter& out);
 
 // Quietens the synthesiser's own messages: a strange tune can make it print
 // a line for every note, millions of them. The setting is the whole

@@ -36,13 +36,13 @@ class WholeFileWriter {
   WholeFileWriter& operator=(const WholeFileWriter&) = delete;
 
   // False once anything has failed; every later call then fails too.
-  bool Ok() const { return fd_ >= 0; }
-  bool Append(std::span<const std::uint8_t> bytes);
+  [[nodiscard]] bool Ok() const { return fd_ >= 0; }
+  [[nodiscard]] bool Append(std::span<const std::uint8_t> bytes);
   // Writes over bytes already appended, from `offset` on.
-  bool Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes);
+  [[nodiscard]] bool Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes);
   // What was written so far, for reading it back.
-  int Descriptor() const { return fd_; }
-  bool Commit(WriteMode mode);
+  [[nodiscard]] int Descriptor() const { return fd_; }
+  [[nodiscard]] bool Commit(WriteMode mode);
 
  private:
   void Abandon();
