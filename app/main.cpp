@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <utility>
 
@@ -18,6 +17,7 @@
 #include "core/replay_file.h"
 #include "display/window_icon.h"
 #include "platform/display_settings.h"
+#include "platform/failure_log.h"
 #include "platform/sdl_host.h"
 
 namespace {
@@ -33,7 +33,7 @@ void EnterDataFolder(const std::string& chosen) {
       SetUpDataFolder(chosen.empty() ? DefaultDataFolder() : chosen, InstalledDataFolder());
   for (const std::string& problem : setup.problems) Say(problem);
   if (!setup.workingFolder.empty() && ::chdir(setup.workingFolder.c_str()) != 0) {
-    Say("cannot enter '" + setup.workingFolder + "': " + std::strerror(errno));
+    platform::LogErrnoFailure("chdir('" + setup.workingFolder + "')", errno);
   }
 }
 
@@ -42,7 +42,7 @@ void EnterDataFolder(const std::string& chosen) {
 void EnterInstalledFolder() {
   const std::string installed = InstalledDataFolder();
   if (!installed.empty() && ::chdir(installed.c_str()) != 0) {
-    Say("cannot enter '" + installed + "': " + std::strerror(errno));
+    platform::LogErrnoFailure("chdir('" + installed + "')", errno);
   }
 }
 

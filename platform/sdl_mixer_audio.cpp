@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <limits>
 #include <map>
 #include <memory>
@@ -246,12 +245,10 @@ bool SdlMixerAudio::Open() {
   }
   if (mixer_) return true;
   if (!soundFont_) soundFont_ = FindSoundFont();
-  if (soundFont_->empty() && !toldNoSoundFont_) {
-    std::fputs(
-        "morvex2: no General MIDI soundfont (SDL_SOUNDFONTS, or Debian's default-GM);"
-        " the tunes stay silent\n",
-        stderr);
-    toldNoSoundFont_ = true;
+  if (soundFont_->empty()) {
+    LogFailure("finding a General MIDI soundfont",
+               "none in SDL_SOUNDFONTS or Debian's default-GM; the tunes stay silent",
+               Repeats::kSayOnce);
   }
   if (!cacheFolder_) cacheFolder_ = DefaultTuneCacheFolder();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {

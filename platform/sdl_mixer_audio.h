@@ -64,7 +64,6 @@ class SdlMixerAudio final : public AudioBackend {
 
   std::optional<std::string> soundFont_;
   std::optional<std::string> cacheFolder_;
-  bool toldNoSoundFont_ = false;
   std::unique_ptr<Mixer> mixer_;        // null while the device is closed
   std::unique_ptr<Deferred> deferred_;  // null unless the start is put off
   // Handles are never reused, not even across a Close and Open, so that a

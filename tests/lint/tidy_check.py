@@ -14,7 +14,7 @@ import shlex
 import subprocess
 import sys
 
-FOLDERS = ("app", "display", "sound", "play", "opening", "ranking", "platform", "resources")
+FOLDERS = ("app", "core", "display", "sound", "play", "opening", "ranking", "platform", "resources")
 
 def checked_sources(source_dir, build_dir):
     with open(os.path.join(build_dir, "compile_commands.json"), encoding="utf-8") as commands:
