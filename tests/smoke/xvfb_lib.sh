@@ -8,7 +8,9 @@
 xvfb_start() {
   local screen="$1"; shift
   if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 ${screen}x24" "$@"
+    # -noreset: by default the server starts over when its last client leaves,
+    # and a game started in that moment finds no display at all.
+    exec xvfb-run -a -s "-screen 0 ${screen}x24 -noreset" "$@"
   fi
   src="$2"
   build="$3"
