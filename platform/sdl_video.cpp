@@ -142,6 +142,7 @@ bool SdlVideo::Create(const char* title, int width, int height) {
   fullscreen_ = true;
   fullScreenPending_ = !startInWindow_;
   g_mainWindow = window_;
+  shared_.Watch(window_);
   SDL_AddEventWatch(&SdlVideo::WatchEvent, this);
   if (startInWindow_) LeaveFullScreen();
   return true;
@@ -158,6 +159,8 @@ void SdlVideo::Destroy() {
   if (window_ == nullptr) return;
   RememberWindowSize();
   SDL_DelEventWatch(&SdlVideo::WatchEvent, this);
+  shared_.Watch(nullptr);
+  usingShared_ = false;
   SDL_DestroyWindow(window_);
   if (g_mainWindow == window_) g_mainWindow = nullptr;
   window_ = nullptr;
@@ -208,7 +211,12 @@ void SdlVideo::Close() {
 // The window's surface, made ready for drawing. SDL makes a new one after a
 // change of size; then the whole window is painted again.
 SDL_Surface* SdlVideo::WindowSurface() {
-  SDL_Surface* surface = SDL_GetWindowSurface(window_);
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSizeInPixels(window_, &width, &height);
+  SDL_Surface* surface = shared_.Surface(width, height);
+  usingShared_ = surface != nullptr;
+  if (surface == nullptr) surface = SDL_GetWindowSurface(window_);
   if (surface == nullptr) {
     LogSdlFailure("SDL_GetWindowSurface", Repeats::kSayOnce);
     repaint_ = true;
@@ -267,8 +275,8 @@ bool SdlVideo::PutOnScreen(const SDL_Surface& frame) {
 void SdlVideo::ShowAll(SDL_Surface* target) {
   SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
   scaler_.Draw(changes_.Shown(), SDL_Rect{0, 0, frameWidth_, frameHeight_}, target);
-  repaint_ = SDL_UpdateWindowSurface(window_) != 0;
-  if (repaint_) LogSdlFailure("SDL_UpdateWindowSurface", Repeats::kSayOnce);
+  const SDL_Rect whole{0, 0, target->w, target->h};
+  repaint_ = !UpdateWindow(&whole, 1);
 }
 
 void SdlVideo::ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed) {
@@ -276,9 +284,15 @@ void SdlVideo::ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& cha
   for (const SDL_Rect& part : changed) {
     uploads_.push_back(scaler_.Draw(changes_.Shown(), part, target));
   }
-  repaint_ = SDL_UpdateWindowSurfaceRects(window_, uploads_.data(),
-                                          static_cast<int>(uploads_.size())) != 0;
-  if (repaint_) LogSdlFailure("SDL_UpdateWindowSurfaceRects", Repeats::kSayOnce);
+  repaint_ = !UpdateWindow(uploads_.data(), static_cast<int>(uploads_.size()));
+}
+
+// False when the window may not show what was asked: it is painted whole next time.
+bool SdlVideo::UpdateWindow(const SDL_Rect* parts, int count) {
+  if (usingShared_) return shared_.Put(parts, count);
+  if (SDL_UpdateWindowSurfaceRects(window_, parts, count) == 0) return true;
+  LogSdlFailure("SDL_UpdateWindowSurfaceRects", Repeats::kSayOnce);
+  return false;
 }
 
 // Changed frames go out at most sixty times a second: one that comes sooner

@@ -6,8 +6,9 @@
 // (frame_scaler.h), so the game's pixels stay crisp on today's screens.
 //
 // The game redraws every frame, but only the parts that differ from the frame
-// on the screen are sent to the window; a frame that is the same sends
-// nothing and returns at once. Changed frames go out at most every 1/60 s: one
+// on the screen are sent to the window (on X without waiting for the server,
+// window_shared_image.h); a frame that is the same sends nothing and returns
+// at once. Changed frames go out at most every 1/60 s: one
 // that comes sooner waits for its time. The SDL host looks at the frame counts to let the
 // game's ever-polling loop sleep between frames.
 //
@@ -28,6 +29,7 @@
 #include "platform/frame_scaler.h"
 #include "platform/video.h"
 #include "platform/window_backend.h"
+#include "platform/window_shared_image.h"
 
 namespace platform {
 
@@ -90,6 +92,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   bool PutOnScreen(const SDL_Surface& frame);
   void ShowAll(SDL_Surface* target);
   void ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed);
+  bool UpdateWindow(const SDL_Rect* parts, int count);
   void WaitForFrameTime();
   void EnterFullScreen();
   void LeaveFullScreen();
@@ -119,6 +122,10 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   Uint32 targetFormat_ = 0;
   FrameChanges changes_;
   FrameScaler scaler_;
+  // On X the picture is the game's own, shared with the server, and put on
+  // the window without waiting; elsewhere SDL's window surface.
+  WindowSharedImage shared_;
+  bool usingShared_ = false;
   std::vector<SDL_Rect> uploads_;
   std::uint64_t changedFrames_ = 0;
   std::uint64_t unchangedFrames_ = 0;

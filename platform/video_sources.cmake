@@ -9,6 +9,7 @@ target_sources(morvex2_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/video.cpp
   ${CMAKE_CURRENT_LIST_DIR}/offscreen_video.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sdl_video.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/window_shared_image.cpp
   ${CMAKE_CURRENT_LIST_DIR}/png_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/message_box.cpp
   # Made from Unifont at build time by tools/gen_font_table.

@@ -10,7 +10,7 @@ set -euo pipefail
 game=(
   # build
   g++ cmake ninja-build pkg-config ccache libsdl2-dev libsdl2-mixer-dev libpng-dev zlib1g-dev
-  libx11-dev
+  libx11-dev libxext-dev
   # the tunes' renderings: the synthesiser
   libfluidsynth-dev
   # run: the General MIDI soundfont for the tunes, the font for the texts

@@ -4,6 +4,8 @@
 // by MORVEX2_FIRST_FRAME_FILE, and passes every call on unchanged. The game
 // itself knows nothing of it.
 #include <SDL.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XShm.h>
 #include <dlfcn.h>
 #include <time.h>
 
@@ -34,8 +36,9 @@ Function Next(const char* name) {
 
 }  // namespace
 
-// The window-surface present, and the renderer's present of older builds, so
-// that the figure can be taken before and after the change of present.
+// The game's own put of its shared picture on X, SDL's window-surface
+// present, and the renderer's present of older builds, so that the figure can
+// be taken before and after each change of present.
 extern "C" {
 
 int SDL_UpdateWindowSurface(SDL_Window* window) {
@@ -49,6 +52,17 @@ int SDL_UpdateWindowSurfaceRects(SDL_Window* window, const SDL_Rect* rects, int 
   static const auto next =
       Next<int (*)(SDL_Window*, const SDL_Rect*, int)>("SDL_UpdateWindowSurfaceRects");
   return next != nullptr ? next(window, rects, count) : -1;
+}
+
+Bool XShmPutImage(Display* display, Drawable drawable, GC gc, XImage* image, int fromX, int fromY,
+                  int toX, int toY, unsigned width, unsigned height, Bool sendEvent) {
+  NoteFirstFrame();
+  static const auto next =
+      Next<Bool (*)(Display*, Drawable, GC, XImage*, int, int, int, int, unsigned, unsigned, Bool)>(
+          "XShmPutImage");
+  return next != nullptr
+             ? next(display, drawable, gc, image, fromX, fromY, toX, toY, width, height, sendEvent)
+             : False;
 }
 
 void SDL_RenderPresent(SDL_Renderer* renderer) {
