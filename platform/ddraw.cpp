@@ -16,6 +16,11 @@ std::vector<IDirectDrawSurface*>& LiveSurfaces() {
   return surfaces;
 }
 
+std::uint64_t NextNumber() {
+  static std::uint64_t last = 0;
+  return ++last;
+}
+
 // Nothing the game makes comes near this; it keeps a bad description from
 // asking for gigabytes.
 constexpr DWORD kLargestSurfaceSide = 4096;
@@ -29,6 +34,10 @@ SDL_Surface* NewPixels(int width, int height) {
 
 RECT WholeOf(const SDL_Surface& pixels) {
   return RECT{0, 0, pixels.w, pixels.h};
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 bool Inside(const RECT& r, const SDL_Surface& pixels) {
@@ -71,9 +80,36 @@ ULONG IDirectDrawClipper::Release() {
 // ---- IDirectDrawSurface ----
 
 IDirectDrawSurface::IDirectDrawSurface(SDL_Surface* pixels, bool primary)
-    : pixels_(pixels), primary_(primary) {
+    : pixels_(pixels), id_(NextNumber()), version_(NextNumber()), primary_(primary) {
   dc_.surface = this;
   LiveSurfaces().push_back(this);
+  sinceFlip_.Add(Whole());  // cleared to black: new to any screen
+}
+
+SDL_Rect IDirectDrawSurface::Whole() const {
+  return SDL_Rect{0, 0, pixels_->w, pixels_->h};
+}
+
+SDL_Surface* IDirectDrawSurface::Pixels() {
+  NoteWritten(Whole());
+  return pixels_;
+}
+
+SDL_Surface* IDirectDrawSurface::PixelsFor(const SDL_Rect& area) {
+  NoteWritten(area);
+  return pixels_;
+}
+
+// A flipping primary surface's pixels are its back buffer's: what is written
+// through it is written to the back buffer too.
+void IDirectDrawSurface::NoteWritten(const SDL_Rect& area) {
+  SDL_Rect part{};
+  const SDL_Rect whole = Whole();
+  if (SDL_IntersectRect(&area, &whole, &part) != SDL_TRUE) return;
+  version_ = NextNumber();
+  sinceCopy_.Add(part);
+  sinceFlip_.Add(part);
+  if (backBuffer_ != nullptr && backBuffer_->pixels_ == pixels_) backBuffer_->NoteWritten(part);
 }
 
 IDirectDrawSurface::~IDirectDrawSurface() {
@@ -98,6 +134,7 @@ HRESULT IDirectDrawSurface::Restore() {
   if (!lost_) return DD_OK;
   // The memory comes back, but not what was in it.
   SDL_FillRect(pixels_, nullptr, 0);
+  NoteWritten(Whole());
   lost_ = false;
   return DD_OK;
 }
@@ -146,9 +183,12 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD) {
   if (!primary_ || backBuffer_ == nullptr) return DDERR_NOTFLIPPABLE;
   if (target != nullptr && target != backBuffer_) return DDERR_INVALIDPARAMS;
   if (lost_ || backBuffer_->lost_) return DDERR_SURFACELOST;
+  IDirectDrawSurface& back = *backBuffer_;
+  ++back.flips_;
   if (platform::VideoOutput* output = platform::ActiveVideoOutput()) {
-    output->Present(*backBuffer_->pixels_);
+    output->PresentWritten(*back.pixels_, {back.id_, back.flips_, &back.sinceFlip_.Rects()});
   }
+  back.sinceFlip_.Clear();
   return DD_OK;
 }
 
@@ -173,16 +213,47 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
   if (clipper_ == nullptr && !Inside(to, *pixels_)) return DDERR_INVALIDRECT;
 
   const bool keyed = (flags & DDBLT_KEYSRC) != 0 && source->sourceKey_.has_value();
-  return CopyRect(to, *source, from, keyed);
+  const RECT whole = WholeOf(*pixels_);
+  if (!keyed && SameRect(from, WholeOf(*source->pixels_)) && SameRect(to, whole) &&
+      SameRect(from, whole)) {
+    CopyWhole(*source);
+  } else {
+    NoteWritten(CopyRect(to, *source, from, keyed));
+  }
+  return DD_OK;
 }
 
-HRESULT IDirectDrawSurface::CopyRect(const RECT& dest, const IDirectDrawSurface& source,
-                                     const RECT& sourceRect, bool keyed) {
+// The background copied over the whole screen: where the screen already holds
+// that same background, only the parts drawn over since are copied again.
+void IDirectDrawSurface::CopyWhole(const IDirectDrawSurface& source) {
+  const bool sameAsBefore =
+      copyKnown_ && copiedFrom_ == source.id_ && copiedVersion_ == source.version_;
+  if (sameAsBefore) {
+    for (const SDL_Rect& part : sinceCopy_.Rects()) {
+      const RECT rect{part.x, part.y, part.x + part.w, part.y + part.h};
+      sinceFlip_.Add(CopyRect(rect, source, rect, false));
+    }
+  } else {
+    const RECT rect = WholeOf(*pixels_);
+    sinceFlip_.Add(CopyRect(rect, source, rect, false));
+  }
+  if (backBuffer_ != nullptr && backBuffer_->pixels_ == pixels_) {
+    backBuffer_->NoteWritten(Whole());
+  }
+  version_ = NextNumber();
+  sinceCopy_.Clear();
+  copyKnown_ = true;
+  copiedFrom_ = source.id_;
+  copiedVersion_ = source.version_;
+}
+
+SDL_Rect IDirectDrawSurface::CopyRect(const RECT& dest, const IDirectDrawSurface& source,
+                                      const RECT& sourceRect, bool keyed) {
   const std::int64_t left = std::max<std::int64_t>(dest.left, 0);
   const std::int64_t top = std::max<std::int64_t>(dest.top, 0);
   const std::int64_t right = std::min<std::int64_t>(dest.right, pixels_->w);
   const std::int64_t bottom = std::min<std::int64_t>(dest.bottom, pixels_->h);
-  if (left >= right || top >= bottom) return DD_OK;  // wholly off the screen
+  if (left >= right || top >= bottom) return SDL_Rect{0, 0, 0, 0};  // wholly off the screen
 
   const int width = static_cast<int>(right - left);
   const int sourceX = static_cast<int>(sourceRect.left + (left - dest.left));
@@ -196,7 +267,8 @@ HRESULT IDirectDrawSurface::CopyRect(const RECT& dest, const IDirectDrawSurface&
       std::memmove(to, from, static_cast<std::size_t>(width) * 2);
     }
   }
-  return DD_OK;
+  return SDL_Rect{static_cast<int>(left), static_cast<int>(top), width,
+                  static_cast<int>(bottom - top)};
 }
 
 // ---- IDirectDraw ----

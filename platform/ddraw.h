@@ -12,15 +12,22 @@
 // - A flip presents the back buffer and leaves its content in place; a
 //   flipping primary surface has no pixels of its own but shares the back
 //   buffer's, since nothing ever reads a front buffer.
+// - Each surface knows which parts of it were written since it was last
+//   covered whole by a copy of another surface, and since its last flip. The
+//   game copies its background over the whole screen every frame; only the
+//   parts drawn over since are copied again, and only the parts written since
+//   the last flip are compared with the frame on the screen. The pixels are
+//   the same as if everything were copied.
 #pragma once
+
+#include <SDL.h>
 
 #include <cstdint>
 #include <optional>
 
 #include "platform/gdi.h"
 #include "platform/win32.h"
-
-struct SDL_Surface;
+#include "platform/written_areas.h"
 
 using ULONG = std::uint32_t;
 
@@ -108,7 +115,11 @@ class IDirectDrawSurface {
 
   // Platform side: the pixels (640 x 480 or whatever was asked, RGB565), the
   // source colour key if one is set, and whether the memory is lost.
-  [[nodiscard]] SDL_Surface* Pixels() const { return pixels_; }
+  // Whoever takes the pixels may write anywhere: the whole surface counts as
+  // written. PixelsFor names the only part that will be written; View only reads.
+  [[nodiscard]] SDL_Surface* Pixels();
+  [[nodiscard]] SDL_Surface* PixelsFor(const SDL_Rect& area);
+  [[nodiscard]] const SDL_Surface& View() const { return *pixels_; }
   [[nodiscard]] std::optional<DDCOLORKEY> SourceKey() const { return sourceKey_; }
   [[nodiscard]] bool IsLost() const { return lost_; }
   void MarkLost();
@@ -118,10 +129,24 @@ class IDirectDrawSurface {
   IDirectDrawSurface(SDL_Surface* pixels, bool primary);
   ~IDirectDrawSurface();
 
-  HRESULT CopyRect(const RECT& dest, const IDirectDrawSurface& source, const RECT& sourceRect,
-                   bool keyed);
+  // Copies pixels only; returns the part of this surface written.
+  SDL_Rect CopyRect(const RECT& dest, const IDirectDrawSurface& source, const RECT& sourceRect,
+                    bool keyed);
+  void CopyWhole(const IDirectDrawSurface& source);
+  void NoteWritten(const SDL_Rect& area);
+  [[nodiscard]] SDL_Rect Whole() const;
 
   SDL_Surface* pixels_;
+  std::uint64_t id_;       // never the same for two surfaces of one run
+  std::uint64_t version_;  // new at every write
+  // This surface holds a whole copy of surface copiedFrom_ as it was at
+  // copiedVersion_, except in sinceCopy_.
+  bool copyKnown_ = false;
+  std::uint64_t copiedFrom_ = 0;
+  std::uint64_t copiedVersion_ = 0;
+  platform::WrittenAreas sinceCopy_;
+  platform::WrittenAreas sinceFlip_;
+  std::uint64_t flips_ = 0;
   bool primary_;
   bool attached_ = false;  // a back buffer, which goes with its primary surface
   bool lost_ = false;

@@ -14,6 +14,9 @@ void FrameChanges::Reset(int width, int height) {
   changed_.clear();
   changed_.reserve(kMostBands);
   known_ = false;
+  shownSurface_ = 0;
+  shownFlip_ = 0;
+  written_.assign(static_cast<std::size_t>(height_), Span{0, 0});
 }
 
 namespace {
@@ -59,13 +62,17 @@ std::pair<int, int> DifferingPart(const std::uint16_t* a, const std::uint16_t* b
 
 // memcmp finds an unchanged row fastest; only a changed one is looked at
 // again for the part that changed, and only that part is copied.
-FrameChanges::Span FrameChanges::CompareRow(const std::uint16_t* row,
-                                            std::uint16_t* shownRow) const {
-  Span span{0, width_};
+FrameChanges::Span FrameChanges::CompareRow(const std::uint16_t* row, std::uint16_t* shownRow,
+                                            Span within) const {
+  Span span = within;
   if (known_) {
-    const std::size_t bytes = static_cast<std::size_t>(width_) * sizeof(std::uint16_t);
-    if (std::memcmp(row, shownRow, bytes) == 0) return Span{0, 0};
-    std::tie(span.left, span.right) = DifferingPart(row, shownRow, width_);
+    const std::size_t bytes =
+        static_cast<std::size_t>(within.right - within.left) * sizeof(std::uint16_t);
+    if (std::memcmp(row + within.left, shownRow + within.left, bytes) == 0) return Span{0, 0};
+    std::tie(span.left, span.right) =
+        DifferingPart(row + within.left, shownRow + within.left, within.right - within.left);
+    span.left += within.left;
+    span.right += within.left;
   }
   std::memcpy(shownRow + span.left, row + span.left,
               static_cast<std::size_t>(span.right - span.left) * sizeof(std::uint16_t));
@@ -87,14 +94,47 @@ void FrameChanges::AddRow(int y, Span span) {
   changed_.push_back(SDL_Rect{span.left, y, span.right - span.left, 1});
 }
 
-const std::vector<SDL_Rect>& FrameChanges::Compare(const SDL_Surface& frame) {
+// The frame follows the one shown straight on: the next flip of the same surface.
+bool FrameChanges::FollowsShown(const FrameWrites& writes) {
+  const bool follows = known_ && writes.areas != nullptr && writes.surface != 0 &&
+                       writes.surface == shownSurface_ && writes.flip == shownFlip_ + 1;
+  shownSurface_ = writes.surface;
+  shownFlip_ = writes.flip;
+  return follows;
+}
+
+// For each row, one span around every area written on it.
+void FrameChanges::MarkWrittenRows(const std::vector<SDL_Rect>& areas) {
+  std::fill(written_.begin(), written_.end(), Span{0, 0});
+  for (const SDL_Rect& area : areas) {
+    const int left = std::max(area.x, 0);
+    const int right = std::min(area.x + area.w, width_);
+    if (left >= right) continue;
+    const int bottom = std::min(area.y + area.h, height_);
+    for (int y = std::max(area.y, 0); y < bottom; ++y) {
+      Span& row = written_[static_cast<std::size_t>(y)];
+      row = row.left < row.right ? Span{std::min(row.left, left), std::max(row.right, right)}
+                                 : Span{left, right};
+    }
+  }
+}
+
+const std::vector<SDL_Rect>& FrameChanges::Compare(const SDL_Surface& frame,
+                                                   const FrameWrites& writes) {
   changed_.clear();
-  if (frame.w != width_ || frame.h != height_ || frame.pixels == nullptr) return changed_;
+  if (frame.w != width_ || frame.h != height_ || frame.pixels == nullptr) {
+    shownSurface_ = 0;  // this frame was not taken: the next one is compared whole
+    return changed_;
+  }
+  const bool onlyWritten = FollowsShown(writes);
+  if (onlyWritten) MarkWrittenRows(*writes.areas);
   const auto* pixels = static_cast<const std::uint8_t*>(frame.pixels);
   for (int y = 0; y < height_; ++y) {
+    const Span within = onlyWritten ? written_[static_cast<std::size_t>(y)] : Span{0, width_};
+    if (within.left >= within.right) continue;
     const auto* row =
         reinterpret_cast<const std::uint16_t*>(pixels + std::ptrdiff_t{y} * frame.pitch);
-    const Span span = CompareRow(row, shown_.data() + std::ptrdiff_t{y} * width_);
+    const Span span = CompareRow(row, shown_.data() + std::ptrdiff_t{y} * width_, within);
     if (span.left < span.right) AddRow(y, span);
   }
   known_ = true;

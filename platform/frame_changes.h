@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/video.h"
+
 namespace platform {
 
 class FrameChanges {
@@ -23,8 +25,10 @@ class FrameChanges {
 
   // Compares `frame` (RGB565, the size given to Reset) with the frame shown,
   // row by row, makes it the frame shown, and returns the rectangles that
-  // changed, top to bottom, none when the frames are the same.
-  const std::vector<SDL_Rect>& Compare(const SDL_Surface& frame);
+  // changed, top to bottom, none when the frames are the same. Told what was
+  // written since the flip of the frame shown, it looks only there; told of
+  // any other flip, or of none, it looks at the whole frame.
+  const std::vector<SDL_Rect>& Compare(const SDL_Surface& frame, const FrameWrites& writes = {});
 
   // The frame shown (RGB565, `Width()` pixels a row, no padding).
   [[nodiscard]] const std::uint16_t* Shown() const { return shown_.data(); }
@@ -36,14 +40,19 @@ class FrameChanges {
     int left;
     int right;  // exclusive; left == right when the row did not change
   };
-  Span CompareRow(const std::uint16_t* row, std::uint16_t* shownRow) const;
+  Span CompareRow(const std::uint16_t* row, std::uint16_t* shownRow, Span within) const;
   void AddRow(int y, Span span);
+  bool FollowsShown(const FrameWrites& writes);
+  void MarkWrittenRows(const std::vector<SDL_Rect>& areas);
 
   int width_ = 0;
   int height_ = 0;
   bool known_ = false;  // false until the first frame, and after Reset
   std::vector<std::uint16_t> shown_;
   std::vector<SDL_Rect> changed_;
+  std::uint64_t shownSurface_ = 0;  // the flip the frame shown came from
+  std::uint64_t shownFlip_ = 0;
+  std::vector<Span> written_;  // for each row, the part written since that flip
 };
 
 }  // namespace platform

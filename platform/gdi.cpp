@@ -77,9 +77,29 @@ int TextWidth(LPCSTR text, int length) {
   return width;
 }
 
+namespace {
+
+// The cells a text covers on its surface; only these are written.
+SDL_Rect TextCells(const SDL_Surface& surface, int x, int y, LPCSTR text, int length) {
+  std::int64_t width = 0;
+  ForEachGlyph(text, length, [&](const platform::font::Glyph& glyph) { width += glyph.width; });
+  const std::int64_t left = std::max<std::int64_t>(x, 0);
+  const std::int64_t top = std::max<std::int64_t>(y, 0);
+  const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + width, surface.w);
+  const std::int64_t bottom =
+      std::min<std::int64_t>(std::int64_t{y} + platform::font::kHeight, surface.h);
+  if (left >= right || top >= bottom) return SDL_Rect{0, 0, 0, 0};
+  return SDL_Rect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+                  static_cast<int>(bottom - top)};
+}
+
+}  // namespace
+
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
-  SDL_Surface* target = TargetOf(dc);
-  if (target == nullptr || length < 0 || (length > 0 && text == nullptr)) return 0;
+  if (dc == nullptr || dc->surface == nullptr || length < 0 || (length > 0 && text == nullptr)) {
+    return 0;
+  }
+  SDL_Surface* target = dc->surface->PixelsFor(TextCells(dc->surface->View(), x, y, text, length));
   const std::uint16_t ink = platform::ToRgb565(dc->textColor);
   const std::uint16_t paper = platform::ToRgb565(dc->backColor);
   std::int64_t penX = x;

@@ -235,8 +235,12 @@ SDL_Surface* SdlVideo::WindowSurface() {
 }
 
 void SdlVideo::Present(const SDL_Surface& frame) {
+  PresentWritten(frame, FrameWrites{});
+}
+
+void SdlVideo::PresentWritten(const SDL_Surface& frame, const FrameWrites& writes) {
   if (!open_ || window_ == nullptr) return;
-  if (PutOnScreen(frame)) {
+  if (PutOnScreen(frame, writes)) {
     ++changedFrames_;
     if (fullScreenPending_) EnterFullScreen();
   } else {
@@ -254,11 +258,11 @@ void SdlVideo::EnterFullScreen() {
 }
 
 // True when anything went to the window.
-bool SdlVideo::PutOnScreen(const SDL_Surface& frame) {
+bool SdlVideo::PutOnScreen(const SDL_Surface& frame, const FrameWrites& writes) {
   if (frame.w != frameWidth_ || frame.h != frameHeight_) return false;
   // Compared first, whatever happens next, so that the copy is the frame
   // the window should show.
-  const std::vector<SDL_Rect>& changed = changes_.Compare(frame);
+  const std::vector<SDL_Rect>& changed = changes_.Compare(frame, writes);
   SDL_Surface* target = WindowSurface();
   if (target == nullptr) return false;
   if (!repaint_ && changed.empty()) return false;

@@ -53,6 +53,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   // The screen.
   [[nodiscard]] bool Open(int width, int height) override;
   void Present(const SDL_Surface& frame) override;
+  void PresentWritten(const SDL_Surface& frame, const FrameWrites& writes) override;
   void Close() override;
 
   // Full screen on the desktop <-> a window (the size it last had, at first
@@ -89,7 +90,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   static int WatchEvent(void* self, SDL_Event* event);
   void OnEvent(const SDL_Event& event);
   SDL_Surface* WindowSurface();
-  bool PutOnScreen(const SDL_Surface& frame);
+  bool PutOnScreen(const SDL_Surface& frame, const FrameWrites& writes);
   void ShowAll(SDL_Surface* target);
   void ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed);
   bool UpdateWindow(const SDL_Rect* parts, int count);

@@ -3,9 +3,22 @@
 // frame. DirectDrawCreate fails when none is installed.
 #pragma once
 
-struct SDL_Surface;
+#include <SDL.h>
+
+#include <cstdint>
+#include <vector>
 
 namespace platform {
+
+// What a flip knows of its frame: the surface it comes from, its flip's
+// number (1, 2, ... for that surface), and the parts written since that
+// surface's flip before. Outside those parts the frame is the same as the one
+// before it, if that one was shown.
+struct FrameWrites {
+  std::uint64_t surface = 0;
+  std::uint64_t flip = 0;
+  const std::vector<SDL_Rect>* areas = nullptr;
+};
 
 class VideoOutput {
  public:
@@ -16,6 +29,12 @@ class VideoOutput {
   // next frame is due, so that a loop that draws as fast as it can does not
   // spin. A frame that cannot be shown is dropped.
   virtual void Present(const SDL_Surface& frame) = 0;
+  // The same, told what was written since the flip before: an output that
+  // compares frames need look only there.
+  virtual void PresentWritten(const SDL_Surface& frame, const FrameWrites& writes) {
+    (void)writes;
+    Present(frame);
+  }
   // Gives the screen back; Open may follow again.
   virtual void Close() = 0;
 };

@@ -4,6 +4,7 @@
 find_package(PNG REQUIRED)
 target_sources(morvex2_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ddraw.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/written_areas.cpp
   ${CMAKE_CURRENT_LIST_DIR}/gdi.cpp
   ${CMAKE_CURRENT_LIST_DIR}/font.cpp
   ${CMAKE_CURRENT_LIST_DIR}/video.cpp
