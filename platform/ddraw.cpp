@@ -40,6 +40,13 @@ bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
+// A copy of the whole of one surface over the whole of another of its size.
+bool CoversWhole(const RECT& from, const SDL_Surface& source, const RECT& to,
+                 const SDL_Surface& dest) {
+  const RECT whole = WholeOf(dest);
+  return SameRect(from, WholeOf(source)) && SameRect(to, whole) && SameRect(from, whole);
+}
+
 bool Inside(const RECT& r, const SDL_Surface& pixels) {
   return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= pixels.w &&
          r.bottom <= pixels.h;
@@ -213,14 +220,17 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
   if (clipper_ == nullptr && !Inside(to, *pixels_)) return DDERR_INVALIDRECT;
 
   const bool keyed = (flags & DDBLT_KEYSRC) != 0 && source->sourceKey_.has_value();
-  const RECT whole = WholeOf(*pixels_);
-  if (!keyed && SameRect(from, WholeOf(*source->pixels_)) && SameRect(to, whole) &&
-      SameRect(from, whole)) {
-    CopyWhole(*source);
-  } else {
-    NoteWritten(CopyRect(to, *source, from, keyed));
-  }
+  CopyChecked(to, *source, from, keyed);
   return DD_OK;
+}
+
+void IDirectDrawSurface::CopyChecked(const RECT& dest, const IDirectDrawSurface& source,
+                                     const RECT& sourceRect, bool keyed) {
+  if (!keyed && CoversWhole(sourceRect, *source.pixels_, dest, *pixels_)) {
+    CopyWhole(source);
+  } else {
+    NoteWritten(CopyRect(dest, source, sourceRect, keyed));
+  }
 }
 
 // The background copied over the whole screen: where the screen already holds

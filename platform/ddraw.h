@@ -129,6 +129,9 @@ class IDirectDrawSurface {
   IDirectDrawSurface(SDL_Surface* pixels, bool primary);
   ~IDirectDrawSurface();
 
+  // A blit that has passed its checks, and what it wrote noted.
+  void CopyChecked(const RECT& dest, const IDirectDrawSurface& source, const RECT& sourceRect,
+                   bool keyed);
   // Copies pixels only; returns the part of this surface written.
   SDL_Rect CopyRect(const RECT& dest, const IDirectDrawSurface& source, const RECT& sourceRect,
                     bool keyed);

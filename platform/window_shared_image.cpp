@@ -2,6 +2,8 @@
 
 #include <SDL_syswm.h>
 
+#include <cstdint>
+
 #include "platform/failure_log.h"
 
 #if defined(SDL_VIDEO_DRIVER_X11)
@@ -118,7 +120,8 @@ bool WindowSharedImage::Make(int width, int height) {
   }
   segment.shmaddr = static_cast<char*>(shmat(segment.shmid, nullptr, 0));
   segment.readOnly = False;
-  const bool mapped = segment.shmaddr != reinterpret_cast<char*>(-1);
+  // shmat's failure is the address -1.
+  const bool mapped = reinterpret_cast<std::intptr_t>(segment.shmaddr) != -1;
   const bool attached = mapped && AttachOnServer(display, &segment);
   // Marked for removal at once: the memory goes when both sides have let go
   // of it, however the game ends.
