@@ -237,9 +237,16 @@ void FrameScaler::ConvertRowXrgb(const std::uint16_t* from, int width, std::uint
     ToXrgb8888Run(from, width, alpha_, to);
     return;
   }
-  for (int x = 0; x < width; ++x) {
-    const std::uint32_t pixel = ToXrgb8888(from[x], alpha_);
-    for (int i = 0; i < scale_; ++i) *to++ = pixel;
+  // Enlarged: a stretch of the row converted at once to one side, then each
+  // pixel repeated across its square's width.
+  std::array<std::uint32_t, 64> converted{};
+  const int stretch = static_cast<int>(converted.size());
+  for (int x = 0; x < width; x += stretch) {
+    const int count = std::min(stretch, width - x);
+    ToXrgb8888Run(from + x, count, alpha_, converted.data());
+    for (int i = 0; i < count; ++i) {
+      for (int copy = 0; copy < scale_; ++copy) *to++ = converted[static_cast<std::size_t>(i)];
+    }
   }
 }
 

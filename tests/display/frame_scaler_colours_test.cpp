@@ -36,6 +36,7 @@ constexpr ColourCase kCases[] = {
     {"XRGB8888, a part 15 wide", SDL_PIXELFORMAT_RGB888, 1, {1, 100, 15, 20}},
     {"XRGB8888, a part 16 wide", SDL_PIXELFORMAT_RGB888, 1, {33, 5, 16, 30}},
     {"XRGB8888, a part 250 wide", SDL_PIXELFORMAT_RGB888, 1, {3, 200, 250, 56}},
+    {"XRGB8888 doubled, a part 100 wide", SDL_PIXELFORMAT_RGB888, 2, {5, 9, 100, 11}},
     // Formats the tables keep.
     {"XBGR8888", SDL_PIXELFORMAT_BGR888, 1, kWhole},
     {"RGBA8888", SDL_PIXELFORMAT_RGBA8888, 1, kWhole},
