@@ -25,6 +25,35 @@ namespace platform {
 
 enum class ScaleMode { kSmooth, kPixelExact };
 
+// The game's colours (RGB565) in a 16- or 32-bit pixel format whose channels
+// are contiguous bits: a target pixel is low[p & 0xFF] | high[p >> 8] for a
+// frame pixel p, each byte of an RGB565 pixel feeding whole bits of the
+// channels it holds. Alpha, when the format has it, is all ones.
+class ColourTables {
+ public:
+  void Prepare(const SDL_PixelFormat& format);
+  [[nodiscard]] std::uint32_t operator()(std::uint16_t pixel) const {
+    return low_[pixel & 0xFF] | high_[pixel >> 8];
+  }
+
+ private:
+  std::array<std::uint32_t, 256> low_{};
+  std::array<std::uint32_t, 256> high_{};
+};
+
+// The same colour in the layout nearly every desktop has, red in the third
+// byte, green in the second, blue in the lowest (and alpha, if any, in the top
+// one: `alpha` is 0 or 0xFF000000), worked out directly: each channel widened
+// to 8 bits by repeating its top bits below it. Plain arithmetic on the pixel,
+// so a row of them converts several pixels at a time.
+constexpr std::uint32_t ToXrgb8888(std::uint16_t pixel, std::uint32_t alpha) {
+  const std::uint32_t p = pixel;
+  // Each channel at the top of its byte...
+  const std::uint32_t top = (p & 0xF800u) << 8 | (p & 0x07E0u) << 5 | (p & 0x001Fu) << 3;
+  // ...and its top bits again below it: three of red and blue, two of green.
+  return alpha | top | (top >> 5 & 0x070007u) | (top >> 6 & 0x000300u);
+}
+
 // Where a frame of frameWidth x frameHeight goes on an output of the given
 // size in the smooth mode: the largest area of the frame's shape, centred.
 SDL_Rect FillRect(int outputWidth, int outputHeight, int frameWidth, int frameHeight);
@@ -63,9 +92,7 @@ class FrameScaler {
     std::vector<int> lastReached;
     void Prepare(int frameSize, int targetSize, int wholeScale);
   };
-  [[nodiscard]] std::uint32_t Convert(std::uint16_t pixel) const {
-    return low_[pixel & 0xFF] | high_[pixel >> 8];
-  }
+  [[nodiscard]] std::uint32_t Convert(std::uint16_t pixel) const { return tables_(pixel); }
   // The two frame rows last stretched across into lines_, and which of the
   // two lines is to be taken next.
   struct StretchedRows {
@@ -79,6 +106,7 @@ class FrameScaler {
 
   template <typename Pixel>
   void ConvertRow(const std::uint16_t* from, int width, Pixel* to) const;
+  void ConvertRowXrgb(const std::uint16_t* from, int width, std::uint32_t* to) const;
   template <typename Pixel>
   void DrawConverted(const std::uint16_t* frame, const SDL_Rect& part, const SDL_Rect& where,
                      SDL_Surface* target) const;
@@ -91,15 +119,14 @@ class FrameScaler {
   int bytesPerPixel_ = 0;
   bool converts_ = false;  // false: SDL's own blitter does the work
   bool filters_ = false;   // the smooth picture, worked out here
+  bool xrgb_ = false;      // the common 32-bit layout: ToXrgb8888, not the tables
+  std::uint32_t alpha_ = 0;
   SDL_Rect placement_{0, 0, 0, 0};
   Axis columns_;
   Axis rows_;
   std::vector<std::uint32_t> converted_;             // the frame in the target's format
   std::array<std::vector<std::uint32_t>, 2> lines_;  // frame rows stretched across
-  // A target pixel is low_[p & 0xFF] | high_[p >> 8] for a frame pixel p: each
-  // byte of an RGB565 pixel feeds whole bits of the channels it holds.
-  std::array<std::uint32_t, 256> low_{};
-  std::array<std::uint32_t, 256> high_{};
+  ColourTables tables_;
 };
 
 }  // namespace platform

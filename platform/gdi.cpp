@@ -3,7 +3,10 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "platform/ddraw.h"
@@ -21,6 +24,51 @@ std::uint16_t* Row(SDL_Surface& pixels, std::int64_t y) {
                                           y * pixels.pitch);
 }
 
+// For each byte of a glyph row, its eight pixels from the left as masks: all
+// ones where the ink goes. A whole byte inside the surface is then drawn in one
+// go, paper ^ ((ink ^ paper) & mask), with no test per pixel.
+using EightMasks = std::array<std::uint16_t, 8>;
+constexpr std::array<EightMasks, 256> kInkMasks = [] {
+  std::array<EightMasks, 256> masks{};
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    for (unsigned bit = 0; bit < 8; ++bit) {
+      masks[byte][bit] = (byte & (0x80u >> bit)) != 0 ? 0xFFFF : 0;
+    }
+  }
+  return masks;
+}();
+
+// Worked out in a block of its own, which nothing else can overlap, and then
+// copied out: the eight pixels become a few whole-block operations.
+void DrawEight(std::uint16_t* to, std::uint8_t bits, std::uint16_t ink, std::uint16_t paper) {
+  const EightMasks& mask = kInkMasks[bits];
+  const auto inkBits = static_cast<std::uint16_t>(ink ^ paper);
+  EightMasks pixels{};
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    pixels[i] = static_cast<std::uint16_t>(paper ^ (inkBits & mask[i]));
+  }
+  std::memcpy(to, pixels.data(), sizeof pixels);
+}
+
+// One row of a character cell, `bytes` glyph bytes wide, whose left edge is at
+// x; only columns from left to right (exclusive) are on the surface.
+void DrawGlyphRow(std::uint16_t* line, const std::uint8_t* bits, int bytes, std::int64_t x,
+                  std::int64_t left, std::int64_t right, std::uint16_t ink, std::uint16_t paper) {
+  for (int b = 0; b < bytes; ++b) {
+    const std::int64_t start = x + 8 * std::int64_t{b};
+    if (start >= left && start + 8 <= right) {
+      DrawEight(line + start, bits[b], ink, paper);
+      continue;
+    }
+    // A byte cut by an edge of the surface: only its pixels on the surface.
+    const std::int64_t from = std::max(start, left);
+    const std::int64_t to = std::min(start + 8, right);
+    for (std::int64_t px = from; px < to; ++px) {
+      line[px] = (bits[b] & (0x80u >> (px - start))) != 0 ? ink : paper;
+    }
+  }
+}
+
 // One character cell, opaque, cropped to the surface: the crop is worked out
 // once, not for every pixel, as the title draws its texts at every frame.
 // Positions are 64-bit so that a text far off the screen cannot overflow.
@@ -30,14 +78,11 @@ void DrawGlyph(SDL_Surface& target, std::int64_t x, std::int64_t y,
   const std::int64_t right = std::min<std::int64_t>(x + glyph.width, target.w);
   const std::int64_t top = std::max<std::int64_t>(y, 0);
   const std::int64_t bottom = std::min<std::int64_t>(y + platform::font::kHeight, target.h);
+  if (left >= right) return;
   const int bytesPerRow = glyph.width / 8;
   for (std::int64_t py = top; py < bottom; ++py) {
-    const std::uint8_t* bits = glyph.rows + (py - y) * bytesPerRow;
-    std::uint16_t* line = Row(target, py);
-    for (std::int64_t px = left; px < right; ++px) {
-      const auto column = static_cast<int>(px - x);
-      line[px] = (bits[column / 8] & (0x80 >> (column % 8))) != 0 ? ink : paper;
-    }
+    DrawGlyphRow(Row(target, py), glyph.rows + (py - y) * bytesPerRow, bytesPerRow, x, left, right,
+                 ink, paper);
   }
 }
 

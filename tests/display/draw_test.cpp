@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstring>
+#include <vector>
 
 #include "core/cell.h"
 #include "core/globals.h"
@@ -167,6 +168,49 @@ TEST_F(DrawTest, TextRunningOffTheScreenIsCropped) {
   DrawString(-12, -4, "0123", 0x000000, 0xFFFFFF);
   DrawString(INT_MAX - 4, 0, "0123", 0x000000, 0xFFFFFF);
   EXPECT_EQ(ChangedPixels(), 40 * 10 + 20 * 12);
+}
+
+// A text cut by an edge shows exactly the part of the whole text that is on
+// the screen, for every offset within a character, single- and double-byte.
+TEST_F(DrawTest, ACroppedTextIsTheWholeTextCut) {
+  // 8 + 8 + 16 + 8 px: a double-byte character between single-byte ones.
+  constexpr char kMixed[] =
+      "A\x81\xaa"
+      "B";
+  constexpr int kWidth = 32;
+  Clear();
+  DrawString(100, 100, kMixed, 0x000000, 0xFFFFFF);
+  std::vector<std::uint16_t> whole;
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < kWidth; ++x) whole.push_back(PixelAt(100 + x, 100 + y));
+  }
+  struct Place {
+    int x0, x1, y;  // every x from x0 to x1
+  };
+  const Place places[] = {
+      {640 - kWidth + 1, 639, 200},  // off the right edge
+      {-kWidth + 1, -1, 200},        // off the left edge
+      {-9, -9, -5},                  // and the top
+      {620, 620, 470},               // the bottom right corner
+  };
+  for (const Place& place : places) {
+    for (int x = place.x0; x <= place.x1; ++x) {
+      Clear();
+      DrawString(x, place.y, kMixed, 0x000000, 0xFFFFFF);
+      int shown = 0;
+      for (int dy = 0; dy < 16; ++dy) {
+        for (int dx = 0; dx < kWidth; ++dx) {
+          const int px = x + dx;
+          const int py = place.y + dy;
+          if (px < 0 || px >= 640 || py < 0 || py >= 480) continue;
+          ++shown;
+          ASSERT_EQ(PixelAt(px, py), whole[dy * kWidth + dx])
+              << "text at " << x << ", pixel " << dx << ", " << dy;
+        }
+      }
+      EXPECT_EQ(ChangedPixels(), shown) << "text at " << x;
+    }
+  }
 }
 
 TEST(Font, ACharacterWithoutAGlyphShowsABoxOfItsWidth) {
