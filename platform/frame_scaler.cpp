@@ -51,19 +51,7 @@ bool IsXrgb8888(const SDL_PixelFormat& format) {
 
 // A run of pixels into the common layout, in blocks of a fixed count the
 // compiler turns into whole vector operations, then the few left one by one.
-// On x86-64 it is built twice, the second time for AVX2, twice as wide, which
-// most processors made since 2013 have; which one runs is picked when the game
-// is loaded.
-#if defined(__x86_64__) && defined(__has_attribute)
-#if __has_attribute(target_clones)
-#define WIDEST_VECTORS __attribute__((target_clones("avx2", "default")))
-#endif
-#endif
-#ifndef WIDEST_VECTORS
-#define WIDEST_VECTORS
-#endif
-WIDEST_VECTORS void ToXrgb8888Run(const std::uint16_t* from, int width, std::uint32_t alpha,
-                                  std::uint32_t* to) {
+void ToXrgb8888Run(const std::uint16_t* from, int width, std::uint32_t alpha, std::uint32_t* to) {
   constexpr int kBlock = 16;
   int x = 0;
   for (; x + kBlock <= width; x += kBlock) {
