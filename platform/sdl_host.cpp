@@ -87,32 +87,36 @@ void SdlHost::ApplyIcon() {
 void SdlHost::Pump() {
   SdlHost* host = g_installed;
   if (host == nullptr || SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
-  // Each look at the window system costs a dozen system calls, and the queue
-  // looks several times for every message and frame: once a millisecond is
-  // soon enough, and only when the window system has sent something, or now
-  // and then for what SDL watches by itself (a controller plugged in).
+  // Each look at the window system costs system calls, and the queue looks
+  // several times for every message and frame: once a millisecond is soon
+  // enough, and only when the window system has sent something, or now and
+  // then for what SDL watches by itself. A look just before a sleep is left
+  // to the sleep, which ends at once when there is input.
   const std::int64_t now = GameClock().NowMs();
-  if (now != host->lastLookMs_ &&
-      (now - host->lastDrainMs_ >= IdleWait::kLongestMs || host->input_.MayHaveInput())) {
-    host->DrainEvents();
-    host->lastDrainMs_ = now;
-  }
+  const bool newMillisecond = now != host->lastLookMs_;
   host->lastLookMs_ = now;
+  if (newMillisecond && now - host->lastDrainMs_ >= kQuietLookMs) host->DrainEventsAt(now);
   host->gamepads_.Repeat(now);
   const std::int64_t sleepMs = host->idle_.SleepMs(
       {host->video_.ChangedFrames() + host->video_.UnchangedFrames(), host->video_.RepaintPending(),
        host->active_, now, std::min(NextMessageDueMs(), host->gamepads_.NextRepeatMs())});
-  if (sleepMs > 0 && host->gamepads_.Open() > 0) {
+  if (sleepMs <= 0) {
+    if (newMillisecond && host->input_.MayHaveInput()) host->DrainEventsAt(now);
+  } else if (host->gamepads_.Open() > 0) {
     // While a controller is open SDL's wait looks at it every millisecond,
     // which costs a few percent of a core; a look every few milliseconds is
     // as quick as the controller itself reports and costs a fraction of that.
     SDL_Delay(static_cast<Uint32>(std::min(sleepMs, kControllerLookMs)));
     host->DrainEvents();
-  } else if (sleepMs > 0 && host->input_.Wait(static_cast<int>(sleepMs))) {
-    host->DrainEvents();
-    host->lastDrainMs_ = GameClock().NowMs();
+  } else if (host->input_.Wait(static_cast<int>(sleepMs))) {
+    host->DrainEventsAt(GameClock().NowMs());
   }
   host->StartSoundOnceShown();
+}
+
+void SdlHost::DrainEventsAt(std::int64_t now) {
+  DrainEvents();
+  lastDrainMs_ = now;
 }
 
 // One look at the window system, then whatever it queued: SDL_PollEvent would

@@ -74,10 +74,15 @@ class SdlHost final : public WindowBackend {
   static constexpr std::int64_t kLatestSoundStartMs = 1000;
   // While a controller is plugged in, the longest sleep between two looks at input.
   static constexpr std::int64_t kControllerLookMs = 10;
+  // The longest between two looks at what SDL watches by itself, not through
+  // the window system (a controller plugged in): a look costs a dozen system
+  // calls, and half a second is soon enough for those.
+  static constexpr std::int64_t kQuietLookMs = 500;
 
  private:
   static void Pump();
   void DrainEvents();
+  void DrainEventsAt(std::int64_t now);
   void StartSoundOnceShown();
   void HandleKey(const SDL_KeyboardEvent& key);
   void HandleSystemKey(const SDL_KeyboardEvent& key);
