@@ -7,10 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "platform/ddraw.h"
 #include "platform/font.h"
+#include "platform/text_strips.h"
 
 namespace {
 
@@ -23,6 +25,16 @@ std::uint16_t* Row(SDL_Surface& pixels, std::int64_t y) {
   return reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(pixels.pixels) +
                                           y * pixels.pitch);
 }
+
+// Where text is drawn: a surface, or a kept strip of text pixels.
+struct Canvas {
+  std::uint16_t* pixels;
+  std::int64_t width;
+  std::int64_t height;
+  std::int64_t pitch;  // in pixels
+
+  [[nodiscard]] std::uint16_t* Row(std::int64_t y) const { return pixels + y * pitch; }
+};
 
 // For each byte of a glyph row, its eight pixels from the left as masks: all
 // ones where the ink goes. A whole byte inside the surface is then drawn in one
@@ -72,16 +84,16 @@ void DrawGlyphRow(std::uint16_t* line, const std::uint8_t* bits, int bytes, std:
 // One character cell, opaque, cropped to the surface: the crop is worked out
 // once, not for every pixel, as the title draws its texts at every frame.
 // Positions are 64-bit so that a text far off the screen cannot overflow.
-void DrawGlyph(SDL_Surface& target, std::int64_t x, std::int64_t y,
+void DrawGlyph(const Canvas& target, std::int64_t x, std::int64_t y,
                const platform::font::Glyph& glyph, std::uint16_t ink, std::uint16_t paper) {
   const std::int64_t left = std::max<std::int64_t>(x, 0);
-  const std::int64_t right = std::min<std::int64_t>(x + glyph.width, target.w);
+  const std::int64_t right = std::min<std::int64_t>(x + glyph.width, target.width);
   const std::int64_t top = std::max<std::int64_t>(y, 0);
-  const std::int64_t bottom = std::min<std::int64_t>(y + platform::font::kHeight, target.h);
+  const std::int64_t bottom = std::min<std::int64_t>(y + platform::font::kHeight, target.height);
   if (left >= right) return;
   const int bytesPerRow = glyph.width / 8;
   for (std::int64_t py = top; py < bottom; ++py) {
-    DrawGlyphRow(Row(target, py), glyph.rows + (py - y) * bytesPerRow, bytesPerRow, x, left, right,
+    DrawGlyphRow(target.Row(py), glyph.rows + (py - y) * bytesPerRow, bytesPerRow, x, left, right,
                  ink, paper);
   }
 }
@@ -124,10 +136,16 @@ int TextWidth(LPCSTR text, int length) {
 
 namespace {
 
-// The cells a text covers on its surface; only these are written.
-SDL_Rect TextCells(const SDL_Surface& surface, int x, int y, LPCSTR text, int length) {
+platform::TextStrips g_strips;
+
+std::int64_t WidthOf(LPCSTR text, int length) {
   std::int64_t width = 0;
   ForEachGlyph(text, length, [&](const platform::font::Glyph& glyph) { width += glyph.width; });
+  return width;
+}
+
+// The cells a text `width` pixels wide covers on its surface; only these are written.
+SDL_Rect TextCells(const SDL_Surface& surface, int x, int y, std::int64_t width) {
   const std::int64_t left = std::max<std::int64_t>(x, 0);
   const std::int64_t top = std::max<std::int64_t>(y, 0);
   const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + width, surface.w);
@@ -138,20 +156,57 @@ SDL_Rect TextCells(const SDL_Surface& surface, int x, int y, LPCSTR text, int le
                   static_cast<int>(bottom - top)};
 }
 
+void DrawText(const Canvas& target, std::int64_t x, std::int64_t y, LPCSTR text, int length,
+              std::uint16_t ink, std::uint16_t paper) {
+  ForEachGlyph(text, length, [&](const platform::font::Glyph& glyph) {
+    DrawGlyph(target, x, y, glyph, ink, paper);
+    x += glyph.width;
+  });
+}
+
+// The kept pixels of the text, drawn into a new strip the first time.
+const platform::TextStrips::Strip& StripOf(std::string_view bytes, std::int64_t width,
+                                           std::uint16_t ink, std::uint16_t paper) {
+  if (const auto* kept = g_strips.Find(bytes, ink, paper)) return *kept;
+  auto& strip = g_strips.Add(bytes, ink, paper, static_cast<int>(width));
+  const Canvas canvas{strip.pixels.data(), width, platform::font::kHeight, width};
+  DrawText(canvas, 0, 0, bytes.data(), static_cast<int>(bytes.size()), ink, paper);
+  return strip;
+}
+
+void CopyStrip(SDL_Surface& target, const SDL_Rect& cells, int x, int y,
+               const platform::TextStrips::Strip& strip) {
+  const auto rowBytes = static_cast<std::size_t>(cells.w) * sizeof(std::uint16_t);
+  for (int row = cells.y; row < cells.y + cells.h; ++row) {
+    const std::int64_t stripRow = std::int64_t{row} - y;
+    const std::int64_t stripColumn = std::int64_t{cells.x} - x;
+    std::memcpy(Row(target, row) + cells.x,
+                strip.pixels.data() + stripRow * strip.width + stripColumn, rowBytes);
+  }
+}
+
 }  // namespace
 
+// A text that fits a strip is drawn once and copied after; a longer one is
+// drawn from the font each time.
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
   if (dc == nullptr || dc->surface == nullptr || length < 0 || (length > 0 && text == nullptr)) {
     return 0;
   }
-  SDL_Surface* target = dc->surface->PixelsFor(TextCells(dc->surface->View(), x, y, text, length));
   const std::uint16_t ink = platform::ToRgb565(dc->textColor);
   const std::uint16_t paper = platform::ToRgb565(dc->backColor);
-  std::int64_t penX = x;
-  ForEachGlyph(text, length, [&](const platform::font::Glyph& glyph) {
-    DrawGlyph(*target, penX, y, glyph, ink, paper);
-    penX += glyph.width;
-  });
+  const std::int64_t width = WidthOf(text, length);
+  const SDL_Rect cells = TextCells(dc->surface->View(), x, y, width);
+  if (cells.w <= 0) return 1;
+  SDL_Surface* target = dc->surface->PixelsFor(cells);
+  if (width > platform::TextStrips::kWidestStrip) {
+    const Canvas canvas{static_cast<std::uint16_t*>(target->pixels), target->w, target->h,
+                        target->pitch / 2};
+    DrawText(canvas, x, y, text, length, ink, paper);
+    return 1;
+  }
+  const std::string_view bytes(text, strnlen(text, static_cast<std::size_t>(length)));
+  CopyStrip(*target, cells, x, y, StripOf(bytes, width, ink, paper));
   return 1;
 }
 

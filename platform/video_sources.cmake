@@ -6,6 +6,7 @@ target_sources(morvex2_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ddraw.cpp
   ${CMAKE_CURRENT_LIST_DIR}/written_areas.cpp
   ${CMAKE_CURRENT_LIST_DIR}/gdi.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/text_strips.cpp
   ${CMAKE_CURRENT_LIST_DIR}/font.cpp
   ${CMAKE_CURRENT_LIST_DIR}/video.cpp
   ${CMAKE_CURRENT_LIST_DIR}/offscreen_video.cpp

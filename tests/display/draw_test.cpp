@@ -6,6 +6,8 @@
 
 #include <climits>
 #include <cstring>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "core/cell.h"
@@ -230,3 +232,51 @@ TEST(Font, NothingIsReadPastALeadByteAtTheEnd) {
 }
 
 }  // namespace
+
+// Texts are kept as the pixels they draw, a few at a time: drawn again after
+// others have pushed them out, in other colours, or one byte different, each
+// is exactly what it was the first time, and a text too wide to keep is the
+// same as its pieces.
+TEST_F(DrawTest, TextsDrawnAgainAreWhatTheyWereTheFirstTime) {
+  const struct {
+    const char* text;
+    COLORREF ink;
+  } texts[] = {
+      {"next", 0x000000},  {"next", 0x0000FF},    {"nexu", 0x000000},      {kScore, 0x000000},
+      {kScore, 0xFF00FF},  {kTurnHelp, 0x00FF00}, {"0", 0x000000},         {"1", 0x000000},
+      {"12345", 0x000000}, {"12346", 0x000000},   {"A\x81\xaa", 0x123456}, {"\xa7\xb1", 0x000000},
+  };
+  auto region = [](int y) {
+    std::vector<std::uint16_t> pixels;
+    for (int dy = 0; dy < 16; ++dy) {
+      for (int x = 0; x < 160; ++x) pixels.push_back(PixelAt(x, y + dy));
+    }
+    return pixels;
+  };
+  std::vector<std::vector<std::uint16_t>> first;
+  for (int round = 0; round < 3; ++round) {
+    for (std::size_t i = 0; i < std::size(texts); ++i) {
+      Clear();
+      DrawString(8, 100, texts[i].text, texts[i].ink, 0xFFFFFF);
+      if (round == 0) {
+        first.push_back(region(100));
+      } else {
+        EXPECT_EQ(region(100), first[i]) << "round " << round << ", text " << i;
+      }
+    }
+  }
+  EXPECT_NE(first[0], first[1]) << "another ink";
+  EXPECT_NE(first[0], first[2]) << "another byte";
+
+  std::string wide;
+  for (int i = 0; i < 100; ++i) wide += static_cast<char>('0' + i % 10);  // 800 px
+  Clear();
+  for (int piece = 0; piece < 10; ++piece) {
+    DrawString(-80 + piece * 80, 300, wide.substr(0, 10).c_str(), 0x000000, 0xFFFFFF);
+  }
+  const std::vector<std::uint16_t> pieces = region(300);
+  Clear();
+  DrawString(-80, 300, wide.c_str(), 0x000000, 0xFFFFFF);
+  EXPECT_EQ(region(300), pieces);
+  EXPECT_EQ(ChangedPixels(), 640 * 16);
+}
