@@ -164,10 +164,9 @@ void DrawText(const Canvas& target, std::int64_t x, std::int64_t y, LPCSTR text,
   });
 }
 
-// The kept pixels of the text, drawn into a new strip the first time.
-const platform::TextStrips::Strip& StripOf(std::string_view bytes, std::int64_t width,
-                                           std::uint16_t ink, std::uint16_t paper) {
-  if (const auto* kept = g_strips.Find(bytes, ink, paper)) return *kept;
+// The text drawn into a strip of its own, kept from now on.
+const platform::TextStrips::Strip& NewStrip(std::string_view bytes, std::int64_t width,
+                                            std::uint16_t ink, std::uint16_t paper) {
   auto& strip = g_strips.Add(bytes, ink, paper, static_cast<int>(width));
   const Canvas canvas{strip.pixels.data(), width, platform::font::kHeight, width};
   DrawText(canvas, 0, 0, bytes.data(), static_cast<int>(bytes.size()), ink, paper);
@@ -195,18 +194,21 @@ BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
   }
   const std::uint16_t ink = platform::ToRgb565(dc->textColor);
   const std::uint16_t paper = platform::ToRgb565(dc->backColor);
-  const std::int64_t width = WidthOf(text, length);
+  const std::string_view bytes(text,
+                               length == 0 ? 0 : strnlen(text, static_cast<std::size_t>(length)));
+  const platform::TextStrips::Strip* strip = g_strips.Find(bytes, ink, paper);
+  const std::int64_t width = strip != nullptr ? strip->width : WidthOf(text, length);
   const SDL_Rect cells = TextCells(dc->surface->View(), x, y, width);
   if (cells.w <= 0) return 1;
   SDL_Surface* target = dc->surface->PixelsFor(cells);
-  if (width > platform::TextStrips::kWidestStrip) {
+  if (strip == nullptr && width > platform::TextStrips::kWidestStrip) {
     const Canvas canvas{static_cast<std::uint16_t*>(target->pixels), target->w, target->h,
                         target->pitch / 2};
     DrawText(canvas, x, y, text, length, ink, paper);
     return 1;
   }
-  const std::string_view bytes(text, strnlen(text, static_cast<std::size_t>(length)));
-  CopyStrip(*target, cells, x, y, StripOf(bytes, width, ink, paper));
+  if (strip == nullptr) strip = &NewStrip(bytes, width, ink, paper);
+  CopyStrip(*target, cells, x, y, *strip);
   return 1;
 }
 
