@@ -24,6 +24,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "platform/gdi.h"
 #include "platform/win32.h"
@@ -119,7 +120,14 @@ class IDirectDrawSurface {
   // written. PixelsFor names the only part that will be written; View only reads.
   [[nodiscard]] SDL_Surface* Pixels();
   [[nodiscard]] SDL_Surface* PixelsFor(const SDL_Rect& area);
-  [[nodiscard]] const SDL_Surface& View() const { return *pixels_; }
+  [[nodiscard]] const SDL_Surface& View();
+  [[nodiscard]] int Width() const;
+  [[nodiscard]] int Height() const;
+  // A text, `id` naming its exact pixels, drawn with its left edge at x:
+  // true when the last whole copy left that very text in place, so nothing
+  // need be drawn. KeepText notes one just drawn.
+  [[nodiscard]] bool TextAlreadyThere(std::uint64_t id, int x, int y, const SDL_Rect& cells);
+  void KeepText(std::uint64_t id, int x, int y, const SDL_Rect& cells);
   [[nodiscard]] std::optional<DDCOLORKEY> SourceKey() const { return sourceKey_; }
   [[nodiscard]] bool IsLost() const { return lost_; }
   void MarkLost();
@@ -136,6 +144,9 @@ class IDirectDrawSurface {
   SDL_Rect CopyRect(const RECT& dest, const IDirectDrawSurface& source, const RECT& sourceRect,
                     bool keyed);
   void CopyWhole(const IDirectDrawSurface& source);
+  bool LeaveText(const std::vector<SDL_Rect>& parts, std::size_t which);
+  void BeforeWriting(const SDL_Rect* area);
+  void CoverLeftTexts(const SDL_Rect* area);
   void NoteWritten(const SDL_Rect& area);
   [[nodiscard]] SDL_Rect Whole() const;
 
@@ -150,6 +161,19 @@ class IDirectDrawSurface {
   platform::WrittenAreas sinceCopy_;
   platform::WrittenAreas sinceFlip_;
   std::uint64_t flips_ = 0;
+  // Texts on this surface exactly as drawn and untouched since. A whole copy
+  // leaves those it would only cover in place: the title draws the same
+  // texts again at once. Until then they are left texts; anything else that
+  // touches them, or the flip, copies the picture over them after all.
+  struct KeptText {
+    std::uint64_t id;
+    int x;
+    int y;
+    SDL_Rect cells;
+  };
+  std::vector<KeptText> texts_;
+  std::vector<KeptText> leftTexts_;
+  const IDirectDrawSurface* leftFrom_ = nullptr;  // the picture to copy over them
   bool primary_;
   bool attached_ = false;  // a back buffer, which goes with its primary surface
   bool lost_ = false;

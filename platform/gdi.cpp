@@ -145,12 +145,12 @@ std::int64_t WidthOf(LPCSTR text, int length) {
 }
 
 // The cells a text `width` pixels wide covers on its surface; only these are written.
-SDL_Rect TextCells(const SDL_Surface& surface, int x, int y, std::int64_t width) {
+SDL_Rect TextCells(const IDirectDrawSurface& surface, int x, int y, std::int64_t width) {
   const std::int64_t left = std::max<std::int64_t>(x, 0);
   const std::int64_t top = std::max<std::int64_t>(y, 0);
-  const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + width, surface.w);
+  const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + width, surface.Width());
   const std::int64_t bottom =
-      std::min<std::int64_t>(std::int64_t{y} + platform::font::kHeight, surface.h);
+      std::min<std::int64_t>(std::int64_t{y} + platform::font::kHeight, surface.Height());
   if (left >= right || top >= bottom) return SDL_Rect{0, 0, 0, 0};
   return SDL_Rect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
                   static_cast<int>(bottom - top)};
@@ -198,8 +198,9 @@ BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
                                length == 0 ? 0 : strnlen(text, static_cast<std::size_t>(length)));
   const platform::TextStrips::Strip* strip = g_strips.Find(bytes, ink, paper);
   const std::int64_t width = strip != nullptr ? strip->width : WidthOf(text, length);
-  const SDL_Rect cells = TextCells(dc->surface->View(), x, y, width);
+  const SDL_Rect cells = TextCells(*dc->surface, x, y, width);
   if (cells.w <= 0) return 1;
+  if (strip != nullptr && dc->surface->TextAlreadyThere(strip->id, x, y, cells)) return 1;
   SDL_Surface* target = dc->surface->PixelsFor(cells);
   if (strip == nullptr && width > platform::TextStrips::kWidestStrip) {
     const Canvas canvas{static_cast<std::uint16_t*>(target->pixels), target->w, target->h,
@@ -209,6 +210,7 @@ BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
   }
   if (strip == nullptr) strip = &NewStrip(bytes, width, ink, paper);
   CopyStrip(*target, cells, x, y, *strip);
+  dc->surface->KeepText(strip->id, x, y, cells);
   return 1;
 }
 

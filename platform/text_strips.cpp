@@ -27,6 +27,7 @@ TextStrips::Strip& TextStrips::Add(std::string_view text, std::uint16_t ink, std
       return a.lastUse < b.lastUse;
     });
   }
+  strip->id = ++ids_;
   strip->text.assign(text);
   strip->ink = ink;
   strip->paper = paper;

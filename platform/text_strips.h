@@ -22,6 +22,7 @@ class TextStrips {
   static constexpr int kWidestStrip = 640;
 
   struct Strip {
+    std::uint64_t id = 0;  // never the same for two strips, nor for one filled again
     std::string text;
     std::uint16_t ink = 0;
     std::uint16_t paper = 0;
@@ -39,6 +40,7 @@ class TextStrips {
  private:
   std::vector<Strip> strips_;
   std::uint64_t uses_ = 0;
+  std::uint64_t ids_ = 0;
 };
 
 }  // namespace platform

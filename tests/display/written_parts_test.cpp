@@ -3,7 +3,8 @@
 // exactly what copying and comparing everything gives. A long, seeded run of
 // the kinds of drawing the game does (the background, keyed and plain blits
 // half off the screen, texts, writes through the raw pixels, a lost and
-// restored screen, frames the screen never took) is done twice: on the back
+// restored screen, frames the screen never took, the same texts at the same
+// places frame after frame) is done twice: on the back
 // buffer, and on a twin surface whose background is copied whole by hand.
 // Their pixels, and the changes found frame by frame with and without what
 // the flip knows, must agree throughout.
@@ -43,6 +44,7 @@ class TwoComparisons final : public platform::VideoOutput {
   void Present(const SDL_Surface& frame) override { PresentWritten(frame, {}); }
   void PresentWritten(const SDL_Surface& frame, const platform::FrameWrites& writes) override {
     ++frames_;
+    PresentWrittenFrame(frame);
     if (dropNext_) {  // as a screen that could not take the frame
       dropNext_ = false;
       return;
@@ -51,6 +53,16 @@ class TwoComparisons final : public platform::VideoOutput {
     if (!SameRects(told, whole_.Compare(frame))) ++disagreements_;
     if (!told.empty()) ++changedFrames_;
   }
+  // Every frame flipped, as it was handed over.
+  void PresentWrittenFrame(const SDL_Surface& frame) {
+    shown_.clear();
+    for (int y = 0; y < frame.h; ++y) {
+      const auto* row = reinterpret_cast<const std::uint16_t*>(
+          static_cast<const Uint8*>(frame.pixels) + std::ptrdiff_t{y} * frame.pitch);
+      shown_.insert(shown_.end(), row, row + frame.w);
+    }
+  }
+  std::vector<std::uint16_t> shown_;
   void Close() override {}
 
   void DropNext() { dropNext_ = true; }
@@ -149,10 +161,49 @@ class WrittenPartsTest : public ::testing::Test {
     }
   }
 
+  // A text on the screen (now and then through the primary surface, whose
+  // pixels are the back buffer's) and on the twin.
+  void DrawText(int x, int y, const char* text, COLORREF ink) {
+    IDirectDrawSurface* screen = Chance(0.2) ? primary_ : back_;
+    for (IDirectDrawSurface* s : {screen, twin_}) {
+      HDC dc = nullptr;
+      ASSERT_EQ(s->GetDC(&dc), DD_OK);
+      SetTextColor(dc, ink);
+      SetBkColor(dc, 0xFF0000);
+      TextOutA(dc, x, y, text, static_cast<int>(std::strlen(text)));
+      s->ReleaseDC(dc);
+    }
+  }
+
+  // The same few texts at the same places nearly every frame, as the title
+  // draws them; now and then in another colour, or not at all.
+  void DrawFixedTexts() {
+    const struct {
+      int x, y;
+      const char* text;
+    } fixed[] = {{240, 460, "F1 to HI Score  \x81\xaa\x81\xab\x91I\x91\xf0  RETURN to start"},
+                 {460, 220, "(C)1997"},
+                 {-20, 300, "\x81\x45\x92\x86\x8b\x89"},
+                 {200, 320, "\x81\x45\x8f\x89\x8b\x89"}};
+    for (const auto& text : fixed) {
+      if (Chance(0.1)) continue;
+      DrawText(text.x, text.y, text.text, Chance(0.1) ? 0x0000FF : 0x000000);
+    }
+  }
+
   void DrawFrame() {
     if (Chance(0.05)) Scribble(background_, SomeArea(kWidth, kHeight), SomeColour());
     if (Chance(0.05)) Scribble(sprites_, SomeArea(64, 64), SomeColour());
+    if (Chance(0.05)) DrawFixedTexts();
     if (Chance(0.9)) CopyBackground();
+    DrawFixedTexts();
+    if (Chance(0.05)) {  // the picture changes while texts may be left on the screen
+      const SDL_Rect area = SomeArea(kWidth, kHeight);
+      Scribble(background_, area, SomeColour());
+    }
+    if (Chance(0.05)) {
+      ASSERT_TRUE(BackEqualsTwin()) << "in the middle of a frame";
+    }
     const int blits = Chance(0.1) ? 45 : Coordinate(0, 8);
     for (int i = 0; i < blits; ++i) {
       const int x = Coordinate(-40, kWidth);
@@ -168,17 +219,8 @@ class WrittenPartsTest : public ::testing::Test {
     for (int i = 0; i < texts; ++i) {
       const int x = Coordinate(-100, kWidth);
       const int y = Coordinate(-10, kHeight);
-      const auto ink = static_cast<COLORREF>(Coordinate(0, 0xFFFFFF));
-      // Now and then through the primary surface, whose pixels are the back buffer's.
-      IDirectDrawSurface* screen = Chance(0.2) ? primary_ : back_;
-      for (IDirectDrawSurface* s : {screen, twin_}) {
-        HDC dc = nullptr;
-        ASSERT_EQ(s->GetDC(&dc), DD_OK);
-        SetTextColor(dc, ink);
-        SetBkColor(dc, 0xFF0000);
-        TextOutA(dc, x, y, "F1 to HI Score  \x81\xaa\x81\xab\x91I\x91\xf0", 24);
-        s->ReleaseDC(dc);
-      }
+      DrawText(x, y, "F1 to HI Score  \x81\xaa\x81\xab\x91I\x91\xf0",
+               static_cast<COLORREF>(Coordinate(0, 0xFFFFFF)));
     }
     if (Chance(0.03)) {
       const SDL_Rect area = SomeArea(kWidth, kHeight);
@@ -191,6 +233,18 @@ class WrittenPartsTest : public ::testing::Test {
     }
     if (Chance(0.05)) output_.DropNext();
     ASSERT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+  }
+
+  // The frame as the flip handed it over, before anything looked at the back buffer.
+  [[nodiscard]] bool ShownEqualsTwin() const {
+    const SDL_Surface& b = twin_->View();
+    for (int y = 0; y < kHeight; ++y) {
+      const auto* rowB = static_cast<const Uint8*>(b.pixels) + std::ptrdiff_t{y} * b.pitch;
+      if (std::memcmp(output_.shown_.data() + std::ptrdiff_t{y} * kWidth, rowB, kWidth * 2) != 0) {
+        return false;
+      }
+    }
+    return true;
   }
 
   [[nodiscard]] bool BackEqualsTwin() const {
@@ -222,6 +276,7 @@ TEST_F(WrittenPartsTest, DrawingOnlyWhatChangedGivesWhatDrawingEverythingGives) 
   Scribble(sprites_, SDL_Rect{8, 8, 30, 30}, 0);
   for (int frame = 0; frame < 1500; ++frame) {
     DrawFrame();
+    ASSERT_TRUE(ShownEqualsTwin()) << "frame " << frame;
     ASSERT_TRUE(BackEqualsTwin()) << "frame " << frame;
   }
   EXPECT_EQ(output_.disagreements_, 0);
