@@ -1,6 +1,7 @@
 // The real screen: one SDL window that covers the desktop without changing its
-// mode. Each flipped 640 x 480 frame goes into the window's own surface (on X11
-// a shared-memory image, no OpenGL), centred on black: by default filling the
+// mode. Each flipped 640 x 480 frame goes into the window's picture (on X11 the
+// game's own image shared with the server, elsewhere SDL's window surface; no
+// OpenGL), centred on black: by default filling the
 // largest 4:3 area with only the seams between game pixels smoothed, or in the
 // pixel-exact mode at the largest whole-number scale that fits
 // (frame_scaler.h), so the game's pixels stay crisp on today's screens.
