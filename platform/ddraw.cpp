@@ -294,13 +294,8 @@ void IDirectDrawSurface::CopyChecked(const RECT& dest, const IDirectDrawSurface&
     CopyWhole(source);
     return;
   }
-  const std::int64_t left = std::max<std::int64_t>(dest.left, 0);
-  const std::int64_t top = std::max<std::int64_t>(dest.top, 0);
-  const std::int64_t right = std::min<std::int64_t>(dest.right, pixels_->w);
-  const std::int64_t bottom = std::min<std::int64_t>(dest.bottom, pixels_->h);
-  if (left >= right || top >= bottom) return;  // wholly off the screen
-  const SDL_Rect area{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
-                      static_cast<int>(bottom - top)};
+  const SDL_Rect area = OnSurface(dest);
+  if (area.w <= 0) return;  // wholly off the screen
   BeforeWriting(&area);
   NoteWritten(CopyRect(dest, source, sourceRect, keyed));
 }
@@ -353,17 +348,14 @@ bool IDirectDrawSurface::LeaveText(const std::vector<SDL_Rect>& parts, std::size
 
 SDL_Rect IDirectDrawSurface::CopyRect(const RECT& dest, const IDirectDrawSurface& source,
                                       const RECT& sourceRect, bool keyed) {
-  const std::int64_t left = std::max<std::int64_t>(dest.left, 0);
-  const std::int64_t top = std::max<std::int64_t>(dest.top, 0);
-  const std::int64_t right = std::min<std::int64_t>(dest.right, pixels_->w);
-  const std::int64_t bottom = std::min<std::int64_t>(dest.bottom, pixels_->h);
-  if (left >= right || top >= bottom) return SDL_Rect{0, 0, 0, 0};  // wholly off the screen
+  const SDL_Rect area = OnSurface(dest);
+  if (area.w <= 0) return area;  // wholly off the screen
 
-  const int width = static_cast<int>(right - left);
-  const int sourceX = static_cast<int>(sourceRect.left + (left - dest.left));
-  const int sourceY = static_cast<int>(sourceRect.top + (top - dest.top));
-  for (int row = 0; row < bottom - top; ++row) {
-    std::uint16_t* to = Row(*pixels_, static_cast<int>(top) + row) + left;
+  const int width = area.w;
+  const int sourceX = static_cast<int>(sourceRect.left + (std::int64_t{area.x} - dest.left));
+  const int sourceY = static_cast<int>(sourceRect.top + (std::int64_t{area.y} - dest.top));
+  for (int row = 0; row < area.h; ++row) {
+    std::uint16_t* to = Row(*pixels_, area.y + row) + area.x;
     const std::uint16_t* from = Row(*source.pixels_, sourceY + row) + sourceX;
     if (keyed) {
       CopyKeyedRow(to, from, width, *source.sourceKey_);
@@ -371,7 +363,17 @@ SDL_Rect IDirectDrawSurface::CopyRect(const RECT& dest, const IDirectDrawSurface
       std::memmove(to, from, static_cast<std::size_t>(width) * 2);
     }
   }
-  return SDL_Rect{static_cast<int>(left), static_cast<int>(top), width,
+  return area;
+}
+
+// The part of a rectangle on this surface; empty (0 x 0) when none is.
+SDL_Rect IDirectDrawSurface::OnSurface(const RECT& rect) const {
+  const std::int64_t left = std::max<std::int64_t>(rect.left, 0);
+  const std::int64_t top = std::max<std::int64_t>(rect.top, 0);
+  const std::int64_t right = std::min<std::int64_t>(rect.right, pixels_->w);
+  const std::int64_t bottom = std::min<std::int64_t>(rect.bottom, pixels_->h);
+  if (left >= right || top >= bottom) return SDL_Rect{0, 0, 0, 0};
+  return SDL_Rect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
                   static_cast<int>(bottom - top)};
 }
 

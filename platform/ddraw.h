@@ -149,6 +149,7 @@ class IDirectDrawSurface {
   void CoverLeftTexts(const SDL_Rect* area);
   void NoteWritten(const SDL_Rect& area);
   [[nodiscard]] SDL_Rect Whole() const;
+  [[nodiscard]] SDL_Rect OnSurface(const RECT& rect) const;
 
   SDL_Surface* pixels_;
   std::uint64_t id_;       // never the same for two surfaces of one run

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -128,12 +129,6 @@ COLORREF SetBkColor(HDC dc, COLORREF colour) {
   return std::exchange(dc->backColor, colour);
 }
 
-int TextWidth(LPCSTR text, int length) {
-  int width = 0;
-  if (text != nullptr) ForEachGlyph(text, length, [&](const auto& glyph) { width += glyph.width; });
-  return width;
-}
-
 namespace {
 
 platform::TextStrips g_strips;
@@ -185,6 +180,12 @@ void CopyStrip(SDL_Surface& target, const SDL_Rect& cells, int x, int y,
 }
 
 }  // namespace
+
+// Summed in 64 bits, so that a text too long for an int cannot overflow.
+int TextWidth(LPCSTR text, int length) {
+  if (text == nullptr) return 0;
+  return static_cast<int>(std::min<std::int64_t>(WidthOf(text, length), INT_MAX));
+}
 
 // A text that fits a strip is drawn once and copied after; a longer one is
 // drawn from the font each time.
