@@ -36,6 +36,10 @@ RECT WholeOf(const SDL_Surface& pixels) {
   return RECT{0, 0, pixels.w, pixels.h};
 }
 
+RECT RectOf(const SDL_Rect& r) {
+  return RECT{r.x, r.y, r.x + r.w, r.y + r.h};
+}
+
 bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
@@ -127,6 +131,12 @@ const SDL_Surface& IDirectDrawSurface::View() {
 void IDirectDrawSurface::BeforeWriting(const SDL_Rect* area) {
   CoverLeftTexts(area);
   if (backBuffer_ != nullptr && backBuffer_->pixels_ == pixels_) backBuffer_->CoverLeftTexts(area);
+  CoverTextsLeftFromThis();
+}
+
+// Texts other surfaces left in place on a copy of this one are covered while
+// this picture is still what was copied.
+void IDirectDrawSurface::CoverTextsLeftFromThis() {
   for (IDirectDrawSurface* other : LiveSurfaces()) {
     if (other->leftFrom_ == this) other->CoverLeftTexts(nullptr);
   }
@@ -138,8 +148,7 @@ void IDirectDrawSurface::CoverLeftTexts(const SDL_Rect* area) {
   if (leftTexts_.empty()) return;
   std::erase_if(leftTexts_, [&](const KeptText& text) {
     if (area != nullptr && SDL_HasIntersection(&text.cells, area) != SDL_TRUE) return false;
-    const RECT rect{text.cells.x, text.cells.y, text.cells.x + text.cells.w,
-                    text.cells.y + text.cells.h};
+    const RECT rect = RectOf(text.cells);
     sinceFlip_.Add(CopyRect(rect, *leftFrom_, rect, false));
     version_ = NextNumber();
     return true;
@@ -178,9 +187,7 @@ void IDirectDrawSurface::NoteWritten(const SDL_Rect& area) {
 }
 
 IDirectDrawSurface::~IDirectDrawSurface() {
-  for (IDirectDrawSurface* other : LiveSurfaces()) {
-    if (other->leftFrom_ == this) other->CoverLeftTexts(nullptr);
-  }
+  CoverTextsLeftFromThis();
   auto& live = LiveSurfaces();
   live.erase(std::remove(live.begin(), live.end(), this), live.end());
   delete backBuffer_;
@@ -310,8 +317,7 @@ void IDirectDrawSurface::CopyWhole(const IDirectDrawSurface& source) {
     const std::vector<SDL_Rect>& parts = sinceCopy_.Rects();
     for (std::size_t i = 0; i < parts.size(); ++i) {
       if (LeaveText(parts, i)) continue;
-      const SDL_Rect& part = parts[i];
-      const RECT rect{part.x, part.y, part.x + part.w, part.y + part.h};
+      const RECT rect = RectOf(parts[i]);
       sinceFlip_.Add(CopyRect(rect, source, rect, false));
     }
   } else {

@@ -147,6 +147,7 @@ class IDirectDrawSurface {
   bool LeaveText(const std::vector<SDL_Rect>& parts, std::size_t which);
   void BeforeWriting(const SDL_Rect* area);
   void CoverLeftTexts(const SDL_Rect* area);
+  void CoverTextsLeftFromThis();
   void NoteWritten(const SDL_Rect& area);
   [[nodiscard]] SDL_Rect Whole() const;
   [[nodiscard]] SDL_Rect OnSurface(const RECT& rect) const;
