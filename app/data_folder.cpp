@@ -14,8 +14,8 @@
 #include <optional>
 #include <utility>
 
-#include "platform/user_folders.h"
-#include "platform/whole_file.h"
+#include "platform/base/user_folders.h"
+#include "platform/base/whole_file.h"
 #include "ranking/score_file.h"
 
 namespace {

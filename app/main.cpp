@@ -16,9 +16,9 @@
 #include "app/win_main.h"
 #include "core/replay_file.h"
 #include "display/window_icon.h"
-#include "platform/display_settings.h"
-#include "platform/failure_log.h"
-#include "platform/sdl_host.h"
+#include "platform/base/failure_log.h"
+#include "platform/sdl/display_settings.h"
+#include "platform/sdl/sdl_host.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "core/globals.h"
 #include "core/scene_switch.h"
-#include "platform/window_backend.h"
+#include "platform/win32/window_backend.h"
 #include "play/play_scene.h"
 #include "sound/kbgm.h"
 

@@ -4,7 +4,7 @@
 
 #include "core/globals.h"
 #include "core/scene_switch.h"
-#include "platform/clock.h"
+#include "platform/base/clock.h"
 #include "play/play_scene.h"
 #include "sound/kbgm.h"
 

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "core/scene_switch.h"
-#include "platform/clock.h"
-#include "platform/failure_log.h"
-#include "platform/whole_file.h"
+#include "platform/base/clock.h"
+#include "platform/base/failure_log.h"
+#include "platform/base/whole_file.h"
 #include "play/play_scene.h"
 #include "ranking/ranking_scene.h"
 #include "ranking/score_table.h"

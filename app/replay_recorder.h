@@ -10,7 +10,7 @@
 #pragma once
 
 #include "core/replay_file.h"
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 
 class Scene;
 

@@ -1,7 +1,7 @@
 // The program: start-up in its fixed order, the main loop, shutdown.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 
 int WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, char* lpCmdLine, int nCmdShow);
 

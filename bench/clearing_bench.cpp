@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 #include "play/play_scene.h"
 #include "tests/support/allocation_counter.h"
 

@@ -22,8 +22,8 @@
 #include "core/globals.h"
 #include "display/draw.h"
 #include "display/screen.h"
-#include "platform/frame_changes.h"
-#include "platform/video.h"
+#include "platform/sdl/frame_changes.h"
+#include "platform/win32/video.h"
 #include "tests/support/test_display.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "app/replay_recorder.h"
 #include "core/replay_file.h"
 #include "core/scene_switch.h"
-#include "platform/whole_file.h"
+#include "platform/base/whole_file.h"
 #include "play/play_scene.h"
 
 namespace {

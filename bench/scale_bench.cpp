@@ -12,7 +12,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "platform/frame_scaler.h"
+#include "platform/sdl/frame_scaler.h"
 
 namespace {
 

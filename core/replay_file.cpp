@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/whole_file.h"
+#include "platform/base/whole_file.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // operations, in this order; each does nothing unless a screen replaces it.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 
 class IDirectDrawSurface;
 

@@ -2,7 +2,7 @@
 // game's result) and the screen that is current. ChangeScene itself, which
 // knows all three screens, belongs to the program (app/scene_switch.cpp).
 #include "core/scene_switch.h"
-#include "platform/call_log.h"
+#include "platform/base/call_log.h"
 
 Scene* g_currentScene = nullptr;
 std::int32_t g_level = 0;

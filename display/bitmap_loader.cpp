@@ -5,7 +5,7 @@
 #include "display/dib.h"
 #include "display/messages.h"
 #include "display/screen.h"
-#include "platform/ddraw.h"
+#include "platform/win32/ddraw.h"
 #include "resources/resources.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Copies a named bitmap carried inside the program into a surface.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 
 class IDirectDrawSurface;
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <span>
 
-#include "platform/gdi.h"
+#include "platform/win32/gdi.h"
 
 struct DibSize {
   std::int32_t width;

@@ -11,7 +11,7 @@
 #include "core/globals.h"
 #include "display/screen.h"
 #include "display/tile_table.h"
-#include "platform/ddraw.h"
+#include "platform/win32/ddraw.h"
 
 namespace {
 

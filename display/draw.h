@@ -1,7 +1,7 @@
 // The four operations every screen draws with.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 
 struct Cell;
 

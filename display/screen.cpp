@@ -7,7 +7,7 @@
 #include "core/scene_switch.h"
 #include "display/bitmap_loader.h"
 #include "display/messages.h"
-#include "platform/ddraw.h"
+#include "platform/win32/ddraw.h"
 
 IDirectDraw* g_directDraw = nullptr;
 IDirectDrawSurface* g_primarySurface = nullptr;

@@ -2,7 +2,7 @@
 // recovery of a lost display.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 
 class IDirectDraw;
 class IDirectDrawSurface;

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/failure_log.h"
+#include "platform/base/failure_log.h"
 
 namespace {
 

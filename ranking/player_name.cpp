@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <string>
 
-#include "platform/failure_log.h"
+#include "platform/base/failure_log.h"
 
 namespace {
 

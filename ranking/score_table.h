@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 
 // One row of a table, in plain form. Every text field is one byte wider than
 // its stored width, so a text that fills its field in the file still ends in

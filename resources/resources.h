@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32.h"
+#include "platform/win32/win32.h"
 
 struct ResourceEntry;
 using HRSRC = const ResourceEntry*;

@@ -19,6 +19,9 @@ case "$kind" in
   *) echo "usage: $0 [release|asan|game|clang] [TARGET...]" >&2; exit 2 ;;
 esac
 dir="$root/build/$kind"
+# Paths relative to the checkout, so that a second checkout of the tree (a
+# branch beside this one) finds this one's compiled files in ccache.
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 if [ ! -f "$dir/CMakeCache.txt" ]; then
   # Ninja: a build with nothing to do takes milliseconds, so ./play.sh starts
   # the game at once on a built tree.

@@ -2,8 +2,8 @@
 // device number of KBGMOpen have no meaning here: the mixer chooses both.
 #include "sound/kbgm.h"
 
-#include "platform/audio.h"
-#include "platform/call_log.h"
+#include "platform/base/call_log.h"
+#include "platform/win32/audio.h"
 
 KBGMHandle g_openingMusic = 0;
 KBGMHandle g_playMusic = 0;

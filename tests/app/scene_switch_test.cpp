@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "opening/opening_scene.h"
-#include "platform/call_log.h"
+#include "platform/base/call_log.h"
 #include "play/play_scene.h"
 #include "ranking/ranking_scene.h"
 #include "sound/kbgm.h"

@@ -10,7 +10,7 @@
 
 #include "display/dib.h"
 #include "display/window_icon.h"
-#include "platform/midi_file_check.h"
+#include "platform/formats/midi_file_check.h"
 #include "resources/resources.h"
 #include "tests/assets/file_bytes.h"
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/call_log.h"
+#include "platform/base/call_log.h"
 #include "play/play_scene.h"
 #include "tests/support/allocation_counter.h"
 

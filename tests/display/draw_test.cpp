@@ -15,9 +15,9 @@
 #include "display/bitmap_loader.h"
 #include "display/screen.h"
 #include "display/tile_table.h"
-#include "platform/ddraw.h"
-#include "platform/font.h"
-#include "platform/gdi.h"
+#include "platform/win32/ddraw.h"
+#include "platform/win32/font.h"
+#include "platform/win32/gdi.h"
 #include "tests/support/golden.h"
 #include "tests/support/test_display.h"
 

@@ -5,7 +5,7 @@
 #include "display/bitmap_loader.h"
 #include "display/dib.h"
 #include "display/screen.h"
-#include "platform/ddraw.h"
+#include "platform/win32/ddraw.h"
 #include "resources/resources.h"
 #include "tests/support/test_display.h"
 #include "tests/support/test_pictures.h"

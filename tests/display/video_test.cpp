@@ -4,11 +4,11 @@
 
 #include <vector>
 
-#include "platform/ddraw.h"
-#include "platform/offscreen_video.h"
-#include "platform/sdl_video.h"
-#include "platform/win32.h"
-#include "platform/window_backend.h"
+#include "platform/headless/offscreen_video.h"
+#include "platform/sdl/sdl_video.h"
+#include "platform/win32/ddraw.h"
+#include "platform/win32/win32.h"
+#include "platform/win32/window_backend.h"
 #include "tests/support/test_window.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "app/win_main.h"
 #include "core/globals.h"
 #include "core/scene_switch.h"
-#include "platform/headless_host.h"
+#include "platform/headless/headless_host.h"
 #include "tests/support/golden.h"
 
 namespace fs = std::filesystem;

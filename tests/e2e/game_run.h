@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/call_log.h"
-#include "platform/headless_host.h"
+#include "platform/base/call_log.h"
+#include "platform/headless/headless_host.h"
 
 struct GameRun {
   int exitCode = -1;

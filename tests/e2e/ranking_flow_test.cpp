@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/png_file.h"
+#include "platform/formats/png_file.h"
 #include "tests/e2e/game_run.h"
 
 namespace fs = std::filesystem;

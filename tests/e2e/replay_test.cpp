@@ -13,7 +13,7 @@
 #include <string>
 
 #include "app/replay_recorder.h"
-#include "platform/png_file.h"
+#include "platform/formats/png_file.h"
 #include "tests/e2e/replay_run.h"
 
 namespace fs = std::filesystem;

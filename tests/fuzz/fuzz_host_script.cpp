@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/host_script.h"
+#include "platform/headless/host_script.h"
 
 namespace {
 

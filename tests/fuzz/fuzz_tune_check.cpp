@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "platform/midi_file_check.h"
+#include "platform/formats/midi_file_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // A copy of exactly `size` bytes, so that a read past the end is caught.

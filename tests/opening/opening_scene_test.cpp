@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/scene_switch.h"
-#include "platform/call_log.h"
+#include "platform/base/call_log.h"
 
 namespace {
 

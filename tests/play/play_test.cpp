@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/scene_switch.h"
-#include "platform/call_log.h"
+#include "platform/base/call_log.h"
 #include "play/chain_score.h"
 #include "play/play_scene.h"
 

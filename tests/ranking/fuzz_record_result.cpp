@@ -19,7 +19,7 @@
 #include <string>
 
 #include "core/globals.h"
-#include "platform/clock.h"
+#include "platform/base/clock.h"
 #include "ranking/score_file.h"
 
 HINSTANCE g_hInstance = nullptr;

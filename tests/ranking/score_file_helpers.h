@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/call_log.h"
-#include "platform/clock.h"
+#include "platform/base/call_log.h"
+#include "platform/base/clock.h"
 #include "ranking/locked_score_file.h"
 #include "ranking/score_table.h"
 

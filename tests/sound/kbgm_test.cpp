@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/audio.h"
-#include "platform/recording_audio.h"
-#include "platform/win32.h"
+#include "platform/headless/recording_audio.h"
+#include "platform/win32/audio.h"
+#include "platform/win32/win32.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "platform/offscreen_video.h"
+#include "platform/headless/offscreen_video.h"
 #include "tests/support/golden_update.h"
 
 namespace testsupport {

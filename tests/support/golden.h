@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/png_file.h"
+#include "platform/formats/png_file.h"
 
 namespace testsupport {
 

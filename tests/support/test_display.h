@@ -7,9 +7,9 @@
 
 #include <cstdint>
 
-#include "platform/ddraw.h"
-#include "platform/offscreen_video.h"
-#include "platform/win32.h"
+#include "platform/headless/offscreen_video.h"
+#include "platform/win32/ddraw.h"
+#include "platform/win32/win32.h"
 
 namespace testsupport {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gdi.h"
+#include "platform/win32/gdi.h"
 
 namespace testsupport {
 

@@ -2,8 +2,8 @@
 // "morvex2" with a procedure of the test's choosing, and its one window.
 #pragma once
 
-#include "platform/win32.h"
-#include "platform/window_backend.h"
+#include "platform/win32/win32.h"
+#include "platform/win32/window_backend.h"
 
 namespace testsupport {
 

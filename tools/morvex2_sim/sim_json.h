@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/call_log.h"
+#include "platform/base/call_log.h"
 #include "play/play_scene.h"
 
 namespace sim {

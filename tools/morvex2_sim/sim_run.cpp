@@ -4,7 +4,7 @@
 
 #include "core/globals.h"
 #include "core/scene_switch.h"
-#include "platform/call_log.h"
+#include "platform/base/call_log.h"
 #include "play/play_scene.h"
 #include "tools/morvex2_sim/sim_json.h"
 

@@ -1,0 +1,274 @@
+#include "platform/sdl/sdl_host.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+#include "platform/base/clock.h"
+#include "platform/base/failure_log.h"
+#include "platform/sdl/sdl_keys.h"
+#include "platform/win32/audio.h"
+#include "platform/win32/sdl_failure.h"
+#include "platform/win32/video.h"
+
+namespace platform {
+
+namespace {
+
+SdlHost* g_installed = nullptr;
+
+bool IsReturn(SDL_Keycode key) {
+  return key == SDLK_RETURN || key == SDLK_KP_ENTER;
+}
+
+bool IsAlt(SDL_Keycode key) {
+  return key == SDLK_LALT || key == SDLK_RALT;
+}
+
+}  // namespace
+
+SdlHost::~SdlHost() {
+  Uninstall();
+}
+
+void SdlHost::SetIcon(std::vector<std::uint32_t> argb, int width, int height) {
+  icon_ = std::move(argb);
+  iconWidth_ = width;
+  iconHeight_ = height;
+}
+
+void SdlHost::Install() {
+  g_installed = this;
+  audio_.DeferStart();
+  SetWindowBackend(this);
+  SetVideoOutput(&video_);
+  SetAudioBackend(&audio_);
+  SetInputPump(&SdlHost::Pump);
+}
+
+void SdlHost::Uninstall() {
+  if (g_installed != this) return;
+  SetInputPump(nullptr);
+  SetAudioBackend(nullptr);
+  SetVideoOutput(nullptr);
+  SetWindowBackend(nullptr);
+  g_installed = nullptr;
+}
+
+bool SdlHost::Create(const char* title, int width, int height) {
+  if (!video_.Create(title, width, height)) return false;
+  input_.Watch(video_.Window());
+  ApplyIcon();
+  return true;
+}
+
+void SdlHost::Show() {
+  video_.Show();
+  shown_ = true;
+}
+
+void SdlHost::Destroy() {
+  shown_ = false;
+  input_.Watch(nullptr);
+  video_.Destroy();
+}
+
+void SdlHost::ApplyIcon() {
+  SDL_Window* window = video_.Window();
+  if (window == nullptr || icon_.empty()) return;
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+      icon_.data(), iconWidth_, iconHeight_, 32, iconWidth_ * 4, SDL_PIXELFORMAT_ARGB8888);
+  if (surface == nullptr) {
+    LogSdlFailure("SDL_CreateRGBSurfaceWithFormatFrom(icon)");
+    return;
+  }
+  SDL_SetWindowIcon(window, surface);
+  SDL_FreeSurface(surface);
+}
+
+void SdlHost::Pump() {
+  SdlHost* host = g_installed;
+  if (host == nullptr || SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
+  // Each look at the window system costs system calls, and the queue looks
+  // several times for every message and frame: once a millisecond is soon
+  // enough, and only when the window system has sent something, or now and
+  // then for what SDL watches by itself. A look just before a sleep is left
+  // to the sleep, which ends at once when there is input.
+  const std::int64_t now = GameClock().NowMs();
+  const bool newMillisecond = now != host->lastLookMs_;
+  host->lastLookMs_ = now;
+  if (newMillisecond && now - host->lastDrainMs_ >= kQuietLookMs) host->DrainEventsAt(now);
+  host->gamepads_.Repeat(now);
+  const std::int64_t sleepMs = host->idle_.SleepMs(
+      {host->video_.ChangedFrames() + host->video_.UnchangedFrames(), host->video_.RepaintPending(),
+       host->active_, now, std::min(NextMessageDueMs(), host->gamepads_.NextRepeatMs())});
+  if (sleepMs <= 0) {
+    if (newMillisecond && host->input_.MayHaveInput()) host->DrainEventsAt(now);
+  } else if (host->gamepads_.Open() > 0) {
+    // While a controller is open SDL's wait looks at it every millisecond,
+    // which costs a few percent of a core; a look every few milliseconds is
+    // as quick as the controller itself reports and costs a fraction of that.
+    SDL_Delay(static_cast<Uint32>(std::min(sleepMs, kControllerLookMs)));
+    host->DrainEvents();
+  } else if (host->input_.Wait(static_cast<int>(sleepMs))) {
+    host->DrainEventsAt(GameClock().NowMs());
+  }
+  host->StartSoundOnceShown();
+}
+
+void SdlHost::DrainEventsAt(std::int64_t now) {
+  DrainEvents();
+  lastDrainMs_ = now;
+}
+
+// One look at the window system, then whatever it queued: SDL_PollEvent would
+// look again for every event taken.
+void SdlHost::DrainEvents() {
+  SDL_PumpEvents();
+  SDL_Event event;
+  while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+    batch_.push_back(event);
+  }
+  HandleBatch(batch_);
+  batch_.clear();
+  // Some window systems send no focus event at all: a shown window that has
+  // the keyboard is in the foreground all the same.
+  SDL_Window* window = video_.Window();
+  if (!active_ && shown_ && window != nullptr && SDL_GetKeyboardFocus() == window) {
+    SetActive(true);
+  }
+}
+
+void SdlHost::StartSoundOnceShown() {
+  if (soundStarted_) return;
+  const std::int64_t now = GameClock().NowMs();
+  if (firstPumpMs_ < 0) firstPumpMs_ = now;
+  if (video_.ChangedFrames() == 0 && now - firstPumpMs_ < kLatestSoundStartMs) return;
+  soundStarted_ = true;
+  audio_.FinishStart();
+  gamepads_.Start();
+}
+
+void SdlHost::RepeatHeldDirections() {
+  gamepads_.Repeat(GameClock().NowMs());
+}
+
+void SdlHost::UseDisplaySettings(const DisplaySettings& settings) {
+  video_.StartInWindow(!settings.fullscreen);
+  video_.UseWindowSize(settings.windowWidth, settings.windowHeight);
+  video_.SetScaleMode(settings.scale);
+}
+
+DisplaySettings SdlHost::CurrentDisplaySettings() const {
+  DisplaySettings settings;
+  settings.fullscreen = video_.IsFullscreen();
+  video_.WindowSize(&settings.windowWidth, &settings.windowHeight);
+  settings.scale = video_.GetScaleMode();
+  return settings;
+}
+
+void SdlHost::SetActive(bool active) {
+  if (active == active_) return;
+  active_ = active;
+  gamepads_.SetActive(active, GameClock().NowMs());
+  PostInputMessage(WM_ACTIVATEAPP, active ? 1 : 0, 0);
+}
+
+// SDL releases every held key just before it reports that the focus went.
+// Those releases are the focus loss's, not the player's: on the original's
+// system no release came, and one that happens while the game is in the
+// background never reaches it. So they go after the focus loss, where the
+// game drops them, and a fast drop goes on when another window takes the focus.
+void SdlHost::HandleBatch(std::vector<SDL_Event>& events) {
+  for (auto lost = events.begin(); lost != events.end(); ++lost) {
+    if (lost->type != SDL_WINDOWEVENT || lost->window.event != SDL_WINDOWEVENT_FOCUS_LOST) continue;
+    auto releases = lost;
+    while (releases != events.begin() && std::prev(releases)->type == SDL_KEYUP) --releases;
+    std::rotate(releases, lost, std::next(lost));
+  }
+  for (const SDL_Event& event : events) HandleEvent(event);
+}
+
+void SdlHost::HandleEvent(const SDL_Event& event) {
+  if (gamepads_.HandleEvent(event, GameClock().NowMs())) return;
+  switch (event.type) {
+    case SDL_QUIT:
+      // The window manager's close, SIGINT and SIGTERM all arrive as this.
+      PostInputMessage(WM_CLOSE, 0, 0);
+      break;
+    case SDL_WINDOWEVENT:
+      if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) SetActive(true);
+      if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) SetActive(false);
+      if (event.window.event == SDL_WINDOWEVENT_CLOSE) PostInputMessage(WM_CLOSE, 0, 0);
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      HandleKey(event.key);
+      break;
+    default:
+      break;
+  }
+}
+
+// Keys pressed with Alt held are system keys: they never reach a screen.
+void SdlHost::HandleKey(const SDL_KeyboardEvent& key) {
+  const SDL_Keycode code = key.keysym.sym;
+  const bool down = key.type == SDL_KEYDOWN;
+  const bool alt = (key.keysym.mod & KMOD_ALT) != 0 || IsAlt(code);
+  if (down && alt) {
+    HandleSystemKey(key);
+    return;
+  }
+  if (!down && (SwallowsRelease(code) || alt)) return;
+  PostInputMessage(down ? WM_KEYDOWN : WM_KEYUP, VirtualKeyFromSdl(code),
+                   key.repeat ? 0x40000001 : 1);
+}
+
+// Alt+Enter switches between full screen and a window, Alt+S between the
+// smooth and the pixel-exact scale, Alt+F4 closes.
+void SdlHost::HandleSystemKey(const SDL_KeyboardEvent& key) {
+  const SDL_Keycode code = key.keysym.sym;
+  const bool first = key.repeat == 0;
+  if (IsReturn(code)) {
+    if (first) video_.ToggleFullscreen();
+    swallowReturnUp_ = true;
+  } else if (code == SDLK_s) {
+    if (first) {
+      video_.SetScaleMode(video_.GetScaleMode() == ScaleMode::kSmooth ? ScaleMode::kPixelExact
+                                                                      : ScaleMode::kSmooth);
+    }
+    swallowScaleUp_ = true;
+  } else if (code == SDLK_F4 && first) {
+    PostInputMessage(WM_CLOSE, 0, 0);
+  }
+}
+
+// The release of the Enter or S of a system key, which may come after Alt has
+// been let go, is the system key's too.
+bool SdlHost::SwallowsRelease(SDL_Keycode code) {
+  if (IsReturn(code) && swallowReturnUp_) {
+    swallowReturnUp_ = false;
+    return true;
+  }
+  if (code == SDLK_s && swallowScaleUp_) {
+    swallowScaleUp_ = false;
+    return true;
+  }
+  return false;
+}
+
+bool SdlHost::ShowMessageBox(const char* title, const char* message) {
+  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return false;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr || std::strcmp(driver, "offscreen") == 0 ||
+      std::strcmp(driver, "dummy") == 0) {
+    return false;
+  }
+  if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, message, MainSdlWindow()) == 0) {
+    return true;
+  }
+  LogSdlFailure("SDL_ShowSimpleMessageBox");
+  return false;
+}
+
+}  // namespace platform

@@ -1,0 +1,116 @@
+// The real game's host: an SDL window that covers the desktop, SDL2_mixer for
+// the tunes and the clap, and the keyboard, game controllers, focus and close
+// requests turned into the messages the game's window procedure expects.
+//
+// The game's loop never waits for messages; it draws a frame whenever none is
+// waiting. The host's input pump, which the queue calls at every look, lets it
+// sleep instead while nothing new can be drawn (idle_wait.h): until input
+// arrives or the next timer falls due. A key wakes it at once and no tick comes
+// late; the messages, their order and the frames shown stay those of a loop
+// that never sleeps.
+//
+// Opening the sound device and reading the tunes' instruments takes longer
+// than drawing the first frame, so the mixer is told to put that work off
+// until the first frame is on the screen; so is SDL's controller support.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/sdl/display_settings.h"
+#include "platform/sdl/idle_wait.h"
+#include "platform/sdl/sdl_gamepad.h"
+#include "platform/sdl/sdl_mixer_audio.h"
+#include "platform/sdl/sdl_video.h"
+#include "platform/win32/window_backend.h"
+#include "platform/x11/window_input_wait.h"
+
+namespace platform {
+
+class SdlHost final : public WindowBackend {
+ public:
+  SdlHost() = default;
+  ~SdlHost() override;
+  SdlHost(const SdlHost&) = delete;
+  SdlHost& operator=(const SdlHost&) = delete;
+
+  // The window's icon, ARGB8888 pixels of width x height; set when the window is made.
+  void SetIcon(std::vector<std::uint32_t> argb, int width, int height);
+
+  // The window starts as a window rather than on the whole screen.
+  void StartInWindow(bool windowed) { video_.StartInWindow(windowed); }
+
+  // Makes this the window backend, the video output, the audio backend and the
+  // input pump. Only one host is installed at a time.
+  void Install();
+  void Uninstall();
+
+  // The window, as the video makes it, with the icon added.
+  [[nodiscard]] bool Create(const char* title, int width, int height) override;
+  void Show() override;
+  void Destroy() override;
+  int DesktopWidth() override { return video_.DesktopWidth(); }
+  int DesktopHeight() override { return video_.DesktopHeight(); }
+  void ActivationDelivered(bool active) override { video_.ActivationDelivered(active); }
+  // SDL's own box where SDL has a real screen; not under the offscreen and
+  // dummy drivers.
+  [[nodiscard]] bool ShowMessageBox(const char* title, const char* message) override;
+
+  // How the screen starts (before Create), and how it is at the end.
+  void UseDisplaySettings(const DisplaySettings& settings);
+  [[nodiscard]] DisplaySettings CurrentDisplaySettings() const;
+
+  // One SDL event as the game sees it, and the events of one look at SDL's
+  // queue (public for tests).
+  void HandleEvent(const SDL_Event& event);
+  void HandleBatch(std::vector<SDL_Event>& events);
+  // Controllers are taken up once the first frame is out (at once for tests).
+  void StartGamepads() { gamepads_.Start(); }
+  [[nodiscard]] const SdlGamepads& Gamepads() const { return gamepads_; }
+  // Sends the repeats of held controller directions due by now (for tests;
+  // the input pump does it at every look).
+  void RepeatHeldDirections();
+
+  // Sound starts once the first frame is out, or after this long at the latest.
+  static constexpr std::int64_t kLatestSoundStartMs = 1000;
+  // While a controller is plugged in, the longest sleep between two looks at input.
+  static constexpr std::int64_t kControllerLookMs = 10;
+  // The longest between two looks at what SDL watches by itself, not through
+  // the window system (a controller plugged in): a look costs a dozen system
+  // calls, and half a second is soon enough for those.
+  static constexpr std::int64_t kQuietLookMs = 500;
+
+ private:
+  static void Pump();
+  void DrainEvents();
+  void DrainEventsAt(std::int64_t now);
+  void StartSoundOnceShown();
+  void HandleKey(const SDL_KeyboardEvent& key);
+  void HandleSystemKey(const SDL_KeyboardEvent& key);
+  bool SwallowsRelease(SDL_Keycode code);
+  void SetActive(bool active);
+  void ApplyIcon();
+
+  SdlVideo video_;
+  SdlMixerAudio audio_;
+  SdlGamepads gamepads_;
+  WindowInputWait input_;
+  std::vector<SDL_Event> batch_;
+  std::vector<std::uint32_t> icon_;
+  int iconWidth_ = 0;
+  int iconHeight_ = 0;
+  bool shown_ = false;
+  bool active_ = false;
+  IdleWait idle_;
+  std::int64_t lastLookMs_ = -1;   // when the window system was last looked at
+  std::int64_t lastDrainMs_ = -1;  // when SDL's events were last taken in
+  bool soundStarted_ = false;
+  std::int64_t firstPumpMs_ = -1;
+  // The RETURN of an Alt+Enter switches the screen; its release is the host's too.
+  bool swallowReturnUp_ = false;
+  bool swallowScaleUp_ = false;  // and the S of an Alt+S
+};
+
+}  // namespace platform

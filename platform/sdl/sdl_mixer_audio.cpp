@@ -1,0 +1,396 @@
+#include "platform/sdl/sdl_mixer_audio.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <limits>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/base/failure_log.h"
+#include "platform/base/whole_file.h"
+#include "platform/formats/clap_wave.h"
+#include "platform/formats/midi_file_check.h"
+#include "platform/formats/sound_font.h"
+#include "platform/tunes/tune_cache.h"
+#include "platform/tunes/tune_render_worker.h"
+#include "platform/tunes/tune_rendering.h"
+#include "platform/win32/sdl_failure.h"
+
+namespace platform {
+
+namespace {
+
+// CD rate, 16-bit stereo. The device wakes the mixer once a buffer, and with
+// a tune playing from its rendering those wake-ups cost more than the mixing:
+// 2048 frames halve them. The clap then follows its pop by 46 ms, at most
+// twice that where a sound card keeps a second buffer queued: still short of
+// the eighth of a second or so at which sound is noticed to lag the picture.
+constexpr int kFrequency = 44100;
+constexpr int kChannels = 2;
+constexpr int kChunkFrames = 2048;
+
+// Every clap goes to the same mixing channel, so a new clap replaces the one
+// still sounding, just as the old sound API did.
+constexpr int kClapChannel = 0;
+
+// A background tune is a few kilobytes; anything far larger is not one, and is
+// not read into memory.
+constexpr std::size_t kLargestTune = std::size_t{4} * 1024 * 1024;
+
+// A clap file is read once and converted to the device's format.
+struct Sound {
+  std::vector<std::uint8_t> samples;
+  Mix_Chunk* chunk = nullptr;
+};
+
+// A sound or tune file that is missing stays silent without a word, as it
+// always did; one that is there and cannot be read is said.
+void SayUnreadable(const std::string& fileName) {
+  if (errno == ENOENT) return;
+  if (errno == 0) {
+    LogFailure("reading " + fileName, "not a regular file of a sound's size");
+  } else {
+    LogErrnoFailure("reading " + fileName, errno);
+  }
+}
+
+std::optional<Sound> LoadSound(const char* fileName) {
+  const std::optional<std::vector<std::uint8_t>> bytes = ReadSmallFile(fileName, kLargestClapFile);
+  if (!bytes) {
+    SayUnreadable(fileName);
+    return std::nullopt;
+  }
+  DeviceFormat device;
+  int channels = 0;
+  if (Mix_QuerySpec(&device.frequency, &device.format, &channels) == 0) {
+    LogSdlFailure("Mix_QuerySpec");
+    return std::nullopt;
+  }
+  device.channels = channels;
+  std::optional<std::vector<std::uint8_t>> samples = DecodeClap(*bytes, device);
+  if (!samples) return std::nullopt;
+  Sound sound{std::move(*samples), nullptr};
+  sound.chunk = Mix_QuickLoad_RAW(sound.samples.data(), static_cast<Uint32>(sound.samples.size()));
+  if (sound.chunk == nullptr) {
+    LogSdlFailure("Mix_QuickLoad_RAW");
+    return std::nullopt;
+  }
+  return sound;
+}
+
+// A checked rendering, read from its file as it plays: the mixer needs only a
+// few kilobytes of it at a time.
+struct RenderingSource {
+  int fd;
+  Sint64 length;
+  Sint64 at = 0;
+};
+
+RenderingSource* SourceOf(SDL_RWops* context) {
+  return static_cast<RenderingSource*>(context->hidden.unknown.data1);
+}
+
+Sint64 RenderingSize(SDL_RWops* context) {
+  return SourceOf(context)->length;
+}
+
+Sint64 RenderingSeek(SDL_RWops* context, Sint64 offset, int whence) {
+  RenderingSource* source = SourceOf(context);
+  const Sint64 base = whence == RW_SEEK_SET   ? 0
+                      : whence == RW_SEEK_CUR ? source->at
+                                              : source->length;
+  if (offset < -base || offset > source->length - base) return SDL_SetError("seek outside");
+  return source->at = base + offset;
+}
+
+size_t RenderingRead(SDL_RWops* context, void* into, size_t size, size_t count) {
+  RenderingSource* source = SourceOf(context);
+  if (size == 0) return 0;
+  const auto wanted = static_cast<Sint64>(
+      std::min<std::uint64_t>(static_cast<std::uint64_t>(source->length - source->at) / size,
+                              count) *
+      size);
+  Sint64 done = 0;
+  while (done < wanted) {
+    const ssize_t got = ::pread(source->fd, static_cast<char*>(into) + done,
+                                static_cast<size_t>(wanted - done), source->at + done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += got;
+  }
+  source->at += done;
+  return static_cast<size_t>(done) / size;
+}
+
+size_t RenderingWrite(SDL_RWops*, const void*, size_t, size_t) {
+  return 0;
+}
+
+int RenderingClose(SDL_RWops* context) {
+  const std::unique_ptr<RenderingSource> source(SourceOf(context));
+  ::close(source->fd);
+  SDL_FreeRW(context);
+  return 0;
+}
+
+SDL_RWops* RenderingStream(const CachedTune& tune) {
+  SDL_RWops* stream = SDL_AllocRW();
+  if (stream == nullptr) {
+    LogSdlFailure("SDL_AllocRW");
+    ::close(tune.fd);
+    return nullptr;
+  }
+  stream->type = SDL_RWOPS_UNKNOWN;
+  // The stream's close gives the source back.
+  stream->hidden.unknown.data1 =
+      std::make_unique<RenderingSource>(RenderingSource{tune.fd, static_cast<Sint64>(tune.length)})
+          .release();
+  stream->size = RenderingSize;
+  stream->seek = RenderingSeek;
+  stream->read = RenderingRead;
+  stream->write = RenderingWrite;
+  stream->close = RenderingClose;
+  return stream;
+}
+
+Mix_Music* MusicFromMemory(const std::vector<std::uint8_t>& bytes, Mix_MusicType type) {
+  SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+  if (source == nullptr) {
+    LogSdlFailure("SDL_RWFromConstMem");
+    return nullptr;
+  }
+  Mix_Music* music = Mix_LoadMUSType_RW(source, type, SDL_TRUE);
+  if (music == nullptr) LogSdlFailure("Mix_LoadMUSType_RW");
+  return music;
+}
+
+}  // namespace
+
+// A synthesised tune keeps its MIDI bytes, which the mixer reads while it
+// plays; a rendering is read from its file.
+struct SdlMixerAudio::Tune {
+  std::vector<std::uint8_t> bytes;
+  Mix_Music* music = nullptr;
+  std::string cachePath;     // empty when there is no cache
+  bool synthesised = false;  // playing from the MIDI bytes, not a rendering
+};
+
+struct SdlMixerAudio::Mixer {
+  std::map<TuneHandle, Tune> tunes;
+  // Sounds are read on their first play and kept until Close; a file that
+  // could not be read is remembered as null and not read again.
+  std::map<std::string, std::optional<Sound>> sounds;
+  std::unique_ptr<TuneRenderWorker> renderer;  // started by the first tune not yet rendered
+
+  ~Mixer() {
+    renderer.reset();  // abandons a rendering under way
+    Mix_HaltChannel(-1);
+    Mix_HaltMusic();
+    for (auto& [handle, tune] : tunes) Mix_FreeMusic(tune.music);
+    for (auto& [name, sound] : sounds) {
+      if (sound) Mix_FreeChunk(sound->chunk);
+    }
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+};
+
+struct SdlMixerAudio::Deferred {
+  bool open = false;
+  std::vector<std::pair<TuneHandle, std::vector<std::uint8_t>>> tunes;
+  TuneHandle playing = 0;
+
+  [[nodiscard]] bool Has(TuneHandle tune) const {
+    return std::any_of(tunes.begin(), tunes.end(),
+                       [&](const auto& entry) { return entry.first == tune; });
+  }
+};
+
+SdlMixerAudio::SdlMixerAudio() = default;
+
+SdlMixerAudio::SdlMixerAudio(std::string soundFont, std::string cacheFolder)
+    : soundFont_(std::move(soundFont)), cacheFolder_(std::move(cacheFolder)) {}
+
+SdlMixerAudio::~SdlMixerAudio() {
+  Close();
+}
+
+void SdlMixerAudio::DeferStart() {
+  if (!deferred_) deferred_ = std::make_unique<Deferred>();
+}
+
+// The tunes keep the handles they were given; one the synthesiser cannot take
+// now stays silent, as it would have had it been loaded at once.
+void SdlMixerAudio::FinishStart() {
+  if (!deferred_) return;
+  const std::unique_ptr<Deferred> asked = std::move(deferred_);
+  if (!asked->open || !Open()) return;
+  for (auto& [handle, bytes] : asked->tunes) AddTune(handle, std::move(bytes));
+  if (asked->playing != 0) PlayTune(asked->playing);
+}
+
+bool SdlMixerAudio::Open() {
+  if (deferred_) {
+    deferred_->open = true;
+    return true;
+  }
+  if (mixer_) return true;
+  if (!soundFont_) soundFont_ = FindSoundFont();
+  if (soundFont_->empty()) {
+    LogFailure("finding a General MIDI soundfont",
+               "none in SDL_SOUNDFONTS or Debian's default-GM; the tunes stay silent",
+               Repeats::kSayOnce);
+  }
+  if (!cacheFolder_) cacheFolder_ = DefaultTuneCacheFolder();
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    LogSdlFailure("SDL_InitSubSystem(SDL_INIT_AUDIO)", Repeats::kSayOnce);
+    return false;
+  }
+  // Without MIDI support the tunes not yet rendered simply fail to load; the
+  // renderings and the clap need no decoder.
+  if ((Mix_Init(MIX_INIT_MID) & MIX_INIT_MID) == 0) LogSdlFailure("Mix_Init", Repeats::kSayOnce);
+  SilenceSynthesiserLog();
+  PointAtSoundFont();
+  // A machine without a sound card may get this far and fail only here.
+  if (Mix_OpenAudio(kFrequency, MIX_DEFAULT_FORMAT, kChannels, kChunkFrames) != 0) {
+    LogSdlFailure("Mix_OpenAudio", Repeats::kSayOnce);
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  mixer_ = std::make_unique<Mixer>();
+  return true;
+}
+
+// Pointing the mixer at a soundfont that is not there makes every tune load
+// and play without a sound, so it is pointed only at one that exists.
+void SdlMixerAudio::PointAtSoundFont() const {
+  if (!soundFont_->empty() && Mix_SetSoundFonts(soundFont_->c_str()) == 0) {
+    LogSdlFailure("Mix_SetSoundFonts");
+  }
+}
+
+void SdlMixerAudio::FinishRenderings() {
+  if (mixer_ && mixer_->renderer) mixer_->renderer->WaitUntilIdle();
+}
+
+void SdlMixerAudio::Close() {
+  if (deferred_) *deferred_ = Deferred{};
+  mixer_.reset();
+}
+
+TuneHandle SdlMixerAudio::LoadTune(const char* fileName) {
+  const bool open = deferred_ ? deferred_->open : mixer_ != nullptr;
+  if (!open || fileName == nullptr) return 0;
+  if (lastTuneHandle_ == std::numeric_limits<TuneHandle>::max()) return 0;
+  std::optional<std::vector<std::uint8_t>> bytes = ReadSmallFile(fileName, kLargestTune);
+  if (!bytes) SayUnreadable(fileName);
+  if (!bytes || !IsPlayableMidi(*bytes)) return 0;
+  if (deferred_) {
+    deferred_->tunes.emplace_back(++lastTuneHandle_, std::move(*bytes));
+    return lastTuneHandle_;
+  }
+  if (!AddTune(lastTuneHandle_ + 1, std::move(*bytes))) return 0;
+  return ++lastTuneHandle_;
+}
+
+bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) {
+  const std::string soundFont = SoundFontIdentity(*soundFont_);
+  if (soundFont.empty()) return false;  // silent: without a soundfont nothing can be heard
+  Tune tune;
+  if (!cacheFolder_->empty()) {
+    tune.cachePath = TuneCachePath(*cacheFolder_, bytes, soundFont);
+    if (UseRendering(tune)) {
+      mixer_->tunes.emplace(handle, std::move(tune));
+      return true;
+    }
+  }
+  tune.music = MusicFromMemory(bytes, MUS_MID);
+  if (tune.music == nullptr) return false;
+  tune.synthesised = true;
+  if (!tune.cachePath.empty()) {
+    if (!mixer_->renderer) mixer_->renderer = std::make_unique<TuneRenderWorker>(*soundFont_);
+    mixer_->renderer->Request(tune.cachePath, bytes);
+  }
+  tune.bytes = std::move(bytes);
+  mixer_->tunes.emplace(handle, std::move(tune));
+  return true;
+}
+
+// Switches the tune to its rendering when there is a sound one in the cache;
+// a rendering the decoder refuses is removed, to be made again next time.
+bool SdlMixerAudio::UseRendering(Tune& tune) const {
+  const std::optional<CachedTune> rendering = OpenCachedTune(tune.cachePath);
+  if (!rendering) return false;
+  SDL_RWops* stream = RenderingStream(*rendering);
+  Mix_Music* music = stream != nullptr ? Mix_LoadMUSType_RW(stream, MUS_WAV, SDL_TRUE) : nullptr;
+  if (music == nullptr) {
+    if (stream != nullptr) LogSdlFailure("Mix_LoadMUSType_RW(" + tune.cachePath + ")");
+    ::unlink(tune.cachePath.c_str());
+    return false;
+  }
+  Mix_FreeMusic(tune.music);  // null is allowed; stops it first if it is playing
+  tune.music = music;
+  tune.bytes = {};  // what the synthesiser played from is no longer needed
+  tune.synthesised = false;
+  return true;
+}
+
+void SdlMixerAudio::PlayTune(TuneHandle tune) {
+  if (deferred_) {
+    // A tune it does not know leaves whatever plays playing, as below.
+    if (deferred_->Has(tune)) deferred_->playing = tune;
+    return;
+  }
+  if (!mixer_) return;
+  auto found = mixer_->tunes.find(tune);
+  if (found == mixer_->tunes.end()) return;
+  Tune& playing = found->second;
+  if (playing.synthesised && mixer_->renderer && mixer_->renderer->Finished(playing.cachePath)) {
+    UseRendering(playing);
+  }
+  // -1: the tune starts again at its end for as long as its screen is shown.
+  if (Mix_PlayMusic(playing.music, -1) != 0) LogSdlFailure("Mix_PlayMusic", Repeats::kSayOnce);
+}
+
+void SdlMixerAudio::StopTune() {
+  if (deferred_) deferred_->playing = 0;
+  if (mixer_) Mix_HaltMusic();
+}
+
+void SdlMixerAudio::FreeTune(TuneHandle tune) {
+  if (deferred_) {
+    std::erase_if(deferred_->tunes, [&](const auto& entry) { return entry.first == tune; });
+    if (deferred_->playing == tune) deferred_->playing = 0;
+    return;
+  }
+  if (!mixer_) return;
+  auto found = mixer_->tunes.find(tune);
+  if (found == mixer_->tunes.end()) return;
+  Mix_FreeMusic(found->second.music);  // stops it first if it is playing
+  mixer_->tunes.erase(found);
+}
+
+bool SdlMixerAudio::PlaySound(const char* fileName) {
+  // A clap cannot wait: whatever was put off is done now.
+  FinishStart();
+  if (!mixer_ || fileName == nullptr) return false;
+  auto [entry, isNew] = mixer_->sounds.try_emplace(fileName);
+  if (isNew) entry->second = LoadSound(fileName);
+  if (!entry->second) return false;
+  if (Mix_PlayChannel(kClapChannel, entry->second->chunk, 0) == kClapChannel) return true;
+  LogSdlFailure("Mix_PlayChannel", Repeats::kSayOnce);
+  return false;
+}
+
+}  // namespace platform

@@ -1,0 +1,74 @@
+// The game's real sound: tunes from MIDI files and the clap from a WAV file,
+// mixed by SDL2_mixer. Whatever fails (no device, no soundfont, a missing or
+// damaged file) only means that nothing is heard; the game never notices.
+//
+// Synthesising a tune costs a core a steady share and the soundfont's tens of
+// megabytes, for music that is the same every time. So each tune is rendered
+// once, on a thread of its own, into a cache (tune_cache.h), and from then on
+// only the rendering is decoded and played. Until its rendering is there, a
+// tune plays through the synthesiser as before; it switches at its next start.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/win32/audio.h"
+
+namespace platform {
+
+class SdlMixerAudio final : public AudioBackend {
+ public:
+  // Without arguments the soundfont is found as FindSoundFont says, and the
+  // cache is DefaultTuneCacheFolder(), both when the device is first opened.
+  // An empty soundfont means silent tunes; an empty cache folder means that
+  // every tune is synthesised as it plays.
+  SdlMixerAudio();
+  SdlMixerAudio(std::string soundFont, std::string cacheFolder);
+  ~SdlMixerAudio() override;
+  SdlMixerAudio(const SdlMixerAudio&) = delete;
+  SdlMixerAudio& operator=(const SdlMixerAudio&) = delete;
+
+  [[nodiscard]] bool Open() override;
+  void Close() override;
+  TuneHandle LoadTune(const char* fileName) override;
+  void PlayTune(TuneHandle tune) override;
+  void StopTune() override;
+  void FreeTune(TuneHandle tune) override;
+  bool PlaySound(const char* fileName) override;
+
+  // Opening the device and reading the soundfont for each tune take tens of
+  // milliseconds, more than drawing the game's first frame. After DeferStart,
+  // Open, LoadTune and PlayTune only note what is asked (a tune file is still
+  // read and checked, and gets its handle at once) until FinishStart does the
+  // work and starts the tune that should be playing; from then on every call
+  // goes straight through again. While deferred, Open cannot know whether a
+  // device will open and says yes; a device that then fails leaves every tune
+  // silent, as a failed Open does.
+  void DeferStart();
+  void FinishStart();
+
+  // Waits until every rendering asked for is written (or has failed). Only
+  // for tests and measurements: the game never waits for it.
+  void FinishRenderings();
+
+ private:
+  struct Mixer;     // the SDL2_mixer objects, kept out of game code's sight
+  struct Deferred;  // what was asked before FinishStart
+  struct Tune;
+  void PointAtSoundFont() const;
+  bool AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes);
+  bool UseRendering(Tune& tune) const;
+
+  std::optional<std::string> soundFont_;
+  std::optional<std::string> cacheFolder_;
+  std::unique_ptr<Mixer> mixer_;        // null while the device is closed
+  std::unique_ptr<Deferred> deferred_;  // null unless the start is put off
+  // Handles are never reused, not even across a Close and Open, so that a
+  // stale handle can only ever mean "no tune".
+  TuneHandle lastTuneHandle_ = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,427 @@
+#include "platform/sdl/sdl_video.h"
+
+#include <time.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "platform/base/failure_log.h"
+#include "platform/win32/ddraw.h"
+#include "platform/win32/sdl_failure.h"
+
+namespace platform {
+
+namespace {
+
+SDL_Window* g_mainWindow = nullptr;
+
+constexpr std::int64_t kFrameNs = 1'000'000'000 / 60;
+
+std::int64_t MonotonicNs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+}
+
+void SleepUntilNs(std::int64_t deadline) {
+  timespec until{static_cast<time_t>(deadline / 1'000'000'000),
+                 static_cast<long>(deadline % 1'000'000'000)};
+  // A signal cuts the sleep short; the deadline is absolute, so sleeping again is exact.
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+  }
+}
+
+bool HasPlainWindowImages(const char* driver) {
+  return driver != nullptr &&
+         (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "offscreen") == 0);
+}
+
+bool DrawsOnlyIntoMemory(const char* driver) {
+  return driver != nullptr &&
+         (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+// SDL_VIDEODRIVER in the environment, or the hint set by the program.
+bool DriverAskedFor() {
+  const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  return asked != nullptr && asked[0] != '\0';
+}
+
+// Window events after which the window may not show the last frame any more.
+bool LeavesWindowUnknown(Uint8 windowEvent) {
+  switch (windowEvent) {
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_RESIZED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_RESTORED:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The display's place on the desktop; where SDL cannot tell, the given size
+// at the origin.
+SDL_Rect DesktopBounds(int width, int height) {
+  SDL_Rect desktop{0, 0, width, height};
+  if (SDL_GetDisplayBounds(0, &desktop) != 0) {
+    LogSdlFailure("SDL_GetDisplayBounds", Repeats::kSayOnce);
+  }
+  return desktop;
+}
+
+}  // namespace
+
+SDL_Window* MainSdlWindow() {
+  return g_mainWindow;
+}
+
+SDL_Rect PresentRect(int outputWidth, int outputHeight, int frameWidth, int frameHeight) {
+  if (frameWidth <= 0 || frameHeight <= 0 || outputWidth <= 0 || outputHeight <= 0) {
+    return SDL_Rect{0, 0, 0, 0};
+  }
+  const int scale = std::min(outputWidth / frameWidth, outputHeight / frameHeight);
+  int width = frameWidth * scale;
+  int height = frameHeight * scale;
+  if (scale == 0) {
+    // Too small for the frame: shrink it, keeping its 4:3 shape.
+    const std::int64_t byHeight = std::int64_t{outputHeight} * frameWidth / frameHeight;
+    width = static_cast<int>(std::min<std::int64_t>(outputWidth, byHeight));
+    height = static_cast<int>(std::int64_t{width} * frameHeight / frameWidth);
+  }
+  return SDL_Rect{(outputWidth - width) / 2, (outputHeight - height) / 2, width, height};
+}
+
+SdlVideo::~SdlVideo() {
+  Destroy();
+  if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool SdlVideo::StartVideo() {
+  if (videoStarted_ || videoRefused_) return videoStarted_;
+  videoStarted_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  if (!videoStarted_) LogSdlFailure("SDL_InitSubSystem(SDL_INIT_VIDEO)");
+  if (videoStarted_ && DrawsOnlyIntoMemory(SDL_GetCurrentVideoDriver()) && !DriverAskedFor()) {
+    // With no display server SDL falls back to a driver that draws into
+    // memory, and the game would run where nobody can see or stop it. Those
+    // drivers are for the tests, which ask for them by name.
+    LogFailure("SDL_InitSubSystem(SDL_INIT_VIDEO)", std::string("no display server, only the '") +
+                                                        SDL_GetCurrentVideoDriver() +
+                                                        "' video driver");
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    videoStarted_ = false;
+  }
+  videoRefused_ = !videoStarted_;
+  if (videoStarted_ && HasPlainWindowImages(SDL_GetCurrentVideoDriver())) {
+    // The window's surface stays a plain image in memory (on X11 a shared
+    // one): otherwise SDL puts it behind an OpenGL renderer, which costs tens
+    // of megabytes of libraries, and a software rasteriser where there is no
+    // graphics card. Window systems without such images keep SDL's choice.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  }
+  return videoStarted_;
+}
+
+// The window starts as a borderless one that covers the desktop, and is made
+// full screen properly once the first frame is out (EnterFullScreen): where
+// no window manager answers, SDL waits a tenth of a second for one, and that
+// wait should not keep the title screen from showing.
+bool SdlVideo::Create(const char* title, int width, int height) {
+  if (!StartVideo()) return true;  // no screen: the display set-up will say so
+  const SDL_Rect desktop = DesktopBounds(width, height);
+  window_ = SDL_CreateWindow(title, desktop.x, desktop.y, width, height,
+                             SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+  if (window_ == nullptr) {
+    LogSdlFailure("SDL_CreateWindow");
+    return false;
+  }
+  fullscreen_ = true;
+  fullScreenPending_ = !startInWindow_;
+  g_mainWindow = window_;
+  shared_.Watch(window_);
+  SDL_AddEventWatch(&SdlVideo::WatchEvent, this);
+  if (startInWindow_) LeaveFullScreen();
+  return true;
+}
+
+void SdlVideo::Show() {
+  if (window_ == nullptr) return;
+  SDL_ShowWindow(window_);
+  SDL_RaiseWindow(window_);
+}
+
+void SdlVideo::Destroy() {
+  Close();
+  if (window_ == nullptr) return;
+  RememberWindowSize();
+  SDL_DelEventWatch(&SdlVideo::WatchEvent, this);
+  shared_.Watch(nullptr);
+  usingShared_ = false;
+  SDL_DestroyWindow(window_);
+  if (g_mainWindow == window_) g_mainWindow = nullptr;
+  window_ = nullptr;
+}
+
+// Asked before the window is made, to make it the desktop's size; 640 x 480
+// where SDL cannot tell.
+SDL_DisplayMode SdlVideo::DesktopMode() {
+  SDL_DisplayMode mode{};
+  if (!StartVideo()) return SDL_DisplayMode{0, 640, 480, 0, nullptr};
+  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) {
+    LogSdlFailure("SDL_GetDesktopDisplayMode", Repeats::kSayOnce);
+    return SDL_DisplayMode{0, 640, 480, 0, nullptr};
+  }
+  return mode;
+}
+
+int SdlVideo::DesktopWidth() {
+  return DesktopMode().w;
+}
+
+int SdlVideo::DesktopHeight() {
+  return DesktopMode().h;
+}
+
+bool SdlVideo::Open(int width, int height) {
+  if (window_ == nullptr) return false;
+  Close();
+  frameWidth_ = width;
+  frameHeight_ = height;
+  changes_.Reset(width, height);
+  target_ = nullptr;
+  if (WindowSurface() == nullptr) {
+    changes_ = FrameChanges{};
+    return false;
+  }
+  open_ = true;
+  nextDeadlineNs_ = MonotonicNs();
+  return true;
+}
+
+void SdlVideo::Close() {
+  open_ = false;
+  target_ = nullptr;
+  changes_ = FrameChanges{};  // gives its copy of the frame back
+}
+
+// The window's surface, made ready for drawing. SDL makes a new one after a
+// change of size; then the whole window is painted again.
+SDL_Surface* SdlVideo::WindowSurface() {
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSizeInPixels(window_, &width, &height);
+  SDL_Surface* surface = shared_.Surface(width, height);
+  usingShared_ = surface != nullptr;
+  if (surface == nullptr) surface = SDL_GetWindowSurface(window_);
+  if (surface == nullptr) {
+    LogSdlFailure("SDL_GetWindowSurface", Repeats::kSayOnce);
+    repaint_ = true;
+    return nullptr;
+  }
+  if (surface != target_ || surface->w != targetWidth_ || surface->h != targetHeight_ ||
+      surface->format->format != targetFormat_) {
+    target_ = surface;
+    targetWidth_ = surface->w;
+    targetHeight_ = surface->h;
+    targetFormat_ = surface->format->format;
+    scaler_.Prepare(*surface, frameWidth_, frameHeight_, scaleMode_);
+    repaint_ = true;
+  }
+  return surface;
+}
+
+void SdlVideo::Present(const SDL_Surface& frame) {
+  PresentWritten(frame, FrameWrites{});
+}
+
+void SdlVideo::PresentWritten(const SDL_Surface& frame, const FrameWrites& writes) {
+  if (!open_ || window_ == nullptr) return;
+  if (PutOnScreen(frame, writes)) {
+    ++changedFrames_;
+    if (fullScreenPending_) EnterFullScreen();
+  } else {
+    ++unchangedFrames_;
+  }
+}
+
+// The window may get a new surface on the way; the frame just shown goes on
+// it at once rather than wait for the game's next one.
+void SdlVideo::EnterFullScreen() {
+  fullScreenPending_ = false;
+  SetFullscreen(SDL_WINDOW_FULLSCREEN_DESKTOP);
+  SDL_Surface* target = WindowSurface();
+  if (target != nullptr && repaint_) ShowAll(target);
+}
+
+// True when anything went to the window.
+bool SdlVideo::PutOnScreen(const SDL_Surface& frame, const FrameWrites& writes) {
+  if (frame.w != frameWidth_ || frame.h != frameHeight_) return false;
+  // Compared first, whatever happens next, so that the copy is the frame
+  // the window should show.
+  const std::vector<SDL_Rect>& changed = changes_.Compare(frame, writes);
+  SDL_Surface* target = WindowSurface();
+  if (target == nullptr) return false;
+  if (!repaint_ && changed.empty()) return false;
+  if (pacing_) WaitForFrameTime();
+  if (repaint_) {
+    ShowAll(target);
+  } else {
+    ShowChanges(target, changed);
+  }
+  return true;
+}
+
+// The black borders are painted here, once for each new surface.
+void SdlVideo::ShowAll(SDL_Surface* target) {
+  SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+  scaler_.Draw(changes_.Shown(), SDL_Rect{0, 0, frameWidth_, frameHeight_}, target);
+  const SDL_Rect whole{0, 0, target->w, target->h};
+  repaint_ = !UpdateWindow(&whole, 1);
+}
+
+void SdlVideo::ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed) {
+  uploads_.clear();
+  for (const SDL_Rect& part : changed) {
+    uploads_.push_back(scaler_.Draw(changes_.Shown(), part, target));
+  }
+  repaint_ = !UpdateWindow(uploads_.data(), static_cast<int>(uploads_.size()));
+}
+
+// False when the window may not show what was asked: it is painted whole next time.
+bool SdlVideo::UpdateWindow(const SDL_Rect* parts, int count) {
+  if (usingShared_) return shared_.Put(parts, count);
+  if (SDL_UpdateWindowSurfaceRects(window_, parts, count) == 0) return true;
+  LogSdlFailure("SDL_UpdateWindowSurfaceRects", Repeats::kSayOnce);
+  return false;
+}
+
+// Changed frames go out at most sixty times a second: one that comes sooner
+// than 1/60 s after the one before waits for its time. The deadlines are
+// absolute, so a late wake-up does not push the next one later; after a pause
+// (the game sat still, a stall, a debugger) they start afresh.
+void SdlVideo::WaitForFrameTime() {
+  const std::int64_t now = MonotonicNs();
+  if (nextDeadlineNs_ < now - kFrameNs) nextDeadlineNs_ = now;
+  if (nextDeadlineNs_ > now) SleepUntilNs(nextDeadlineNs_);
+  nextDeadlineNs_ += kFrameNs;
+}
+
+// Going back to full screen, the window is first made to cover the desktop
+// again: where no window manager acts on the full-screen request, that is
+// what makes it full screen.
+void SdlVideo::ToggleFullscreen() {
+  if (window_ == nullptr) return;
+  repaint_ = true;
+  fullScreenPending_ = false;
+  if (!fullscreen_) {
+    RememberWindowSize();
+    fullscreen_ = true;
+    const SDL_Rect desktop = DesktopBounds(DesktopWidth(), DesktopHeight());
+    SDL_SetWindowResizable(window_, SDL_FALSE);
+    SDL_SetWindowBordered(window_, SDL_FALSE);
+    SDL_SetWindowPosition(window_, desktop.x, desktop.y);
+    SDL_SetWindowSize(window_, desktop.w, desktop.h);
+    SetFullscreen(SDL_WINDOW_FULLSCREEN_DESKTOP);
+    return;
+  }
+  LeaveFullScreen();
+}
+
+// A window the player can move and resize: the size it had last, or twice
+// the game's size, unless the desktop is too small for that.
+void SdlVideo::LeaveFullScreen() {
+  SetFullscreen(0);
+  const int desktopWidth = DesktopWidth();
+  const int desktopHeight = DesktopHeight();
+  int width = windowWidth_;
+  int height = windowHeight_;
+  if (width <= 0 || height <= 0 || width > desktopWidth || height > desktopHeight) {
+    const int scale = desktopWidth >= 1280 && desktopHeight >= 960 ? 2 : 1;
+    width = 640 * scale;
+    height = 480 * scale;
+  }
+  fullscreen_ = false;
+  SDL_SetWindowBordered(window_, SDL_TRUE);
+  SDL_SetWindowResizable(window_, SDL_TRUE);
+  SDL_SetWindowSize(window_, width, height);
+  SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  windowWidth_ = width;
+  windowHeight_ = height;
+  repaint_ = true;
+}
+
+// The window stays as it was when the window system refuses.
+void SdlVideo::SetFullscreen(Uint32 flags) {
+  if (SDL_SetWindowFullscreen(window_, flags) != 0) {
+    LogSdlFailure("SDL_SetWindowFullscreen", Repeats::kSayOnce);
+  }
+}
+
+void SdlVideo::RememberWindowSize() {
+  if (window_ == nullptr || fullscreen_) return;
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(window_, &width, &height);
+  if (width > 0 && height > 0) {
+    windowWidth_ = width;
+    windowHeight_ = height;
+  }
+}
+
+void SdlVideo::StartInWindow(bool windowed) {
+  startInWindow_ = windowed;
+  fullscreen_ = !windowed;  // as it will be, should no window ever be made
+}
+
+void SdlVideo::UseWindowSize(int width, int height) {
+  windowWidth_ = width;
+  windowHeight_ = height;
+}
+
+void SdlVideo::WindowSize(int* width, int* height) const {
+  int w = windowWidth_;
+  int h = windowHeight_;
+  if (window_ != nullptr && !fullscreen_) SDL_GetWindowSize(window_, &w, &h);
+  *width = w;
+  *height = h;
+}
+
+void SdlVideo::SetScaleMode(ScaleMode mode) {
+  if (mode == scaleMode_) return;
+  scaleMode_ = mode;
+  target_ = nullptr;  // prepared again, for the new placement, at the next frame
+  repaint_ = true;
+}
+
+// Leaving a full screen takes the display away, as a task switch did.
+void SdlVideo::ActivationDelivered(bool active) {
+  if (!active && fullscreen_) LoseDisplay();
+}
+
+int SdlVideo::WatchEvent(void* self, SDL_Event* event) {
+  static_cast<SdlVideo*>(self)->OnEvent(*event);
+  return 0;
+}
+
+void SdlVideo::OnEvent(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_RENDER_DEVICE_RESET:
+    case SDL_RENDER_TARGETS_RESET:
+      repaint_ = true;
+      LoseDisplay();
+      return;
+    case SDL_WINDOWEVENT:
+      if (window_ == nullptr || event.window.windowID != SDL_GetWindowID(window_)) return;
+      if (LeavesWindowUnknown(event.window.event)) repaint_ = true;
+      return;
+    default:
+      return;
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,35 @@
+// Plays a tune once through the General MIDI synthesiser, as fast as the
+// machine allows, and keeps the result as a plain WAV file: the same
+// synthesiser, settings and 16-bit samples that the mixer plays a tune with,
+// so what is heard from the rendering is what the tune sounds like live.
+// Plain samples, not a compressed stream: decoding one costs the game as
+// much CPU as everything else on the title screen, and disk space is cheap.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "platform/tunes/tune_cache.h"
+
+namespace platform {
+
+inline constexpr int kRenderRate = 44100;
+// Rendering stops here; a tune this long is played live instead.
+inline constexpr int kLongestRenderedSeconds = 600;
+
+// One pass of the tune, from its first tick to its last event, as a WAV file
+// of 16-bit stereo samples at kRenderRate, written to `out` as it is
+// synthesised. Always the same bytes for the same tune and soundfont. False
+// when the synthesiser cannot take the tune or the soundfont, the tune is too
+// long, writing fails, or `cancel` becomes true; `out` is then not finished.
+[[nodiscard]] bool RenderTune(std::span<const std::uint8_t> midi, const std::string& soundFont,
+                              const std::atomic<bool>& cancel, CachedTuneWriter& out);
+
+// Quietens the synthesiser's own messages: a strange tune can make it print
+// a line for every note, millions of them. The setting is the whole
+// process's, so it is made once, before any tune is synthesised or rendered.
+void SilenceSynthesiserLog();
+
+}  // namespace platform

@@ -1,0 +1,501 @@
+#include "platform/win32/ddraw.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/win32/video.h"
+
+namespace {
+
+// Every surface alive, so that a lost screen can take them all at once.
+std::vector<IDirectDrawSurface*>& LiveSurfaces() {
+  static std::vector<IDirectDrawSurface*> surfaces;
+  return surfaces;
+}
+
+std::uint64_t NextNumber() {
+  static std::uint64_t last = 0;
+  return ++last;
+}
+
+// Nothing the game makes comes near this; it keeps a bad description from
+// asking for gigabytes.
+constexpr DWORD kLargestSurfaceSide = 4096;
+
+SDL_Surface* NewPixels(int width, int height) {
+  SDL_Surface* pixels =
+      SDL_CreateRGBSurfaceWithFormat(0, width, height, 16, SDL_PIXELFORMAT_RGB565);
+  if (pixels != nullptr) SDL_FillRect(pixels, nullptr, 0);
+  return pixels;
+}
+
+RECT WholeOf(const SDL_Surface& pixels) {
+  return RECT{0, 0, pixels.w, pixels.h};
+}
+
+RECT RectOf(const SDL_Rect& r) {
+  return RECT{r.x, r.y, r.x + r.w, r.y + r.h};
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// A copy of the whole of one surface over the whole of another of its size.
+bool CoversWhole(const RECT& from, const SDL_Surface& source, const RECT& to,
+                 const SDL_Surface& dest) {
+  const RECT whole = WholeOf(dest);
+  return SameRect(from, WholeOf(source)) && SameRect(to, whole) && SameRect(from, whole);
+}
+
+bool Inside(const RECT& r, const SDL_Surface& pixels) {
+  return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= pixels.w &&
+         r.bottom <= pixels.h;
+}
+
+std::uint16_t* Row(const SDL_Surface& pixels, int y) {
+  return reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(pixels.pixels) +
+                                          static_cast<std::ptrdiff_t>(y) * pixels.pitch);
+}
+
+void CopyKeyedRow(std::uint16_t* dest, const std::uint16_t* source, int count,
+                  const DDCOLORKEY& key) {
+  const std::uint32_t low = key.dwColorSpaceLowValue;
+  const std::uint32_t high = key.dwColorSpaceHighValue;
+  if (low == high) {
+    for (int i = 0; i < count; ++i) dest[i] = source[i] == low ? dest[i] : source[i];
+    return;
+  }
+  for (int i = 0; i < count; ++i) {
+    if (source[i] < low || source[i] > high) dest[i] = source[i];
+  }
+}
+
+}  // namespace
+
+// ---- IDirectDrawClipper ----
+
+HRESULT IDirectDrawClipper::SetHWnd(DWORD, HWND hwnd) {
+  window_ = hwnd;
+  return DD_OK;
+}
+
+ULONG IDirectDrawClipper::Release() {
+  delete this;
+  return 0;
+}
+
+// ---- IDirectDrawSurface ----
+
+IDirectDrawSurface::IDirectDrawSurface(SDL_Surface* pixels, bool primary)
+    : pixels_(pixels), id_(NextNumber()), version_(NextNumber()), primary_(primary) {
+  dc_.surface = this;
+  LiveSurfaces().push_back(this);
+  sinceFlip_.Add(Whole());  // cleared to black: new to any screen
+}
+
+SDL_Rect IDirectDrawSurface::Whole() const {
+  return SDL_Rect{0, 0, pixels_->w, pixels_->h};
+}
+
+int IDirectDrawSurface::Width() const {
+  return pixels_->w;
+}
+
+int IDirectDrawSurface::Height() const {
+  return pixels_->h;
+}
+
+SDL_Surface* IDirectDrawSurface::Pixels() {
+  BeforeWriting(nullptr);
+  NoteWritten(Whole());
+  return pixels_;
+}
+
+SDL_Surface* IDirectDrawSurface::PixelsFor(const SDL_Rect& area) {
+  BeforeWriting(&area);
+  NoteWritten(area);
+  return pixels_;
+}
+
+const SDL_Surface& IDirectDrawSurface::View() {
+  CoverLeftTexts(nullptr);
+  return *pixels_;
+}
+
+// Left texts that a write would touch are covered first, as are those of any
+// surface whose picture this one is about to change.
+void IDirectDrawSurface::BeforeWriting(const SDL_Rect* area) {
+  CoverLeftTexts(area);
+  if (backBuffer_ != nullptr && backBuffer_->pixels_ == pixels_) backBuffer_->CoverLeftTexts(area);
+  CoverTextsLeftFromThis();
+}
+
+// Texts other surfaces left in place on a copy of this one are covered while
+// this picture is still what was copied.
+void IDirectDrawSurface::CoverTextsLeftFromThis() {
+  for (IDirectDrawSurface* other : LiveSurfaces()) {
+    if (other->leftFrom_ == this) other->CoverLeftTexts(nullptr);
+  }
+}
+
+// The picture copied over the left texts in `area` (all of them when null),
+// as the whole copy that left them would have done.
+void IDirectDrawSurface::CoverLeftTexts(const SDL_Rect* area) {
+  if (leftTexts_.empty()) return;
+  std::erase_if(leftTexts_, [&](const KeptText& text) {
+    if (area != nullptr && SDL_HasIntersection(&text.cells, area) != SDL_TRUE) return false;
+    const RECT rect = RectOf(text.cells);
+    sinceFlip_.Add(CopyRect(rect, *leftFrom_, rect, false));
+    version_ = NextNumber();
+    return true;
+  });
+  if (leftTexts_.empty()) leftFrom_ = nullptr;
+}
+
+bool IDirectDrawSurface::TextAlreadyThere(std::uint64_t id, int x, int y, const SDL_Rect& cells) {
+  const auto left = std::find_if(leftTexts_.begin(), leftTexts_.end(), [&](const KeptText& text) {
+    return text.id == id && text.x == x && text.y == y && SDL_RectEquals(&text.cells, &cells);
+  });
+  if (left == leftTexts_.end()) return false;
+  texts_.push_back(*left);
+  leftTexts_.erase(left);
+  if (leftTexts_.empty()) leftFrom_ = nullptr;
+  return true;
+}
+
+void IDirectDrawSurface::KeepText(std::uint64_t id, int x, int y, const SDL_Rect& cells) {
+  texts_.push_back(KeptText{id, x, y, cells});
+}
+
+// A flipping primary surface's pixels are its back buffer's: what is written
+// through it is written to the back buffer too.
+void IDirectDrawSurface::NoteWritten(const SDL_Rect& area) {
+  SDL_Rect part{};
+  const SDL_Rect whole = Whole();
+  if (SDL_IntersectRect(&area, &whole, &part) != SDL_TRUE) return;
+  version_ = NextNumber();
+  sinceCopy_.Add(part);
+  sinceFlip_.Add(part);
+  std::erase_if(texts_, [&](const KeptText& text) {
+    return SDL_HasIntersection(&text.cells, &part) == SDL_TRUE;
+  });
+  if (backBuffer_ != nullptr && backBuffer_->pixels_ == pixels_) backBuffer_->NoteWritten(part);
+}
+
+IDirectDrawSurface::~IDirectDrawSurface() {
+  CoverTextsLeftFromThis();
+  auto& live = LiveSurfaces();
+  live.erase(std::remove(live.begin(), live.end(), this), live.end());
+  delete backBuffer_;
+  SDL_FreeSurface(pixels_);
+}
+
+ULONG IDirectDrawSurface::Release() {
+  if (attached_) return 1;
+  delete this;
+  return 0;
+}
+
+void IDirectDrawSurface::MarkLost() {
+  lost_ = true;
+}
+
+HRESULT IDirectDrawSurface::Restore() {
+  if (backBuffer_ != nullptr) backBuffer_->Restore();
+  if (!lost_) return DD_OK;
+  // The memory comes back, but not what was in it.
+  BeforeWriting(nullptr);
+  SDL_FillRect(pixels_, nullptr, 0);
+  NoteWritten(Whole());
+  lost_ = false;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::GetAttachedSurface(DDSCAPS* caps, IDirectDrawSurface** attached) {
+  if (caps == nullptr || attached == nullptr) return DDERR_INVALIDPARAMS;
+  if ((caps->dwCaps & DDSCAPS_BACKBUFFER) == 0 || backBuffer_ == nullptr) return DDERR_NOTFOUND;
+  *attached = backBuffer_;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::SetClipper(IDirectDrawClipper* clipper) {
+  clipper_ = clipper;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::SetColorKey(DWORD flags, DDCOLORKEY* key) {
+  if (flags != DDCKEY_SRCBLT) return DDERR_UNSUPPORTED;
+  if (key == nullptr) {
+    sourceKey_.reset();
+  } else {
+    sourceKey_ = *key;
+  }
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::GetDC(HDC* dc) {
+  if (dc == nullptr) return DDERR_INVALIDPARAMS;
+  if (lost_) return DDERR_SURFACELOST;
+  if (dcTaken_) return DDERR_CANTCREATEDC;
+  dcTaken_ = true;
+  // A fresh context has GDI's default colours: black text on white.
+  dc_.textColor = 0x000000;
+  dc_.backColor = 0xFFFFFF;
+  *dc = &dc_;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::ReleaseDC(HDC dc) {
+  if (dc != &dc_ || !dcTaken_) return DDERR_INVALIDPARAMS;
+  dcTaken_ = false;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD) {
+  if (!primary_ || backBuffer_ == nullptr) return DDERR_NOTFLIPPABLE;
+  if (target != nullptr && target != backBuffer_) return DDERR_INVALIDPARAMS;
+  if (lost_ || backBuffer_->lost_) return DDERR_SURFACELOST;
+  IDirectDrawSurface& back = *backBuffer_;
+  back.CoverLeftTexts(nullptr);  // not drawn again this frame
+  ++back.flips_;
+  if (platform::VideoOutput* output = platform::ActiveVideoOutput()) {
+    output->PresentWritten(*back.pixels_, {back.id_, back.flips_, &back.sinceFlip_.Rects()});
+  }
+  back.sinceFlip_.Clear();
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT* sourceRect,
+                                DWORD flags, void* fx) {
+  // Only copies with or without the source key: no fills, effects or stretches.
+  if (source == nullptr || fx != nullptr) return DDERR_UNSUPPORTED;
+  if ((flags & ~(DDBLT_WAIT | DDBLT_KEYSRC)) != 0) return DDERR_UNSUPPORTED;
+  if (lost_ || source->lost_) return DDERR_SURFACELOST;
+
+  const RECT from = sourceRect != nullptr ? *sourceRect : WholeOf(*source->pixels_);
+  const RECT to = destRect != nullptr ? *destRect : WholeOf(*pixels_);
+  if (!Inside(from, *source->pixels_)) return DDERR_INVALIDRECT;
+  // Sizes compared in 64 bits: a far-off destination must not overflow.
+  const std::int64_t toWidth = std::int64_t{to.right} - to.left;
+  const std::int64_t toHeight = std::int64_t{to.bottom} - to.top;
+  if (toWidth != from.right - from.left || toHeight != from.bottom - from.top) {
+    return DDERR_UNSUPPORTED;
+  }
+  // Without a clipper a blit must lie on the surface; with one, the part off
+  // the window (here: off the surface, which is the whole screen) is cropped.
+  if (clipper_ == nullptr && !Inside(to, *pixels_)) return DDERR_INVALIDRECT;
+
+  const bool keyed = (flags & DDBLT_KEYSRC) != 0 && source->sourceKey_.has_value();
+  CopyChecked(to, *source, from, keyed);
+  return DD_OK;
+}
+
+void IDirectDrawSurface::CopyChecked(const RECT& dest, const IDirectDrawSurface& source,
+                                     const RECT& sourceRect, bool keyed) {
+  if (!keyed && CoversWhole(sourceRect, *source.pixels_, dest, *pixels_)) {
+    BeforeWriting(nullptr);
+    CopyWhole(source);
+    return;
+  }
+  const SDL_Rect area = OnSurface(dest);
+  if (area.w <= 0) return;  // wholly off the screen
+  BeforeWriting(&area);
+  NoteWritten(CopyRect(dest, source, sourceRect, keyed));
+}
+
+// The background copied over the whole screen: where the screen already holds
+// that same background, only the parts drawn over since are copied again, and
+// a text alone in its part is left in place for the same text to come again.
+void IDirectDrawSurface::CopyWhole(const IDirectDrawSurface& source) {
+  const bool sameAsBefore =
+      copyKnown_ && copiedFrom_ == source.id_ && copiedVersion_ == source.version_;
+  if (sameAsBefore) {
+    const std::vector<SDL_Rect>& parts = sinceCopy_.Rects();
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      if (LeaveText(parts, i)) continue;
+      const RECT rect = RectOf(parts[i]);
+      sinceFlip_.Add(CopyRect(rect, source, rect, false));
+    }
+  } else {
+    const RECT rect = WholeOf(*pixels_);
+    sinceFlip_.Add(CopyRect(rect, source, rect, false));
+  }
+  texts_.clear();
+  if (backBuffer_ != nullptr && backBuffer_->pixels_ == pixels_) {
+    backBuffer_->NoteWritten(Whole());
+  }
+  version_ = NextNumber();
+  sinceCopy_.Clear();
+  for (const KeptText& text : leftTexts_) sinceCopy_.Add(text.cells);
+  leftFrom_ = leftTexts_.empty() ? nullptr : &source;
+  copyKnown_ = true;
+  copiedFrom_ = source.id_;
+  copiedVersion_ = source.version_;
+}
+
+// A part that is exactly a text drawn since, touching no other part.
+bool IDirectDrawSurface::LeaveText(const std::vector<SDL_Rect>& parts, std::size_t which) {
+  const SDL_Rect& part = parts[which];
+  const auto text = std::find_if(texts_.begin(), texts_.end(), [&](const KeptText& kept) {
+    return SDL_RectEquals(&kept.cells, &part) == SDL_TRUE;
+  });
+  if (text == texts_.end()) return false;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i != which && SDL_HasIntersection(&parts[i], &part) == SDL_TRUE) return false;
+  }
+  leftTexts_.push_back(*text);
+  texts_.erase(text);
+  return true;
+}
+
+SDL_Rect IDirectDrawSurface::CopyRect(const RECT& dest, const IDirectDrawSurface& source,
+                                      const RECT& sourceRect, bool keyed) {
+  const SDL_Rect area = OnSurface(dest);
+  if (area.w <= 0) return area;  // wholly off the screen
+
+  const int width = area.w;
+  const int sourceX = static_cast<int>(sourceRect.left + (std::int64_t{area.x} - dest.left));
+  const int sourceY = static_cast<int>(sourceRect.top + (std::int64_t{area.y} - dest.top));
+  for (int row = 0; row < area.h; ++row) {
+    std::uint16_t* to = Row(*pixels_, area.y + row) + area.x;
+    const std::uint16_t* from = Row(*source.pixels_, sourceY + row) + sourceX;
+    if (keyed) {
+      CopyKeyedRow(to, from, width, *source.sourceKey_);
+    } else {
+      std::memmove(to, from, static_cast<std::size_t>(width) * 2);
+    }
+  }
+  return area;
+}
+
+// The part of a rectangle on this surface; empty (0 x 0) when none is.
+SDL_Rect IDirectDrawSurface::OnSurface(const RECT& rect) const {
+  const std::int64_t left = std::max<std::int64_t>(rect.left, 0);
+  const std::int64_t top = std::max<std::int64_t>(rect.top, 0);
+  const std::int64_t right = std::min<std::int64_t>(rect.right, pixels_->w);
+  const std::int64_t bottom = std::min<std::int64_t>(rect.bottom, pixels_->h);
+  if (left >= right || top >= bottom) return SDL_Rect{0, 0, 0, 0};
+  return SDL_Rect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+                  static_cast<int>(bottom - top)};
+}
+
+// ---- IDirectDraw ----
+
+HRESULT DirectDrawCreate(void*, IDirectDraw** directDraw, void*) {
+  if (directDraw == nullptr) return DDERR_INVALIDPARAMS;
+  *directDraw = nullptr;
+  if (platform::ActiveVideoOutput() == nullptr) return DDERR_NODIRECTDRAWHW;
+  // Each object of the interface owns itself: its Release deletes it.
+  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory)
+  *directDraw = new IDirectDraw();
+  return DD_OK;
+}
+
+HRESULT IDirectDraw::SetCooperativeLevel(HWND, DWORD flags) {
+  const bool fullScreen = (flags & DDSCL_FULLSCREEN) != 0;
+  const bool exclusive = (flags & DDSCL_EXCLUSIVE) != 0;
+  if (fullScreen != exclusive) return DDERR_INVALIDPARAMS;
+  exclusive_ = exclusive;
+  return DD_OK;
+}
+
+HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) {
+  if (!exclusive_) return DDERR_WRONGMODE;
+  if (bitsPerPixel != 16 || width == 0 || height == 0 || width > kLargestSurfaceSide ||
+      height > kLargestSurfaceSide) {
+    return DDERR_UNSUPPORTED;
+  }
+  platform::VideoOutput* output = platform::ActiveVideoOutput();
+  if (output == nullptr) return DDERR_NODIRECTDRAWHW;
+  if (modeSet_) output->Close();
+  modeSet_ = false;
+  if (!output->Open(static_cast<int>(width), static_cast<int>(height))) return DDERR_WRONGMODE;
+  modeSet_ = true;
+  modeWidth_ = static_cast<int>(width);
+  modeHeight_ = static_cast<int>(height);
+  return DD_OK;
+}
+
+HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface, void*) {
+  if (desc == nullptr || surface == nullptr) return DDERR_INVALIDPARAMS;
+  *surface = nullptr;
+  const DWORD caps = (desc->dwFlags & DDSD_CAPS) != 0 ? desc->ddsCaps.dwCaps : 0;
+  if ((caps & DDSCAPS_PRIMARYSURFACE) != 0) return CreatePrimarySurface(*desc, caps, surface);
+
+  const DWORD sized = DDSD_WIDTH | DDSD_HEIGHT;
+  if ((desc->dwFlags & sized) != sized || desc->dwWidth == 0 || desc->dwHeight == 0 ||
+      desc->dwWidth > kLargestSurfaceSide || desc->dwHeight > kLargestSurfaceSide) {
+    return DDERR_INVALIDPARAMS;
+  }
+  SDL_Surface* pixels =
+      NewPixels(static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight));
+  if (pixels == nullptr) return DDERR_OUTOFMEMORY;
+  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): released by its Release
+  *surface = new IDirectDrawSurface(pixels, false);
+  return DD_OK;
+}
+
+HRESULT IDirectDraw::CreatePrimarySurface(const DDSURFACEDESC& desc, DWORD caps,
+                                          IDirectDrawSurface** surface) const {
+  if (!modeSet_) return DDERR_WRONGMODE;
+  const bool flipping = (caps & DDSCAPS_FLIP) != 0;
+  const DWORD backBuffers = (desc.dwFlags & DDSD_BACKBUFFERCOUNT) != 0 ? desc.dwBackBufferCount : 0;
+  if (flipping != (backBuffers > 0) || backBuffers > 1) return DDERR_UNSUPPORTED;
+  SDL_Surface* back = flipping ? NewPixels(modeWidth_, modeHeight_) : nullptr;
+  if (flipping && back == nullptr) return DDERR_OUTOFMEMORY;
+  // A flip hands the back buffer to the video output, which keeps what the
+  // screen shows. A front buffer of its own would be a second whole frame
+  // that nothing ever reads, so a flipping chain's front shares the back
+  // buffer's pixels (each surface holds a reference).
+  SDL_Surface* front = back;
+  if (front != nullptr) {
+    ++front->refcount;
+  } else if ((front = NewPixels(modeWidth_, modeHeight_)) == nullptr) {
+    return DDERR_OUTOFMEMORY;
+  }
+  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): released by its Release
+  auto* primary = new IDirectDrawSurface(front, true);
+  if (back != nullptr) {
+    // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): goes with its primary surface
+    primary->backBuffer_ = new IDirectDrawSurface(back, false);
+    primary->backBuffer_->attached_ = true;
+  }
+  *surface = primary;
+  return DD_OK;
+}
+
+HRESULT IDirectDraw::CreateClipper(DWORD, IDirectDrawClipper** clipper, void*) {
+  if (clipper == nullptr) return DDERR_INVALIDPARAMS;
+  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): released by its Release
+  *clipper = new IDirectDrawClipper();
+  return DD_OK;
+}
+
+ULONG IDirectDraw::Release() {
+  // Giving the display object up gives the screen back, as leaving the
+  // exclusive mode did.
+  if (modeSet_) {
+    if (platform::VideoOutput* output = platform::ActiveVideoOutput()) output->Close();
+  }
+  delete this;
+  return 0;
+}
+
+namespace platform {
+
+void LoseDisplay() {
+  for (IDirectDrawSurface* surface : LiveSurfaces()) surface->MarkLost();
+}
+
+std::uint16_t ToRgb565(COLORREF colour) {
+  const unsigned red = colour & 0xFF;
+  const unsigned green = (colour >> 8) & 0xFF;
+  const unsigned blue = (colour >> 16) & 0xFF;
+  return static_cast<std::uint16_t>(((red >> 3) << 11) | ((green >> 2) << 5) | (blue >> 3));
+}
+
+}  // namespace platform

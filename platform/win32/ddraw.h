@@ -1,0 +1,225 @@
+// The DirectDraw-shaped screen of the platform layer: one display object, a
+// flipping primary surface with its back buffer, off-screen surfaces, a
+// clipper, source colour keys and the "lost" state. The game talks to these
+// objects only through the method names it always used; the pixels live in
+// 16-bit RGB565 SDL surfaces and a flip hands the back buffer to the active
+// video output (platform/video.h).
+//
+// Differences from the real interfaces, all invisible to the game:
+// - Blt copies one to one; it does not stretch (the game never asks it to).
+// - An attached back buffer goes with its primary surface: releasing the
+//   primary frees both, and releasing the back buffer itself does nothing.
+// - A flip presents the back buffer and leaves its content in place; a
+//   flipping primary surface has no pixels of its own but shares the back
+//   buffer's, since nothing ever reads a front buffer.
+// - Each surface knows which parts of it were written since it was last
+//   covered whole by a copy of another surface, and since its last flip. The
+//   game copies its background over the whole screen every frame; only the
+//   parts drawn over since are copied again, and only the parts written since
+//   the last flip are compared with the frame on the screen. The pixels are
+//   the same as if everything were copied.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/win32/gdi.h"
+#include "platform/win32/win32.h"
+#include "platform/win32/written_areas.h"
+
+using ULONG = std::uint32_t;
+
+// Results. DirectDraw's own codes are 0x8876xxxx; a few are the COM generics.
+constexpr HRESULT MakeDDError(std::uint32_t code) {
+  return static_cast<HRESULT>(0x88760000u | code);
+}
+constexpr HRESULT DD_OK = 0;
+constexpr HRESULT DDERR_GENERIC = static_cast<HRESULT>(0x80004005u);
+constexpr HRESULT DDERR_UNSUPPORTED = static_cast<HRESULT>(0x80004001u);
+constexpr HRESULT DDERR_INVALIDPARAMS = static_cast<HRESULT>(0x80070057u);
+constexpr HRESULT DDERR_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
+constexpr HRESULT DDERR_INVALIDOBJECT = MakeDDError(130);
+constexpr HRESULT DDERR_INVALIDRECT = MakeDDError(150);
+constexpr HRESULT DDERR_SURFACELOST = MakeDDError(450);  // 0x887601C2
+constexpr HRESULT DDERR_NODIRECTDRAWHW = MakeDDError(520);
+constexpr HRESULT DDERR_CANTCREATEDC = MakeDDError(581);
+constexpr HRESULT DDERR_NOTFLIPPABLE = MakeDDError(582);
+constexpr HRESULT DDERR_WRONGMODE = MakeDDError(587);
+constexpr HRESULT DDERR_NOTFOUND = MakeDDError(255);
+
+// Flags.
+constexpr DWORD DDSCL_FULLSCREEN = 0x1;
+constexpr DWORD DDSCL_NORMAL = 0x8;
+constexpr DWORD DDSCL_EXCLUSIVE = 0x10;
+constexpr DWORD DDSD_CAPS = 0x1;
+constexpr DWORD DDSD_HEIGHT = 0x2;
+constexpr DWORD DDSD_WIDTH = 0x4;
+constexpr DWORD DDSD_BACKBUFFERCOUNT = 0x20;
+constexpr DWORD DDSCAPS_BACKBUFFER = 0x4;
+constexpr DWORD DDSCAPS_COMPLEX = 0x8;
+constexpr DWORD DDSCAPS_FLIP = 0x10;
+constexpr DWORD DDSCAPS_OFFSCREENPLAIN = 0x40;
+constexpr DWORD DDSCAPS_PRIMARYSURFACE = 0x200;
+constexpr DWORD DDCKEY_SRCBLT = 0x8;
+constexpr DWORD DDBLT_KEYSRC = 0x8000;
+constexpr DWORD DDBLT_WAIT = 0x1000000;
+constexpr DWORD DDFLIP_WAIT = 0x1;
+
+struct DDSCAPS {
+  DWORD dwCaps;
+};
+
+struct DDCOLORKEY {
+  DWORD dwColorSpaceLowValue;
+  DWORD dwColorSpaceHighValue;
+};
+
+// The fields of a surface description that the game fills in.
+struct DDSURFACEDESC {
+  DWORD dwSize;
+  DWORD dwFlags;
+  DWORD dwHeight;
+  DWORD dwWidth;
+  DWORD dwBackBufferCount;
+  DDSCAPS ddsCaps;
+};
+
+class IDirectDrawClipper {
+ public:
+  HRESULT SetHWnd(DWORD flags, HWND hwnd);
+  ULONG Release();
+
+  // Platform side: the window whose area blits are cropped to.
+  [[nodiscard]] HWND Window() const { return window_; }
+
+ private:
+  HWND window_ = nullptr;
+};
+
+class IDirectDrawSurface {
+ public:
+  IDirectDrawSurface(const IDirectDrawSurface&) = delete;
+  IDirectDrawSurface& operator=(const IDirectDrawSurface&) = delete;
+
+  HRESULT Blt(RECT* destRect, IDirectDrawSurface* source, RECT* sourceRect, DWORD flags, void* fx);
+  HRESULT Flip(IDirectDrawSurface* target, DWORD flags);
+  HRESULT GetAttachedSurface(DDSCAPS* caps, IDirectDrawSurface** attached);
+  HRESULT SetClipper(IDirectDrawClipper* clipper);
+  HRESULT SetColorKey(DWORD flags, DDCOLORKEY* key);
+  HRESULT GetDC(HDC* dc);
+  HRESULT ReleaseDC(HDC dc);
+  HRESULT Restore();
+  ULONG Release();
+
+  // Platform side: the pixels (640 x 480 or whatever was asked, RGB565), the
+  // source colour key if one is set, and whether the memory is lost.
+  // Whoever takes the pixels may write anywhere: the whole surface counts as
+  // written. PixelsFor names the only part that will be written; View only reads.
+  [[nodiscard]] SDL_Surface* Pixels();
+  [[nodiscard]] SDL_Surface* PixelsFor(const SDL_Rect& area);
+  [[nodiscard]] const SDL_Surface& View();
+  [[nodiscard]] int Width() const;
+  [[nodiscard]] int Height() const;
+  // A text, `id` naming its exact pixels, drawn with its left edge at x:
+  // true when the last whole copy left that very text in place, so nothing
+  // need be drawn. KeepText notes one just drawn.
+  [[nodiscard]] bool TextAlreadyThere(std::uint64_t id, int x, int y, const SDL_Rect& cells);
+  void KeepText(std::uint64_t id, int x, int y, const SDL_Rect& cells);
+  [[nodiscard]] std::optional<DDCOLORKEY> SourceKey() const { return sourceKey_; }
+  [[nodiscard]] bool IsLost() const { return lost_; }
+  void MarkLost();
+
+ private:
+  friend class IDirectDraw;
+  IDirectDrawSurface(SDL_Surface* pixels, bool primary);
+  ~IDirectDrawSurface();
+
+  // A blit that has passed its checks, and what it wrote noted.
+  void CopyChecked(const RECT& dest, const IDirectDrawSurface& source, const RECT& sourceRect,
+                   bool keyed);
+  // Copies pixels only; returns the part of this surface written.
+  SDL_Rect CopyRect(const RECT& dest, const IDirectDrawSurface& source, const RECT& sourceRect,
+                    bool keyed);
+  void CopyWhole(const IDirectDrawSurface& source);
+  bool LeaveText(const std::vector<SDL_Rect>& parts, std::size_t which);
+  void BeforeWriting(const SDL_Rect* area);
+  void CoverLeftTexts(const SDL_Rect* area);
+  void CoverTextsLeftFromThis();
+  void NoteWritten(const SDL_Rect& area);
+  [[nodiscard]] SDL_Rect Whole() const;
+  [[nodiscard]] SDL_Rect OnSurface(const RECT& rect) const;
+
+  SDL_Surface* pixels_;
+  std::uint64_t id_;       // never the same for two surfaces of one run
+  std::uint64_t version_;  // new at every write
+  // This surface holds a whole copy of surface copiedFrom_ as it was at
+  // copiedVersion_, except in sinceCopy_.
+  bool copyKnown_ = false;
+  std::uint64_t copiedFrom_ = 0;
+  std::uint64_t copiedVersion_ = 0;
+  platform::WrittenAreas sinceCopy_;
+  platform::WrittenAreas sinceFlip_;
+  std::uint64_t flips_ = 0;
+  // Texts on this surface exactly as drawn and untouched since. A whole copy
+  // leaves those it would only cover in place: the title draws the same
+  // texts again at once. Until then they are left texts; anything else that
+  // touches them, or the flip, copies the picture over them after all.
+  struct KeptText {
+    std::uint64_t id;
+    int x;
+    int y;
+    SDL_Rect cells;
+  };
+  std::vector<KeptText> texts_;
+  std::vector<KeptText> leftTexts_;
+  const IDirectDrawSurface* leftFrom_ = nullptr;  // the picture to copy over them
+  bool primary_;
+  bool attached_ = false;  // a back buffer, which goes with its primary surface
+  bool lost_ = false;
+  IDirectDrawSurface* backBuffer_ = nullptr;  // owned by a primary surface
+  IDirectDrawClipper* clipper_ = nullptr;
+  std::optional<DDCOLORKEY> sourceKey_;
+  DeviceContext dc_{};
+  bool dcTaken_ = false;
+};
+
+class IDirectDraw {
+ public:
+  HRESULT SetCooperativeLevel(HWND hwnd, DWORD flags);
+  HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel);
+  HRESULT CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface, void* outer);
+  HRESULT CreateClipper(DWORD flags, IDirectDrawClipper** clipper, void* outer);
+  ULONG Release();
+
+ private:
+  friend HRESULT DirectDrawCreate(void* driver, IDirectDraw** directDraw, void* outer);
+  IDirectDraw() = default;
+  ~IDirectDraw() = default;
+  [[nodiscard]] HRESULT CreatePrimarySurface(const DDSURFACEDESC& desc, DWORD caps,
+                                             IDirectDrawSurface** surface) const;
+
+  bool exclusive_ = false;
+  bool modeSet_ = false;
+  int modeWidth_ = 0;
+  int modeHeight_ = 0;
+};
+
+// The display object of the default display: fails with DDERR_NODIRECTDRAWHW
+// when no video output is installed (no screen can be had).
+HRESULT DirectDrawCreate(void* driver, IDirectDraw** directDraw, void* outer);
+
+namespace platform {
+
+// The screen was taken away (a device reset, the full-screen window minimised
+// or left): every live surface reports DDERR_SURFACELOST from Blt, Flip and
+// GetDC until it is restored. The video output calls this from its events;
+// tests call it to take the screen away on demand.
+void LoseDisplay();
+
+// The colour a COLORREF has on a 16-bit surface.
+std::uint16_t ToRgb565(COLORREF colour);
+
+}  // namespace platform

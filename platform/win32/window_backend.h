@@ -1,0 +1,58 @@
+// What the window calls ask of the host. The message queue and the window
+// registry are plain C++; a host that has a real screen (the SDL2 host) plugs
+// its window in here, and a host that feeds input (keys, focus, close
+// requests) plugs in an input pump that the queue calls whenever it looks for
+// messages. Without a backend the window exists only as a handle, which is all
+// that unit tests need.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win32/win32.h"
+
+namespace platform {
+
+class WindowBackend {
+ public:
+  virtual ~WindowBackend() = default;
+  // Creates the real window, not yet shown. False when no window can be had.
+  [[nodiscard]] virtual bool Create(const char* title, int width, int height) = 0;
+  virtual void Show() = 0;
+  virtual void Destroy() = 0;
+  // The desktop's size, for a window that covers it.
+  virtual int DesktopWidth() = 0;
+  virtual int DesktopHeight() = 0;
+  // The game's window procedure has just been told that the game is now in
+  // the foreground or in the background (WM_ACTIVATEAPP dispatched). What must
+  // not happen before the game knows, such as taking a full screen away,
+  // happens here rather than when the host first hears of the change.
+  virtual void ActivationDelivered(bool /*active*/) {}
+  // Shows a modal box of the fatal-error path (UTF-8 texts) above the window.
+  // False when there is no screen to show it on.
+  [[nodiscard]] virtual bool ShowMessageBox(const char* /*title*/, const char* /*message*/) {
+    return false;
+  }
+};
+
+WindowBackend* ActiveWindowBackend();
+void SetWindowBackend(WindowBackend* backend);  // not owned; null removes it
+
+// Moves whatever input the host has gathered into the message queue (with
+// PostInputMessage). Called by PeekMessageA and GetMessageA before they look.
+using InputPump = void (*)();
+void SetInputPump(InputPump pump);
+
+// Queues a key, focus or close message from the host for the main window, in
+// arrival order with posted messages. False (and dropped) when there is no window.
+bool PostInputMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+// When the game's queue will next have a message, on GameClock() in
+// milliseconds, if no input comes first: the lowest int64 while one waits, the
+// highest with nothing queued and no timer (MessageQueue::NextMessageDueMs).
+std::int64_t NextMessageDueMs();
+
+// For tests: empties the queue and forgets the timers, the window class, the
+// window, the backend and the pump, as if the program had just started.
+void ResetWindowSystem();
+
+}  // namespace platform

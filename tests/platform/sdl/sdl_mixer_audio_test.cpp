@@ -1,0 +1,473 @@
+// Real SDL2_mixer runs. SDL's disk driver writes what would have been heard
+// to a file (16-bit stereo at 44,100 Hz, in real time), so these tests listen
+// to it: a tune or a clap must leave clear sound there, and every failure
+// must leave exact silence while the calls go on working. Damaged files run
+// on the silent dummy driver, which mixes like a real device.
+#include "platform/sdl/sdl_mixer_audio.h"
+
+#include <SDL_mixer.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <thread>
+#include <vector>
+
+#include "platform/formats/clap_wave.h"
+#include "platform/formats/sound_font.h"
+#include "platform/tunes/tune_cache.h"
+#include "platform/win32/audio.h"
+#include "platform/win32/win32.h"
+#include "sound/kbgm.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Samples = std::vector<std::int16_t>;
+constexpr DWORD kClapFlags = SND_FILENAME | SND_ASYNC;
+
+void PutLittleEndian(Bytes& bytes, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes.push_back(value >> 8 * i & 0xFF);
+}
+
+// A one-track MIDI file: an organ chord (no decay) held for `heldMs`, and the
+// end of the track at `lengthMs`. 192 ticks a second; both fit in one byte.
+Bytes ChordMidi(int heldMs, int lengthMs, std::uint8_t velocity = 0x7F) {
+  const auto held = static_cast<std::uint8_t>(heldMs * 192 / 1000);
+  const auto rest = static_cast<std::uint8_t>(std::max(0, lengthMs - heldMs) * 192 / 1000);
+  const Bytes track = {
+      0,    0xFF, 0x51, 3,        0x07, 0xA1, 0x20,     0, 0xC0, 19,        // 120 a minute, organ
+      0,    0x90, 0x45, velocity, 0,    0x49, velocity, 0, 0x4C, velocity,  // A C# E
+      held, 0x80, 0x45, 0,        0,    0x49, 0,        0, 0x4C, 0,        rest, 0xFF, 0x2F, 0};
+  Bytes file{'M', 'T', 'h', 'd', 0,   0,   0,   6, 0, 0, 0,
+             1,   0,   96,  'M', 'T', 'r', 'k', 0, 0, 0, static_cast<std::uint8_t>(track.size())};
+  for (std::uint8_t byte : track) file.push_back(byte);
+  return file;
+}
+
+// A 16-bit stereo PCM WAV at 44,100 Hz: a 441 Hz square wave. Other rates
+// and 8-bit mono files hold the same wave, as far as they can.
+Bytes SquareWav(int milliseconds, std::int16_t amplitude, std::uint32_t rate = 44100,
+                bool eightBitMono = false) {
+  const std::uint32_t frames = static_cast<std::uint32_t>(milliseconds) * rate / 1000;
+  const std::uint32_t frameBytes = eightBitMono ? 1 : 4;
+  Bytes file{'R', 'I', 'F', 'F'};
+  PutLittleEndian(file, 36 + frames * frameBytes);
+  file.insert(file.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0,
+                           static_cast<std::uint8_t>(eightBitMono ? 1 : 2), 0});
+  PutLittleEndian(file, rate);
+  PutLittleEndian(file, rate * frameBytes);
+  file.insert(file.end(),
+              {static_cast<std::uint8_t>(frameBytes), 0,
+               static_cast<std::uint8_t>(eightBitMono ? 8 : 16), 0, 'd', 'a', 't', 'a'});
+  PutLittleEndian(file, frames * frameBytes);
+  for (std::uint32_t frame = 0; frame < frames; ++frame) {
+    const bool high = frame * 882 / rate % 2 == 0;
+    if (eightBitMono) {
+      file.push_back(
+          static_cast<std::uint8_t>(high ? 128 + amplitude / 256 : 128 - amplitude / 256));
+      continue;
+    }
+    const auto sample = static_cast<std::uint16_t>(high ? amplitude : -amplitude);
+    PutLittleEndian(file, sample | std::uint32_t{sample} << 16);
+  }
+  return file;
+}
+
+// The loudest of the samples from `from` to `to` (88.2 samples a millisecond).
+int Peak(const Samples& heard, std::size_t from = 0, std::size_t to = SIZE_MAX) {
+  int peak = 0;
+  for (std::size_t i = from; i < std::min(to, heard.size()); ++i) {
+    peak = std::max(peak, std::abs(static_cast<int>(heard[i])));
+  }
+  return peak;
+}
+
+// Each test has a scratch folder for its files, and the disk driver writes
+// there unless the test picks another.
+class SoundTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "morvex2-sound-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+    output_ = PathOf("heard.raw");
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", output_.c_str(), 1);
+    setenv("XDG_CACHE_HOME", PathOf("cache").c_str(), 1);
+    platform::SetAudioBackend(&audio_);
+  }
+  void TearDown() override {
+    audio_.Close();
+    platform::SetAudioBackend(nullptr);
+    std::filesystem::remove_all(folder_);
+  }
+  std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+  std::string Write(const std::string& name, const Bytes& bytes) const {
+    std::ofstream(PathOf(name), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return PathOf(name);
+  }
+  static Bytes Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+  }
+  std::uintmax_t OutputBytes() const {
+    return std::filesystem::exists(output_) ? std::filesystem::file_size(output_) : 0;
+  }
+  // Waits until the device has written at least this much more output. The
+  // disk driver keeps real time, so this is the one place that waits; a
+  // generous deadline keeps a busy machine from failing the test.
+  void Listen(int milliseconds) const {
+    const std::uintmax_t goal = OutputBytes() + 44100u * 4 * milliseconds / 1000 + 16384;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (OutputBytes() < goal) {
+      ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the audio device stopped writing";
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+  // Closes the device (which flushes the file) and reads back what was heard.
+  Samples Heard() {
+    audio_.Close();
+    Samples samples(OutputBytes() / 2);  // as the mixer made them: in the machine's byte order
+    std::ifstream(output_, std::ios::binary)
+        .read(reinterpret_cast<char*>(samples.data()),
+              static_cast<std::streamsize>(samples.size() * 2));
+    return samples;
+  }
+  // The loudest sample of 300 ms of the tune in `path` on a freshly opened
+  // device, its rendering finished before the device closes.
+  int PeakOfTune(const std::string& path) {
+    std::filesystem::remove(output_);
+    EXPECT_TRUE(audio_.Open());
+    audio_.PlayTune(audio_.LoadTune(path.c_str()));
+    Listen(300);
+    audio_.FinishRenderings();
+    return Peak(Heard());
+  }
+
+  std::filesystem::path folder_;
+  std::string output_;
+  platform::SdlMixerAudio audio_;
+};
+
+// A 400 ms tune whose chord sounds for its first 50 ms: if it repeats, the
+// chord strikes again at 400 ms, loud against the faded tail just before.
+TEST_F(SoundTest, TuneSoundsAndRepeatsUntilStopped) {
+  const std::string tune = Write("music1.mid", ChordMidi(50, 400));
+  ASSERT_EQ(KBGMOpen(10, -1), 0);
+  KBGMHandle handle = 0;
+  ASSERT_EQ(KBGMLoadFile(&handle, tune.c_str()), 0);
+  KBGMPlay(handle, 1);
+  Listen(700);
+  KBGMStop();
+  KBGMFree(handle);
+  KBGMClose();
+
+  const Samples heard = Heard();
+  const std::size_t onset =
+      std::find_if(heard.begin(), heard.end(), [](auto s) { return s != 0; }) - heard.begin();
+  const int again = Peak(heard, onset + 410 * 88, onset + 490 * 88);
+  EXPECT_GT(again, 1000) << "plainly sound: silence from the mixer is exactly 0";
+  EXPECT_GT(again, 5 * Peak(heard, onset + 300 * 88, onset + 380 * 88))
+      << "the tune did not start again";
+}
+
+TEST_F(SoundTest, MissingFilesLeaveEverythingRunningSilently) {
+  ASSERT_EQ(KBGMOpen(10, -1), 0);
+  KBGMHandle handle = -5;
+  EXPECT_EQ(KBGMLoadFile(&handle, PathOf("music1.mid").c_str()), -1);
+  EXPECT_EQ(handle, 0);
+  KBGMPlay(handle, 1);
+  EXPECT_EQ(PlaySoundA(PathOf("Clap.wav").c_str(), nullptr, kClapFlags), 0);
+  Listen(200);
+  KBGMStop();
+  KBGMFree(handle);
+  KBGMClose();
+
+  const Samples heard = Heard();
+  EXPECT_GE(heard.size(), 200u * 88) << "the device ran";
+  EXPECT_EQ(Peak(heard), 0);
+}
+
+// The short loud clap cuts off the long quiet one: had that gone on, its last
+// 150 ms would still be sounding.
+TEST_F(SoundTest, ClapSoundsAndANewOneCutsOffTheOneStillPlaying) {
+  const std::string longClap = Write("long.wav", SquareWav(1500, 2000));
+  const std::string shortClap = Write("Clap.wav", SquareWav(100, 8000));
+  ASSERT_TRUE(audio_.Open());
+  EXPECT_EQ(PlaySoundA(longClap.c_str(), nullptr, kClapFlags), 1);
+  EXPECT_EQ(PlaySoundA(shortClap.c_str(), nullptr, kClapFlags), 1);
+  Listen(500);
+
+  const Samples heard = Heard();
+  EXPECT_EQ(Peak(heard), 8000);
+  ASSERT_GT(heard.size(), 500u * 88);
+  EXPECT_EQ(Peak(heard, heard.size() - 150 * 88), 0);
+}
+
+// A damaged tune that reached the synthesiser would either be dropped by it
+// or, when it takes no time to play, spin the repeating tune forever in the
+// audio callback: none may load.
+TEST_F(SoundTest, DamagedTunesDoNotLoad) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  ASSERT_TRUE(audio_.Open());
+  const Bytes tune = ChordMidi(250, 250);
+  for (const Bytes& bytes :
+       {Bytes{'h', 'i', '\n'}, Bytes(tune.begin(), tune.end() - 6), ChordMidi(0, 0)}) {
+    const platform::TuneHandle handle = audio_.LoadTune(Write("tune.mid", bytes).c_str());
+    EXPECT_EQ(handle, 0) << bytes.size();
+    audio_.PlayTune(handle);
+    EXPECT_EQ(Mix_PlayingMusic(), 0);
+  }
+  EXPECT_NE(audio_.LoadTune(Write("tune.mid", tune).c_str()), 0);
+}
+
+TEST_F(SoundTest, WithoutASoundDeviceEveryCallIsHarmless) {
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  EXPECT_FALSE(audio_.Open());
+  EXPECT_EQ(audio_.LoadTune(Write("music1.mid", ChordMidi(250, 250)).c_str()), 0);
+  audio_.PlayTune(0);
+  audio_.StopTune();
+  audio_.FreeTune(0);
+  EXPECT_FALSE(audio_.PlaySound(Write("Clap.wav", SquareWav(100, 8000)).c_str()));
+  audio_.Close();
+}
+
+// The samples of a rendering: a WAV file of 16-bit stereo samples.
+Samples DecodeRendering(const Bytes& wave) {
+  constexpr std::size_t kHeader = 44;
+  Samples samples;
+  if (wave.size() < kHeader || std::memcmp(wave.data() + 36, "data", 4) != 0) return samples;
+  for (std::size_t at = kHeader; at + 1 < wave.size(); at += 2) {
+    samples.push_back(static_cast<std::int16_t>(wave[at] | wave[at + 1] << 8));
+  }
+  return samples;
+}
+
+std::size_t Onset(const Samples& samples) {
+  return std::find_if(samples.begin(), samples.end(), [](auto s) { return std::abs(s) >= 300; }) -
+         samples.begin();
+}
+
+struct Likeness {
+  double signalToNoise = -100;  // decibels
+  double levelRatio = 0;        // the copy's RMS level over the heard one's
+};
+
+// How close `copy` is to `heard` over `frames` frames from their onsets, at
+// the best of the offsets up to 64 frames either way (the synthesiser starts
+// a tune on a 64-frame step).
+Likeness Compare(const Samples& heard, const Samples& copy, std::size_t frames) {
+  const std::size_t a = Onset(heard) & ~std::size_t{1}, b = Onset(copy) & ~std::size_t{1};
+  Likeness best;
+  if (a + 2 * frames > heard.size()) return best;
+  for (std::size_t from = b > 128 ? b - 128 : b % 2; from <= b + 128; from += 2) {
+    if (from + 2 * frames > copy.size()) break;
+    double signal = 0, noise = 0, level = 0;
+    for (std::size_t i = 0; i < 2 * frames; ++i) {
+      const double h = heard[a + i], c = copy[from + i];
+      signal += h * h, noise += (h - c) * (h - c), level += c * c;
+    }
+    const double snr = 10 * std::log10(signal / std::max(noise, 1.0));
+    if (snr > best.signalToNoise) best = {snr, std::sqrt(level / signal)};
+  }
+  return best;
+}
+
+}  // namespace
+
+// The rendering that is played from the cache is what the synthesiser plays
+// live, sample for sample but for where it starts: over the first one and a half
+// seconds of each of the game's tunes, the difference stays 50 dB below the
+// music (62 dB and more at the time of writing), at the same level.
+TEST_F(SoundTest, RenderedTunesSoundAsTheSynthesiserPlaysThem) {
+  const std::string soundFont = platform::FindSoundFont();
+  ASSERT_FALSE(soundFont.empty());
+  for (const char* name : {"music2.mid", "music1.mid"}) {
+    const std::string tune = std::string(MORVEX2_SOURCE_DIR) + "/data/" + name;
+    platform::SdlMixerAudio live(soundFont, "");
+    std::filesystem::remove(output_);
+    ASSERT_TRUE(live.Open());
+    live.PlayTune(live.LoadTune(tune.c_str()));
+    Listen(2000);
+    live.Close();
+    const Samples heard = Heard();
+
+    ASSERT_TRUE(audio_.Open());
+    ASSERT_NE(audio_.LoadTune(tune.c_str()), 0);
+    audio_.FinishRenderings();
+    audio_.Close();
+    const auto rendering = platform::ReadCachedTune(platform::TuneCachePath(
+        PathOf("cache/morvex2"), Read(tune), platform::SoundFontIdentity(soundFont)));
+    ASSERT_TRUE(rendering) << name;
+    const Likeness likeness = Compare(heard, DecodeRendering(*rendering), 66150);
+    EXPECT_GT(likeness.signalToNoise, 50) << name;
+    EXPECT_NEAR(likeness.levelRatio, 1, 0.06) << name << ": half a decibel";
+  }
+}
+
+// A tune changed after it was rendered is heard as it is now. Each tune is a
+// chord: the old one loud, the new one soft.
+TEST_F(SoundTest, AChangedTuneIsHeardNotItsOldRendering) {
+  const auto heardPeak = [&](const Bytes& tune) { return PeakOfTune(Write("music1.mid", tune)); };
+  const int loud = heardPeak(ChordMidi(250, 500));
+  EXPECT_GT(heardPeak(ChordMidi(250, 500)) * 3, loud * 2) << "rendered, now played from the cache";
+  EXPECT_LT(heardPeak(ChordMidi(250, 500, 20)) * 3, loud);
+}
+
+// A rendering found damaged is not played: the tune is synthesised, and
+// rendered anew. Each damage is tried with the rendering of a soft chord in
+// place of a loud one's, so that playing it would be heard.
+TEST_F(SoundTest, ADamagedRenderingIsRebuiltNeverPlayed) {
+  const std::string soundFont = platform::FindSoundFont();
+  const auto cachePath = [&](const Bytes& tune) {
+    return platform::TuneCachePath(PathOf("cache/morvex2"), tune,
+                                   platform::SoundFontIdentity(soundFont));
+  };
+  const Bytes loud = ChordMidi(250, 500), soft = ChordMidi(250, 500, 20);
+  ASSERT_TRUE(audio_.Open());
+  audio_.LoadTune(Write("loud.mid", loud).c_str());
+  audio_.LoadTune(Write("soft.mid", soft).c_str());
+  audio_.FinishRenderings();
+  audio_.Close();
+  const Bytes softRendering = Read(cachePath(soft));
+  ASSERT_GT(softRendering.size(), 100u);
+
+  const struct {
+    const char* damage;
+    std::function<void(Bytes&)> apply;
+  } cases[] = {
+      {"another tune's rendering", [](Bytes&) {}},
+      {"a byte changed", [](Bytes& b) { b[b.size() / 2] ^= 1; }},
+      {"cut short", [](Bytes& b) { b.resize(b.size() - 1000); }},
+      {"empty", [](Bytes& b) { b.clear(); }},
+  };
+  for (const auto& c : cases) {
+    Bytes damaged = softRendering;
+    c.apply(damaged);
+    Write("cache/morvex2/" + std::filesystem::path(cachePath(loud)).filename().string(), damaged);
+    EXPECT_GT(PeakOfTune(PathOf("loud.mid")),
+              3 * Peak(DecodeRendering(*platform::ReadCachedTune(cachePath(soft)))))
+        << c.damage;
+    EXPECT_TRUE(platform::ReadCachedTune(cachePath(loud))) << c.damage << ": rendered anew";
+  }
+}
+
+// SDL_SOUNDFONTS names the soundfont when it names one that is there; else
+// the Debian default is used; with none at all the tunes are silent, and
+// that is said once.
+TEST_F(SoundTest, TheSoundFontIsTheNamedOneElseTheDefaultElseSilence) {
+  const std::string font = Write("mine.sf2", {1});
+  const struct {
+    bool set;
+    std::string named, found;  // found empty: the Debian default
+  } cases[] = {
+      {false, "", ""},
+      {true, "", ""},
+      {true, "/no/such.sf2", ""},
+      {true, font, font},
+      {true, "/no/such.sf2:" + font, font},
+      {true, PathOf(""), ""},  // a folder
+  };
+  std::string debianDefault;
+  for (const char* path :
+       {"/usr/share/sounds/sf3/default-GM.sf3", "/usr/share/sounds/sf2/default-GM.sf2"}) {
+    if (debianDefault.empty() && std::filesystem::is_regular_file(path)) debianDefault = path;
+  }
+  for (const auto& c : cases) {
+    if (c.set) {
+      setenv("SDL_SOUNDFONTS", c.named.c_str(), 1);
+    } else {
+      unsetenv("SDL_SOUNDFONTS");
+    }
+    EXPECT_EQ(platform::FindSoundFont(), c.found.empty() ? debianDefault : c.found) << c.named;
+  }
+  unsetenv("SDL_SOUNDFONTS");
+
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  platform::SdlMixerAudio silent("", PathOf("cache"));
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(silent.Open());
+  EXPECT_EQ(silent.LoadTune(Write("music1.mid", ChordMidi(250, 250)).c_str()), 0);
+  silent.Close();
+  ASSERT_TRUE(silent.Open());
+  silent.Close();
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_NE(said.find("soundfont"), std::string::npos) << said;
+}
+
+// A clap file is read only when it is a regular file of a clap's size: a FIFO
+// or a device would hang or flood the game. A file that passes is converted
+// once; one that lasts too long is refused before it is. What PlaySound reads
+// is played only when it converts.
+TEST_F(SoundTest, HostileClapFilesCostNothing) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  ASSERT_TRUE(audio_.Open());
+  ASSERT_EQ(mkfifo(PathOf("fifo.wav").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", PathOf("zero.wav"));
+  {
+    std::ofstream big(PathOf("big.wav"), std::ios::binary);
+    const Bytes header = SquareWav(1, 8000);
+    big.write(reinterpret_cast<const char*>(header.data()), 44);
+  }
+  std::filesystem::resize_file(PathOf("big.wav"), 25 * 1000 * 1000);
+  Write("long.wav", SquareWav(5100, 8000, 8000, true));
+  rusage before{};
+  getrusage(RUSAGE_SELF, &before);
+  for (const char* name : {"fifo.wav", "zero.wav", "big.wav", "long.wav"}) {
+    EXPECT_FALSE(audio_.PlaySound(PathOf(name).c_str())) << name;
+  }
+  rusage after{};
+  getrusage(RUSAGE_SELF, &after);
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 4096) << "KiB";
+  EXPECT_TRUE(audio_.PlaySound(Write("Clap.wav", SquareWav(100, 8000)).c_str()));
+}
+
+TEST(ClapWave, ConvertsToTheDeviceFormatWithinBounds) {
+  const platform::DeviceFormat device;  // 16-bit stereo at 44,100 Hz
+  const Bytes clap = SquareWav(100, 8000);
+  Bytes noChannels = clap, unknownEncoding = clap;
+  noChannels[22] = 0, unknownEncoding[20] = 0x77;
+  const struct {
+    const char* name;
+    Bytes bytes;
+    std::size_t converted;  // 0: refused
+  } cases[] = {
+      {"as the device", SquareWav(100, 8000), 4410 * 4},
+      {"8-bit mono at 11,025 Hz", SquareWav(1000, 8000, 11025, true), 44100 * 4},
+      {"five seconds", SquareWav(5000, 8000, 8000, true), 5 * 44100 * 4},
+      {"longer", SquareWav(5100, 8000, 8000, true), 0},
+      {"a strange rate", SquareWav(1000, 8000, 1000, true), 0},
+      {"no samples", SquareWav(0, 8000), 0},
+      {"header cut short", Bytes(clap.begin(), clap.begin() + 30), 0},
+      {"not a WAV", {'O', 'g', 'g', 'S', 0, 2}, 0},
+      {"empty", {}, 0},
+      {"no channels", noChannels, 0},
+      {"an unknown encoding", unknownEncoding, 0},
+  };
+  for (const auto& c : cases) {
+    const auto samples = platform::DecodeClap(c.bytes, device);
+    if (c.converted == 0) {
+      EXPECT_FALSE(samples) << c.name;
+    } else {
+      ASSERT_TRUE(samples) << c.name;
+      // The converter may round the length by a frame or so.
+      EXPECT_NEAR(static_cast<double>(samples->size()), static_cast<double>(c.converted), 64)
+          << c.name;
+    }
+  }
+}
