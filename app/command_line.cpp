@@ -6,7 +6,7 @@ namespace {
 
 constexpr char kProgram[] = "morvex2";
 
-enum LongOnly { kDataDir = 1000, kWindow, kFullscreen, kScale, kReplay };
+enum LongOnly { kDataDir = 1000, kWindow, kFullscreen, kScale, kReplay, kName };
 
 // GNU getopt gives the usual conventions: --opt=VALUE or --opt VALUE,
 // unambiguous abbreviations, and "--" to end the options.
@@ -18,6 +18,7 @@ constexpr option kOptions[] = {
     {"fullscreen", no_argument, nullptr, kFullscreen},
     {"scale", required_argument, nullptr, kScale},
     {"replay", required_argument, nullptr, kReplay},
+    {"name", required_argument, nullptr, kName},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -65,6 +66,9 @@ CommandLine ParseCommandLine(int argc, char* const argv[]) {
       case kReplay:
         line.replay = optarg;
         break;
+      case kName:
+        line.name = optarg;
+        break;
       default:
         line.action = CommandLine::Action::kError;
         line.error = ErrorFor(result, argv[optind - 1]);
@@ -74,6 +78,10 @@ CommandLine ParseCommandLine(int argc, char* const argv[]) {
   if (optind < argc) {
     line.action = CommandLine::Action::kError;
     line.error = std::string("unexpected argument '") + argv[optind] + "'";
+  } else if (line.name && !line.replay.empty()) {
+    // A replay writes nothing, the player's name included.
+    line.action = CommandLine::Action::kError;
+    line.error = "'--name' cannot be given with '--replay'";
   }
   return line;
 }
@@ -90,10 +98,12 @@ std::string UsageText() {
          "      --window         start in a window\n"
          "      --scale=MODE     smooth (fill the screen, the default) or\n"
          "                       pixel-exact (whole multiples only)\n"
+         "      --name=NAME      keep NAME as the player's name in the high-score\n"
+         "                       tables (zel.ini in the data folder), then play\n"
          "      --replay=FILE    show the game recorded in FILE (last.mvr, *-best.mvr\n"
          "                       in the data folder) and check that it comes out\n"
          "                       the same; RETURN pauses, SPACE doubles the speed,\n"
-         "                       ESC ends\n"
+         "                       ESC ends early; it closes 2 s after the end\n"
          "  -h, --help           show this help and end\n"
          "  -V, --version        show the version and end\n"
          "\n"

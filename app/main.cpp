@@ -1,11 +1,12 @@
 // The process entry: reads the options, sets up the player's data folder and
-// makes it the working folder, puts the game on the SDL2 host and hands over
-// to WinMain, as the original's runtime did. The game itself reads no option;
+// makes it the working folder, keeps a name given on the command line, puts the game on the SDL2
+// host and hands over to WinMain, as the original's runtime did. The game itself reads no option;
 // the host keeps how the player left the screen in a settings file.
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -19,6 +20,7 @@
 #include "platform/base/failure_log.h"
 #include "platform/sdl/display_settings.h"
 #include "platform/sdl/sdl_host.h"
+#include "ranking/name_setting.h"
 
 namespace {
 
@@ -27,14 +29,18 @@ void Say(const std::string& line) {
 }
 
 // Problems with the folder are said and the game goes on: at worst it plays
-// without saving its tables, as with a table it cannot open.
-void EnterDataFolder(const std::string& chosen) {
-  const DataFolderSetup setup =
-      SetUpDataFolder(chosen.empty() ? DefaultDataFolder() : chosen, InstalledDataFolder());
+// without saving its tables, as with a table it cannot open. True when the
+// game runs in the player's data folder.
+bool EnterDataFolder(const std::string& chosen) {
+  const std::string folder = chosen.empty() ? DefaultDataFolder() : chosen;
+  const DataFolderSetup setup = SetUpDataFolder(folder, InstalledDataFolder());
   for (const std::string& problem : setup.problems) Say(problem);
-  if (!setup.workingFolder.empty() && ::chdir(setup.workingFolder.c_str()) != 0) {
+  if (setup.workingFolder.empty()) return false;
+  if (::chdir(setup.workingFolder.c_str()) != 0) {
     platform::LogErrnoFailure("chdir('" + setup.workingFolder + "')", errno);
+    return false;
   }
+  return setup.workingFolder == folder;
 }
 
 // A replay shown from the folder it names is never where the game writes:
@@ -65,7 +71,10 @@ int RunOnSdlHost(const CommandLine& options) {
   host.Install();
   // The module handle only has to be non-null and the same everywhere.
   static char module;
-  const int exitCode = WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, nullptr, 1);
+  int exitCode = WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, nullptr, 1);
+  // The game ends as it always did after its error message; the process
+  // tells whoever started it that the run failed.
+  if (host.FailureShown()) exitCode = 1;
   host.Uninstall();
   const platform::DisplaySettings kept =
       platform::KeptDisplaySettings(saved, started, host.CurrentDisplaySettings());
@@ -73,8 +82,28 @@ int RunOnSdlHost(const CommandLine& options) {
   return exitCode;
 }
 
+// A name given with --name is looked at before anything is set up and
+// written into the data folder before the game starts. One that cannot be
+// kept ends the run with its reason: status 2 for a name the tables cannot
+// hold, 1 for one that could not be written.
 int PlayGames(const CommandLine& options) {
-  EnterDataFolder(options.dataDir);
+  std::optional<PlayerName> name;
+  std::string nameError;
+  if (options.name) {
+    name = PlayerNameFromUtf8(*options.name, &nameError);
+    if (!name) {
+      Say("--name: " + nameError);
+      return 2;
+    }
+  }
+  const bool inDataFolder = EnterDataFolder(options.dataDir);
+  if (name) {
+    nameError = "there is no data folder to keep it in";
+    if (!inDataFolder || !WritePlayerName(*name, &nameError)) {
+      Say("--name: " + nameError);
+      return 1;
+    }
+  }
   // Every game is kept as last.mvr, and a new best one beside its table.
   SetReplayRecording(true);
   return RunOnSdlHost(options);
