@@ -34,8 +34,8 @@ std::string Utf8FromShiftJis(const char* text) {
 
 std::optional<std::string> ShiftJisFromUtf8(std::string_view text) {
   iconv_t cd = iconv_open("CP932", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1))
-    return std::nullopt;  // NOLINT(performance-no-int-to-ptr)
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open's one failure value
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
   // No character takes more bytes in Shift-JIS than in UTF-8.
   std::string out(text.size(), '\0');
   char* in = const_cast<char*>(text.data());
