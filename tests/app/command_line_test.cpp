@@ -69,8 +69,8 @@ TEST(CommandLineTest, ReadsEachOptionTheGnuWay) {
 
 TEST(CommandLineTest, UsageNamesEveryOption) {
   const std::string usage = UsageText();
-  for (const char* option :
-       {"--data-dir", "--window", "--fullscreen", "--scale", "--replay", "--help", "--version"}) {
+  for (const char* option : {"--data-dir", "--window", "--fullscreen", "--scale", "--lang",
+                             "--replay", "--help", "--version"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(usage.rfind("Usage: morvex2 ", 0), 0u);
