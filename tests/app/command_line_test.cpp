@@ -30,6 +30,7 @@ std::string Described(const CommandLine& line) {
   if (line.fullscreen) text += *line.fullscreen ? " fullscreen" : " window";
   if (line.pixelExact) text += *line.pixelExact ? " pixel-exact" : " smooth";
   if (!line.replay.empty()) text += " replay=" + line.replay;
+  if (line.language) text += std::string(" lang=") + platform::LanguageName(*line.language);
   return text;
 }
 
@@ -61,6 +62,13 @@ TEST(CommandLineTest, ReadsEachOptionTheGnuWay) {
       {{"--rep=zyou-best.mvr"}, "play replay=zyou-best.mvr"},
       {{"--replay"}, "error: option '--replay' requires an argument"},
       {{"--replay", "a.mvr", "b.mvr"}, "error: unexpected argument 'b.mvr'"},
+      {{"--lang", "en"}, "play lang=en"},
+      {{"--lang=ja", "--window"}, "play window lang=ja"},
+      {{"--lang=en", "--lang=ja"}, "play lang=ja"},
+      {{"--lang=fr"}, "error: invalid argument 'fr' for '--lang' (ja or en)"},
+      {{"--lang=JA"}, "error: invalid argument 'JA' for '--lang' (ja or en)"},
+      {{"--lang="}, "error: invalid argument '' for '--lang' (ja or en)"},
+      {{"--lang"}, "error: option '--lang' requires an argument"},
   };
   for (const auto& [words, expected] : cases) {
     EXPECT_EQ(Described(Parse(words)), expected) << testing::PrintToString(words);

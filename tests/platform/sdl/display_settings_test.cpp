@@ -74,6 +74,8 @@ TEST_F(DisplaySettingsFile, ADamagedOrUnknownFileStartsWithTheDefaultsAndOneLine
       "brightness = 3\n",
       "scale smooth\n",
       "fullscreen = no\nscale = crisp\n",
+      "lang = fr\n",
+      "lang = EN\n",
       "\x89PNG\r\n\x1a\n",
       "scale = smooth\n\0\0\0"s,
   };
