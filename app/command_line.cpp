@@ -6,7 +6,7 @@ namespace {
 
 constexpr char kProgram[] = "morvex2";
 
-enum LongOnly { kDataDir = 1000, kWindow, kFullscreen, kScale, kReplay, kName };
+enum LongOnly { kDataDir = 1000, kWindow, kFullscreen, kScale, kReplay, kName, kLang };
 
 // GNU getopt gives the usual conventions: --opt=VALUE or --opt VALUE,
 // unambiguous abbreviations, and "--" to end the options.
@@ -19,6 +19,7 @@ constexpr option kOptions[] = {
     {"scale", required_argument, nullptr, kScale},
     {"replay", required_argument, nullptr, kReplay},
     {"name", required_argument, nullptr, kName},
+    {"lang", required_argument, nullptr, kLang},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -69,6 +70,12 @@ CommandLine ParseCommandLine(int argc, char* const argv[]) {
       case kName:
         line.name = optarg;
         break;
+      case kLang:
+        line.language = platform::LanguageNamed(optarg);
+        if (line.language) break;
+        line.action = CommandLine::Action::kError;
+        line.error = std::string("invalid argument '") + optarg + "' for '--lang' (ja or en)";
+        return line;
       default:
         line.action = CommandLine::Action::kError;
         line.error = ErrorFor(result, argv[optind - 1]);
@@ -100,6 +107,8 @@ std::string UsageText() {
          "                       pixel-exact (whole multiples only)\n"
          "      --name=NAME      keep NAME as the player's name in the high-score\n"
          "                       tables (zel.ini in the data folder), then play\n"
+         "      --lang=LANG      ja (Japanese) or en (English), kept for the next\n"
+         "                       starts (default: from LC_ALL, LC_MESSAGES, LANG)\n"
          "      --replay=FILE    show the game recorded in FILE (last.mvr, *-best.mvr\n"
          "                       in the data folder) and check that it comes out\n"
          "                       the same; RETURN pauses, SPACE doubles the speed,\n"
@@ -110,7 +119,8 @@ std::string UsageText() {
          "Keys: arrows move and turn, SPACE turns, DOWN drops, RETURN starts and\n"
          "pauses, F1 shows the high scores, ESC goes back or quits,\n"
          "Alt+Enter switches between full screen and a window, Alt+S between\n"
-         "the two scales. Screen choices are kept for the next start.\n";
+         "the two scales. Those switches are kept for the next start, and so is\n"
+         "--lang; --fullscreen, --window and --scale are for their run only.\n";
 }
 
 std::string VersionText() {

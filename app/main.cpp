@@ -1,7 +1,9 @@
 // The process entry: reads the options, sets up the player's data folder and
-// makes it the working folder, keeps a name given on the command line, puts the game on the SDL2
-// host and hands over to WinMain, as the original's runtime did. The game itself reads no option;
-// the host keeps how the player left the screen in a settings file.
+// makes it the working folder, keeps a name given on the command line, puts
+// the game on the SDL2 host and hands over to WinMain, as the original's
+// runtime did. The game's rules read no option; the host keeps how the player
+// left the screen, and the language chosen with --lang, in a settings file.
+// The language is set before the first screen.
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,9 +14,11 @@
 
 #include "app/command_line.h"
 #include "app/data_folder.h"
+#include "app/language_choice.h"
 #include "app/replay_player.h"
 #include "app/replay_recorder.h"
 #include "app/win_main.h"
+#include "core/language.h"
 #include "core/replay_file.h"
 #include "display/window_icon.h"
 #include "platform/base/failure_log.h"
@@ -59,9 +63,10 @@ int RunOnSdlHost(const CommandLine& options) {
   IconImage icon;
   if (LoadWindowIcon(&icon)) host.SetIcon(std::move(icon.argb), icon.width, icon.height);
   // How the player left the screen last time, kept again at the end; the
-  // options choose for this run only.
+  // screen options choose for this run only, --lang for good.
   const platform::DisplaySettings saved = platform::LoadDisplaySettings();
   platform::DisplaySettings started = saved;
+  SetLanguage(ChooseLanguage(options, &started, platform::EnvironmentLanguage()));
   if (options.fullscreen.has_value()) started.fullscreen = *options.fullscreen;
   if (options.pixelExact.has_value()) {
     started.scale =
