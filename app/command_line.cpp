@@ -6,7 +6,7 @@ namespace {
 
 constexpr char kProgram[] = "morvex2";
 
-enum LongOnly { kDataDir = 1000, kWindow, kFullscreen, kScale, kReplay };
+enum LongOnly { kDataDir = 1000, kWindow, kFullscreen, kScale, kReplay, kMute, kColourAid };
 
 // GNU getopt gives the usual conventions: --opt=VALUE or --opt VALUE,
 // unambiguous abbreviations, and "--" to end the options.
@@ -18,12 +18,19 @@ constexpr option kOptions[] = {
     {"fullscreen", no_argument, nullptr, kFullscreen},
     {"scale", required_argument, nullptr, kScale},
     {"replay", required_argument, nullptr, kReplay},
+    {"mute", no_argument, nullptr, kMute},
+    {"colour-aid", no_argument, nullptr, kColourAid},
     {nullptr, 0, nullptr, 0},
 };
 
 std::string ErrorFor(int result, const char* argument) {
   const std::string given = argument != nullptr ? argument : "";
   if (result == ':') return "option '" + given + "' requires an argument";
+  // A known long option given a value it does not take; optopt is then the
+  // option's own code, which for the long-only ones is no character at all.
+  if (optopt != 0 && given.starts_with("--")) {
+    return "option '" + given.substr(0, given.find('=')) + "' doesn't allow an argument";
+  }
   if (optopt != 0) return std::string("invalid option -- '") + static_cast<char>(optopt) + "'";
   return "unrecognized option '" + given + "'";
 }
@@ -65,6 +72,12 @@ CommandLine ParseCommandLine(int argc, char* const argv[]) {
       case kReplay:
         line.replay = optarg;
         break;
+      case kMute:
+        line.mute = true;
+        break;
+      case kColourAid:
+        line.colourAid = true;
+        break;
       default:
         line.action = CommandLine::Action::kError;
         line.error = ErrorFor(result, argv[optind - 1]);
@@ -90,6 +103,9 @@ std::string UsageText() {
          "      --window         start in a window\n"
          "      --scale=MODE     smooth (fill the screen, the default) or\n"
          "                       pixel-exact (whole multiples only)\n"
+         "      --mute           start without sound\n"
+         "      --colour-aid     mark each colour of the pins and balloons with a\n"
+         "                       shape of its own\n"
          "      --replay=FILE    show the game recorded in FILE (last.mvr, *-best.mvr\n"
          "                       in the data folder) and check that it comes out\n"
          "                       the same; RETURN pauses, SPACE doubles the speed,\n"
@@ -100,7 +116,9 @@ std::string UsageText() {
          "Keys: arrows move and turn, SPACE turns, DOWN drops, RETURN starts and\n"
          "pauses, F1 shows the high scores, ESC goes back or quits,\n"
          "Alt+Enter switches between full screen and a window, Alt+S between\n"
-         "the two scales. Screen choices are kept for the next start.\n";
+         "the two scales, Alt+M mutes, Alt+Up and Alt+Down (or Alt and + or -)\n"
+         "change the volume, Alt+C switches the colour aid. These choices are\n"
+         "kept for the next start.\n";
 }
 
 std::string VersionText() {

@@ -12,6 +12,8 @@ struct CommandLine {
   std::string dataDir;             // empty: the player's usual data folder
   std::optional<bool> fullscreen;  // unset: as the player left it
   std::optional<bool> pixelExact;  // --scale: unset: as the player left it
+  bool mute = false;               // --mute: silent for this run; else as the player left it
+  bool colourAid = false;          // --colour-aid: marks for this run; else as left
   std::string replay;              // set: show this recorded game instead of playing
   std::string error;               // kError: what was wrong, in one line
 };

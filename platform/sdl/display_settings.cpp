@@ -20,7 +20,7 @@ namespace platform {
 
 namespace {
 
-// Far more than the three lines of a real file: anything longer is not one.
+// Far more than the few lines of a real file: anything longer is not one.
 constexpr std::size_t kLongestFile = 4096;
 constexpr int kLargestWindow = 16384;
 
@@ -57,6 +57,10 @@ bool ParseLine(std::string_view line, DisplaySettings* settings) {
     return true;
   }
   if (key == "window") return ParseWindow(value, settings);
+  if (const AidLine aid = ParsePlayerAidLine(key, value, &settings->aids);
+      aid != AidLine::kNotOurs) {
+    return aid == AidLine::kRead;
+  }
   if (key == "scale") {
     if (value != "smooth" && value != "pixel-exact") return false;
     settings->scale = value == "smooth" ? ScaleMode::kSmooth : ScaleMode::kPixelExact;
@@ -77,6 +81,7 @@ std::string FormatDisplaySettings(const DisplaySettings& settings) {
   }
   text += "scale = ";
   text += settings.scale == ScaleMode::kSmooth ? "smooth\n" : "pixel-exact\n";
+  text += FormatPlayerAids(settings.aids);
   return text;
 }
 
@@ -137,6 +142,7 @@ DisplaySettings KeptDisplaySettings(const DisplaySettings& saved, const DisplayS
     kept.windowWidth = atEnd.windowWidth;
     kept.windowHeight = atEnd.windowHeight;
   }
+  kept.aids = KeptPlayerAids(saved.aids, started.aids, atEnd.aids);
   return kept;
 }
 

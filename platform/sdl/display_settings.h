@@ -7,6 +7,8 @@
 //   window = 1280x960
 //   scale = smooth
 //
+// and the player's aids (player_aid_settings.h).
+//
 // The file is written whole or not at all (a new file beside it, renamed over
 // it). One that cannot be read as such a file, whole, is ignored with one line
 // on standard error, and the game starts as it would without one.
@@ -17,6 +19,7 @@
 #include <string_view>
 
 #include "platform/sdl/frame_scaler.h"
+#include "platform/sdl/player_aid_settings.h"
 
 namespace platform {
 
@@ -25,6 +28,7 @@ struct DisplaySettings {
   int windowWidth = 0;  // 0 x 0: the game's default window
   int windowHeight = 0;
   ScaleMode scale = ScaleMode::kSmooth;
+  PlayerAids aids;
   bool operator==(const DisplaySettings&) const = default;
 };
 

@@ -30,6 +30,8 @@ std::string Described(const CommandLine& line) {
   if (line.fullscreen) text += *line.fullscreen ? " fullscreen" : " window";
   if (line.pixelExact) text += *line.pixelExact ? " pixel-exact" : " smooth";
   if (!line.replay.empty()) text += " replay=" + line.replay;
+  if (line.mute) text += " mute";
+  if (line.colourAid) text += " colour-aid";
   return text;
 }
 
@@ -57,6 +59,10 @@ TEST(CommandLineTest, ReadsEachOptionTheGnuWay) {
       {{"level2"}, "error: unexpected argument 'level2'"},
       {{"--", "--help"}, "error: unexpected argument '--help'"},
       {{"--replay", "last.mvr"}, "play replay=last.mvr"},
+      {{"--mute", "--colour-aid"}, "play mute colour-aid"},
+      {{"--colour"}, "play colour-aid"},
+      {{"--mute=yes"}, "error: option '--mute' doesn't allow an argument"},
+      {{"--help=all"}, "error: option '--help' doesn't allow an argument"},
       {{"--replay=/tmp/a b.mvr", "--window"}, "play window replay=/tmp/a b.mvr"},
       {{"--rep=zyou-best.mvr"}, "play replay=zyou-best.mvr"},
       {{"--replay"}, "error: option '--replay' requires an argument"},
@@ -69,8 +75,8 @@ TEST(CommandLineTest, ReadsEachOptionTheGnuWay) {
 
 TEST(CommandLineTest, UsageNamesEveryOption) {
   const std::string usage = UsageText();
-  for (const char* option :
-       {"--data-dir", "--window", "--fullscreen", "--scale", "--replay", "--help", "--version"}) {
+  for (const char* option : {"--data-dir", "--window", "--fullscreen", "--scale", "--replay",
+                             "--mute", "--colour-aid", "--help", "--version"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(usage.rfind("Usage: morvex2 ", 0), 0u);
