@@ -136,8 +136,8 @@ bool SaveDisplaySettings(const DisplaySettings& settings, const std::string& pat
 DisplaySettings KeptDisplaySettings(const DisplaySettings& saved, const DisplaySettings& started,
                                     const DisplaySettings& atEnd) {
   DisplaySettings kept = saved;
-  if (atEnd.fullscreen != started.fullscreen) kept.fullscreen = atEnd.fullscreen;
-  if (atEnd.scale != started.scale) kept.scale = atEnd.scale;
+  KeepChanged(&kept.fullscreen, started.fullscreen, atEnd.fullscreen);
+  KeepChanged(&kept.scale, started.scale, atEnd.scale);
   if (atEnd.windowWidth != started.windowWidth || atEnd.windowHeight != started.windowHeight) {
     kept.windowWidth = atEnd.windowWidth;
     kept.windowHeight = atEnd.windowHeight;

@@ -51,9 +51,9 @@ std::string FormatPlayerAids(const PlayerAids& aids) {
 PlayerAids KeptPlayerAids(const PlayerAids& saved, const PlayerAids& started,
                           const PlayerAids& atEnd) {
   PlayerAids kept = saved;
-  if (atEnd.mute != started.mute) kept.mute = atEnd.mute;
-  if (atEnd.volume != started.volume) kept.volume = atEnd.volume;
-  if (atEnd.colourAid != started.colourAid) kept.colourAid = atEnd.colourAid;
+  KeepChanged(&kept.mute, started.mute, atEnd.mute);
+  KeepChanged(&kept.volume, started.volume, atEnd.volume);
+  KeepChanged(&kept.colourAid, started.colourAid, atEnd.colourAid);
   return kept;
 }
 

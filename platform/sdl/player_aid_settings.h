@@ -31,6 +31,13 @@ AidLine ParsePlayerAidLine(std::string_view key, std::string_view value, PlayerA
 // The lines of a file, each ending in a newline.
 std::string FormatPlayerAids(const PlayerAids& aids);
 
+// What to keep of one setting at the end of a run: what the player changed
+// it to during the run, else the file's value (already in `kept`).
+template <typename T>
+void KeepChanged(T* kept, const T& started, const T& atEnd) {
+  if (atEnd != started) *kept = atEnd;
+}
+
 // As KeptDisplaySettings: what the player changed during the run, else the file's.
 PlayerAids KeptPlayerAids(const PlayerAids& saved, const PlayerAids& started,
                           const PlayerAids& atEnd);

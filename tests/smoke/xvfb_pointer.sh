@@ -7,13 +7,7 @@ set -euo pipefail
 . "$(dirname "$0")/xvfb_lib.sh"
 xvfb_start 800x600 "$0" "$@"
 pointer_shown="$4"
-game=""
-trap '[ -n "$game" ] && kill "$game" 2>/dev/null; rm -rf "$work"' EXIT
-export XDG_DATA_HOME="$work/data"
-export XDG_CONFIG_HOME="$work/config"
-export SDL_AUDIODRIVER=dummy
-
-fail() { echo "$*"; exit 1; }
+game_in_scratch
 hidden() { ! "$pointer_shown"; }
 
 (cd / && exec "$build/morvex2") &
