@@ -23,11 +23,12 @@ struct PlayerAids {
 };
 
 // The volume one step up or down, within 0 to 100.
-int VolumeStep(int volume, int steps);
+[[nodiscard]] int VolumeStep(int volume, int steps);
 
 enum class AidLine { kNotOurs, kRead, kDamaged };
 // One "key = value" line, already split and trimmed, into `aids`.
-AidLine ParsePlayerAidLine(std::string_view key, std::string_view value, PlayerAids* aids);
+[[nodiscard]] AidLine ParsePlayerAidLine(std::string_view key, std::string_view value,
+                                         PlayerAids* aids);
 // The lines of a file, each ending in a newline.
 std::string FormatPlayerAids(const PlayerAids& aids);
 
