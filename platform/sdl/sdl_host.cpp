@@ -67,7 +67,7 @@ void SdlHost::Uninstall() {
 
 bool SdlHost::Create(const char* title, int width, int height) {
   if (!video_.Create(title, width, height)) return false;
-  input_.Watch(video_.Window());
+  input_ = MakeInputWait(video_.Window());
   ApplyIcon();
   return true;
 }
@@ -79,7 +79,7 @@ void SdlHost::Show() {
 
 void SdlHost::Destroy() {
   shown_ = false;
-  input_.Watch(nullptr);
+  input_ = MakeInputWait(nullptr);
   video_.Destroy();
 }
 
@@ -117,14 +117,14 @@ void SdlHost::Pump() {
       host->idle_.SleepMs({host->video_.ChangedFrames() + host->video_.UnchangedFrames(),
                            host->video_.RepaintPending(), host->active_, now, wakeMs});
   if (sleepMs <= 0) {
-    if (newMillisecond && host->input_.MayHaveInput()) host->DrainEventsAt(now);
+    if (newMillisecond && host->input_->MayHaveInput()) host->DrainEventsAt(now);
   } else if (host->gamepads_.Open() > 0) {
     // While a controller is open SDL's wait looks at it every millisecond,
     // which costs a few percent of a core; a look every few milliseconds is
     // as quick as the controller itself reports and costs a fraction of that.
     SDL_Delay(static_cast<Uint32>(std::min(sleepMs, kControllerLookMs)));
     host->DrainEvents();
-  } else if (host->input_.Wait(static_cast<int>(sleepMs))) {
+  } else if (host->input_->Wait(static_cast<int>(sleepMs))) {
     host->DrainEventsAt(GameClock().NowMs());
   }
   host->StartSoundOnceShown();

@@ -19,17 +19,19 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/sdl/display_settings.h"
 #include "platform/sdl/idle_wait.h"
+#include "platform/sdl/input_wait.h"
 #include "platform/sdl/player_aid_settings.h"
 #include "platform/sdl/pointer_hider.h"
 #include "platform/sdl/sdl_gamepad.h"
 #include "platform/sdl/sdl_mixer_audio.h"
 #include "platform/sdl/sdl_video.h"
+#include "platform/sdl/window_system.h"
 #include "platform/win32/window_backend.h"
-#include "platform/x11/window_input_wait.h"
 
 namespace platform {
 
@@ -106,7 +108,7 @@ class SdlHost final : public WindowBackend {
   SdlVideo video_;
   SdlMixerAudio audio_;
   SdlGamepads gamepads_;
-  WindowInputWait input_;
+  std::unique_ptr<InputWait> input_ = MakeInputWait(nullptr);
   std::vector<SDL_Event> batch_;
   std::vector<std::uint32_t> icon_;
   int iconWidth_ = 0;
