@@ -62,6 +62,8 @@ int RunOnSdlHost(const CommandLine& options) {
         *options.pixelExact ? platform::ScaleMode::kPixelExact : platform::ScaleMode::kSmooth;
   }
   host.UseDisplaySettings(started);
+  // The tunes' renderings are read where they were installed, never copied.
+  host.UseShippedRenderings(InstalledDataFolder());
   host.Install();
   // The module handle only has to be non-null and the same everywhere.
   static char module;
