@@ -14,6 +14,9 @@ namespace {
 // replay on between frames. The platform runs it at its shortest period.
 constexpr UINT_PTR kPlayerTimer = 2;
 constexpr UINT kPlayerPeriodMs = 10;
+// How long the last frame stays up after the result line before the player
+// closes by itself, so that a script can run a replay and read its status.
+constexpr UINT kLastFrameMs = 2000;
 
 ReplayPlayer* g_player = nullptr;
 
@@ -45,7 +48,14 @@ void ReplayPlayer::OnGameLeft(int sceneId) {
 
 // Every tick, the play screen's as well as the player's own, moves the replay
 // to the time now, so it keeps pace with the clock whatever the ticks do.
-void ReplayPlayer::OnTimer(HWND) {
+// Once the replay has ended, its own timer closes the window.
+void ReplayPlayer::OnTimer(HWND hwnd) {
+  if (outcome_ != Outcome::kRunning) {
+    if (platform::GameClock().NowMs() - finishedMs_ < kLastFrameMs) return;
+    KillTimer(hwnd, kPlayerTimer);
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    return;
+  }
   Advance();
 }
 
@@ -78,7 +88,10 @@ void ReplayPlayer::Deliver(const ReplayMessage& message) {
 
 void ReplayPlayer::Finish() {
   KillTimer(g_hwnd, 1);
-  KillTimer(g_hwnd, kPlayerTimer);
+  // The player's timer now only ends the showing, once the last frame has
+  // been seen for a moment.
+  finishedMs_ = platform::GameClock().NowMs();
+  SetTimer(g_hwnd, kPlayerTimer, kLastFrameMs, nullptr);
   KBGMStop();
   const ReplayEnding ending = leftTo_ == Ranking ? ReplayEnding::kGameOver : ReplayEnding::kLeft;
   const PlayScene& game = *g_playScene;

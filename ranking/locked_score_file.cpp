@@ -95,11 +95,24 @@ int OpenAndLock(const char* path, std::int64_t deadlineNs, struct stat& locked) 
   // leads nowhere fails here like a missing file.
   const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) {
-    if (errno != ENOENT) platform::LogErrnoFailure(std::string("open(") + path + ")", errno);
+    // A missing table is silent, as it always was; a link that leads nowhere
+    // is the player's doing, and is said.
+    struct stat link {};
+    if (errno != ENOENT) {
+      platform::LogErrnoFailure(std::string("open(") + path + ")", errno);
+    } else if (::lstat(path, &link) == 0 && S_ISLNK(link.st_mode)) {
+      platform::LogFailure(std::string("open(") + path + ")",
+                           "the link leads to no file, so the table is not read or saved");
+    }
     return -1;
   }
   struct stat named {};
-  if (::fstat(fd, &locked) != 0 || !S_ISREG(locked.st_mode) || !LockBy(fd, deadlineNs)) {
+  const bool regular = ::fstat(fd, &locked) == 0 && S_ISREG(locked.st_mode);
+  if (!regular) {
+    platform::LogFailure(std::string("open(") + path + ")",
+                         "not a regular file, so the table is not read or saved");
+  }
+  if (!regular || !LockBy(fd, deadlineNs)) {
     ::close(fd);
     return -1;
   }

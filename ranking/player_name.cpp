@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr char kSettingsFileName[] = "zel.ini";
-
 bool IsRegularFile(int fd) {
   struct stat status {};
   return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
@@ -46,7 +44,12 @@ std::optional<PlayerName> ReadPlayerName() {
   }
   PlayerName name{};
   std::optional<std::size_t> length;
-  if (IsRegularFile(fd)) length = ReadStart(fd, name.bytes.data(), name.bytes.size());
+  if (IsRegularFile(fd)) {
+    length = ReadStart(fd, name.bytes.data(), name.bytes.size());
+  } else {
+    platform::LogFailure(std::string("reading ") + kSettingsFileName,
+                         "not a regular file, so the new high score is not entered");
+  }
   ::close(fd);
   if (!length) return std::nullopt;
   name.length = *length;

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace platform {
 
@@ -27,5 +28,8 @@ inline constexpr std::size_t kLargestTuneFile = std::size_t{4} * 1024 * 1024;
 // Stricter than the synthesiser where that is simpler: refusing a strange
 // file costs only its music.
 [[nodiscard]] bool IsPlayableMidi(std::span<const std::uint8_t> bytes);
+
+// Why IsPlayableMidi refuses the bytes, in a few words; empty when it does not.
+[[nodiscard]] std::string_view WhyNotPlayableMidi(std::span<const std::uint8_t> bytes);
 
 }  // namespace platform

@@ -258,6 +258,7 @@ bool SdlHost::SwallowsRelease(SDL_Keycode code) {
 }
 
 bool SdlHost::ShowMessageBox(const char* title, const char* message) {
+  failureShown_ = true;
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return false;
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver == nullptr || std::strcmp(driver, "offscreen") == 0 ||

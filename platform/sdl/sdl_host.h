@@ -62,6 +62,10 @@ class SdlHost final : public WindowBackend {
   // SDL's own box where SDL has a real screen; not under the offscreen and
   // dummy drivers.
   [[nodiscard]] bool ShowMessageBox(const char* title, const char* message) override;
+  // The game shows a message box only on its way out after a failure (no
+  // display, a picture that cannot be loaded): the run then failed, whatever
+  // WinMain returns.
+  [[nodiscard]] bool FailureShown() const { return failureShown_; }
 
   // How the screen starts (before Create), and how it is at the end.
   void UseDisplaySettings(const DisplaySettings& settings);
@@ -107,6 +111,7 @@ class SdlHost final : public WindowBackend {
   int iconWidth_ = 0;
   int iconHeight_ = 0;
   bool shown_ = false;
+  bool failureShown_ = false;
   bool active_ = false;
   IdleWait idle_;
   std::int64_t lastLookMs_ = -1;   // when the window system was last looked at

@@ -9,6 +9,7 @@
 
 #include "core/cell.h"
 #include "core/globals.h"
+#include "core/language.h"
 #include "core/scene.h"
 #include "core/scene_switch.h"
 #include "display/bitmap_loader.h"
@@ -117,6 +118,29 @@ TEST(MessageBoxA, WithoutARealScreenTheTextGoesToStandardError) {
   EXPECT_EQ(MessageBoxA(nullptr, "\x82", "Morvex2", MB_OK), 1);  // a broken text still shows
   const std::string err = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("Morvex2: DirectDraw\xe3\x81\xae\xe3\x82\xbb"), std::string::npos) << err;
+}
+
+// In English the box keeps the game's text, byte for byte, and an English line
+// follows it; in Japanese nothing follows.
+TEST_F(ScreenTest, InEnglishTheFatalPathSaysAnEnglishLineAfterTheSameBox) {
+  for (const auto language : {platform::Language::kJapanese, platform::Language::kEnglish}) {
+    TestDisplay display;
+    log_.Clear();
+    SetLanguage(language);
+    ::testing::internal::CaptureStderr();
+    FatalDisplayError(FakeWindow());
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    SetLanguage(platform::Language::kJapanese);
+    EXPECT_EQ(MessagesShown(), Texts{kSetupFailed});
+    const std::string japanese = "Morvex2: DirectDraw\xe3\x81\xae\xe3\x82\xbb\xe3\x83\x83";
+    ASSERT_EQ(err.rfind(japanese, 0), 0u) << err;
+    const std::string english = std::string("Morvex2: ") + display_text::kSetupFailedEnglish + "\n";
+    if (language == platform::Language::kEnglish) {
+      EXPECT_EQ(err.substr(err.find('\n') + 1), english);
+    } else {
+      EXPECT_EQ(err.find('\n') + 1, err.size()) << err;
+    }
+  }
 }
 
 // A scene that loads a background by name, as every scene does.
