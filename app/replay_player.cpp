@@ -2,9 +2,10 @@
 
 #include <cstdio>
 
+#include "app/scene_switch.h"
 #include "core/globals.h"
 #include "core/scene_switch.h"
-#include "platform/base/clock.h"
+#include "platform/win32/host.h"
 #include "play/play_scene.h"
 #include "sound/kbgm.h"
 
@@ -28,15 +29,14 @@ const char* EndingText(ReplayEnding ending) {
 
 void ReplayPlayer::Begin() {
   g_player = this;
-  SetSceneSwitchHook(nullptr);
   g_level = replay_.level;
   g_playScene->seedCounter = replay_.seed;
   g_fieldSettled = replay_.fieldSettled;
   g_resolveBusy = replay_.resolveBusy;
   // The same way into the game as from the title screen: music, Start, picture.
-  ChangeScene(Play);
+  SwitchScene(Play);
   // From here the game's own scene switches only tell the player it ended.
-  SetSceneSwitchHook(&ReplayPlayer::OnGameLeft);
+  SetSceneSwitch(&ReplayPlayer::OnGameLeft);
   g_currentScene = this;
   lastMs_ = platform::GameClock().NowMs();
   SetTimer(g_hwnd, kPlayerTimer, kPlayerPeriodMs, nullptr);

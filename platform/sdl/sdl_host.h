@@ -47,8 +47,9 @@ class SdlHost final : public WindowBackend {
   // The window starts as a window rather than on the whole screen.
   void StartInWindow(bool windowed) { video_.StartInWindow(windowed); }
 
-  // Makes this the window backend, the video output, the audio backend and the
-  // input pump. Only one host is installed at a time.
+  // Installs this as the host (host.h): the window backend, the video output,
+  // the audio backend and the input pump, on the machine's clock. Only one host
+  // is installed at a time.
   void Install();
   void Uninstall();
 

@@ -15,9 +15,10 @@
 #include "display/bitmap_loader.h"
 #include "display/draw.h"
 #include "display/messages.h"
-#include "platform/base/call_log.h"
 #include "platform/win32/ddraw.h"
+#include "platform/win32/host.h"
 #include "resources/resources.h"
+#include "tests/support/host_part.h"
 #include "tests/support/test_display.h"
 #include "tests/support/test_pictures.h"
 
@@ -31,8 +32,8 @@ const std::string kSetupFailed = display_text::kSetupFailed;
 
 class ScreenTest : public ::testing::Test {
  protected:
-  void SetUp() override { platform::SetActiveCallLog(&log_); }
-  void TearDown() override { platform::SetActiveCallLog(nullptr); }
+  void SetUp() override { platform::InstallHost({.calls = &log_}); }
+  void TearDown() override { platform::UninstallHost(); }
   Texts MessagesShown() const {
     Texts texts;
     for (const auto& call : log_.Calls()) {
@@ -50,7 +51,9 @@ TEST_F(ScreenTest, EachSetUpFailureEndsInTheFatalPath) {
     Texts messages;
   } cases[] = {
       {"set up", [](TestDisplay*) {}, {}},
-      {"no screen", [](TestDisplay*) { platform::SetVideoOutput(nullptr); }, {kSetupFailed}},
+      {"no screen",
+       [](TestDisplay*) { testsupport::PutInHost(&platform::Host::video, nullptr); },
+       {kSetupFailed}},
       {"mode refused", [](TestDisplay* d) { d->video().SetOpenFails(true); }, {kSetupFailed}},
       // The loader runs the fatal path itself, then the set-up once more.
       {"sheet missing",

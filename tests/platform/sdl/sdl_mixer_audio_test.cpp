@@ -29,6 +29,7 @@
 #include "platform/tunes/shipped_tunes.h"
 #include "platform/tunes/tune_cache.h"
 #include "platform/win32/audio.h"
+#include "platform/win32/host.h"
 #include "platform/win32/win32.h"
 #include "sound/kbgm.h"
 
@@ -111,11 +112,11 @@ class SoundTest : public ::testing::Test {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", output_.c_str(), 1);
     setenv("XDG_CACHE_HOME", PathOf("cache").c_str(), 1);
-    platform::SetAudioBackend(&audio_);
+    platform::InstallHost({.audio = &audio_});
   }
   void TearDown() override {
     audio_.Close();
-    platform::SetAudioBackend(nullptr);
+    platform::UninstallHost();
     std::filesystem::remove_all(folder_);
   }
   std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
