@@ -72,6 +72,8 @@ int RunOnSdlHost(const CommandLine& options) {
     started.scale =
         *options.pixelExact ? platform::ScaleMode::kPixelExact : platform::ScaleMode::kSmooth;
   }
+  if (options.mute) started.aids.mute = true;
+  if (options.colourAid) started.aids.colourAid = true;
   host.UseDisplaySettings(started);
   // The tunes' renderings are read where they were installed, never copied.
   host.UseShippedRenderings(InstalledDataFolder());
