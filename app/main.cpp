@@ -75,6 +75,8 @@ int RunOnSdlHost(const CommandLine& options) {
   if (options.mute) started.aids.mute = true;
   if (options.colourAid) started.aids.colourAid = true;
   host.UseDisplaySettings(started);
+  // The tunes' renderings are read where they were installed, never copied.
+  host.UseShippedRenderings(InstalledDataFolder());
   host.Install();
   // The module handle only has to be non-null and the same everywhere.
   static char module;

@@ -21,8 +21,16 @@ foreach(file ${morvex2_shipped_data})
   configure_file(${file} ${PROJECT_BINARY_DIR}/share/morvex2/${name} COPYONLY)
 endforeach()
 
+# The tunes' renderings are made there too (tools/CMakeLists.txt), before the
+# game, which plays them from where they are: they are never copied into a
+# player's data folder.
+add_dependencies(morvex2 morvex2_tune_renderings)
+
 install(TARGETS morvex2 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${morvex2_shipped_data} DESTINATION ${CMAKE_INSTALL_DATADIR}/morvex2)
+install(FILES ${morvex2_shipped_data} ${PROJECT_BINARY_DIR}/share/morvex2/tunes.soundfont
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/morvex2)
+install(DIRECTORY ${PROJECT_BINARY_DIR}/share/morvex2/
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/morvex2 FILES_MATCHING PATTERN "*.tune")
 install(FILES data/${MORVEX2_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/${MORVEX2_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 16 32 48 64 128 256)

@@ -7,10 +7,12 @@
 #
 # The game plays its music as it does for a player, with a sound device: the
 # machine's own when it has a sound card or a sound server, else SDL's dummy
-# driver, which asks for sound exactly as a sound card does. The tunes'
-# renderings go to a cache kept in the build folder; a first launch that
-# finds them missing renders them and is not measured (MEASURE_FIRST_RUN=1
-# measures that launch instead, with an empty cache).
+# driver, which asks for sound exactly as a sound card does. The game's tunes
+# are played from the renderings the build made beside it; a game without
+# them (MEASURE_COMMAND) renders them into a cache kept in the build folder,
+# and that first launch is not measured. MEASURE_FIRST_RUN=1 measures a first
+# launch instead, with an empty cache (and, as every launch here, a fresh
+# data folder and settings).
 #
 # Usage: scripts/measure.sh [BUILD_DIR]   (default build/release, built here)
 #   MEASURE_SECONDS=20   length of each CPU window
@@ -89,11 +91,20 @@ esac
 export XDG_DATA_HOME="$work/data"
 export XDG_CONFIG_HOME="$work/config"  # the default screen settings, whatever the user's
 export XDG_CACHE_HOME="$build/measure-cache"
-rendered="${rendered:-already in the cache}"
+# The renderings made by the build, beside the game measured.
+shipped=0
+[ -z "${MEASURE_COMMAND:-}" ] &&
+  shipped="$(find "$build/share/morvex2" -maxdepth 1 -name '*.tune' 2>/dev/null | wc -l)"
+if [ "$shipped" -ge 2 ]; then
+  rendered="${rendered:-rendered by the build}"
+else
+  rendered="${rendered:-already in the cache}"
+fi
 if [ "${MEASURE_FIRST_RUN:-}" = 1 ]; then
   rm -rf "$XDG_CACHE_HOME"
-  rendered="rendered during this launch"
-elif [ "${MEASURE_AUDIO:-}" != none ] &&
+  [ "$shipped" -ge 2 ] || rendered="rendered during this launch"
+  rendered="$rendered; first launch, empty cache"
+elif [ "${MEASURE_AUDIO:-}" != none ] && [ "$shipped" -lt 2 ] &&
      [ "$(find "$XDG_CACHE_HOME/morvex2" -name '*.tune' 2>/dev/null | wc -l)" -lt 2 ]; then
   # The launch that renders the tunes into the cache, once, not measured.
   ${MEASURE_COMMAND:-"$build/morvex2"} >"$work/first.log" 2>&1 &

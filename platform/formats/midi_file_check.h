@@ -9,11 +9,16 @@
 // would wait on it at its next music call.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
 
 namespace platform {
+
+// A background tune is a few kilobytes; anything far larger is not one, and is
+// not read into memory.
+inline constexpr std::size_t kLargestTuneFile = std::size_t{4} * 1024 * 1024;
 
 // True for a well-formed Standard MIDI File (format 0 or 1, ticks per quarter
 // note, every track complete up to its end-of-track event, only channel,

@@ -20,6 +20,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/sdl/display_settings.h"
@@ -44,6 +46,9 @@ class SdlHost final : public WindowBackend {
 
   // The window's icon, ARGB8888 pixels of width x height; set when the window is made.
   void SetIcon(std::vector<std::uint32_t> argb, int width, int height);
+
+  // Where the renderings of the tunes made with the game are.
+  void UseShippedRenderings(std::string folder) { audio_.UseShippedRenderings(std::move(folder)); }
 
   // The window starts as a window rather than on the whole screen.
   void StartInWindow(bool windowed) { video_.StartInWindow(windowed); }

@@ -21,9 +21,12 @@
 #include "platform/formats/clap_wave.h"
 #include "platform/formats/midi_file_check.h"
 #include "platform/formats/sound_font.h"
+#include "platform/tunes/shipped_tunes.h"
 #include "platform/tunes/tune_cache.h"
+#if MORVEX2_FLUIDSYNTH
 #include "platform/tunes/tune_render_worker.h"
 #include "platform/tunes/tune_rendering.h"
+#endif
 #include "platform/win32/sdl_failure.h"
 
 namespace platform {
@@ -42,10 +45,6 @@ constexpr int kChunkFrames = 2048;
 // Every clap goes to the same mixing channel, so a new clap replaces the one
 // still sounding, just as the old sound API did.
 constexpr int kClapChannel = 0;
-
-// A background tune is a few kilobytes; anything far larger is not one, and is
-// not read into memory.
-constexpr std::size_t kLargestTune = std::size_t{4} * 1024 * 1024;
 
 // A clap file is read once and converted to the device's format.
 struct Sound {
@@ -167,6 +166,7 @@ SDL_RWops* RenderingStream(const CachedTune& tune) {
   return stream;
 }
 
+#if MORVEX2_FLUIDSYNTH
 Mix_Music* MusicFromMemory(const std::vector<std::uint8_t>& bytes, Mix_MusicType type) {
   SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (source == nullptr) {
@@ -177,6 +177,7 @@ Mix_Music* MusicFromMemory(const std::vector<std::uint8_t>& bytes, Mix_MusicType
   if (music == nullptr) LogSdlFailure("Mix_LoadMUSType_RW");
   return music;
 }
+#endif
 
 }  // namespace
 
@@ -194,10 +195,14 @@ struct SdlMixerAudio::Mixer {
   // Sounds are read on their first play and kept until Close; a file that
   // could not be read is remembered as null and not read again.
   std::map<std::string, std::optional<Sound>> sounds;
+#if MORVEX2_FLUIDSYNTH
   std::unique_ptr<TuneRenderWorker> renderer;  // started by the first tune not yet rendered
+#endif
 
   ~Mixer() {
+#if MORVEX2_FLUIDSYNTH
     renderer.reset();  // abandons a rendering under way
+#endif
     Mix_HaltChannel(-1);
     Mix_HaltMusic();
     for (auto& [handle, tune] : tunes) Mix_FreeMusic(tune.music);
@@ -250,22 +255,26 @@ bool SdlMixerAudio::Open() {
     return true;
   }
   if (mixer_) return true;
+#if MORVEX2_FLUIDSYNTH
   if (!soundFont_) soundFont_ = FindSoundFont();
   if (soundFont_->empty()) {
     LogFailure("finding a General MIDI soundfont",
                "none in SDL_SOUNDFONTS or Debian's default-GM; the tunes stay silent",
                Repeats::kSayOnce);
   }
+#endif
   if (!cacheFolder_) cacheFolder_ = DefaultTuneCacheFolder();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     LogSdlFailure("SDL_InitSubSystem(SDL_INIT_AUDIO)", Repeats::kSayOnce);
     return false;
   }
+#if MORVEX2_FLUIDSYNTH
   // Without MIDI support the tunes not yet rendered simply fail to load; the
   // renderings and the clap need no decoder.
   if ((Mix_Init(MIX_INIT_MID) & MIX_INIT_MID) == 0) LogSdlFailure("Mix_Init", Repeats::kSayOnce);
   SilenceSynthesiserLog();
   PointAtSoundFont();
+#endif
   // A machine without a sound card may get this far and fail only here.
   if (Mix_OpenAudio(kFrequency, MIX_DEFAULT_FORMAT, kChannels, kChunkFrames) != 0) {
     LogSdlFailure("Mix_OpenAudio", Repeats::kSayOnce);
@@ -292,6 +301,7 @@ void SdlMixerAudio::ApplyLoudness() const {
   Mix_Volume(-1, volume);
 }
 
+#if MORVEX2_FLUIDSYNTH
 // Pointing the mixer at a soundfont that is not there makes every tune load
 // and play without a sound, so it is pointed only at one that exists.
 void SdlMixerAudio::PointAtSoundFont() const {
@@ -299,9 +309,16 @@ void SdlMixerAudio::PointAtSoundFont() const {
     LogSdlFailure("Mix_SetSoundFonts");
   }
 }
+#endif
+
+void SdlMixerAudio::UseShippedRenderings(std::string folder) {
+  shippedFolder_ = std::move(folder);
+}
 
 void SdlMixerAudio::FinishRenderings() {
+#if MORVEX2_FLUIDSYNTH
   if (mixer_ && mixer_->renderer) mixer_->renderer->WaitUntilIdle();
+#endif
 }
 
 void SdlMixerAudio::Close() {
@@ -313,7 +330,7 @@ TuneHandle SdlMixerAudio::LoadTune(const char* fileName) {
   const bool open = deferred_ ? deferred_->open : mixer_ != nullptr;
   if (!open || fileName == nullptr) return 0;
   if (lastTuneHandle_ == std::numeric_limits<TuneHandle>::max()) return 0;
-  std::optional<std::vector<std::uint8_t>> bytes = ReadSmallFile(fileName, kLargestTune);
+  std::optional<std::vector<std::uint8_t>> bytes = ReadSmallFile(fileName, kLargestTuneFile);
   if (!bytes) {
     SayUnreadable(fileName);
     return 0;
@@ -331,17 +348,32 @@ TuneHandle SdlMixerAudio::LoadTune(const char* fileName) {
   return ++lastTuneHandle_;
 }
 
+// A tune plays from the rendering made with the game when it is the game's
+// own and the soundfont is the one that rendering was made with, else from
+// its rendering in the cache, else through the synthesiser while the cache's
+// rendering is made. A build without the synthesiser has only the renderings
+// made with it, whatever soundfont is here, and leaves any other tune silent.
 bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) {
+#if MORVEX2_FLUIDSYNTH
   const std::string soundFont = SoundFontIdentity(*soundFont_);
   if (soundFont.empty()) return false;  // silent: without a soundfont nothing can be heard
+#else
+  const std::string soundFont = ShippedSoundFont(shippedFolder_);
+#endif
   Tune tune;
+  if (!shippedFolder_.empty() &&
+      UseRendering(tune, TuneCachePath(shippedFolder_, bytes, soundFont))) {
+    mixer_->tunes.emplace(handle, std::move(tune));
+    return true;
+  }
   if (!cacheFolder_->empty()) {
     tune.cachePath = TuneCachePath(*cacheFolder_, bytes, soundFont);
-    if (UseRendering(tune)) {
+    if (UseRendering(tune, tune.cachePath)) {
       mixer_->tunes.emplace(handle, std::move(tune));
       return true;
     }
   }
+#if MORVEX2_FLUIDSYNTH
   tune.music = MusicFromMemory(bytes, MUS_MID);
   if (tune.music == nullptr) return false;
   tune.synthesised = true;
@@ -352,18 +384,25 @@ bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) 
   tune.bytes = std::move(bytes);
   mixer_->tunes.emplace(handle, std::move(tune));
   return true;
+#else
+  LogFailure("playing a tune of the player's",
+             "this build plays only the tunes rendered with it; the tune stays silent",
+             Repeats::kSayOnce);
+  return false;
+#endif
 }
 
-// Switches the tune to its rendering when there is a sound one in the cache;
-// a rendering the decoder refuses is removed, to be made again next time.
-bool SdlMixerAudio::UseRendering(Tune& tune) const {
-  const std::optional<CachedTune> rendering = OpenCachedTune(tune.cachePath);
+// Switches the tune to the rendering at `path` when there is a sound one
+// there. A rendering in the cache that the decoder refuses is removed, to be
+// made again next time; one made with the game is left as it is.
+bool SdlMixerAudio::UseRendering(Tune& tune, const std::string& path) const {
+  const std::optional<CachedTune> rendering = OpenCachedTune(path);
   if (!rendering) return false;
   SDL_RWops* stream = RenderingStream(*rendering);
   Mix_Music* music = stream != nullptr ? Mix_LoadMUSType_RW(stream, MUS_WAV, SDL_TRUE) : nullptr;
   if (music == nullptr) {
-    if (stream != nullptr) LogSdlFailure("Mix_LoadMUSType_RW(" + tune.cachePath + ")");
-    ::unlink(tune.cachePath.c_str());
+    if (stream != nullptr) LogSdlFailure("Mix_LoadMUSType_RW(" + path + ")");
+    if (path == tune.cachePath) ::unlink(path.c_str());
     return false;
   }
   Mix_FreeMusic(tune.music);  // null is allowed; stops it first if it is playing
@@ -383,9 +422,11 @@ void SdlMixerAudio::PlayTune(TuneHandle tune) {
   auto found = mixer_->tunes.find(tune);
   if (found == mixer_->tunes.end()) return;
   Tune& playing = found->second;
+#if MORVEX2_FLUIDSYNTH
   if (playing.synthesised && mixer_->renderer && mixer_->renderer->Finished(playing.cachePath)) {
-    UseRendering(playing);
+    UseRendering(playing, playing.cachePath);
   }
+#endif
   // -1: the tune starts again at its end for as long as its screen is shown.
   if (Mix_PlayMusic(playing.music, -1) != 0) LogSdlFailure("Mix_PlayMusic", Repeats::kSayOnce);
 }

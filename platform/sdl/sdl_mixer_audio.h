@@ -3,10 +3,13 @@
 // damaged file) only means that nothing is heard; the game never notices.
 //
 // Synthesising a tune costs a core a steady share and the soundfont's tens of
-// megabytes, for music that is the same every time. So each tune is rendered
-// once, on a thread of its own, into a cache (tune_cache.h), and from then on
-// only the rendering is decoded and played. Until its rendering is there, a
-// tune plays through the synthesiser as before; it switches at its next start.
+// megabytes, for music that is the same every time. So the game's own tunes
+// are rendered when the game is built (shipped_tunes.h), and any other tune
+// is rendered once, on a thread of its own, into a cache (tune_cache.h); from
+// then on only the rendering is decoded and played. Until its rendering is
+// there, a tune plays through the synthesiser as before; it switches at its
+// next start. A build without the synthesiser (MORVEX2_FLUIDSYNTH off) plays
+// the renderings alone.
 #pragma once
 
 #include <cstdint>
@@ -50,6 +53,10 @@ class SdlMixerAudio final : public AudioBackend {
   void DeferStart();
   void FinishStart();
 
+  // The folder of the renderings made with the game; without it (or with an
+  // empty one) every tune is played from the cache or synthesised.
+  void UseShippedRenderings(std::string folder);
+
   // How loud the tunes and the clap are, 0 to 100 percent; muted, nothing is
   // heard. Kept across a Close and Open, and taken up by a device opened later.
   void SetLoudness(bool muted, int volumePercent);
@@ -64,11 +71,12 @@ class SdlMixerAudio final : public AudioBackend {
   struct Tune;
   void PointAtSoundFont() const;
   bool AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes);
-  bool UseRendering(Tune& tune) const;
+  bool UseRendering(Tune& tune, const std::string& path) const;
   void ApplyLoudness() const;
 
   std::optional<std::string> soundFont_;
   std::optional<std::string> cacheFolder_;
+  std::string shippedFolder_;
   std::unique_ptr<Mixer> mixer_;        // null while the device is closed
   std::unique_ptr<Deferred> deferred_;  // null unless the start is put off
   // Handles are never reused, not even across a Close and Open, so that a

@@ -25,7 +25,11 @@ for file in "${expected[@]}"; do
   [ -f "$prefix/$file" ] || fail "not installed: $file"
   [ -f "$work/dest/usr/$file" ] || fail "not installed through DESTDIR: $file"
 done
-[ "$(cd "$prefix" && find . -type f | wc -l)" -eq "${#expected[@]}" ] || fail "unexpected files installed"
+# Beside them the two tunes' renderings, named by what they were made from.
+renderings="$(find "$prefix/share/morvex2" -name '*.tune' | wc -l)"
+[ "$renderings" -eq 2 ] || fail "$renderings tune renderings installed, not 2"
+[ "$(cd "$prefix" && find . -type f | wc -l)" -eq $((${#expected[@]} + 2)) ] ||
+  fail "unexpected files installed"
 
 # --- the desktop's validators and the manual page.
 desktop-file-validate "$prefix/share/applications/$app.desktop" >"$work/desktop.log" 2>&1 || true
@@ -54,6 +58,10 @@ quit_from_title "$game" "$win"
 for file in music1.mid music2.mid Clap.wav zyou.pod tyuu.pod syo.pod zel.ini; do
   [ -s "$data/$file" ] || fail "the data folder lacks $file"
 done
+# The tunes play from the installed renderings: none is copied, and no
+# rendering was begun (that would have made the cache's folder).
+[ -z "$(find "$data" -name '*.tune')" ] || fail "a tune's rendering was copied"
+[ ! -e "$HOME/.cache/morvex2" ] || fail "a tune was rendered on the first start"
 
 # --- a second start keeps the player's tables and name byte for byte.
 printf 'Hanako' >"$data/zel.ini"

@@ -23,8 +23,10 @@
 #include <thread>
 #include <vector>
 
+#include "platform/base/failure_log.h"
 #include "platform/formats/clap_wave.h"
 #include "platform/formats/sound_font.h"
+#include "platform/tunes/shipped_tunes.h"
 #include "platform/tunes/tune_cache.h"
 #include "platform/win32/audio.h"
 #include "platform/win32/host.h"
@@ -36,6 +38,9 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Samples = std::vector<std::int16_t>;
 constexpr DWORD kClapFlags = SND_FILENAME | SND_ASYNC;
+// A build without the synthesiser plays only the renderings made with it.
+constexpr bool kSynthesises = MORVEX2_FLUIDSYNTH != 0;
+constexpr char kNoSynthesiser[] = "built without the synthesiser (MORVEX2_FLUIDSYNTH off)";
 
 void PutLittleEndian(Bytes& bytes, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes.push_back(value >> 8 * i & 0xFF);
@@ -150,12 +155,14 @@ class SoundTest : public ::testing::Test {
   }
   // The loudest sample of 300 ms of the tune in `path` on a freshly opened
   // device, its rendering finished before the device closes.
-  int PeakOfTune(const std::string& path) {
+  int PeakOfTune(const std::string& path) { return PeakOfTune(path, audio_); }
+  int PeakOfTune(const std::string& path, platform::SdlMixerAudio& audio) {
     std::filesystem::remove(output_);
-    EXPECT_TRUE(audio_.Open());
-    audio_.PlayTune(audio_.LoadTune(path.c_str()));
+    EXPECT_TRUE(audio.Open());
+    audio.PlayTune(audio.LoadTune(path.c_str()));
     Listen(300);
-    audio_.FinishRenderings();
+    audio.FinishRenderings();
+    audio.Close();
     return Peak(Heard());
   }
 
@@ -167,6 +174,7 @@ class SoundTest : public ::testing::Test {
 // A 400 ms tune whose chord sounds for its first 50 ms: if it repeats, the
 // chord strikes again at 400 ms, loud against the faded tail just before.
 TEST_F(SoundTest, TuneSoundsAndRepeatsUntilStopped) {
+  if (!kSynthesises) GTEST_SKIP() << kNoSynthesiser;
   const std::string tune = Write("music1.mid", ChordMidi(50, 400));
   ASSERT_EQ(KBGMOpen(10, -1), 0);
   KBGMHandle handle = 0;
@@ -291,7 +299,7 @@ TEST_F(SoundTest, DamagedAndOverlongTunesDoNotLoadAndSaySo) {
     audio_.PlayTune(handle);
     EXPECT_EQ(Mix_PlayingMusic(), 0);
   }
-  EXPECT_NE(audio_.LoadTune(Write("tune.mid", tune).c_str()), 0);
+  EXPECT_EQ(audio_.LoadTune(Write("tune.mid", tune).c_str()) != 0, kSynthesises);
 }
 
 TEST_F(SoundTest, WithoutASoundDeviceEveryCallIsHarmless) {
@@ -353,6 +361,7 @@ Likeness Compare(const Samples& heard, const Samples& copy, std::size_t frames) 
 // seconds of each of the game's tunes, the difference stays 50 dB below the
 // music (62 dB and more at the time of writing), at the same level.
 TEST_F(SoundTest, RenderedTunesSoundAsTheSynthesiserPlaysThem) {
+  if (!kSynthesises) GTEST_SKIP() << kNoSynthesiser;
   const std::string soundFont = platform::FindSoundFont();
   ASSERT_FALSE(soundFont.empty());
   for (const char* name : {"music2.mid", "music1.mid"}) {
@@ -381,6 +390,7 @@ TEST_F(SoundTest, RenderedTunesSoundAsTheSynthesiserPlaysThem) {
 // A tune changed after it was rendered is heard as it is now. Each tune is a
 // chord: the old one loud, the new one soft.
 TEST_F(SoundTest, AChangedTuneIsHeardNotItsOldRendering) {
+  if (!kSynthesises) GTEST_SKIP() << kNoSynthesiser;
   const auto heardPeak = [&](const Bytes& tune) { return PeakOfTune(Write("music1.mid", tune)); };
   const int loud = heardPeak(ChordMidi(250, 500));
   EXPECT_GT(heardPeak(ChordMidi(250, 500)) * 3, loud * 2) << "rendered, now played from the cache";
@@ -391,6 +401,7 @@ TEST_F(SoundTest, AChangedTuneIsHeardNotItsOldRendering) {
 // rendered anew. Each damage is tried with the rendering of a soft chord in
 // place of a loud one's, so that playing it would be heard.
 TEST_F(SoundTest, ADamagedRenderingIsRebuiltNeverPlayed) {
+  if (!kSynthesises) GTEST_SKIP() << kNoSynthesiser;
   const std::string soundFont = platform::FindSoundFont();
   const auto cachePath = [&](const Bytes& tune) {
     return platform::TuneCachePath(PathOf("cache/morvex2"), tune,
@@ -456,6 +467,7 @@ TEST_F(SoundTest, TheSoundFontIsTheNamedOneElseTheDefaultElseSilence) {
   }
   unsetenv("SDL_SOUNDFONTS");
 
+  if (!kSynthesises) return;  // nothing is synthesised: no soundfont is needed
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   platform::SdlMixerAudio silent("", PathOf("cache"));
   testing::internal::CaptureStderr();
@@ -467,6 +479,74 @@ TEST_F(SoundTest, TheSoundFontIsTheNamedOneElseTheDefaultElseSilence) {
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
   EXPECT_NE(said.find("soundfont"), std::string::npos) << said;
+}
+
+// A rendering made with the game is heard for the very tune and soundfont it
+// was made from, and nothing is rendered into the cache for it. Here it is a
+// square wave, unlike anything the synthesiser makes, for a soft chord.
+// Without the synthesiser the soundfont does not matter, and any other tune
+// is silent, which is said once.
+TEST_F(SoundTest, TheRenderingMadeWithTheGameIsHeardForItsTuneAndSoundFont) {
+  const std::string soundFont = platform::FindSoundFont();
+  ASSERT_FALSE(soundFont.empty());
+  const std::string identity = platform::SoundFontIdentity(soundFont);
+  const std::string shipped = PathOf("shipped");
+  std::filesystem::create_directory(shipped);
+  ASSERT_TRUE(platform::KeepShippedSoundFont(shipped, identity));
+  const Bytes tune = ChordMidi(250, 500, 20);
+  ASSERT_TRUE(platform::WriteCachedTune(platform::TuneCachePath(shipped, tune, identity),
+                                        SquareWav(1000, 8000)));
+  const std::string otherFont = PathOf("other.sf2");
+  std::filesystem::create_symlink(soundFont, otherFont);  // another path: another identity
+
+  enum Heard { kRendering, kSynthesised, kSilence };
+  const struct {
+    const char* what;
+    Bytes tune;
+    std::string soundFont;
+    Heard heard;
+  } cases[] = {
+      {"the game's tune and soundfont", tune, soundFont, kRendering},
+      {"another soundfont", tune, otherFont, kSynthesises ? kSynthesised : kRendering},
+      {"a tune of the player's", ChordMidi(250, 500, 21), soundFont,
+       kSynthesises ? kSynthesised : kSilence},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove_all(PathOf("rendered"));
+    platform::SdlMixerAudio audio(c.soundFont, PathOf("rendered"));
+    audio.UseShippedRenderings(shipped);
+    platform::ForgetLoggedFailures();
+    testing::internal::CaptureStderr();
+    const int peak = PeakOfTune(Write("music2.mid", c.tune), audio);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(peak == 8000, c.heard == kRendering) << c.what << ": " << peak;
+    EXPECT_EQ(peak == 0, c.heard == kSilence) << c.what;
+    EXPECT_EQ(std::filesystem::exists(PathOf("rendered")), c.heard == kSynthesised)
+        << c.what << ": rendered into the cache";
+    // The disk driver says a line of its own; the game's lines are its own.
+    std::size_t lines = 0;
+    for (std::size_t at = said.find("morvex2: "); at != std::string::npos;
+         at = said.find("morvex2: ", at + 1)) {
+      ++lines;
+    }
+    EXPECT_EQ(lines, c.heard == kSilence ? 1u : 0u) << c.what << ": " << said;
+  }
+}
+
+// The build renders the game's tunes into the build tree's data files, and
+// the game finds them there for its own tunes and the soundfont found here.
+TEST_F(SoundTest, TheGamesTunesArePlayedFromTheRenderingsOfTheBuild) {
+  platform::SdlMixerAudio audio(platform::FindSoundFont(), PathOf("rendered"));
+  audio.UseShippedRenderings(MORVEX2_BINARY_DIR "/share/morvex2");
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  ASSERT_TRUE(audio.Open());
+  for (const char* name : {"music1.mid", "music2.mid"}) {
+    EXPECT_NE(audio.LoadTune((std::string(MORVEX2_SOURCE_DIR) + "/data/" + name).c_str()), 0)
+        << name;
+  }
+  audio.FinishRenderings();
+  audio.Close();
+  EXPECT_FALSE(std::filesystem::exists(PathOf("rendered"))) << "nothing was rendered";
 }
 
 // A clap file is read only when it is a regular file of a clap's size: a FIFO

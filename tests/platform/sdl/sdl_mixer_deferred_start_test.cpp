@@ -19,6 +19,8 @@ using platform::TuneHandle;
 
 const std::string kTitleTune = std::string(MORVEX2_SOURCE_DIR) + "/data/music2.mid";
 const std::string kPlayTune = std::string(MORVEX2_SOURCE_DIR) + "/data/music1.mid";
+// The game plays its tunes from the renderings made with it, as here.
+constexpr char kRenderings[] = MORVEX2_BINARY_DIR "/share/morvex2";
 
 bool AudioOpen() {
   return SDL_WasInit(SDL_INIT_AUDIO) != 0;
@@ -72,6 +74,7 @@ TEST(DeferredSoundStart, TheTunesEndUpAsTheCallsBeforeLeftThem) {
   };
   for (const Case& c : cases) {
     SdlMixerAudio audio;
+    audio.UseShippedRenderings(kRenderings);
     audio.DeferStart();
     ASSERT_TRUE(audio.Open()) << c.what;
     const TuneHandle title = audio.LoadTune(kTitleTune.c_str());
@@ -94,6 +97,7 @@ TEST(DeferredSoundStart, TheTunesEndUpAsTheCallsBeforeLeftThem) {
 
 TEST(DeferredSoundStart, AfterTheStartEveryCallGoesStraightThrough) {
   SdlMixerAudio audio;
+  audio.UseShippedRenderings(kRenderings);
   audio.DeferStart();
   EXPECT_TRUE(audio.Open()) << "a put-off start always succeeds";
   const TuneHandle title = audio.LoadTune(kTitleTune.c_str());
@@ -109,6 +113,7 @@ TEST(DeferredSoundStart, AfterTheStartEveryCallGoesStraightThrough) {
 
 TEST(DeferredSoundStart, ClosedBeforeTheFirstFrameNothingEverOpens) {
   SdlMixerAudio audio;
+  audio.UseShippedRenderings(kRenderings);
   audio.DeferStart();
   EXPECT_TRUE(audio.Open()) << "a put-off start always succeeds";
   audio.PlayTune(audio.LoadTune(kTitleTune.c_str()));
@@ -119,6 +124,7 @@ TEST(DeferredSoundStart, ClosedBeforeTheFirstFrameNothingEverOpens) {
 
 TEST(DeferredSoundStart, AClapDoesNotWait) {
   SdlMixerAudio audio;
+  audio.UseShippedRenderings(kRenderings);
   audio.DeferStart();
   EXPECT_TRUE(audio.Open()) << "a put-off start always succeeds";
   const TuneHandle title = audio.LoadTune(kTitleTune.c_str());

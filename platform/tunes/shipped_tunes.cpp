@@ -1,0 +1,33 @@
+#include "platform/tunes/shipped_tunes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/base/whole_file.h"
+
+namespace platform {
+
+namespace {
+
+constexpr char kSoundFontFile[] = "tunes.soundfont";
+// A path, a size and a time: far less than this.
+constexpr std::size_t kLargestIdentity = 4096;
+
+}  // namespace
+
+std::string ShippedSoundFont(const std::string& folder) {
+  if (folder.empty()) return {};
+  const std::optional<std::vector<std::uint8_t>> bytes =
+      ReadSmallFile(folder + '/' + kSoundFontFile, kLargestIdentity);
+  if (!bytes) return {};
+  return std::string(bytes->begin(), bytes->end());
+}
+
+bool KeepShippedSoundFont(const std::string& folder, const std::string& identity) {
+  const std::vector<std::uint8_t> bytes(identity.begin(), identity.end());
+  return WriteWholeFile(folder + '/' + kSoundFontFile, bytes, WriteMode::kReplace);
+}
+
+}  // namespace platform

@@ -1,0 +1,20 @@
+// The tunes' renderings made when the game is built, installed beside the
+// tunes themselves and read where they are: a player who still has the
+// game's own tunes and soundfont hears them from the first start on, without
+// rendering anything. They are named and checked as the cache names and
+// checks its renderings (tune_cache.h), in a folder of their own, which also
+// keeps the identity of the soundfont they were made with.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The soundfont's identity (SoundFontIdentity) that the renderings in
+// `folder` were made with; empty when the folder keeps none.
+std::string ShippedSoundFont(const std::string& folder);
+
+// Keeps `identity` as the soundfont of the renderings in `folder`.
+[[nodiscard]] bool KeepShippedSoundFont(const std::string& folder, const std::string& identity);
+
+}  // namespace platform
