@@ -2,8 +2,6 @@
 // makes it the working folder, puts the game on the SDL2 host and hands over
 // to WinMain, as the original's runtime did. The game itself reads no option;
 // the host keeps how the player left the screen in a settings file.
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <string>
@@ -17,6 +15,7 @@
 #include "core/replay_file.h"
 #include "display/window_icon.h"
 #include "platform/base/failure_log.h"
+#include "platform/base/os.h"
 #include "platform/sdl/display_settings.h"
 #include "platform/sdl/sdl_host.h"
 
@@ -32,7 +31,7 @@ void EnterDataFolder(const std::string& chosen) {
   const DataFolderSetup setup =
       SetUpDataFolder(chosen.empty() ? DefaultDataFolder() : chosen, InstalledDataFolder());
   for (const std::string& problem : setup.problems) Say(problem);
-  if (!setup.workingFolder.empty() && ::chdir(setup.workingFolder.c_str()) != 0) {
+  if (!setup.workingFolder.empty() && !platform::SetWorkingFolder(setup.workingFolder)) {
     platform::LogErrnoFailure("chdir('" + setup.workingFolder + "')", errno);
   }
 }
@@ -41,7 +40,7 @@ void EnterDataFolder(const std::string& chosen) {
 // playback runs from the installed files (tunes and clap) and sets up nothing.
 void EnterInstalledFolder() {
   const std::string installed = InstalledDataFolder();
-  if (!installed.empty() && ::chdir(installed.c_str()) != 0) {
+  if (!installed.empty() && !platform::SetWorkingFolder(installed)) {
     platform::LogErrnoFailure("chdir('" + installed + "')", errno);
   }
 }

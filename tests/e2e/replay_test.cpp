@@ -11,6 +11,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "app/replay_recorder.h"
 #include "platform/formats/png_file.h"
@@ -138,12 +139,25 @@ TEST_F(ReplayRun, PauseAndDoubleSpeedOnlyChangeThePace) {
   }
 }
 
+// The files beside last.mvr that a write of it left, killed before it was done.
+std::vector<std::string> Leftovers(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with("last.mvr.")) names.push_back(name);
+  }
+  return names;
+}
+
 // A replay is put in place whole: killed while writing it, the game leaves
-// the last replay as it was.
+// the last replay as it was, and the next game that is kept removes what the
+// killed writes left beside it.
 TEST_F(ReplayRun, AGameKilledWhileKeepingItsReplayLeavesTheOldOne) {
   RecordGame(folder_, StartGame("") + "wait 2000\nkey ESC\n");
   const std::string old = FileText(folder_ / "last.mvr");
   ASSERT_FALSE(old.empty());
+  // As a crash of an earlier run left it.
+  std::ofstream(folder_ / "last.mvr.new.a1B2c3") << "MVR";
   const std::string newGame = StartGame("") + "wait 4000\nkey LEFT\nwait 500\nkey ESC\n";
   for (const rlim_t limit : {0, 16, 40}) {
     const pid_t child = fork();
@@ -160,9 +174,11 @@ TEST_F(ReplayRun, AGameKilledWhileKeepingItsReplayLeavesTheOldOne) {
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << limit;
     EXPECT_EQ(FileText(folder_ / "last.mvr"), old) << limit;
   }
+  EXPECT_EQ(Leftovers(folder_).size(), 4u);
   const Replay kept = RecordGame(folder_, newGame);
   EXPECT_NE(FileText(folder_ / "last.mvr"), old);
   EXPECT_EQ(kept.ending, ReplayEnding::kLeft);
+  EXPECT_EQ(Leftovers(folder_), std::vector<std::string>{});
 }
 
 }  // namespace
