@@ -14,13 +14,15 @@ while IFS=: read -r folder uses; do
   may[$folder]=" $folder $(echo $uses) "
 done < <(grep -E '^[a-z0-9_/]+:' docs/layers.txt)
 
-# layer_of PATH: the deepest folder with a line that holds PATH, or nothing.
+# layer_of PATH: sets `layer` to the deepest folder with a line that holds
+# PATH, or to nothing (a variable, not output: no subshell for each include).
 layer_of() {
   local path="$1"
+  layer=""
   while [[ "$path" == */* ]]; do
     path="${path%/*}"
     if [ -n "${may[$path]:-}" ]; then
-      echo "$path"
+      layer="$path"
       return
     fi
   done
@@ -29,19 +31,23 @@ layer_of() {
 broken=0
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   while read -r file; do
-    if [[ "$file" != tests/* ]] && [ -z "$(layer_of "$file")" ]; then
+    layer_of "$file"
+    if [[ "$file" != tests/* ]] && [ -z "$layer" ]; then
       echo "$(dirname "$file")/ holds C++ sources but has no line in docs/layers.txt" >&2
       broken=1
     fi
-  done < <(git ls-files '*.cpp' '*.h' | grep / | xargs -r -n1 dirname | sort -u | sed 's#$#/x.h#')
+  done < <(git ls-files '*.cpp' '*.h' | grep / | sed 's#/[^/]*$#/x.h#' | sort -u)
 fi
 
 include='^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^/"]+/'
 while IFS=: read -r file line text; do
-  folder="$(layer_of "$file")"
+  layer_of "$file"
+  folder="$layer"
   [ -n "$folder" ] || continue
-  path="$(sed -E 's/^[^"]*"([^"]+)".*/\1/' <<<"$text")"
-  used="$(layer_of "$path")"
+  [[ "$text" =~ \"([^\"]+)\" ]] || continue
+  path="${BASH_REMATCH[1]}"
+  layer_of "$path"
+  used="$layer"
   if [ -z "$used" ]; then
     top="${path%%/*}"
     # An include of a folder that is not a layer (a system header's own folder)
