@@ -10,7 +10,7 @@
 #include <optional>
 #include <utility>
 
-#include "platform/base/os.h"
+#include "platform/base/files.h"
 #include "platform/base/user_folders.h"
 #include "platform/base/whole_file.h"
 #include "ranking/score_file.h"

@@ -15,7 +15,7 @@
 #include "core/replay_file.h"
 #include "display/window_icon.h"
 #include "platform/base/failure_log.h"
-#include "platform/base/os.h"
+#include "platform/base/files.h"
 #include "platform/sdl/display_settings.h"
 #include "platform/sdl/sdl_host.h"
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/base/clock.h"
 #include "platform/base/failure_log.h"
 
 namespace {
@@ -37,16 +38,17 @@ constexpr std::int64_t kLockPollMs = 5;
 // give; false when another copy holds it past the deadline. This waits on
 // the real clock, as the other copy runs on it.
 bool LockBy(platform::File& file, std::int64_t deadlineMs) {
+  platform::SystemClock clock;
   if (!StepAllowed(RewriteStep::kLock)) return true;
   for (;;) {
     if (file.TryLock() != platform::LockResult::kBusy) return true;
-    const std::int64_t now = platform::MonotonicMs();
+    const std::int64_t now = clock.NowMs();
     if (now >= deadlineMs) {
       platform::LogFailure("locking the table",
                            "another copy of the game has held the table for 2 s");
       return false;
     }
-    platform::SleepUntilMonotonicMs(now + kLockPollMs);
+    clock.SleepUntilMs(now + kLockPollMs);
   }
 }
 
@@ -97,7 +99,7 @@ bool LockedScoreFile::Open(const char* path) {
   // Each retry follows a rewrite finished by another copy in between; a few
   // are plenty, and running out only means "in use".
   constexpr int kAttempts = 4;
-  const std::int64_t deadlineMs = platform::MonotonicMs() + kLockWaitMs;
+  const std::int64_t deadlineMs = platform::SystemClock().NowMs() + kLockWaitMs;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     platform::File file;
     const Opened opened = OpenAndLock(path, deadlineMs, file, info_);

@@ -36,7 +36,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/base/os.h"
+#include "platform/base/files.h"
 #include "ranking/score_file.h"
 
 // The steps of a rewrite, in order. Tests stop the process before one of them

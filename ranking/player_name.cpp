@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/base/failure_log.h"
-#include "platform/base/os.h"
+#include "platform/base/files.h"
 
 namespace {
 

@@ -1,24 +1,6 @@
 #include "platform/base/clock.h"
 
-#include "platform/base/os.h"
-
 namespace platform {
-
-std::int64_t SystemClock::NowMs() {
-  return MonotonicMs();
-}
-
-void SystemClock::SleepUntilMs(std::int64_t deadlineMs) {
-  SleepUntilMonotonicMs(deadlineMs);
-}
-
-std::int64_t SystemClock::UnixSeconds() {
-  return static_cast<std::int64_t>(std::time(nullptr));
-}
-
-std::tm SystemClock::LocalTime() {
-  return LocalTimeAt(UnixSeconds());
-}
 
 std::tm VirtualClock::LocalTime() {
   return LocalTimeAt(UnixSeconds());

@@ -56,6 +56,9 @@ class VirtualClock final : public Clock {
   std::int64_t unixSeconds_;
 };
 
+// The local calendar time at `unixSeconds`, in the process's time zone.
+std::tm LocalTimeAt(std::int64_t unixSeconds);
+
 // The clock that timers, seeds and dates use. Never null: starts as a SystemClock.
 Clock& GameClock();
 // Installs `clock` (not owned); null puts the SystemClock back.

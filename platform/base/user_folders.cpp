@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "platform/base/os.h"
+#include "platform/base/files.h"
 
 namespace platform {
 

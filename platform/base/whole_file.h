@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/base/os.h"
+#include "platform/base/files.h"
 
 namespace platform {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/base/os.h"
+#include "platform/base/files.h"
 
 namespace platform {
 

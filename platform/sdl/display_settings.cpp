@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/base/failure_log.h"
-#include "platform/base/os.h"
+#include "platform/base/files.h"
 #include "platform/base/user_folders.h"
 #include "platform/base/whole_file.h"
 

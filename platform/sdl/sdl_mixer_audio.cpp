@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/base/failure_log.h"
-#include "platform/base/os.h"
+#include "platform/base/files.h"
 #include "platform/base/whole_file.h"
 #include "platform/formats/clap_wave.h"
 #include "platform/formats/midi_file_check.h"

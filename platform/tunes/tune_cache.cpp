@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/base/os.h"
+#include "platform/base/files.h"
 #include "platform/base/user_folders.h"
 
 namespace platform {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/base/os.h"
+#include "platform/base/files.h"
 
 namespace platform {
 

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "platform/base/failure_log.h"
-#include "platform/base/os.h"
+#include "platform/tunes/thread_priority.h"
 #include "platform/tunes/tune_cache.h"
 #include "platform/tunes/tune_rendering.h"
 
@@ -42,8 +42,6 @@ void TuneRenderWorker::WaitUntilIdle() {
 }
 
 void TuneRenderWorker::Run() {
-  // The lowest priority for this thread alone: the game and its sound come
-  // first, the rendering takes what is left.
   LowerThisThreadsPriority();
   for (;;) {
     Job job;

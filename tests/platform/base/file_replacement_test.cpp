@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "platform/base/os.h"
+#include "platform/base/files.h"
 #include "platform/base/whole_file.h"
 
 namespace {

@@ -1,9 +1,9 @@
-// Everything the game asks of the operating system's files and folders, and
-// the few other services it needs from it: the login name, the local time,
-// a background thread's priority. Only the implementation of this header
-// (os_posix.cpp, chosen by CMake) calls the system; the rest of the game
-// speaks only to these names, so another system needs another implementation
-// and nothing else.
+// Everything the game asks of the system's files and folders: opening,
+// reading, locking, the one atomic replace, the folders it makes and works
+// in, and the login name that the player's first name comes from. Only the
+// implementation of this header (files_posix.cpp, chosen by CMake) calls the
+// system; the rest of the game speaks only to these names, so another system
+// needs another implementation and nothing else.
 //
 // Failures set errno, as the system's own calls do, so that callers can tell
 // a missing file (ENOENT) or a folder that takes no new file (EACCES, EPERM,
@@ -12,7 +12,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <ctime>
 #include <optional>
 #include <span>
 #include <string>
@@ -166,13 +165,5 @@ class FileReplacement {
 std::string ExecutablePath();
 // The name the player logged in with; nothing when the system has none.
 std::optional<std::string> LoginName();
-// The local date and time at `unixSeconds`.
-std::tm LocalTimeAt(std::int64_t unixSeconds);
-// The monotonic clock, in milliseconds; only differences matter.
-std::int64_t MonotonicMs();
-// Sleeps until MonotonicMs() reaches `deadlineMs`.
-void SleepUntilMonotonicMs(std::int64_t deadlineMs);
-// Lets the calling thread alone run only when nothing else wants the CPU.
-void LowerThisThreadsPriority();
 
 }  // namespace platform

@@ -1,9 +1,8 @@
-// The operating system's services on Linux and the other POSIX systems.
+// The files and folders of Linux and the other POSIX systems.
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +12,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/base/os.h"
+#include "platform/base/files.h"
 
 namespace platform {
 
@@ -336,34 +335,6 @@ std::optional<std::string> LoginName() {
     return std::nullopt;
   }
   return std::string(found->pw_name);
-}
-
-std::tm LocalTimeAt(std::int64_t unixSeconds) {
-  const auto t = static_cast<std::time_t>(unixSeconds);
-  std::tm result{};
-  ::localtime_r(&t, &result);
-  return result;
-}
-
-std::int64_t MonotonicMs() {
-  timespec now{};
-  ::clock_gettime(CLOCK_MONOTONIC, &now);
-  return std::int64_t{now.tv_sec} * 1000 + now.tv_nsec / 1000000;
-}
-
-void SleepUntilMonotonicMs(std::int64_t deadlineMs) {
-  if (deadlineMs <= MonotonicMs()) return;  // also keeps the split below free of negative parts
-  timespec deadline{};
-  deadline.tv_sec = static_cast<time_t>(deadlineMs / 1000);
-  deadline.tv_nsec = static_cast<long>(deadlineMs % 1000) * 1000000L;
-  // A signal cuts the sleep short; the deadline is absolute, so sleeping again is exact.
-  while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
-  }
-}
-
-void LowerThisThreadsPriority() {
-  // On Linux a thread has a nice value of its own.
-  ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
 }
 
 }  // namespace platform
