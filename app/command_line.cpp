@@ -6,7 +6,7 @@ namespace {
 
 constexpr char kProgram[] = "morvex2";
 
-enum LongOnly { kDataDir = 1000, kWindow, kFullscreen, kScale, kReplay };
+enum LongOnly { kDataDir = 1000, kWindow, kFullscreen, kScale, kReplay, kName, kLang };
 
 // GNU getopt gives the usual conventions: --opt=VALUE or --opt VALUE,
 // unambiguous abbreviations, and "--" to end the options.
@@ -18,6 +18,8 @@ constexpr option kOptions[] = {
     {"fullscreen", no_argument, nullptr, kFullscreen},
     {"scale", required_argument, nullptr, kScale},
     {"replay", required_argument, nullptr, kReplay},
+    {"name", required_argument, nullptr, kName},
+    {"lang", required_argument, nullptr, kLang},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -65,6 +67,15 @@ CommandLine ParseCommandLine(int argc, char* const argv[]) {
       case kReplay:
         line.replay = optarg;
         break;
+      case kName:
+        line.name = optarg;
+        break;
+      case kLang:
+        line.language = platform::LanguageNamed(optarg);
+        if (line.language) break;
+        line.action = CommandLine::Action::kError;
+        line.error = std::string("invalid argument '") + optarg + "' for '--lang' (ja or en)";
+        return line;
       default:
         line.action = CommandLine::Action::kError;
         line.error = ErrorFor(result, argv[optind - 1]);
@@ -74,6 +85,10 @@ CommandLine ParseCommandLine(int argc, char* const argv[]) {
   if (optind < argc) {
     line.action = CommandLine::Action::kError;
     line.error = std::string("unexpected argument '") + argv[optind] + "'";
+  } else if (line.name && !line.replay.empty()) {
+    // A replay writes nothing, the player's name included.
+    line.action = CommandLine::Action::kError;
+    line.error = "'--name' cannot be given with '--replay'";
   }
   return line;
 }
@@ -90,17 +105,22 @@ std::string UsageText() {
          "      --window         start in a window\n"
          "      --scale=MODE     smooth (fill the screen, the default) or\n"
          "                       pixel-exact (whole multiples only)\n"
+         "      --name=NAME      keep NAME as the player's name in the high-score\n"
+         "                       tables (zel.ini in the data folder), then play\n"
+         "      --lang=LANG      ja (Japanese) or en (English), kept for the next\n"
+         "                       starts (default: from LC_ALL, LC_MESSAGES, LANG)\n"
          "      --replay=FILE    show the game recorded in FILE (last.mvr, *-best.mvr\n"
          "                       in the data folder) and check that it comes out\n"
          "                       the same; RETURN pauses, SPACE doubles the speed,\n"
-         "                       ESC ends\n"
+         "                       ESC ends early; it closes 2 s after the end\n"
          "  -h, --help           show this help and end\n"
          "  -V, --version        show the version and end\n"
          "\n"
          "Keys: arrows move and turn, SPACE turns, DOWN drops, RETURN starts and\n"
          "pauses, F1 shows the high scores, ESC goes back or quits,\n"
          "Alt+Enter switches between full screen and a window, Alt+S between\n"
-         "the two scales. Screen choices are kept for the next start.\n";
+         "the two scales. Those switches are kept for the next start, and so is\n"
+         "--lang; --fullscreen, --window and --scale are for their run only.\n";
 }
 
 std::string VersionText() {

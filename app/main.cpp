@@ -1,23 +1,29 @@
 // The process entry: reads the options, sets up the player's data folder and
-// makes it the working folder, puts the game on the SDL2 host and hands over
-// to WinMain, as the original's runtime did. The game itself reads no option;
-// the host keeps how the player left the screen in a settings file.
+// makes it the working folder, keeps a name given on the command line, puts
+// the game on the SDL2 host and hands over to WinMain, as the original's
+// runtime did. The game's rules read no option; the host keeps how the player
+// left the screen, and the language chosen with --lang, in a settings file.
+// The language is set before the first screen.
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "app/command_line.h"
 #include "app/data_folder.h"
+#include "app/language_choice.h"
 #include "app/replay_player.h"
 #include "app/replay_recorder.h"
 #include "app/win_main.h"
+#include "core/language.h"
 #include "core/replay_file.h"
 #include "display/window_icon.h"
 #include "platform/base/failure_log.h"
 #include "platform/base/files.h"
 #include "platform/sdl/display_settings.h"
 #include "platform/sdl/sdl_host.h"
+#include "ranking/name_setting.h"
 
 namespace {
 
@@ -26,14 +32,18 @@ void Say(const std::string& line) {
 }
 
 // Problems with the folder are said and the game goes on: at worst it plays
-// without saving its tables, as with a table it cannot open.
-void EnterDataFolder(const std::string& chosen) {
-  const DataFolderSetup setup =
-      SetUpDataFolder(chosen.empty() ? DefaultDataFolder() : chosen, InstalledDataFolder());
+// without saving its tables, as with a table it cannot open. True when the
+// game runs in the player's data folder.
+bool EnterDataFolder(const std::string& chosen) {
+  const std::string folder = chosen.empty() ? DefaultDataFolder() : chosen;
+  const DataFolderSetup setup = SetUpDataFolder(folder, InstalledDataFolder());
   for (const std::string& problem : setup.problems) Say(problem);
-  if (!setup.workingFolder.empty() && !platform::SetWorkingFolder(setup.workingFolder)) {
+  if (setup.workingFolder.empty()) return false;
+  if (!platform::SetWorkingFolder(setup.workingFolder)) {
     platform::LogErrnoFailure("chdir('" + setup.workingFolder + "')", errno);
+    return false;
   }
+  return setup.workingFolder == folder;
 }
 
 // A replay shown from the folder it names is never where the game writes:
@@ -52,9 +62,10 @@ int RunOnSdlHost(const CommandLine& options) {
   IconImage icon;
   if (LoadWindowIcon(&icon)) host.SetIcon(std::move(icon.argb), icon.width, icon.height);
   // How the player left the screen last time, kept again at the end; the
-  // options choose for this run only.
+  // screen options choose for this run only, --lang for good.
   const platform::DisplaySettings saved = platform::LoadDisplaySettings();
   platform::DisplaySettings started = saved;
+  SetLanguage(ChooseLanguage(options, &started, platform::EnvironmentLanguage()));
   if (options.fullscreen.has_value()) started.fullscreen = *options.fullscreen;
   if (options.pixelExact.has_value()) {
     started.scale =
@@ -64,7 +75,10 @@ int RunOnSdlHost(const CommandLine& options) {
   host.Install();
   // The module handle only has to be non-null and the same everywhere.
   static char module;
-  const int exitCode = WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, nullptr, 1);
+  int exitCode = WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, nullptr, 1);
+  // The game ends as it always did after its error message; the process
+  // tells whoever started it that the run failed.
+  if (host.FailureShown()) exitCode = 1;
   host.Uninstall();
   const platform::DisplaySettings kept =
       platform::KeptDisplaySettings(saved, started, host.CurrentDisplaySettings());
@@ -72,8 +86,28 @@ int RunOnSdlHost(const CommandLine& options) {
   return exitCode;
 }
 
+// A name given with --name is looked at before anything is set up and
+// written into the data folder before the game starts. One that cannot be
+// kept ends the run with its reason: status 2 for a name the tables cannot
+// hold, 1 for one that could not be written.
 int PlayGames(const CommandLine& options) {
-  EnterDataFolder(options.dataDir);
+  std::optional<PlayerName> name;
+  std::string nameError;
+  if (options.name) {
+    name = PlayerNameFromUtf8(*options.name, &nameError);
+    if (!name) {
+      Say("--name: " + nameError);
+      return 2;
+    }
+  }
+  const bool inDataFolder = EnterDataFolder(options.dataDir);
+  if (name) {
+    nameError = "there is no data folder to keep it in";
+    if (!inDataFolder || !WritePlayerName(*name, &nameError)) {
+      Say("--name: " + nameError);
+      return 1;
+    }
+  }
   // Every game is kept as last.mvr, and a new best one beside its table.
   SetReplayRecording(true);
   return RunOnSdlHost(options);

@@ -1,5 +1,6 @@
 #include "app/program_state.h"
 
+#include "app/scene_switch.h"
 #include "core/globals.h"
 #include "core/scene_switch.h"
 #include "platform/win32/window_backend.h"
@@ -15,6 +16,7 @@ void ResetProgramState() {
   g_playScene = nullptr;
   g_rankingScene = nullptr;
   g_currentScene = nullptr;
+  SetSceneSwitch(nullptr);
   g_level = 0;
   g_lastScore = 0;
   g_lastRemovedCount = 0;

@@ -2,9 +2,10 @@
 
 #include <cstdio>
 
+#include "app/scene_switch.h"
 #include "core/globals.h"
 #include "core/scene_switch.h"
-#include "platform/base/clock.h"
+#include "platform/win32/host.h"
 #include "play/play_scene.h"
 #include "sound/kbgm.h"
 
@@ -14,6 +15,9 @@ namespace {
 // replay on between frames. The platform runs it at its shortest period.
 constexpr UINT_PTR kPlayerTimer = 2;
 constexpr UINT kPlayerPeriodMs = 10;
+// How long the last frame stays up after the result line before the player
+// closes by itself, so that a script can run a replay and read its status.
+constexpr UINT kLastFrameMs = 2000;
 
 ReplayPlayer* g_player = nullptr;
 
@@ -25,15 +29,14 @@ const char* EndingText(ReplayEnding ending) {
 
 void ReplayPlayer::Begin() {
   g_player = this;
-  SetSceneSwitchHook(nullptr);
   g_level = replay_.level;
   g_playScene->seedCounter = replay_.seed;
   g_fieldSettled = replay_.fieldSettled;
   g_resolveBusy = replay_.resolveBusy;
   // The same way into the game as from the title screen: music, Start, picture.
-  ChangeScene(Play);
+  SwitchScene(Play);
   // From here the game's own scene switches only tell the player it ended.
-  SetSceneSwitchHook(&ReplayPlayer::OnGameLeft);
+  SetSceneSwitch(&ReplayPlayer::OnGameLeft);
   g_currentScene = this;
   lastMs_ = platform::GameClock().NowMs();
   SetTimer(g_hwnd, kPlayerTimer, kPlayerPeriodMs, nullptr);
@@ -45,7 +48,14 @@ void ReplayPlayer::OnGameLeft(int sceneId) {
 
 // Every tick, the play screen's as well as the player's own, moves the replay
 // to the time now, so it keeps pace with the clock whatever the ticks do.
-void ReplayPlayer::OnTimer(HWND) {
+// Once the replay has ended, its own timer closes the window.
+void ReplayPlayer::OnTimer(HWND hwnd) {
+  if (outcome_ != Outcome::kRunning) {
+    if (platform::GameClock().NowMs() - finishedMs_ < kLastFrameMs) return;
+    KillTimer(hwnd, kPlayerTimer);
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    return;
+  }
   Advance();
 }
 
@@ -78,7 +88,10 @@ void ReplayPlayer::Deliver(const ReplayMessage& message) {
 
 void ReplayPlayer::Finish() {
   KillTimer(g_hwnd, 1);
-  KillTimer(g_hwnd, kPlayerTimer);
+  // The player's timer now only ends the showing, once the last frame has
+  // been seen for a moment.
+  finishedMs_ = platform::GameClock().NowMs();
+  SetTimer(g_hwnd, kPlayerTimer, kLastFrameMs, nullptr);
   KBGMStop();
   const ReplayEnding ending = leftTo_ == Ranking ? ReplayEnding::kGameOver : ReplayEnding::kLeft;
   const PlayScene& game = *g_playScene;

@@ -2,8 +2,8 @@
 // messages are handed to the play screen at their recorded times, and the play
 // screen draws every frame as it did when the game was played. The player's
 // own keys: RETURN pauses and resumes, SPACE switches between normal and double
-// speed, ESC ends. At the end it checks that the game came out as recorded and
-// says so in one line on standard output.
+// speed, ESC ends. At the end it checks that the game came out as recorded,
+// says so in one line on standard output, and closes 2 s later by itself.
 //
 // Playback keeps nothing: no score table is offered the result, no replay is
 // written, and the game's own end (game over or ESC) changes no screen.
@@ -43,6 +43,7 @@ class ReplayPlayer final : public Scene {
   std::size_t next_ = 0;
   std::int64_t lastMs_ = 0;
   std::int64_t playMs_ = 0;  // the replay's own time, since the game's Start
+  std::int64_t finishedMs_ = 0;
   bool paused_ = false;
   int speed_ = 1;
   int leftTo_ = 0;  // the screen the game asked for when it ended, 0 while it runs

@@ -4,10 +4,11 @@
 #include <cstdio>
 #include <string>
 
+#include "app/scene_switch.h"
 #include "core/scene_switch.h"
-#include "platform/base/clock.h"
 #include "platform/base/failure_log.h"
 #include "platform/base/whole_file.h"
+#include "platform/win32/host.h"
 #include "play/play_scene.h"
 #include "ranking/ranking_scene.h"
 #include "ranking/score_table.h"

@@ -1,7 +1,8 @@
-#include "core/scene_switch.h"
+#include "app/scene_switch.h"
 
 #include "app/replay_recorder.h"
 #include "core/globals.h"
+#include "core/scene_switch.h"
 #include "display/screen.h"
 #include "opening/opening_scene.h"
 #include "play/play_scene.h"
@@ -12,19 +13,7 @@ OpeningScene* g_openingScene = nullptr;
 PlayScene* g_playScene = nullptr;
 RankingScene* g_rankingScene = nullptr;
 
-namespace {
-SceneSwitchHook g_sceneSwitchHook = nullptr;
-}
-
-void SetSceneSwitchHook(SceneSwitchHook hook) {
-  g_sceneSwitchHook = hook;
-}
-
-void ChangeScene(int sceneId) {
-  if (g_sceneSwitchHook != nullptr) {
-    g_sceneSwitchHook(sceneId);
-    return;
-  }
+void SwitchScene(int sceneId) {
   Scene* next = nullptr;
   switch (sceneId) {
     case Opening:

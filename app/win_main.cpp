@@ -1,5 +1,6 @@
 #include "app/win_main.h"
 
+#include "app/scene_switch.h"
 #include "core/globals.h"
 #include "core/scene_switch.h"
 #include "display/screen.h"
@@ -74,6 +75,7 @@ void SetFirstScreen(FirstScreen begin) {
 }
 
 int WinMain(HINSTANCE hInstance, HINSTANCE, char*, int nCmdShow) {
+  SetSceneSwitch(&SwitchScene);
   OpenMusic();
   g_hInstance = hInstance;
   // The early exits close the music library too, so that nothing is left

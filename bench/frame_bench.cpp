@@ -24,6 +24,7 @@
 #include "display/screen.h"
 #include "platform/sdl/frame_changes.h"
 #include "platform/win32/video.h"
+#include "tests/support/host_part.h"
 #include "tests/support/test_display.h"
 
 namespace {
@@ -84,11 +85,13 @@ class ComparingVideo final : public platform::VideoOutput {
 };
 
 void TitleFrame(benchmark::State& state) {
-  testsupport::TestDisplay display(testsupport::FakeWindow());
+  // Made first, so that it outlives the display, which gives the screen back
+  // to it as it goes.
   ComparingVideo video;
+  testsupport::TestDisplay display(testsupport::FakeWindow());
   video.told_ = state.range(0) != 0;
   (void)video.Open(640, 480);
-  platform::SetVideoOutput(&video);
+  testsupport::PutInHost(&platform::Host::video, &video);
   std::vector<Cell> balloons;
   const int starts[6][3] = {{-5, 150, 180}, {-6, 20, 280},   {-8, 200, 400},
                             {-7, 400, 600}, {-8, 370, 1000}, {-5, 220, 1100}};

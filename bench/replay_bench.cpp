@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/replay_recorder.h"
+#include "app/scene_switch.h"
 #include "core/replay_file.h"
 #include "core/scene_switch.h"
 #include "platform/base/whole_file.h"

@@ -96,7 +96,10 @@ bool CheckFrame(std::span<const std::uint8_t> bytes, std::string* error) {
   }
   if (bytes.size() < kHeaderBytes + kChecksumBytes) return Fail(error, "the replay is cut short");
   const std::uint32_t version = GetLittle(bytes.data() + 4, 2);
-  if (version == 0 || version > kReplayVersion) {
+  // Formats are counted from 1: a 0 there was never written by any copy of the game.
+  if (version == 0)
+    return Fail(error, "the replay is of format 0, not a replay this game ever wrote");
+  if (version > kReplayVersion) {
     return Fail(error, "the replay is of format " + std::to_string(version) +
                            ", newer than this game reads (" + std::to_string(kReplayVersion) + ")");
   }

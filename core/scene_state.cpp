@@ -1,8 +1,7 @@
 // The state that passes between the screens (the chosen level and the last
-// game's result) and the screen that is current. ChangeScene itself, which
-// knows all three screens, belongs to the program (app/scene_switch.cpp).
+// game's result) and the screen that is current.
 #include "core/scene_switch.h"
-#include "platform/base/call_log.h"
+#include "platform/win32/host.h"
 
 Scene* g_currentScene = nullptr;
 std::int32_t g_level = 0;

@@ -3,6 +3,7 @@
 #include <span>
 
 #include "display/dib.h"
+#include "display/message_box.h"
 #include "display/messages.h"
 #include "display/screen.h"
 #include "platform/win32/ddraw.h"
@@ -10,8 +11,8 @@
 
 namespace {
 
-bool ShowMessage(HWND hwnd, const char* text) {
-  MessageBoxA(hwnd, text, display_text::kCaption, MB_OK);
+bool ShowMessage(HWND hwnd, const char* text, const char* english) {
+  ShowDisplayMessage(hwnd, text, english);
   return false;
 }
 
@@ -29,16 +30,19 @@ bool LoadBitmapToSurface(HWND hwnd, IDirectDrawSurface* surface, const char* nam
                         : std::span<const std::uint8_t>();
   const std::optional<DibSize> size = ReadDibSize(bytes);
   if (!size) {
-    ShowMessage(hwnd, display_text::kCannotLoadResource);
+    ShowMessage(hwnd, display_text::kCannotLoadResource, display_text::kCannotLoadResourceEnglish);
     return FatalDisplayError(hwnd);
   }
 
   const std::optional<IndexedPicture> picture = ParseDib(bytes);
-  if (!picture) return ShowMessage(hwnd, display_text::kPictureLoadFailed);
+  if (!picture) {
+    return ShowMessage(hwnd, display_text::kPictureLoadFailed,
+                       display_text::kPictureLoadFailedEnglish);
+  }
 
   HDC dc = nullptr;
   if (surface == nullptr || surface->GetDC(&dc) != DD_OK) {
-    return ShowMessage(hwnd, display_text::kNoDeviceContext);
+    return ShowMessage(hwnd, display_text::kNoDeviceContext, display_text::kNoDeviceContextEnglish);
   }
   CopyPicture(dc, *picture);
   surface->ReleaseDC(dc);

@@ -1,4 +1,5 @@
-// The texts of the display's message boxes, in Shift-JIS as the game shows them.
+// The texts of the display's message boxes, in Shift-JIS as the game shows them,
+// and the English line said after each where the player reads English.
 #pragma once
 
 namespace display_text {
@@ -26,5 +27,11 @@ inline constexpr char kNoDeviceContext[] =
     "C\x83X\x83R\x83\x93\x83"
     "e\x83L\x83X\x83g\x82\xcc\x8e\xe6\x93\xbe\x82\xc9"
     "\x8e\xb8\x94s";
+
+// In English, said after the box, which keeps the game's own text.
+inline constexpr char kSetupFailedEnglish[] = "The screen could not be set up.";
+inline constexpr char kCannotLoadResourceEnglish[] = "A picture of the game cannot be found.";
+inline constexpr char kPictureLoadFailedEnglish[] = "A picture of the game could not be read.";
+inline constexpr char kNoDeviceContextEnglish[] = "A picture could not be drawn into.";
 
 }  // namespace display_text

@@ -6,6 +6,7 @@
 #include "core/scene.h"
 #include "core/scene_switch.h"
 #include "display/bitmap_loader.h"
+#include "display/message_box.h"
 #include "display/messages.h"
 #include "platform/win32/ddraw.h"
 
@@ -84,7 +85,7 @@ bool InitDisplay(HWND hwnd) {
 
 bool FatalDisplayError(HWND hwnd) {
   ReleaseDisplay();
-  MessageBoxA(hwnd, display_text::kSetupFailed, display_text::kCaption, MB_OK);
+  ShowDisplayMessage(hwnd, display_text::kSetupFailed, display_text::kSetupFailedEnglish);
   // WM_DESTROY releases the display once more (a no-op by then) and ends the loop.
   DestroyWindow(hwnd);
   return false;

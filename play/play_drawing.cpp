@@ -2,9 +2,12 @@
 // either the key help (paused) or the visible field, and the flip. The frame
 // only reads the game; everything that moves, moves between frames.
 #include <cstdio>
+#include <iterator>
 
+#include "core/language.h"
 #include "display/draw.h"
 #include "play/play_scene.h"
+#include "play/play_text.h"
 
 namespace {
 
@@ -15,19 +18,6 @@ constexpr COLORREF kBackColor = RGB(255, 255, 255);
 constexpr int kNumberRightEdge = 450;
 constexpr int kCharWidth = 8;
 
-// "得点" (score)
-constexpr const char kScoreLabel[] = "\x93\xbe\x93\x5f";
-// "消した数" (balloons removed)
-constexpr const char kRemovedLabel[] = "\x8f\xc1\x82\xb5\x82\xbd\x90\x94";
-
-// Shown in place of the field while the game is paused.
-constexpr const char* kHelpLines[] = {
-    "RETURN : Start and Stop",
-    "ESC : Opening",
-    "\x81\xaa,Space : \x89\xf1\x93\x5d",     // "↑,Space : 回転" (turn)
-    "\x81\xa9,\x81\xa8 : \x88\xda\x93\xae",  // "←,→ : 移動" (move)
-    "\x81\xab : \x89\xc1\x91\xac",           // "↓ : 加速" (speed up)
-};
 constexpr int kHelpX = 120;
 constexpr int kHelpTop = 230;
 constexpr int kHelpLineStep = 20;
@@ -58,18 +48,17 @@ void PlayScene::OnIdle(HWND hwnd) {
   DrawBackground(hwnd);
   const NumberText scoreText = FormatNumber(score);
   const NumberText removedText = FormatNumber(removedCount);
-  DrawText(370, 20, "next");
-  DrawText(370, 100, kScoreLabel);
+  DrawText(370, 20, play_text::kNext);
+  DrawText(370, 100, Localized(play_text::kScoreLabel, play_text::kScoreLabelEnglish));
   DrawRightAligned(scoreText, 130);
-  DrawText(370, 200, kRemovedLabel);
+  DrawText(370, 200, Localized(play_text::kRemovedLabel, play_text::kRemovedLabelEnglish));
   DrawRightAligned(removedText, 230);
   for (const Cell& cell : next) DrawTile(hwnd, cell);
   if (paused != 0) {
     // The field stays hidden so that a pause cannot be used to study it.
-    int y = kHelpTop;
-    for (const char* line : kHelpLines) {
-      DrawText(kHelpX, y, line);
-      y += kHelpLineStep;
+    for (std::size_t i = 0; i < std::size(play_text::kHelpLines); ++i) {
+      DrawText(kHelpX, kHelpTop + kHelpLineStep * static_cast<int>(i),
+               Localized(play_text::kHelpLines[i], play_text::kHelpLinesEnglish[i]));
     }
   } else {
     // Row 0 is the hidden row above the field and is never drawn.

@@ -1,6 +1,6 @@
 #include "play/play_scene.h"
 
-#include "platform/base/clock.h"
+#include "platform/win32/host.h"
 
 std::int32_t g_fieldSettled = 0;
 std::int32_t g_resolveBusy = 0;

@@ -63,11 +63,24 @@ Opened OpenAndLock(const char* path, std::int64_t deadlineMs, platform::File& fi
   // missing file.
   file = platform::File::OpenForReading(path);
   if (!file.IsOpen()) {
-    if (errno != ENOENT) platform::LogErrnoFailure(std::string("open(") + path + ")", errno);
+    // A missing table is silent, as it always was; a link that leads nowhere
+    // is the player's doing, and is said.
+    if (errno != ENOENT) {
+      platform::LogErrnoFailure(std::string("open(") + path + ")", errno);
+    } else if (const auto link = platform::InfoOf(path, platform::Links::kDoNotFollow);
+               link && link->kind == platform::FileKind::kLink) {
+      platform::LogFailure(std::string("open(") + path + ")",
+                           "the link leads to no file, so the table is not read or saved");
+    }
     return Opened::kNo;
   }
   const std::optional<platform::FileInfo> info = file.Info();
-  if (!info || info->kind != platform::FileKind::kRegular || !LockBy(file, deadlineMs)) {
+  const bool regular = info && info->kind == platform::FileKind::kRegular;
+  if (!regular) {
+    platform::LogFailure(std::string("open(") + path + ")",
+                         "not a regular file, so the table is not read or saved");
+  }
+  if (!regular || !LockBy(file, deadlineMs)) {
     file.Close();
     return Opened::kNo;
   }

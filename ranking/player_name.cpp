@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr char kSettingsFileName[] = "zel.ini";
-
 bool IsRegularFile(const platform::File& file) {
   const std::optional<platform::FileInfo> info = file.Info();
   return info && info->kind == platform::FileKind::kRegular;
@@ -35,7 +33,12 @@ std::optional<PlayerName> ReadPlayerName() {
   }
   PlayerName name{};
   std::optional<std::size_t> length;
-  if (IsRegularFile(file)) length = ReadStart(file, name.bytes.data(), name.bytes.size());
+  if (IsRegularFile(file)) {
+    length = ReadStart(file, name.bytes.data(), name.bytes.size());
+  } else {
+    platform::LogFailure(std::string("reading ") + kSettingsFileName,
+                         "not a regular file, so the new high score is not entered");
+  }
   if (!length) return std::nullopt;
   name.length = *length;
   return name;

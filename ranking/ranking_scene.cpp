@@ -1,9 +1,11 @@
 #include "ranking/ranking_scene.h"
 
+#include "core/language.h"
 #include "core/scene_switch.h"
 #include "display/bitmap_loader.h"
 #include "display/draw.h"
 #include "display/screen.h"
+#include "ranking/ranking_text.h"
 
 namespace {
 
@@ -15,6 +17,20 @@ constexpr int kDateX = 198;
 constexpr int kScoreX = 480;
 constexpr int kRemovedX = 577;
 constexpr COLORREF kBlack = 0;
+
+// The last heading's box is 48 x 34 pixels from (572, 36); its glyph lies
+// within x 585..607, y 40..62. Two lines of cover hide it, then the English
+// word is drawn across their middle.
+constexpr int kCoverX = 576;
+constexpr int kCoverY[2] = {38, 54};
+constexpr int kHeadingX = 580;
+constexpr int kHeadingY = 45;
+constexpr COLORREF kHeadingBlue = RGB(176, 230, 255);
+
+void DrawEnglishCountHeading() {
+  for (const int y : kCoverY) DrawString(kCoverX, y, ranking_text::kHeadingCover, kBlack, kBlack);
+  DrawString(kHeadingX, kHeadingY, ranking_text::kCountHeadingEnglish, kHeadingBlue, kBlack);
+}
 
 void DrawRow(const ScoreRecord& record, int y) {
   DrawString(kNameX, y, record.name, record.color, kBlack);
@@ -53,6 +69,7 @@ void RankingScene::OnKeyDown(HWND hwnd, UINT virtualKey) {
 
 void RankingScene::OnIdle(HWND hwnd) {
   DrawBackground(hwnd);
+  if (GetLanguage() == platform::Language::kEnglish) DrawEnglishCountHeading();
   // The table is gone only between ESC and the end of the program; a frame
   // drawn then shows the bare picture rather than reading a released table.
   if (table) {

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "core/globals.h"
-#include "platform/base/clock.h"
+#include "platform/win32/host.h"
 #include "ranking/decimal_text.h"
 #include "ranking/entry_date.h"
 #include "ranking/locked_score_file.h"

@@ -2,8 +2,8 @@
 // device number of KBGMOpen have no meaning here: the mixer chooses both.
 #include "sound/kbgm.h"
 
-#include "platform/base/call_log.h"
 #include "platform/win32/audio.h"
+#include "platform/win32/host.h"
 
 KBGMHandle g_openingMusic = 0;
 KBGMHandle g_playMusic = 0;
@@ -21,14 +21,14 @@ std::int32_t Result(bool done) {
 
 std::int32_t KBGMOpen(std::int32_t voices, std::int32_t device) {
   platform::RecordCall("KBGMOpen", {voices, device});
-  platform::AudioBackend* audio = platform::ActiveAudioBackend();
+  platform::AudioBackend* audio = platform::InstalledHost().audio;
   return Result(audio != nullptr && audio->Open());
 }
 
 std::int32_t KBGMLoadFile(KBGMHandle* handle, const char* fileName) {
   platform::RecordCall("KBGMLoadFile", {}, fileName != nullptr ? fileName : "");
   if (handle == nullptr) return kFailed;
-  platform::AudioBackend* audio = platform::ActiveAudioBackend();
+  platform::AudioBackend* audio = platform::InstalledHost().audio;
   // A tune that cannot be loaded leaves "no tune" in the variable, so that the
   // screen that plays it later is simply silent.
   *handle = audio != nullptr && fileName != nullptr ? audio->LoadTune(fileName) : 0;
@@ -37,7 +37,7 @@ std::int32_t KBGMLoadFile(KBGMHandle* handle, const char* fileName) {
 
 std::int32_t KBGMPlay(KBGMHandle handle, std::int32_t) {
   platform::RecordCall("KBGMPlay", {handle});
-  platform::AudioBackend* audio = platform::ActiveAudioBackend();
+  platform::AudioBackend* audio = platform::InstalledHost().audio;
   if (audio == nullptr || handle == 0) return kFailed;
   audio->PlayTune(handle);
   return kDone;
@@ -45,13 +45,13 @@ std::int32_t KBGMPlay(KBGMHandle handle, std::int32_t) {
 
 std::int32_t KBGMStop() {
   platform::RecordCall("KBGMStop");
-  if (platform::AudioBackend* audio = platform::ActiveAudioBackend()) audio->StopTune();
+  if (platform::AudioBackend* audio = platform::InstalledHost().audio) audio->StopTune();
   return kDone;
 }
 
 std::int32_t KBGMFree(KBGMHandle handle) {
   platform::RecordCall("KBGMFree", {handle});
-  platform::AudioBackend* audio = platform::ActiveAudioBackend();
+  platform::AudioBackend* audio = platform::InstalledHost().audio;
   if (audio == nullptr || handle == 0) return kFailed;
   audio->FreeTune(handle);
   return kDone;
@@ -59,6 +59,6 @@ std::int32_t KBGMFree(KBGMHandle handle) {
 
 std::int32_t KBGMClose() {
   platform::RecordCall("KBGMClose");
-  if (platform::AudioBackend* audio = platform::ActiveAudioBackend()) audio->Close();
+  if (platform::AudioBackend* audio = platform::InstalledHost().audio) audio->Close();
   return kDone;
 }

@@ -1,11 +1,11 @@
-// The recording side of the platform layer. While a CallLog is active, the
-// layer notes every timer, sound and music call the game makes (and the scene
-// switches and results the shell is asked for), in order. The simulator prints
-// them and tests assert on them; the game itself never activates one.
+// The recording side of the platform layer. While the host has a CallLog
+// (RecordCall in platform/win32/host.h), the layer notes every timer, sound and
+// music call the game makes (and the scene switches and results the shell is
+// asked for), in order. The simulator prints them and tests assert on them; the
+// game itself never installs one.
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -39,16 +39,5 @@ class CallLog {
  private:
   std::vector<RecordedCall> calls_;
 };
-
-// The active log, or null (the usual case: nothing is recorded).
-CallLog* ActiveCallLog();
-void SetActiveCallLog(CallLog* log);
-
-// Records into the active log, if there is one. Costs nothing (no allocation)
-// when no log is active, so it may sit on the game's hot paths.
-inline void RecordCall(const char* name, std::initializer_list<std::int64_t> args = {},
-                       const char* text = "") {
-  if (CallLog* log = ActiveCallLog()) log->Record(name, std::vector<std::int64_t>(args), text);
-}
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 // Time as the game sees it. Timers run on a monotonic millisecond clock; the
 // seed of a new game and the date of a high-score entry come from the wall
-// clock. Both are injected, so tests advance time exactly and never sleep.
+// clock. The host brings its own (GameClock() in platform/win32/host.h), so
+// tests advance time exactly and never sleep.
 #pragma once
 
 #include <cstdint>
@@ -58,10 +59,5 @@ class VirtualClock final : public Clock {
 
 // The local calendar time at `unixSeconds`, in the process's time zone.
 std::tm LocalTimeAt(std::int64_t unixSeconds);
-
-// The clock that timers, seeds and dates use. Never null: starts as a SystemClock.
-Clock& GameClock();
-// Installs `clock` (not owned); null puts the SystemClock back.
-void SetGameClock(Clock* clock);
 
 }  // namespace platform

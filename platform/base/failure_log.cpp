@@ -28,6 +28,12 @@ void LogFailure(std::string_view what, std::string_view why, Repeats repeats) {
   std::fputs(line.c_str(), stderr);
 }
 
+void SayLine(std::string_view line) {
+  const std::string whole = std::string(line) + "\n";
+  const std::lock_guard<std::mutex> lock(g_logMutex);
+  std::fputs(whole.c_str(), stderr);
+}
+
 void LogErrnoFailure(std::string_view what, int error, Repeats repeats) {
   LogFailure(what, std::strerror(error), repeats);
 }

@@ -15,6 +15,9 @@ enum class Repeats {
 
 void LogFailure(std::string_view what, std::string_view why,
                 Repeats repeats = Repeats::kSayEachTime);
+// One line as it stands, said each time: what the player is told in English
+// after a message the game shows in Japanese.
+void SayLine(std::string_view line);
 // The reason an errno value names.
 void LogErrnoFailure(std::string_view what, int error, Repeats repeats = Repeats::kSayEachTime);
 

@@ -32,4 +32,36 @@ std::string Utf8FromShiftJis(const char* text) {
   return out;
 }
 
+std::optional<std::string> ShiftJisFromUtf8(std::string_view text) {
+  iconv_t cd = iconv_open("CP932", "UTF-8");
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open's one failure value
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  // No character takes more bytes in Shift-JIS than in UTF-8.
+  std::string out(text.size(), '\0');
+  char* in = const_cast<char*>(text.data());
+  std::size_t inLeft = text.size();
+  char* outPtr = out.data();
+  std::size_t outLeft = out.size();
+  const bool converted =
+      iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
+      iconv(cd, nullptr, nullptr, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
+  iconv_close(cd);
+  if (!converted) return std::nullopt;
+  out.resize(out.size() - outLeft);
+  return out;
+}
+
+std::size_t WholeShiftJisLength(std::string_view text, std::size_t limit) {
+  std::size_t length = 0;
+  while (length < text.size()) {
+    const auto byte = static_cast<unsigned char>(text[length]);
+    // The lead bytes of the two-byte characters; every other byte stands alone.
+    const std::size_t size =
+        (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC) ? 2 : 1;
+    if (length + size > limit || length + size > text.size()) break;
+    length += size;
+  }
+  return length;
+}
+
 }  // namespace platform

@@ -2,12 +2,23 @@
 // the desktop around it speaks UTF-8.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
 // The text as UTF-8. Undecodable bytes become '?', so that a broken text still
 // says something; null is the empty text.
 std::string Utf8FromShiftJis(const char* text);
+
+// The UTF-8 text in Shift-JIS; nothing when it is not UTF-8 or holds a
+// character that code page 932 does not have.
+std::optional<std::string> ShiftJisFromUtf8(std::string_view text);
+
+// How many of the first bytes of the Shift-JIS `text`, at most `limit`, hold
+// whole characters: a two-byte character that does not fit is left out whole.
+std::size_t WholeShiftJisLength(std::string_view text, std::size_t limit);
 
 }  // namespace platform

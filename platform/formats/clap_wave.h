@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -26,8 +27,9 @@ struct DeviceFormat {
 };
 
 // The samples of a WAV file in the device's format, or nothing when the bytes
-// are not a WAV that SDL can read, or are empty, too long or of a strange rate.
+// are not a WAV that SDL can read, or are empty, too long or of a strange rate;
+// `why`, when given, then says which, in a few words.
 [[nodiscard]] std::optional<std::vector<std::uint8_t>> DecodeClap(
-    std::span<const std::uint8_t> bytes, const DeviceFormat& device);
+    std::span<const std::uint8_t> bytes, const DeviceFormat& device, std::string* why = nullptr);
 
 }  // namespace platform

@@ -246,40 +246,54 @@ std::uint64_t Microseconds(std::uint64_t ticks, std::uint32_t division, std::vec
   return total;
 }
 
+// Why the tracks' sum asks too much of the synthesiser; empty when it does not.
+std::string_view WhyTooMuch(std::uint64_t longest, std::uint64_t events, int notesAtOnce,
+                            std::uint32_t division, std::vector<Tempo> tempos) {
+  if (longest == 0) return "it takes no time to play";
+  if (longest >= (std::uint64_t{1} << 32)) return "it is too long";
+  if (events > kMostEvents) return "more than 200,000 events";
+  if (notesAtOnce > kMostNotesAtOnce) return "more than 128 notes at once";
+  const std::uint64_t microseconds = Microseconds(longest, division, std::move(tempos));
+  if (microseconds == 0) return "it takes no time to play";
+  if (events * 1000000 / microseconds > kMostEventsPerSecond) {
+    return "more than 3,000 events a second";
+  }
+  return {};
+}
+
 }  // namespace
 
-bool IsPlayableMidi(std::span<const std::uint8_t> bytes) {
+std::string_view WhyNotPlayableMidi(std::span<const std::uint8_t> bytes) {
   Reader file(bytes);
   std::uint32_t headerSize = 0, format = 0, trackCount = 0, division = 0;
   if (!file.Tag("MThd") || !file.BigEndian(4, headerSize) || headerSize != 6 ||
       !file.BigEndian(2, format) || !file.BigEndian(2, trackCount) ||
-      !file.BigEndian(2, division)) {
-    return false;
+      !file.BigEndian(2, division) || format > 1 || trackCount == 0) {
+    return "not a Standard MIDI File of format 0 or 1";
   }
+  if (trackCount > kMostTracks) return "more than 64 tracks";
   // Only ticks per quarter note: the synthesiser cannot time SMPTE frames.
-  if (format > 1 || trackCount == 0 || trackCount > kMostTracks || division == 0 ||
-      (division & 0x8000u) != 0) {
-    return false;
-  }
+  if (division == 0 || (division & 0x8000u) != 0) return "not timed in ticks per quarter note";
   std::uint64_t longest = 0, events = 0;
   int notesAtOnce = 0;
   std::vector<Tempo> tempos;
   for (std::uint32_t i = 0; i < trackCount; ++i) {
     std::uint32_t size = 0;
     Reader track(std::span<const std::uint8_t>{});
-    if (!file.Tag("MTrk") || !file.BigEndian(4, size) || !file.Take(size, track)) return false;
+    if (!file.Tag("MTrk") || !file.BigEndian(4, size) || !file.Take(size, track)) {
+      return "a track is missing or cut short";
+    }
     std::optional<TrackLoad> load = ReadTrack(track, tempos);
-    if (!load) return false;
+    if (!load) return "a track is damaged or holds an event the synthesiser does not read";
     longest = std::max(longest, load->ticks);
     events += load->events;
     notesAtOnce += load->peakNotes;
   }
-  if (longest == 0 || longest >= (std::uint64_t{1} << 32) || events > kMostEvents ||
-      notesAtOnce > kMostNotesAtOnce) {
-    return false;
-  }
-  const std::uint64_t microseconds = Microseconds(longest, division, std::move(tempos));
-  return microseconds > 0 && events * 1000000 / microseconds <= kMostEventsPerSecond;
+  return WhyTooMuch(longest, events, notesAtOnce, division, std::move(tempos));
+}
+
+bool IsPlayableMidi(std::span<const std::uint8_t> bytes) {
+  return WhyNotPlayableMidi(bytes).empty();
 }
 
 }  // namespace platform

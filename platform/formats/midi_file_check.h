@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace platform {
 
@@ -22,5 +23,8 @@ namespace platform {
 // Stricter than the synthesiser where that is simpler: refusing a strange
 // file costs only its music.
 [[nodiscard]] bool IsPlayableMidi(std::span<const std::uint8_t> bytes);
+
+// Why IsPlayableMidi refuses the bytes, in a few words; empty when it does not.
+[[nodiscard]] std::string_view WhyNotPlayableMidi(std::span<const std::uint8_t> bytes);
 
 }  // namespace platform

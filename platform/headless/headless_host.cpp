@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "platform/win32/audio.h"
-#include "platform/win32/video.h"
+#include "platform/win32/host.h"
 
 namespace platform {
 
@@ -23,23 +22,18 @@ HeadlessHost::~HeadlessHost() {
 
 void HeadlessHost::Install() {
   g_installed = this;
-  SetGameClock(&clock_);
   video_.SetPacingClock(&clock_);
-  SetWindowBackend(this);
-  SetVideoOutput(&video_);
-  SetAudioBackend(&audio_);
-  SetActiveCallLog(&calls_);
-  SetInputPump(&HeadlessHost::Pump);
+  InstallHost({.window = this,
+               .video = &video_,
+               .audio = &audio_,
+               .input = &HeadlessHost::Pump,
+               .clock = &clock_,
+               .calls = &calls_});
 }
 
 void HeadlessHost::Uninstall() {
   if (g_installed != this) return;
-  SetInputPump(nullptr);
-  SetActiveCallLog(nullptr);
-  SetAudioBackend(nullptr);
-  SetVideoOutput(nullptr);
-  SetWindowBackend(nullptr);
-  SetGameClock(nullptr);
+  UninstallHost();
   g_installed = nullptr;
 }
 

@@ -29,8 +29,9 @@ class HeadlessHost final : public WindowBackend {
   HeadlessHost(const HeadlessHost&) = delete;
   HeadlessHost& operator=(const HeadlessHost&) = delete;
 
-  // Makes this the clock, window backend, video output, audio backend, input
-  // pump and call log. Only one host is installed at a time.
+  // Installs this as the host (host.h): the clock, window backend, video
+  // output, audio backend, input pump and call log. Only one host is installed
+  // at a time.
   void Install();
   void Uninstall();
 

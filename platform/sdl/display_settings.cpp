@@ -19,7 +19,7 @@ namespace platform {
 
 namespace {
 
-// Far more than the three lines of a real file: anything longer is not one.
+// Far more than the four lines of a real file: anything longer is not one.
 constexpr std::size_t kLongestFile = 4096;
 constexpr int kLargestWindow = 16384;
 
@@ -61,6 +61,10 @@ bool ParseLine(std::string_view line, DisplaySettings* settings) {
     settings->scale = value == "smooth" ? ScaleMode::kSmooth : ScaleMode::kPixelExact;
     return true;
   }
+  if (key == "lang") {
+    settings->language = LanguageNamed(value);
+    return settings->language.has_value();
+  }
   return false;
 }
 
@@ -76,6 +80,7 @@ std::string FormatDisplaySettings(const DisplaySettings& settings) {
   }
   text += "scale = ";
   text += settings.scale == ScaleMode::kSmooth ? "smooth\n" : "pixel-exact\n";
+  if (settings.language) text += std::string("lang = ") + LanguageName(*settings.language) + "\n";
   return text;
 }
 
@@ -135,6 +140,7 @@ DisplaySettings KeptDisplaySettings(const DisplaySettings& saved, const DisplayS
     kept.windowWidth = atEnd.windowWidth;
     kept.windowHeight = atEnd.windowHeight;
   }
+  kept.language = started.language;
   return kept;
 }
 

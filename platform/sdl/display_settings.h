@@ -6,6 +6,10 @@
 //   fullscreen = yes
 //   window = 1280x960
 //   scale = smooth
+//   lang = en
+//
+// The language is there only once the player has chosen one with --lang;
+// until then the desktop's locale decides at each start.
 //
 // The file is written whole or not at all (a new file beside it, renamed over
 // it). One that cannot be read as such a file, whole, is ignored with one line
@@ -16,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/base/language.h"
 #include "platform/sdl/frame_scaler.h"
 
 namespace platform {
@@ -25,6 +30,7 @@ struct DisplaySettings {
   int windowWidth = 0;  // 0 x 0: the game's default window
   int windowHeight = 0;
   ScaleMode scale = ScaleMode::kSmooth;
+  std::optional<Language> language = std::nullopt;  // unset: the desktop's
   bool operator==(const DisplaySettings&) const = default;
 };
 
@@ -46,7 +52,9 @@ bool SaveDisplaySettings(const DisplaySettings& settings,
 // What to keep at the end of a run that started from `saved` (the file) and
 // `started` (the file with the command line's choices for this run): what the
 // player changed during the run, and for the rest the file's own values, so
-// that a choice made on the command line lasts for that run only.
+// that a screen choice made on the command line lasts for that run only. The
+// language is the exception: the one the run started with is kept, so that a
+// --lang choice is the player's from then on.
 DisplaySettings KeptDisplaySettings(const DisplaySettings& saved, const DisplaySettings& started,
                                     const DisplaySettings& atEnd);
 

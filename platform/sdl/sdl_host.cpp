@@ -4,12 +4,10 @@
 #include <cstring>
 #include <iterator>
 
-#include "platform/base/clock.h"
 #include "platform/base/failure_log.h"
 #include "platform/sdl/sdl_keys.h"
-#include "platform/win32/audio.h"
+#include "platform/win32/host.h"
 #include "platform/win32/sdl_failure.h"
-#include "platform/win32/video.h"
 
 namespace platform {
 
@@ -40,18 +38,12 @@ void SdlHost::SetIcon(std::vector<std::uint32_t> argb, int width, int height) {
 void SdlHost::Install() {
   g_installed = this;
   audio_.DeferStart();
-  SetWindowBackend(this);
-  SetVideoOutput(&video_);
-  SetAudioBackend(&audio_);
-  SetInputPump(&SdlHost::Pump);
+  InstallHost({.window = this, .video = &video_, .audio = &audio_, .input = &SdlHost::Pump});
 }
 
 void SdlHost::Uninstall() {
   if (g_installed != this) return;
-  SetInputPump(nullptr);
-  SetAudioBackend(nullptr);
-  SetVideoOutput(nullptr);
-  SetWindowBackend(nullptr);
+  UninstallHost();
   g_installed = nullptr;
 }
 
@@ -258,6 +250,7 @@ bool SdlHost::SwallowsRelease(SDL_Keycode code) {
 }
 
 bool SdlHost::ShowMessageBox(const char* title, const char* message) {
+  failureShown_ = true;
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return false;
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver == nullptr || std::strcmp(driver, "offscreen") == 0 ||

@@ -42,8 +42,9 @@ class SdlHost final : public WindowBackend {
   // The window starts as a window rather than on the whole screen.
   void StartInWindow(bool windowed) { video_.StartInWindow(windowed); }
 
-  // Makes this the window backend, the video output, the audio backend and the
-  // input pump. Only one host is installed at a time.
+  // Installs this as the host (host.h): the window backend, the video output,
+  // the audio backend and the input pump, on the machine's clock. Only one host
+  // is installed at a time.
   void Install();
   void Uninstall();
 
@@ -57,6 +58,10 @@ class SdlHost final : public WindowBackend {
   // SDL's own box where SDL has a real screen; not under the offscreen and
   // dummy drivers.
   [[nodiscard]] bool ShowMessageBox(const char* title, const char* message) override;
+  // The game shows a message box only on its way out after a failure (no
+  // display, a picture that cannot be loaded): the run then failed, whatever
+  // WinMain returns.
+  [[nodiscard]] bool FailureShown() const { return failureShown_; }
 
   // How the screen starts (before Create), and how it is at the end.
   void UseDisplaySettings(const DisplaySettings& settings);
@@ -102,6 +107,7 @@ class SdlHost final : public WindowBackend {
   int iconWidth_ = 0;
   int iconHeight_ = 0;
   bool shown_ = false;
+  bool failureShown_ = false;
   bool active_ = false;
   IdleWait idle_;
   std::int64_t lastLookMs_ = -1;   // when the window system was last looked at

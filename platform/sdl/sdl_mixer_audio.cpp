@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -76,8 +77,12 @@ std::optional<Sound> LoadSound(const char* fileName) {
     return std::nullopt;
   }
   device.channels = channels;
-  std::optional<std::vector<std::uint8_t>> samples = DecodeClap(*bytes, device);
-  if (!samples) return std::nullopt;
+  std::string why;
+  std::optional<std::vector<std::uint8_t>> samples = DecodeClap(*bytes, device, &why);
+  if (!samples) {
+    LogFailure(std::string("reading ") + fileName, "not a clap the game can play: " + why);
+    return std::nullopt;
+  }
   Sound sound{std::move(*samples), nullptr};
   sound.chunk = Mix_QuickLoad_RAW(sound.samples.data(), static_cast<Uint32>(sound.samples.size()));
   if (sound.chunk == nullptr) {
@@ -289,8 +294,15 @@ TuneHandle SdlMixerAudio::LoadTune(const char* fileName) {
   if (!open || fileName == nullptr) return 0;
   if (lastTuneHandle_ == std::numeric_limits<TuneHandle>::max()) return 0;
   std::optional<std::vector<std::uint8_t>> bytes = ReadSmallFile(fileName, kLargestTune);
-  if (!bytes) SayUnreadable(fileName);
-  if (!bytes || !IsPlayableMidi(*bytes)) return 0;
+  if (!bytes) {
+    SayUnreadable(fileName);
+    return 0;
+  }
+  if (const std::string_view why = WhyNotPlayableMidi(*bytes); !why.empty()) {
+    LogFailure(std::string("reading ") + fileName,
+               "not a tune the game can play: " + std::string(why));
+    return 0;
+  }
   if (deferred_) {
     deferred_->tunes.emplace_back(++lastTuneHandle_, std::move(*bytes));
     return lastTuneHandle_;

@@ -1,10 +1,9 @@
 // Where the game's sound goes: the two background tunes and the clap. The music
-// library and PlaySoundA speak to whichever backend is active.
+// library and PlaySoundA speak to the installed host's backend (host.h).
 //
-// No backend is active when the program starts, and then every tune and every
-// clap is silently dropped. The game's start-up installs the SDL2_mixer backend
-// (sdl_mixer_audio.h); tests, the simulator and the headless host install the
-// recording one (recording_audio.h).
+// A host without one silently drops every tune and every clap. The SDL host's
+// is the SDL2_mixer backend (sdl_mixer_audio.h); tests and the headless host
+// install the recording one (recording_audio.h).
 #pragma once
 
 #include <cstdint>
@@ -37,8 +36,5 @@ class AudioBackend {
   // still playing. False when nothing could be played.
   virtual bool PlaySound(const char* fileName) = 0;
 };
-
-AudioBackend* ActiveAudioBackend();
-void SetAudioBackend(AudioBackend* backend);  // not owned; null makes everything silent
 
 }  // namespace platform

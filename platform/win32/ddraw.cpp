@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win32/host.h"
 #include "platform/win32/video.h"
 
 namespace {
@@ -262,7 +263,7 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD) {
   IDirectDrawSurface& back = *backBuffer_;
   back.CoverLeftTexts(nullptr);  // not drawn again this frame
   ++back.flips_;
-  if (platform::VideoOutput* output = platform::ActiveVideoOutput()) {
+  if (platform::VideoOutput* output = platform::InstalledHost().video) {
     output->PresentWritten(*back.pixels_, {back.id_, back.flips_, &back.sinceFlip_.Rects()});
   }
   back.sinceFlip_.Clear();
@@ -388,7 +389,7 @@ SDL_Rect IDirectDrawSurface::OnSurface(const RECT& rect) const {
 HRESULT DirectDrawCreate(void*, IDirectDraw** directDraw, void*) {
   if (directDraw == nullptr) return DDERR_INVALIDPARAMS;
   *directDraw = nullptr;
-  if (platform::ActiveVideoOutput() == nullptr) return DDERR_NODIRECTDRAWHW;
+  if (platform::InstalledHost().video == nullptr) return DDERR_NODIRECTDRAWHW;
   // Each object of the interface owns itself: its Release deletes it.
   // NOLINTNEXTLINE(cppcoreguidelines-owning-memory)
   *directDraw = new IDirectDraw();
@@ -409,7 +410,7 @@ HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixe
       height > kLargestSurfaceSide) {
     return DDERR_UNSUPPORTED;
   }
-  platform::VideoOutput* output = platform::ActiveVideoOutput();
+  platform::VideoOutput* output = platform::InstalledHost().video;
   if (output == nullptr) return DDERR_NODIRECTDRAWHW;
   if (modeSet_) output->Close();
   modeSet_ = false;
@@ -479,7 +480,7 @@ ULONG IDirectDraw::Release() {
   // Giving the display object up gives the screen back, as leaving the
   // exclusive mode did.
   if (modeSet_) {
-    if (platform::VideoOutput* output = platform::ActiveVideoOutput()) output->Close();
+    if (platform::VideoOutput* output = platform::InstalledHost().video) output->Close();
   }
   delete this;
   return 0;

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/base/call_log.h"
 #include "platform/base/shift_jis.h"
+#include "platform/win32/host.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/window_backend.h"
 
@@ -18,7 +18,7 @@ int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) {
   platform::RecordCall("MessageBox", {}, text != nullptr ? text : "");
   const std::string message = platform::Utf8FromShiftJis(text);
   const std::string title = platform::Utf8FromShiftJis(caption);
-  platform::WindowBackend* backend = platform::ActiveWindowBackend();
+  platform::WindowBackend* backend = platform::InstalledHost().window;
   if (backend == nullptr || !backend->ShowMessageBox(title.c_str(), message.c_str())) {
     std::fprintf(stderr, "%s: %s\n", title.c_str(), message.c_str());
   }

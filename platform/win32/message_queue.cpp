@@ -49,8 +49,20 @@ void MessageQueue::PostQuit(int exitCode) {
   quitCode_ = exitCode;
 }
 
+bool MessageQueue::HasPump() const {
+  return pump_ || (clock_ == nullptr && InstalledHost().input != nullptr);
+}
+
+void MessageQueue::Pump() {
+  if (pump_) {
+    pump_();
+  } else if (clock_ == nullptr) {
+    if (InputPump hostPump = InstalledHost().input) hostPump();
+  }
+}
+
 bool MessageQueue::Peek(MSG* msg, bool remove) {
-  if (pump_) pump_();
+  Pump();
   return TakeQueued(msg, remove) || TakeQuit(msg, remove) || TakeTick(msg, remove);
 }
 
@@ -96,11 +108,11 @@ int MessageQueue::Get(MSG* msg) {
   for (;;) {
     if (Peek(msg, true)) return msg->message == WM_QUIT ? 0 : 1;
     const Timer* timer = EarliestTimer();
-    if (timer == nullptr && !pump_) return GiveUp(msg);
+    if (timer == nullptr && !HasPump()) return GiveUp(msg);
     std::int64_t wakeMs =
         timer != nullptr ? timer->dueMs : std::numeric_limits<std::int64_t>::max();
     const std::int64_t before = ClockNow().NowMs();
-    if (pump_) wakeMs = std::min(wakeMs, SaturatingAdd(before, kInputPollMs));
+    if (HasPump()) wakeMs = std::min(wakeMs, SaturatingAdd(before, kInputPollMs));
     ClockNow().SleepUntilMs(wakeMs);
     if (ClockNow().NowMs() == before) return GiveUp(msg);  // a clock that cannot wait
   }

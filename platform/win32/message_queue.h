@@ -21,13 +21,15 @@
 #include <vector>
 
 #include "platform/base/clock.h"
+#include "platform/win32/host.h"
 #include "platform/win32/win32.h"
 
 namespace platform {
 
 class MessageQueue {
  public:
-  // `clock` is not owned; null means whatever GameClock() is at each call.
+  // `clock` is not owned. A queue without one is the game's own: it runs on
+  // the installed host's clock and input pump, whichever they are at each call.
   explicit MessageQueue(Clock* clock = nullptr) : clock_(clock) {}
 
   void Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -37,7 +39,7 @@ class MessageQueue {
   void PostQuit(int exitCode);
 
   // Called first by every Peek and Get, and while Get waits: it moves the
-  // host's gathered input in with PostInput.
+  // host's gathered input in with PostInput. In place of the host's.
   void SetInputPump(std::function<void()> pump) { pump_ = std::move(pump); }
 
   // Copies the next message into `msg`; with `remove` it is taken off the
@@ -64,7 +66,7 @@ class MessageQueue {
 
   // Drops every queued message and every timer of a window that is gone.
   void ForgetWindow(HWND hwnd);
-  // Back to empty: no messages, no quit, no timers, no pump.
+  // Back to empty: no messages, no quit, no timers, no pump of its own.
   void Clear();
 
   // How often a waiting Get looks at the input pump.
@@ -81,6 +83,8 @@ class MessageQueue {
   };
 
   [[nodiscard]] Clock& ClockNow() const { return clock_ != nullptr ? *clock_ : GameClock(); }
+  [[nodiscard]] bool HasPump() const;
+  void Pump();
   MSG MakeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) const;
   bool TakeQueued(MSG* msg, bool remove);
   bool TakeQuit(MSG* msg, bool remove);

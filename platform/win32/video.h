@@ -1,6 +1,6 @@
-// Where a flipped frame goes. The SDL host installs an SdlVideo (a real
-// window); tests and the headless host install a CaptureVideo, which keeps the
-// frame. DirectDrawCreate fails when none is installed.
+// Where a flipped frame goes: the installed host's video output (host.h). The
+// SDL host's is an SdlVideo (a real window); tests and the headless host install
+// a CaptureVideo, which keeps the frame. DirectDrawCreate fails without one.
 #pragma once
 
 #include <SDL.h>
@@ -38,8 +38,5 @@ class VideoOutput {
   // Gives the screen back; Open may follow again.
   virtual void Close() = 0;
 };
-
-VideoOutput* ActiveVideoOutput();
-void SetVideoOutput(VideoOutput* output);  // not owned; null removes it
 
 }  // namespace platform

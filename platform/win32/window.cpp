@@ -1,7 +1,7 @@
 // The Win32 window calls on the game's one message queue: the class registry,
 // the one main window and its procedure, the messages and the timers. A host
-// with a real screen plugs its window in through the WindowBackend; without
-// one the window is a handle and a procedure, which is all the game needs.
+// with a real screen brings its window as a WindowBackend; without one the
+// window is a handle and a procedure, which is all the game needs.
 #include <strings.h>
 
 #include <cstdint>
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/base/call_log.h"
+#include "platform/win32/host.h"
 #include "platform/win32/message_queue.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/window_backend.h"
@@ -29,10 +29,9 @@ struct Window {
 };
 
 struct WindowSystem {
-  platform::MessageQueue queue;  // on GameClock(), whichever clock that is at the time
+  platform::MessageQueue queue;  // on the host's clock and input, whichever they are at the time
   std::vector<WindowClass> classes;
   std::optional<Window> window;
-  platform::WindowBackend* backend = nullptr;
   std::uintptr_t windowsMade = 0;
 };
 
@@ -72,18 +71,6 @@ Handle DummyHandle(std::uintptr_t value) {
 
 namespace platform {
 
-WindowBackend* ActiveWindowBackend() {
-  return System().backend;
-}
-
-void SetWindowBackend(WindowBackend* backend) {
-  System().backend = backend;
-}
-
-void SetInputPump(InputPump pump) {
-  System().queue.SetInputPump(pump != nullptr ? std::function<void()>(pump) : nullptr);
-}
-
 bool PostInputMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (!System().window.has_value()) return false;
   System().queue.PostInput(System().window->handle, message, wParam, lParam);
@@ -99,7 +86,6 @@ void ResetWindowSystem() {
   system.queue.Clear();
   system.classes.clear();
   system.window.reset();
-  system.backend = nullptr;
 }
 
 }  // namespace platform
@@ -118,7 +104,7 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD, int, int
   const WindowClass* windowClass = FindClass(className);
   // The game has one window; a second one while it lives is refused.
   if (windowClass == nullptr || System().window.has_value()) return nullptr;
-  platform::WindowBackend* backend = System().backend;
+  platform::WindowBackend* backend = platform::InstalledHost().window;
   if (backend != nullptr &&
       !backend->Create(windowName != nullptr ? windowName : "", width, height))
     return nullptr;
@@ -132,7 +118,7 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
   // The backend can only show; hiding is never asked for by the game.
   if (cmdShow != 0) {
     System().window->visible = true;
-    if (System().backend != nullptr) System().backend->Show();
+    if (platform::WindowBackend* backend = platform::InstalledHost().window) backend->Show();
   }
   return wasVisible ? 1 : 0;
 }
@@ -147,7 +133,7 @@ BOOL DestroyWindow(HWND hwnd) {
   System().window->destroying = true;
   // The window is still valid while its procedure handles WM_DESTROY.
   System().window->proc(hwnd, WM_DESTROY, 0, 0);
-  if (System().backend != nullptr) System().backend->Destroy();
+  if (platform::WindowBackend* backend = platform::InstalledHost().window) backend->Destroy();
   // Messages and timers of a window that is gone would find no procedure.
   System().queue.ForgetWindow(hwnd);
   System().window.reset();
@@ -155,7 +141,7 @@ BOOL DestroyWindow(HWND hwnd) {
 }
 
 int GetSystemMetrics(int index) {
-  platform::WindowBackend* backend = System().backend;
+  platform::WindowBackend* backend = platform::InstalledHost().window;
   switch (index) {
     case SM_CXSCREEN:
       return backend != nullptr ? backend->DesktopWidth() : 640;
@@ -204,8 +190,9 @@ LRESULT DispatchMessageA(const MSG* msg) {
   // Read the procedure first: the call may destroy the window.
   const WNDPROC proc = System().window->proc;
   const LRESULT result = proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
-  if (msg->message == WM_ACTIVATEAPP && System().backend != nullptr) {
-    System().backend->ActivationDelivered(msg->wParam != 0);
+  platform::WindowBackend* backend = platform::InstalledHost().window;
+  if (msg->message == WM_ACTIVATEAPP && backend != nullptr) {
+    backend->ActivationDelivered(msg->wParam != 0);
   }
   return result;
 }

@@ -1,9 +1,9 @@
 // What the window calls ask of the host. The message queue and the window
-// registry are plain C++; a host that has a real screen (the SDL2 host) plugs
-// its window in here, and a host that feeds input (keys, focus, close
-// requests) plugs in an input pump that the queue calls whenever it looks for
-// messages. Without a backend the window exists only as a handle, which is all
-// that unit tests need.
+// registry are plain C++; a host that has a real screen (the SDL2 host) brings
+// its window as a WindowBackend, and a host that feeds input (keys, focus,
+// close requests) brings an input pump that the queue calls whenever it looks
+// for messages (both installed with the host, host.h). Without a backend the
+// window exists only as a handle, which is all that unit tests need.
 #pragma once
 
 #include <cstdint>
@@ -34,14 +34,6 @@ class WindowBackend {
   }
 };
 
-WindowBackend* ActiveWindowBackend();
-void SetWindowBackend(WindowBackend* backend);  // not owned; null removes it
-
-// Moves whatever input the host has gathered into the message queue (with
-// PostInputMessage). Called by PeekMessageA and GetMessageA before they look.
-using InputPump = void (*)();
-void SetInputPump(InputPump pump);
-
 // Queues a key, focus or close message from the host for the main window, in
 // arrival order with posted messages. False (and dropped) when there is no window.
 bool PostInputMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -51,8 +43,8 @@ bool PostInputMessage(UINT message, WPARAM wParam, LPARAM lParam);
 // highest with nothing queued and no timer (MessageQueue::NextMessageDueMs).
 std::int64_t NextMessageDueMs();
 
-// For tests: empties the queue and forgets the timers, the window class, the
-// window, the backend and the pump, as if the program had just started.
+// For tests: empties the queue and forgets the timers, the window class and
+// the window, as if the program had just started. The host stays installed.
 void ResetWindowSystem();
 
 }  // namespace platform

@@ -30,6 +30,8 @@ std::string Described(const CommandLine& line) {
   if (line.fullscreen) text += *line.fullscreen ? " fullscreen" : " window";
   if (line.pixelExact) text += *line.pixelExact ? " pixel-exact" : " smooth";
   if (!line.replay.empty()) text += " replay=" + line.replay;
+  if (line.name) text += " name=" + *line.name;
+  if (line.language) text += std::string(" lang=") + platform::LanguageName(*line.language);
   return text;
 }
 
@@ -61,6 +63,17 @@ TEST(CommandLineTest, ReadsEachOptionTheGnuWay) {
       {{"--rep=zyou-best.mvr"}, "play replay=zyou-best.mvr"},
       {{"--replay"}, "error: option '--replay' requires an argument"},
       {{"--replay", "a.mvr", "b.mvr"}, "error: unexpected argument 'b.mvr'"},
+      {{"--name", "太郎", "--window"}, "play window name=太郎"},
+      {{"--name="}, "play name="},  // refused later, in one line of its own
+      {{"--name"}, "error: option '--name' requires an argument"},
+      {{"--name=Kei", "--replay=a.mvr"}, "error: '--name' cannot be given with '--replay'"},
+      {{"--lang", "en"}, "play lang=en"},
+      {{"--lang=ja", "--window"}, "play window lang=ja"},
+      {{"--lang=en", "--lang=ja"}, "play lang=ja"},
+      {{"--lang=fr"}, "error: invalid argument 'fr' for '--lang' (ja or en)"},
+      {{"--lang=JA"}, "error: invalid argument 'JA' for '--lang' (ja or en)"},
+      {{"--lang="}, "error: invalid argument '' for '--lang' (ja or en)"},
+      {{"--lang"}, "error: option '--lang' requires an argument"},
   };
   for (const auto& [words, expected] : cases) {
     EXPECT_EQ(Described(Parse(words)), expected) << testing::PrintToString(words);
@@ -69,8 +82,8 @@ TEST(CommandLineTest, ReadsEachOptionTheGnuWay) {
 
 TEST(CommandLineTest, UsageNamesEveryOption) {
   const std::string usage = UsageText();
-  for (const char* option :
-       {"--data-dir", "--window", "--fullscreen", "--scale", "--replay", "--help", "--version"}) {
+  for (const char* option : {"--data-dir", "--window", "--fullscreen", "--scale", "--lang",
+                             "--replay", "--name", "--help", "--version"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(usage.rfind("Usage: morvex2 ", 0), 0u);

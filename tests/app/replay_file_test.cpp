@@ -101,7 +101,7 @@ TEST(ReplayFileTest, EveryDamageIsRefusedWithItsReason) {
        }(),
        "the replay is damaged (its checksum does not match)"},
       {"version 2", changed(4, 2), "the replay is of format 2, newer than this game reads (1)"},
-      {"version 0", changed(4, 0), "the replay is of format 0, newer than this game reads (1)"},
+      {"version 0", changed(4, 0), "the replay is of format 0, not a replay this game ever wrote"},
       {"level 3", changed(6, 3), "the replay names an unknown level"},
       {"ending 0", changed(7, 0), "the replay names an unknown ending"},
       {"huge count", countless, "the replay claims more messages than it holds"},

@@ -1,14 +1,16 @@
 // How the shell moves between screens: the music of each switch, the order of
 // Start and LoadImages, and numbers that are not screens.
-#include "core/scene_switch.h"
+#include "app/scene_switch.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "app/program_state.h"
+#include "core/scene_switch.h"
 #include "opening/opening_scene.h"
-#include "platform/base/call_log.h"
+#include "platform/win32/host.h"
 #include "play/play_scene.h"
 #include "ranking/ranking_scene.h"
 #include "sound/kbgm.h"
@@ -36,10 +38,12 @@ class SceneSwitchTest : public testing::Test {
     g_playScene = &play_;
     g_rankingScene = &ranking_;
     g_currentScene = nullptr;
-    platform::SetActiveCallLog(&log_);
+    platform::InstallHost({.calls = &log_});
+    SetSceneSwitch(&SwitchScene);  // as the program does as it starts
   }
   void TearDown() override {
-    platform::SetActiveCallLog(nullptr);
+    SetSceneSwitch(nullptr);
+    platform::UninstallHost();
     g_openingScene = nullptr;
     g_playScene = nullptr;
     g_rankingScene = nullptr;
@@ -90,6 +94,16 @@ TEST_F(SceneSwitchTest, NumbersThatAreNoScreenChangeNothing) {
     ChangeScene(sceneId);
     EXPECT_EQ(g_currentScene, &play_) << sceneId;
   }
+  EXPECT_TRUE(log_.Calls().empty());
+}
+
+// A run of the program leaves its switch installed; the next run in the same
+// process starts, as a new process does, with none until WinMain installs it.
+TEST_F(SceneSwitchTest, AfterAResetNoSwitchIsMade) {
+  ResetProgramState();
+  g_openingScene = &opening_;
+  ChangeScene(Opening);
+  EXPECT_EQ(g_currentScene, nullptr);
   EXPECT_TRUE(log_.Calls().empty());
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/base/call_log.h"
+#include "platform/win32/host.h"
 #include "play/play_scene.h"
 #include "tests/support/allocation_counter.h"
 
@@ -40,8 +41,10 @@ std::int32_t KindOf(const std::string& token) {
 
 class ClearingTest : public testing::Test {
  protected:
-  void SetUp() override { g_fieldSettled = g_resolveBusy = 0, platform::SetActiveCallLog(&log_); }
-  void TearDown() override { platform::SetActiveCallLog(nullptr); }
+  void SetUp() override {
+    g_fieldSettled = g_resolveBusy = 0, platform::InstallHost({.calls = &log_});
+  }
+  void TearDown() override { platform::UninstallHost(); }
 
   // An empty field with `bottomRows` at its bottom, just landed.
   void Land(const Rows& bottomRows) {
@@ -170,8 +173,8 @@ TEST_F(ClearingTest, BusyPhaseAllocatesNothing) {
   // Pops, climbs, arcs, a flask blast and falls.
   Land({". g . . . . . .", "r G . b . . . .", "R F R M g r . .", "G r R B M G . .",
         "F g M r F R . .", "b R b B g M r .", "M r G R M r6 F G"});
-  platform::SetActiveCallLog(nullptr);  // recording allocates; the game never records
-  SetTimer(nullptr, 1, 100, nullptr);   // as the landing did
+  platform::UninstallHost();           // recording allocates; the game never records
+  SetTimer(nullptr, 1, 100, nullptr);  // as the landing did
   const long before = AllocationCount();
   while (scene_.phase != 0 && ticks_ < 500) TickTo(ticks_ + 1);
   EXPECT_EQ(AllocationCount() - before, 0) << "over " << ticks_ << " ticks";

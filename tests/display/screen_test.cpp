@@ -9,14 +9,16 @@
 
 #include "core/cell.h"
 #include "core/globals.h"
+#include "core/language.h"
 #include "core/scene.h"
 #include "core/scene_switch.h"
 #include "display/bitmap_loader.h"
 #include "display/draw.h"
 #include "display/messages.h"
-#include "platform/base/call_log.h"
 #include "platform/win32/ddraw.h"
+#include "platform/win32/host.h"
 #include "resources/resources.h"
+#include "tests/support/host_part.h"
 #include "tests/support/test_display.h"
 #include "tests/support/test_pictures.h"
 
@@ -30,8 +32,8 @@ const std::string kSetupFailed = display_text::kSetupFailed;
 
 class ScreenTest : public ::testing::Test {
  protected:
-  void SetUp() override { platform::SetActiveCallLog(&log_); }
-  void TearDown() override { platform::SetActiveCallLog(nullptr); }
+  void SetUp() override { platform::InstallHost({.calls = &log_}); }
+  void TearDown() override { platform::UninstallHost(); }
   Texts MessagesShown() const {
     Texts texts;
     for (const auto& call : log_.Calls()) {
@@ -49,7 +51,9 @@ TEST_F(ScreenTest, EachSetUpFailureEndsInTheFatalPath) {
     Texts messages;
   } cases[] = {
       {"set up", [](TestDisplay*) {}, {}},
-      {"no screen", [](TestDisplay*) { platform::SetVideoOutput(nullptr); }, {kSetupFailed}},
+      {"no screen",
+       [](TestDisplay*) { testsupport::PutInHost(&platform::Host::video, nullptr); },
+       {kSetupFailed}},
       {"mode refused", [](TestDisplay* d) { d->video().SetOpenFails(true); }, {kSetupFailed}},
       // The loader runs the fatal path itself, then the set-up once more.
       {"sheet missing",
@@ -117,6 +121,29 @@ TEST(MessageBoxA, WithoutARealScreenTheTextGoesToStandardError) {
   EXPECT_EQ(MessageBoxA(nullptr, "\x82", "Morvex2", MB_OK), 1);  // a broken text still shows
   const std::string err = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("Morvex2: DirectDraw\xe3\x81\xae\xe3\x82\xbb"), std::string::npos) << err;
+}
+
+// In English the box keeps the game's text, byte for byte, and an English line
+// follows it; in Japanese nothing follows.
+TEST_F(ScreenTest, InEnglishTheFatalPathSaysAnEnglishLineAfterTheSameBox) {
+  for (const auto language : {platform::Language::kJapanese, platform::Language::kEnglish}) {
+    TestDisplay display;
+    log_.Clear();
+    SetLanguage(language);
+    ::testing::internal::CaptureStderr();
+    FatalDisplayError(FakeWindow());
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    SetLanguage(platform::Language::kJapanese);
+    EXPECT_EQ(MessagesShown(), Texts{kSetupFailed});
+    const std::string japanese = "Morvex2: DirectDraw\xe3\x81\xae\xe3\x82\xbb\xe3\x83\x83";
+    ASSERT_EQ(err.rfind(japanese, 0), 0u) << err;
+    const std::string english = std::string("Morvex2: ") + display_text::kSetupFailedEnglish + "\n";
+    if (language == platform::Language::kEnglish) {
+      EXPECT_EQ(err.substr(err.find('\n') + 1), english);
+    } else {
+      EXPECT_EQ(err.find('\n') + 1, err.size()) << err;
+    }
+  }
 }
 
 // A scene that loads a background by name, as every scene does.

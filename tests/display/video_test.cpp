@@ -7,6 +7,7 @@
 #include "platform/headless/offscreen_video.h"
 #include "platform/sdl/sdl_video.h"
 #include "platform/win32/ddraw.h"
+#include "platform/win32/host.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/window_backend.h"
 #include "tests/support/test_window.h"
@@ -19,7 +20,7 @@ class SdlVideoTest : public ::testing::Test {
     ASSERT_TRUE(video_.Create("Morvex2", 640, 480));
     if (video_.Window() == nullptr) GTEST_SKIP() << "no SDL window under this driver";
     video_.SetPacing(false);
-    platform::SetVideoOutput(&video_);
+    platform::InstallHost({.video = &video_});
     ASSERT_EQ(DirectDrawCreate(nullptr, &dd_, nullptr), DD_OK);
     ASSERT_EQ(dd_->SetCooperativeLevel(nullptr, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
     ASSERT_EQ(dd_->SetDisplayMode(640, 480, 16), DD_OK);
@@ -34,7 +35,7 @@ class SdlVideoTest : public ::testing::Test {
   void TearDown() override {
     if (primary_ != nullptr) primary_->Release();
     if (dd_ != nullptr) dd_->Release();
-    platform::SetVideoOutput(nullptr);
+    platform::UninstallHost();
   }
   void Send(Uint32 type, Uint8 windowEvent = 0) {
     SDL_Event event{};

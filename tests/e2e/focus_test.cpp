@@ -1,5 +1,6 @@
 // The focus in a game: a key released while another window has the focus
 // never reaches the game, so a fast drop goes on through a focus loss.
+#include "app/scene_switch.h"
 #include "core/scene_switch.h"
 #include "play/play_scene.h"
 #include "tests/e2e/game_run.h"

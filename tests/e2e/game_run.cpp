@@ -10,6 +10,7 @@
 #include "app/program_state.h"
 #include "app/win_main.h"
 #include "core/globals.h"
+#include "core/language.h"
 #include "core/scene_switch.h"
 #include "platform/headless/headless_host.h"
 #include "tests/support/golden.h"
@@ -45,7 +46,7 @@ fs::path MakeWorkingFolder(const std::string& name) {
 }
 
 GameRun RunGame(const fs::path& folder, const std::string& script, std::int64_t unixSeconds,
-                platform::HeadlessHost::Watcher watcher) {
+                platform::HeadlessHost::Watcher watcher, platform::Language language) {
   std::vector<platform::HostStep> steps;
   std::string error;
   GameRun run;
@@ -54,6 +55,7 @@ GameRun RunGame(const fs::path& folder, const std::string& script, std::int64_t 
     return run;
   }
   ResetProgramState();
+  SetLanguage(language);
   platform::HeadlessHost host(std::move(steps), unixSeconds);
   host.SetWatcher(std::move(watcher));
   host.Install();
@@ -67,6 +69,7 @@ GameRun RunGame(const fs::path& folder, const std::string& script, std::int64_t 
   run.audio = host.Audio().Calls();
   run.failedCaptures = host.FailedCaptures();
   ResetProgramState();
+  SetLanguage(platform::Language::kJapanese);
   return run;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/base/call_log.h"
+#include "platform/base/language.h"
 #include "platform/headless/headless_host.h"
 
 struct GameRun {
@@ -27,9 +28,11 @@ std::filesystem::path MakeWorkingFolder(const std::string& name);
 // freshly started process would: every global back at its start value.
 // `unixSeconds` is the wall-clock time the run starts at: it seeds the colours.
 // `watcher`, when given, is called at every look at the queue (HeadlessHost::SetWatcher).
+// The game speaks `language` whatever the machine's locale: Japanese, its own,
+// unless a test asks for English.
 GameRun RunGame(const std::filesystem::path& folder, const std::string& script,
-                std::int64_t unixSeconds = 1796488723,
-                platform::HeadlessHost::Watcher watcher = {});
+                std::int64_t unixSeconds = 1796488723, platform::HeadlessHost::Watcher watcher = {},
+                platform::Language language = platform::Language::kJapanese);
 
 // Starts the level that `levelKey` ("", "UP" beginner or "DOWN" advanced)
 // picks on the title screen and takes the game out of its first pause.

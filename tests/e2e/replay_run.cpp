@@ -53,7 +53,7 @@ Playback PlayBack(const fs::path& folder, const Replay& replay, const std::strin
   playback.run = RunGame(folder, script);
   playback.said = testing::internal::GetCapturedStdout();
   SetFirstScreen(nullptr);
-  SetSceneSwitchHook(nullptr);
+  SetSceneSwitch(nullptr);
   g_testPlayer = nullptr;
   playback.outcome = player.Result();
   return playback;
@@ -62,7 +62,7 @@ Playback PlayBack(const fs::path& folder, const Replay& replay, const std::strin
 ReplayFacts FollowReplay(const Replay& replay) {
   ReplayFacts facts;
   g_leftTo = 0;
-  SetSceneSwitchHook(&NoteLeft);
+  SetSceneSwitch(&NoteLeft);
   g_level = replay.level;
   PlayScene scene(replay.seed);
   g_fieldSettled = replay.fieldSettled;
@@ -93,7 +93,7 @@ ReplayFacts FollowReplay(const Replay& replay) {
   }
   facts.score = scene.score;
   facts.removedCount = scene.removedCount;
-  SetSceneSwitchHook(nullptr);
+  SetSceneSwitch(nullptr);
   ResetProgramState();
   return facts;
 }

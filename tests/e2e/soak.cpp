@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "app/scene_switch.h"
 #include "core/globals.h"
 #include "core/scene_switch.h"
 #include "play/play_scene.h"

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "app/scene_switch.h"
 #include "core/scene_switch.h"
 #include "play/play_scene.h"
 #include "tests/e2e/game_run.h"

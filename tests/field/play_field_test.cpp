@@ -6,6 +6,7 @@
 
 #include "core/scene_switch.h"
 #include "platform/base/call_log.h"
+#include "platform/win32/host.h"
 #include "play/play_scene.h"
 
 namespace {
@@ -52,7 +53,7 @@ TEST(PlaySceneTest, StartsPausedWithAPreviewAndTheLevelsTimer) {
        {std::pair{0, 500}, std::pair{1, 1000}, std::pair{2, 2000}}) {
     SCOPED_TRACE(level);
     platform::CallLog log;
-    platform::SetActiveCallLog(&log);
+    platform::InstallHost({.calls = &log});
     SetLevel(level);
     PlayScene scene(0);
     // Leftovers of an earlier game that Start must sweep away.
@@ -66,7 +67,7 @@ TEST(PlaySceneTest, StartsPausedWithAPreviewAndTheLevelsTimer) {
     scene.fastDrop = scene.pieceActive = 1;
     scene.phase = -1;
     scene.Start(nullptr);
-    platform::SetActiveCallLog(nullptr);
+    platform::UninstallHost();
 
     EXPECT_EQ((std::array{scene.next[0].kind, scene.next[1].kind, scene.next[2].kind}),
               (std::array{-7, -2, -6}));

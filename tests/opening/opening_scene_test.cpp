@@ -7,6 +7,7 @@
 
 #include "core/scene_switch.h"
 #include "platform/base/call_log.h"
+#include "platform/win32/host.h"
 
 namespace {
 
@@ -19,15 +20,15 @@ class OpeningSceneTest : public testing::Test {
  protected:
   void SetUp() override {
     g_switches.clear();
-    SetSceneSwitchHook(NoteSwitch);
-    platform::SetActiveCallLog(&log_);
+    SetSceneSwitch(NoteSwitch);
+    platform::InstallHost({.calls = &log_});
     SetLevel(1);
     scene_.Start(nullptr);
     log_.Clear();
   }
   void TearDown() override {
-    platform::SetActiveCallLog(nullptr);
-    SetSceneSwitchHook(nullptr);
+    platform::UninstallHost();
+    SetSceneSwitch(nullptr);
     SetLevel(1);
   }
   void Press(UINT key) { scene_.OnKeyDown(nullptr, key); }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/scene_switch.h"
-#include "platform/base/call_log.h"
+#include "platform/win32/host.h"
 #include "play/chain_score.h"
 #include "play/play_scene.h"
 
@@ -20,11 +20,11 @@ using Piece = std::array<CellPos, 3>;
 class PlayTest : public testing::Test {
  protected:
   void SetUp() override {
-    SetSceneSwitchHook([](int id) { platform::RecordCall("ChangeScene", {id}); });
+    SetSceneSwitch([](int id) { platform::RecordCall("ChangeScene", {id}); });
   }
   void TearDown() override {
-    SetSceneSwitchHook(nullptr);
-    platform::SetActiveCallLog(nullptr);
+    SetSceneSwitch(nullptr);
+    platform::UninstallHost();
     SetLevel(1);
   }
   void Begin(int level) {
@@ -126,7 +126,7 @@ TEST_F(PlayTest, MovesAndTurnsCarryTheKindsOrAreRefusedAndTheTickLandsOrDrops) {
 
 TEST_F(PlayTest, KeysStartPauseDropAndLeaveTheGame) {
   platform::CallLog log;
-  platform::SetActiveCallLog(&log);
+  platform::InstallHost({.calls = &log});
   SetLevel(1);
   scene_ = PlayScene(0);
   scene_.Start(nullptr);
@@ -176,7 +176,7 @@ TEST_F(PlayTest, ThePointsOfTheLastPhaseCountWhenTheSpawnEndsTheGame) {
   Kind({5, 1}) = -8;
   scene_.chainPoints = 4;
   scene_.removedCount = 7;
-  platform::SetActiveCallLog(&log);
+  platform::InstallHost({.calls = &log});
   scene_.OnTimer(nullptr);
   const std::vector<platform::RecordedCall> expected = {
       {"KillTimer", {1}, ""}, {"SetLastResult", {160, 7}, ""}, {"ChangeScene", {Ranking}, ""}};

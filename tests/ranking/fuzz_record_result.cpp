@@ -20,6 +20,7 @@
 
 #include "core/globals.h"
 #include "platform/base/clock.h"
+#include "platform/win32/host.h"
 #include "ranking/score_file.h"
 
 HINSTANCE g_hInstance = nullptr;

@@ -27,6 +27,13 @@ Bytes WithEntry() {
   return StoredFile(rows);
 }
 
+// What `body` wrote on standard error.
+std::string StderrOf(const std::function<void()>& body) {
+  testing::internal::CaptureStderr();
+  body();
+  return testing::internal::GetCapturedStderr();
+}
+
 std::size_t EntriesIn(const fs::path& folder) {
   return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), {}));
 }
@@ -79,14 +86,16 @@ TEST_F(KeptTableTest, ALinkedTableReceivesTheEntryAndStaysALink) {
   }
 
   // A link that leads nowhere is a missing table: nothing is read, entered or
-  // created through it.
+  // created through it; but unlike a missing table, it is said.
+  const std::string said =
+      "morvex2: open(tyuu.pod): the link leads to no file, so the table is not read or saved\n";
   fs::remove("tyuu.pod");
   fs::create_symlink("synced/gone/tyuu.pod", "tyuu.pod");
   fs::create_symlink("gone.pod", "dangling.pod");
-  EXPECT_FALSE(Record());
+  EXPECT_EQ(StderrOf([&] { EXPECT_FALSE(Record()); }), said);
   fs::remove("tyuu.pod");
   fs::create_symlink("dangling.pod", "tyuu.pod");
-  EXPECT_FALSE(Record());
+  EXPECT_EQ(StderrOf([&] { EXPECT_FALSE(Record()); }), said);
   EXPECT_FALSE(fs::exists("gone.pod"));
   EXPECT_FALSE(fs::exists("synced/gone"));
   EXPECT_FALSE(Clapped());
@@ -125,6 +134,37 @@ TEST_F(KeptTableTest, OddButWritableTablesReceiveTheEntry) {
   }
   // The full table of the last case comes back exactly.
   EXPECT_EQ(ReadFile("tyuu.pod"), WithEntry());
+}
+
+// A name file or a table that is no regular file keeps the result out as
+// ever, but no longer without a word: one line each.
+TEST_F(KeptTableTest, AResultKeptOutByAFileOfTheWrongKindIsSaidInOneLine) {
+  const std::string noName =
+      "morvex2: reading zel.ini: not a regular file, so the new high score is not entered\n";
+  struct Case {
+    const char* what;
+    std::function<void()> prepare;
+    std::string said;
+  } const cases[] = {
+      {"zel.ini a folder", [] { fs::create_directory("zel.ini"); }, noName},
+      {"zel.ini a FIFO", [] { ::mkfifo("zel.ini", 0600); }, noName},
+      {"zel.ini a device", [] { fs::create_symlink("/dev/null", "zel.ini"); }, noName},
+      {"the table a FIFO", [] { fs::remove("tyuu.pod"), ::mkfifo("tyuu.pod", 0600); },
+       "morvex2: open(tyuu.pod): not a regular file, so the table is not read or saved\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all("zel.ini");
+    fs::remove("tyuu.pod");
+    WriteFile("tyuu.pod", StoredFile(kFalling));
+    c.prepare();
+    if (!fs::exists("zel.ini")) WriteFile("zel.ini", std::string("Taro"));
+    EXPECT_EQ(StderrOf([&] { EXPECT_FALSE(Record()); }), c.said);
+    if (fs::is_regular_file("tyuu.pod")) {
+      EXPECT_EQ(ReadFile("tyuu.pod"), StoredFile(kFalling));
+    }
+    EXPECT_FALSE(Clapped());
+  }
 }
 
 TEST_F(KeptTableTest, AHardLinkedTableIsRewrittenInPlaceAndKeepsItsLinks) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/scene_switch.h"
+#include "platform/win32/host.h"
 #include "tests/ranking/score_file_helpers.h"
 
 namespace {
@@ -13,7 +14,7 @@ namespace {
 using namespace ranking_test;
 
 TEST_F(ScoreFileTest, TheRankingScreenLeavesOnReturnAndEscapeAndOnNoOtherKey) {
-  SetSceneSwitchHook([](int id) { platform::RecordCall("ChangeScene", {id}); });
+  SetSceneSwitch([](int id) { platform::RecordCall("ChangeScene", {id}); });
   WriteFile("tyuu.pod", StoredFile(Rows({300, 200, 100})));
   SetLevel(1);
   RankingScene scene;
@@ -30,7 +31,7 @@ TEST_F(ScoreFileTest, TheRankingScreenLeavesOnReturnAndEscapeAndOnNoOtherKey) {
     EXPECT_EQ(closes, key == VK_ESCAPE) << key;
     scene.OnIdle(nullptr);  // a frame after ESC draws no released table
   }
-  SetSceneSwitchHook(nullptr);
+  SetSceneSwitch(nullptr);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 
 #include "platform/base/call_log.h"
 #include "platform/base/clock.h"
+#include "platform/win32/host.h"
 #include "ranking/locked_score_file.h"
 #include "ranking/score_table.h"
 
@@ -98,13 +99,11 @@ class ScoreFileTest : public testing::Test {
     std::string pattern = std::filesystem::temp_directory_path() / "morvex2-ranking-XXXXXX";
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     std::filesystem::current_path(directory_ = pattern);
-    platform::SetGameClock(&clock_);
-    platform::SetActiveCallLog(&log_);
+    platform::InstallHost({.clock = &clock_, .calls = &log_});
   }
   void TearDown() override {
     SetRewriteStepHook(nullptr);
-    platform::SetActiveCallLog(nullptr);
-    platform::SetGameClock(nullptr);
+    platform::UninstallHost();
     std::filesystem::current_path(previous_);
     std::filesystem::remove_all(directory_);
   }

@@ -3,7 +3,7 @@
 # with --replay: an advanced game with fast drops and a pause, played to its
 # end, and a beginner game left with ESC while paused. Each replay must end
 # with the recorded score and removed count, and the second on the very frame
-# the player left.
+# the player left; each closes by itself a moment after its last frame.
 # Usage: xvfb_replay.sh SOURCE_DIR BUILD_DIR [SCREENSHOT_DIR]
 set -euo pipefail
 . "$(dirname "$0")/xvfb_lib.sh"
@@ -72,12 +72,20 @@ replay() {  # replay NAME: shows $work/NAME.mvr to its end, screenshot NAME-end.
   if ! wait_for 120 grep -q '^replay ' "$out"; then
     echo "the $1 replay did not end"; kill "$player"; return 1
   fi
+  local ended
+  ended="$(date +%s%3N)"
   sleep 0.5
   import -window root "$shots/$1-end.png"
-  press "$(window_shown | head -n1)" Escape
+  # No ESC: the last frame stays up a moment, then the replay closes by itself.
+  if ! wait_for 6 bash -c "! kill -0 $player"; then
+    echo "the $1 replay did not close by itself"; kill "$player"; return 1
+  fi
   local status=0
   wait "$player" || status=$?
   cat "$out"
+  local shown=$(( $(date +%s%3N) - ended ))
+  echo "the last frame of the $1 replay stayed up for about $shown ms"
+  [ "$shown" -ge 1500 ] || { echo "the $1 replay closed too soon"; return 1; }
   grep -q '^replay reproduced: ' "$out" && [ "$status" -eq 0 ]
 }
 replay advanced

@@ -6,6 +6,7 @@
 
 #include "platform/headless/recording_audio.h"
 #include "platform/win32/audio.h"
+#include "platform/win32/host.h"
 #include "platform/win32/win32.h"
 
 namespace {
@@ -32,7 +33,7 @@ TEST(MusicLibrary, ReachesTheBackendInOrderAndFailuresLeaveNoTune) {
   } cases[] = {{kNone, 1, 2}, {kNoDevice, 0, 0}, {kPlayTuneMissing, 1, 0}, {kNoBackend, 0, 0}};
   for (const auto& c : cases) {
     platform::RecordingAudio audio;
-    platform::SetAudioBackend(c.failure == kNoBackend ? nullptr : &audio);
+    platform::InstallHost({.audio = c.failure == kNoBackend ? nullptr : &audio});
     audio.SetOpenFails(c.failure == kNoDevice);
     if (c.failure == kPlayTuneMissing) audio.SetUnreadable("music1.mid");
     g_openingMusic = g_playMusic = -5;  // leftovers must not survive a failed load
@@ -52,7 +53,7 @@ TEST(MusicLibrary, ReachesTheBackendInOrderAndFailuresLeaveNoTune) {
     EXPECT_EQ(KBGMLoadFile(nullptr, "music2.mid"), -1);  // null arguments are harmless too
     EXPECT_EQ(KBGMLoadFile(&g_openingMusic, nullptr), -1);
     EXPECT_EQ(PlaySoundA(nullptr, nullptr, SND_FILENAME | SND_ASYNC), 0);
-    platform::SetAudioBackend(nullptr);
+    platform::UninstallHost();
   }
 }
 

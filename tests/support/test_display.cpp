@@ -3,6 +3,7 @@
 #include "core/globals.h"
 #include "display/screen.h"
 #include "resources/resources.h"
+#include "tests/support/host_part.h"
 #include "tests/support/test_pictures.h"
 
 namespace testsupport {
@@ -16,17 +17,16 @@ std::uint16_t& PixelAt(int x, int y, IDirectDrawSurface* surface) {
   return reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(p->pixels) + y * p->pitch)[x];
 }
 
-TestDisplay::TestDisplay(HWND hwnd)
-    : previousVideo_(platform::ActiveVideoOutput()), previousActive_(g_appActive) {
+TestDisplay::TestDisplay(HWND hwnd) : previousActive_(g_appActive) {
   RegisterTestPictures();
-  platform::SetVideoOutput(&video_);
+  previousHost_ = PutInHost(&platform::Host::video, &video_);
   g_appActive = 1;
   initialised_ = InitDisplay(hwnd);
 }
 
 TestDisplay::~TestDisplay() {
   ReleaseDisplay();
-  platform::SetVideoOutput(previousVideo_);
+  platform::InstallHost(previousHost_);
   g_appActive = previousActive_;
   resources::ClearTestResources();
 }

@@ -9,6 +9,7 @@
 
 #include "platform/headless/offscreen_video.h"
 #include "platform/win32/ddraw.h"
+#include "platform/win32/host.h"
 #include "platform/win32/win32.h"
 
 namespace testsupport {
@@ -35,7 +36,7 @@ class TestDisplay {
 
  private:
   platform::CaptureVideo video_;
-  platform::VideoOutput* previousVideo_;
+  platform::Host previousHost_;
   std::uint32_t previousActive_;
   bool initialised_ = false;
 };

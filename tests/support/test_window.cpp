@@ -1,10 +1,12 @@
 #include "tests/support/test_window.h"
 
+#include "tests/support/host_part.h"
+
 namespace testsupport {
 
 HWND MakeTestWindow(WNDPROC procedure, platform::WindowBackend* backend) {
   platform::ResetWindowSystem();
-  platform::SetWindowBackend(backend);
+  testsupport::PutInHost(&platform::Host::window, backend);
   WNDCLASSA wc{};
   wc.lpfnWndProc = procedure;
   wc.lpszClassName = "morvex2";

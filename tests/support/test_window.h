@@ -7,8 +7,9 @@
 
 namespace testsupport {
 
-// Forgets every class and window first; `backend`, when given, makes the real
-// window. Null when the window cannot be made.
+// Forgets every class and window first, and installs `backend` as the host's
+// window (none when not given); the test uninstalls it. Null when the window
+// cannot be made.
 HWND MakeTestWindow(WNDPROC procedure, platform::WindowBackend* backend = nullptr);
 
 // Dispatches every message that waits now, and returns once none does.

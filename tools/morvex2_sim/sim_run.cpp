@@ -4,7 +4,7 @@
 
 #include "core/globals.h"
 #include "core/scene_switch.h"
-#include "platform/base/call_log.h"
+#include "platform/win32/host.h"
 #include "play/play_scene.h"
 #include "tools/morvex2_sim/sim_json.h"
 
@@ -23,13 +23,13 @@ void RecordSceneSwitch(int sceneId) {
 class Recording {
  public:
   Recording() {
-    platform::SetActiveCallLog(&log_);
-    SetSceneSwitchHook(RecordSceneSwitch);
+    platform::InstallHost({.calls = &log_});
+    SetSceneSwitch(RecordSceneSwitch);
     g_sceneSwitched = false;
   }
   ~Recording() {
-    SetSceneSwitchHook(nullptr);
-    platform::SetActiveCallLog(nullptr);
+    SetSceneSwitch(nullptr);
+    platform::UninstallHost();
   }
   Recording(const Recording&) = delete;
   Recording& operator=(const Recording&) = delete;

@@ -43,6 +43,8 @@ TEST_F(DisplaySettingsFile, RoundTripsModeAndWindowSize) {
       {false, 1066, 800, ScaleMode::kSmooth},
       {true, 1280, 960, ScaleMode::kPixelExact},
       {false, 1, 16384, ScaleMode::kPixelExact},
+      {true, 0, 0, ScaleMode::kSmooth, platform::Language::kEnglish},
+      {false, 800, 600, ScaleMode::kSmooth, platform::Language::kJapanese},
   };
   for (const DisplaySettings& settings : cases) {
     ASSERT_TRUE(platform::SaveDisplaySettings(settings, path_)) << "the folders are made";
@@ -72,6 +74,8 @@ TEST_F(DisplaySettingsFile, ADamagedOrUnknownFileStartsWithTheDefaultsAndOneLine
       "brightness = 3\n",
       "scale smooth\n",
       "fullscreen = no\nscale = crisp\n",
+      "lang = fr\n",
+      "lang = EN\n",
       "\x89PNG\r\n\x1a\n",
       "scale = smooth\n\0\0\0"s,
   };

@@ -17,6 +17,7 @@
 #include "core/scene_switch.h"
 #include "platform/base/clock.h"
 #include "platform/sdl/sdl_host.h"
+#include "platform/win32/host.h"
 #include "tests/support/test_window.h"
 
 namespace {
@@ -96,7 +97,7 @@ class VirtualPad {
 class SdlGamepadTest : public testing::Test {
  protected:
   void SetUp() override {
-    platform::SetGameClock(&clock_);
+    platform::InstallHost({.clock = &clock_});
     ASSERT_NE(testsupport::MakeTestWindow(WndProc), nullptr);  // the game's own routing
     g_currentScene = &scene_;
     host_.StartGamepads();
@@ -105,7 +106,7 @@ class SdlGamepadTest : public testing::Test {
   }
   void TearDown() override {
     ResetProgramState();
-    platform::SetGameClock(nullptr);
+    platform::UninstallHost();
   }
 
   static SDL_Event Focus(Uint8 what) {

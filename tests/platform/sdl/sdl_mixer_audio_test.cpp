@@ -27,6 +27,7 @@
 #include "platform/formats/sound_font.h"
 #include "platform/tunes/tune_cache.h"
 #include "platform/win32/audio.h"
+#include "platform/win32/host.h"
 #include "platform/win32/win32.h"
 #include "sound/kbgm.h"
 
@@ -106,11 +107,11 @@ class SoundTest : public ::testing::Test {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", output_.c_str(), 1);
     setenv("XDG_CACHE_HOME", PathOf("cache").c_str(), 1);
-    platform::SetAudioBackend(&audio_);
+    platform::InstallHost({.audio = &audio_});
   }
   void TearDown() override {
     audio_.Close();
-    platform::SetAudioBackend(nullptr);
+    platform::UninstallHost();
     std::filesystem::remove_all(folder_);
   }
   std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
@@ -218,17 +219,54 @@ TEST_F(SoundTest, ClapSoundsAndANewOneCutsOffTheOneStillPlaying) {
   EXPECT_EQ(Peak(heard, heard.size() - 150 * 88), 0);
 }
 
+// A tune of `trackCount` copies of `track` (its events, without the chunk header).
+Bytes MidiOf(std::uint16_t trackCount, const Bytes& track) {
+  Bytes file{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1};
+  file.insert(file.end(), {static_cast<std::uint8_t>(trackCount >> 8),
+                           static_cast<std::uint8_t>(trackCount & 0xFF), 0, 96});
+  for (int i = 0; i < trackCount; ++i) {
+    file.insert(file.end(), {'M', 'T', 'r', 'k'});
+    for (int shift = 24; shift >= 0; shift -= 8) file.push_back(track.size() >> shift & 0xFF);
+    file.insert(file.end(), track.begin(), track.end());
+  }
+  return file;
+}
+
+// What `body` wrote on standard error.
+std::string StderrOf(const std::function<void()>& body) {
+  testing::internal::CaptureStderr();
+  body();
+  return testing::internal::GetCapturedStderr();
+}
+
 // A damaged tune that reached the synthesiser would either be dropped by it
 // or, when it takes no time to play, spin the repeating tune forever in the
-// audio callback: none may load.
-TEST_F(SoundTest, DamagedTunesDoNotLoad) {
+// audio callback; one that asks too much of it would hold the sound device for
+// good. None may load, and each says why in one line.
+TEST_F(SoundTest, DamagedAndOverlongTunesDoNotLoadAndSaySo) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   ASSERT_TRUE(audio_.Open());
   const Bytes tune = ChordMidi(250, 250);
-  for (const Bytes& bytes :
-       {Bytes{'h', 'i', '\n'}, Bytes(tune.begin(), tune.end() - 6), ChordMidi(0, 0)}) {
-    const platform::TuneHandle handle = audio_.LoadTune(Write("tune.mid", bytes).c_str());
-    EXPECT_EQ(handle, 0) << bytes.size();
+  const Bytes endOfTrack = {96, 0xFF, 0x2F, 0};
+  Bytes busyTrack;  // 200,001 volume changes at one instant
+  for (int i = 0; i < 200001; ++i) busyTrack.insert(busyTrack.end(), {0, 0xB0, 7, 100});
+  busyTrack.insert(busyTrack.end(), endOfTrack.begin(), endOfTrack.end());
+  const struct {
+    Bytes bytes;
+    std::string why;
+  } cases[] = {
+      {{'h', 'i', '\n'}, "not a Standard MIDI File of format 0 or 1"},
+      {Bytes(tune.begin(), tune.end() - 6), "a track is missing or cut short"},
+      {ChordMidi(0, 0), "it takes no time to play"},
+      {MidiOf(65, endOfTrack), "more than 64 tracks"},
+      {MidiOf(1, busyTrack), "more than 200,000 events"},
+  };
+  for (const auto& c : cases) {
+    const std::string path = Write("tune.mid", c.bytes);
+    platform::TuneHandle handle = 1;
+    EXPECT_EQ(StderrOf([&] { handle = audio_.LoadTune(path.c_str()); }),
+              "morvex2: reading " + path + ": not a tune the game can play: " + c.why + "\n");
+    EXPECT_EQ(handle, 0) << c.why;
     audio_.PlayTune(handle);
     EXPECT_EQ(Mix_PlayingMusic(), 0);
   }
@@ -417,6 +455,8 @@ TEST_F(SoundTest, TheSoundFontIsTheNamedOneElseTheDefaultElseSilence) {
 TEST_F(SoundTest, HostileClapFilesCostNothing) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   ASSERT_TRUE(audio_.Open());
+  Bytes lying = SquareWav(100, 8000);
+  lying[40] = 0xFF, lying[41] = 0xFF;  // the data chunk claims far more than the file has
   ASSERT_EQ(mkfifo(PathOf("fifo.wav").c_str(), 0600), 0);
   std::filesystem::create_symlink("/dev/zero", PathOf("zero.wav"));
   {
@@ -426,10 +466,21 @@ TEST_F(SoundTest, HostileClapFilesCostNothing) {
   }
   std::filesystem::resize_file(PathOf("big.wav"), 25 * 1000 * 1000);
   Write("long.wav", SquareWav(5100, 8000, 8000, true));
+  Write("lying.wav", lying);
   rusage before{};
   getrusage(RUSAGE_SELF, &before);
-  for (const char* name : {"fifo.wav", "zero.wav", "big.wav", "long.wav"}) {
-    EXPECT_FALSE(audio_.PlaySound(PathOf(name).c_str())) << name;
+  // Each is refused with one line that says why.
+  const std::pair<const char*, const char*> cases[] = {
+      {"fifo.wav", "not a regular file of a sound's size"},
+      {"zero.wav", "not a regular file of a sound's size"},
+      {"big.wav", "not a regular file of a sound's size"},
+      {"long.wav", "not a clap the game can play: longer than 5 seconds"},
+      {"lying.wav",
+       "not a clap the game can play: a chunk's header claims more bytes than the file has"},
+  };
+  for (const auto& [name, why] : cases) {
+    EXPECT_EQ(StderrOf([&] { EXPECT_FALSE(audio_.PlaySound(PathOf(name).c_str())) << name; }),
+              "morvex2: reading " + PathOf(name) + ": " + why + "\n");
   }
   rusage after{};
   getrusage(RUSAGE_SELF, &after);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/base/clock.h"
+#include "platform/win32/host.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/window_backend.h"
 
@@ -38,12 +39,12 @@ class WindowTest : public testing::Test {
  protected:
   void SetUp() override {
     platform::ResetWindowSystem();
-    platform::SetGameClock(&clock_);
+    platform::InstallHost({.clock = &clock_});
     g_events.clear();
   }
   void TearDown() override {
     platform::ResetWindowSystem();
-    platform::SetGameClock(nullptr);
+    platform::UninstallHost();
   }
 
   static ATOM Register(const char* name = "morvex2") {
@@ -74,7 +75,7 @@ class WindowTest : public testing::Test {
 
 TEST_F(WindowTest, ARegisteredClassMakesOneRealWindowAtATime) {
   FakeBackend backend;
-  platform::SetWindowBackend(&backend);
+  platform::InstallHost({.window = &backend, .clock = &clock_});
   EXPECT_EQ(Create(), nullptr);
   ASSERT_NE(Register(), 0);
   EXPECT_EQ(Register("MORVEX2"), 0);  // class names ignore case

@@ -18,6 +18,7 @@
 #include "platform/sdl/frame_changes.h"
 #include "platform/win32/ddraw.h"
 #include "platform/win32/gdi.h"
+#include "platform/win32/host.h"
 #include "platform/win32/video.h"
 
 namespace {
@@ -79,7 +80,7 @@ class TwoComparisons final : public platform::VideoOutput {
 class WrittenPartsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::SetVideoOutput(&output_);
+    platform::InstallHost({.video = &output_});
     ASSERT_EQ(DirectDrawCreate(nullptr, &dd_, nullptr), DD_OK);
     ASSERT_EQ(dd_->SetCooperativeLevel(nullptr, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
     ASSERT_EQ(dd_->SetDisplayMode(kWidth, kHeight, 16), DD_OK);
@@ -108,7 +109,7 @@ class WrittenPartsTest : public ::testing::Test {
     }
     if (clipper_ != nullptr) clipper_->Release();
     if (dd_ != nullptr) dd_->Release();
-    platform::SetVideoOutput(nullptr);
+    platform::UninstallHost();
   }
 
   IDirectDrawSurface* Offscreen(int width, int height) {

@@ -1,0 +1,29 @@
+#include "platform/base/language.h"
+
+#include <cstdlib>
+
+namespace platform {
+
+std::optional<Language> LanguageNamed(std::string_view name) {
+  if (name == "ja") return Language::kJapanese;
+  if (name == "en") return Language::kEnglish;
+  return std::nullopt;
+}
+
+const char* LanguageName(Language language) {
+  return language == Language::kJapanese ? "ja" : "en";
+}
+
+Language LanguageOfLocale(const char* lcAll, const char* lcMessages, const char* lang) {
+  for (const char* value : {lcAll, lcMessages, lang}) {
+    if (value == nullptr || value[0] == '\0') continue;
+    return std::string_view(value).starts_with("ja") ? Language::kJapanese : Language::kEnglish;
+  }
+  return Language::kEnglish;
+}
+
+Language EnvironmentLanguage() {
+  return LanguageOfLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+}
+
+}  // namespace platform
