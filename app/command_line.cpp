@@ -6,7 +6,17 @@ namespace {
 
 constexpr char kProgram[] = "morvex2";
 
-enum LongOnly { kDataDir = 1000, kWindow, kFullscreen, kScale, kReplay, kName, kLang };
+enum LongOnly {
+  kDataDir = 1000,
+  kWindow,
+  kFullscreen,
+  kScale,
+  kReplay,
+  kName,
+  kLang,
+  kMute,
+  kColourAid
+};
 
 // GNU getopt gives the usual conventions: --opt=VALUE or --opt VALUE,
 // unambiguous abbreviations, and "--" to end the options.
@@ -20,12 +30,19 @@ constexpr option kOptions[] = {
     {"replay", required_argument, nullptr, kReplay},
     {"name", required_argument, nullptr, kName},
     {"lang", required_argument, nullptr, kLang},
+    {"mute", no_argument, nullptr, kMute},
+    {"colour-aid", no_argument, nullptr, kColourAid},
     {nullptr, 0, nullptr, 0},
 };
 
 std::string ErrorFor(int result, const char* argument) {
   const std::string given = argument != nullptr ? argument : "";
   if (result == ':') return "option '" + given + "' requires an argument";
+  // A known long option given a value it does not take; optopt is then the
+  // option's own code, which for the long-only ones is no character at all.
+  if (optopt != 0 && given.starts_with("--")) {
+    return "option '" + given.substr(0, given.find('=')) + "' doesn't allow an argument";
+  }
   if (optopt != 0) return std::string("invalid option -- '") + static_cast<char>(optopt) + "'";
   return "unrecognized option '" + given + "'";
 }
@@ -76,6 +93,12 @@ CommandLine ParseCommandLine(int argc, char* const argv[]) {
         line.action = CommandLine::Action::kError;
         line.error = std::string("invalid argument '") + optarg + "' for '--lang' (ja or en)";
         return line;
+      case kMute:
+        line.mute = true;
+        break;
+      case kColourAid:
+        line.colourAid = true;
+        break;
       default:
         line.action = CommandLine::Action::kError;
         line.error = ErrorFor(result, argv[optind - 1]);
@@ -109,6 +132,9 @@ std::string UsageText() {
          "                       tables (zel.ini in the data folder), then play\n"
          "      --lang=LANG      ja (Japanese) or en (English), kept for the next\n"
          "                       starts (default: from LC_ALL, LC_MESSAGES, LANG)\n"
+         "      --mute           start without sound\n"
+         "      --colour-aid     mark each colour of the pins and balloons with a\n"
+         "                       shape of its own\n"
          "      --replay=FILE    show the game recorded in FILE (last.mvr, *-best.mvr\n"
          "                       in the data folder) and check that it comes out\n"
          "                       the same; RETURN pauses, SPACE doubles the speed,\n"
@@ -119,8 +145,10 @@ std::string UsageText() {
          "Keys: arrows move and turn, SPACE turns, DOWN drops, RETURN starts and\n"
          "pauses, F1 shows the high scores, ESC goes back or quits,\n"
          "Alt+Enter switches between full screen and a window, Alt+S between\n"
-         "the two scales. Those switches are kept for the next start, and so is\n"
-         "--lang; --fullscreen, --window and --scale are for their run only.\n";
+         "the two scales, Alt+M mutes, Alt+Up and Alt+Down (or Alt and + or -)\n"
+         "change the volume, Alt+C switches the colour aid. These choices are\n"
+         "kept for the next start, and so is --lang; --fullscreen, --window,\n"
+         "--scale, --mute and --colour-aid are for their run only.\n";
 }
 
 std::string VersionText() {

@@ -12,11 +12,13 @@
 struct CommandLine {
   enum class Action { kPlay, kHelp, kVersion, kError };
   Action action = Action::kPlay;
-  std::string dataDir;                         // empty: the player's usual data folder
-  std::optional<bool> fullscreen;              // unset: as the player left it
-  std::optional<bool> pixelExact;              // --scale: unset: as the player left it
-  std::string replay;                          // set: show this recorded game instead of playing
-  std::optional<std::string> name;             // --name: the player's name to keep, as typed (UTF-8)
+  std::string dataDir;              // empty: the player's usual data folder
+  std::optional<bool> fullscreen;   // unset: as the player left it
+  std::optional<bool> pixelExact;   // --scale: unset: as the player left it
+  bool mute = false;                // --mute: silent for this run; else as left
+  bool colourAid = false;           // --colour-aid: marks for this run; else as left
+  std::string replay;               // set: show this recorded game instead of playing
+  std::optional<std::string> name;  // --name: the player's name to keep, as typed (UTF-8)
   std::optional<platform::Language> language;  // --lang: unset: as kept, else the desktop's
   std::string error;                           // kError: what was wrong, in one line
 };

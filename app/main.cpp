@@ -71,6 +71,8 @@ int RunOnSdlHost(const CommandLine& options) {
     started.scale =
         *options.pixelExact ? platform::ScaleMode::kPixelExact : platform::ScaleMode::kSmooth;
   }
+  if (options.mute) started.aids.mute = true;
+  if (options.colourAid) started.aids.colourAid = true;
   host.UseDisplaySettings(started);
   host.Install();
   // The module handle only has to be non-null and the same everywhere.

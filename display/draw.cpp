@@ -48,6 +48,7 @@ void DrawTile(HWND hwnd, const Cell& cell) {
   if (g_appActive == 0) return;
   const std::optional<TilePos> tile = TileOfKind(cell.kind);
   if (!tile) return;
+  FollowColourAid(hwnd);
   RECT source{tile->column * kTileSize, tile->row * kTileSize, (tile->column + 1) * kTileSize,
               (tile->row + 1) * kTileSize};
   // A tile wholly off the screen shows nothing wherever it is; pulling a far

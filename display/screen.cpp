@@ -8,7 +8,9 @@
 #include "display/bitmap_loader.h"
 #include "display/message_box.h"
 #include "display/messages.h"
+#include "platform/base/colour_aid.h"
 #include "platform/win32/ddraw.h"
+#include "resources/resources.h"
 
 IDirectDraw* g_directDraw = nullptr;
 IDirectDrawSurface* g_primarySurface = nullptr;
@@ -21,6 +23,24 @@ namespace {
 
 constexpr int kSheetWidth = 160;
 constexpr int kSheetHeight = 400;
+
+// The plain sheet, and the colour aid's, whose pins and balloons carry marks.
+constexpr char kPlainSheet[] = "FHSPRITE";
+constexpr char kMarkedSheet[] = "FHMARKS";
+bool g_sheetMarked = false;  // which of them the sheet surface holds
+
+// The colour aid's sheet when the player wants it and the program carries it.
+const char* ChosenSheet() {
+  const bool marked =
+      platform::ColourAidOn() && FindResourceA(nullptr, kMarkedSheet, RT_BITMAP) != nullptr;
+  return marked ? kMarkedSheet : kPlainSheet;
+}
+
+bool LoadSheet(HWND hwnd) {
+  const char* name = ChosenSheet();
+  g_sheetMarked = name == kMarkedSheet;
+  return LoadBitmapToSurface(hwnd, g_spriteSurface, name);
+}
 
 HRESULT CreatePrimarySurface() {
   DDSURFACEDESC desc{};
@@ -79,8 +99,16 @@ bool InitDisplay(HWND hwnd) {
   // The sheet's background is keyed out; whether this succeeds is not asked.
   DDCOLORKEY key{0, 0};
   g_spriteSurface->SetColorKey(DDCKEY_SRCBLT, &key);
-  if (!LoadBitmapToSurface(hwnd, g_spriteSurface, "FHSPRITE")) return FatalDisplayError(hwnd);
+  if (!LoadSheet(hwnd)) return FatalDisplayError(hwnd);
   return true;
+}
+
+void FollowColourAid(HWND hwnd) {
+  if (g_spriteSurface == nullptr || platform::ColourAidOn() == g_sheetMarked) return;
+  if (g_sheetMarked == (ChosenSheet() == kMarkedSheet)) return;  // the aid's sheet is not carried
+  // Only a lost surface keeps a carried sheet from loading, and the next
+  // restore loads it again.
+  static_cast<void>(LoadSheet(hwnd));
 }
 
 bool FatalDisplayError(HWND hwnd) {
@@ -116,6 +144,6 @@ HRESULT RestoreSurfaces(HWND hwnd) {
   if (HRESULT result = g_spriteSurface->Restore(); result != DD_OK) return result;
   // The sheet's reload is not looked at: a sheet that did not come back only
   // draws wrong until the next loss, as the game has always had it.
-  static_cast<void>(LoadBitmapToSurface(hwnd, g_spriteSurface, "FHSPRITE"));
+  static_cast<void>(LoadSheet(hwnd));
   return DisplayReleased() ? DDERR_INVALIDOBJECT : DD_OK;
 }

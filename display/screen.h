@@ -23,3 +23,6 @@ extern IDirectDrawSurface* g_spriteSurface;
 bool FatalDisplayError(HWND hwnd);  // always false
 void ReleaseDisplay();
 HRESULT RestoreSurfaces(HWND hwnd);
+// Loads the tile sheet again when the player has switched the colour aid
+// since it was loaded: the aid's sheet marks each colour with a shape.
+void FollowColourAid(HWND hwnd);

@@ -22,7 +22,9 @@ tests=(
   # the formatting and lint gates
   clang-format clang-tidy python3 git
   # end-to-end tests: a real X server, typed keys, screenshots
-  xvfb xdotool imagemagick x11-utils
+  xvfb xdotool imagemagick x11-utils libxfixes-dev
+  # the game on a Wayland compositor, nested in the virtual X server
+  weston
   # the installed files and the package: validators, manual pages, lintian
   desktop-file-utils appstream man-db dpkg-dev lintian
 )

@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
   };
   const Picture pictures[] = {
       {"FHSPRITE", [](const art::PixelFont&) { return art::MakeTileSheet(); }},
+      {"FHMARKS", [](const art::PixelFont&) { return art::MakeMarkedTileSheet(); }},
       {"BOPENING", art::MakeTitlePicture},
       {"BRANK", art::MakeRankingPicture},
       {"BCRI", [](const art::PixelFont&) { return art::MakeNightBackground(); }},

@@ -19,7 +19,7 @@ namespace platform {
 
 namespace {
 
-// Far more than the four lines of a real file: anything longer is not one.
+// Far more than the few lines of a real file: anything longer is not one.
 constexpr std::size_t kLongestFile = 4096;
 constexpr int kLargestWindow = 16384;
 
@@ -56,6 +56,10 @@ bool ParseLine(std::string_view line, DisplaySettings* settings) {
     return true;
   }
   if (key == "window") return ParseWindow(value, settings);
+  if (const AidLine aid = ParsePlayerAidLine(key, value, &settings->aids);
+      aid != AidLine::kNotOurs) {
+    return aid == AidLine::kRead;
+  }
   if (key == "scale") {
     if (value != "smooth" && value != "pixel-exact") return false;
     settings->scale = value == "smooth" ? ScaleMode::kSmooth : ScaleMode::kPixelExact;
@@ -81,6 +85,7 @@ std::string FormatDisplaySettings(const DisplaySettings& settings) {
   text += "scale = ";
   text += settings.scale == ScaleMode::kSmooth ? "smooth\n" : "pixel-exact\n";
   if (settings.language) text += std::string("lang = ") + LanguageName(*settings.language) + "\n";
+  text += FormatPlayerAids(settings.aids);
   return text;
 }
 
@@ -134,13 +139,14 @@ bool SaveDisplaySettings(const DisplaySettings& settings, const std::string& pat
 DisplaySettings KeptDisplaySettings(const DisplaySettings& saved, const DisplaySettings& started,
                                     const DisplaySettings& atEnd) {
   DisplaySettings kept = saved;
-  if (atEnd.fullscreen != started.fullscreen) kept.fullscreen = atEnd.fullscreen;
-  if (atEnd.scale != started.scale) kept.scale = atEnd.scale;
+  KeepChanged(&kept.fullscreen, started.fullscreen, atEnd.fullscreen);
+  KeepChanged(&kept.scale, started.scale, atEnd.scale);
   if (atEnd.windowWidth != started.windowWidth || atEnd.windowHeight != started.windowHeight) {
     kept.windowWidth = atEnd.windowWidth;
     kept.windowHeight = atEnd.windowHeight;
   }
   kept.language = started.language;
+  kept.aids = KeptPlayerAids(saved.aids, started.aids, atEnd.aids);
   return kept;
 }
 

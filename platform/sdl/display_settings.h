@@ -9,7 +9,8 @@
 //   lang = en
 //
 // The language is there only once the player has chosen one with --lang;
-// until then the desktop's locale decides at each start.
+// until then the desktop's locale decides at each start. The player's aids
+// (mute, volume, colour aid) are kept there too (player_aid_settings.h).
 //
 // The file is written whole or not at all (a new file beside it, renamed over
 // it). One that cannot be read as such a file, whole, is ignored with one line
@@ -22,6 +23,7 @@
 
 #include "platform/base/language.h"
 #include "platform/sdl/frame_scaler.h"
+#include "platform/sdl/player_aid_settings.h"
 
 namespace platform {
 
@@ -31,6 +33,7 @@ struct DisplaySettings {
   int windowHeight = 0;
   ScaleMode scale = ScaleMode::kSmooth;
   std::optional<Language> language = std::nullopt;  // unset: the desktop's
+  PlayerAids aids;
   bool operator==(const DisplaySettings&) const = default;
 };
 

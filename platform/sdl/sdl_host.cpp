@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "platform/base/colour_aid.h"
 #include "platform/base/failure_log.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/win32/host.h"
@@ -21,6 +22,23 @@ bool IsReturn(SDL_Keycode key) {
 
 bool IsAlt(SDL_Keycode key) {
   return key == SDLK_LALT || key == SDLK_RALT;
+}
+
+// +1 for the keys that make the sound louder, -1 for those that make it softer.
+int VolumeKeyStep(SDL_Keycode key) {
+  switch (key) {
+    case SDLK_UP:
+    case SDLK_PLUS:
+    case SDLK_EQUALS:  // the + key of most keyboards, unshifted
+    case SDLK_KP_PLUS:
+      return 1;
+    case SDLK_DOWN:
+    case SDLK_MINUS:
+    case SDLK_KP_MINUS:
+      return -1;
+    default:
+      return 0;
+  }
 }
 
 }  // namespace
@@ -49,7 +67,7 @@ void SdlHost::Uninstall() {
 
 bool SdlHost::Create(const char* title, int width, int height) {
   if (!video_.Create(title, width, height)) return false;
-  input_.Watch(video_.Window());
+  input_ = MakeInputWait(video_.Window());
   ApplyIcon();
   return true;
 }
@@ -61,7 +79,7 @@ void SdlHost::Show() {
 
 void SdlHost::Destroy() {
   shown_ = false;
-  input_.Watch(nullptr);
+  input_ = MakeInputWait(nullptr);
   video_.Destroy();
 }
 
@@ -91,18 +109,22 @@ void SdlHost::Pump() {
   host->lastLookMs_ = now;
   if (newMillisecond && now - host->lastDrainMs_ >= kQuietLookMs) host->DrainEventsAt(now);
   host->gamepads_.Repeat(now);
-  const std::int64_t sleepMs = host->idle_.SleepMs(
-      {host->video_.ChangedFrames() + host->video_.UnchangedFrames(), host->video_.RepaintPending(),
-       host->active_, now, std::min(NextMessageDueMs(), host->gamepads_.NextRepeatMs())});
+  host->ShowPointerAsDue(now);
+  const std::int64_t wakeMs =
+      std::min({NextMessageDueMs(), host->gamepads_.NextRepeatMs(),
+                host->pointer_.HidesAtMs(host->video_.IsFullscreen(), now)});
+  const std::int64_t sleepMs =
+      host->idle_.SleepMs({host->video_.ChangedFrames() + host->video_.UnchangedFrames(),
+                           host->video_.RepaintPending(), host->active_, now, wakeMs});
   if (sleepMs <= 0) {
-    if (newMillisecond && host->input_.MayHaveInput()) host->DrainEventsAt(now);
+    if (newMillisecond && host->input_->MayHaveInput()) host->DrainEventsAt(now);
   } else if (host->gamepads_.Open() > 0) {
     // While a controller is open SDL's wait looks at it every millisecond,
     // which costs a few percent of a core; a look every few milliseconds is
     // as quick as the controller itself reports and costs a fraction of that.
     SDL_Delay(static_cast<Uint32>(std::min(sleepMs, kControllerLookMs)));
     host->DrainEvents();
-  } else if (host->input_.Wait(static_cast<int>(sleepMs))) {
+  } else if (host->input_->Wait(static_cast<int>(sleepMs))) {
     host->DrainEventsAt(GameClock().NowMs());
   }
   host->StartSoundOnceShown();
@@ -145,10 +167,21 @@ void SdlHost::RepeatHeldDirections() {
   gamepads_.Repeat(GameClock().NowMs());
 }
 
+void SdlHost::ShowPointerAsDue(std::int64_t now) {
+  if (video_.Window() == nullptr) return;
+  const bool shown = pointer_.Shown(video_.IsFullscreen(), now);
+  if (shown == pointerShown_) return;
+  pointerShown_ = shown;
+  SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
+}
+
 void SdlHost::UseDisplaySettings(const DisplaySettings& settings) {
   video_.StartInWindow(!settings.fullscreen);
   video_.UseWindowSize(settings.windowWidth, settings.windowHeight);
   video_.SetScaleMode(settings.scale);
+  aids_ = settings.aids;
+  audio_.SetLoudness(aids_.mute, aids_.volume);
+  SetColourAid(aids_.colourAid);
 }
 
 DisplaySettings SdlHost::CurrentDisplaySettings() const {
@@ -156,6 +189,8 @@ DisplaySettings SdlHost::CurrentDisplaySettings() const {
   settings.fullscreen = video_.IsFullscreen();
   video_.WindowSize(&settings.windowWidth, &settings.windowHeight);
   settings.scale = video_.GetScaleMode();
+  settings.aids = aids_;
+  settings.aids.colourAid = ColourAidOn();
   return settings;
 }
 
@@ -197,17 +232,25 @@ void SdlHost::HandleEvent(const SDL_Event& event) {
     case SDL_KEYUP:
       HandleKey(event.key);
       break;
+    case SDL_MOUSEMOTION:
+      pointer_.Moved(GameClock().NowMs());
+      break;
     default:
       break;
   }
 }
 
-// Keys pressed with Alt held are system keys: they never reach a screen.
+// Keys pressed with Alt held are system keys: they never reach a screen, and
+// nor do their releases, which may come after Alt has been let go.
 void SdlHost::HandleKey(const SDL_KeyboardEvent& key) {
   const SDL_Keycode code = key.keysym.sym;
   const bool down = key.type == SDL_KEYDOWN;
   const bool alt = (key.keysym.mod & KMOD_ALT) != 0 || IsAlt(code);
   if (down && alt) {
+    if (!IsAlt(code) &&
+        std::find(systemKeysDown_.begin(), systemKeysDown_.end(), code) == systemKeysDown_.end()) {
+      systemKeysDown_.push_back(code);
+    }
     HandleSystemKey(key);
     return;
   }
@@ -217,36 +260,40 @@ void SdlHost::HandleKey(const SDL_KeyboardEvent& key) {
 }
 
 // Alt+Enter switches between full screen and a window, Alt+S between the
-// smooth and the pixel-exact scale, Alt+F4 closes.
+// smooth and the pixel-exact scale, Alt+M mutes and unmutes, Alt+Up and
+// Alt+Down (or Alt and + or -) change the volume, Alt+C switches the colour
+// aid, Alt+F4 closes. Only the volume follows a held key's repeats.
 void SdlHost::HandleSystemKey(const SDL_KeyboardEvent& key) {
   const SDL_Keycode code = key.keysym.sym;
   const bool first = key.repeat == 0;
+  if (const int step = VolumeKeyStep(code); step != 0) {
+    // Changing the volume is meant to be heard: it ends a mute.
+    aids_.volume = VolumeStep(aids_.volume, step);
+    aids_.mute = false;
+    audio_.SetLoudness(aids_.mute, aids_.volume);
+    return;
+  }
+  if (!first) return;
   if (IsReturn(code)) {
-    if (first) video_.ToggleFullscreen();
-    swallowReturnUp_ = true;
+    video_.ToggleFullscreen();
   } else if (code == SDLK_s) {
-    if (first) {
-      video_.SetScaleMode(video_.GetScaleMode() == ScaleMode::kSmooth ? ScaleMode::kPixelExact
-                                                                      : ScaleMode::kSmooth);
-    }
-    swallowScaleUp_ = true;
-  } else if (code == SDLK_F4 && first) {
+    video_.SetScaleMode(video_.GetScaleMode() == ScaleMode::kSmooth ? ScaleMode::kPixelExact
+                                                                    : ScaleMode::kSmooth);
+  } else if (code == SDLK_m) {
+    aids_.mute = !aids_.mute;
+    audio_.SetLoudness(aids_.mute, aids_.volume);
+  } else if (code == SDLK_c) {
+    SetColourAid(!ColourAidOn());
+  } else if (code == SDLK_F4) {
     PostInputMessage(WM_CLOSE, 0, 0);
   }
 }
 
-// The release of the Enter or S of a system key, which may come after Alt has
-// been let go, is the system key's too.
 bool SdlHost::SwallowsRelease(SDL_Keycode code) {
-  if (IsReturn(code) && swallowReturnUp_) {
-    swallowReturnUp_ = false;
-    return true;
-  }
-  if (code == SDLK_s && swallowScaleUp_) {
-    swallowScaleUp_ = false;
-    return true;
-  }
-  return false;
+  const auto found = std::find(systemKeysDown_.begin(), systemKeysDown_.end(), code);
+  if (found == systemKeysDown_.end()) return false;
+  systemKeysDown_.erase(found);
+  return true;
 }
 
 bool SdlHost::ShowMessageBox(const char* title, const char* message) {

@@ -1,6 +1,8 @@
 // The real game's host: an SDL window that covers the desktop, SDL2_mixer for
 // the tunes and the clap, and the keyboard, game controllers, focus and close
-// requests turned into the messages the game's window procedure expects.
+// requests turned into the messages the game's window procedure expects. The
+// host's own keys (Alt and a key) never reach the game; the pointer hides over
+// the full screen while the mouse rests.
 //
 // The game's loop never waits for messages; it draws a frame whenever none is
 // waiting. The host's input pump, which the queue calls at every look, lets it
@@ -17,15 +19,19 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/sdl/display_settings.h"
 #include "platform/sdl/idle_wait.h"
+#include "platform/sdl/input_wait.h"
+#include "platform/sdl/player_aid_settings.h"
+#include "platform/sdl/pointer_hider.h"
 #include "platform/sdl/sdl_gamepad.h"
 #include "platform/sdl/sdl_mixer_audio.h"
 #include "platform/sdl/sdl_video.h"
+#include "platform/sdl/window_system.h"
 #include "platform/win32/window_backend.h"
-#include "platform/x11/window_input_wait.h"
 
 namespace platform {
 
@@ -97,11 +103,12 @@ class SdlHost final : public WindowBackend {
   bool SwallowsRelease(SDL_Keycode code);
   void SetActive(bool active);
   void ApplyIcon();
+  void ShowPointerAsDue(std::int64_t now);
 
   SdlVideo video_;
   SdlMixerAudio audio_;
   SdlGamepads gamepads_;
-  WindowInputWait input_;
+  std::unique_ptr<InputWait> input_ = MakeInputWait(nullptr);
   std::vector<SDL_Event> batch_;
   std::vector<std::uint32_t> icon_;
   int iconWidth_ = 0;
@@ -114,9 +121,11 @@ class SdlHost final : public WindowBackend {
   std::int64_t lastDrainMs_ = -1;  // when SDL's events were last taken in
   bool soundStarted_ = false;
   std::int64_t firstPumpMs_ = -1;
-  // The RETURN of an Alt+Enter switches the screen; its release is the host's too.
-  bool swallowReturnUp_ = false;
-  bool swallowScaleUp_ = false;  // and the S of an Alt+S
+  // Keys pressed with Alt and not yet released: their releases are the host's too.
+  std::vector<SDL_Keycode> systemKeysDown_;
+  PlayerAids aids_;  // the colour aid's switch is colour_aid.h's
+  PointerHider pointer_;
+  bool pointerShown_ = true;
 };
 
 }  // namespace platform

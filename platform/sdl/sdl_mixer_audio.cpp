@@ -269,7 +269,22 @@ bool SdlMixerAudio::Open() {
     return false;
   }
   mixer_ = std::make_unique<Mixer>();
+  ApplyLoudness();
   return true;
+}
+
+void SdlMixerAudio::SetLoudness(bool muted, int volumePercent) {
+  muted_ = muted;
+  volumePercent_ = std::clamp(volumePercent, 0, 100);
+  ApplyLoudness();
+}
+
+// The tunes and the clap, on every channel, follow the same setting.
+void SdlMixerAudio::ApplyLoudness() const {
+  if (!mixer_) return;
+  const int volume = muted_ ? 0 : volumePercent_ * MIX_MAX_VOLUME / 100;
+  Mix_VolumeMusic(volume);
+  Mix_Volume(-1, volume);
 }
 
 // Pointing the mixer at a soundfont that is not there makes every tune load

@@ -50,6 +50,10 @@ class SdlMixerAudio final : public AudioBackend {
   void DeferStart();
   void FinishStart();
 
+  // How loud the tunes and the clap are, 0 to 100 percent; muted, nothing is
+  // heard. Kept across a Close and Open, and taken up by a device opened later.
+  void SetLoudness(bool muted, int volumePercent);
+
   // Waits until every rendering asked for is written (or has failed). Only
   // for tests and measurements: the game never waits for it.
   void FinishRenderings();
@@ -61,6 +65,7 @@ class SdlMixerAudio final : public AudioBackend {
   void PointAtSoundFont() const;
   bool AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes);
   bool UseRendering(Tune& tune) const;
+  void ApplyLoudness() const;
 
   std::optional<std::string> soundFont_;
   std::optional<std::string> cacheFolder_;
@@ -69,6 +74,8 @@ class SdlMixerAudio final : public AudioBackend {
   // Handles are never reused, not even across a Close and Open, so that a
   // stale handle can only ever mean "no tune".
   TuneHandle lastTuneHandle_ = 0;
+  bool muted_ = false;
+  int volumePercent_ = 100;
 };
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/base/failure_log.h"
+#include "platform/sdl/window_system.h"
 #include "platform/win32/ddraw.h"
 #include "platform/win32/sdl_failure.h"
 
@@ -36,6 +37,12 @@ void SleepUntilNs(std::int64_t deadline) {
 bool HasPlainWindowImages(const char* driver) {
   return driver != nullptr &&
          (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "offscreen") == 0);
+}
+
+// An X server shows a window as soon as it is mapped, and the memory drivers
+// show nothing anyway; other window systems wait for its first picture.
+bool ShowsWindowsWithoutPicture(const char* driver) {
+  return HasPlainWindowImages(driver) || (driver != nullptr && std::strcmp(driver, "dummy") == 0);
 }
 
 bool DrawsOnlyIntoMemory(const char* driver) {
@@ -143,7 +150,7 @@ bool SdlVideo::Create(const char* title, int width, int height) {
   fullscreen_ = true;
   fullScreenPending_ = !startInWindow_;
   g_mainWindow = window_;
-  shared_.Watch(window_);
+  picture_ = MakeWindowPicture(window_);
   SDL_AddEventWatch(&SdlVideo::WatchEvent, this);
   if (startInWindow_) LeaveFullScreen();
   return true;
@@ -153,6 +160,20 @@ void SdlVideo::Show() {
   if (window_ == nullptr) return;
   SDL_ShowWindow(window_);
   SDL_RaiseWindow(window_);
+  if (!ShowsWindowsWithoutPicture(SDL_GetCurrentVideoDriver())) ShowBlack();
+}
+
+// The frames that follow paint the window whole all the same.
+void SdlVideo::ShowBlack() {
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSizeInPixels(window_, &width, &height);
+  SDL_Surface* surface = picture_->Surface(width, height);
+  if (surface == nullptr) return;
+  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+  const SDL_Rect whole{0, 0, surface->w, surface->h};
+  (void)picture_->Put(&whole, 1);
+  repaint_ = true;
 }
 
 void SdlVideo::Destroy() {
@@ -160,8 +181,7 @@ void SdlVideo::Destroy() {
   if (window_ == nullptr) return;
   RememberWindowSize();
   SDL_DelEventWatch(&SdlVideo::WatchEvent, this);
-  shared_.Watch(nullptr);
-  usingShared_ = false;
+  picture_.reset();
   SDL_DestroyWindow(window_);
   if (g_mainWindow == window_) g_mainWindow = nullptr;
   window_ = nullptr;
@@ -215,11 +235,8 @@ SDL_Surface* SdlVideo::WindowSurface() {
   int width = 0;
   int height = 0;
   SDL_GetWindowSizeInPixels(window_, &width, &height);
-  SDL_Surface* surface = shared_.Surface(width, height);
-  usingShared_ = surface != nullptr;
-  if (surface == nullptr) surface = SDL_GetWindowSurface(window_);
+  SDL_Surface* surface = picture_->Surface(width, height);
   if (surface == nullptr) {
-    LogSdlFailure("SDL_GetWindowSurface", Repeats::kSayOnce);
     repaint_ = true;
     return nullptr;
   }
@@ -294,10 +311,7 @@ void SdlVideo::ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& cha
 
 // False when the window may not show what was asked: it is painted whole next time.
 bool SdlVideo::UpdateWindow(const SDL_Rect* parts, int count) {
-  if (usingShared_) return shared_.Put(parts, count);
-  if (SDL_UpdateWindowSurfaceRects(window_, parts, count) == 0) return true;
-  LogSdlFailure("SDL_UpdateWindowSurfaceRects", Repeats::kSayOnce);
-  return false;
+  return picture_->Put(parts, count);
 }
 
 // Changed frames go out at most sixty times a second: one that comes sooner

@@ -1,14 +1,14 @@
 // The real screen: one SDL window that covers the desktop without changing its
-// mode. Each flipped 640 x 480 frame goes into the window's picture (on X11 the
-// game's own image shared with the server, elsewhere SDL's window surface; no
-// OpenGL), centred on black: by default filling the
+// mode. Each flipped 640 x 480 frame goes into the window's picture
+// (window_picture.h: on X11 the game's own image shared with the server,
+// elsewhere SDL's window surface; no OpenGL), centred on black: by default filling the
 // largest 4:3 area with only the seams between game pixels smoothed, or in the
 // pixel-exact mode at the largest whole-number scale that fits
 // (frame_scaler.h), so the game's pixels stay crisp on today's screens.
 //
 // The game redraws every frame, but only the parts that differ from the frame
 // on the screen are sent to the window (on X without waiting for the server,
-// window_shared_image.h); a frame that is the same sends nothing and returns
+// window_system.h); a frame that is the same sends nothing and returns
 // at once. Changed frames go out at most every 1/60 s: one
 // that comes sooner waits for its time. The SDL host looks at the frame counts to let the
 // game's ever-polling loop sleep between frames.
@@ -24,13 +24,14 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/sdl/frame_changes.h"
 #include "platform/sdl/frame_scaler.h"
+#include "platform/sdl/window_picture.h"
 #include "platform/win32/video.h"
 #include "platform/win32/window_backend.h"
-#include "platform/x11/window_shared_image.h"
 
 namespace platform {
 
@@ -46,6 +47,9 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   // that fails, so that the game's own "no display" message is shown. A
   // window that SDL cannot make is a failure.
   [[nodiscard]] bool Create(const char* title, int width, int height) override;
+  // Where the window system shows a window only once it has a picture (and
+  // gives it the keyboard only then), the window gets a black one at once:
+  // the game draws nothing until it has the keyboard.
   void Show() override;
   void Destroy() override;
   int DesktopWidth() override;
@@ -91,6 +95,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   static int WatchEvent(void* self, SDL_Event* event);
   void OnEvent(const SDL_Event& event);
   SDL_Surface* WindowSurface();
+  void ShowBlack();
   bool PutOnScreen(const SDL_Surface& frame, const FrameWrites& writes);
   void ShowAll(SDL_Surface* target);
   void ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed);
@@ -124,10 +129,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   Uint32 targetFormat_ = 0;
   FrameChanges changes_;
   FrameScaler scaler_;
-  // On X the picture is the game's own, shared with the server, and put on
-  // the window without waiting; elsewhere SDL's window surface.
-  WindowSharedImage shared_;
-  bool usingShared_ = false;
+  std::unique_ptr<WindowPicture> picture_;  // while there is a window
   std::vector<SDL_Rect> uploads_;
   std::uint64_t changedFrames_ = 0;
   std::uint64_t unchangedFrames_ = 0;

@@ -32,6 +32,8 @@ std::string Described(const CommandLine& line) {
   if (!line.replay.empty()) text += " replay=" + line.replay;
   if (line.name) text += " name=" + *line.name;
   if (line.language) text += std::string(" lang=") + platform::LanguageName(*line.language);
+  if (line.mute) text += " mute";
+  if (line.colourAid) text += " colour-aid";
   return text;
 }
 
@@ -59,6 +61,10 @@ TEST(CommandLineTest, ReadsEachOptionTheGnuWay) {
       {{"level2"}, "error: unexpected argument 'level2'"},
       {{"--", "--help"}, "error: unexpected argument '--help'"},
       {{"--replay", "last.mvr"}, "play replay=last.mvr"},
+      {{"--mute", "--colour-aid"}, "play mute colour-aid"},
+      {{"--colour"}, "play colour-aid"},
+      {{"--mute=yes"}, "error: option '--mute' doesn't allow an argument"},
+      {{"--help=all"}, "error: option '--help' doesn't allow an argument"},
       {{"--replay=/tmp/a b.mvr", "--window"}, "play window replay=/tmp/a b.mvr"},
       {{"--rep=zyou-best.mvr"}, "play replay=zyou-best.mvr"},
       {{"--replay"}, "error: option '--replay' requires an argument"},
@@ -82,8 +88,9 @@ TEST(CommandLineTest, ReadsEachOptionTheGnuWay) {
 
 TEST(CommandLineTest, UsageNamesEveryOption) {
   const std::string usage = UsageText();
-  for (const char* option : {"--data-dir", "--window", "--fullscreen", "--scale", "--lang",
-                             "--replay", "--name", "--help", "--version"}) {
+  for (const char* option :
+       {"--data-dir", "--window", "--fullscreen", "--scale", "--lang", "--replay", "--name",
+        "--mute", "--colour-aid", "--help", "--version"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(usage.rfind("Usage: morvex2 ", 0), 0u);

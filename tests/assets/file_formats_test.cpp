@@ -25,8 +25,8 @@ std::span<const std::uint8_t> Carried(const char* name) {
 
 TEST(Pictures, AreTheCommittedFilesAndParseAtTheirSizeBottomUp) {
   const std::tuple<const char*, int, int> pictures[] = {
-      {"FHSPRITE", 160, 400}, {"BOPENING", 640, 480}, {"BRANK", 640, 480},
-      {"BCRI", 640, 480},     {"BGIYA", 640, 480},    {"BFUNE", 640, 480}};
+      {"FHSPRITE", 160, 400}, {"FHMARKS", 160, 400}, {"BOPENING", 640, 480}, {"BRANK", 640, 480},
+      {"BCRI", 640, 480},     {"BGIYA", 640, 480},   {"BFUNE", 640, 480}};
   for (const auto& [name, width, height] : pictures) {
     const std::span<const std::uint8_t> carried = Carried(name);
     const FileBytes committed = ReadFileBytes(std::string("resources/") + name + ".bmp");
@@ -40,29 +40,32 @@ TEST(Pictures, AreTheCommittedFilesAndParseAtTheirSizeBottomUp) {
   }
 }
 
-// Entry 0 of the sheet is its background, keyed out when drawn. Every tile but
-// the two empty slots is drawn, and none with a near-black pixel, which would
-// turn into the key on the 16-bit screen and vanish.
-TEST(Pictures, TheTileSheetKeepsEntryZeroForItsBackground) {
-  const auto sheet = ParseDib(Carried("FHSPRITE"));
-  ASSERT_TRUE(sheet.has_value());
-  const RGBQUAD* colours = sheet->colours;
-  EXPECT_EQ((std::array{colours[0].rgbRed, colours[0].rgbGreen, colours[0].rgbBlue}),
-            (std::array<std::uint8_t, 3>{2, 4, 4}));
-  int drawn[10][4] = {};
-  for (int y = 0; y < 400; ++y) {
-    for (int x = 0; x < 160; ++x) {
-      const RGBQUAD c = colours[sheet->topRow[y * sheet->rowStep + x]];
-      if (sheet->topRow[y * sheet->rowStep + x] == 0) continue;
-      ++drawn[y / 40][x / 40];
-      ASSERT_GE(std::max({c.rgbRed, c.rgbGreen, c.rgbBlue}), 24) << x << "," << y;
+// Entry 0 of each sheet (the colour aid's too) is its background, keyed out
+// when drawn. Every tile but the two empty slots is drawn, and none with a
+// near-black pixel, which would turn into the key on the 16-bit screen and vanish.
+TEST(Pictures, TheTileSheetsKeepEntryZeroForTheirBackground) {
+  for (const char* name : {"FHSPRITE", "FHMARKS"}) {
+    SCOPED_TRACE(name);
+    const auto sheet = ParseDib(Carried(name));
+    ASSERT_TRUE(sheet.has_value());
+    const RGBQUAD* colours = sheet->colours;
+    EXPECT_EQ((std::array{colours[0].rgbRed, colours[0].rgbGreen, colours[0].rgbBlue}),
+              (std::array<std::uint8_t, 3>{2, 4, 4}));
+    int drawn[10][4] = {};
+    for (int y = 0; y < 400; ++y) {
+      for (int x = 0; x < 160; ++x) {
+        const RGBQUAD c = colours[sheet->topRow[y * sheet->rowStep + x]];
+        if (sheet->topRow[y * sheet->rowStep + x] == 0) continue;
+        ++drawn[y / 40][x / 40];
+        ASSERT_GE(std::max({c.rgbRed, c.rgbGreen, c.rgbBlue}), 24) << x << "," << y;
+      }
     }
-  }
-  for (int row = 0; row < 10; ++row) {
-    for (int column = 0; column < 4; ++column) {
-      const bool empty = row == 0 && column >= 2;
-      EXPECT_EQ(drawn[row][column] > 150, !empty) << "tile " << column << "," << row;
-      EXPECT_EQ(drawn[row][column] == 0, empty) << "tile " << column << "," << row;
+    for (int row = 0; row < 10; ++row) {
+      for (int column = 0; column < 4; ++column) {
+        const bool empty = row == 0 && column >= 2;
+        EXPECT_EQ(drawn[row][column] > 150, !empty) << "tile " << column << "," << row;
+        EXPECT_EQ(drawn[row][column] == 0, empty) << "tile " << column << "," << row;
+      }
     }
   }
 }

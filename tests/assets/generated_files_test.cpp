@@ -20,7 +20,8 @@ TEST(GeneratedFiles, AreByteForByteTheCommittedOnes) {
   } generators[] = {
       {GEN_BITMAPS,
        "resources",
-       {"FHSPRITE.bmp", "BOPENING.bmp", "BRANK.bmp", "BCRI.bmp", "BGIYA.bmp", "BFUNE.bmp"}},
+       {"FHSPRITE.bmp", "FHMARKS.bmp", "BOPENING.bmp", "BRANK.bmp", "BCRI.bmp", "BGIYA.bmp",
+        "BFUNE.bmp"}},
       {GEN_ICON, "resources", {"ZELF.ico"}},
       {GEN_APP_ICONS,
        "data/icons",

@@ -20,6 +20,16 @@ xvfb_start() {
   trap 'rm -rf "$work"' EXIT
 }
 
+# For a script that starts the game itself: the game's data and settings in
+# the scratch folder, no sound device, and the game ($game) ended at exit.
+game_in_scratch() {
+  game=""
+  trap '[ -n "$game" ] && kill "$game" 2>/dev/null; rm -rf "$work"' EXIT
+  export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=dummy
+}
+
+fail() { echo "$*"; exit 1; }
+
 wait_for() {  # wait_for SECONDS COMMAND...: poll until the command succeeds
   local limit=$(( $1 * 10 )); shift
   for _ in $(seq "$limit"); do

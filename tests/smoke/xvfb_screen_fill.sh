@@ -7,13 +7,7 @@
 set -euo pipefail
 . "$(dirname "$0")/xvfb_lib.sh"
 xvfb_start 1280x800 "$0" "$@"
-game=""
-trap '[ -n "$game" ] && kill "$game" 2>/dev/null; rm -rf "$work"' EXIT
-export XDG_DATA_HOME="$work/data"
-export XDG_CONFIG_HOME="$work/config"
-export SDL_AUDIODRIVER=dummy
-
-fail() { echo "$*"; exit 1; }
+game_in_scratch
 # The brightest pixel of an area of a screenshot, 0 to 1: 0 is all black.
 brightest() { convert "$1" -crop "$2" +repage -format '%[fx:maxima]' info:; }
 lit() { awk -v v="$(brightest "$1" "$2")" 'BEGIN { exit !(v > 0.05) }'; }

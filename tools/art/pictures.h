@@ -10,6 +10,7 @@ namespace art {
 inline constexpr Rgb8 kSheetBackground{2, 4, 4};
 
 IndexedImage MakeTileSheet();                            // "FHSPRITE", 160 x 400
+IndexedImage MakeMarkedTileSheet();                      // "FHMARKS", the colour aid's
 IndexedImage MakeTitlePicture(const PixelFont& font);    // "BOPENING"
 IndexedImage MakeRankingPicture(const PixelFont& font);  // "BRANK"
 IndexedImage MakeNightBackground();                      // "BCRI", advanced level

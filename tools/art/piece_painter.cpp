@@ -1,5 +1,6 @@
 #include "tools/art/piece_painter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -74,10 +75,55 @@ void PaintBalloon(Canvas& canvas, Rgb base, TileFrame f) {
   PaintGlossyBall(canvas, f, base, 20.0, 17.0, 13.6, 15.4, 1.3);
 }
 
+namespace {
+
+// Designed pointing down; a flying pin sits further forward to leave room for
+// the speed lines behind its head.
+double PinHeadY(bool flying) {
+  return flying ? 12.0 : 9.0;
+}
+
+}  // namespace
+
+void PinHeadCentre(double angle, bool flying, double* x, double* y) {
+  const Point head = Placement{20.0, 20.0, angle, 0.0, 0.0}.ToWorld({20.0, PinHeadY(flying)});
+  *x = head.x;
+  *y = head.y;
+}
+
+namespace {
+
+// Shapes that differ in outline, not only in size, so that each still reads
+// on a pin's small head: a ring, a triangle, a diamond and a cross, each
+// filling about the same part of its square.
+Region ColourMarkShape(int colour, double cx, double cy, double size) {
+  const double h = size / 2;
+  switch (colour) {
+    case 0:
+      return Minus(Circle(cx, cy, h * 0.92), Circle(cx, cy, h * 0.42));
+    case 1:
+      return Polygon({{cx, cy - h}, {cx + h * 1.05, cy + h * 0.8}, {cx - h * 1.05, cy + h * 0.8}});
+    case 2:
+      return Polygon({{cx, cy - h * 1.1}, {cx + h, cy}, {cx, cy + h * 1.1}, {cx - h, cy}});
+    default: {
+      const double arm = h * 0.36;
+      return Union(Rect(cx - h, cy - arm, cx + h, cy + arm),
+                   Rect(cx - arm, cy - h, cx + arm, cy + h));
+    }
+  }
+}
+
+}  // namespace
+
+void PaintColourMark(Canvas& canvas, int colour, Rgb base, double cx, double cy, double size,
+                     TileFrame f) {
+  const Region shape = ColourMarkShape(colour, cx, cy, size);
+  FillLocal(canvas, f, Grow(shape, std::max(0.8, size * 0.09)), Shade(base, -0.7));
+  FillLocal(canvas, f, shape, Hex(0xFFFFFF));
+}
+
 void PaintPin(Canvas& canvas, Rgb base, double angle, bool flying, TileFrame f) {
-  // Designed pointing down; a flying pin sits further forward to leave room
-  // for the speed lines behind its head.
-  const double headY = flying ? 12.0 : 9.0;
+  const double headY = PinHeadY(flying);
   const double headR = flying ? 6.2 : 6.6;
   const double tipY = flying ? 37.5 : 37.5;
   const Placement turn{20.0, 20.0, angle, 0.0, 0.0};

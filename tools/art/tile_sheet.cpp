@@ -1,4 +1,5 @@
-// "FHSPRITE": 4 columns x 10 rows of 40 x 40 tiles on palette entry 0.
+// "FHSPRITE": 4 columns x 10 rows of 40 x 40 tiles on palette entry 0; and
+// "FHMARKS", the same with the colour aid's marks on the pins and balloons.
 #include <vector>
 
 #include "tools/art/det_math.h"
@@ -26,24 +27,36 @@ TileFrame At(int column, int row) {
   return {double(column * kTile), double(row * kTile), 1.0};
 }
 
-void PaintSheet(Canvas& sheet) {
+void PaintMarkedPin(Canvas& sheet, int colour, double angle, bool flying, int row, bool marked) {
+  const Rgb base = kPieceColours[colour];
+  PaintPin(sheet, base, angle, flying, At(colour, row));
+  if (!marked) return;
+  double x = 0;
+  double y = 0;
+  PinHeadCentre(angle, flying, &x, &y);
+  PaintColourMark(sheet, colour, base, x, y, kPinMarkSize, At(colour, row));
+}
+
+void PaintSheet(Canvas& sheet, bool marked) {
   PaintFlask(sheet, At(0, 0));
   PaintBurst(sheet, At(1, 0));
   for (int colour = 0; colour < 4; ++colour) {
     const Rgb base = kPieceColours[colour];
-    PaintPin(sheet, base, 0.0, false, At(colour, 1));
+    PaintMarkedPin(sheet, colour, 0.0, false, 1, marked);
     for (int d = 0; d < 7; ++d) {
-      PaintPin(sheet, base, kFlyingAngles[d] * kDegree, true, At(colour, d + 2));
+      PaintMarkedPin(sheet, colour, kFlyingAngles[d] * kDegree, true, d + 2, marked);
     }
     PaintBalloon(sheet, base, At(colour, 9));
+    if (marked) {
+      PaintColourMark(sheet, colour, base, kBalloonMarkX, kBalloonMarkY, kBalloonMarkSize,
+                      At(colour, 9));
+    }
   }
 }
 
-}  // namespace
-
-IndexedImage MakeTileSheet() {
+IndexedImage MakeSheet(bool marked) {
   Canvas sheet(4 * kTile, 10 * kTile, Rgb{}, 0.0);
-  PaintSheet(sheet);
+  PaintSheet(sheet, marked);
 
   Canvas flat(sheet.width(), sheet.height(), Rgb{});
   QuantizeOptions options;
@@ -60,6 +73,16 @@ IndexedImage MakeTileSheet() {
     }
   }
   return Quantize(flat, options);
+}
+
+}  // namespace
+
+IndexedImage MakeTileSheet() {
+  return MakeSheet(false);
+}
+
+IndexedImage MakeMarkedTileSheet() {
+  return MakeSheet(true);
 }
 
 }  // namespace art

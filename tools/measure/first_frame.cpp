@@ -4,8 +4,6 @@
 // by MORVEX2_FIRST_FRAME_FILE, and passes every call on unchanged. The game
 // itself knows nothing of it.
 #include <SDL.h>
-#include <X11/Xlib.h>
-#include <X11/extensions/XShm.h>
 #include <dlfcn.h>
 #include <time.h>
 
@@ -39,7 +37,18 @@ Function Next(const char* name) {
 // The game's own put of its shared picture on X, SDL's window-surface
 // present, and the renderer's present of older builds, so that the figure can
 // be taken before and after each change of present.
+//
+// XShmPutImage is declared by its ABI (Display*, GC and XImage* are pointers,
+// a Drawable an XID, Bool an int), so that a game built without the X11
+// accelerator is measured without the X headers.
 extern "C" {
+
+struct Display;
+using Drawable = unsigned long;
+using GC = void*;
+struct XImage;
+using Bool = int;
+constexpr Bool False = 0;
 
 int SDL_UpdateWindowSurface(SDL_Window* window) {
   NoteFirstFrame();

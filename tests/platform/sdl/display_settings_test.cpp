@@ -15,6 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::DisplaySettings;
+using platform::PlayerAids;
 using platform::ScaleMode;
 
 class DisplaySettingsFile : public testing::Test {
@@ -37,14 +38,14 @@ class DisplaySettingsFile : public testing::Test {
   std::string path_;
 };
 
-TEST_F(DisplaySettingsFile, RoundTripsModeAndWindowSize) {
+TEST_F(DisplaySettingsFile, RoundTripsModeWindowSizeAndAids) {
   const DisplaySettings cases[] = {
       {},
-      {false, 1066, 800, ScaleMode::kSmooth},
-      {true, 1280, 960, ScaleMode::kPixelExact},
-      {false, 1, 16384, ScaleMode::kPixelExact},
-      {true, 0, 0, ScaleMode::kSmooth, platform::Language::kEnglish},
-      {false, 800, 600, ScaleMode::kSmooth, platform::Language::kJapanese},
+      {false, 1066, 800, ScaleMode::kSmooth, std::nullopt, {}},
+      {true, 1280, 960, ScaleMode::kPixelExact, std::nullopt, {true, 80, true}},
+      {false, 1, 16384, ScaleMode::kPixelExact, std::nullopt, {false, 0, false}},
+      {true, 0, 0, ScaleMode::kSmooth, platform::Language::kEnglish, {true, 100, false}},
+      {false, 800, 600, ScaleMode::kSmooth, platform::Language::kJapanese, {}},
   };
   for (const DisplaySettings& settings : cases) {
     ASSERT_TRUE(platform::SaveDisplaySettings(settings, path_)) << "the folders are made";
@@ -76,6 +77,11 @@ TEST_F(DisplaySettingsFile, ADamagedOrUnknownFileStartsWithTheDefaultsAndOneLine
       "fullscreen = no\nscale = crisp\n",
       "lang = fr\n",
       "lang = EN\n",
+      "mute = 1\n",
+      "volume = 101\n",
+      "volume = -5\n",
+      "volume = 80%\n",
+      "colour-aid = on\n",
       "\x89PNG\r\n\x1a\n",
       "scale = smooth\n\0\0\0"s,
   };
@@ -94,9 +100,10 @@ TEST_F(DisplaySettingsFile, ADamagedOrUnknownFileStartsWithTheDefaultsAndOneLine
 }
 
 TEST_F(DisplaySettingsFile, CommentsBlankLinesAndSpacesAreAllowed) {
-  Write("# mine\n\n  fullscreen=no  \r\n\twindow = 800x600\nscale   =  pixel-exact");
-  EXPECT_EQ(platform::LoadDisplaySettings(path_),
-            (DisplaySettings{false, 800, 600, ScaleMode::kPixelExact}));
+  Write("# mine\n\n  fullscreen=no  \r\n\twindow = 800x600\nscale   =  pixel-exact\nvolume=35");
+  EXPECT_EQ(
+      platform::LoadDisplaySettings(path_),
+      (DisplaySettings{false, 800, 600, ScaleMode::kPixelExact, std::nullopt, {false, 35, false}}));
 }
 
 // Here the file's place is taken by a folder, which the new file cannot
@@ -134,18 +141,40 @@ TEST(DisplaySettingsPath, FollowsXdgConfigHomeElseHome) {
 // The file says smooth in a window; this run was started full screen in the
 // pixel-exact mode from the command line.
 TEST(KeptDisplaySettings, CommandLineChoicesLastForTheirRunOnly) {
-  const DisplaySettings saved{false, 1024, 768, ScaleMode::kSmooth};
-  const DisplaySettings started{true, 1024, 768, ScaleMode::kPixelExact};
+  const DisplaySettings saved{false, 1024, 768, ScaleMode::kSmooth, std::nullopt, {}};
+  const DisplaySettings started{true, 1024, 768, ScaleMode::kPixelExact, std::nullopt, {}};
   EXPECT_EQ(platform::KeptDisplaySettings(saved, started, started), saved)
       << "left as started: the file stays as it was";
-  EXPECT_EQ(platform::KeptDisplaySettings(saved, started,
-                                          DisplaySettings{true, 1024, 768, ScaleMode::kSmooth}),
-            saved)
+  EXPECT_EQ(
+      platform::KeptDisplaySettings(
+          saved, started, DisplaySettings{true, 1024, 768, ScaleMode::kSmooth, std::nullopt, {}}),
+      saved)
       << "the player switched back to smooth";
   EXPECT_EQ(platform::KeptDisplaySettings(
-                saved, started, DisplaySettings{false, 1200, 900, ScaleMode::kPixelExact}),
-            (DisplaySettings{false, 1200, 900, ScaleMode::kSmooth}))
+                saved, started,
+                DisplaySettings{false, 1200, 900, ScaleMode::kPixelExact, std::nullopt, {}}),
+            (DisplaySettings{false, 1200, 900, ScaleMode::kSmooth, std::nullopt, {}}))
       << "the window and its new size are the player's; the scale was the command line's";
+}
+
+// --mute and --colour-aid given; during the run the player turned the volume
+// down, which also unmuted.
+TEST(KeptDisplaySettings, AidsChosenOnTheCommandLineLastForTheirRunOnly) {
+  const PlayerAids saved{false, 100, false};
+  const PlayerAids started{true, 100, true};
+  EXPECT_EQ(platform::KeptPlayerAids(saved, started, started), saved);
+  EXPECT_EQ(platform::KeptPlayerAids(saved, started, PlayerAids{false, 90, true}),
+            (PlayerAids{false, 90, false}));
+}
+
+TEST(VolumeStep, StepsByTenWithinZeroToAHundred) {
+  const struct {
+    int volume, steps, expected;
+  } cases[] = {{100, 1, 100}, {100, -1, 90}, {0, -1, 0},    {0, 1, 10},
+               {35, 1, 40},   {35, -1, 30},  {200, -1, 90}, {-7, 1, 10}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(platform::VolumeStep(c.volume, c.steps), c.expected) << c.volume << " " << c.steps;
+  }
 }
 
 }  // namespace

@@ -87,6 +87,30 @@ TEST_F(SdlHostTest, AltSSwitchesTheScaleAndNeverReachesTheGame) {
   EXPECT_EQ(host_.CurrentDisplaySettings().scale, platform::ScaleMode::kSmooth);
 }
 
+// Alt+M, the volume keys and Alt+C change the host's settings; no press and
+// no release of them reaches the game, not even one that comes after Alt is
+// let go. A held Alt+M mutes once; a held Alt+Down keeps stepping.
+TEST_F(SdlHostTest, MuteVolumeAndColourAidKeysNeverReachTheGame) {
+  const platform::PlayerAids before = host_.CurrentDisplaySettings().aids;
+  ASSERT_EQ(before, platform::PlayerAids{});
+  const std::vector<Seen> expected = {{WM_KEYDOWN, VK_DOWN}, {WM_KEYUP, VK_DOWN}};
+  EXPECT_EQ(Feed({Key(SDL_KEYDOWN, SDLK_LALT, KMOD_LALT), Key(SDL_KEYDOWN, SDLK_m, KMOD_LALT),
+                  Key(SDL_KEYDOWN, SDLK_m, KMOD_LALT, 1), Key(SDL_KEYUP, SDLK_m, KMOD_LALT),
+                  Key(SDL_KEYDOWN, SDLK_c, KMOD_LALT), Key(SDL_KEYDOWN, SDLK_DOWN, KMOD_LALT),
+                  Key(SDL_KEYDOWN, SDLK_DOWN, KMOD_LALT, 1), Key(SDL_KEYUP, SDLK_LALT),
+                  Key(SDL_KEYUP, SDLK_DOWN), Key(SDL_KEYUP, SDLK_c), Key(SDL_KEYDOWN, SDLK_DOWN),
+                  Key(SDL_KEYUP, SDLK_DOWN)}),
+            expected)
+      << "only the later, plain DOWN is the game's";
+  EXPECT_EQ(host_.CurrentDisplaySettings().aids, (platform::PlayerAids{false, 80, true}))
+      << "muted by Alt+M, unmuted by turning the volume down twice";
+  Feed({Key(SDL_KEYDOWN, SDLK_m, KMOD_RALT), Key(SDL_KEYDOWN, SDLK_KP_PLUS, KMOD_RALT),
+        Key(SDL_KEYDOWN, SDLK_m, KMOD_RALT), Key(SDL_KEYDOWN, SDLK_c, KMOD_RALT)});
+  EXPECT_EQ(host_.CurrentDisplaySettings().aids, (platform::PlayerAids{true, 90, false}));
+  host_.UseDisplaySettings({});
+  EXPECT_EQ(host_.CurrentDisplaySettings().aids, platform::PlayerAids{}) << "the colour aid too";
+}
+
 TEST_F(SdlHostTest, CloseRequestsAndFocusChangesBecomeTheirMessages) {
   const std::vector<Seen> expected = {
       {WM_ACTIVATEAPP, 1}, {WM_ACTIVATEAPP, 0}, {WM_CLOSE, 0}, {WM_CLOSE, 0}};

@@ -239,6 +239,27 @@ std::string StderrOf(const std::function<void()>& body) {
   return testing::internal::GetCapturedStderr();
 }
 
+// The clap follows the volume and the mute, set before the device opens and
+// while it is open; the tune does too. Muted, what is left is the
+// synthesiser's dither, one step of the 16-bit samples.
+TEST_F(SoundTest, TheClapAndTheTuneFollowTheVolumeAndTheMute) {
+  const std::string clap = Write("Clap.wav", SquareWav(100, 8000));
+  audio_.SetLoudness(false, 50);
+  ASSERT_TRUE(audio_.Open());
+  EXPECT_EQ(PlaySoundA(clap.c_str(), nullptr, kClapFlags), 1);
+  Listen(200);
+  EXPECT_EQ(Peak(Heard()), 4000);
+
+  std::filesystem::remove(output_);
+  ASSERT_TRUE(audio_.Open());
+  audio_.SetLoudness(true, 50);
+  audio_.PlayTune(audio_.LoadTune(Write("music1.mid", ChordMidi(300, 400)).c_str()));
+  EXPECT_EQ(PlaySoundA(clap.c_str(), nullptr, kClapFlags), 1);
+  Listen(200);
+  audio_.FinishRenderings();
+  EXPECT_LE(Peak(Heard()), 1);
+}
+
 // A damaged tune that reached the synthesiser would either be dropped by it
 // or, when it takes no time to play, spin the repeating tune forever in the
 // audio callback; one that asks too much of it would hold the sound device for

@@ -1,0 +1,60 @@
+#include "platform/sdl/player_aid_settings.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace platform {
+
+namespace {
+
+AidLine ParseYesNo(std::string_view value, bool* flag) {
+  if (value != "yes" && value != "no") return AidLine::kDamaged;
+  *flag = value == "yes";
+  return AidLine::kRead;
+}
+
+AidLine ParseVolume(std::string_view value, int* volume) {
+  const char* end = value.data() + value.size();
+  int read = 0;
+  const auto [stop, error] = std::from_chars(value.data(), end, read);
+  if (error != std::errc{} || stop != end || read < 0 || read > 100) return AidLine::kDamaged;
+  *volume = read;
+  return AidLine::kRead;
+}
+
+}  // namespace
+
+// A volume written by hand between two steps moves to the next step either way.
+int VolumeStep(int volume, int steps) {
+  constexpr int kStep = PlayerAids::kVolumeStep;
+  const int from = std::clamp(volume, 0, 100);
+  const int onStep = steps > 0 ? from / kStep : (from + kStep - 1) / kStep;
+  return std::clamp((onStep + steps) * kStep, 0, 100);
+}
+
+AidLine ParsePlayerAidLine(std::string_view key, std::string_view value, PlayerAids* aids) {
+  if (key == "mute") return ParseYesNo(value, &aids->mute);
+  if (key == "volume") return ParseVolume(value, &aids->volume);
+  if (key == "colour-aid") return ParseYesNo(value, &aids->colourAid);
+  return AidLine::kNotOurs;
+}
+
+std::string FormatPlayerAids(const PlayerAids& aids) {
+  std::string text = "mute = ";
+  text += aids.mute ? "yes\n" : "no\n";
+  text += "volume = " + std::to_string(aids.volume) + "\n";
+  text += "colour-aid = ";
+  text += aids.colourAid ? "yes\n" : "no\n";
+  return text;
+}
+
+PlayerAids KeptPlayerAids(const PlayerAids& saved, const PlayerAids& started,
+                          const PlayerAids& atEnd) {
+  PlayerAids kept = saved;
+  KeepChanged(&kept.mute, started.mute, atEnd.mute);
+  KeepChanged(&kept.volume, started.volume, atEnd.volume);
+  KeepChanged(&kept.colourAid, started.colourAid, atEnd.colourAid);
+  return kept;
+}
+
+}  // namespace platform

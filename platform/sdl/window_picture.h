@@ -1,0 +1,37 @@
+// The window's picture: the surface a frame is drawn into, and the put of
+// some of its parts on the window. SdlVideo draws through this alone; which
+// picture a window gets is chosen in window_system.h.
+#pragma once
+
+#include <SDL.h>
+
+namespace platform {
+
+class WindowPicture {
+ public:
+  WindowPicture() = default;
+  WindowPicture(const WindowPicture&) = delete;
+  WindowPicture& operator=(const WindowPicture&) = delete;
+  virtual ~WindowPicture() = default;
+
+  // A surface of the window's size (width x height pixels) in a format the
+  // window shows without conversion; null when none can be had. Owned here or
+  // by SDL, and good until the next call.
+  virtual SDL_Surface* Surface(int width, int height) = 0;
+  // Puts the parts of the surface that `parts` name at the same places on the
+  // window. False when the window may not show them.
+  [[nodiscard]] virtual bool Put(const SDL_Rect* parts, int count) = 0;
+};
+
+// SDL's own window surface, on any window system.
+class SdlWindowPicture final : public WindowPicture {
+ public:
+  explicit SdlWindowPicture(SDL_Window* window) : window_(window) {}
+  SDL_Surface* Surface(int width, int height) override;
+  [[nodiscard]] bool Put(const SDL_Rect* parts, int count) override;
+
+ private:
+  SDL_Window* window_;
+};
+
+}  // namespace platform
