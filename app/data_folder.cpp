@@ -1,9 +1,5 @@
 #include "app/data_folder.h"
 
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -14,6 +10,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/base/files.h"
 #include "platform/base/user_folders.h"
 #include "platform/base/whole_file.h"
 #include "ranking/score_file.h"
@@ -46,18 +43,17 @@ std::string Reason(int error) {
 }
 
 bool NameIsFree(const std::string& path) {
-  struct stat status {};
-  return ::lstat(path.c_str(), &status) != 0 && errno == ENOENT;
+  return !platform::InfoOf(path, platform::Links::kDoNotFollow) && errno == ENOENT;
 }
 
 bool IsPlainFile(const std::string& path) {
-  struct stat status {};
-  return ::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+  const auto info = platform::InfoOf(path, platform::Links::kDoNotFollow);
+  return info && info->kind == platform::FileKind::kRegular;
 }
 
 bool IsFolder(const std::string& path) {
-  struct stat status {};
-  return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+  const auto info = platform::InfoOf(path, platform::Links::kFollow);
+  return info && info->kind == platform::FileKind::kFolder;
 }
 
 // Lines of "<16 hex digits> <name>"; anything else in the file is ignored.
@@ -95,16 +91,11 @@ bool WriteInstalledList(const std::string& folder, const InstalledList& list) {
 // The login name as zel.ini holds a name: 16 bytes, cut or padded with NULs.
 // Only a plain ASCII name will do, as the tables show the bytes as they stand.
 std::optional<Bytes> LoginName() {
-  std::array<char, 4096> buffer{};
-  passwd entry{};
-  passwd* found = nullptr;
-  if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 ||
-      found == nullptr || found->pw_name == nullptr || found->pw_name[0] == '\0') {
-    return std::nullopt;
-  }
+  const std::optional<std::string> login = platform::LoginName();
+  if (!login || login->empty()) return std::nullopt;
   Bytes name(kNameLength, 0);
-  for (std::size_t i = 0; found->pw_name[i] != '\0'; ++i) {
-    const auto c = static_cast<unsigned char>(found->pw_name[i]);
+  for (std::size_t i = 0; i < login->size(); ++i) {
+    const auto c = static_cast<unsigned char>((*login)[i]);
     if (c < 0x20 || c > 0x7E) return std::nullopt;
     if (i < kNameLength) name[i] = c;
   }
@@ -182,10 +173,7 @@ class Setup {
 };
 
 std::string ExecutableFolder() {
-  std::array<char, 4096> path{};
-  const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
-  if (length <= 0) return {};
-  std::string executable(path.data(), static_cast<std::size_t>(length));
+  const std::string executable = platform::ExecutablePath();
   const std::size_t slash = executable.find_last_of('/');
   return slash == std::string::npos ? std::string{} : executable.substr(0, slash);
 }

@@ -4,8 +4,6 @@
 // runtime did. The game's rules read no option; the host keeps how the player
 // left the screen, and the language chosen with --lang, in a settings file.
 // The language is set before the first screen.
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <optional>
@@ -22,6 +20,7 @@
 #include "core/replay_file.h"
 #include "display/window_icon.h"
 #include "platform/base/failure_log.h"
+#include "platform/base/files.h"
 #include "platform/sdl/display_settings.h"
 #include "platform/sdl/sdl_host.h"
 #include "ranking/name_setting.h"
@@ -40,7 +39,7 @@ bool EnterDataFolder(const std::string& chosen) {
   const DataFolderSetup setup = SetUpDataFolder(folder, InstalledDataFolder());
   for (const std::string& problem : setup.problems) Say(problem);
   if (setup.workingFolder.empty()) return false;
-  if (::chdir(setup.workingFolder.c_str()) != 0) {
+  if (!platform::SetWorkingFolder(setup.workingFolder)) {
     platform::LogErrnoFailure("chdir('" + setup.workingFolder + "')", errno);
     return false;
   }
@@ -51,7 +50,7 @@ bool EnterDataFolder(const std::string& chosen) {
 // playback runs from the installed files (tunes and clap) and sets up nothing.
 void EnterInstalledFolder() {
   const std::string installed = InstalledDataFolder();
-  if (!installed.empty() && ::chdir(installed.c_str()) != 0) {
+  if (!installed.empty() && !platform::SetWorkingFolder(installed)) {
     platform::LogErrnoFailure("chdir('" + installed + "')", errno);
   }
 }

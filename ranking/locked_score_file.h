@@ -1,7 +1,7 @@
 // One score file, held by this copy of the game from the moment it is read
 // until its new content is in place.
 //
-// Locking: the file itself is locked with an exclusive flock() taken right
+// Locking: the file itself is locked with an exclusive lock taken right
 // after it is opened and held across the whole read, entry and rewrite. A
 // second copy of the game recording at the same moment waits for the lock a
 // short while (a rewrite takes milliseconds); only a copy that finds it held
@@ -11,7 +11,7 @@
 // read the table before it. A file system that refuses locks altogether
 // (some network shares) is used without one, as the original always did.
 //
-// The rewrite puts a new file in place by rename(), which gives the name a new
+// The rewrite puts a new file in place by a rename, which gives the name a new
 // inode; a copy that opened the old inode and got its lock only after the
 // holder let go would be holding a lock on a file that no longer exists. So
 // after locking, the name is checked to still lead to the locked inode, and
@@ -19,10 +19,10 @@
 //
 // Rewriting: the new bytes go to a file of a unique name beside the table,
 // with the old file's owner, group and permissions, are flushed to disk, and
-// are renamed over the old file; then the directory is flushed. A crash, a
-// kill or a full disk at any point leaves either the old 590 bytes or the new
-// ones. A table reached through a symbolic link is replaced beside the file
-// the link leads to, so the link stays a link.
+// are renamed over the old file; then the directory is flushed: the game's
+// one way of replacing a file, platform::FileReplacement. A crash, a kill or
+// a full disk at any point leaves either the old 590 bytes or the new ones. A table reached through
+// a symbolic link is replaced beside the file the link leads to, so the link stays a link.
 //
 // Some tables cannot be replaced that way without taking them from the
 // players who share them: one in a folder the player may not write, one with
@@ -33,11 +33,10 @@
 // rewritten.
 #pragma once
 
-#include <sys/stat.h>
-
 #include <cstddef>
 #include <string>
 
+#include "platform/base/files.h"
 #include "ranking/score_file.h"
 
 // The steps of a rewrite, in order. Tests stop the process before one of them
@@ -67,7 +66,6 @@ class LockedScoreFile {
   LockedScoreFile() = default;
   LockedScoreFile(const LockedScoreFile&) = delete;
   LockedScoreFile& operator=(const LockedScoreFile&) = delete;
-  ~LockedScoreFile();
 
   // Opens an existing regular file for reading and locks it. False when it is
   // missing (a link that leads nowhere included), cannot be read or another
@@ -86,11 +84,9 @@ class LockedScoreFile {
  private:
   enum class Replaced { kYes, kNo, kNotHere };
   [[nodiscard]] Replaced ReplaceBeside(const ScoreFileBytes& bytes) const;
-  [[nodiscard]] bool KeepOwnerAndMode(int fd) const;
-  [[nodiscard]] bool RewriteInPlace(int fd, const ScoreFileBytes& bytes) const;
-  void SyncDirectory() const;
+  [[nodiscard]] bool RewriteInPlace(platform::File& file, const ScoreFileBytes& bytes) const;
 
-  int fd_ = -1;
-  std::string target_;  // the file itself, every symbolic link followed
-  struct stat stat_ {};
+  platform::File file_;  // closing it lets go of the lock
+  std::string target_;   // the file itself, every symbolic link followed
+  platform::FileInfo info_;
 };

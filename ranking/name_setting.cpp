@@ -1,7 +1,5 @@
 #include "ranking/name_setting.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -9,6 +7,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/base/files.h"
 #include "platform/base/shift_jis.h"
 #include "platform/base/whole_file.h"
 
@@ -49,20 +48,20 @@ bool WritePlayerName(const PlayerName& name, std::string* error) {
   };
   // A link is the player's doing: the file it leads to takes the name.
   std::string path = kSettingsFileName;
-  struct stat status {};
-  if (::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
+  if (const auto link = platform::InfoOf(path, platform::Links::kDoNotFollow);
+      link && link->kind == platform::FileKind::kLink) {
     std::error_code failed;
     const std::filesystem::path target = std::filesystem::canonical(path, failed);
     if (failed) return fail("the link leads to no file");
     path = target.string();
   }
   std::vector<std::uint8_t> bytes;
-  mode_t mode = 0644;
-  if (::stat(path.c_str(), &status) == 0) {
+  std::uint32_t mode = 0644;
+  if (const auto info = platform::InfoOf(path, platform::Links::kFollow)) {
     const auto old = platform::ReadSmallFile(path, kLargestSettingsFile);
     if (!old) return fail(errno != 0 ? std::strerror(errno) : "not a regular file of a few bytes");
     bytes = *old;
-    mode = status.st_mode & 07777;
+    mode = info->permissions;
   } else if (errno != ENOENT) {
     return fail(std::strerror(errno));
   }

@@ -3,11 +3,42 @@
 // as OUTPUT_FOLDER/morvex2-SIZE.png.
 //
 //   gen_app_icons OUTPUT_FOLDER
+#include <cmath>
 #include <cstdio>
 #include <string>
 
+#include "platform/formats/png_file.h"
 #include "tools/art/app_icon.h"
-#include "tools/art/png_writer.h"
+#include "tools/art/byte_writer.h"
+
+namespace {
+
+// Colours are painted on 0..255, coverage on 0..1.
+std::uint8_t Byte(double value) {
+  const double clamped = value < 0.0 ? 0.0 : (value > 255.0 ? 255.0 : value);
+  return static_cast<std::uint8_t>(std::lround(clamped));
+}
+
+// The picture with its coverage, as 8-bit RGBA rows.
+art::Bytes RgbaPixels(const art::Canvas& canvas) {
+  art::Bytes pixels;
+  pixels.reserve(static_cast<std::size_t>(canvas.width()) * canvas.height() * 4);
+  for (int y = 0; y < canvas.height(); ++y) {
+    for (int x = 0; x < canvas.width(); ++x) {
+      const art::Rgb c = canvas.colour(x, y);
+      const double a = canvas.alpha(x, y);
+      // Nothing of a colour where nothing covers the pixel: the file stays
+      // the same whatever was painted under a see-through edge.
+      pixels.push_back(a > 0.0 ? Byte(c.r) : 0);
+      pixels.push_back(a > 0.0 ? Byte(c.g) : 0);
+      pixels.push_back(a > 0.0 ? Byte(c.b) : 0);
+      pixels.push_back(Byte(a * 255.0));
+    }
+  }
+  return pixels;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -15,7 +46,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   for (int size : {16, 32, 48, 64, 128, 256}) {
-    const auto png = art::EncodePngRgba(art::PaintAppIcon(size));
+    const art::Canvas icon = art::PaintAppIcon(size);
+    const auto png = platform::EncodePng(icon.width(), icon.height(), platform::PngPixels::kRgba,
+                                         RgbaPixels(icon));
     const std::string path = std::string(argv[1]) + "/morvex2-" + std::to_string(size) + ".png";
     if (!png || !art::WriteFileBytes(path, *png)) return 1;
   }

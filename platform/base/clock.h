@@ -57,4 +57,7 @@ class VirtualClock final : public Clock {
   std::int64_t unixSeconds_;
 };
 
+// The local calendar time at `unixSeconds`, in the process's time zone.
+std::tm LocalTimeAt(std::int64_t unixSeconds);
+
 }  // namespace platform

@@ -1,9 +1,9 @@
 #include "platform/base/user_folders.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdlib>
+
+#include "platform/base/files.h"
 
 namespace platform {
 
@@ -20,11 +20,11 @@ std::string UserFolder(const char* variable, const char* underHome) {
 bool MakeFolders(const std::string& path) {
   for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
     const std::string part = path.substr(0, slash);
-    if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (!part.empty() && !MakeFolder(part)) return false;
     if (slash == std::string::npos) break;
   }
-  struct stat status {};
-  if (::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return true;
+  const std::optional<FileInfo> info = InfoOf(path, Links::kFollow);
+  if (info && info->kind == FileKind::kFolder) return true;
   errno = ENOTDIR;
   return false;
 }

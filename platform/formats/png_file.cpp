@@ -2,7 +2,10 @@
 
 #include <png.h>
 
+#include <cerrno>
+
 #include "platform/base/failure_log.h"
+#include "platform/base/whole_file.h"
 
 namespace platform {
 
@@ -13,20 +16,40 @@ constexpr png_uint_32 kLargestSide = 8192;
 
 }  // namespace
 
-bool WritePng(const std::string& path, const RgbImage& image) {
-  if (image.width <= 0 || image.height <= 0 ||
-      image.pixels.size() != static_cast<std::size_t>(image.width) * image.height * 3) {
-    return false;
+std::optional<std::vector<std::uint8_t>> EncodePng(int width, int height, PngPixels format,
+                                                   std::span<const std::uint8_t> pixels) {
+  const auto channels = static_cast<std::size_t>(format);
+  if (width <= 0 || height <= 0 ||
+      pixels.size() !=
+          static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * channels) {
+    return std::nullopt;
   }
   png_image png{};
   png.version = PNG_IMAGE_VERSION;
-  png.width = static_cast<png_uint_32>(image.width);
-  png.height = static_cast<png_uint_32>(image.height);
-  png.format = PNG_FORMAT_RGB;
-  const bool written =
-      png_image_write_to_file(&png, path.c_str(), 0, image.pixels.data(), 0, nullptr) != 0;
-  if (!written) LogFailure("png_image_write_to_file(" + path + ")", png.message);
+  png.width = static_cast<png_uint_32>(width);
+  png.height = static_cast<png_uint_32>(height);
+  png.format = format == PngPixels::kRgb ? PNG_FORMAT_RGB : PNG_FORMAT_RGBA;
+  // The first call measures, the second writes.
+  png_alloc_size_t size = 0;
+  std::optional<std::vector<std::uint8_t>> file;
+  if (png_image_write_to_memory(&png, nullptr, &size, 0, pixels.data(), 0, nullptr) != 0) {
+    file.emplace(size);
+    if (png_image_write_to_memory(&png, file->data(), &size, 0, pixels.data(), 0, nullptr) != 0) {
+      file->resize(size);
+    } else {
+      file.reset();
+    }
+  }
+  if (!file) LogFailure("png_image_write_to_memory", png.message);
   png_image_free(&png);
+  return file;
+}
+
+bool WritePng(const std::string& path, const RgbImage& image) {
+  const auto file = EncodePng(image.width, image.height, PngPixels::kRgb, image.pixels);
+  if (!file) return false;
+  const bool written = WriteWholeFile(path, *file, WriteMode::kReplace);
+  if (!written) LogErrnoFailure("writing " + path, errno);
   return written;
 }
 

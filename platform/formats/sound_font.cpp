@@ -1,9 +1,9 @@
 #include "platform/formats/sound_font.h"
 
-#include <sys/stat.h>
-
 #include <cstdlib>
 #include <string_view>
+
+#include "platform/base/files.h"
 
 namespace platform {
 
@@ -14,8 +14,9 @@ constexpr const char* kDebianDefaults[] = {"/usr/share/sounds/sf3/default-GM.sf3
                                            "/usr/share/sounds/sf2/default-GM.sf2"};
 
 bool IsRegularFile(const std::string& path) {
-  struct stat info {};
-  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  if (path.empty()) return false;
+  const std::optional<FileInfo> info = InfoOf(path, Links::kFollow);
+  return info && info->kind == FileKind::kRegular;
 }
 
 }  // namespace

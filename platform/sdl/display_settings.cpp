@@ -1,7 +1,5 @@
 #include "platform/sdl/display_settings.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "platform/base/failure_log.h"
+#include "platform/base/files.h"
 #include "platform/base/user_folders.h"
 #include "platform/base/whole_file.h"
 
@@ -109,8 +108,7 @@ std::string DisplaySettingsPath() {
 }
 
 DisplaySettings LoadDisplaySettings(const std::string& path) {
-  struct stat status {};
-  if (path.empty() || (::stat(path.c_str(), &status) != 0 && errno == ENOENT)) return {};
+  if (path.empty() || (!InfoOf(path, Links::kFollow) && errno == ENOENT)) return {};
   const std::optional<std::vector<std::uint8_t>> bytes = ReadSmallFile(path, kLongestFile);
   std::optional<DisplaySettings> settings;
   if (bytes) {

@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "platform/base/failure_log.h"
+#include "platform/base/files.h"
 #include "platform/base/whole_file.h"
 #include "platform/formats/clap_wave.h"
 #include "platform/formats/midi_file_check.h"
@@ -94,7 +94,7 @@ std::optional<Sound> LoadSound(const char* fileName) {
 // A checked rendering, read from its file as it plays: the mixer needs only a
 // few kilobytes of it at a time.
 struct RenderingSource {
-  int fd;
+  File file;
   Sint64 length;
   Sint64 at = 0;
 };
@@ -123,16 +123,11 @@ size_t RenderingRead(SDL_RWops* context, void* into, size_t size, size_t count) 
       std::min<std::uint64_t>(static_cast<std::uint64_t>(source->length - source->at) / size,
                               count) *
       size);
-  Sint64 done = 0;
-  while (done < wanted) {
-    const ssize_t got = ::pread(source->fd, static_cast<char*>(into) + done,
-                                static_cast<size_t>(wanted - done), source->at + done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    done += got;
-  }
-  source->at += done;
-  return static_cast<size_t>(done) / size;
+  const std::size_t done = source->file.ReadUpTo(
+      static_cast<std::uint64_t>(source->at),
+      std::span(static_cast<std::uint8_t*>(into), static_cast<size_t>(wanted)));
+  source->at += static_cast<Sint64>(done);
+  return done / size;
 }
 
 size_t RenderingWrite(SDL_RWops*, const void*, size_t, size_t) {
@@ -140,23 +135,23 @@ size_t RenderingWrite(SDL_RWops*, const void*, size_t, size_t) {
 }
 
 int RenderingClose(SDL_RWops* context) {
+  // The file closes with its source.
   const std::unique_ptr<RenderingSource> source(SourceOf(context));
-  ::close(source->fd);
   SDL_FreeRW(context);
   return 0;
 }
 
-SDL_RWops* RenderingStream(const CachedTune& tune) {
+SDL_RWops* RenderingStream(CachedTune tune) {
   SDL_RWops* stream = SDL_AllocRW();
   if (stream == nullptr) {
     LogSdlFailure("SDL_AllocRW");
-    ::close(tune.fd);
     return nullptr;
   }
   stream->type = SDL_RWOPS_UNKNOWN;
   // The stream's close gives the source back.
   stream->hidden.unknown.data1 =
-      std::make_unique<RenderingSource>(RenderingSource{tune.fd, static_cast<Sint64>(tune.length)})
+      std::make_unique<RenderingSource>(
+          RenderingSource{std::move(tune.file), static_cast<Sint64>(tune.length)})
           .release();
   stream->size = RenderingSize;
   stream->seek = RenderingSeek;
@@ -396,13 +391,13 @@ bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) 
 // there. A rendering in the cache that the decoder refuses is removed, to be
 // made again next time; one made with the game is left as it is.
 bool SdlMixerAudio::UseRendering(Tune& tune, const std::string& path) const {
-  const std::optional<CachedTune> rendering = OpenCachedTune(path);
+  std::optional<CachedTune> rendering = OpenCachedTune(path);
   if (!rendering) return false;
-  SDL_RWops* stream = RenderingStream(*rendering);
+  SDL_RWops* stream = RenderingStream(std::move(*rendering));
   Mix_Music* music = stream != nullptr ? Mix_LoadMUSType_RW(stream, MUS_WAV, SDL_TRUE) : nullptr;
   if (music == nullptr) {
     if (stream != nullptr) LogSdlFailure("Mix_LoadMUSType_RW(" + path + ")");
-    if (path == tune.cachePath) ::unlink(path.c_str());
+    if (path == tune.cachePath) (void)RemoveFile(path);
     return false;
   }
   Mix_FreeMusic(tune.music);  // null is allowed; stops it first if it is playing

@@ -1,9 +1,5 @@
 #include "platform/tunes/tune_cache.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -11,8 +7,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/base/files.h"
 #include "platform/base/user_folders.h"
-#include "platform/base/whole_file.h"
 
 namespace platform {
 
@@ -95,26 +91,16 @@ class Checksum {
   int filled_ = 0;
 };
 
-bool ReadAt(int fd, std::uint8_t* into, std::size_t size, std::uint64_t at) {
-  while (size > 0) {
-    const ssize_t got = ::pread(fd, into, size, static_cast<off_t>(at));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    into += got;
-    size -= static_cast<std::size_t>(got);
-    at += static_cast<std::uint64_t>(got);
-  }
-  return true;
-}
-
-// Adds the file's first `length` bytes to `sum`; false when they cannot be read.
-bool AddFile(int fd, std::uint64_t length, Checksum& sum) {
+// Adds the first `length` bytes of `file` (a File, or a FileReplacement being
+// written) to `sum`; false when they cannot be read.
+template <typename Readable>
+bool AddFile(const Readable& file, std::uint64_t length, Checksum& sum) {
   // Read through in blocks: the checksum needs every byte, memory none of them.
   std::uint8_t block[65536];
   for (std::uint64_t done = 0; done < length;) {
     const auto size =
         static_cast<std::size_t>(std::min<std::uint64_t>(sizeof block, length - done));
-    if (!ReadAt(fd, block, size, done)) return false;
+    if (!file.ReadAt(done, std::span(block, size))) return false;
     sum.Add(std::span<const std::uint8_t>(block, size));
     done += size;
   }
@@ -128,12 +114,11 @@ std::string DefaultTuneCacheFolder() {
 }
 
 std::string SoundFontIdentity(const std::string& soundFont) {
-  struct stat info {};
-  if (soundFont.empty() || ::stat(soundFont.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    return {};
-  }
-  return soundFont + '\n' + std::to_string(info.st_size) + '\n' +
-         std::to_string(info.st_mtim.tv_sec) + '.' + std::to_string(info.st_mtim.tv_nsec);
+  if (soundFont.empty()) return {};
+  const std::optional<FileInfo> info = InfoOf(soundFont, Links::kFollow);
+  if (!info || info->kind != FileKind::kRegular) return {};
+  return soundFont + '\n' + std::to_string(info->size) + '\n' +
+         std::to_string(info->modifiedSeconds) + '.' + std::to_string(info->modifiedNanoseconds);
 }
 
 std::string TuneCachePath(const std::string& folder, std::span<const std::uint8_t> tune,
@@ -149,34 +134,28 @@ std::string TuneCachePath(const std::string& folder, std::span<const std::uint8_
 }
 
 std::optional<CachedTune> OpenCachedTune(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return std::nullopt;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
-      static_cast<std::uint64_t>(info.st_size) <= kTrailerSize ||
-      static_cast<std::uint64_t>(info.st_size) > kLargestCacheFile) {
-    ::close(fd);
+  File file = File::OpenForReading(path);
+  const std::optional<FileInfo> info = file.Info();
+  if (!info || info->kind != FileKind::kRegular || info->size <= kTrailerSize ||
+      info->size > kLargestCacheFile) {
     return std::nullopt;
   }
-  const auto length = static_cast<std::uint64_t>(info.st_size) - kTrailerSize;
+  const std::uint64_t length = info->size - kTrailerSize;
   Checksum sum(path);
   std::uint8_t trailer[kTrailerSize];
-  const bool whole = AddFile(fd, length, sum) && ReadAt(fd, trailer, kTrailerSize, length);
+  const bool whole = AddFile(file, length, sum) && file.ReadAt(length, trailer);
   if (!whole || std::memcmp(trailer, kTrailerTag, sizeof kTrailerTag) != 0 ||
       GetNumber(trailer + 8) != length || GetNumber(trailer + 16) != sum.Value()) {
-    ::close(fd);
     return std::nullopt;
   }
-  return CachedTune{fd, length};
+  return CachedTune{std::move(file), length};
 }
 
 std::optional<std::vector<std::uint8_t>> ReadCachedTune(const std::string& path) {
   const std::optional<CachedTune> tune = OpenCachedTune(path);
   if (!tune) return std::nullopt;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(tune->length));
-  const bool whole = ReadAt(tune->fd, bytes.data(), bytes.size(), 0);
-  ::close(tune->fd);
-  if (!whole) return std::nullopt;
+  if (!tune->file.ReadAt(0, bytes)) return std::nullopt;
   return bytes;
 }
 
@@ -185,7 +164,7 @@ CachedTuneWriter::CachedTuneWriter(const std::string& path) : path_(path) {
   if (slash == std::string::npos || !MakeFolders(path.substr(0, slash))) return;
   // Two copies of the game may render the same tune at the same time; each
   // writes under a name of its own and the last to finish simply wins.
-  file_ = std::make_unique<WholeFileWriter>(path, 0600);
+  file_ = std::make_unique<FileReplacement>(path, 0600);
 }
 
 bool CachedTuneWriter::Append(std::span<const std::uint8_t> bytes) {
@@ -202,7 +181,7 @@ bool CachedTuneWriter::Overwrite(std::uint64_t offset, std::span<const std::uint
 bool CachedTuneWriter::Finish() {
   if (!file_ || !file_->Ok() || length_ == 0) return false;
   Checksum sum(path_);
-  if (!AddFile(file_->Descriptor(), length_, sum)) return false;
+  if (!AddFile(*file_, length_, sum)) return false;
   std::vector<std::uint8_t> trailer(kTrailerTag, kTrailerTag + sizeof kTrailerTag);
   PutNumber(trailer, length_);
   PutNumber(trailer, sum.Value());

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/base/whole_file.h"
+#include "platform/base/files.h"
 
 namespace platform {
 
@@ -28,16 +28,15 @@ std::string SoundFontIdentity(const std::string& soundFont);
 std::string TuneCachePath(const std::string& folder, std::span<const std::uint8_t> tune,
                           const std::string& soundFontIdentity);
 
-// A rendering checked whole and left open for streaming: the descriptor of
-// the file as it was checked (a file renamed over it later changes nothing)
-// and the length of the rendering, which starts at offset 0.
+// A rendering checked whole and left open for streaming: the file as it was
+// checked (a file renamed over it later changes nothing) and the length of
+// the rendering, which starts at offset 0.
 struct CachedTune {
-  int fd = -1;
+  File file;
   std::uint64_t length = 0;
 };
 
 // The rendering at `path`, or nothing when the file is missing or damaged.
-// The caller closes the descriptor.
 [[nodiscard]] std::optional<CachedTune> OpenCachedTune(const std::string& path);
 
 // The rendering's bytes, or nothing when the file is missing or damaged.
@@ -60,7 +59,7 @@ class CachedTuneWriter {
 
  private:
   std::string path_;
-  std::unique_ptr<WholeFileWriter> file_;
+  std::unique_ptr<FileReplacement> file_;
   std::uint64_t length_ = 0;
 };
 

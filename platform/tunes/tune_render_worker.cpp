@@ -1,12 +1,10 @@
 #include "platform/tunes/tune_render_worker.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <utility>
 
 #include "platform/base/failure_log.h"
+#include "platform/tunes/thread_priority.h"
 #include "platform/tunes/tune_cache.h"
 #include "platform/tunes/tune_rendering.h"
 
@@ -44,9 +42,7 @@ void TuneRenderWorker::WaitUntilIdle() {
 }
 
 void TuneRenderWorker::Run() {
-  // The lowest priority for this thread alone: the game and its sound come
-  // first, the rendering takes what is left.
-  ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
+  LowerThisThreadsPriority();
   for (;;) {
     Job job;
     {

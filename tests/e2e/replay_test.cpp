@@ -11,6 +11,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "app/replay_recorder.h"
 #include "platform/formats/png_file.h"
@@ -138,8 +139,19 @@ TEST_F(ReplayRun, PauseAndDoubleSpeedOnlyChangeThePace) {
   }
 }
 
+// The files beside last.mvr that a write of it left, killed before it was done.
+std::vector<std::string> Leftovers(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with("last.mvr.")) names.push_back(name);
+  }
+  return names;
+}
+
 // A replay is put in place whole: killed while writing it, the game leaves
-// the last replay as it was.
+// the last replay as it was, and the next game that is kept removes what the
+// killed writes left beside it.
 TEST_F(ReplayRun, AGameKilledWhileKeepingItsReplayLeavesTheOldOne) {
   RecordGame(folder_, StartGame("") + "wait 2000\nkey ESC\n");
   const std::string old = FileText(folder_ / "last.mvr");
@@ -160,9 +172,14 @@ TEST_F(ReplayRun, AGameKilledWhileKeepingItsReplayLeavesTheOldOne) {
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << limit;
     EXPECT_EQ(FileText(folder_ / "last.mvr"), old) << limit;
   }
+  // Each killed write removed the one before it; the last one's is still
+  // there, and one more as another crash would leave it.
+  std::ofstream(folder_ / "last.mvr.new.a1B2c3") << "MVR";
+  EXPECT_EQ(Leftovers(folder_).size(), 2u);
   const Replay kept = RecordGame(folder_, newGame);
   EXPECT_NE(FileText(folder_ / "last.mvr"), old);
   EXPECT_EQ(kept.ending, ReplayEnding::kLeft);
+  EXPECT_EQ(Leftovers(folder_), std::vector<std::string>{});
 }
 
 }  // namespace
