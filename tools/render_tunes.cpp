@@ -11,8 +11,6 @@
 // other rendering in FOLDER is removed, so the folder holds exactly the
 // renderings of these tunes. Fails when there is no soundfont or a tune
 // cannot be rendered.
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -44,10 +42,8 @@ bool Render(const std::string& tune, const std::string& folder, const std::strin
   if (!platform::IsPlayableMidi(*bytes)) return Fail(tune + " is no tune the game plays");
   const std::string path = platform::TuneCachePath(folder, *bytes, identity);
   kept.insert(path);
-  if (const auto there = platform::OpenCachedTune(path)) {
-    ::close(there->fd);
-    return true;
-  }
+  // A whole rendering already there is kept; the file closes itself.
+  if (platform::OpenCachedTune(path)) return true;
   const std::atomic<bool> never{false};
   platform::CachedTuneWriter rendering(path);
   if (!platform::RenderTune(*bytes, soundFont, never, rendering) || !rendering.Finish()) {
