@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Sets everything up and runs every test: once in a normal build, once under
-# AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer (leaks are
-# failures; tests/lsan.supp lists the little that system libraries keep);
-# then builds the game alone in Release with GCC and with clang.
+# Sets everything up and runs every test: once in a normal build, with the X11
+# accelerator and FluidSynth; once under AddressSanitizer,
+# UndefinedBehaviorSanitizer and LeakSanitizer (leaks are failures;
+# tests/lsan.supp lists the little that system libraries keep), built the
+# portable way, without either; then builds the game alone in Release with GCC
+# and with clang.
 set -euo pipefail
 root="$(cd "$(dirname "$0")" && pwd)"
 "$root/scripts/install-deps.sh"

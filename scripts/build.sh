@@ -2,7 +2,9 @@
 # Configures (once) and builds incrementally, with warnings as errors.
 # Usage: scripts/build.sh [release|asan|game|clang] [TARGET...]
 #   release  the game, tests and benchmarks, optimised with debug information
-#   asan     the game and tests under AddressSanitizer and UBSan
+#   asan     the game and tests under AddressSanitizer and UBSan, built the
+#            portable way: no X11 accelerator, no FluidSynth (SDL alone
+#            presents, and the game plays only the tunes rendered with it)
 #   game     the game alone, as players and packagers build it (Release)
 #   clang    the game alone, built by clang in Release
 #   TARGET   only these targets (default: all)
@@ -12,7 +14,8 @@ kind="${1:-release}"
 shift || true
 case "$kind" in
   release) flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
-  asan) flags=(-DCMAKE_BUILD_TYPE=Debug -DMORVEX2_SANITIZE=ON) ;;
+  asan) flags=(-DCMAKE_BUILD_TYPE=Debug -DMORVEX2_SANITIZE=ON -DMORVEX2_X11=OFF
+              -DMORVEX2_FLUIDSYNTH=OFF) ;;
   game) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF) ;;
   clang) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
                 -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
