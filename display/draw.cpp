@@ -37,6 +37,9 @@ void WithRetry(HWND hwnd, Call call) {
 
 void DrawBackground(HWND hwnd) {
   if (g_appActive == 0) return;
+  // Every frame starts here, before its tiles: the sheet follows the colour
+  // aid once a frame rather than at every tile.
+  FollowColourAid(hwnd);
   RECT whole{0, 0, kScreenWidth, kScreenHeight};
   WithRetry(hwnd, [&] {
     if (g_backBuffer == nullptr || g_backgroundSurface == nullptr) return DDERR_INVALIDOBJECT;
@@ -48,7 +51,6 @@ void DrawTile(HWND hwnd, const Cell& cell) {
   if (g_appActive == 0) return;
   const std::optional<TilePos> tile = TileOfKind(cell.kind);
   if (!tile) return;
-  FollowColourAid(hwnd);
   RECT source{tile->column * kTileSize, tile->row * kTileSize, (tile->column + 1) * kTileSize,
               (tile->row + 1) * kTileSize};
   // A tile wholly off the screen shows nothing wherever it is; pulling a far

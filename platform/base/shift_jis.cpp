@@ -54,10 +54,7 @@ std::optional<std::string> ShiftJisFromUtf8(std::string_view text) {
 std::size_t WholeShiftJisLength(std::string_view text, std::size_t limit) {
   std::size_t length = 0;
   while (length < text.size()) {
-    const auto byte = static_cast<unsigned char>(text[length]);
-    // The lead bytes of the two-byte characters; every other byte stands alone.
-    const std::size_t size =
-        (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC) ? 2 : 1;
+    const std::size_t size = IsShiftJisLeadByte(static_cast<std::uint8_t>(text[length])) ? 2 : 1;
     if (length + size > limit || length + size > text.size()) break;
     length += size;
   }

@@ -3,11 +3,18 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace platform {
+
+// 0x81-0x9F and 0xE0-0xFC start a two-byte character; every other byte
+// stands alone.
+constexpr bool IsShiftJisLeadByte(std::uint8_t byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
 
 // The text as UTF-8. Undecodable bytes become '?', so that a broken text still
 // says something; null is the empty text.

@@ -1,5 +1,6 @@
 #include "platform/win32/font.h"
 
+#include "platform/base/shift_jis.h"
 #include "platform/win32/font_table.h"
 
 namespace platform::font {
@@ -32,7 +33,7 @@ Glyph SingleByte(std::uint8_t code) {
 
 Glyph DoubleByte(std::uint8_t lead, std::uint8_t trail) {
   const int trailIndex = TrailIndex(trail);
-  if (!IsLeadByte(lead) || trailIndex < 0) return Glyph{kWideBox, 16};
+  if (!IsShiftJisLeadByte(lead) || trailIndex < 0) return Glyph{kWideBox, 16};
   const std::uint16_t entry =
       font_table::kDoubleIndex[LeadIndex(lead) * font_table::kTrailCount + trailIndex];
   if (entry == 0 || entry > font_table::kDoubleGlyphCount) return Glyph{kWideBox, 16};

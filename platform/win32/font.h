@@ -17,11 +17,6 @@ struct Glyph {
   int width;
 };
 
-// 0x81-0x9F and 0xE0-0xFC start a double-byte character.
-constexpr bool IsLeadByte(std::uint8_t byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 // Never null: a code without a glyph gets a hollow box of its width, so that
 // a character the font lacks is seen rather than silently dropped.
 Glyph SingleByte(std::uint8_t code);

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/base/shift_jis.h"
 #include "platform/win32/ddraw.h"
 #include "platform/win32/font.h"
 #include "platform/win32/text_strips.h"
@@ -106,7 +107,7 @@ template <typename Draw>
 void ForEachGlyph(LPCSTR text, int length, Draw draw) {
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(text);
   for (int i = 0; i < length && bytes[i] != 0;) {
-    if (!platform::font::IsLeadByte(bytes[i])) {
+    if (!platform::IsShiftJisLeadByte(bytes[i])) {
       draw(platform::font::SingleByte(bytes[i]));
       i += 1;
       continue;
