@@ -55,7 +55,11 @@ for _ in $(seq 20); do
   press "$window" Escape
   wait_for 1 game_gone && break
 done
-game_gone 2>/dev/null || fail "ESC did not end the game"
+if ! game_gone 2>/dev/null; then
+  import -window root "$shots/wayland-no-quit.png" 2>/dev/null || true
+  tail -n 20 "$work/weston.log" >&2
+  fail "ESC did not end the game (screen in $shots/wayland-no-quit.png)"
+fi
 status=0
 wait "$game" || status=$?
 game=""
