@@ -4,7 +4,8 @@
 # UndefinedBehaviorSanitizer and LeakSanitizer (leaks are failures;
 # tests/lsan.supp lists the little that system libraries keep), built the
 # portable way, without either; then builds the game alone in Release with GCC
-# and with clang.
+# and with clang; and makes the Windows zip and installer and tries them
+# under Wine.
 set -euo pipefail
 root="$(cd "$(dirname "$0")" && pwd)"
 "$root/scripts/install-deps.sh"
@@ -20,3 +21,7 @@ for kind in game clang; do
   echo "== $kind build"
   "$root/scripts/build.sh" "$kind"
 done
+# The Windows downloads, made by scripts/package.sh windows, then installed,
+# started and uninstalled under Wine.
+echo "== windows package"
+"$root/tests/smoke/windows_package.sh" "$root" "$root/build/windows" "$root/build/windows/screenshots"

@@ -27,6 +27,8 @@ tests=(
   weston
   # the installed files and the package: validators, manual pages, lintian
   desktop-file-utils appstream man-db dpkg-dev lintian
+  # the Windows installer (the zip is CMake's own)
+  nsis
 )
 
 case "${1:-all}" in
