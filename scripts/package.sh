@@ -49,7 +49,10 @@ windows() {
   echo "built $dist/morvex2-$version-setup.exe"
 }
 
-case "${1:-deb}" in
-  deb | windows) "$root/scripts/install-deps.sh" && "${1:-deb}" ;;
+kind="${1:-deb}"
+case "$kind" in
+  deb | windows) ;;
   *) echo "usage: $0 [deb|windows]" >&2; exit 2 ;;
 esac
+"$root/scripts/install-deps.sh"
+"$kind"

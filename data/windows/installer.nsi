@@ -57,6 +57,12 @@ Function un.onInit
 FunctionEnd
 
 Section "${APP}"
+  ; An earlier version goes first, through its own uninstaller run in place,
+  ; so that none of its files (a tune rendered under another name) outlives
+  ; it in the folder. The player's scores are elsewhere and stay.
+  IfFileExists "$INSTDIR\uninstall.exe" 0 +3
+    ExecWait '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR'
+    Delete "$INSTDIR\uninstall.exe"
   SetOutPath "$INSTDIR"
   File /r "${FILES}/*"
   WriteUninstaller "$INSTDIR\uninstall.exe"

@@ -54,9 +54,11 @@ for dll in $(x86_64-w64-mingw32-objdump -p "$top/morvex2.exe" | sed -n 's/.*DLL 
     fail "morvex2.exe needs $dll, which neither Windows nor the zip has"
 done
 
-# --- the installer, silently: the same files for this player alone, the
-# Start-menu entry, the entry in Settings > Apps; nothing for all users.
+# --- the installer, silently, twice (the second time over the first, as a
+# new version installs): the same files for this player alone, the Start-menu
+# entry, the entry in Settings > Apps; nothing for all users.
 wine "$setup" /S || fail "the installer failed"
+wine "$setup" /S || fail "the installer failed over an earlier install"
 (cd "$top" && find . -type f | LC_ALL=C sort) >"$work/zipped"
 (cd "$programs" && find . -type f ! -name uninstall.exe | LC_ALL=C sort) | diff -u "$work/zipped" - ||
   fail "the installed files differ from the zip's"
