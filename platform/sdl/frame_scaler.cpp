@@ -153,14 +153,14 @@ void FrameScaler::Prepare(const SDL_Surface& target, int frameWidth, int frameHe
   bytesPerPixel_ = f.BytesPerPixel;
   filters_ = mode == ScaleMode::kSmooth && scale_ == 0 && placement_.w > 0 && CanFilterTo(f);
   converts_ = (scale_ > 0 || filters_) && CanConvertTo(f);
-  converted_.clear();
+  row_.clear();
   if (filters_) {
     // The smallest whole scale that reaches the area on both sides.
     const int whole = std::max({1, (placement_.w + frameWidth - 1) / frameWidth,
                                 (placement_.h + frameHeight - 1) / frameHeight});
     columns_.Prepare(frameWidth, placement_.w, whole);
     rows_.Prepare(frameHeight, placement_.h, whole);
-    converted_.assign(static_cast<std::size_t>(frameWidth) * frameHeight, 0);
+    row_.assign(static_cast<std::size_t>(frameWidth), 0);
     for (std::vector<std::uint32_t>& line : lines_)
       line.assign(static_cast<std::size_t>(placement_.w), 0);
   }
@@ -238,14 +238,13 @@ void FrameScaler::ConvertRowXrgb(const std::uint16_t* from, int width, std::uint
   }
 }
 
-// The part is converted into the kept copy of the frame in the target's
-// format; then every target pixel it reaches is worked out from it. Each frame
-// row is stretched across once into a line of its own; a target row is such a
-// line, or a copy of the row above it, or two lines mixed.
+// Every target pixel the part reaches is worked out from the frame. Each
+// frame row is converted to the target's format and stretched across once,
+// into a line of its own; a target row is such a line, or a copy of the row
+// above it, or two lines mixed.
 SDL_Rect FrameScaler::DrawFiltered(const std::uint16_t* frame, const SDL_Rect& part,
                                    SDL_Surface* target) {
   if (part.w <= 0 || part.h <= 0) return SDL_Rect{0, 0, 0, 0};
-  ConvertPart(frame, part);
   const int left = columns_.firstReached[static_cast<std::size_t>(part.x)];
   const int right = columns_.lastReached[static_cast<std::size_t>(part.x + part.w - 1)];
   const int top = rows_.firstReached[static_cast<std::size_t>(part.y)];
@@ -262,29 +261,18 @@ SDL_Rect FrameScaler::DrawFiltered(const std::uint16_t* frame, const SDL_Rect& p
       std::memcpy(to,
                   t > top && SameAsRowAbove(t)
                       ? to - target->pitch
-                      : static_cast<const void*>(Stretched(down.from, left, right, lines)),
+                      : static_cast<const void*>(Stretched(frame, down.from, left, right, lines)),
                   rowBytes);
       continue;
     }
     // One after the other: the second may take the place of a line the first kept.
-    const std::uint32_t* upper = Stretched(down.from, left, right, lines);
-    const std::uint32_t* lower = Stretched(down.from + 1, left, right, lines);
+    const std::uint32_t* upper = Stretched(frame, down.from, left, right, lines);
+    const std::uint32_t* lower = Stretched(frame, down.from + 1, left, right, lines);
     auto* out = reinterpret_cast<std::uint32_t*>(to);
     for (int c = 0; c < where.w; ++c) out[c] = Mix(upper[c], lower[c], down.next);
   }
   if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
   return where;
-}
-
-void FrameScaler::ConvertPart(const std::uint16_t* frame, const SDL_Rect& part) {
-  for (int y = part.y; y < part.y + part.h; ++y) {
-    const std::ptrdiff_t row = std::ptrdiff_t{y} * frameWidth_;
-    if (xrgb_) {
-      ToXrgb8888Run(frame + row + part.x, part.w, alpha_, converted_.data() + row + part.x);
-      continue;
-    }
-    for (int x = part.x; x < part.x + part.w; ++x) converted_[row + x] = Convert(frame[row + x]);
-  }
 }
 
 // Target row `t` (below the first one drawn) takes the same frame row, unmixed,
@@ -297,15 +285,27 @@ bool FrameScaler::SameAsRowAbove(int t) const {
 
 // Frame row `frameRow` stretched across target columns left..right: one of
 // the two lines when it is there already, else made in the older one's place.
-const std::uint32_t* FrameScaler::Stretched(int frameRow, int left, int right,
-                                            StretchedRows& lines) {
+// Only the frame columns those target columns take from are converted, into
+// a single row: a whole converted frame would take twice the frame's own
+// memory (1.2 MB) and save no conversion, as each row is stretched only once.
+const std::uint32_t* FrameScaler::Stretched(const std::uint16_t* frame, int frameRow, int left,
+                                            int right, StretchedRows& lines) {
   for (int i = 0; i < 2; ++i) {
     if (lines.row[i] == frameRow) return lines_[i].data();
   }
   const int i = lines.older;
   lines.older = 1 - lines.older;
   lines.row[i] = frameRow;
-  const std::uint32_t* from = converted_.data() + std::ptrdiff_t{frameRow} * frameWidth_;
+  const int first = columns_.taps[static_cast<std::size_t>(left)].from;
+  const int last =
+      std::min(frameWidth_ - 1, columns_.taps[static_cast<std::size_t>(right)].from + 1);
+  const std::uint16_t* source = frame + std::ptrdiff_t{frameRow} * frameWidth_;
+  std::uint32_t* from = row_.data();
+  if (xrgb_) {
+    ToXrgb8888Run(source + first, last - first + 1, alpha_, from + first);
+  } else {
+    for (int x = first; x <= last; ++x) from[x] = Convert(source[x]);
+  }
   std::uint32_t* to = lines_[i].data();
   for (int c = left; c <= right; ++c) {
     const Tap& across = columns_.taps[static_cast<std::size_t>(c)];

@@ -100,9 +100,9 @@ class FrameScaler {
     int older = 0;
   };
   SDL_Rect DrawFiltered(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target);
-  void ConvertPart(const std::uint16_t* frame, const SDL_Rect& part);
   [[nodiscard]] bool SameAsRowAbove(int t) const;
-  const std::uint32_t* Stretched(int frameRow, int left, int right, StretchedRows& lines);
+  const std::uint32_t* Stretched(const std::uint16_t* frame, int frameRow, int left, int right,
+                                 StretchedRows& lines);
 
   template <typename Pixel>
   void ConvertRow(const std::uint16_t* from, int width, Pixel* to) const;
@@ -124,7 +124,7 @@ class FrameScaler {
   SDL_Rect placement_{0, 0, 0, 0};
   Axis columns_;
   Axis rows_;
-  std::vector<std::uint32_t> converted_;             // the frame in the target's format
+  std::vector<std::uint32_t> row_;                   // a frame row in the target's format
   std::array<std::vector<std::uint32_t>, 2> lines_;  // frame rows stretched across
   ColourTables tables_;
 };

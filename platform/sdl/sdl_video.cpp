@@ -111,6 +111,12 @@ SdlVideo::~SdlVideo() {
 
 bool SdlVideo::StartVideo() {
   if (videoStarted_ || videoRefused_) return videoStarted_;
+#if defined(SDL_VIDEO_DRIVER_X11)
+  // The game reads keys, never typed text, so the input method SDL opens on
+  // X11 needs no compose table; the locale's would be read whole and kept
+  // for as long as the game runs, half a megabyte for a UTF-8 locale.
+  SDL_setenv("XCOMPOSEFILE", "/dev/null", 1);
+#endif
   videoStarted_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
   if (!videoStarted_) LogSdlFailure("SDL_InitSubSystem(SDL_INIT_VIDEO)");
   if (videoStarted_ && DrawsOnlyIntoMemory(SDL_GetCurrentVideoDriver()) && !DriverAskedFor()) {
