@@ -21,12 +21,6 @@ namespace {
 constexpr char kReplacementMark[] = ".new.";
 constexpr std::size_t kUniquePart = 6;  // the XXXXXX of mkostemp
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 FileInfo InfoFrom(const struct stat& status) {
   FileInfo info;
   info.kind = S_ISREG(status.st_mode)   ? FileKind::kRegular
@@ -87,6 +81,20 @@ void RemoveLeftovers(const std::string& path) {
 }
 
 }  // namespace
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::optional<std::string> ResolvedPath(const std::string& path) {
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return std::nullopt;
+  std::string result(resolved);
+  std::free(resolved);  // NOLINT(cppcoreguidelines-owning-memory): realpath's own allocation
+  return result;
+}
 
 bool SameFile(const FileInfo& a, const FileInfo& b) {
   return a.device == b.device && a.inode == b.inode;
