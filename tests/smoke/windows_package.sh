@@ -4,9 +4,10 @@
 # zip holds the program, every DLL it needs that Windows lacks, the data files,
 # and the README and the licence as Windows text; the installer, run silently,
 # installs for the player alone with a Start-menu entry and an entry in
-# Settings > Apps; the game started from that entry shows its title and ends
-# on ESC; the uninstaller removes all of it and leaves the player's scores.
-# The Wine prefix is kept outside the tree, made once per machine.
+# Settings > Apps; the game that entry starts shows its title and ends on
+# ESC; the uninstaller removes all of it and leaves the player's scores.
+# The Wine prefix is kept outside the tree, made once per machine
+# (scripts/wine.sh).
 # Usage: windows_package.sh SOURCE_DIR BUILD_DIR [SCREENSHOT_DIR]
 #   BUILD_DIR is the Windows build (build/windows)
 set -euo pipefail
@@ -14,14 +15,17 @@ set -euo pipefail
 xvfb_start 640x480 "$0" "$@"
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
-export WINEPREFIX="${MORVEX2_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/morvex2-deps}/wine-package"
-# No questions about Wine's .NET and HTML engines: the game needs neither.
-# Nor Wine's menu builder, which would copy the Start-menu entry into this
+# A prefix of this test's own, beside the one the Windows build's tests run in:
+# the installs and the player's files here never meet theirs, and its Wine
+# server, bound to this run's X server, ends with the run.
+source "$src/scripts/deps/common.sh"
+export WINEPREFIX="$deps_root/wine-package"
+# Without Wine's menu builder, which would copy the Start-menu entry into this
 # machine's own desktop menu.
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export SDL_AUDIODRIVER=dummy
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
-[ -d "$WINEPREFIX/drive_c" ] || wineboot -i >/dev/null 2>&1
+wine() { "$src/scripts/wine.sh" "$@"; }
 user="$WINEPREFIX/drive_c/users/$(id -un)"
 programs="$user/AppData/Local/Programs/Morvex2"
 scores="$user/AppData/Roaming/Morvex2"
@@ -79,7 +83,7 @@ head -c 590 /dev/urandom >"$scores/zyou.pod"
 sha256sum "$scores/zyou.pod" >"$work/scores"
 [ "$(wine "$programs/morvex2.exe" --version | tr -d '\r')" = "morvex2 $version" ] ||
   fail "the installed program's version"
-(cd / && exec wine "$programs/morvex2.exe") &
+(cd / && exec "$src/scripts/wine.sh" "$programs/morvex2.exe") &
 game=$!
 win="$(title_window "$game")" || fail "the installed game shows no title"
 quit_from_title "$game" "$win" || fail "the installed game did not end well on ESC"
@@ -93,4 +97,5 @@ wait_for 30 test ! -e "$programs" || { find "$programs"; fail "the program's fol
 [ ! -e "$shortcut" ] || fail "the Start-menu entry stays after uninstall"
 ! wine reg query "$key" >/dev/null 2>&1 || fail "the uninstall entry stays after uninstall"
 sha256sum -c --quiet "$work/scores" || fail "uninstalling touched the player's scores"
+rm -rf "$scores"
 echo "windows package test passed: $(du -h "$zip" "$setup" | awk '{ printf "%s %s  ", $2, $1 }')"
