@@ -141,6 +141,7 @@ int ShowReplay(const CommandLine& options) {
 int main(int argc, char** argv) {
   std::vector<std::string> words = platform::ProgramArguments(argc, argv);
   std::vector<char*> arguments;
+  arguments.reserve(words.size());
   for (std::string& word : words) arguments.push_back(word.data());
   const CommandLine options =
       ParseCommandLine(static_cast<int>(arguments.size()), arguments.data());

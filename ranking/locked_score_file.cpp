@@ -159,18 +159,7 @@ LockedScoreFile::Replaced LockedScoreFile::ReplaceBeside(const ScoreFileBytes& b
          replacement.Append(std::span(bytes).subspan(block.offset, block.size));
   }
   ok = ok && StepAllowed(RewriteStep::kSyncTemporary) && replacement.Sync();
-  ok = ok && StepAllowed(RewriteStep::kReplace);
-  if (ok && !replacement.PutInPlace(platform::WriteMode::kReplace)) {
-    // A system that puts no file in place of an open one (Windows without
-    // POSIX renames) says EBUSY: the table's own handles, and the lock with
-    // them, are let go a moment early.
-    ok = false;
-    if (errno == EBUSY) {
-      writing.Close();
-      file_.Close();
-      ok = replacement.PutInPlace(platform::WriteMode::kReplace);
-    }
-  }
+  ok = ok && StepAllowed(RewriteStep::kReplace) && PutInPlace(replacement, writing);
   if (!ok) {
     platform::LogErrnoFailure("writing " + replacement.TemporaryPath() + " in place of " + target_,
                               errno);
@@ -180,6 +169,17 @@ LockedScoreFile::Replaced LockedScoreFile::ReplaceBeside(const ScoreFileBytes& b
   // loss, so a failure here does not make the save a failure.
   if (StepAllowed(RewriteStep::kSyncDirectory)) replacement.SyncFolder();
   return Replaced::kYes;
+}
+
+// A system that puts no file in place of an open one (Windows without POSIX
+// renames) says EBUSY: the table's own handles, and the lock with them, are
+// let go a moment early.
+bool LockedScoreFile::PutInPlace(platform::FileReplacement& replacement, platform::File& writing) {
+  if (replacement.PutInPlace(platform::WriteMode::kReplace)) return true;
+  if (errno != EBUSY) return false;
+  writing.Close();
+  file_.Close();
+  return replacement.PutInPlace(platform::WriteMode::kReplace);
 }
 
 // The original's way: the same inode, so every link and the owner, group and

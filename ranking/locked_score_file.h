@@ -85,6 +85,7 @@ class LockedScoreFile {
   enum class Replaced { kYes, kNo, kNotHere };
   // `writing` is the table opened for writing in place.
   [[nodiscard]] Replaced ReplaceBeside(const ScoreFileBytes& bytes, platform::File& writing);
+  [[nodiscard]] bool PutInPlace(platform::FileReplacement& replacement, platform::File& writing);
   [[nodiscard]] bool RewriteInPlace(platform::File& file, const ScoreFileBytes& bytes) const;
 
   platform::File file_;  // closing it lets go of the lock

@@ -96,10 +96,6 @@ std::optional<std::string> ResolvedPath(const std::string& path) {
   return result;
 }
 
-bool SameFile(const FileInfo& a, const FileInfo& b) {
-  return a.device == b.device && a.inode == b.inode;
-}
-
 std::optional<FileInfo> InfoOf(const std::string& path, Links links) {
   struct stat status {};
   const int result =
@@ -158,10 +154,6 @@ std::size_t File::ReadUpTo(std::uint64_t offset, std::span<std::uint8_t> into) c
     done += static_cast<std::size_t>(got);
   }
   return done;
-}
-
-bool File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const {
-  return ReadUpTo(offset, into) == into.size();
 }
 
 bool File::Write(std::span<const std::uint8_t> bytes) {
@@ -253,34 +245,6 @@ bool FileReplacement::KeepOwnerOf(const FileInfo& old) {
   return ::fchmod(fd, old.permissions) == 0;
 }
 
-bool FileReplacement::Append(std::span<const std::uint8_t> bytes) {
-  if (!file_.IsOpen()) return false;
-  if (!file_.Write(bytes)) {
-    Abandon();
-    return false;
-  }
-  size_ += bytes.size();
-  return true;
-}
-
-bool FileReplacement::Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
-  if (!file_.IsOpen()) return false;
-  const bool ok = offset <= size_ && bytes.size() <= size_ - offset && file_.WriteAt(offset, bytes);
-  if (!ok) Abandon();
-  return ok;
-}
-
-bool FileReplacement::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const {
-  return file_.IsOpen() && file_.ReadAt(offset, into);
-}
-
-bool FileReplacement::Sync() {
-  if (!file_.IsOpen()) return false;
-  const bool synced = file_.Sync();
-  if (!synced) Abandon();
-  return synced;
-}
-
 // The file stays open, and locked, until it has its name, so that no copy
 // removing leftovers takes it for one. link() refuses a name that is taken,
 // which is what makes kCreateOnly safe against another copy doing the same.
@@ -307,12 +271,6 @@ void FileReplacement::SyncFolder() {
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
-}
-
-bool FileReplacement::Commit(WriteMode mode) {
-  if (!Sync() || !PutInPlace(mode)) return false;
-  SyncFolder();
-  return true;
 }
 
 bool RemoveFile(const std::string& path) {

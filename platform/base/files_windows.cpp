@@ -230,10 +230,6 @@ std::optional<std::string> ResolvedPath(const std::string& path) {
   return Utf8FromWide(resolved);
 }
 
-bool SameFile(const FileInfo& a, const FileInfo& b) {
-  return a.device == b.device && a.inode == b.inode;
-}
-
 std::optional<FileInfo> InfoOf(const std::string& path, Links links) {
   const DWORD flags =
       FILE_FLAG_BACKUP_SEMANTICS | (links == Links::kFollow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
@@ -301,10 +297,6 @@ std::size_t File::ReadUpTo(std::uint64_t offset, std::span<std::uint8_t> into) c
     done += got;
   }
   return done;
-}
-
-bool File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const {
-  return ReadUpTo(offset, into) == into.size();
 }
 
 bool File::Write(std::span<const std::uint8_t> bytes) {
@@ -406,34 +398,6 @@ bool FileReplacement::KeepOwnerOf(const FileInfo& /*old*/) {
   return file_.IsOpen();
 }
 
-bool FileReplacement::Append(std::span<const std::uint8_t> bytes) {
-  if (!file_.IsOpen()) return false;
-  if (!file_.Write(bytes)) {
-    Abandon();
-    return false;
-  }
-  size_ += bytes.size();
-  return true;
-}
-
-bool FileReplacement::Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
-  if (!file_.IsOpen()) return false;
-  const bool ok = offset <= size_ && bytes.size() <= size_ - offset && file_.WriteAt(offset, bytes);
-  if (!ok) Abandon();
-  return ok;
-}
-
-bool FileReplacement::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const {
-  return file_.IsOpen() && file_.ReadAt(offset, into);
-}
-
-bool FileReplacement::Sync() {
-  if (!file_.IsOpen()) return false;
-  const bool synced = file_.Sync();
-  if (!synced) Abandon();
-  return synced;
-}
-
 namespace {
 
 // Renames the open file to `target` through its handle: with POSIX semantics
@@ -493,12 +457,6 @@ bool FileReplacement::PutInPlace(WriteMode mode) {
 
 // NTFS writes a rename to its journal; a folder has nothing to flush.
 void FileReplacement::SyncFolder() {}
-
-bool FileReplacement::Commit(WriteMode mode) {
-  if (!Sync() || !PutInPlace(mode)) return false;
-  SyncFolder();
-  return true;
-}
 
 bool RemoveFile(const std::string& path) {
   return ::DeleteFileW(WideFromUtf8(path).c_str()) != 0 || Failed(false);

@@ -172,14 +172,6 @@ std::optional<std::vector<std::uint8_t>> EncodePng(int width, int height, PngPix
   return file;
 }
 
-bool WritePng(const std::string& path, const RgbImage& image) {
-  const auto file = EncodePng(image.width, image.height, PngPixels::kRgb, image.pixels);
-  if (!file) return false;
-  const bool written = WriteWholeFile(path, *file, WriteMode::kReplace);
-  if (!written) LogErrnoFailure("writing " + path, errno);
-  return written;
-}
-
 std::optional<RgbImage> ReadPng(const std::string& path) {
   const std::optional<Bytes> file = ReadSmallFile(path, kLargestFile);
   if (!file) {
