@@ -4,7 +4,8 @@
 # UndefinedBehaviorSanitizer and LeakSanitizer (leaks are failures;
 # tests/lsan.supp lists the little that system libraries keep), built the
 # portable way, without either; then builds the game alone in Release with GCC
-# and with clang.
+# and with clang; then builds the game and its suites for Windows and runs them
+# under Wine, and makes the Windows zip and installer and tries them there.
 set -euo pipefail
 root="$(cd "$(dirname "$0")" && pwd)"
 "$root/scripts/install-deps.sh"
@@ -20,3 +21,13 @@ for kind in game clang; do
   echo "== $kind build"
   "$root/scripts/build.sh" "$kind"
 done
+# The game for 64-bit Windows (SDL built once per machine), its suites and the
+# program itself under Wine.
+echo "== windows build"
+"$root/scripts/build.sh" windows
+echo "== windows tests"
+ctest --test-dir "$root/build/windows" --output-on-failure -j "$jobs"
+# The Windows downloads, made by scripts/package.sh windows, then installed,
+# started and uninstalled under Wine.
+echo "== windows package"
+"$root/tests/smoke/windows_package.sh" "$root" "$root/build/windows" "$root/build/windows/screenshots"

@@ -37,10 +37,13 @@ constexpr option kOptions[] = {
 
 std::string ErrorFor(int result, const char* argument) {
   const std::string given = argument != nullptr ? argument : "";
-  if (result == ':') return "option '" + given + "' requires an argument";
+  // A value after '=' is never missing: a C library that says so (MinGW's)
+  // means the option takes none.
+  const bool valueGiven = given.starts_with("--") && given.find('=') != std::string::npos;
+  if (result == ':' && !valueGiven) return "option '" + given + "' requires an argument";
   // A known long option given a value it does not take; optopt is then the
   // option's own code, which for the long-only ones is no character at all.
-  if (optopt != 0 && given.starts_with("--")) {
+  if ((optopt != 0 || result == ':') && given.starts_with("--")) {
     return "option '" + given.substr(0, given.find('=')) + "' doesn't allow an argument";
   }
   if (optopt != 0) return std::string("invalid option -- '") + static_cast<char>(optopt) + "'";

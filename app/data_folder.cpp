@@ -181,7 +181,7 @@ std::string ExecutableFolder() {
 }  // namespace
 
 std::string DefaultDataFolder() {
-  return platform::UserFolder("XDG_DATA_HOME", ".local/share");
+  return platform::DataFolder();
 }
 
 std::string InstalledDataFolder() {

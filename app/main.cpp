@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/data_folder.h"
@@ -19,6 +20,7 @@
 #include "core/language.h"
 #include "core/replay_file.h"
 #include "display/window_icon.h"
+#include "platform/base/arguments.h"
 #include "platform/base/failure_log.h"
 #include "platform/base/files.h"
 #include "platform/sdl/display_settings.h"
@@ -137,7 +139,12 @@ int ShowReplay(const CommandLine& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const CommandLine options = ParseCommandLine(argc, argv);
+  std::vector<std::string> words = platform::ProgramArguments(argc, argv);
+  std::vector<char*> arguments;
+  arguments.reserve(words.size());
+  for (std::string& word : words) arguments.push_back(word.data());
+  const CommandLine options =
+      ParseCommandLine(static_cast<int>(arguments.size()), arguments.data());
   switch (options.action) {
     case CommandLine::Action::kHelp:
       std::fputs(UsageText().c_str(), stdout);

@@ -1,8 +1,9 @@
 #include "ranking/locked_score_file.h"
 
 #include <cerrno>
-#include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/base/clock.h"
 #include "platform/base/failure_log.h"
@@ -95,10 +96,9 @@ Opened OpenAndLock(const char* path, std::int64_t deadlineMs, platform::File& fi
 
 // The path of the file itself, every symbolic link on the way followed.
 bool ResolvePath(const char* path, std::string& target) {
-  std::error_code error;
-  const std::filesystem::path resolved = std::filesystem::canonical(path, error);
-  if (error) return false;
-  target = resolved.string();
+  std::optional<std::string> resolved = platform::ResolvedPath(path);
+  if (!resolved) return false;
+  target = std::move(*resolved);
   return true;
 }
 
@@ -137,7 +137,8 @@ bool LockedScoreFile::Read(ScoreFileBytes& bytes, std::size_t& size) {
 // replacement takes the old file's owner, group and permissions: only a
 // privileged process may give a file away, but any player may give one of his
 // own to a group he belongs to.
-LockedScoreFile::Replaced LockedScoreFile::ReplaceBeside(const ScoreFileBytes& bytes) const {
+LockedScoreFile::Replaced LockedScoreFile::ReplaceBeside(const ScoreFileBytes& bytes,
+                                                         platform::File& writing) {
   if (!StepAllowed(RewriteStep::kCreateTemporary)) return Replaced::kNo;
   // A name of its own for every rewrite: whatever an earlier copy left behind
   // (a crash's leftover, even a directory) is never in the way, and the
@@ -158,8 +159,7 @@ LockedScoreFile::Replaced LockedScoreFile::ReplaceBeside(const ScoreFileBytes& b
          replacement.Append(std::span(bytes).subspan(block.offset, block.size));
   }
   ok = ok && StepAllowed(RewriteStep::kSyncTemporary) && replacement.Sync();
-  ok = ok && StepAllowed(RewriteStep::kReplace) &&
-       replacement.PutInPlace(platform::WriteMode::kReplace);
+  ok = ok && StepAllowed(RewriteStep::kReplace) && PutInPlace(replacement, writing);
   if (!ok) {
     platform::LogErrnoFailure("writing " + replacement.TemporaryPath() + " in place of " + target_,
                               errno);
@@ -169,6 +169,17 @@ LockedScoreFile::Replaced LockedScoreFile::ReplaceBeside(const ScoreFileBytes& b
   // loss, so a failure here does not make the save a failure.
   if (StepAllowed(RewriteStep::kSyncDirectory)) replacement.SyncFolder();
   return Replaced::kYes;
+}
+
+// A system that puts no file in place of an open one (Windows without POSIX
+// renames) says EBUSY: the table's own handles, and the lock with them, are
+// let go a moment early.
+bool LockedScoreFile::PutInPlace(platform::FileReplacement& replacement, platform::File& writing) {
+  if (replacement.PutInPlace(platform::WriteMode::kReplace)) return true;
+  if (errno != EBUSY) return false;
+  writing.Close();
+  file_.Close();
+  return replacement.PutInPlace(platform::WriteMode::kReplace);
 }
 
 // The original's way: the same inode, so every link and the owner, group and
@@ -195,7 +206,7 @@ bool LockedScoreFile::Rewrite(const ScoreFileBytes& bytes) {
     return false;
   }
   // Replacing a file with several names would part it from the others.
-  const Replaced replaced = info_.links > 1 ? Replaced::kNotHere : ReplaceBeside(bytes);
+  const Replaced replaced = info_.links > 1 ? Replaced::kNotHere : ReplaceBeside(bytes, file);
   bool saved = replaced == Replaced::kYes;
   if (replaced == Replaced::kNotHere) saved = RewriteInPlace(file, bytes);
   saved = (file.Close() || replaced == Replaced::kYes) && saved;

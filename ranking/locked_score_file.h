@@ -83,7 +83,9 @@ class LockedScoreFile {
 
  private:
   enum class Replaced { kYes, kNo, kNotHere };
-  [[nodiscard]] Replaced ReplaceBeside(const ScoreFileBytes& bytes) const;
+  // `writing` is the table opened for writing in place.
+  [[nodiscard]] Replaced ReplaceBeside(const ScoreFileBytes& bytes, platform::File& writing);
+  [[nodiscard]] bool PutInPlace(platform::FileReplacement& replacement, platform::File& writing);
   [[nodiscard]] bool RewriteInPlace(platform::File& file, const ScoreFileBytes& bytes) const;
 
   platform::File file_;  // closing it lets go of the lock

@@ -4,7 +4,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/base/files.h"
@@ -50,10 +51,9 @@ bool WritePlayerName(const PlayerName& name, std::string* error) {
   std::string path = kSettingsFileName;
   if (const auto link = platform::InfoOf(path, platform::Links::kDoNotFollow);
       link && link->kind == platform::FileKind::kLink) {
-    std::error_code failed;
-    const std::filesystem::path target = std::filesystem::canonical(path, failed);
-    if (failed) return fail("the link leads to no file");
-    path = target.string();
+    std::optional<std::string> target = platform::ResolvedPath(path);
+    if (!target) return fail("the link leads to no file");
+    path = std::move(*target);
   }
   std::vector<std::uint8_t> bytes;
   std::uint32_t mode = 0644;

@@ -4,7 +4,8 @@
 # missing; apt-get runs only then, through sudo only when not root.
 # Usage: scripts/install-deps.sh [game|all]   (default: all)
 #   game  what building and playing the game needs
-#   all   also the tests, benchmarks, packaging and the checks of installed files
+#   all   also the tests, benchmarks, packaging, the checks of installed files
+#         and the Windows build with its tests under Wine
 set -euo pipefail
 
 game=(
@@ -27,6 +28,12 @@ tests=(
   weston
   # the installed files and the package: validators, manual pages, lintian
   desktop-file-utils appstream man-db dpkg-dev lintian
+  # the Windows build (scripts/build.sh windows) and its tests under Wine:
+  # MinGW-w64 with POSIX threads, zlib built for it, Wine
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  libz-mingw-w64-dev wine wine64
+  # the Windows installer (the zip is CMake's own)
+  nsis
 )
 
 case "${1:-all}" in

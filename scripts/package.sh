@@ -1,20 +1,58 @@
 #!/usr/bin/env bash
-# Makes the Debian package build/game/morvex2_<version>_<arch>.deb from the
-# players' build (Release, no tests) and checks it with lintian. CPack packs
-# what `cmake --install` installs, so the package cannot drift from it.
+# Makes what players download. Each packs what `cmake --install` installs from
+# its build, so a package cannot drift from an install.
+# Usage: scripts/package.sh [deb|windows]   (default: deb)
+#   deb      build/game/morvex2_<version>_<arch>.deb from the players' build
+#            (Release, no tests), checked with lintian
+#   windows  build/dist/morvex2-<version>-windows-x64.zip and
+#            build/dist/morvex2-<version>-setup.exe from the Windows build
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+
+deb() {
+  "$root/scripts/build.sh" game
+  cd "$root/build/game"
+  # Debian keeps games in /usr/games.
+  cmake -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games . >/dev/null
+  cpack -G DEB
+  local deb
+  deb="$(ls -t morvex2_*.deb | head -n1)"
+  dpkg-deb --info "$deb"
+  # The package holds exactly what an install does (games in /usr/games).
+  dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||; s|^games/|bin/|' |
+    sort | diff -u "$root/tests/smoke/installed-files.txt" - ||
+    { echo "the package's files differ from an install's" >&2; exit 1; }
+  lintian --info "$deb" || true
+  echo "built $root/build/game/$deb"
+}
+
+# The zip unpacks into a folder of its own; the installer installs the same
+# files and an uninstaller that removes exactly those.
+windows() {
+  "$root/scripts/build.sh" windows
+  local build="$root/build/windows" dist="$root/build/dist" version
+  version="$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")"
+  local name="morvex2-$version-windows-x64" stage="$build/package"
+  rm -rf "$stage"
+  cmake --install "$build" --prefix "$stage/$name" --strip >/dev/null
+  mkdir -p "$dist"
+  rm -f "$dist/$name.zip"
+  (cd "$stage" && cmake -E tar cf "$dist/$name.zip" --format=zip "$name")
+  # The uninstaller's list: every file, then the folders deepest first.
+  (cd "$stage/$name" &&
+    find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|.*|Delete "$INSTDIR\\&"|' &&
+    find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|RMDir "$INSTDIR\\&"|') \
+    >"$stage/remove.nsh"
+  makensis -V2 -WX -DVERSION="$version" -DFILES="$stage/$name" -DREMOVE="$stage/remove.nsh" \
+    -DOUTFILE="$dist/morvex2-$version-setup.exe" "$root/data/windows/installer.nsi"
+  echo "built $dist/$name.zip"
+  echo "built $dist/morvex2-$version-setup.exe"
+}
+
+kind="${1:-deb}"
+case "$kind" in
+  deb | windows) ;;
+  *) echo "usage: $0 [deb|windows]" >&2; exit 2 ;;
+esac
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh" game
-cd "$root/build/game"
-# Debian keeps games in /usr/games.
-cmake -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games . >/dev/null
-cpack -G DEB
-deb="$(ls -t morvex2_*.deb | head -n1)"
-dpkg-deb --info "$deb"
-# The package holds exactly what an install does (games in /usr/games).
-dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||; s|^games/|bin/|' |
-  sort | diff -u "$root/tests/smoke/installed-files.txt" - ||
-  { echo "the package's files differ from an install's" >&2; exit 1; }
-lintian --info "$deb" || true
-echo "built $root/build/game/$deb"
+"$kind"

@@ -22,14 +22,6 @@ void SystemClock::SleepUntilMs(std::int64_t deadlineMs) {
   }
 }
 
-std::int64_t SystemClock::UnixSeconds() {
-  return static_cast<std::int64_t>(std::time(nullptr));
-}
-
-std::tm SystemClock::LocalTime() {
-  return LocalTimeAt(UnixSeconds());
-}
-
 std::tm LocalTimeAt(std::int64_t unixSeconds) {
   const auto t = static_cast<std::time_t>(unixSeconds);
   std::tm result{};

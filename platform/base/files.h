@@ -1,9 +1,9 @@
 // Everything the game asks of the system's files and folders: opening,
 // reading, locking, the one atomic replace, the folders it makes and works
 // in, and the login name that the player's first name comes from. Only the
-// implementation of this header (files_posix.cpp, chosen by CMake) calls the
-// system; the rest of the game speaks only to these names, so another system
-// needs another implementation and nothing else.
+// implementations of this header (files_posix.cpp, files_windows.cpp, chosen
+// by CMake) call the system; the rest of the game speaks only to these names,
+// so another system needs another implementation and nothing else.
 //
 // Failures set errno, as the system's own calls do, so that callers can tell
 // a missing file (ENOENT) or a folder that takes no new file (EACCES, EPERM,
@@ -139,7 +139,10 @@ class FileReplacement {
   // must be able to stop between them.
   [[nodiscard]] bool Sync();
   // kCreateOnly fails with EEXIST when the name was taken meanwhile, even by
-  // another copy of the game doing the same at the same moment.
+  // another copy of the game doing the same at the same moment. kReplace
+  // fails with EBUSY, the new file kept, where the system puts no file in
+  // place of one that is open (Windows without POSIX renames: Wine, FAT,
+  // before Windows 10): close every handle of the old file and call again.
   [[nodiscard]] bool PutInPlace(WriteMode mode);
   // Makes the new name survive a power loss. The file is in place either
   // way, so this cannot fail the replacement.
@@ -155,6 +158,11 @@ class FileReplacement {
   std::uint64_t size_ = 0;
 };
 
+// The folder that holds `path` ("." for a bare name).
+std::string FolderOf(const std::string& path);
+// The path of the file itself, every link on the way followed; nothing, with
+// errno set, when it leads to no file.
+std::optional<std::string> ResolvedPath(const std::string& path);
 // Removes the name of a file (never a folder).
 [[nodiscard]] bool RemoveFile(const std::string& path);
 // Makes one folder, the player's alone; true when it is made or already

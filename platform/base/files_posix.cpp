@@ -21,12 +21,6 @@ namespace {
 constexpr char kReplacementMark[] = ".new.";
 constexpr std::size_t kUniquePart = 6;  // the XXXXXX of mkostemp
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 FileInfo InfoFrom(const struct stat& status) {
   FileInfo info;
   info.kind = S_ISREG(status.st_mode)   ? FileKind::kRegular
@@ -88,8 +82,18 @@ void RemoveLeftovers(const std::string& path) {
 
 }  // namespace
 
-bool SameFile(const FileInfo& a, const FileInfo& b) {
-  return a.device == b.device && a.inode == b.inode;
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::optional<std::string> ResolvedPath(const std::string& path) {
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return std::nullopt;
+  std::string result(resolved);
+  std::free(resolved);  // NOLINT(cppcoreguidelines-owning-memory): realpath's own allocation
+  return result;
 }
 
 std::optional<FileInfo> InfoOf(const std::string& path, Links links) {
@@ -150,10 +154,6 @@ std::size_t File::ReadUpTo(std::uint64_t offset, std::span<std::uint8_t> into) c
     done += static_cast<std::size_t>(got);
   }
   return done;
-}
-
-bool File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const {
-  return ReadUpTo(offset, into) == into.size();
 }
 
 bool File::Write(std::span<const std::uint8_t> bytes) {
@@ -245,34 +245,6 @@ bool FileReplacement::KeepOwnerOf(const FileInfo& old) {
   return ::fchmod(fd, old.permissions) == 0;
 }
 
-bool FileReplacement::Append(std::span<const std::uint8_t> bytes) {
-  if (!file_.IsOpen()) return false;
-  if (!file_.Write(bytes)) {
-    Abandon();
-    return false;
-  }
-  size_ += bytes.size();
-  return true;
-}
-
-bool FileReplacement::Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
-  if (!file_.IsOpen()) return false;
-  const bool ok = offset <= size_ && bytes.size() <= size_ - offset && file_.WriteAt(offset, bytes);
-  if (!ok) Abandon();
-  return ok;
-}
-
-bool FileReplacement::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const {
-  return file_.IsOpen() && file_.ReadAt(offset, into);
-}
-
-bool FileReplacement::Sync() {
-  if (!file_.IsOpen()) return false;
-  const bool synced = file_.Sync();
-  if (!synced) Abandon();
-  return synced;
-}
-
 // The file stays open, and locked, until it has its name, so that no copy
 // removing leftovers takes it for one. link() refuses a name that is taken,
 // which is what makes kCreateOnly safe against another copy doing the same.
@@ -299,12 +271,6 @@ void FileReplacement::SyncFolder() {
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
-}
-
-bool FileReplacement::Commit(WriteMode mode) {
-  if (!Sync() || !PutInPlace(mode)) return false;
-  SyncFolder();
-  return true;
 }
 
 bool RemoveFile(const std::string& path) {

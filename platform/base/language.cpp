@@ -1,7 +1,5 @@
 #include "platform/base/language.h"
 
-#include <cstdlib>
-
 namespace platform {
 
 std::optional<Language> LanguageNamed(std::string_view name) {
@@ -20,10 +18,6 @@ Language LanguageOfLocale(const char* lcAll, const char* lcMessages, const char*
     return std::string_view(value).starts_with("ja") ? Language::kJapanese : Language::kEnglish;
   }
   return Language::kEnglish;
-}
-
-Language EnvironmentLanguage() {
-  return LanguageOfLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
 }  // namespace platform

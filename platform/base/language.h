@@ -18,7 +18,8 @@ const char* LanguageName(Language language);
 // LANG that is set and not empty decides; Japanese where it begins with "ja",
 // English otherwise (also when none is set). A null pointer is an unset one.
 Language LanguageOfLocale(const char* lcAll, const char* lcMessages, const char* lang);
-// The same, read from this process's environment.
+// The desktop's language: the same, read from this process's environment; on
+// Windows, where these are seldom set, the player's display language.
 Language EnvironmentLanguage();
 
 }  // namespace platform

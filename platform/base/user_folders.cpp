@@ -1,26 +1,20 @@
 #include "platform/base/user_folders.h"
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "platform/base/files.h"
 
 namespace platform {
 
-std::string UserFolder(const char* variable, const char* underHome) {
-  const char* named = std::getenv(variable);
-  if (named != nullptr && named[0] == '/') return std::string(named) + "/morvex2";
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/') {
-    return std::string(home) + "/" + underHome + "/morvex2";
-  }
-  return {};
-}
-
+// A path's first part may be a drive ("C:") or the root; a folder that is
+// already there is passed over, whatever MakeFolder says of it.
 bool MakeFolders(const std::string& path) {
-  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+  for (std::size_t slash = path.find_first_of("/\\", 1);;
+       slash = path.find_first_of("/\\", slash + 1)) {
     const std::string part = path.substr(0, slash);
-    if (!part.empty() && !MakeFolder(part)) return false;
+    const std::optional<FileInfo> there = InfoOf(part, Links::kFollow);
+    const bool folder = there && there->kind == FileKind::kFolder;
+    if (!part.empty() && !folder && !MakeFolder(part)) return false;
     if (slash == std::string::npos) break;
   }
   const std::optional<FileInfo> info = InfoOf(path, Links::kFollow);

@@ -2,10 +2,7 @@
 
 #include <png.h>
 
-#include <cerrno>
-
 #include "platform/base/failure_log.h"
-#include "platform/base/whole_file.h"
 
 namespace platform {
 
@@ -43,14 +40,6 @@ std::optional<std::vector<std::uint8_t>> EncodePng(int width, int height, PngPix
   if (!file) LogFailure("png_image_write_to_memory", png.message);
   png_image_free(&png);
   return file;
-}
-
-bool WritePng(const std::string& path, const RgbImage& image) {
-  const auto file = EncodePng(image.width, image.height, PngPixels::kRgb, image.pixels);
-  if (!file) return false;
-  const bool written = WriteWholeFile(path, *file, WriteMode::kReplace);
-  if (!written) LogErrnoFailure("writing " + path, errno);
-  return written;
 }
 
 std::optional<RgbImage> ReadPng(const std::string& path) {

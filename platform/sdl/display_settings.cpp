@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <span>
 #include <vector>
 
@@ -103,7 +102,7 @@ std::optional<DisplaySettings> ParseDisplaySettings(std::string_view text) {
 }
 
 std::string DisplaySettingsPath() {
-  const std::string folder = UserFolder("XDG_CONFIG_HOME", ".config");
+  const std::string folder = SettingsFolder();
   return folder.empty() ? folder : folder + "/display.conf";
 }
 
@@ -126,7 +125,7 @@ bool SaveDisplaySettings(const DisplaySettings& settings, const std::string& pat
   if (path.empty()) return false;
   const std::string text = FormatDisplaySettings(settings);
   const bool written =
-      MakeFolders(std::filesystem::path(path).parent_path().string()) &&
+      MakeFolders(FolderOf(path)) &&
       WriteWholeFile(path,
                      std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
                      WriteMode::kReplace);

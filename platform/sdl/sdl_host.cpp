@@ -10,6 +10,7 @@
 
 #include "platform/base/colour_aid.h"
 #include "platform/base/failure_log.h"
+#include "platform/sdl/error_box.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/win32/host.h"
 #include "platform/win32/sdl_failure.h"
@@ -319,10 +320,8 @@ bool SdlHost::ShowMessageBox(const char* title, const char* message) {
       std::strcmp(driver, "dummy") == 0) {
     return false;
   }
-  if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, message, MainSdlWindow()) == 0) {
-    return true;
-  }
-  LogSdlFailure("SDL_ShowSimpleMessageBox");
+  if (ShowErrorBox(MainSdlWindow(), title, message)) return true;
+  LogSdlFailure("showing the message box");
   return false;
 }
 

@@ -110,7 +110,7 @@ bool AddFile(const Readable& file, std::uint64_t length, Checksum& sum) {
 }  // namespace
 
 std::string DefaultTuneCacheFolder() {
-  return UserFolder("XDG_CACHE_HOME", ".cache");
+  return CacheFolder();
 }
 
 std::string SoundFontIdentity(const std::string& soundFont) {

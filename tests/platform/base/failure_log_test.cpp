@@ -20,7 +20,7 @@ namespace {
 // Without a sound device the game plays on in silence, and trying the device
 // again says nothing more.
 void NoSoundDevice() {
-  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  SDL_setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   platform::SdlMixerAudio audio("/no/soundfont.sf2", "");
   EXPECT_FALSE(audio.Open());
   EXPECT_FALSE(audio.Open());
@@ -29,7 +29,7 @@ void NoSoundDevice() {
   audio.StopTune();
   EXPECT_FALSE(audio.PlaySound(MORVEX2_SOURCE_DIR "/data/Clap.wav"));
   audio.Close();
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
 
 // A window SDL cannot make fails the window's creation, and with it the

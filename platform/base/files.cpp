@@ -1,0 +1,49 @@
+// What the files' implementations share: the parts of files.h that only use
+// the system through File's own operations.
+#include "platform/base/files.h"
+
+namespace platform {
+
+bool SameFile(const FileInfo& a, const FileInfo& b) {
+  return a.device == b.device && a.inode == b.inode;
+}
+
+bool File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const {
+  return ReadUpTo(offset, into) == into.size();
+}
+
+bool FileReplacement::Append(std::span<const std::uint8_t> bytes) {
+  if (!file_.IsOpen()) return false;
+  if (!file_.Write(bytes)) {
+    Abandon();
+    return false;
+  }
+  size_ += bytes.size();
+  return true;
+}
+
+bool FileReplacement::Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  if (!file_.IsOpen()) return false;
+  const bool ok = offset <= size_ && bytes.size() <= size_ - offset && file_.WriteAt(offset, bytes);
+  if (!ok) Abandon();
+  return ok;
+}
+
+bool FileReplacement::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const {
+  return file_.IsOpen() && file_.ReadAt(offset, into);
+}
+
+bool FileReplacement::Sync() {
+  if (!file_.IsOpen()) return false;
+  const bool synced = file_.Sync();
+  if (!synced) Abandon();
+  return synced;
+}
+
+bool FileReplacement::Commit(WriteMode mode) {
+  if (!Sync() || !PutInPlace(mode)) return false;
+  SyncFolder();
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,9 @@
+#include "platform/sdl/error_box.h"
+
+namespace platform {
+
+bool ShowErrorBox(SDL_Window* window, const char* title, const char* message) {
+  return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, message, window) == 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,24 @@
+#include <SDL_syswm.h>
+#include <windows.h>
+
+#include "platform/base/wide_text.h"
+#include "platform/sdl/error_box.h"
+
+namespace platform {
+
+bool ShowErrorBox(SDL_Window* window, const char* title, const char* message) {
+  HWND owner = nullptr;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (window != nullptr && SDL_GetWindowWMInfo(window, &info) == SDL_TRUE &&
+      info.subsystem == SDL_SYSWM_WINDOWS) {
+    owner = info.info.win.window;
+  }
+  const std::wstring text = WideFromUtf8(message);
+  const std::wstring caption = WideFromUtf8(title);
+  if (::MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR) != 0) return true;
+  SDL_SetError("MessageBoxW failed with error %lu", ::GetLastError());
+  return false;
+}
+
+}  // namespace platform

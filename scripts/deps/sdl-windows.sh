@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Cross-builds SDL2 and SDL2_mixer for 64-bit Windows from Debian 12's own
+# source packages, as static libraries, so that the game is one executable.
+# The mixer gets what the game plays: WAV (the clap and the tunes' renderings)
+# and MIDI through Windows' own synthesiser (a tune the player put in place of
+# the game's); no other formats, no FluidSynth.
+# Built once per machine (about three minutes), again only when this script,
+# scripts/deps/common.sh or the toolchain file changes.
+# Usage: scripts/deps/sdl-windows.sh   prints the prefix the libraries are in
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+source "$root/scripts/deps/common.sh"
+
+sdl=2.26.5+dfsg-1
+mixer=2.6.2+dfsg-2
+toolchain="$root/cmake/windows-x64.cmake"
+prefix="$deps_root/windows-x64-sdl2-${sdl%%+*}-mixer-${mixer%%+*}"
+key="$(deps_key "$0" "$root/scripts/deps/common.sh" "$toolchain")"
+if deps_built "$prefix" "$key"; then
+  echo "$prefix"
+  exit 0
+fi
+
+mapfile -t sources < <("$root/scripts/debian-source.sh" "libsdl2=$sdl" "libsdl2-mixer=$mixer")
+echo "Building SDL2 and SDL2_mixer for Windows into $prefix" >&2
+rm -rf "$prefix"
+cross=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DMORVEX2_WINDOWS_DEPS="$prefix")
+deps_cmake "${sources[0]}" "$prefix.build-sdl" "$prefix" "${cross[@]}" \
+  -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_VULKAN=OFF
+deps_cmake "${sources[1]}" "$prefix.build-mixer" "$prefix" "${cross[@]}" \
+  -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_VENDORED=OFF \
+  -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF \
+  -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF -DSDL2MIXER_WAVE=ON \
+  -DSDL2MIXER_MIDI=ON -DSDL2MIXER_MIDI_NATIVE=ON -DSDL2MIXER_MIDI_FLUIDSYNTH=OFF \
+  -DSDL2MIXER_MIDI_TIMIDITY=OFF
+deps_mark_built "$prefix" "$key"
+echo "$prefix"
