@@ -4,7 +4,8 @@
 # UndefinedBehaviorSanitizer and LeakSanitizer (leaks are failures;
 # tests/lsan.supp lists the little that system libraries keep), built the
 # portable way, without either; then builds the game alone in Release with GCC
-# and with clang.
+# and with clang; then builds the browser's page and plays it in a headless
+# chromium.
 set -euo pipefail
 root="$(cd "$(dirname "$0")" && pwd)"
 "$root/scripts/install-deps.sh"
@@ -20,3 +21,8 @@ for kind in game clang; do
   echo "== $kind build"
   "$root/scripts/build.sh" "$kind"
 done
+# The browser build uses the game build's tools and tunes.
+echo "== web build"
+"$root/scripts/build.sh" web
+echo "== web tests"
+"$root/tests/web/run.sh"

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Configures (once) and builds incrementally, with warnings as errors.
-# Usage: scripts/build.sh [release|asan|game|clang] [TARGET...]
+# Usage: scripts/build.sh [release|asan|game|clang|web] [TARGET...]
 #   release  the game, tests and benchmarks, optimised with debug information
 #   asan     the game and tests under AddressSanitizer and UBSan, built the
 #            portable way: no X11 accelerator, no FluidSynth (SDL alone
 #            presents, and the game plays only the tunes rendered with it)
 #   game     the game alone, as players and packagers build it (Release)
 #   clang    the game alone, built by clang in Release
+#   web      the page that plays the game in a browser, in build/web: built
+#            by emscripten against SDL2 built for it (scripts/deps/sdl-web.sh),
+#            with the tools and the tunes' renderings of the game build
 #   TARGET   only these targets (default: all)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -19,13 +22,25 @@ case "$kind" in
   game) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF) ;;
   clang) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
                 -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
-  *) echo "usage: $0 [release|asan|game|clang] [TARGET...]" >&2; exit 2 ;;
+  web) ;;
+  *) echo "usage: $0 [release|asan|game|clang|web] [TARGET...]" >&2; exit 2 ;;
 esac
 dir="$root/build/$kind"
 # Paths relative to the checkout, so that a second checkout of the tree (a
 # branch beside this one) finds this one's compiled files in ccache.
 export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
-if [ ! -f "$dir/CMakeCache.txt" ]; then
+if [ "$kind" = web ]; then
+  # The tools that make the font table and the tunes run here, not in the browser.
+  "$0" game gen_font_table web_tunes morvex2_tune_renderings
+  export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
+  prefix="$("$root/scripts/deps/sdl-web.sh")"
+  if [ ! -f "$dir/CMakeCache.txt" ] || ! grep -q "$prefix" "$dir/CMakeCache.txt"; then
+    emcmake cmake -S "$root" -B "$dir" -G Ninja -DMORVEX2_WERROR=ON -DCMAKE_BUILD_TYPE=Release \
+      -DBUILD_TESTING=OFF -DMORVEX2_X11=OFF -DMORVEX2_FLUIDSYNTH=OFF \
+      -DCMAKE_FIND_ROOT_PATH="$prefix" -DSDL2_DIR="$prefix/lib/cmake/SDL2" \
+      -DSDL2_mixer_DIR="$prefix/lib/cmake/SDL2_mixer" -DMORVEX2_HOST_TOOLS="$root/build/game" >/dev/null
+  fi
+elif [ ! -f "$dir/CMakeCache.txt" ]; then
   # Ninja: a build with nothing to do takes milliseconds, so ./play.sh starts
   # the game at once on a built tree.
   cmake -S "$root" -B "$dir" -G Ninja -DMORVEX2_WERROR=ON "${flags[@]}" >/dev/null

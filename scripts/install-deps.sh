@@ -27,7 +27,13 @@ tests=(
   weston
   # the installed files and the package: validators, manual pages, lintian
   desktop-file-utils appstream man-db dpkg-dev lintian
+  # the browser build: the compiler, its optimiser and JavaScript engine, the
+  # tunes' encoder, and the browser its tests drive
+  emscripten binaryen nodejs vorbis-tools chromium
 )
+# npm, for the browser tests' playwright-core, comes with Debian's nodejs as a
+# package of its own; some machines have a nodejs that carries npm itself.
+command -v npm >/dev/null 2>&1 || tests+=(npm)
 
 case "${1:-all}" in
   game) packages=("${game[@]}") ;;

@@ -1,4 +1,5 @@
-// The files and folders of Linux and the other POSIX systems.
+// The files and folders of Linux and the other POSIX systems, and of the
+// browser, whose emscripten gives the same calls on its own file systems.
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
@@ -12,6 +13,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/base/durable_files.h"
 #include "platform/base/files.h"
 
 namespace platform {
@@ -184,7 +186,9 @@ bool File::Truncate(std::uint64_t size) {
 }
 
 bool File::Sync() {
-  return ::fsync(handle_) == 0;
+  if (::fsync(handle_) != 0) return false;
+  KeepFlushedFiles();
+  return true;
 }
 
 LockResult File::TryLock() {
