@@ -5,7 +5,7 @@
 include(GNUInstallDirs)
 
 set(MORVEX2_APP_ID org.morvex2.morvex2)
-include(cmake/shipped_data.cmake)
+include(${PROJECT_SOURCE_DIR}/cmake/shipped_data.cmake)
 
 # A build tree carries the same files beside its executable, so that a built
 # but not installed game sets up its data folder just as an installed one.

@@ -34,7 +34,7 @@ if [ "$kind" = web ]; then
   "$0" game gen_font_table web_tunes morvex2_tune_renderings
   export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
   prefix="$("$root/scripts/deps/sdl-web.sh")"
-  if [ ! -f "$dir/CMakeCache.txt" ] || ! grep -q "$prefix" "$dir/CMakeCache.txt"; then
+  if [ ! -f "$dir/build.ninja" ] || ! grep -q "$prefix" "$dir/CMakeCache.txt"; then
     emcmake cmake -S "$root" -B "$dir" -G Ninja -DMORVEX2_WERROR=ON -DCMAKE_BUILD_TYPE=Release \
       -DBUILD_TESTING=OFF -DMORVEX2_X11=OFF -DMORVEX2_FLUIDSYNTH=OFF \
       -DCMAKE_FIND_ROOT_PATH="$prefix" -DSDL2_DIR="$prefix/lib/cmake/SDL2" \

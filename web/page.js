@@ -67,7 +67,7 @@ document.getElementById('fullscreen').addEventListener('click', function () {
 
 document.getElementById('keep-name').addEventListener('click', function () {
   var name = document.getElementById('name').value;
-  var error = Module.ccall('morvex2_set_player_name', 'string', ['string'], [name]);
+  var error = Module.morvex2SetPlayerName(name);
   say(error ? 'Name not kept: ' + error : 'Name kept. / 名前を保存しました。', !!error);
   canvas.focus();
 });

@@ -54,6 +54,13 @@ Module.morvex2ReadDataFile = function (name) {
     return null;
   }
 };
+// The game's own call, made straight: ccall would wait for the game's sleep to end.
+Module.morvex2SetPlayerName = function (name) {
+  var text = allocateUTF8(name);
+  var error = UTF8ToString(Module._morvex2_set_player_name(text));
+  _free(text);
+  return error;
+};
 Module.morvex2WriteFile = function (path, bytes) {
   FS.writeFile(path, bytes);
 };

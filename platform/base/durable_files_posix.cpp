@@ -1,8 +1,11 @@
+#include <unistd.h>
+
 #include "platform/base/durable_files.h"
 
 namespace platform {
 
-// The flush has already put the bytes on the disk.
-void KeepFlushedFiles() {}
+bool FlushToStorage(int handle) {
+  return ::fsync(handle) == 0;
+}
 
 }  // namespace platform

@@ -4,13 +4,16 @@
 
 namespace platform {
 
-// The page copies the data folder to IndexedDB once the game hands the page
-// back to the browser, so that the flushes of one save (the new file, then its
-// rename) go in one copy (web/page.js, morvex2KeepFiles).
-void KeepFlushedFiles() {
+// emscripten's own fsync would copy the folder to IndexedDB and wait for it,
+// which cannot be done while the page, not the game's loop, is calling the
+// game (the player's name from the page). The page makes one copy once the
+// game hands it back, for all the flushes of a save (web/pre.js,
+// morvex2KeepFiles), and shows a copy that failed.
+bool FlushToStorage(int /*handle*/) {
   // clang-format off
   EM_ASM({ if (Module.morvex2KeepFiles) Module.morvex2KeepFiles(); });
   // clang-format on
+  return true;
 }
 
 }  // namespace platform
