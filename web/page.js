@@ -112,6 +112,11 @@ var Module = {
   arguments: ['--window', '--scale=pixel-exact'],
   print: function (line) {
     window.morvex2Output.push(line);
+    // A replay's last frame, kept before the game closes two seconds (one at
+    // double speed) after its verdict.
+    if (/^replay /.test(line)) {
+      setTimeout(function () { window.morvex2FinalFrame = window.morvex2Frame(); }, 400);
+    }
     if (watchedReplay) say(line, /differ|cannot/.test(line));
   },
   printErr: function (line) { console.error(line); },

@@ -47,6 +47,9 @@ const context = await chromium.launchPersistentContext(profile, {
          '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
          '--disable-backgrounding-occluded-windows', '--autoplay-policy=no-user-gesture-required'],
 });
+// The machine may be busy with other builds: a page gets two minutes for a step.
+context.setDefaultTimeout(120000);
+context.setDefaultNavigationTimeout(120000);
 const consoleErrors = [];
 function watch(page, label) {
   page.on('console', (message) => {
@@ -169,7 +172,8 @@ async function watchReplay(name) {
     context.drawImage(bitmap, 0, 0);
     return Array.from(context.getImageData(0, 0, bitmap.width, bitmap.height).data);
   }, golden);
-  const shown = await frame(page);
+  await until(`${name}: the last frame is kept`, () => page.evaluate(() => !!window.morvex2FinalFrame), 10000);
+  const shown = await page.evaluate(() => Array.from(window.morvex2FinalFrame || []));
   const off = shown.length === expected.length ? differs(shown, expected) : -1;
   check(off === 0, `${name}: the final frame is the Linux one (${off} pixels differ)`);
   await page.close();
