@@ -22,9 +22,14 @@ bool LoadBitmapToSurface(HWND hwnd, IDirectDrawSurface* surface, const char* nam
   HRSRC resource = FindResourceA(nullptr, name, RT_BITMAP);
   if (resource == nullptr) return FatalDisplayError(hwnd);
 
-  // The size of the copy comes from the picture's header.
-  const auto* locked =
-      static_cast<const std::uint8_t*>(LockResource(LoadResource(nullptr, resource)));
+  // The size of the copy comes from the picture's header. Once the picture
+  // is in its surface, the resource's bytes are let go.
+  const HGLOBAL loaded = LoadResource(nullptr, resource);
+  const struct Release {
+    HGLOBAL data;
+    ~Release() { FreeResource(data); }
+  } release{loaded};
+  const auto* locked = static_cast<const std::uint8_t*>(LockResource(loaded));
   const std::span<const std::uint8_t> bytes =
       locked != nullptr ? std::span(locked, SizeofResource(nullptr, resource))
                         : std::span<const std::uint8_t>();

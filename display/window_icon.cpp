@@ -97,7 +97,10 @@ bool DecodeIcon(const std::uint8_t* data, std::size_t size, IconImage* image) {
 bool LoadWindowIcon(IconImage* image) {
   HRSRC found = FindResourceA(nullptr, "ZELF", RT_GROUP_ICON);
   if (found == nullptr) return false;
-  const void* bytes = LockResource(LoadResource(nullptr, found));
-  return bytes != nullptr &&
-         DecodeIcon(static_cast<const std::uint8_t*>(bytes), SizeofResource(nullptr, found), image);
+  const HGLOBAL loaded = LoadResource(nullptr, found);
+  const void* bytes = LockResource(loaded);
+  const bool decoded = bytes != nullptr && DecodeIcon(static_cast<const std::uint8_t*>(bytes),
+                                                      SizeofResource(nullptr, found), image);
+  FreeResource(loaded);
+  return decoded;
 }

@@ -142,25 +142,28 @@ void FrameScaler::Axis::Prepare(int frameSize, int targetSize, int wholeScale) {
 
 void FrameScaler::Prepare(const SDL_Surface& target, int frameWidth, int frameHeight,
                           ScaleMode mode) {
+  Prepare(target.w, target.h, *target.format, frameWidth, frameHeight, mode);
+}
+
+void FrameScaler::Prepare(int width, int height, const SDL_PixelFormat& f, int frameWidth,
+                          int frameHeight, ScaleMode mode) {
   frameWidth_ = frameWidth;
   frameHeight_ = frameHeight;
-  placement_ = mode == ScaleMode::kSmooth
-                   ? FillRect(target.w, target.h, frameWidth, frameHeight)
-                   : PresentRect(target.w, target.h, frameWidth, frameHeight);
+  placement_ = mode == ScaleMode::kSmooth ? FillRect(width, height, frameWidth, frameHeight)
+                                          : PresentRect(width, height, frameWidth, frameHeight);
   scale_ = frameWidth > 0 ? placement_.w / frameWidth : 0;
   if (scale_ * frameWidth != placement_.w || scale_ * frameHeight != placement_.h) scale_ = 0;
-  const SDL_PixelFormat& f = *target.format;
   bytesPerPixel_ = f.BytesPerPixel;
   filters_ = mode == ScaleMode::kSmooth && scale_ == 0 && placement_.w > 0 && CanFilterTo(f);
   converts_ = (scale_ > 0 || filters_) && CanConvertTo(f);
-  converted_.clear();
+  row_.clear();
   if (filters_) {
     // The smallest whole scale that reaches the area on both sides.
     const int whole = std::max({1, (placement_.w + frameWidth - 1) / frameWidth,
                                 (placement_.h + frameHeight - 1) / frameHeight});
     columns_.Prepare(frameWidth, placement_.w, whole);
     rows_.Prepare(frameHeight, placement_.h, whole);
-    converted_.assign(static_cast<std::size_t>(frameWidth) * frameHeight, 0);
+    row_.assign(static_cast<std::size_t>(frameWidth), 0);
     for (std::vector<std::uint32_t>& line : lines_)
       line.assign(static_cast<std::size_t>(placement_.w), 0);
   }
@@ -169,16 +172,30 @@ void FrameScaler::Prepare(const SDL_Surface& target, int frameWidth, int frameHe
   if (converts_) tables_.Prepare(f);
 }
 
-SDL_Rect FrameScaler::Draw(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target) {
-  if (filters_) return DrawFiltered(frame, part, target);
-  if (!converts_) return DrawThroughSdl(frame, part, target);
-  const SDL_Rect where{placement_.x + part.x * scale_, placement_.y + part.y * scale_,
-                       part.w * scale_, part.h * scale_};
+SDL_Rect FrameScaler::Reach(const SDL_Rect& part) const {
+  if (filters_) {
+    if (part.w <= 0 || part.h <= 0) return SDL_Rect{0, 0, 0, 0};
+    const int left = columns_.firstReached[static_cast<std::size_t>(part.x)];
+    const int right = columns_.lastReached[static_cast<std::size_t>(part.x + part.w - 1)];
+    const int top = rows_.firstReached[static_cast<std::size_t>(part.y)];
+    const int bottom = rows_.lastReached[static_cast<std::size_t>(part.y + part.h - 1)];
+    return SDL_Rect{placement_.x + left, placement_.y + top, right - left + 1, bottom - top + 1};
+  }
+  if (scale_ == 0) return placement_;
+  return SDL_Rect{placement_.x + part.x * scale_, placement_.y + part.y * scale_, part.w * scale_,
+                  part.h * scale_};
+}
+
+SDL_Rect FrameScaler::Draw(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target,
+                           int firstRow) {
+  if (filters_) return DrawFiltered(frame, part, target, firstRow);
+  if (!converts_) return DrawThroughSdl(frame, part, target, firstRow);
+  const SDL_Rect where = Reach(part);
   if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return SDL_Rect{0, 0, 0, 0};
   if (bytesPerPixel_ == 4) {
-    DrawConverted<std::uint32_t>(frame, part, where, target);
+    DrawConverted<std::uint32_t>(frame, part, where, target, firstRow);
   } else {
-    DrawConverted<std::uint16_t>(frame, part, where, target);
+    DrawConverted<std::uint16_t>(frame, part, where, target, firstRow);
   }
   if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
   return where;
@@ -188,13 +205,13 @@ SDL_Rect FrameScaler::Draw(const std::uint16_t* frame, const SDL_Rect& part, SDL
 // pixel repeated `scale_` times; the other rows of the square are copies.
 template <typename Pixel>
 void FrameScaler::DrawConverted(const std::uint16_t* frame, const SDL_Rect& part,
-                                const SDL_Rect& where, SDL_Surface* target) const {
+                                const SDL_Rect& where, SDL_Surface* target, int firstRow) const {
   auto* base = static_cast<std::uint8_t*>(target->pixels);
   const std::size_t rowBytes = static_cast<std::size_t>(where.w) * sizeof(Pixel);
   for (int row = 0; row < part.h; ++row) {
     const std::uint16_t* from = frame + std::ptrdiff_t{part.y + row} * frameWidth_ + part.x;
-    std::uint8_t* first =
-        base + std::ptrdiff_t{where.y + row * scale_} * target->pitch + where.x * sizeof(Pixel);
+    std::uint8_t* first = base + std::ptrdiff_t{where.y + row * scale_ - firstRow} * target->pitch +
+                          where.x * sizeof(Pixel);
     ConvertRow(from, part.w, reinterpret_cast<Pixel*>(first));
     for (int copy = 1; copy < scale_; ++copy) {
       std::memcpy(first + std::ptrdiff_t{copy} * target->pitch, first, rowBytes);
@@ -238,53 +255,41 @@ void FrameScaler::ConvertRowXrgb(const std::uint16_t* from, int width, std::uint
   }
 }
 
-// The part is converted into the kept copy of the frame in the target's
-// format; then every target pixel it reaches is worked out from it. Each frame
-// row is stretched across once into a line of its own; a target row is such a
-// line, or a copy of the row above it, or two lines mixed.
+// Every target pixel the part reaches is worked out from the frame. Each
+// frame row is converted to the target's format and stretched across once,
+// into a line of its own; a target row is such a line, or a copy of the row
+// above it, or two lines mixed.
 SDL_Rect FrameScaler::DrawFiltered(const std::uint16_t* frame, const SDL_Rect& part,
-                                   SDL_Surface* target) {
+                                   SDL_Surface* target, int firstRow) {
   if (part.w <= 0 || part.h <= 0) return SDL_Rect{0, 0, 0, 0};
-  ConvertPart(frame, part);
-  const int left = columns_.firstReached[static_cast<std::size_t>(part.x)];
-  const int right = columns_.lastReached[static_cast<std::size_t>(part.x + part.w - 1)];
-  const int top = rows_.firstReached[static_cast<std::size_t>(part.y)];
-  const int bottom = rows_.lastReached[static_cast<std::size_t>(part.y + part.h - 1)];
-  const SDL_Rect where{placement_.x + left, placement_.y + top, right - left + 1, bottom - top + 1};
+  const SDL_Rect where = Reach(part);
+  const int left = where.x - placement_.x;
+  const int right = left + where.w - 1;
+  const int top = where.y - placement_.y;
+  const int bottom = top + where.h - 1;
   const std::size_t rowBytes = static_cast<std::size_t>(where.w) * 4;
   if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return SDL_Rect{0, 0, 0, 0};
   auto* base = static_cast<std::uint8_t*>(target->pixels) + std::ptrdiff_t{where.x} * 4;
   StretchedRows lines;
   for (int t = top; t <= bottom; ++t) {
     const Tap& down = rows_.taps[static_cast<std::size_t>(t)];
-    auto* to = base + std::ptrdiff_t{placement_.y + t} * target->pitch;
+    auto* to = base + std::ptrdiff_t{placement_.y + t - firstRow} * target->pitch;
     if (down.next == 0) {
       std::memcpy(to,
                   t > top && SameAsRowAbove(t)
                       ? to - target->pitch
-                      : static_cast<const void*>(Stretched(down.from, left, right, lines)),
+                      : static_cast<const void*>(Stretched(frame, down.from, left, right, lines)),
                   rowBytes);
       continue;
     }
     // One after the other: the second may take the place of a line the first kept.
-    const std::uint32_t* upper = Stretched(down.from, left, right, lines);
-    const std::uint32_t* lower = Stretched(down.from + 1, left, right, lines);
+    const std::uint32_t* upper = Stretched(frame, down.from, left, right, lines);
+    const std::uint32_t* lower = Stretched(frame, down.from + 1, left, right, lines);
     auto* out = reinterpret_cast<std::uint32_t*>(to);
     for (int c = 0; c < where.w; ++c) out[c] = Mix(upper[c], lower[c], down.next);
   }
   if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
   return where;
-}
-
-void FrameScaler::ConvertPart(const std::uint16_t* frame, const SDL_Rect& part) {
-  for (int y = part.y; y < part.y + part.h; ++y) {
-    const std::ptrdiff_t row = std::ptrdiff_t{y} * frameWidth_;
-    if (xrgb_) {
-      ToXrgb8888Run(frame + row + part.x, part.w, alpha_, converted_.data() + row + part.x);
-      continue;
-    }
-    for (int x = part.x; x < part.x + part.w; ++x) converted_[row + x] = Convert(frame[row + x]);
-  }
 }
 
 // Target row `t` (below the first one drawn) takes the same frame row, unmixed,
@@ -297,15 +302,27 @@ bool FrameScaler::SameAsRowAbove(int t) const {
 
 // Frame row `frameRow` stretched across target columns left..right: one of
 // the two lines when it is there already, else made in the older one's place.
-const std::uint32_t* FrameScaler::Stretched(int frameRow, int left, int right,
-                                            StretchedRows& lines) {
+// Only the frame columns those target columns take from are converted, into
+// a single row: a whole converted frame would take twice the frame's own
+// memory (1.2 MB) and save no conversion, as each row is stretched only once.
+const std::uint32_t* FrameScaler::Stretched(const std::uint16_t* frame, int frameRow, int left,
+                                            int right, StretchedRows& lines) {
   for (int i = 0; i < 2; ++i) {
     if (lines.row[i] == frameRow) return lines_[i].data();
   }
   const int i = lines.older;
   lines.older = 1 - lines.older;
   lines.row[i] = frameRow;
-  const std::uint32_t* from = converted_.data() + std::ptrdiff_t{frameRow} * frameWidth_;
+  const int first = columns_.taps[static_cast<std::size_t>(left)].from;
+  const int last =
+      std::min(frameWidth_ - 1, columns_.taps[static_cast<std::size_t>(right)].from + 1);
+  const std::uint16_t* source = frame + std::ptrdiff_t{frameRow} * frameWidth_;
+  std::uint32_t* from = row_.data();
+  if (xrgb_) {
+    ToXrgb8888Run(source + first, last - first + 1, alpha_, from + first);
+  } else {
+    for (int x = first; x <= last; ++x) from[x] = Convert(source[x]);
+  }
   std::uint32_t* to = lines_[i].data();
   for (int c = left; c <= right; ++c) {
     const Tap& across = columns_.taps[static_cast<std::size_t>(c)];
@@ -318,19 +335,14 @@ const std::uint32_t* FrameScaler::Stretched(int frameRow, int left, int right,
 // The unusual targets: SDL converts and stretches, nearest pixel, and a target
 // smaller than the frame gets the whole frame each time.
 SDL_Rect FrameScaler::DrawThroughSdl(const std::uint16_t* frame, const SDL_Rect& part,
-                                     SDL_Surface* target) const {
+                                     SDL_Surface* target, int firstRow) const {
   SDL_Surface* source =
       SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint16_t*>(frame), frameWidth_,
                                          frameHeight_, 16, frameWidth_ * 2, SDL_PIXELFORMAT_RGB565);
   if (source == nullptr) return SDL_Rect{0, 0, 0, 0};
-  SDL_Rect from = part;
-  SDL_Rect where{placement_.x + part.x * scale_, placement_.y + part.y * scale_, part.w * scale_,
-                 part.h * scale_};
-  if (scale_ == 0) {
-    from = SDL_Rect{0, 0, frameWidth_, frameHeight_};
-    where = placement_;
-  }
-  SDL_Rect drawn = where;  // SDL may clip it
+  const SDL_Rect from = scale_ == 0 ? SDL_Rect{0, 0, frameWidth_, frameHeight_} : part;
+  const SDL_Rect where = Reach(part);
+  SDL_Rect drawn{where.x, where.y - firstRow, where.w, where.h};  // SDL may clip it
   SDL_BlitScaled(source, &from, target, &drawn);
   SDL_FreeSurface(source);
   return where;

@@ -64,6 +64,10 @@ class FrameScaler {
   // and format it takes; again whenever those change.
   void Prepare(const SDL_Surface& target, int frameWidth, int frameHeight,
                ScaleMode mode = ScaleMode::kPixelExact);
+  // The same for a target of width x height in `format`, when what is drawn
+  // into is only a strip of it (see Draw's firstRow).
+  void Prepare(int width, int height, const SDL_PixelFormat& format, int frameWidth,
+               int frameHeight, ScaleMode mode);
 
   // Where the whole frame goes on the target (PresentRect or FillRect).
   [[nodiscard]] const SDL_Rect& Placement() const { return placement_; }
@@ -72,10 +76,18 @@ class FrameScaler {
   // its place on `target` and returns the target's rectangle it covered. A
   // target smaller than the frame always gets the whole frame, shrunk, except
   // in the filtered way, which handles any size.
-  SDL_Rect Draw(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target);
+  //
+  // `target` may hold only some of the rows, from `firstRow` on: row r of the
+  // target is drawn at row r - firstRow of `target`, which must hold them.
+  SDL_Rect Draw(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target,
+                int firstRow = 0);
+  // The target's rectangle that Draw would cover for `part`.
+  [[nodiscard]] SDL_Rect Reach(const SDL_Rect& part) const;
 
   // True when the picture is filtered (smooth mode, not a whole multiple).
   [[nodiscard]] bool Filters() const { return filters_; }
+  // True when a part of the frame is drawn alone, not the whole frame again.
+  [[nodiscard]] bool DrawsInParts() const { return filters_ || scale_ > 0; }
 
  private:
   // One target column (or row) of the filtered picture: the frame column it
@@ -99,19 +111,20 @@ class FrameScaler {
     std::array<int, 2> row{-1, -1};
     int older = 0;
   };
-  SDL_Rect DrawFiltered(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target);
-  void ConvertPart(const std::uint16_t* frame, const SDL_Rect& part);
+  SDL_Rect DrawFiltered(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target,
+                        int firstRow);
   [[nodiscard]] bool SameAsRowAbove(int t) const;
-  const std::uint32_t* Stretched(int frameRow, int left, int right, StretchedRows& lines);
+  const std::uint32_t* Stretched(const std::uint16_t* frame, int frameRow, int left, int right,
+                                 StretchedRows& lines);
 
   template <typename Pixel>
   void ConvertRow(const std::uint16_t* from, int width, Pixel* to) const;
   void ConvertRowXrgb(const std::uint16_t* from, int width, std::uint32_t* to) const;
   template <typename Pixel>
   void DrawConverted(const std::uint16_t* frame, const SDL_Rect& part, const SDL_Rect& where,
-                     SDL_Surface* target) const;
-  SDL_Rect DrawThroughSdl(const std::uint16_t* frame, const SDL_Rect& part,
-                          SDL_Surface* target) const;
+                     SDL_Surface* target, int firstRow) const;
+  SDL_Rect DrawThroughSdl(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target,
+                          int firstRow) const;
 
   int frameWidth_ = 0;
   int frameHeight_ = 0;
@@ -124,7 +137,7 @@ class FrameScaler {
   SDL_Rect placement_{0, 0, 0, 0};
   Axis columns_;
   Axis rows_;
-  std::vector<std::uint32_t> converted_;             // the frame in the target's format
+  std::vector<std::uint32_t> row_;                   // a frame row in the target's format
   std::array<std::vector<std::uint32_t>, 2> lines_;  // frame rows stretched across
   ColourTables tables_;
 };

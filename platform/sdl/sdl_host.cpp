@@ -1,5 +1,9 @@
 #include "platform/sdl/sdl_host.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -41,6 +45,16 @@ int VolumeKeyStep(SDL_Keycode key) {
   }
 }
 
+// The pictures are unpacked into buffers of a few hundred kilobytes that live
+// only while a scene starts. glibc serves the first from a mapping of its own,
+// then raises its threshold and serves the later ones from the heap, whose
+// pages it keeps; with the threshold fixed, each is given back when freed.
+void GiveLargeBuffersBack() {
+#if defined(__GLIBC__)
+  mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
+}
+
 }  // namespace
 
 SdlHost::~SdlHost() {
@@ -55,6 +69,7 @@ void SdlHost::SetIcon(std::vector<std::uint32_t> argb, int width, int height) {
 
 void SdlHost::Install() {
   g_installed = this;
+  GiveLargeBuffersBack();
   audio_.DeferStart();
   InstallHost({.window = this, .video = &video_, .audio = &audio_, .input = &SdlHost::Pump});
 }

@@ -102,6 +102,12 @@ SdlVideo::~SdlVideo() {
 
 bool SdlVideo::StartVideo() {
   if (videoStarted_ || videoRefused_) return videoStarted_;
+#if defined(SDL_VIDEO_DRIVER_X11)
+  // The game reads keys, never typed text, so the input method SDL opens on
+  // X11 needs no compose table; the locale's would be read whole and kept
+  // for as long as the game runs, half a megabyte for a UTF-8 locale.
+  SDL_setenv("XCOMPOSEFILE", "/dev/null", 1);
+#endif
   videoStarted_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
   if (!videoStarted_) LogSdlFailure("SDL_InitSubSystem(SDL_INIT_VIDEO)");
   if (videoStarted_ && DrawsOnlyIntoMemory(SDL_GetCurrentVideoDriver()) && !DriverAskedFor()) {
@@ -161,10 +167,29 @@ void SdlVideo::ShowBlack() {
   SDL_GetWindowSizeInPixels(window_, &width, &height);
   SDL_Surface* surface = picture_->Surface(width, height);
   if (surface == nullptr) return;
-  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
-  const SDL_Rect whole{0, 0, surface->w, surface->h};
-  (void)picture_->Put(&whole, 1);
+  const int rows = picture_->StripRows() > 0 ? height : surface->h;
+  (void)PutBlack(surface, SDL_Rect{0, 0, surface->w, rows});
+  picture_->FrameDone();
   repaint_ = true;
+}
+
+// Paints `area` of the window black: at once, or a strip at a time.
+bool SdlVideo::PutBlack(SDL_Surface* target, const SDL_Rect& area) {
+  const Uint32 black = SDL_MapRGB(target->format, 0, 0, 0);
+  const int strip = picture_->StripRows();
+  if (strip == 0) {
+    SDL_FillRect(target, &area, black);
+    return UpdateWindow(&area, 1);
+  }
+  bool put = true;
+  for (int y = area.y; y < area.y + area.h; y += strip) {
+    const int rows = std::min(strip, area.y + area.h - y);
+    const int at = picture_->Stage(rows);
+    const SDL_Rect band{area.x, at, area.w, rows};
+    SDL_FillRect(target, &band, black);
+    put = picture_->PutFrom(SDL_Rect{area.x, y, area.w, rows}, at) && put;
+  }
+  return put;
 }
 
 void SdlVideo::Destroy() {
@@ -231,13 +256,15 @@ SDL_Surface* SdlVideo::WindowSurface() {
     repaint_ = true;
     return nullptr;
   }
-  if (surface != target_ || surface->w != targetWidth_ || surface->h != targetHeight_ ||
+  // A strip stands for the whole window's height.
+  const int rows = picture_->StripRows() > 0 ? height : surface->h;
+  if (surface != target_ || surface->w != targetWidth_ || rows != targetHeight_ ||
       surface->format->format != targetFormat_) {
     target_ = surface;
     targetWidth_ = surface->w;
-    targetHeight_ = surface->h;
+    targetHeight_ = rows;
     targetFormat_ = surface->format->format;
-    scaler_.Prepare(*surface, frameWidth_, frameHeight_, scaleMode_);
+    scaler_.Prepare(surface->w, rows, *surface->format, frameWidth_, frameHeight_, scaleMode_);
     repaint_ = true;
   }
   return surface;
@@ -286,13 +313,70 @@ bool SdlVideo::PutOnScreen(const SDL_Surface& frame, const FrameWrites& writes) 
 
 // The black borders are painted here, once for each new surface.
 void SdlVideo::ShowAll(SDL_Surface* target) {
-  SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
-  scaler_.Draw(changes_.Shown(), SDL_Rect{0, 0, frameWidth_, frameHeight_}, target);
-  const SDL_Rect whole{0, 0, target->w, target->h};
-  repaint_ = !UpdateWindow(&whole, 1);
+  const SDL_Rect frame{0, 0, frameWidth_, frameHeight_};
+  if (picture_->StripRows() == 0) {
+    SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+    scaler_.Draw(changes_.Shown(), frame, target);
+    const SDL_Rect whole{0, 0, target->w, target->h};
+    repaint_ = !UpdateWindow(&whole, 1);
+    return;
+  }
+  const SDL_Rect& shown = scaler_.Placement();
+  const int below = shown.y + shown.h;
+  const int right = shown.x + shown.w;
+  const SDL_Rect borders[4]{{0, 0, targetWidth_, std::max(shown.y, 0)},
+                            {0, below, targetWidth_, std::max(targetHeight_ - below, 0)},
+                            {0, shown.y, std::max(shown.x, 0), shown.h},
+                            {right, shown.y, std::max(targetWidth_ - right, 0), shown.h}};
+  bool put = true;
+  for (const SDL_Rect& border : borders) put = PutBlack(target, border) && put;
+  put = DrawAndPut(target, frame) && put;
+  picture_->FrameDone();
+  repaint_ = !put;
+}
+
+// A part of the frame drawn into the strip and put, as many frame rows at a
+// time as reach no more of the window's rows than the strip holds.
+bool SdlVideo::DrawAndPut(SDL_Surface* strip, const SDL_Rect& part) {
+  const int rows = picture_->StripRows();
+  bool put = true;
+  if (!scaler_.DrawsInParts()) {
+    // The whole frame, shrunk, is drawn for every strip's worth of its rows;
+    // the strip is clipped to those rows, as the rest of it is not free.
+    const SDL_Rect where = scaler_.Reach(part);
+    for (int y = where.y; y < where.y + where.h; y += rows) {
+      const int band = std::min(rows, where.y + where.h - y);
+      const int at = picture_->Stage(band);
+      const SDL_Rect clip{0, at, strip->w, band};
+      SDL_SetClipRect(strip, &clip);
+      scaler_.Draw(changes_.Shown(), part, strip, y - at);
+      SDL_SetClipRect(strip, nullptr);
+      put = picture_->PutFrom(SDL_Rect{where.x, y, where.w, band}, at) && put;
+    }
+    return put;
+  }
+  // A frame row reaches at most one window row more than its share on each side.
+  const int perBand =
+      std::max(1, (rows - 2) * frameHeight_ / std::max(scaler_.Placement().h, 1) - 1);
+  for (int row = part.y; row < part.y + part.h; row += perBand) {
+    const SDL_Rect band{part.x, row, part.w, std::min(perBand, part.y + part.h - row)};
+    const SDL_Rect where = scaler_.Reach(band);
+    if (where.h > rows) return false;  // a strip too narrow for one frame row
+    const int at = picture_->Stage(where.h);
+    scaler_.Draw(changes_.Shown(), band, strip, where.y - at);
+    put = picture_->PutFrom(where, at) && put;
+  }
+  return put;
 }
 
 void SdlVideo::ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed) {
+  if (picture_->StripRows() > 0) {
+    bool put = true;
+    for (const SDL_Rect& part : changed) put = DrawAndPut(target, part) && put;
+    picture_->FrameDone();
+    repaint_ = !put;
+    return;
+  }
   uploads_.clear();
   for (const SDL_Rect& part : changed) {
     uploads_.push_back(scaler_.Draw(changes_.Shown(), part, target));

@@ -96,6 +96,8 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   void OnEvent(const SDL_Event& event);
   SDL_Surface* WindowSurface();
   void ShowBlack();
+  bool PutBlack(SDL_Surface* target, const SDL_Rect& area);
+  bool DrawAndPut(SDL_Surface* strip, const SDL_Rect& part);
   bool PutOnScreen(const SDL_Surface& frame, const FrameWrites& writes);
   void ShowAll(SDL_Surface* target);
   void ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed);

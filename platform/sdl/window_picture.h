@@ -21,6 +21,20 @@ class WindowPicture {
   // Puts the parts of the surface that `parts` name at the same places on the
   // window. False when the window may not show them.
   [[nodiscard]] virtual bool Put(const SDL_Rect* parts, int count) = 0;
+
+  // A picture may instead be a strip of the window's width and StripRows()
+  // rows (0: it is the whole window, and the calls below are not used). Then
+  // each part is drawn where Stage puts its rows, and put from there.
+  [[nodiscard]] virtual int StripRows() const { return 0; }
+  // The strip's row from which `rows` rows (at most StripRows()) are free for
+  // the next part.
+  virtual int Stage(int /*rows*/) { return 0; }
+  // Puts the window's rectangle `part`, drawn from the strip's row `fromRow`.
+  [[nodiscard]] virtual bool PutFrom(const SDL_Rect& part, int /*fromRow*/) {
+    return Put(&part, 1);
+  }
+  // Every part of a frame has been put.
+  virtual void FrameDone() {}
 };
 
 // SDL's own window surface, on any window system.

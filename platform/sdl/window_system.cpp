@@ -21,7 +21,7 @@ bool OnX11() {
   return driver != nullptr && std::strcmp(driver, "x11") == 0;
 }
 
-// The picture shared with the X server; SDL's window surface where the server
+// The strip shared with the X server; SDL's window surface where the server
 // will not share memory (a remote display).
 class X11WindowPicture final : public WindowPicture {
  public:
@@ -33,8 +33,14 @@ class X11WindowPicture final : public WindowPicture {
     return usingShared_ ? surface : sdl_.Surface(width, height);
   }
   bool Put(const SDL_Rect* parts, int count) override {
-    return usingShared_ ? shared_.Put(parts, count) : sdl_.Put(parts, count);
+    return !usingShared_ && sdl_.Put(parts, count);
   }
+  [[nodiscard]] int StripRows() const override { return usingShared_ ? shared_.Rows() : 0; }
+  int Stage(int rows) override { return shared_.Stage(rows); }
+  bool PutFrom(const SDL_Rect& part, int fromRow) override {
+    return shared_.PutFrom(part, fromRow);
+  }
+  void FrameDone() override { shared_.FrameDone(); }
 
  private:
   WindowSharedImage shared_;

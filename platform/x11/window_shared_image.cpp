@@ -2,6 +2,7 @@
 
 #include <SDL_syswm.h>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/base/failure_log.h"
@@ -25,6 +26,9 @@ struct WindowSharedImage::Picture {
 };
 
 namespace {
+
+// About the strip's size, in bytes.
+constexpr int kStripBytes = 1024 * 1024;
 
 Display* Connection(void* display) {
   return static_cast<Display*>(display);
@@ -91,17 +95,47 @@ void WindowSharedImage::Watch(SDL_Window* window) {
 
 SDL_Surface* WindowSharedImage::Surface(int width, int height) {
   if (display_ == nullptr || refused_ || width <= 0 || height <= 0) return nullptr;
-  if (picture_ != nullptr && picture_->surface->w == width && picture_->surface->h == height) {
+  if (picture_ != nullptr && picture_->surface->w == width && windowHeight_ == height) {
     return picture_->surface;
   }
   Drop();
-  if (!Make(width, height)) return nullptr;
+  // Four bytes a pixel is the most a visual has.
+  const int rows = std::min(height, std::max(1, kStripBytes / (width * 4)));
+  if (!Make(width, rows)) return nullptr;
+  windowHeight_ = height;
   return picture_->surface;
+}
+
+int WindowSharedImage::Rows() const {
+  return picture_ != nullptr ? picture_->surface->h : 0;
+}
+
+int WindowSharedImage::Stage(int rows) {
+  const int strip = Rows();
+  if (strip == 0) return 0;
+  rows = std::clamp(rows, 0, strip);
+  int at = nextRow_;
+  int taken = rows;
+  if (at + rows > strip) {  // the rows left at the bottom are skipped
+    taken += strip - at;
+    at = 0;
+  }
+  if (rowsThisFrame_ + taken > strip) {
+    // Round the strip within one frame: the server must have copied the
+    // frame's earlier parts before they are drawn over.
+    XSync(Connection(display_), False);
+    rowsThisFrame_ = 0;
+  }
+  rowsThisFrame_ += taken;
+  nextRow_ = at + rows;
+  return at;
 }
 
 // Any step that fails undoes the ones before it; a server that refuses to
 // share is not asked again, and the caller keeps SDL's own surface.
 bool WindowSharedImage::Make(int width, int height) {
+  nextRow_ = 0;
+  rowsThisFrame_ = 0;
   Display* display = Connection(display_);
   auto* visual = static_cast<Visual*>(visual_);
   auto picture = std::make_unique<Picture>();
@@ -160,18 +194,23 @@ void WindowSharedImage::Drop() {
   picture_.reset();
 }
 
-bool WindowSharedImage::Put(const SDL_Rect* parts, int count) {
+bool WindowSharedImage::PutFrom(const SDL_Rect& part, int fromRow) {
   if (picture_ == nullptr) return false;
-  Display* display = Connection(display_);
-  const SDL_Rect whole{0, 0, picture_->surface->w, picture_->surface->h};
-  for (int i = 0; i < count; ++i) {
-    SDL_Rect part{};
-    if (SDL_IntersectRect(&parts[i], &whole, &part) != SDL_TRUE) continue;
-    XShmPutImage(display, window_, static_cast<GC>(gc_), picture_->image, part.x, part.y, part.x,
-                 part.y, static_cast<unsigned>(part.w), static_cast<unsigned>(part.h), False);
-  }
-  XFlush(display);
+  const SDL_Rect window{0, 0, picture_->surface->w, windowHeight_};
+  SDL_Rect put{};
+  if (SDL_IntersectRect(&part, &window, &put) != SDL_TRUE) return true;
+  // The rows cut off at the top come off the strip's rows too; none may come
+  // from beyond the strip.
+  const int from = fromRow + (put.y - part.y);
+  if (from < 0 || from + put.h > Rows()) return false;
+  XShmPutImage(Connection(display_), window_, static_cast<GC>(gc_), picture_->image, put.x, from,
+               put.x, put.y, static_cast<unsigned>(put.w), static_cast<unsigned>(put.h), False);
   return true;
+}
+
+void WindowSharedImage::FrameDone() {
+  rowsThisFrame_ = 0;
+  if (display_ != nullptr) XFlush(Connection(display_));
 }
 
 #else
@@ -183,13 +222,20 @@ void WindowSharedImage::Watch(SDL_Window*) {}
 SDL_Surface* WindowSharedImage::Surface(int, int) {
   return nullptr;
 }
+int WindowSharedImage::Rows() const {
+  return 0;
+}
+int WindowSharedImage::Stage(int) {
+  return 0;
+}
+bool WindowSharedImage::PutFrom(const SDL_Rect&, int) {
+  return false;
+}
+void WindowSharedImage::FrameDone() {}
 bool WindowSharedImage::Make(int, int) {
   return false;
 }
 void WindowSharedImage::Drop() {}
-bool WindowSharedImage::Put(const SDL_Rect*, int) {
-  return false;
-}
 
 #endif
 

@@ -4,11 +4,15 @@
 // SDL's own window surface is shared the same way, but every update of it
 // waits for the server to answer that it has taken the picture: a round trip,
 // and on the title screen a second wake-up for every frame, which costs more
-// than the frame itself. Here the request is sent and the game goes on. The
-// picture in memory is written again only for the next frame, at least 1/60 s
-// later, long after the server has copied it; were the server ever that far
-// behind, the window would show the next frame's pixels a moment early, and
-// the next put shows that frame whole anyway.
+// than the frame itself. Here the request is sent and the game goes on.
+//
+// The memory is not the whole window (3 MB at 1024 x 768, 8 MB on a full HD
+// screen) but a strip of its width and about a megabyte: each part is drawn
+// into the strip's next free rows, going round, and put from there at its
+// place on the window. Rows of an earlier frame are drawn over only after
+// going round the strip, long after the server has copied them; a frame
+// whose parts go round the strip more than once (the window painted whole)
+// waits for the server before it draws over rows of its own.
 //
 // Where the server cannot share memory (a remote display) Open fails and the
 // caller keeps SDL's window surface.
@@ -31,12 +35,19 @@ class WindowSharedImage {
   // shares memory) closes.
   void Watch(SDL_Window* window);
   [[nodiscard]] bool Watching() const { return display_ != nullptr; }
-  // A picture of width x height in the window's own pixel format, made anew
-  // when the size changes; null when none can be had. Owned here.
+  // The strip for a window of width x height, in the window's own pixel
+  // format, made anew when the size changes; null when none can be had.
+  // Owned here.
   SDL_Surface* Surface(int width, int height);
-  // Puts the parts of the picture that `parts` name at the same places on the
-  // window. False when there is no picture to put.
-  [[nodiscard]] bool Put(const SDL_Rect* parts, int count);
+  // The strip's rows: the window's height, or a megabyte's worth if fewer.
+  [[nodiscard]] int Rows() const;
+  // The strip's row from which the next `rows` rows (at most Rows()) are free.
+  int Stage(int rows);
+  // Puts the window's rectangle `part`, drawn from the strip's row `fromRow`.
+  // False when there is no picture to put.
+  [[nodiscard]] bool PutFrom(const SDL_Rect& part, int fromRow);
+  // Sends what was put; the frame's parts are done.
+  void FrameDone();
 
  private:
   bool Make(int width, int height);
@@ -49,7 +60,10 @@ class WindowSharedImage {
   int depth_ = 0;
   struct Picture;
   std::unique_ptr<Picture> picture_;
-  bool refused_ = false;  // the server would not share memory: not asked again
+  int windowHeight_ = 0;
+  int nextRow_ = 0;        // where the next part goes
+  int rowsThisFrame_ = 0;  // the strip's rows taken since the frame began
+  bool refused_ = false;   // the server would not share memory: not asked again
 };
 
 }  // namespace platform

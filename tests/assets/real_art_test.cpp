@@ -17,6 +17,7 @@
 #include "play/play_scene.h"
 #include "ranking/ranking_scene.h"
 #include "resources/resources.h"
+#include "tests/assets/file_bytes.h"
 #include "tests/support/test_display.h"
 
 namespace {
@@ -101,6 +102,39 @@ TEST(RealArt, ReviewScreensAreDrawn) {
   ranking.OnIdle(FakeWindow());
   EXPECT_TRUE(display.video().SaveLastFramePng(folder + "ranking.png"));
   KillTimer(FakeWindow(), 1);
+}
+
+// The program carries its pictures compressed: each unpacks to the committed
+// file byte for byte, and loads again after its bytes were let go.
+TEST(RealArt, CarriedResourcesAreTheCommittedFiles) {
+  const struct {
+    const char* name;
+    std::uintptr_t type;
+    const char* file;
+  } kCarried[] = {
+      {"FHSPRITE", RT_BITMAP, "resources/FHSPRITE.bmp"},
+      {"FHMARKS", RT_BITMAP, "resources/FHMARKS.bmp"},
+      {"BOPENING", RT_BITMAP, "resources/BOPENING.bmp"},
+      {"BRANK", RT_BITMAP, "resources/BRANK.bmp"},
+      {"BCRI", RT_BITMAP, "resources/BCRI.bmp"},
+      {"BGIYA", RT_BITMAP, "resources/BGIYA.bmp"},
+      {"BFUNE", RT_BITMAP, "resources/BFUNE.bmp"},
+      {"ZELF", RT_GROUP_ICON, "resources/ZELF.ico"},
+  };
+  for (const auto& carried : kCarried) {
+    SCOPED_TRACE(carried.name);
+    const FileBytes file = ReadFileBytes(carried.file);
+    HRSRC found = FindResourceA(nullptr, carried.name, carried.type);
+    ASSERT_NE(found, nullptr);
+    ASSERT_EQ(SizeofResource(nullptr, found), file.size());
+    for (int load = 0; load < 2; ++load) {
+      HGLOBAL loaded = LoadResource(nullptr, found);
+      ASSERT_NE(loaded, nullptr);
+      const auto* bytes = static_cast<const std::uint8_t*>(LockResource(loaded));
+      EXPECT_EQ(FileBytes(bytes, bytes + file.size()), file);
+      FreeResource(loaded);
+    }
+  }
 }
 
 }  // namespace

@@ -167,6 +167,46 @@ TEST(SmoothScale, DrawingOnlyWhatChangedGivesTheWholePicture) {
   }
 }
 
+// A part drawn into a strip that holds only its rows (the X11 window picture)
+// is the same, row for row, as that part of the picture drawn whole: smooth,
+// pixel-exact, into a 16-bit target, and by SDL into a 24-bit one.
+TEST(SmoothScale, APartDrawnIntoAStripIsThatPartOfTheWholePicture) {
+  struct Case {
+    int width, height;
+    ScaleMode mode;
+    Uint32 format;
+    SDL_Rect part;
+  } const cases[] = {
+      {1024, 768, ScaleMode::kSmooth, SDL_PIXELFORMAT_RGB888, {100, 50, 200, 40}},
+      {1920, 1080, ScaleMode::kSmooth, SDL_PIXELFORMAT_RGB888, {0, 400, 640, 80}},
+      {1920, 1080, ScaleMode::kPixelExact, SDL_PIXELFORMAT_RGB888, {10, 20, 30, 40}},
+      {1280, 960, ScaleMode::kPixelExact, SDL_PIXELFORMAT_RGB565, {0, 0, 640, 16}},
+      {1280, 960, ScaleMode::kPixelExact, SDL_PIXELFORMAT_RGB24, {320, 240, 100, 100}},
+  };
+  const std::vector<std::uint16_t> frame = BusyFrame(3);
+  for (const Case& c : cases) {
+    SurfacePtr whole = NewTarget(c.width, c.height, c.format);
+    platform::FrameScaler scaler;
+    scaler.Prepare(*whole, 640, 480, c.mode);
+    const SDL_Rect where = scaler.Draw(frame.data(), SDL_Rect{0, 0, 640, 480}, whole.get());
+    const SDL_Rect reach = scaler.Reach(c.part);
+    SurfacePtr strip = NewTarget(c.width, reach.h + 7, c.format);
+    const int at = 5;  // the strip's row the part's first row goes to
+    EXPECT_EQ(scaler.Draw(frame.data(), c.part, strip.get(), reach.y - at).y, reach.y);
+    const int bytes = reach.w * strip->format->BytesPerPixel;
+    for (int row = 0; row < reach.h; ++row) {
+      const auto* expected = static_cast<const std::uint8_t*>(whole->pixels) +
+                             (reach.y + row) * whole->pitch +
+                             reach.x * whole->format->BytesPerPixel;
+      const auto* drawn = static_cast<const std::uint8_t*>(strip->pixels) +
+                          (at + row) * strip->pitch + reach.x * strip->format->BytesPerPixel;
+      ASSERT_EQ(std::memcmp(expected, drawn, static_cast<std::size_t>(bytes)), 0)
+          << c.width << "x" << c.height << " " << RectText(c.part) << " row " << row;
+    }
+    EXPECT_GE(where.h, reach.h);
+  }
+}
+
 // One frame of the real game (the play screen), filled into a 1280 x 800
 // screen, against its golden image (tests/support/golden.h).
 TEST(SmoothScale, APlayScreenOn1280x800MatchesItsGoldenImage) {

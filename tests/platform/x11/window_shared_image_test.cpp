@@ -1,5 +1,5 @@
-// The window's picture shared with a real X server (run under a virtual one):
-// what is put is exactly what the window shows, and only the parts named go.
+// The window's strip shared with a real X server (run under a virtual one):
+// each part drawn in the strip lands exactly at its place on the window.
 #include "platform/x11/window_shared_image.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr int kWidth = 64;
-constexpr int kHeight = 48;
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
 
 class WindowSharedImageTest : public ::testing::Test {
  protected:
@@ -76,50 +76,75 @@ class WindowSharedImageTest : public ::testing::Test {
   platform::WindowSharedImage picture_;
 };
 
-TEST_F(WindowSharedImageTest, OnlyThePartsPutReachTheWindowExactly) {
+TEST_F(WindowSharedImageTest, PartsGoFromTheStripToTheirPlaceExactly) {
   picture_.Watch(window_);
-  SDL_Surface* surface = picture_.Surface(kWidth, kHeight);
-  ASSERT_NE(surface, nullptr);
-  ASSERT_EQ(surface->w, kWidth);
-  ASSERT_EQ(surface->h, kHeight);
+  SDL_Surface* strip = picture_.Surface(kWidth, kHeight);
+  ASSERT_NE(strip, nullptr);
+  ASSERT_EQ(strip->w, kWidth);
+  ASSERT_EQ(picture_.Rows(), strip->h);
+  ASSERT_LT(picture_.Rows(), kHeight) << "a megabyte holds fewer rows than the window";
 
-  Fill(surface, nullptr, 200, 16, 40);
-  const SDL_Rect whole{0, 0, kWidth, kHeight};
-  ASSERT_TRUE(picture_.Put(&whole, 1));
-  EXPECT_EQ(WindowPixel(0, 0), Pixel(surface, 200, 16, 40));
-  EXPECT_EQ(WindowPixel(kWidth - 1, kHeight - 1), Pixel(surface, 200, 16, 40));
+  const int first = picture_.Stage(kHeight / 2);
+  const SDL_Rect top{0, first, kWidth, kHeight / 2};
+  Fill(strip, &top, 200, 16, 40);
+  ASSERT_TRUE(picture_.PutFrom(SDL_Rect{0, 0, kWidth, kHeight / 2}, first));
+  // A part low on the window, drawn high in the strip; one named partly off
+  // the window is cropped to it.
+  const int at = picture_.Stage(10);
+  const SDL_Rect green{8, at, 10, 10};
+  Fill(strip, &green, 0, 255, 0);
+  ASSERT_TRUE(picture_.PutFrom(SDL_Rect{8, kHeight - 20, 10, 10}, at));
+  const int edge = picture_.Stage(20);
+  const SDL_Rect blue{kWidth - 4, edge, 4, 4};
+  Fill(strip, &blue, 0, 0, 255);
+  ASSERT_TRUE(picture_.PutFrom(SDL_Rect{kWidth - 4, kHeight - 4, 20, 20}, edge));
+  picture_.FrameDone();
 
-  // Two parts change in memory; only the first is put, and a part named
-  // partly off the picture is cropped to it.
-  const SDL_Rect put[2]{{8, 4, 10, 6}, {kWidth - 4, kHeight - 4, 20, 20}};
-  const SDL_Rect notPut{40, 30, 5, 5};
-  Fill(surface, &put[0], 0, 255, 0);
-  Fill(surface, &put[1], 0, 0, 255);
-  Fill(surface, &notPut, 255, 255, 255);
-  ASSERT_TRUE(picture_.Put(put, 2));
-  EXPECT_EQ(WindowPixel(8, 4), Pixel(surface, 0, 255, 0));
-  EXPECT_EQ(WindowPixel(17, 9), Pixel(surface, 0, 255, 0));
-  EXPECT_EQ(WindowPixel(18, 9), Pixel(surface, 200, 16, 40)) << "just right of the part";
-  EXPECT_EQ(WindowPixel(kWidth - 1, kHeight - 1), Pixel(surface, 0, 0, 255));
-  EXPECT_EQ(WindowPixel(42, 32), Pixel(surface, 200, 16, 40)) << "changed in memory, never put";
+  EXPECT_EQ(WindowPixel(0, 0), Pixel(strip, 200, 16, 40));
+  EXPECT_EQ(WindowPixel(kWidth - 1, kHeight / 2 - 1), Pixel(strip, 200, 16, 40));
+  EXPECT_EQ(WindowPixel(8, kHeight - 20), Pixel(strip, 0, 255, 0));
+  EXPECT_EQ(WindowPixel(17, kHeight - 11), Pixel(strip, 0, 255, 0));
+  EXPECT_NE(WindowPixel(18, kHeight - 11), Pixel(strip, 0, 255, 0)) << "just right of the part";
+  EXPECT_EQ(WindowPixel(kWidth - 1, kHeight - 1), Pixel(strip, 0, 0, 255));
 }
 
-TEST_F(WindowSharedImageTest, ANewSizeGivesANewPictureAndClosingGivesNone) {
+// Parts that go round the strip within one frame: the later ones draw over
+// the strip's rows only once the server has taken the earlier ones.
+TEST_F(WindowSharedImageTest, GoingRoundTheStripInOneFrameLosesNoPart) {
   picture_.Watch(window_);
-  SDL_Surface* first = picture_.Surface(kWidth, kHeight);
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(picture_.Surface(kWidth, kHeight), first) << "the same size keeps the picture";
-  SDL_Surface* larger = picture_.Surface(kWidth * 2, kHeight * 2);
-  ASSERT_NE(larger, nullptr);
-  EXPECT_EQ(larger->w, kWidth * 2);
-  EXPECT_EQ(larger->h, kHeight * 2);
+  SDL_Surface* strip = picture_.Surface(kWidth, kHeight);
+  ASSERT_NE(strip, nullptr);
+  const int rows = kHeight / 3;
+  const Uint8 shades[3] = {60, 120, 180};
+  for (int i = 0; i < 3; ++i) {
+    const int at = picture_.Stage(rows);
+    const SDL_Rect band{0, at, kWidth, rows};
+    Fill(strip, &band, shades[i], 0, 0);
+    ASSERT_TRUE(picture_.PutFrom(SDL_Rect{0, i * rows, kWidth, rows}, at));
+  }
+  picture_.FrameDone();
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(WindowPixel(5, i * rows), Pixel(strip, shades[i], 0, 0)) << "band " << i;
+    EXPECT_EQ(WindowPixel(5, i * rows + rows - 1), Pixel(strip, shades[i], 0, 0)) << "band " << i;
+  }
+}
+
+TEST_F(WindowSharedImageTest, ANewSizeGivesANewStripAndClosingGivesNone) {
+  picture_.Watch(window_);
+  SDL_Surface* small = picture_.Surface(64, 48);
+  ASSERT_NE(small, nullptr);
+  EXPECT_EQ(picture_.Rows(), 48) << "a small window is held whole";
+  EXPECT_EQ(picture_.Surface(64, 48), small) << "the same size keeps the strip";
+  SDL_Surface* large = picture_.Surface(kWidth, kHeight);
+  ASSERT_NE(large, nullptr);
+  EXPECT_EQ(large->w, kWidth);
+  EXPECT_EQ(picture_.Rows(), 1024 * 1024 / (kWidth * 4));
   EXPECT_EQ(picture_.Surface(0, kHeight), nullptr);
 
   picture_.Watch(nullptr);
   EXPECT_FALSE(picture_.Watching());
   EXPECT_EQ(picture_.Surface(kWidth, kHeight), nullptr);
-  const SDL_Rect whole{0, 0, kWidth, kHeight};
-  EXPECT_FALSE(picture_.Put(&whole, 1));
+  EXPECT_FALSE(picture_.PutFrom(SDL_Rect{0, 0, kWidth, kHeight}, 0));
 }
 
 }  // namespace
