@@ -142,6 +142,8 @@ if (watchedReplay) {
 }
 
 // The game's picture as the game drew it, 640 x 480 RGBA (for tests).
+// Empty while the game has no window (starting, or closed).
 window.morvex2Frame = function () {
+  if (canvas.width === 0 || canvas.height === 0) return new Uint8ClampedArray(0);
   return canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
 };
