@@ -5,7 +5,8 @@
 # tests/lsan.supp lists the little that system libraries keep), built the
 # portable way, without either; then builds the game alone in Release with GCC
 # and with clang; then builds the game and its suites for Windows and runs them
-# under Wine, and makes the Windows zip and installer and tries them there.
+# under Wine, and makes the Windows zip and installer and tries them there;
+# then builds the browser's page and plays it in a headless chromium.
 set -euo pipefail
 root="$(cd "$(dirname "$0")" && pwd)"
 "$root/scripts/install-deps.sh"
@@ -31,3 +32,8 @@ ctest --test-dir "$root/build/windows" --output-on-failure -j "$jobs"
 # started and uninstalled under Wine.
 echo "== windows package"
 "$root/tests/smoke/windows_package.sh" "$root" "$root/build/windows" "$root/build/windows/screenshots"
+# The browser build uses the game build's tools and tunes.
+echo "== web build"
+"$root/scripts/build.sh" web
+echo "== web tests"
+"$root/tests/web/run.sh"

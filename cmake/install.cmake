@@ -6,14 +6,7 @@
 include(GNUInstallDirs)
 
 set(MORVEX2_APP_ID org.morvex2.morvex2)
-set(morvex2_shipped_data
-  ${PROJECT_SOURCE_DIR}/data/music1.mid
-  ${PROJECT_SOURCE_DIR}/data/music2.mid
-  ${PROJECT_SOURCE_DIR}/data/Clap.wav
-  ${PROJECT_SOURCE_DIR}/data/zyou.pod
-  ${PROJECT_SOURCE_DIR}/data/tyuu.pod
-  ${PROJECT_SOURCE_DIR}/data/syo.pod
-  ${PROJECT_SOURCE_DIR}/data/zel.ini)
+include(${PROJECT_SOURCE_DIR}/cmake/shipped_data.cmake)
 
 # A build tree carries the same files beside its executable, so that a built
 # but not installed game sets up its data folder just as an installed one.

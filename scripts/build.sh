@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Configures (once) and builds incrementally, with warnings as errors.
-# Usage: scripts/build.sh [release|asan|game|clang|windows] [TARGET...]
+# Usage: scripts/build.sh [release|asan|game|clang|windows|web] [TARGET...]
 #   release  the game, tests and benchmarks, optimised with debug information
 #   asan     the game and tests under AddressSanitizer and UBSan, built the
 #            portable way: no X11 accelerator, no FluidSynth (SDL alone
@@ -12,6 +12,9 @@
 #            with MinGW-w64 against SDL built once per machine
 #            (scripts/deps/sdl-windows.sh); the build machine's own font-table
 #            maker and tune renderer come from build/game
+#   web      the page that plays the game in a browser, in build/web: built
+#            by emscripten against SDL2 built for it (scripts/deps/sdl-web.sh),
+#            with the tools and the tunes' renderings of the game build
 #   TARGET   only these targets (default: all)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -33,13 +36,25 @@ case "$kind" in
            -DCMAKE_TOOLCHAIN_FILE="$root/cmake/windows-x64.cmake"
            -DMORVEX2_WINDOWS_DEPS="$deps" -DMORVEX2_HOST_TOOLS="$root/build/game"
            -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine.sh") ;;
-  *) echo "usage: $0 [release|asan|game|clang|windows] [TARGET...]" >&2; exit 2 ;;
+  web) ;;
+  *) echo "usage: $0 [release|asan|game|clang|windows|web] [TARGET...]" >&2; exit 2 ;;
 esac
 dir="$root/build/$kind"
 # Paths relative to the checkout, so that a second checkout of the tree (a
 # branch beside this one) finds this one's compiled files in ccache.
 export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
-if [ ! -f "$dir/CMakeCache.txt" ]; then
+if [ "$kind" = web ]; then
+  # The tools that make the font table and the tunes run here, not in the browser.
+  "$0" game gen_font_table web_tunes morvex2_tune_renderings
+  export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
+  prefix="$("$root/scripts/deps/sdl-web.sh")"
+  if [ ! -f "$dir/build.ninja" ] || ! grep -q "$prefix" "$dir/CMakeCache.txt"; then
+    emcmake cmake -S "$root" -B "$dir" -G Ninja -DMORVEX2_WERROR=ON -DCMAKE_BUILD_TYPE=Release \
+      -DBUILD_TESTING=OFF -DMORVEX2_X11=OFF -DMORVEX2_FLUIDSYNTH=OFF \
+      -DCMAKE_FIND_ROOT_PATH="$prefix" -DSDL2_DIR="$prefix/lib/cmake/SDL2" \
+      -DSDL2_mixer_DIR="$prefix/lib/cmake/SDL2_mixer" -DMORVEX2_HOST_TOOLS="$root/build/game" >/dev/null
+  fi
+elif [ ! -f "$dir/CMakeCache.txt" ]; then
   # Ninja: a build with nothing to do takes milliseconds, so ./play.sh starts
   # the game at once on a built tree.
   cmake -S "$root" -B "$dir" -G Ninja -DMORVEX2_WERROR=ON "${flags[@]}" >/dev/null

@@ -34,7 +34,13 @@ tests=(
   libz-mingw-w64-dev wine wine64
   # the Windows installer (the zip is CMake's own)
   nsis
+  # the browser build: the compiler, its optimiser and JavaScript engine, the
+  # tunes' encoder, and the browser its tests drive
+  emscripten binaryen nodejs vorbis-tools chromium
 )
+# npm, for the browser tests' playwright-core, comes with Debian's nodejs as a
+# package of its own; some machines have a nodejs that carries npm itself.
+command -v npm >/dev/null 2>&1 || tests+=(npm)
 
 case "${1:-all}" in
   game) packages=("${game[@]}") ;;

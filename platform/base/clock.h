@@ -60,4 +60,11 @@ class VirtualClock final : public Clock {
 // The local calendar time at `unixSeconds`, in the process's time zone.
 std::tm LocalTimeAt(std::int64_t unixSeconds);
 
+// The machine's monotonic clock in nanoseconds, and a wait until an absolute
+// time on it (at once when that has passed): what SystemClock and the pacing
+// of the frames shown wait with. In a browser the wait hands the page back to
+// the browser until then, so that the page stays alive while the game sleeps.
+std::int64_t MonotonicNs();
+void SleepUntilNs(std::int64_t deadlineNs);
+
 }  // namespace platform

@@ -1,6 +1,7 @@
-// The machine's clocks on Linux and the other POSIX systems.
-#include <cerrno>
+// The machine's clocks on Linux, the other POSIX systems and in the browser;
+// how they wait is sleep_posix.cpp's or sleep_web.cpp's.
 #include <ctime>
+#include <limits>
 
 #include "platform/base/clock.h"
 
@@ -13,13 +14,19 @@ std::int64_t SystemClock::NowMs() {
 }
 
 void SystemClock::SleepUntilMs(std::int64_t deadlineMs) {
-  if (deadlineMs <= NowMs()) return;  // also keeps the split below free of negative parts
-  timespec deadline{};
-  deadline.tv_sec = static_cast<time_t>(deadlineMs / 1000);
-  deadline.tv_nsec = static_cast<long>(deadlineMs % 1000) * 1000000L;
-  // A signal cuts the sleep short; the deadline is absolute, so sleeping again is exact.
-  while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+  if (deadlineMs <= NowMs()) return;
+  // A deadline beyond the nanosecond scale's end (never, in practice) is its end.
+  std::int64_t deadlineNs = 0;
+  if (__builtin_mul_overflow(deadlineMs, std::int64_t{1'000'000}, &deadlineNs)) {
+    deadlineNs = std::numeric_limits<std::int64_t>::max();
   }
+  SleepUntilNs(deadlineNs);
+}
+
+std::int64_t MonotonicNs() {
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
 }
 
 std::tm LocalTimeAt(std::int64_t unixSeconds) {

@@ -35,6 +35,21 @@ void SystemClock::SleepUntilMs(std::int64_t deadlineMs) {
   }
 }
 
+std::int64_t MonotonicNs() {
+  static const std::int64_t frequency = CounterFrequency();
+  LARGE_INTEGER now{};
+  ::QueryPerformanceCounter(&now);
+  return now.QuadPart / frequency * 1'000'000'000 +
+         now.QuadPart % frequency * 1'000'000'000 / frequency;
+}
+
+// Whole milliseconds, rounded up, so that the wait is never short.
+void SleepUntilNs(std::int64_t deadlineNs) {
+  for (std::int64_t now = MonotonicNs(); now < deadlineNs; now = MonotonicNs()) {
+    ::Sleep(static_cast<DWORD>((deadlineNs - now + 999'999) / 1'000'000));
+  }
+}
+
 std::tm LocalTimeAt(std::int64_t unixSeconds) {
   const auto t = static_cast<std::time_t>(unixSeconds);
   std::tm result{};

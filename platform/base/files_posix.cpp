@@ -1,4 +1,5 @@
-// The files and folders of Linux and the other POSIX systems.
+// The files and folders of Linux and the other POSIX systems, and of the
+// browser, whose emscripten gives the same calls on its own file systems.
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
@@ -12,6 +13,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/base/durable_files.h"
 #include "platform/base/files.h"
 
 namespace platform {
@@ -184,7 +186,7 @@ bool File::Truncate(std::uint64_t size) {
 }
 
 bool File::Sync() {
-  return ::fsync(handle_) == 0;
+  return FlushToStorage(handle_);
 }
 
 LockResult File::TryLock() {
@@ -254,8 +256,17 @@ bool FileReplacement::PutInPlace(WriteMode mode) {
   if (mode == WriteMode::kReplace) {
     placed = ::rename(temporary_.c_str(), path_.c_str()) == 0;
   } else {
+#ifdef __EMSCRIPTEN__
+    // The browser's file systems have no hard links; the page's game is the
+    // only writer of its files, so a name seen free stays free until the
+    // rename.
+    const bool taken = InfoOf(path_, Links::kDoNotFollow).has_value();
+    if (taken) errno = EEXIST;
+    placed = !taken && errno == ENOENT && ::rename(temporary_.c_str(), path_.c_str()) == 0;
+#else
     placed = ::link(temporary_.c_str(), path_.c_str()) == 0;
     if (placed) ::unlink(temporary_.c_str());
+#endif
   }
   if (!placed) {
     Abandon();
@@ -269,7 +280,7 @@ bool FileReplacement::PutInPlace(WriteMode mode) {
 void FileReplacement::SyncFolder() {
   const int fd = ::open(FolderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
-  ::fsync(fd);
+  (void)FlushToStorage(fd);
   ::close(fd);
 }
 

@@ -1,12 +1,10 @@
 #include "platform/sdl/sdl_video.h"
 
-#include <time.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <string>
 
+#include "platform/base/clock.h"
 #include "platform/base/failure_log.h"
 #include "platform/sdl/window_system.h"
 #include "platform/win32/ddraw.h"
@@ -20,18 +18,11 @@ SDL_Window* g_mainWindow = nullptr;
 
 constexpr std::int64_t kFrameNs = 1'000'000'000 / 60;
 
-std::int64_t MonotonicNs() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
-}
-
-void SleepUntilNs(std::int64_t deadline) {
-  timespec until{static_cast<time_t>(deadline / 1'000'000'000),
-                 static_cast<long>(deadline % 1'000'000'000)};
-  // A signal cuts the sleep short; the deadline is absolute, so sleeping again is exact.
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
-  }
+// In a browser the window is the page's canvas, kept at the game's own size:
+// the page scales it to the browser's window and has its own full-screen
+// button.
+bool IsPageCanvas(const char* driver) {
+  return driver != nullptr && std::strcmp(driver, "emscripten") == 0;
 }
 
 bool HasPlainWindowImages(const char* driver) {
@@ -413,7 +404,7 @@ void SdlVideo::WaitForFrameTime() {
 // again: where no window manager acts on the full-screen request, that is
 // what makes it full screen.
 void SdlVideo::ToggleFullscreen() {
-  if (window_ == nullptr) return;
+  if (window_ == nullptr || IsPageCanvas(SDL_GetCurrentVideoDriver())) return;
   repaint_ = true;
   fullScreenPending_ = false;
   if (!fullscreen_) {
@@ -436,16 +427,17 @@ void SdlVideo::LeaveFullScreen() {
   SetFullscreen(0);
   const int desktopWidth = DesktopWidth();
   const int desktopHeight = DesktopHeight();
+  const bool canvas = IsPageCanvas(SDL_GetCurrentVideoDriver());
   int width = windowWidth_;
   int height = windowHeight_;
-  if (width <= 0 || height <= 0 || width > desktopWidth || height > desktopHeight) {
-    const int scale = desktopWidth >= 1280 && desktopHeight >= 960 ? 2 : 1;
+  if (canvas || width <= 0 || height <= 0 || width > desktopWidth || height > desktopHeight) {
+    const int scale = !canvas && desktopWidth >= 1280 && desktopHeight >= 960 ? 2 : 1;
     width = 640 * scale;
     height = 480 * scale;
   }
   fullscreen_ = false;
   SDL_SetWindowBordered(window_, SDL_TRUE);
-  SDL_SetWindowResizable(window_, SDL_TRUE);
+  SDL_SetWindowResizable(window_, canvas ? SDL_FALSE : SDL_TRUE);
   SDL_SetWindowSize(window_, width, height);
   SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   windowWidth_ = width;

@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#ifdef __EMSCRIPTEN__
+#include "platform/sdl/browser_input_wait.h"
+#endif
 #if MORVEX2_WITH_X11
 #include "platform/x11/window_input_wait.h"
 #include "platform/x11/window_shared_image.h"
@@ -67,6 +70,9 @@ std::unique_ptr<WindowPicture> MakeWindowPicture(SDL_Window* window) {
 }
 
 std::unique_ptr<InputWait> MakeInputWait([[maybe_unused]] SDL_Window* window) {
+#ifdef __EMSCRIPTEN__
+  return std::make_unique<BrowserInputWait>();
+#endif
 #if MORVEX2_WITH_X11
   if (window != nullptr && OnX11()) return std::make_unique<X11InputWait>(window);
 #endif

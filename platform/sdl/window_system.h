@@ -4,7 +4,8 @@
 // MORVEX2_X11), the picture is shared with the server and put without waiting
 // for its answer, and the wait is one poll on the X connection: both cost
 // less than SDL's ways there. On any other window system (Wayland, say), or
-// built without it, SDL's window surface and SDL's own wait.
+// built without it, SDL's window surface and SDL's own wait; in a browser,
+// SDL's window surface (the page's canvas) and a wait of the page's.
 #pragma once
 
 #include <SDL.h>

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Runs the browser build's tests (web_test.mjs) against build/web: installs
+# playwright-core at the version package-lock.json pins into build/web-test
+# (never a browser: it drives Debian's chromium), then runs them.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+here="$root/tests/web"
+work="$root/build/web-test"
+mkdir -p "$work"
+if ! cmp -s "$here/package-lock.json" "$work/package-lock.json" || [ ! -d "$work/node_modules" ]; then
+  cp "$here/package.json" "$here/package-lock.json" "$work/"
+  (cd "$work" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund --silent)
+fi
+cp "$here/web_test.mjs" "$work/"
+exec node "$work/web_test.mjs" "$root/build/web" "$root"

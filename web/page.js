@@ -1,0 +1,149 @@
+// The page around the game: the canvas scaled to the window, the first
+// gesture that lets the sound start, the keys kept from the page, the full
+// screen, the player's name, the replays to download and to watch, and what
+// the game and the browser's storage say.
+'use strict';
+
+var canvas = document.getElementById('canvas');
+var stage = document.getElementById('stage');
+var statusLine = document.getElementById('status');
+var watchedReplay = sessionStorage.getItem('morvex2-watch');
+sessionStorage.removeItem('morvex2-watch');
+
+function say(text, failed) {
+  statusLine.textContent = text;
+  statusLine.className = failed ? 'failed' : '';
+}
+
+// The largest 4:3 area of the stage, in whole CSS pixels.
+function fitCanvas() {
+  var width = Math.min(stage.clientWidth, Math.floor(stage.clientHeight * 4 / 3));
+  var height = Math.floor(width * 3 / 4);
+  canvas.style.setProperty('width', width + 'px', 'important');
+  canvas.style.setProperty('height', height + 'px', 'important');
+}
+window.addEventListener('resize', fitCanvas);
+document.addEventListener('fullscreenchange', fitCanvas);
+fitCanvas();
+
+// The game sleeps until input or its next timer (browser_input_wait.cpp):
+// wake it once SDL has queued what the browser sent.
+function wakeGame() {
+  setTimeout(function () {
+    if (Module.morvex2WakeForInput) Module.morvex2WakeForInput();
+  }, 0);
+}
+['keydown', 'keyup'].forEach(function (type) { canvas.addEventListener(type, wakeGame); });
+['focus', 'blur'].forEach(function (type) { window.addEventListener(type, wakeGame); });
+document.addEventListener('visibilitychange', wakeGame);
+
+// The game's keys never scroll the page or open the browser's help.
+var gameKeys = ['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', ' ', 'Enter', 'Escape', 'F1'];
+canvas.addEventListener('keydown', function (event) {
+  if (gameKeys.indexOf(event.key) >= 0) event.preventDefault();
+});
+
+// Browsers let a page make sound only after a click or a key: the first one
+// on the page starts it (emscripten resumes SDL's audio on it) and hands the
+// keys to the game.
+var start = document.getElementById('start');
+start.hidden = false;
+function begin() {
+  start.hidden = true;
+  canvas.focus();
+}
+start.addEventListener('click', begin);
+window.addEventListener('keydown', function (event) {
+  if (!start.hidden) {
+    begin();
+    event.preventDefault();
+  }
+}, true);
+canvas.addEventListener('click', function () { canvas.focus(); });
+
+document.getElementById('fullscreen').addEventListener('click', function () {
+  stage.requestFullscreen().then(function () { canvas.focus(); }, function () {});
+});
+
+document.getElementById('keep-name').addEventListener('click', function () {
+  var name = document.getElementById('name').value;
+  var error = Module.morvex2SetPlayerName(name);
+  say(error ? 'Name not kept: ' + error : 'Name kept. / 名前を保存しました。', !!error);
+  canvas.focus();
+});
+
+Array.prototype.forEach.call(document.querySelectorAll('.download'), function (button) {
+  button.addEventListener('click', function () {
+    var file = button.getAttribute('data-file');
+    var bytes = Module.morvex2ReadDataFile ? Module.morvex2ReadDataFile(file) : null;
+    if (!bytes) {
+      say('No ' + file + ' yet. / まだありません。', false);
+      return;
+    }
+    var link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+    link.download = file;
+    link.click();
+    setTimeout(function () { URL.revokeObjectURL(link.href); }, 1000);
+  });
+});
+
+// A replay is watched in a fresh start of the game, as `morvex2 --replay`
+// shows it; the page is loaded again with the file kept for that one start.
+document.getElementById('watch').addEventListener('change', function (event) {
+  var file = event.target.files[0];
+  if (!file) return;
+  file.arrayBuffer().then(function (buffer) {
+    var bytes = new Uint8Array(buffer);
+    var text = '';
+    for (var i = 0; i < bytes.length; ++i) text += String.fromCharCode(bytes[i]);
+    sessionStorage.setItem('morvex2-watch', btoa(text));
+    location.reload();
+  });
+});
+var back = document.getElementById('back');
+back.addEventListener('click', function () { location.reload(); });
+
+// What the game says on its standard output (a replay's verdict) is kept for
+// whoever looks, and shown.
+window.morvex2Output = [];
+var Module = {
+  canvas: canvas,
+  arguments: ['--window', '--scale=pixel-exact'],
+  print: function (line) {
+    window.morvex2Output.push(line);
+    // A replay's last frame, kept before the game closes two seconds (one at
+    // double speed) after its verdict.
+    if (/^replay /.test(line)) {
+      setTimeout(function () { window.morvex2FinalFrame = window.morvex2Frame(); }, 400);
+    }
+    if (watchedReplay) say(line, /differ|cannot/.test(line));
+  },
+  printErr: function (line) { console.error(line); },
+  morvex2StorageFailed: function (error) {
+    say('Your scores, name and replays could not be saved in this browser: ' + error +
+        ' / この端末に保存できませんでした。', true);
+  },
+  morvex2StorageKept: function () {
+    if (statusLine.className === 'failed') say('', false);
+  },
+  preRun: [],
+};
+if (watchedReplay) {
+  Module.arguments.push('--replay=/tmp/watched.mvr');
+  Module.preRun.push(function () {
+    var text = atob(watchedReplay);
+    var bytes = new Uint8Array(text.length);
+    for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+    Module.morvex2WriteFile('/tmp/watched.mvr', bytes);
+  });
+  back.hidden = false;
+  say('Watching a replay: RETURN pauses, SPACE doubles the speed, ESC ends. / リプレイ再生中', false);
+}
+
+// The game's picture as the game drew it, 640 x 480 RGBA (for tests).
+// Empty while the game has no window (starting, or closed).
+window.morvex2Frame = function () {
+  if (canvas.width === 0 || canvas.height === 0) return new Uint8ClampedArray(0);
+  return canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+};
