@@ -82,7 +82,12 @@ void SdlHost::Uninstall() {
 }
 
 bool SdlHost::Create(const char* title, int width, int height) {
-  if (!video_.Create(title, width, height)) return false;
+  // A window SDL could not make ends the game at once, as the original's did;
+  // SDL's reason has been said, and the run ends with status 1, not 0.
+  if (!video_.Create(title, width, height)) {
+    failureShown_ = true;
+    return false;
+  }
   input_ = MakeInputWait(video_.Window());
   ApplyIcon();
   return true;

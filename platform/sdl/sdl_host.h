@@ -70,8 +70,8 @@ class SdlHost final : public WindowBackend {
   // dummy drivers.
   [[nodiscard]] bool ShowMessageBox(const char* title, const char* message) override;
   // The game shows a message box only on its way out after a failure (no
-  // display, a picture that cannot be loaded): the run then failed, whatever
-  // WinMain returns.
+  // display, a picture that cannot be loaded), and a window SDL cannot make
+  // ends it too: the run then failed, whatever WinMain returns.
   [[nodiscard]] bool FailureShown() const { return failureShown_; }
 
   // How the screen starts (before Create), and how it is at the end.
