@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the browser build's tests (web_test.mjs) against build/web: installs
+# Runs the browser build's tests (web_test.mjs), or another script of this
+# folder with its arguments (measure.mjs), against build/web: installs
 # playwright-core at the version package-lock.json pins into build/web-test
 # (never a browser: it drives Debian's chromium), then runs them.
 set -euo pipefail
@@ -11,5 +12,7 @@ if ! cmp -s "$here/package-lock.json" "$work/package-lock.json" || [ ! -d "$work
   cp "$here/package.json" "$here/package-lock.json" "$work/"
   (cd "$work" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund --silent)
 fi
-cp "$here/web_test.mjs" "$work/"
-exec node "$work/web_test.mjs" "$root/build/web" "$root"
+script="${1:-web_test.mjs}"
+shift || true
+cp "$here/$script" "$work/"
+exec node "$work/$script" "$root/build/web" "$root" "$@"

@@ -1,0 +1,107 @@
+// Measures the browser build in Debian's headless chromium, as
+// scripts/measure.sh measures the desktop game: the bytes the page transfers
+// (raw and gzip), the time from the page's load to the game's first frame,
+// and the CPU share of all of chromium's processes over a window on the title
+// screen and over one in a running game.
+//
+//   scripts/build.sh web && tests/web/run.sh measure.mjs [SECONDS]   (default 20)
+import { chromium } from 'playwright-core';
+import { createServer } from 'node:http';
+import { readFile, readdir, mkdtemp, rm } from 'node:fs/promises';
+import { gzipSync } from 'node:zlib';
+import { tmpdir } from 'node:os';
+import { join, extname } from 'node:path';
+import { execFileSync } from 'node:child_process';
+
+const [pageFolder, , secondsText] = process.argv.slice(2);
+const seconds = Number(secondsText || 20);
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+                '.data': 'application/octet-stream' };
+let raw = 0;
+let gzipped = 0;
+const server = createServer(async (request, response) => {
+  const name = new URL(request.url, 'http://x').pathname.replace(/^\/$/, '/index.html');
+  if (name.includes('..') || !types[extname(name)]) {
+    response.writeHead(404).end();
+    return;
+  }
+  try {
+    const body = await readFile(join(pageFolder, name));
+    raw += body.length;
+    gzipped += gzipSync(body, { level: 9 }).length;
+    response.writeHead(200, { 'Content-Type': types[extname(name)] }).end(body);
+  } catch {
+    response.writeHead(404).end();
+  }
+});
+await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+const address = `http://127.0.0.1:${server.address().port}/`;
+
+// The CPU time, in clock ticks, of every process started with this profile.
+const ticksPerSecond = Number(execFileSync('getconf', ['CLK_TCK']).toString());
+async function chromiumTicks(profile) {
+  let ticks = 0;
+  for (const pid of await readdir('/proc')) {
+    if (!/^\d+$/.test(pid)) continue;
+    try {
+      const command = (await readFile(`/proc/${pid}/cmdline`)).toString();
+      if (!command.includes(profile)) continue;
+      const stat = (await readFile(`/proc/${pid}/stat`)).toString();
+      const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+      ticks += Number(fields[11]) + Number(fields[12]);  // utime, stime
+    } catch {
+      // the process ended meanwhile
+    }
+  }
+  return ticks;
+}
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+async function cpuShare(profile) {
+  const before = await chromiumTicks(profile);
+  const start = Date.now();
+  await sleep(seconds * 1000);
+  const after = await chromiumTicks(profile);
+  return (100 * (after - before)) / ticksPerSecond / ((Date.now() - start) / 1000);
+}
+
+const profile = await mkdtemp(join(tmpdir(), 'morvex2-measure-'));
+const context = await chromium.launchPersistentContext(profile, {
+  executablePath: '/usr/bin/chromium',
+  headless: true,
+  viewport: { width: 800, height: 640 },
+  args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+         '--disable-background-networking', '--disable-component-update', '--disable-sync',
+         '--autoplay-policy=no-user-gesture-required'],
+});
+try {
+  const page = await context.newPage();
+  const loaded = Date.now();
+  await page.goto(address);
+  // The first frame: the game's own picture of the title, with its colours.
+  for (;;) {
+    const colours = await page.evaluate(() => {
+      if (!window.morvex2Frame) return 0;
+      const pixels = window.morvex2Frame();
+      const seen = new Set();
+      for (let i = 0; i < pixels.length; i += 4) seen.add((pixels[i] << 16) | (pixels[i + 1] << 8) | pixels[i + 2]);
+      return seen.size;
+    });
+    if (colours > 50) break;
+    await sleep(5);
+  }
+  const firstFrameMs = Date.now() - loaded;
+  await page.click('#start');
+  const title = await cpuShare(profile);
+  await page.keyboard.press('Enter');
+  await sleep(500);
+  await page.keyboard.press('Enter');
+  const game = await cpuShare(profile);
+  console.log(`transferred               ${(raw / 1e6).toFixed(2)} MB raw, ${(gzipped / 1e6).toFixed(2)} MB gzip`);
+  console.log(`load to first frame       ${(firstFrameMs / 1000).toFixed(3)} s`);
+  console.log(`CPU, title screen, ${seconds} s   ${title.toFixed(2)} % (all of chromium's processes)`);
+  console.log(`CPU, running game, ${seconds} s   ${game.toFixed(2)} %`);
+} finally {
+  await context.close();
+  server.close();
+  await rm(profile, { recursive: true, force: true });
+}
