@@ -15,12 +15,7 @@ constexpr png_uint_32 kLargestSide = 8192;
 
 std::optional<std::vector<std::uint8_t>> EncodePng(int width, int height, PngPixels format,
                                                    std::span<const std::uint8_t> pixels) {
-  const auto channels = static_cast<std::size_t>(format);
-  if (width <= 0 || height <= 0 ||
-      pixels.size() !=
-          static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * channels) {
-    return std::nullopt;
-  }
+  if (!PixelsFillPicture(width, height, format, pixels)) return std::nullopt;
   png_image png{};
   png.version = PNG_IMAGE_VERSION;
   png.width = static_cast<png_uint_32>(width);

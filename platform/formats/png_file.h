@@ -21,6 +21,14 @@ struct RgbImage {
 
 enum class PngPixels { kRgb = 3, kRgba = 4 };
 
+// True when `pixels` fill a picture of width x height in `format` exactly.
+[[nodiscard]] inline bool PixelsFillPicture(int width, int height, PngPixels format,
+                                            std::span<const std::uint8_t> pixels) {
+  return width > 0 && height > 0 &&
+         pixels.size() == static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
+                              static_cast<std::size_t>(format);
+}
+
 // The bytes of a PNG file of `pixels`, rows top to bottom, each pixel its
 // channels in that order. Nothing when the pixels do not fill the picture.
 [[nodiscard]] std::optional<std::vector<std::uint8_t>> EncodePng(

@@ -138,12 +138,8 @@ std::optional<RgbImage> Decode(const Bytes& file, std::string& why) {
 
 std::optional<std::vector<std::uint8_t>> EncodePng(int width, int height, PngPixels format,
                                                    std::span<const std::uint8_t> pixels) {
+  if (!PixelsFillPicture(width, height, format, pixels)) return std::nullopt;
   const auto channels = static_cast<std::size_t>(format);
-  if (width <= 0 || height <= 0 ||
-      pixels.size() !=
-          static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * channels) {
-    return std::nullopt;
-  }
   const std::size_t rowBytes = static_cast<std::size_t>(width) * channels;
   Bytes rows;
   rows.reserve((rowBytes + 1) * static_cast<std::size_t>(height));

@@ -6,36 +6,22 @@
 //
 //   scripts/build.sh web && tests/web/run.sh measure.mjs [SECONDS]   (default 20)
 import { chromium } from 'playwright-core';
-import { createServer } from 'node:http';
+import { servePage } from './serve.mjs';
 import { readFile, readdir, mkdtemp, rm } from 'node:fs/promises';
 import { gzipSync } from 'node:zlib';
 import { tmpdir } from 'node:os';
-import { join, extname } from 'node:path';
+import { join } from 'node:path';
 import { execFileSync } from 'node:child_process';
 
 const [pageFolder, , secondsText] = process.argv.slice(2);
 const seconds = Number(secondsText || 20);
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.data': 'application/octet-stream' };
 let raw = 0;
 let gzipped = 0;
-const server = createServer(async (request, response) => {
-  const name = new URL(request.url, 'http://x').pathname.replace(/^\/$/, '/index.html');
-  if (name.includes('..') || !types[extname(name)]) {
-    response.writeHead(404).end();
-    return;
-  }
-  try {
-    const body = await readFile(join(pageFolder, name));
-    raw += body.length;
-    gzipped += gzipSync(body, { level: 9 }).length;
-    response.writeHead(200, { 'Content-Type': types[extname(name)] }).end(body);
-  } catch {
-    response.writeHead(404).end();
-  }
+const server = await servePage(pageFolder, (body) => {
+  raw += body.length;
+  gzipped += gzipSync(body, { level: 9 }).length;
 });
-await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-const address = `http://127.0.0.1:${server.address().port}/`;
+const { address } = server;
 
 // The CPU time, in clock ticks, of every process started with this profile.
 const ticksPerSecond = Number(execFileSync('getconf', ['CLK_TCK']).toString());

@@ -6,29 +6,14 @@
 //
 //   node web_test.mjs PAGE_FOLDER SOURCE_FOLDER
 import { chromium } from 'playwright-core';
-import { createServer } from 'node:http';
+import { servePage } from './serve.mjs';
 import { readFile, readdir, mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
-import { join, extname } from 'node:path';
+import { join } from 'node:path';
 
 const [pageFolder, sourceFolder] = process.argv.slice(2);
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.data': 'application/octet-stream' };
-const server = createServer(async (request, response) => {
-  const name = new URL(request.url, 'http://x').pathname.replace(/^\/$/, '/index.html');
-  if (name.includes('..') || !types[extname(name)]) {
-    response.writeHead(404).end();
-    return;
-  }
-  try {
-    const body = await readFile(join(pageFolder, name));
-    response.writeHead(200, { 'Content-Type': types[extname(name)] }).end(body);
-  } catch {
-    response.writeHead(404).end();
-  }
-});
-await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-const address = `http://127.0.0.1:${server.address().port}/`;
+const server = await servePage(pageFolder);
+const { address } = server;
 
 let failures = 0;
 function check(ok, what) {
