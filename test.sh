@@ -9,31 +9,34 @@
 # then builds the browser's page and plays it in a headless chromium.
 set -euo pipefail
 root="$(cd "$(dirname "$0")" && pwd)"
+# Each part says when it starts, counted from the start, so a slow part shows.
+part() { printf '== %s (at %dm%02ds)\n' "$1" $((SECONDS / 60)) $((SECONDS % 60)); }
 "$root/scripts/install-deps.sh"
 jobs="$(nproc)"
 for kind in release asan; do
-  echo "== $kind build"
+  part "$kind build"
   "$root/scripts/build.sh" "$kind"
-  echo "== $kind tests"
+  part "$kind tests"
   LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" ctest --test-dir "$root/build/$kind" --output-on-failure -j "$jobs"
 done
 # The game as players and packagers build it, by each compiler, warnings as errors.
 for kind in game clang; do
-  echo "== $kind build"
+  part "$kind build"
   "$root/scripts/build.sh" "$kind"
 done
 # The game for 64-bit Windows (SDL built once per machine), its suites and the
 # program itself under Wine.
-echo "== windows build"
+part "windows build"
 "$root/scripts/build.sh" windows
-echo "== windows tests"
+part "windows tests"
 ctest --test-dir "$root/build/windows" --output-on-failure -j "$jobs"
 # The Windows downloads, made by scripts/package.sh windows, then installed,
 # started and uninstalled under Wine.
-echo "== windows package"
+part "windows package"
 "$root/tests/smoke/windows_package.sh" "$root" "$root/build/windows" "$root/build/windows/screenshots"
 # The browser build uses the game build's tools and tunes.
-echo "== web build"
+part "web build"
 "$root/scripts/build.sh" web
-echo "== web tests"
+part "web tests"
 "$root/tests/web/run.sh"
+part "all passed"
