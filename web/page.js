@@ -112,11 +112,7 @@ var Module = {
   arguments: ['--window', '--scale=pixel-exact'],
   print: function (line) {
     window.morvex2Output.push(line);
-    // A replay's last frame, kept before the game closes two seconds (one at
-    // double speed) after its verdict.
-    if (/^replay /.test(line)) {
-      setTimeout(function () { window.morvex2FinalFrame = window.morvex2Frame(); }, 400);
-    }
+    if (/^replay /.test(line)) keepLastFrame();
     if (watchedReplay) say(line, /differ|cannot/.test(line));
   },
   printErr: function (line) { console.error(line); },
@@ -139,6 +135,23 @@ if (watchedReplay) {
   });
   back.hidden = false;
   say('Watching a replay: RETURN pauses, SPACE doubles the speed, ESC ends. / リプレイ再生中', false);
+}
+
+// A replay's last frame, for whoever looks (the tests). The game shows it for
+// a moment after its verdict, then closes its window, which empties the
+// canvas. The picture is taken at every browser frame until then, so the one
+// kept is the last the game showed, however late a busy browser runs.
+function keepLastFrame() {
+  var last = null;
+  (function look() {
+    var pixels = window.morvex2Frame();
+    if (pixels.length === 0) {
+      window.morvex2FinalFrame = last;
+      return;
+    }
+    last = pixels;
+    requestAnimationFrame(look);
+  })();
 }
 
 // The game's picture as the game drew it, 640 x 480 RGBA (for tests).

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #ifdef __EMSCRIPTEN__
+#include "platform/sdl/browser_canvas_picture.h"
 #include "platform/sdl/browser_input_wait.h"
 #endif
 #if MORVEX2_WITH_X11
@@ -63,6 +64,9 @@ class X11InputWait final : public InputWait {
 }  // namespace
 
 std::unique_ptr<WindowPicture> MakeWindowPicture(SDL_Window* window) {
+#ifdef __EMSCRIPTEN__
+  return std::make_unique<BrowserCanvasPicture>(window);
+#endif
 #if MORVEX2_WITH_X11
   if (window != nullptr && OnX11()) return std::make_unique<X11WindowPicture>(window);
 #endif
