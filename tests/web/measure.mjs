@@ -2,7 +2,7 @@
 // scripts/measure.sh measures the desktop game: the bytes the page transfers
 // (raw and gzip), the time from the page's load to the game's first frame,
 // and the CPU share of all of chromium's processes over a window on the title
-// screen and over one in a running game.
+// screen and over one in a running game, beside that of an empty page.
 //
 //   scripts/build.sh web && tests/web/run.sh measure.mjs [SECONDS]   (default 20)
 import { chromium } from 'playwright-core';
@@ -23,18 +23,22 @@ const server = await servePage(pageFolder, (body) => {
 });
 const { address } = server;
 
-// The CPU time, in clock ticks, of every process started with this profile.
+// The CPU time, in clock ticks, of every process started with this profile,
+// by the kind of process (the browser, its renderers, its GPU process, its
+// audio service and so on).
 const ticksPerSecond = Number(execFileSync('getconf', ['CLK_TCK']).toString());
 async function chromiumTicks(profile) {
-  let ticks = 0;
+  const ticks = new Map();
   for (const pid of await readdir('/proc')) {
     if (!/^\d+$/.test(pid)) continue;
     try {
       const command = (await readFile(`/proc/${pid}/cmdline`)).toString();
       if (!command.includes(profile)) continue;
+      const kind = (command.match(/--utility-sub-type=[^.\0]*\.mojom\.(\w+)/) ||
+                    command.match(/--type=([\w-]+)/) || [null, 'browser'])[1];
       const stat = (await readFile(`/proc/${pid}/stat`)).toString();
       const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
-      ticks += Number(fields[11]) + Number(fields[12]);  // utime, stime
+      ticks.set(`${pid} ${kind}`, Number(fields[11]) + Number(fields[12]));  // utime, stime
     } catch {
       // the process ended meanwhile
     }
@@ -42,12 +46,25 @@ async function chromiumTicks(profile) {
   return ticks;
 }
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+// The share of one core that chromium took over the window, in all and by
+// kind of process.
 async function cpuShare(profile) {
   const before = await chromiumTicks(profile);
   const start = Date.now();
   await sleep(seconds * 1000);
   const after = await chromiumTicks(profile);
-  return (100 * (after - before)) / ticksPerSecond / ((Date.now() - start) / 1000);
+  const elapsed = (Date.now() - start) / 1000;
+  const kinds = new Map();
+  let all = 0;
+  for (const [process, ticks] of after) {
+    const share = (100 * (ticks - (before.get(process) || 0))) / ticksPerSecond / elapsed;
+    const kind = process.split(' ')[1];
+    kinds.set(kind, (kinds.get(kind) || 0) + share);
+    all += share;
+  }
+  const parts = [...kinds].filter(([, share]) => share >= 0.05)
+    .map(([kind, share]) => `${kind} ${share.toFixed(2)}`).join(', ');
+  return `${all.toFixed(2)} % (${parts})`;
 }
 
 const profile = await mkdtemp(join(tmpdir(), 'morvex2-measure-'));
@@ -61,6 +78,10 @@ const context = await chromium.launchPersistentContext(profile, {
 });
 try {
   const page = await context.newPage();
+  // The browser's own share, with an empty page, for comparison.
+  await page.goto('about:blank');
+  await sleep(3000);
+  const empty = await cpuShare(profile);
   const loaded = Date.now();
   await page.goto(address);
   // The first frame: the game's own picture of the title, with its colours.
@@ -84,8 +105,10 @@ try {
   const game = await cpuShare(profile);
   console.log(`transferred               ${(raw / 1e6).toFixed(2)} MB raw, ${(gzipped / 1e6).toFixed(2)} MB gzip`);
   console.log(`load to first frame       ${(firstFrameMs / 1000).toFixed(3)} s`);
-  console.log(`CPU, title screen, ${seconds} s   ${title.toFixed(2)} % (all of chromium's processes)`);
-  console.log(`CPU, running game, ${seconds} s   ${game.toFixed(2)} %`);
+  console.log(`CPU of all of chromium's processes over ${seconds} s, by kind of process:`);
+  console.log(`  empty page     ${empty}`);
+  console.log(`  title screen   ${title}`);
+  console.log(`  running game   ${game}`);
 } finally {
   await context.close();
   server.close();
