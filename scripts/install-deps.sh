@@ -2,10 +2,13 @@
 # Installs the Debian packages the game needs to build, run and be tested.
 # Nothing is downloaded from anywhere else. One dpkg query finds what is
 # missing; apt-get runs only then, through sudo only when not root.
-# Usage: scripts/install-deps.sh [game|all]   (default: all)
-#   game  what building and playing the game needs
-#   all   also the tests, benchmarks, packaging, the checks of installed files
-#         and the Windows build with its tests under Wine
+# Usage: scripts/install-deps.sh [game|linux|cross|all]   (default: all)
+#   game   what building and playing the game needs
+#   linux  also the tests, benchmarks, packaging and the checks of installed
+#          files on Linux
+#   cross  the Windows build with its tests under Wine, and the browser build
+#          with its tests in chromium
+#   all    all of these
 set -euo pipefail
 
 game=(
@@ -28,6 +31,8 @@ tests=(
   weston
   # the installed files and the package: validators, manual pages, lintian
   desktop-file-utils appstream man-db dpkg-dev lintian
+)
+cross=(
   # the Windows build (scripts/build.sh windows) and its tests under Wine:
   # MinGW-w64 with POSIX threads, zlib built for it, Wine
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
@@ -40,12 +45,14 @@ tests=(
 )
 # npm, for the browser tests' playwright-core, comes with Debian's nodejs as a
 # package of its own; some machines have a nodejs that carries npm itself.
-command -v npm >/dev/null 2>&1 || tests+=(npm)
+command -v npm >/dev/null 2>&1 || cross+=(npm)
 
 case "${1:-all}" in
   game) packages=("${game[@]}") ;;
-  all) packages=("${game[@]}" "${tests[@]}") ;;
-  *) echo "usage: $0 [game|all]" >&2; exit 2 ;;
+  linux) packages=("${game[@]}" "${tests[@]}") ;;
+  cross) packages=("${cross[@]}") ;;
+  all) packages=("${game[@]}" "${tests[@]}" "${cross[@]}") ;;
+  *) echo "usage: $0 [game|linux|cross|all]" >&2; exit 2 ;;
 esac
 
 installed="$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null |

@@ -15,6 +15,7 @@
 #include "platform/sdl/frame_scaler.h"
 #include "platform/sdl/sdl_video.h"
 #include "tests/support/golden.h"
+#include "tests/support/rect_text.h"
 
 namespace {
 
@@ -25,11 +26,6 @@ SurfacePtr NewTarget(int width, int height, Uint32 format = SDL_PIXELFORMAT_RGB8
   SurfacePtr target(SDL_CreateRGBSurfaceWithFormat(0, width, height, 0, format), SDL_FreeSurface);
   SDL_FillRect(target.get(), nullptr, 0);
   return target;
-}
-
-std::string RectText(const SDL_Rect& r) {
-  return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.w) + "x" +
-         std::to_string(r.h);
 }
 
 // A 640 x 480 frame with edges everywhere: a different colour every few pixels.

@@ -39,7 +39,7 @@ class RecordingScene final : public Scene {
   }
 };
 
-using Seen = std::vector<std::string>;
+using SeenKeys = std::vector<std::string>;
 
 // A controller as SDL's virtual joystick, with a mapping for its GUID so that
 // it is a game controller with the standard layout.
@@ -118,16 +118,16 @@ class SdlGamepadTest : public testing::Test {
 
   // SDL's events go to the host, the host's messages through the game's
   // window procedure; what the screen saw since the last look.
-  Seen Take() {
+  SeenKeys Take() {
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) host_.HandleEvent(event);
     host_.RepeatHeldDirections();
     testsupport::DispatchWaiting();
-    Seen seen = std::move(scene_.seen);
+    SeenKeys seen = std::move(scene_.seen);
     scene_.seen.clear();
     return seen;
   }
-  Seen At(std::int64_t ms) {
+  SeenKeys At(std::int64_t ms) {
     clock_.Advance(ms - clock_.NowMs());
     return Take();
   }
@@ -143,16 +143,16 @@ TEST_F(SdlGamepadTest, AHeldDirectionPressesOnceThenRepeatsLikeAHeldKey) {
   Take();
   ASSERT_EQ(host_.Gamepads().Open(), 1);
   pad.Button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
-  EXPECT_EQ(Take(), (Seen{"DOWN"}));
-  EXPECT_EQ(At(platform::SdlGamepads::kRepeatDelayMs - 1), Seen{}) << "a short press is one";
-  EXPECT_EQ(At(platform::SdlGamepads::kRepeatDelayMs), (Seen{"DOWN"}));
-  EXPECT_EQ(At(platform::SdlGamepads::kRepeatDelayMs + 10), Seen{});
+  EXPECT_EQ(Take(), (SeenKeys{"DOWN"}));
+  EXPECT_EQ(At(platform::SdlGamepads::kRepeatDelayMs - 1), SeenKeys{}) << "a short press is one";
+  EXPECT_EQ(At(platform::SdlGamepads::kRepeatDelayMs), (SeenKeys{"DOWN"}));
+  EXPECT_EQ(At(platform::SdlGamepads::kRepeatDelayMs + 10), SeenKeys{});
   EXPECT_EQ(At(platform::SdlGamepads::kRepeatDelayMs + platform::SdlGamepads::kRepeatEveryMs),
-            (Seen{"DOWN"}));
-  EXPECT_EQ(At(2000), (Seen{"DOWN"})) << "a late look sends one repeat, not all it missed";
+            (SeenKeys{"DOWN"}));
+  EXPECT_EQ(At(2000), (SeenKeys{"DOWN"})) << "a late look sends one repeat, not all it missed";
   pad.Button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, false);
-  EXPECT_EQ(Take(), (Seen{"up"}));
-  EXPECT_EQ(At(5000), Seen{}) << "nothing repeats once let go";
+  EXPECT_EQ(Take(), (SeenKeys{"up"}));
+  EXPECT_EQ(At(5000), SeenKeys{}) << "nothing repeats once let go";
 }
 
 TEST_F(SdlGamepadTest, ButtonsAreTheGamesKeysAndDoNotRepeat) {
@@ -161,7 +161,7 @@ TEST_F(SdlGamepadTest, ButtonsAreTheGamesKeysAndDoNotRepeat) {
   Take();
   struct Case {
     SDL_GameControllerButton button;
-    Seen pressed;
+    SeenKeys pressed;
   } const cases[] = {
       {SDL_CONTROLLER_BUTTON_A, {"UP"}},           {SDL_CONTROLLER_BUTTON_B, {"SPACE"}},
       {SDL_CONTROLLER_BUTTON_START, {"RETURN"}},   {SDL_CONTROLLER_BUTTON_BACK, {"ESC"}},
@@ -175,12 +175,12 @@ TEST_F(SdlGamepadTest, ButtonsAreTheGamesKeysAndDoNotRepeat) {
     now += 100;
     clock_.Advance(now - clock_.NowMs());
     pad.Button(c.button, false);
-    EXPECT_EQ(Take(), c.pressed.empty() ? Seen{} : Seen{"up"})
+    EXPECT_EQ(Take(), c.pressed.empty() ? SeenKeys{} : SeenKeys{"up"})
         << SDL_GameControllerGetStringForButton(c.button);
   }
   pad.Button(SDL_CONTROLLER_BUTTON_START, true);
   Take();
-  EXPECT_EQ(At(now + 3000), Seen{}) << "a held button is pressed once";
+  EXPECT_EQ(At(now + 3000), SeenKeys{}) << "a held button is pressed once";
 }
 
 // The stick presses a direction when leant well over and lets it go when
@@ -190,24 +190,24 @@ TEST_F(SdlGamepadTest, TheStickIsTheFourDirections) {
   ASSERT_TRUE(pad.Ready()) << SDL_GetError();
   Take();
   pad.LeftStick(SDL_CONTROLLER_AXIS_LEFTX, -20000);
-  EXPECT_EQ(Take(), (Seen{"LEFT"}));
+  EXPECT_EQ(Take(), (SeenKeys{"LEFT"}));
   pad.LeftStick(SDL_CONTROLLER_AXIS_LEFTX, -13000);
-  EXPECT_EQ(Take(), Seen{}) << "still leant over";
+  EXPECT_EQ(Take(), SeenKeys{}) << "still leant over";
   pad.LeftStick(SDL_CONTROLLER_AXIS_LEFTX, -5000);
-  EXPECT_EQ(Take(), (Seen{"up"}));
+  EXPECT_EQ(Take(), (SeenKeys{"up"}));
   pad.LeftStick(SDL_CONTROLLER_AXIS_LEFTX, 30000);
-  EXPECT_EQ(Take(), (Seen{"RIGHT"}));
+  EXPECT_EQ(Take(), (SeenKeys{"RIGHT"}));
   pad.LeftStick(SDL_CONTROLLER_AXIS_LEFTX, -30000);
-  EXPECT_EQ(Take(), (Seen{"up", "LEFT"}));
+  EXPECT_EQ(Take(), (SeenKeys{"up", "LEFT"}));
   pad.LeftStick(SDL_CONTROLLER_AXIS_LEFTX, 0);
   pad.LeftStick(SDL_CONTROLLER_AXIS_LEFTY, 32767);
-  EXPECT_EQ(Take(), (Seen{"up", "DOWN"}));
+  EXPECT_EQ(Take(), (SeenKeys{"up", "DOWN"}));
   pad.Button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
-  EXPECT_EQ(Take(), Seen{}) << "already held by the stick";
+  EXPECT_EQ(Take(), SeenKeys{}) << "already held by the stick";
   pad.LeftStick(SDL_CONTROLLER_AXIS_LEFTY, 0);
-  EXPECT_EQ(Take(), Seen{}) << "still held by the D-pad";
+  EXPECT_EQ(Take(), SeenKeys{}) << "still held by the D-pad";
   pad.Button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, false);
-  EXPECT_EQ(Take(), (Seen{"up"}));
+  EXPECT_EQ(Take(), (SeenKeys{"up"}));
 }
 
 TEST_F(SdlGamepadTest, ControllersPluggedInAndPulledOutMidGame) {
@@ -217,7 +217,7 @@ TEST_F(SdlGamepadTest, ControllersPluggedInAndPulledOutMidGame) {
   Take();
   EXPECT_EQ(host_.Gamepads().Open(), 1) << "taken up without a restart";
   first.Button(SDL_CONTROLLER_BUTTON_START, true);
-  EXPECT_EQ(Take(), (Seen{"RETURN"}));
+  EXPECT_EQ(Take(), (SeenKeys{"RETURN"}));
   first.Button(SDL_CONTROLLER_BUTTON_START, false);
   Take();
 
@@ -226,14 +226,14 @@ TEST_F(SdlGamepadTest, ControllersPluggedInAndPulledOutMidGame) {
   Take();
   EXPECT_EQ(host_.Gamepads().Open(), 2);
   first.Button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
-  EXPECT_EQ(Take(), (Seen{"DOWN"}));
+  EXPECT_EQ(Take(), (SeenKeys{"DOWN"}));
   first.Unplug();
-  EXPECT_EQ(Take(), (Seen{"up"})) << "what a pulled controller held is let go";
+  EXPECT_EQ(Take(), (SeenKeys{"up"})) << "what a pulled controller held is let go";
   EXPECT_EQ(host_.Gamepads().Open(), 1);
-  EXPECT_EQ(At(3000), Seen{}) << "and no longer repeats";
+  EXPECT_EQ(At(3000), SeenKeys{}) << "and no longer repeats";
 
   second.Button(SDL_CONTROLLER_BUTTON_BACK, true);
-  EXPECT_EQ(Take(), (Seen{"ESC"}));
+  EXPECT_EQ(Take(), (SeenKeys{"ESC"}));
   second.Button(SDL_CONTROLLER_BUTTON_BACK, false);
   Take();
   second.Unplug();
@@ -249,18 +249,18 @@ TEST_F(SdlGamepadTest, InTheBackgroundNothingReachesAScreen) {
   ASSERT_TRUE(pad.Ready()) << SDL_GetError();
   Take();
   pad.Button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
-  EXPECT_EQ(Take(), (Seen{"DOWN"}));
+  EXPECT_EQ(Take(), (SeenKeys{"DOWN"}));
   host_.HandleEvent(Focus(SDL_WINDOWEVENT_FOCUS_LOST));
-  EXPECT_EQ(At(3000), Seen{});
+  EXPECT_EQ(At(3000), SeenKeys{});
   pad.Button(SDL_CONTROLLER_BUTTON_START, true);
   pad.Button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, false);
-  EXPECT_EQ(Take(), Seen{}) << "a press and a release in the background are lost";
+  EXPECT_EQ(Take(), SeenKeys{}) << "a press and a release in the background are lost";
   pad.Button(SDL_CONTROLLER_BUTTON_START, false);
   Take();
   host_.HandleEvent(Focus(SDL_WINDOWEVENT_FOCUS_GAINED));
-  EXPECT_EQ(Take(), Seen{});
+  EXPECT_EQ(Take(), SeenKeys{});
   pad.Button(SDL_CONTROLLER_BUTTON_BACK, true);
-  EXPECT_EQ(Take(), (Seen{"ESC"}));
+  EXPECT_EQ(Take(), (SeenKeys{"ESC"}));
 }
 
 }  // namespace

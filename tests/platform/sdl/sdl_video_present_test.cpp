@@ -13,6 +13,7 @@
 #include "platform/sdl/frame_changes.h"
 #include "platform/sdl/frame_scaler.h"
 #include "platform/sdl/sdl_video.h"
+#include "tests/support/rect_text.h"
 
 namespace {
 
@@ -41,11 +42,6 @@ std::uint16_t As565(const SDL_Surface& surface, int x, int y) {
   Uint8 r = 0, g = 0, b = 0;
   SDL_GetRGB(PixelAt(surface, x, y), surface.format, &r, &g, &b);
   return static_cast<std::uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | b >> 3);
-}
-
-std::string RectText(const SDL_Rect& r) {
-  return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.w) + "x" +
-         std::to_string(r.h);
 }
 
 std::string RectsText(const std::vector<SDL_Rect>& rects) {

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The Windows and browser part of ./test.sh, which runs it beside the Linux
+# part (it can be run alone too, once `scripts/build.sh game` has built the
+# game): builds the game and its suites for Windows and runs them under Wine,
+# makes the Windows zip and installer and tries them there; then builds the
+# browser's page and plays it in a headless chromium. Both take the build
+# machine's own tools and tunes from build/game.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+part() { printf '== %s (at %dm%02ds)\n' "$1" $((SECONDS / 60)) $((SECONDS % 60)); }
+"$root/scripts/install-deps.sh" cross
+# The game for 64-bit Windows (SDL built once per machine), its suites and the
+# program itself under Wine.
+part "windows build"
+"$root/scripts/build.sh" windows
+part "windows tests"
+ctest --test-dir "$root/build/windows" --output-on-failure -j "$(nproc)"
+# The Windows downloads, made by scripts/package.sh windows, then installed,
+# started and uninstalled under Wine.
+part "windows package"
+"$root/tests/smoke/windows_package.sh" "$root" "$root/build/windows" "$root/build/windows/screenshots"
+part "web build"
+"$root/scripts/build.sh" web
+part "web tests"
+"$root/tests/web/run.sh"
+part "windows and browser passed"
