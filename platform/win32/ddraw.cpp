@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/host.h"
+#include "platform/win32/pixel_rows.h"
 #include "platform/win32/video.h"
 
 namespace {
@@ -55,11 +56,6 @@ bool CoversWhole(const RECT& from, const SDL_Surface& source, const RECT& to,
 bool Inside(const RECT& r, const SDL_Surface& pixels) {
   return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= pixels.w &&
          r.bottom <= pixels.h;
-}
-
-std::uint16_t* Row(const SDL_Surface& pixels, int y) {
-  return reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(pixels.pixels) +
-                                          static_cast<std::ptrdiff_t>(y) * pixels.pitch);
 }
 
 void CopyKeyedRow(std::uint16_t* dest, const std::uint16_t* source, int count,
@@ -362,8 +358,8 @@ SDL_Rect IDirectDrawSurface::CopyRect(const RECT& dest, const IDirectDrawSurface
   const int sourceX = static_cast<int>(sourceRect.left + (std::int64_t{area.x} - dest.left));
   const int sourceY = static_cast<int>(sourceRect.top + (std::int64_t{area.y} - dest.top));
   for (int row = 0; row < area.h; ++row) {
-    std::uint16_t* to = Row(*pixels_, area.y + row) + area.x;
-    const std::uint16_t* from = Row(*source.pixels_, sourceY + row) + sourceX;
+    std::uint16_t* to = platform::PixelRow(*pixels_, area.y + row) + area.x;
+    const std::uint16_t* from = platform::PixelRow(*source.pixels_, sourceY + row) + sourceX;
     if (keyed) {
       CopyKeyedRow(to, from, width, *source.sourceKey_);
     } else {

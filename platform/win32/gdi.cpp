@@ -14,6 +14,7 @@
 #include "platform/base/shift_jis.h"
 #include "platform/win32/ddraw.h"
 #include "platform/win32/font.h"
+#include "platform/win32/pixel_rows.h"
 #include "platform/win32/text_strips.h"
 
 namespace {
@@ -21,11 +22,6 @@ namespace {
 SDL_Surface* TargetOf(HDC dc) {
   if (dc == nullptr || dc->surface == nullptr) return nullptr;
   return dc->surface->Pixels();
-}
-
-std::uint16_t* Row(SDL_Surface& pixels, std::int64_t y) {
-  return reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(pixels.pixels) +
-                                          y * pixels.pitch);
 }
 
 // Where text is drawn: a surface, or a kept strip of text pixels.
@@ -175,7 +171,7 @@ void CopyStrip(SDL_Surface& target, const SDL_Rect& cells, int x, int y,
   for (int row = cells.y; row < cells.y + cells.h; ++row) {
     const std::int64_t stripRow = std::int64_t{row} - y;
     const std::int64_t stripColumn = std::int64_t{cells.x} - x;
-    std::memcpy(Row(target, row) + cells.x,
+    std::memcpy(platform::PixelRow(target, row) + cells.x,
                 strip.pixels.data() + stripRow * strip.width + stripColumn, rowBytes);
   }
 }
@@ -234,7 +230,7 @@ BOOL CopyPicture(HDC dc, const IndexedPicture& picture) {
   const int height = std::min(picture.height, target->h);
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* from = picture.topRow + y * picture.rowStep;
-    std::uint16_t* to = Row(*target, y);
+    std::uint16_t* to = platform::PixelRow(*target, y);
     for (int x = 0; x < width; ++x) to[x] = lookup[from[x]];
   }
   return 1;
