@@ -48,8 +48,8 @@ title_shown || fail "the title screen was never shown"
 # weston hands the keyboard to the game's window a moment after it is shown,
 # and a busy machine can make that moment long: a key typed before then goes
 # nowhere. So ESC is typed again each second until the game has ended (on the
-# title, ESC only ever quits), for at most 60 s: the test command builds the
-# Windows and browser games beside this test, and 20 s was once too short.
+# title, ESC only ever quits), for at most 60 s: with other builds running
+# beside it, 20 s was once too short.
 window="$(compositor_window | head -n1)"
 game_gone() { ! kill -0 "$game"; }
 for _ in $(seq 60); do
