@@ -26,6 +26,11 @@ compositor=$!
 compositor_window() { xdotool search --class '^Weston Compositor$'; }
 compositor_up() { [ -S "$XDG_RUNTIME_DIR/$socket" ] && compositor_window; }
 wait_for 30 compositor_up || { cat "$work/weston.log" >&2; fail "weston did not start"; }
+# The virtual server's keyboard goes to weston's window once, before the game
+# has a window: given again while the game runs, the server could tell weston
+# its window lost the keyboard after telling it that it got it, and weston
+# then passed no key on to the game at all, however often it was given.
+xdotool windowfocus --sync "$(compositor_window | head -n1)"
 
 (cd / && exec env -u DISPLAY WAYLAND_DISPLAY="$socket" SDL_VIDEODRIVER=wayland \
    SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME="$work/config" \
@@ -48,12 +53,10 @@ title_shown || fail "the title screen was never shown"
 # weston hands the keyboard to the game's window a moment after it is shown,
 # and a busy machine can make that moment long: a key typed before then goes
 # nowhere. So ESC is typed again each second until the game has ended (on the
-# title, ESC only ever quits), for at most 60 s: with other builds running
-# beside it, 20 s was once too short.
-window="$(compositor_window | head -n1)"
+# title, ESC only ever quits), for at most 20 s.
 game_gone() { ! kill -0 "$game"; }
-for _ in $(seq 60); do
-  press "$window" Escape
+for _ in $(seq 20); do
+  xdotool key Escape
   wait_for 1 game_gone && break
 done
 if ! game_gone 2>/dev/null; then
