@@ -9,8 +9,9 @@ set -euo pipefail
 xvfb_start 640x480 "$0" "$@"
 game=""
 compositor=""
-trap '[ -n "$game" ] && kill "$game" 2>/dev/null
-      [ -n "$compositor" ] && kill "$compositor" 2>/dev/null; rm -rf "$work"' EXIT
+# At exit, whatever is still running goes: a weston left behind without its
+# X server spins on a core.
+trap 'for pid in $game $compositor; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 
 fail() { echo "$*" >&2; exit 1; }
 

@@ -24,7 +24,7 @@ xvfb_start() {
 # the scratch folder, no sound device, and the game ($game) ended at exit.
 game_in_scratch() {
   game=""
-  trap '[ -n "$game" ] && kill "$game" 2>/dev/null; rm -rf "$work"' EXIT
+  trap 'if [ -n "$game" ]; then kill "$game" 2>/dev/null || true; fi; rm -rf "$work"' EXIT
   export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" SDL_AUDIODRIVER=dummy
 }
 
