@@ -4,8 +4,13 @@
 # UndefinedBehaviorSanitizer and LeakSanitizer (leaks are failures;
 # tests/lsan.supp lists the little that system libraries keep), built the
 # portable way, without either; builds the game alone in Release with GCC and
-# with clang; then the Windows and browser builds with their tests
-# (scripts/test-cross.sh).
+# with clang; and, beside all that, the Windows and browser builds with their
+# tests (scripts/test-cross.sh).
+#
+# The two parts run side by side: much of each is waiting (a linker, a
+# configure step, a game played in real time under Wine or in chromium) that
+# the other fills. The second part's output is kept in build/test-cross.log
+# and shown when it ends.
 set -euo pipefail
 root="$(cd "$(dirname "$0")" && pwd)"
 # Each part says when it starts, counted from the start, so a slow part shows.
@@ -16,18 +21,26 @@ jobs="$(nproc)"
 # builds take their tools and tunes from it.
 part "game build"
 "$root/scripts/build.sh" game
+cross_log="$root/build/test-cross.log"
+# The game by a second compiler, warnings as errors, goes with the second
+# part, which is the shorter.
+setsid bash -c '"$1/scripts/test-cross.sh" && echo "== clang build" && "$1/scripts/build.sh" clang' \
+  _ "$root" >"$cross_log" 2>&1 &
+cross=$!
+# However this script ends, the other part does not outlive it.
+trap 'kill -- -"$cross" 2>/dev/null || true' EXIT
 for kind in release asan; do
   part "$kind build"
   "$root/scripts/build.sh" "$kind"
   part "$kind tests"
   LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" ctest --test-dir "$root/build/$kind" --output-on-failure -j "$jobs"
 done
-# The game by a second compiler, warnings as errors.
-part "clang build"
-"$root/scripts/build.sh" clang
-# The Windows and browser builds and their tests. Run beside the Linux part
-# they would take a few minutes off, but the Wayland smoke test then twice
-# never got the keyboard from the nested compositor.
-part "windows and browser"
-"$root/scripts/test-cross.sh"
+part "waiting for the Windows and browser part"
+status=0
+wait "$cross" || status=$?
+sed 's/^/  cross: /' "$cross_log"
+if [ "$status" -ne 0 ]; then
+  echo "== the Windows and browser part failed (status $status); its output is above and in $cross_log"
+  exit "$status"
+fi
 part "all passed"

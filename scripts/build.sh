@@ -20,16 +20,16 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 kind="${1:-release}"
 shift || true
-# The sanitizer, Windows and browser builds compile eight files at a time, as
-# one (CMakeLists.txt says why and which builds do not).
+# Every build but the release build compiles eight files at a time, as one
+# (CMakeLists.txt says why).
 unity=(-DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=8)
 case "$kind" in
   release) flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
   asan) flags=(-DCMAKE_BUILD_TYPE=Debug -DMORVEX2_SANITIZE=ON -DMORVEX2_X11=OFF
               -DMORVEX2_FLUIDSYNTH=OFF "${unity[@]}") ;;
-  game) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF) ;;
+  game) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF "${unity[@]}") ;;
   clang) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
-                -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
+                -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${unity[@]}") ;;
   windows)
     "$root/scripts/build.sh" game gen_font_table render_tunes
     deps="$("$root/scripts/deps/sdl-windows.sh")"

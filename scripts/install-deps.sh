@@ -33,6 +33,9 @@ tests=(
   desktop-file-utils appstream man-db dpkg-dev lintian
 )
 cross=(
+  # Debian's source packages of SDL, unpacked; the real window under a virtual
+  # X server, typed keys and screenshots, for the Windows program under Wine
+  dpkg-dev xvfb xdotool imagemagick
   # the Windows build (scripts/build.sh windows) and its tests under Wine:
   # MinGW-w64 with POSIX threads, zlib built for it, Wine
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The Windows and browser part of ./test.sh, after its Linux part (it can be
-# run alone too, once `scripts/build.sh game` has built the game): builds the game and its suites for Windows and runs them under Wine,
+# The Windows and browser part of ./test.sh, which runs it beside the Linux
+# part (it can be run alone too, once `scripts/build.sh game` has built the
+# game): builds the game and its suites for Windows and runs them under Wine,
 # makes the Windows zip and installer and tries them there; then builds the
 # browser's page and plays it in a headless chromium. Both take the build
 # machine's own tools and tunes from build/game.
