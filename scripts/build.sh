@@ -20,11 +20,10 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 kind="${1:-release}"
 shift || true
-# Every build but the release build compiles eight files at a time, as one
-# (CMakeLists.txt says why).
+# Every build compiles eight files at a time, as one (CMakeLists.txt says why).
 unity=(-DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=8)
 case "$kind" in
-  release) flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+  release) flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "${unity[@]}") ;;
   asan) flags=(-DCMAKE_BUILD_TYPE=Debug -DMORVEX2_SANITIZE=ON -DMORVEX2_X11=OFF
               -DMORVEX2_FLUIDSYNTH=OFF "${unity[@]}") ;;
   game) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF "${unity[@]}") ;;
@@ -49,7 +48,7 @@ export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 if [ "$kind" = web ]; then
   # The tools that make the font table and the tunes run here, not in the browser.
   "$0" game gen_font_table web_tunes morvex2_tune_renderings
-  export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
+  source "$root/scripts/deps/emscripten-env.sh"
   prefix="$("$root/scripts/deps/sdl-web.sh")"
   if [ ! -f "$dir/build.ninja" ] || ! grep -q "$prefix" "$dir/CMakeCache.txt"; then
     emcmake cmake -S "$root" -B "$dir" -G Ninja -DMORVEX2_WERROR=ON -DCMAKE_BUILD_TYPE=Release \

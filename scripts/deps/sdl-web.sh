@@ -14,8 +14,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 deps="${MORVEX2_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/morvex2-deps}"
-# Debian's emscripten finds its node modules (acorn) only here.
-export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
+source "$root/scripts/deps/emscripten-env.sh"
 jobs="${MORVEX2_JOBS:-2}"
 
 key="$( (cat "$0" "$root/scripts/deps/sdl-web-checks.cmake"; emcc --version | head -n1) |
@@ -41,7 +40,7 @@ if emcc --version | head -n1 | grep -q ' 3\.1\.6 '; then
 fi
 echo "Building SDL2 for the browser into $prefix" >&2
 emcmake cmake "${checks[@]}" -S "${sources[0]}" -B "$work/sdl2" "${common[@]}" \
-  -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=ON \
+  -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=ON -DSDL_CCACHE=OFF \
   -DSDL_THREADS=OFF -DSDL_RENDER=OFF -DSDL_OPENGL=OFF -DSDL_OPENGLES=OFF -DSDL_HAPTIC=OFF \
   -DSDL_HIDAPI=OFF -DSDL_POWER=OFF -DSDL_SENSOR=OFF -DSDL_LOCALE=OFF -DSDL_MISC=OFF \
   -DSDL_LOADSO=OFF -DSDL_FILESYSTEM=OFF -DSDL_OFFSCREEN=OFF -DSDL_DISKAUDIO=OFF >&2

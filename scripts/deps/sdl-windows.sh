@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Cross-builds SDL2 and SDL2_mixer for 64-bit Windows from Debian 12's own
 # source packages, as static libraries, so that the game is one executable.
-# The mixer gets what the game plays: WAV (the clap and the tunes' renderings)
-# and MIDI through Windows' own synthesiser (a tune the player put in place of
-# the game's); no other formats, no FluidSynth.
-# Built once per machine (about three minutes), again only when this script,
+# SDL keeps what the game uses: the window's surface, which Windows' own
+# drawing shows (so no renderer, OpenGL or Vulkan), sound, keys, game
+# controllers and timers. The mixer gets what the game plays: WAV (the clap
+# and the tunes' renderings) and MIDI through Windows' own synthesiser (a tune
+# the player put in place of the game's); no other formats, no FluidSynth.
+# Built once per machine (about two minutes), again only when this script,
 # scripts/deps/common.sh or the toolchain file changes.
 # Usage: scripts/deps/sdl-windows.sh   prints the prefix the libraries are in
 set -euo pipefail
@@ -26,7 +28,8 @@ echo "Building SDL2 and SDL2_mixer for Windows into $prefix" >&2
 rm -rf "$prefix"
 cross=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DMORVEX2_WINDOWS_DEPS="$prefix")
 deps_cmake "${sources[0]}" "$prefix.build-sdl" "$prefix" "${cross[@]}" \
-  -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_VULKAN=OFF
+  -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_CCACHE=OFF \
+  -DSDL_RENDER=OFF -DSDL_OPENGL=OFF -DSDL_OPENGLES=OFF -DSDL_VULKAN=OFF
 deps_cmake "${sources[1]}" "$prefix.build-mixer" "$prefix" "${cross[@]}" \
   -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_VENDORED=OFF \
   -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF \
