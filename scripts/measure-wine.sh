@@ -39,23 +39,27 @@ done
 end="$(date +%s.%N)"
 printf 'launch to first frame        %.3f s\n' "$(echo "$end - $start" | bc)"
 
-# utime + stime, in clock ticks, of the game and the Wine server.
+# utime + stime, in clock ticks, of the game and the Wine server: one line,
+# "PID TICKS", for each of their processes.
 ticks() {
-  local total=0 pid fields
+  local pid fields
   for pid in $(pgrep -f 'morvex2.exe|wineserver'); do
     fields="$(cut -d')' -f2- "/proc/$pid/stat" 2>/dev/null)" || continue
     # shellcheck disable=SC2086
     set -- $fields
-    total=$((total + ${12} + ${13}))
+    echo "$pid $((${12} + ${13}))"
   done
-  echo "$total"
 }
 sleep 2
-before="$(ticks)"
+ticks >"$work/before"
 sleep "$seconds"
-after="$(ticks)"
+ticks >"$work/after"
+# What each process took in the window: a process that ended in it (a start-up
+# helper of Wine's) counts for nothing, not for minus what it had taken before.
+used="$(awk 'NR == FNR { before[$1] = $2; next } { used += $2 - before[$1] } END { print used + 0 }' \
+  "$work/before" "$work/after")"
 printf 'CPU, title screen, %s s     %s %%\n' "$seconds" \
-  "$(echo "scale=2; ($after - $before) * 100 / $(getconf CLK_TCK) / $seconds" | bc)"
+  "$(echo "scale=2; $used * 100 / $(getconf CLK_TCK) / $seconds" | bc)"
 peak="$(for pid in $(pgrep -f 'morvex2.exe'); do awk '/VmHWM/ { print $2 }' "/proc/$pid/status"; done | sort -n | tail -n1)"
 printf 'peak resident (VmHWM)        %.1f MB\n' "$(echo "${peak:-0} * 1024 / 1000000" | bc -l)"
 xdotool key Escape
