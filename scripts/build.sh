@@ -20,15 +20,13 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 kind="${1:-release}"
 shift || true
-# Every build compiles eight files at a time, as one (CMakeLists.txt says why).
-unity=(-DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=8)
 case "$kind" in
-  release) flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "${unity[@]}") ;;
+  release) flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
   asan) flags=(-DCMAKE_BUILD_TYPE=Debug -DMORVEX2_SANITIZE=ON -DMORVEX2_X11=OFF
-              -DMORVEX2_FLUIDSYNTH=OFF "${unity[@]}") ;;
-  game) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF "${unity[@]}") ;;
+              -DMORVEX2_FLUIDSYNTH=OFF) ;;
+  game) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF) ;;
   clang) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
-                -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${unity[@]}") ;;
+                -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
   windows)
     "$root/scripts/build.sh" game gen_font_table render_tunes
     deps="$("$root/scripts/deps/sdl-windows.sh")"
@@ -37,7 +35,7 @@ case "$kind" in
     flags=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG"
            -DCMAKE_TOOLCHAIN_FILE="$root/cmake/windows-x64.cmake"
            -DMORVEX2_WINDOWS_DEPS="$deps" -DMORVEX2_HOST_TOOLS="$root/build/game"
-           -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine.sh" "${unity[@]}") ;;
+           -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine.sh") ;;
   web) ;;
   *) echo "usage: $0 [release|asan|game|clang|windows|web] [TARGET...]" >&2; exit 2 ;;
 esac
@@ -54,8 +52,7 @@ if [ "$kind" = web ]; then
     emcmake cmake -S "$root" -B "$dir" -G Ninja -DMORVEX2_WERROR=ON -DCMAKE_BUILD_TYPE=Release \
       -DBUILD_TESTING=OFF -DMORVEX2_X11=OFF -DMORVEX2_FLUIDSYNTH=OFF \
       -DCMAKE_FIND_ROOT_PATH="$prefix" -DSDL2_DIR="$prefix/lib/cmake/SDL2" \
-      -DSDL2_mixer_DIR="$prefix/lib/cmake/SDL2_mixer" -DMORVEX2_HOST_TOOLS="$root/build/game" \
-      "${unity[@]}" >/dev/null
+      -DSDL2_mixer_DIR="$prefix/lib/cmake/SDL2_mixer" -DMORVEX2_HOST_TOOLS="$root/build/game" >/dev/null
   fi
 elif [ ! -f "$dir/CMakeCache.txt" ]; then
   # Ninja: a build with nothing to do takes milliseconds, so ./play.sh starts

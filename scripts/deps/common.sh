@@ -24,9 +24,7 @@ deps_mark_built() {
 
 # deps_cmake SOURCE BUILD PREFIX [CMAKE ARGUMENT...]: configures, builds and
 # installs one CMake project into PREFIX with Ninja, two jobs at most (the
-# machines this runs on are small and shared). Libraries built once per
-# machine are not put through ccache: SDL would, and on an empty cache that
-# runs the compiler twice for each file.
+# machines this runs on are small and shared).
 deps_cmake() {
   local source="$1" build="$2" prefix="$3"
   shift 3

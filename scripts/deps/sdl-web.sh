@@ -8,6 +8,8 @@
 # game controllers and timers. SDL2_mixer keeps only what the game plays: WAV,
 # and Ogg Vorbis through its built-in decoder.
 # Usage: scripts/deps/sdl-web.sh   prints the prefix (for CMAKE_PREFIX_PATH)
+# Built once, so not through ccache (SDL's own use of it compiles each file
+# twice on an empty cache).
 # The prefix is under $MORVEX2_DEPS (default ~/.cache/morvex2-deps), outside
 # the tree. Debian's emscripten comes with its system libraries built, in a
 # cache of its own under /usr/share that it never writes to.

@@ -6,8 +6,9 @@
 # controllers and timers. The mixer gets what the game plays: WAV (the clap
 # and the tunes' renderings) and MIDI through Windows' own synthesiser (a tune
 # the player put in place of the game's); no other formats, no FluidSynth.
-# Built once per machine (about two minutes), again only when this script,
-# scripts/deps/common.sh or the toolchain file changes.
+# Built once per machine (about two minutes), so not through ccache (SDL's
+# own use of it compiles each file twice on an empty cache); built again only
+# when this script, scripts/deps/common.sh or the toolchain file changes.
 # Usage: scripts/deps/sdl-windows.sh   prints the prefix the libraries are in
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
