@@ -18,6 +18,10 @@ EM_ASYNC_JS(int, WaitForPageInput, (int ms), {
     Module.morvex2WakeForInput = function() { done(1); };
   });
 });
+
+EM_JS(int, PageWantsControllers, (), {
+  return Module.morvex2WantsControllers ? 1 : 0;
+});
 // clang-format on
 
 }  // namespace
@@ -26,6 +30,10 @@ namespace platform {
 
 bool BrowserInputWait::Wait(int ms) {
   return WaitForPageInput(ms) != 0;
+}
+
+bool BrowserInputWait::ControllersWanted() {
+  return PageWantsControllers() != 0;
 }
 
 }  // namespace platform

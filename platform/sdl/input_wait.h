@@ -19,6 +19,9 @@ class InputWait {
   // Whether input may be waiting, without sleeping; true when it cannot tell
   // for less than a look at all of SDL's sources.
   virtual bool MayHaveInput() = 0;
+  // Whether to watch for game controllers now. Where watching costs nothing
+  // until one is plugged in, always.
+  virtual bool ControllersWanted() { return true; }
 };
 
 // SDL's own wait, on any window system.

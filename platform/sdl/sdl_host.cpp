@@ -166,6 +166,7 @@ void SdlHost::DrainEvents() {
   }
   HandleBatch(batch_);
   batch_.clear();
+  StartGamepadsIfWanted();
   // Some window systems send no focus event at all: a shown window that has
   // the keyboard is in the foreground all the same.
   SDL_Window* window = video_.Window();
@@ -181,6 +182,14 @@ void SdlHost::StartSoundOnceShown() {
   if (video_.ChangedFrames() == 0 && now - firstPumpMs_ < kLatestSoundStartMs) return;
   soundStarted_ = true;
   audio_.FinishStart();
+  StartGamepadsIfWanted();
+}
+
+// Once the first frame is out, and once only: a failed start has been said,
+// and trying again at every look would cost a look at every device each time.
+void SdlHost::StartGamepadsIfWanted() {
+  if (gamepadsTried_ || !soundStarted_ || !input_->ControllersWanted()) return;
+  gamepadsTried_ = true;
   gamepads_.Start();
 }
 

@@ -13,7 +13,8 @@
 //
 // Opening the sound device and reading the tunes' instruments takes longer
 // than drawing the first frame, so the mixer is told to put that work off
-// until the first frame is on the screen; so is SDL's controller support.
+// until the first frame is on the screen; so is SDL's controller support
+// (which a browser's page starts only when the player asks for it).
 #pragma once
 
 #include <SDL.h>
@@ -103,6 +104,7 @@ class SdlHost final : public WindowBackend {
   void DrainEvents();
   void DrainEventsAt(std::int64_t now);
   void StartSoundOnceShown();
+  void StartGamepadsIfWanted();
   void HandleKey(const SDL_KeyboardEvent& key);
   void HandleSystemKey(const SDL_KeyboardEvent& key);
   bool SwallowsRelease(SDL_Keycode code);
@@ -125,6 +127,7 @@ class SdlHost final : public WindowBackend {
   std::int64_t lastLookMs_ = -1;   // when the window system was last looked at
   std::int64_t lastDrainMs_ = -1;  // when SDL's events were last taken in
   bool soundStarted_ = false;
+  bool gamepadsTried_ = false;
   std::int64_t firstPumpMs_ = -1;
   // Keys pressed with Alt and not yet released: their releases are the host's too.
   std::vector<SDL_Keycode> systemKeysDown_;

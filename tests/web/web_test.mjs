@@ -118,6 +118,22 @@ function firstEntry(stored) {
   return { name: text(plain.slice(0, 16)).join(), score: String.fromCharCode(...text(plain.slice(450, 459))) };
 }
 
+// Whether the game watches for gamepads: SDL listens for them once its
+// controller support starts.
+async function watchesGamepads(page) {
+  return page.evaluate(() => JSEvents.eventHandlers.some((handler) => handler.eventTypeString === 'gamepadconnected'));
+}
+// Whether the game's sound goes out through the page's own output, running,
+// at the rate the game mixes at.
+async function soundThroughPage(page) {
+  return page.evaluate(() => {
+    const sdl = Module.SDL2;
+    return !!sdl.audio && !!sdl.audio.scriptProcessorNode &&
+      sdl.audio.scriptProcessorNode.context === sdl.audioContext &&
+      sdl.audioContext.state === 'running' && sdl.audioContext.sampleRate === 44100;
+  });
+}
+
 async function playOnePage() {
   const page = watch(await context.newPage(), 'game');
   await holdClockAtSeed(page);
@@ -127,6 +143,10 @@ async function playOnePage() {
   check((await colours(page, 'title')) > 50, 'the title screen is drawn');
   await page.click('#start');
   check(await page.evaluate(() => document.activeElement.id === 'canvas'), 'the canvas has the keys');
+  if (await until('the sound plays', () => soundThroughPage(page), 10000)) {
+    check(true, "the game's sound plays through the page's output, at 44.1 kHz");
+  }
+  check(!(await watchesGamepads(page)), 'gamepads are not watched before the player asks');
   const scroll = await page.evaluate(() => window.scrollY);
   await page.keyboard.press('Enter');
   await sleep(500);
@@ -161,6 +181,10 @@ async function playOnePage() {
   }, 60000);
   await page.keyboard.up('ArrowDown');
   await sleep(1500);
+  await page.click('#controllers');
+  if (await until('gamepads are watched once asked for', () => watchesGamepads(page), 10000)) {
+    check(true, 'gamepads are watched once asked for');
+  }
   const saved = await page.evaluate(() => ({
     table: Array.from(Module.morvex2ReadDataFile('tyuu.pod')),
     name: Array.from(Module.morvex2ReadDataFile('zel.ini')),
@@ -182,6 +206,9 @@ async function playOnePage() {
         `the name survives a reload (${saved.name.join()} / ${kept.name.join()})`);
   check(kept.replay.join() === saved.replay.join(), 'last.mvr survives a reload');
   check(!/failed|できません/.test(await page.textContent('#status')), 'no failed save is shown');
+  if (await until('gamepads are watched again after a reload', () => watchesGamepads(page), 10000)) {
+    check(true, 'gamepads are watched again after a reload, unasked');
+  }
   await page.close();
 }
 
