@@ -50,11 +50,12 @@ canvas.addEventListener('keydown', function (event) {
 
 // The sound's way out, made when the game opens its sound (SDL asks for
 // SDL2.audioContext then), not while the page loads, which it would slow by a
-// fifth of a second. It runs at the rate the game mixes at, so that the
-// browser converts the rate natively if the device runs at another one, and
-// with the buffers a player of music would get, which cost the browser about
-// a percent of a core less than the shortest ones and add 50 ms to a clap. A browser that
-// cannot make that one leaves SDL to make its own.
+// fifth of a second. It runs at the rate the game mixes at: where the device
+// runs at another, the browser converts the rate in its own code on its sound
+// thread, where SDL would convert it in the game's, on the page's one thread.
+// (Music's longer buffers cost less on average, but now and then they made
+// the browser's sound threads spin at a tenth of a core for a whole game.)
+// A browser that cannot make this one leaves SDL to make its own.
 var sound = null;
 var begun = false;  // the player's first click or key came
 var soundOutput = {};
@@ -63,7 +64,7 @@ Object.defineProperty(soundOutput, 'audioContext', {
   get: function () {
     if (!sound) {
       try {
-        sound = new AudioContext({ latencyHint: 'playback', sampleRate: 44100 });
+        sound = new AudioContext({ sampleRate: 44100 });
         if (begun) sound.resume();
       } catch (error) {
         sound = null;
