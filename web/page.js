@@ -57,7 +57,6 @@ canvas.addEventListener('keydown', function (event) {
 // the browser's sound threads spin at a tenth of a core for a whole game.)
 // A browser that cannot make this one leaves SDL to make its own.
 var sound = null;
-var begun = false;  // the player's first click or key came
 var soundOutput = {};
 Object.defineProperty(soundOutput, 'audioContext', {
   enumerable: true,
@@ -65,9 +64,9 @@ Object.defineProperty(soundOutput, 'audioContext', {
     if (!sound) {
       try {
         sound = new AudioContext({ sampleRate: 44100 });
-        if (begun) sound.resume();
+        if (start.hidden) sound.resume();  // the player's first click or key has come
       } catch (error) {
-        sound = null;
+        // SDL makes its own
       }
     }
     return sound;
@@ -81,7 +80,6 @@ var start = document.getElementById('start');
 start.hidden = false;
 function begin() {
   start.hidden = true;
-  begun = true;
   if (sound) sound.resume();
   canvas.focus();
 }
