@@ -50,7 +50,7 @@ if [ "$kind" = web ]; then
   prefix="$("$root/scripts/deps/sdl-web.sh")"
   # Built for size (-Os): the browser compiles the page's hot code a second
   # time, at its top tier, in the first half minute of each screen; from -Os
-  # code that costs a third to a half of what -O3's did, and the game's own
+  # code that costs a quarter to a half of what -O3's did, and the game's own
   # turns take no longer.
   type=MinSizeRel
   if [ ! -f "$dir/build.ninja" ] || ! grep -q "$prefix" "$dir/CMakeCache.txt" ||
