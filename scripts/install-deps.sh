@@ -31,6 +31,9 @@ tests=(
   weston
   # the installed files and the package: validators, manual pages, lintian
   desktop-file-utils appstream man-db dpkg-dev lintian
+  # the world tables' server on a shared database: its client library, and the
+  # PostgreSQL its tests start for themselves
+  libpq-dev postgresql
 )
 cross=(
   # Debian's source packages of SDL, unpacked; the real window under a virtual
