@@ -11,6 +11,8 @@ namespace {
 // How long a connection attempt may take before the database counts as away, unless the
 // conninfo says otherwise.
 constexpr const char* kConnectTimeoutS = "5";
+// How long after a failed attempt to connect the next one is made.
+constexpr auto kRetryAfterFailure = std::chrono::milliseconds(500);
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -159,15 +161,24 @@ std::optional<PgLease> PgPool::Borrow(std::string* error) {
     if (open_ < maxConnections_) break;
     returned_.wait(lock);
   }
+  if (std::chrono::steady_clock::now() < nextAttempt_) {
+    if (error) *error = lastError_;
+    return std::nullopt;
+  }
   ++open_;
   lock.unlock();
-  PGconn* connection = Connect(error);
+  std::string why;
+  PGconn* connection = Connect(&why);
+  lock.lock();
   if (connection == nullptr) {
-    lock.lock();
     --open_;
+    nextAttempt_ = std::chrono::steady_clock::now() + kRetryAfterFailure;
+    lastError_ = why;
+    if (error) *error = why;
     returned_.notify_one();
     return std::nullopt;
   }
+  nextAttempt_ = {};
   return std::optional<PgLease>(std::in_place, this, connection);
 }
 

@@ -6,6 +6,7 @@
 
 #include <libpq-fe.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -94,6 +95,10 @@ class PgPool {
   std::condition_variable returned_;
   std::vector<PGconn*> idle_;
   std::size_t open_ = 0;  // idle and lent
+  // After a failed attempt to connect, borrowers are told at once that the database is away
+  // until this time, instead of each waiting out a connection attempt of its own.
+  std::chrono::steady_clock::time_point nextAttempt_;
+  std::string lastError_;
 };
 
 // The failures that pass by themselves (the database away, starting or stopping, a
