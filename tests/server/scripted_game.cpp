@@ -9,6 +9,8 @@ namespace {
 
 // Ticks a dropped piece is given to land, at the fast-drop period, before the next one.
 constexpr int kLandingTicks = 12;
+// How many columns, around the one a piece appears over, the pieces are dropped into.
+constexpr int kColumnsVisited = 7;
 
 }  // namespace
 
@@ -27,6 +29,12 @@ Replay PlayScriptedGame(std::uint32_t seed, std::int32_t level, std::uint32_t du
   for (int piece = 0; piece < maxPieces && !playback.Ended(); ++piece) {
     deliver(ReplayMessageKind::kTick);
     deliver(ReplayMessageKind::kKeyDown, VK_UP);
+    // Pieces go to columns in turn across the field, so that the stack grows evenly and
+    // rows clear now and then.
+    const int shift = piece % kColumnsVisited - kColumnsVisited / 2;
+    for (int step = 0; step < (shift < 0 ? -shift : shift); ++step) {
+      deliver(ReplayMessageKind::kKeyDown, shift < 0 ? VK_LEFT : VK_RIGHT);
+    }
     deliver(ReplayMessageKind::kTick);
     deliver(ReplayMessageKind::kKeyDown, VK_DOWN);
     for (int tick = 0; tick < kLandingTicks; ++tick) deliver(ReplayMessageKind::kTick);

@@ -9,10 +9,11 @@
 
 namespace testworld {
 
-// The game `seed` and `level` give when each piece is turned once and dropped: out of the
-// first pause, then piece by piece until the stack reaches the top (a game over), or until
-// `maxPieces` pieces have fallen, then ESC (the game left). Its messages are spread evenly
-// over `durationMs`, so that the last one (the recorded duration) comes at `durationMs`.
+// The game `seed` and `level` give when each piece is turned once, moved to the next of a
+// few columns in turn and dropped: out of the first pause, then piece by piece until the stack
+// reaches the top (a game over), or until `maxPieces` pieces have fallen, then ESC (the game left).
+// Its messages are spread evenly over `durationMs`, so that the last one (the recorded duration)
+// comes at `durationMs`.
 Replay PlayScriptedGame(std::uint32_t seed, std::int32_t level, std::uint32_t durationMs,
                         int maxPieces = 1000);
 
