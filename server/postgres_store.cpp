@@ -40,6 +40,14 @@ std::optional<std::int64_t> OptionalInt(const PgRows& rows, int row, int column)
 std::string ToString(const std::vector<std::uint8_t>& bytes) {
   return {bytes.begin(), bytes.end()};
 }
+// Ticket ids are printable ASCII (hex digits). One that is not was never given, and must not
+// reach the database as text: a NUL would cut it short, a byte outside UTF-8 be an error.
+bool PlainKey(std::string_view key) {
+  for (const char c : key) {
+    if (c < 0x21 || c > 0x7e) return false;
+  }
+  return true;
+}
 
 class PostgresStore : public Store {
  public:
@@ -74,6 +82,7 @@ class PostgresStore : public Store {
   }
 
   StoreResult FindTicket(std::string_view id, Ticket* ticket) override {
+    if (!PlainKey(id)) return StoreResult::kNotFound;
     const std::string key(id);
     return Run([&](PgLease& lease) {
       const PgRows rows = lease.Exec(
@@ -106,6 +115,7 @@ class PostgresStore : public Store {
   }
 
   StoreResult Redeem(const Entry& entry, std::int64_t* entryId) override {
+    if (!PlainKey(entry.ticketId)) return StoreResult::kNotFound;
     const std::string level = std::to_string(entry.level);
     const std::string score = std::to_string(entry.score);
     const std::string removed = std::to_string(entry.removedCount);
@@ -257,6 +267,7 @@ class PostgresStore : public Store {
   }
 
   StoreResult Stamp(const char* sql, std::string_view id, std::int64_t nowMs) {
+    if (!PlainKey(id)) return StoreResult::kNotFound;
     const std::string key(id);
     const std::string now = std::to_string(nowMs);
     return Run([&](PgLease& lease) {

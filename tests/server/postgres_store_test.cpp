@@ -164,6 +164,25 @@ TEST_F(PostgresStoreTest, OneTicketIsRedeemedOnceWhoeverRaces) {
   EXPECT_EQ(rows.size(), 5u);
 }
 
+// Ids from a request's path are hostile bytes: none of them is a ticket, and none is the
+// database being away.
+TEST_F(PostgresStoreTest, AHostileTicketIdIsUnknown) {
+  auto store = Open();
+  ASSERT_TRUE(store);
+  ASSERT_EQ(store->AddTicket(MakeTicket("abc")), StoreResult::kOk);
+  for (const std::string& id : {std::string("abc\0def", 7), std::string("\xff\xfe"),
+                                std::string("abc'; DROP TABLE tickets; --"), std::string()}) {
+    server::Ticket ticket;
+    EXPECT_EQ(store->FindTicket(id, &ticket), StoreResult::kNotFound);
+    EXPECT_EQ(store->MarkStarted(id, 1), StoreResult::kNotFound);
+    std::int64_t entryId = 0;
+    EXPECT_EQ(store->Redeem(EntryFor(id, 1), &entryId), StoreResult::kNotFound);
+  }
+  server::Ticket ticket;
+  ASSERT_EQ(store->FindTicket("abc", &ticket), StoreResult::kOk);
+  EXPECT_FALSE(ticket.startedMs);
+}
+
 TEST_F(PostgresStoreTest, AnUnreachableDatabaseIsOneLine) {
   std::string error;
   EXPECT_FALSE(server::OpenPostgresStore("postgresql://postgres@/x?host=/nonexistent", &error));
