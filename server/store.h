@@ -16,10 +16,10 @@ namespace server {
 enum class StoreResult { kOk, kNotFound, kConflict, kUnavailable };
 
 struct Ticket {
-  std::string id;                 // 32 lowercase hex digits
+  std::string id;  // 32 lowercase hex digits
   std::int32_t level = 1;
   std::uint32_t seed = 0;
-  std::int64_t issuedMs = 0;      // server clock, ms since 1970 UTC
+  std::int64_t issuedMs = 0;  // server clock, ms since 1970 UTC
   std::int64_t expiresMs = 0;
   std::optional<std::int64_t> startedMs;
   std::optional<std::int64_t> endedMs;
@@ -27,12 +27,12 @@ struct Ticket {
 };
 
 struct Entry {
-  std::int64_t id = 0;            // given by the store
+  std::int64_t id = 0;  // given by the store
   std::int32_t level = 1;
-  std::string name;               // code page 932 bytes, as the tables keep names
+  std::string name;  // code page 932 bytes, as the tables keep names
   std::int32_t score = 0;
   std::int32_t removedCount = 0;
-  std::int64_t dateMs = 0;        // when it was accepted
+  std::int64_t dateMs = 0;  // when it was accepted
   std::string ticketId;
   std::vector<std::uint8_t> replay;  // the .mvr bytes
 };
@@ -60,7 +60,8 @@ class Store {
   virtual StoreResult Redeem(const Entry& entry, std::int64_t* entryId) = 0;
   // Top `limit` rows of a level, score descending, ties by the earlier entry; removed entries
   // are not listed.
-  virtual StoreResult Table(std::int32_t level, std::int32_t limit, std::vector<TableRow>* rows) = 0;
+  virtual StoreResult Table(std::int32_t level, std::int32_t limit,
+                            std::vector<TableRow>* rows) = 0;
   // The 1-based rank the entry holds in its level's table now.
   virtual StoreResult RankOf(std::int64_t entryId, std::int32_t* rank) = 0;
   virtual StoreResult ReplayOf(std::int64_t entryId, std::vector<std::uint8_t>* replay) = 0;
