@@ -35,9 +35,9 @@ tests=(
   # OpenSSL for its own TLS), JSON, the embedded database and its shell for
   # backups, and openssl for the tests' self-signed certificate
   libcpp-httplib-dev libssl-dev nlohmann-json3-dev libsqlite3-dev sqlite3 openssl
-  # the world tables' server on a shared database: its client library, and the
-  # PostgreSQL its tests start for themselves
-  libpq-dev postgresql
+  # its shared database: the client library, the PostgreSQL its tests start for
+  # themselves, and wrk for the load measurements (scripts/load.sh)
+  libpq-dev postgresql wrk
 )
 cross=(
   # Debian's source packages of SDL, unpacked; the real window under a virtual

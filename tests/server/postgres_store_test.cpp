@@ -12,10 +12,39 @@
 #include "server/postgres_schema.h"
 #include "server/store.h"
 #include "tests/server/postgres_database.h"
+#include "tests/server/store_suite.h"
 
 namespace {
 
 using server::StoreResult;
+using storetest::EntryFor;
+using storetest::TicketNamed;
+
+// The store suite's database: one of its own on the tests' cluster.
+class PostgresHome final : public storetest::StoreHome {
+ public:
+  std::unique_ptr<server::Store> Open() override {
+    std::string error;
+    auto store = server::OpenPostgresStore(database_.conninfo(), &error);
+    EXPECT_NE(store, nullptr) << error << " (run under CTest, which starts the PostgreSQL)";
+    return store;
+  }
+
+ private:
+  testpg::Database database_{testpg::ClusterFolder()};
+};
+
+std::unique_ptr<storetest::StoreHome> MakePostgresHome() {
+  return std::make_unique<PostgresHome>();
+}
+
+}  // namespace
+
+namespace storetest {
+INSTANTIATE_TEST_SUITE_P(Postgres, StoreSuite, testing::Values(&MakePostgresHome));
+}  // namespace storetest
+
+namespace {
 
 // The first released schema, as it was: a database made by that server.
 constexpr const char* kVersion1 = R"sql(
@@ -46,28 +75,6 @@ INSERT INTO tickets VALUES ('0123456789abcdef0123456789abcdef', 2, 4294967295, 1
 INSERT INTO entries (level, name, score, removed_count, date_ms, ticket_id, replay)
   VALUES (2, '\x82a0'::bytea, 720, 12, 1950, '0123456789abcdef0123456789abcdef', '\x4d56');
 )sql";
-
-server::Ticket MakeTicket(const std::string& id) {
-  server::Ticket ticket;
-  ticket.id = id;
-  ticket.level = 1;
-  ticket.seed = 77;
-  ticket.issuedMs = 1'000;
-  ticket.expiresMs = 86'401'000;
-  return ticket;
-}
-
-server::Entry EntryFor(const std::string& ticketId, std::int32_t score) {
-  server::Entry entry;
-  entry.level = 1;
-  entry.name = "\x83\x82\x83\x8b";  // two katakana in code page 932
-  entry.score = score;
-  entry.removedCount = 3;
-  entry.dateMs = 5'000;
-  entry.ticketId = ticketId;
-  entry.replay = {0x4d, 0x00, 0xff, 0x00};
-  return entry;
-}
 
 class PostgresStoreTest : public testing::Test {
  protected:
@@ -143,14 +150,15 @@ TEST_F(PostgresStoreTest, OneTicketIsRedeemedOnceWhoeverRaces) {
   for (int i = 0; i < 4; ++i) stores.push_back(Open());
   for (int round = 0; round < 5; ++round) {
     const std::string id = "race" + std::to_string(round);
-    ASSERT_EQ(stores[0]->AddTicket(MakeTicket(id)), StoreResult::kOk);
+    ASSERT_EQ(stores[0]->AddTicket(TicketNamed(id)), StoreResult::kOk);
     std::atomic<int> accepted{0};
     std::atomic<int> refused{0};
     std::vector<std::thread> racers;
     for (int i = 0; i < 8; ++i) {
       racers.emplace_back([&, i] {
         std::int64_t entryId = 0;
-        const StoreResult result = stores[i % 4]->Redeem(EntryFor(id, 100 + i), &entryId);
+        const StoreResult result =
+            stores[i % 4]->Redeem(EntryFor(TicketNamed(id), 100 + i), &entryId);
         if (result == StoreResult::kOk) ++accepted;
         if (result == StoreResult::kConflict) ++refused;
       });
@@ -169,14 +177,14 @@ TEST_F(PostgresStoreTest, OneTicketIsRedeemedOnceWhoeverRaces) {
 TEST_F(PostgresStoreTest, AHostileTicketIdIsUnknown) {
   auto store = Open();
   ASSERT_TRUE(store);
-  ASSERT_EQ(store->AddTicket(MakeTicket("abc")), StoreResult::kOk);
+  ASSERT_EQ(store->AddTicket(TicketNamed("abc")), StoreResult::kOk);
   for (const std::string& id : {std::string("abc\0def", 7), std::string("\xff\xfe"),
                                 std::string("abc'; DROP TABLE tickets; --"), std::string()}) {
     server::Ticket ticket;
     EXPECT_EQ(store->FindTicket(id, &ticket), StoreResult::kNotFound);
     EXPECT_EQ(store->MarkStarted(id, 1), StoreResult::kNotFound);
     std::int64_t entryId = 0;
-    EXPECT_EQ(store->Redeem(EntryFor(id, 1), &entryId), StoreResult::kNotFound);
+    EXPECT_EQ(store->Redeem(EntryFor(TicketNamed(id), 1), &entryId), StoreResult::kNotFound);
   }
   server::Ticket ticket;
   ASSERT_EQ(store->FindTicket("abc", &ticket), StoreResult::kOk);
@@ -199,14 +207,14 @@ TEST(PostgresClusterTest, ACrashedDatabaseComesBackUnderTheStore) {
   std::string error;
   auto store = server::OpenPostgresStore(cluster.conninfo(), &error);
   ASSERT_TRUE(store) << error;
-  ASSERT_EQ(store->AddTicket(MakeTicket("before")), StoreResult::kOk);
+  ASSERT_EQ(store->AddTicket(TicketNamed("before")), StoreResult::kOk);
   std::int64_t entryId = 0;
-  ASSERT_EQ(store->Redeem(EntryFor("before", 500), &entryId), StoreResult::kOk);
+  ASSERT_EQ(store->Redeem(EntryFor(TicketNamed("before"), 500), &entryId), StoreResult::kOk);
 
   ASSERT_TRUE(cluster.Halt());
   server::Ticket ticket;
   EXPECT_EQ(store->FindTicket("before", &ticket), StoreResult::kUnavailable);
-  EXPECT_EQ(store->AddTicket(MakeTicket("while-away")), StoreResult::kUnavailable);
+  EXPECT_EQ(store->AddTicket(TicketNamed("while-away")), StoreResult::kUnavailable);
   std::vector<server::TableRow> rows;
   EXPECT_EQ(store->Table(1, 100, &rows), StoreResult::kUnavailable);
 
@@ -219,7 +227,7 @@ TEST(PostgresClusterTest, ACrashedDatabaseComesBackUnderTheStore) {
   EXPECT_EQ(rows[0].entryId, entryId);
   std::vector<std::uint8_t> replay;
   ASSERT_EQ(store->ReplayOf(entryId, &replay), StoreResult::kOk);
-  EXPECT_EQ(replay, EntryFor("before", 500).replay);
+  EXPECT_EQ(replay, EntryFor(TicketNamed("before"), 500).replay);
 }
 
 }  // namespace
