@@ -21,59 +21,15 @@
 #include "server/base64.h"
 #include "tests/server/scripted_game.h"
 #include "tests/server/server_process.h"
+#include "tests/server/world_scratch.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using testworld::Body;
 using testworld::Reply;
+using testworld::Scratch;
 using testworld::ServerProcess;
-
-constexpr std::int64_t kStartMs = 1'796'000'000'000;  // 2026-11-30T00:53:20Z
-
-// A folder of the test's own for the database and the clock, gone with it.
-class Scratch {
- public:
-  Scratch() {
-    std::string pattern = (fs::temp_directory_path() / "morvex2-world-XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) != nullptr ? pattern : "";
-  }
-  ~Scratch() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  Scratch(const Scratch&) = delete;
-  Scratch& operator=(const Scratch&) = delete;
-  [[nodiscard]] const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-// The server's clock: a file it reads at each request.
-class TestClock {
- public:
-  explicit TestClock(const std::string& folder) : path_(folder + "/clock") {
-    Set(kStartMs);
-    setenv("MORVEX2_SERVER_TEST_CLOCK", path_.c_str(), 1);
-  }
-  ~TestClock() { unsetenv("MORVEX2_SERVER_TEST_CLOCK"); }
-  TestClock(const TestClock&) = delete;
-  TestClock& operator=(const TestClock&) = delete;
-  void Set(std::int64_t ms) {
-    now_ = ms;
-    std::ofstream(path_, std::ios::trunc) << ms;
-  }
-  void Advance(std::int64_t ms) { Set(now_ + ms); }
-
- private:
-  std::string path_;
-  std::int64_t now_ = 0;
-};
-
-std::string Body(const std::string& name, const Replay& replay) {
-  return nlohmann::json{{"name", name}, {"replay", server::EncodeBase64(EncodeReplay(replay))}}
-      .dump();
-}
+using testworld::TestClock;
 
 // One ticket's game as a test plays it: issued, started, the game, ended.
 struct Game {
