@@ -20,6 +20,7 @@
 
 #include "tests/server/postgres_database.h"
 #include "tests/server/server_process.h"
+#include "tests/server/world_scratch.h"
 
 namespace {
 
@@ -28,10 +29,10 @@ using testworld::Reply;
 using testworld::ServerProcess;
 using testworld::TestClock;
 
-// The servers' clock when the tests' games start (in December 2026), and how long each game
-// lasts: its replay's last message comes at kGameMs, and the servers' clock is moved on by as
-// much before the games are submitted, however long the test itself takes.
-constexpr std::int64_t kStartMs = 1'796'000'000'000;
+// When the tests' games start on the servers' clock, and how long each lasts: its replay's
+// last message comes at kGameMs, and the clock is moved on by as much before the games are
+// submitted, however long the test itself takes.
+constexpr std::int64_t kStartMs = testworld::kTestStartMs;
 constexpr std::uint32_t kGameMs = 90'000;
 // How long a test waits for a server to find its database again.
 constexpr auto kRecoveryBound = std::chrono::seconds(30);
@@ -46,7 +47,7 @@ struct Sent {
 };
 
 // `count` games started at kStartMs, the clock left at their end.
-std::vector<Sent> Prepare(const ServerProcess& server, const TestClock& clock, int count) {
+std::vector<Sent> Prepare(const ServerProcess& server, TestClock& clock, int count) {
   clock.Set(kStartMs);
   std::vector<Sent> sent(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
@@ -169,10 +170,11 @@ class KilledServerTest : public testing::TestWithParam<bool> {
 // A burst from four clients; the server is killed once a quarter of it was accepted.
 TEST_P(KilledServerTest, EveryAcceptedSubmissionOutlivesTheServer) {
   StoreFolder store(GetParam());
-  const TestClock clock(kStartMs);
+  const testworld::Scratch scratch;
+  TestClock clock(scratch.path());
   std::vector<Sent> sent;
   {
-    ServerProcess server(store.arguments(), clock);
+    ServerProcess server(store.arguments());
     ASSERT_TRUE(server.started()) << server.Log();
     sent = Prepare(server, clock, 48);
     std::mutex mutex;
@@ -197,7 +199,7 @@ TEST_P(KilledServerTest, EveryAcceptedSubmissionOutlivesTheServer) {
     for (std::thread& client : clients) client.join();
     EXPECT_GE(accepted, 12);
   }
-  ServerProcess again(store.arguments(), clock);
+  ServerProcess again(store.arguments());
   ASSERT_TRUE(again.started()) << again.Log();
   ExpectAnswersKept(again, sent);
 }
@@ -223,8 +225,9 @@ TEST(PostgresFaultTest, TheServerWaitsOutACrashedDatabase) {
   if (testpg::ClusterFolder().empty()) GTEST_SKIP() << "no test PostgreSQL (run under CTest)";
   testpg::Cluster cluster;
   ASSERT_TRUE(cluster.started());
-  const TestClock clock(kStartMs);
-  ServerProcess server({"--database", cluster.conninfo()}, clock);
+  const testworld::Scratch scratch;
+  TestClock clock(scratch.path());
+  ServerProcess server({"--database", cluster.conninfo()});
   ASSERT_TRUE(server.started()) << server.Log();
   std::vector<Sent> sent = Prepare(server, clock, 40);
   for (std::size_t i = 0; i < 10; ++i) Submit(server, sent[i]);
@@ -262,13 +265,14 @@ class TwoServersTest : public testing::Test {
     if (testpg::ClusterFolder().empty()) GTEST_SKIP() << "no test PostgreSQL (run under CTest)";
     database_ = std::make_unique<testpg::Database>(testpg::ClusterFolder());
     const std::vector<std::string> arguments = {"--database", database_->conninfo()};
-    first_ = std::make_unique<ServerProcess>(arguments, clock_);
-    second_ = std::make_unique<ServerProcess>(arguments, clock_);
+    first_ = std::make_unique<ServerProcess>(arguments);
+    second_ = std::make_unique<ServerProcess>(arguments);
     ASSERT_TRUE(first_->started()) << first_->Log();
     ASSERT_TRUE(second_->started()) << second_->Log();
   }
 
-  const TestClock clock_{kStartMs};
+  const testworld::Scratch scratch_;
+  TestClock clock_{scratch_.path()};
   std::unique_ptr<testpg::Database> database_;
   std::unique_ptr<ServerProcess> first_;
   std::unique_ptr<ServerProcess> second_;

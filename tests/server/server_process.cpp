@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -74,26 +73,8 @@ std::int64_t Reply::Number(const char* name) const {
   return json[name].get<std::int64_t>();
 }
 
-TestClock::TestClock(std::int64_t nowMs) {
-  char path[] = "/tmp/morvex2-clock.XXXXXX";
-  const int fd = mkstemp(path);
-  if (fd < 0) return;
-  close(fd);
-  path_ = path;
-  Set(nowMs);
-}
-
-TestClock::~TestClock() {
-  if (!path_.empty()) unlink(path_.c_str());
-}
-
-void TestClock::Set(std::int64_t nowMs) const {
-  const std::string next = path_ + ".next";
-  std::ofstream(next) << nowMs << "\n";
-  std::rename(next.c_str(), path_.c_str());
-}
-
-ServerProcess::ServerProcess(std::vector<std::string> arguments, const TestClock& clock) {
+ServerProcess::ServerProcess(std::vector<std::string> arguments)
+    : arguments_(std::move(arguments)) {
   char logPath[] = "/tmp/morvex2-server-log.XXXXXX";
   const int logFd = mkstemp(logPath);
   if (logFd < 0) return;
@@ -102,25 +83,15 @@ ServerProcess::ServerProcess(std::vector<std::string> arguments, const TestClock
   // Every request of the tests comes from one address: no rate limit.
   std::vector<std::string> argv = {MORVEX2_SERVER_PATH, "--listen",
                                    "127.0.0.1:" + std::to_string(port_), "--rate-limit", "0"};
-  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  argv.insert(argv.end(), arguments_.begin(), arguments_.end());
   std::vector<char*> pointers;
   for (std::string& argument : argv) pointers.push_back(argument.data());
   pointers.push_back(nullptr);
-  // The environment is made before the fork: the child of a process with threads calls only
-  // what is safe there.
-  std::vector<std::string> environment = {"MORVEX2_SERVER_TEST_CLOCK=" + clock.path()};
-  for (char** variable = environ; *variable != nullptr; ++variable) {
-    if (std::string_view(*variable).starts_with("MORVEX2_SERVER_TEST_CLOCK=")) continue;
-    environment.emplace_back(*variable);
-  }
-  std::vector<char*> environmentPointers;
-  for (std::string& variable : environment) environmentPointers.push_back(variable.data());
-  environmentPointers.push_back(nullptr);
   pid_ = fork();
   if (pid_ == 0) {
     dup2(logFd, STDERR_FILENO);
     dup2(logFd, STDOUT_FILENO);
-    execve(pointers[0], pointers.data(), environmentPointers.data());
+    execv(pointers[0], pointers.data());
     _exit(127);
   }
   close(logFd);

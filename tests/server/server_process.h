@@ -23,30 +23,11 @@ struct Reply {
   [[nodiscard]] std::string Text(const char* name) const;
 };
 
-// The servers' clock, held by the test: the time in a file the servers read
-// (MORVEX2_SERVER_TEST_CLOCK), so that a game lasts exactly as long as the test says however
-// long the test takes.
-class TestClock {
- public:
-  explicit TestClock(std::int64_t nowMs);
-  ~TestClock();
-  TestClock(const TestClock&) = delete;
-  TestClock& operator=(const TestClock&) = delete;
-
-  // Written whole (a new file renamed into place): a server never reads half a number.
-  void Set(std::int64_t nowMs) const;
-  [[nodiscard]] const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 class ServerProcess {
  public:
   // Runs the server with `arguments` (the store's: --data DIR or --database URL) on a free
-  // loopback port, on `clock`'s time, and waits until it answers; started() says whether it
-  // did.
-  ServerProcess(std::vector<std::string> arguments, const TestClock& clock);
+  // loopback port, and waits until it answers; started() says whether it did.
+  explicit ServerProcess(std::vector<std::string> arguments);
   ~ServerProcess();
   ServerProcess(const ServerProcess&) = delete;
   ServerProcess& operator=(const ServerProcess&) = delete;
@@ -62,6 +43,7 @@ class ServerProcess {
   [[nodiscard]] Reply Post(const std::string& path, const std::string& body = "") const;
 
  private:
+  std::vector<std::string> arguments_;
   std::string logPath_;
   pid_t pid_ = -1;
   int port_ = 0;
