@@ -21,6 +21,7 @@
 #include "server/server_options.h"
 #include "server/site_files.h"
 #include "server/store.h"
+#include "server/submission.h"
 #include "server/verifier.h"
 #include "verify/replay_playback.h"
 
@@ -125,7 +126,7 @@ int Serve(Store& store, const ServerOptions& options) {
   InstallRoutes(*http, service);
   const int threads = options.threads;
   http->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-  http->set_payload_max_length(64 * 1024);
+  http->set_payload_max_length(kMaxSubmissionBytes);
   http->set_read_timeout(options.requestDeadlineS, 0);
 
   const int port = options.port == 0
