@@ -66,7 +66,7 @@ httplib::Server::HandlerResponse LibraryRefusal(const httplib::Request& request,
   if (!response.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
   Answer answer;
   if (response.status == 413) {
-    answer = Refusal(413, "too-large", "The request is larger than 64 KiB.");
+    answer = Refusal(413, "too-large", "The request is larger than 1 MiB.");
   } else if (RouteOf(request.method, request.path) == "static" &&
              RouteOf("", request.path) != "static") {
     answer = MethodNotAllowed(request);

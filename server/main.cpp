@@ -21,6 +21,7 @@
 #include "server/server_options.h"
 #include "server/site_files.h"
 #include "server/store.h"
+#include "server/submission.h"
 #include "server/verifier.h"
 #include "verify/replay_playback.h"
 
@@ -125,7 +126,7 @@ int Serve(Store& store, const ServerOptions& options) {
   InstallRoutes(*http, service);
   const int threads = options.threads;
   http->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-  http->set_payload_max_length(64 * 1024);
+  http->set_payload_max_length(kMaxSubmissionBytes);
   // An answer goes out in two writes, its head and its body: without this, the body waits
   // for the client to acknowledge the head, which a client delays by up to 40 ms.
   http->set_tcp_nodelay(true);

@@ -19,7 +19,7 @@ struct Submission {
 
 std::optional<Answer> ReadBody(std::string_view body, Submission* submission) {
   if (body.size() > kMaxSubmissionBytes) {
-    return Refusal(413, "too-large", "The submission is larger than 64 KiB.");
+    return Refusal(413, "too-large", "The submission is larger than 1 MiB.");
   }
   const nlohmann::json request = nlohmann::json::parse(body, nullptr, false);
   if (!request.is_object()) return Refusal(400, "bad-json", "The request is not a JSON object.");

@@ -19,9 +19,12 @@
 
 namespace server {
 
-// The largest body a submission may have. A replay takes one to two bytes a
-// message, so this holds several hours of play in base64.
-inline constexpr std::size_t kMaxSubmissionBytes = 64 * 1024;
+// The largest body a submission may have: 1 MiB. The committed games take
+// 0.7 to 1.7 KB of replay a minute (a tick or a key a byte or two, up to 16
+// messages a second at the advanced level), so this holds some eight hours of
+// the fastest play in base64; 64 KiB would have held barely half an hour.
+// Playing a whole 1 MiB of replay back costs about 60 ms.
+inline constexpr std::size_t kMaxSubmissionBytes = std::size_t{1} << 20;
 
 // How far a game's recorded length may stray from the length the server
 // measured between its start and end stamps: 2 s for the requests' travel,

@@ -5,6 +5,8 @@
 // tables cannot hold. None enters a table. The server's clock is the tests'
 // (MORVEX2_SERVER_TEST_CLOCK), so a game lasts as long as a row says without
 // waiting for it.
+#include "server/submission.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -167,11 +169,11 @@ TEST_F(SubmissionTest, ForgedAndHostileSubmissionsAreRefusedWithTheirReason) {
        }},
       {"replay not base64", 400, "bad-replay",
        [](SubmissionTest&, Game&) { return std::string(R"({"name":"P","replay":"!!!!"})"); }},
-      {"a body over 64 KiB", 413, "too-large",
+      {"a body over 1 MiB", 413, "too-large",
        [](SubmissionTest&, Game& game) {
          return nlohmann::json{{"name", "P"},
                                {"replay", server::EncodeBase64(EncodeReplay(game.replay))},
-                               {"padding", std::string(70'000, 'x')}}
+                               {"padding", std::string(server::kMaxSubmissionBytes, 'x')}}
              .dump();
        }},
       {"random bytes", 400, "bad-json", [&](SubmissionTest&, Game&) { return noise(200); }},
