@@ -7,6 +7,7 @@
 #pragma once
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <chrono>
 
@@ -16,6 +17,12 @@ class DeadlineServer : public httplib::Server {
  public:
   explicit DeadlineServer(std::chrono::milliseconds requestDeadline)
       : requestDeadline_(requestDeadline) {}
+
+  // The library listens with a queue of 5 connections not yet accepted: a burst of clients
+  // connecting at once overflows it, and the system then drops their connections or, past
+  // its SYN cookies, resets them after they sent their request. Called once bound, this
+  // widens the queue to what the system allows.
+  bool WidenListenQueue() { return ::listen(svr_sock_, SOMAXCONN) == 0; }
 
  private:
   bool process_and_close_socket(socket_t sock) override;

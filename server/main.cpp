@@ -127,6 +127,9 @@ int Serve(Store& store, const ServerOptions& options) {
   const int threads = options.threads;
   http->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
   http->set_payload_max_length(kMaxSubmissionBytes);
+  // An answer goes out in two writes, its head and its body: without this, the body waits
+  // for the client to acknowledge the head, which a client delays by up to 40 ms.
+  http->set_tcp_nodelay(true);
   http->set_read_timeout(options.requestDeadlineS, 0);
 
   const int port = options.port == 0
@@ -137,6 +140,7 @@ int Serve(Store& store, const ServerOptions& options) {
                  options.port);
     return kFailed;
   }
+  if (auto* deadline = dynamic_cast<DeadlineServer*>(http.get())) deadline->WidenListenQueue();
   // SIGTERM (systemd, the tests) and SIGINT end the server: waited for on a
   // thread of its own, which stops the listening; requests under way finish.
   sigset_t stopSignals;

@@ -59,9 +59,12 @@ shared_buffers = 32MB
 log_min_messages = warning
 EOF
     fi
-    # A cluster left by a run that was itself killed: its postmaster is gone,
-    # and the next start sees the stale pid file and recovers.
-    if ! pg_ctl -l "$dir/postgres.log" -w -t 60 start >/dev/null; then
+    # Already running (a run interrupted before its stop, a start repeated):
+    # kept as it is. A cluster whose postmaster was killed has only a stale pid
+    # file, and the start recovers it.
+    if pg_ctl status >/dev/null 2>&1; then
+      :
+    elif ! pg_ctl -l "$dir/postgres.log" -w -t 60 start >/dev/null; then
       cat "$dir/postgres.log" >&2
       exit 1
     fi

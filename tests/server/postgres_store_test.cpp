@@ -46,35 +46,18 @@ INSTANTIATE_TEST_SUITE_P(Postgres, StoreSuite, testing::Values(&MakePostgresHome
 
 namespace {
 
-// The first released schema, as it was: a database made by that server.
-constexpr const char* kVersion1 = R"sql(
+// A database that a server of the first schema made, with a ticket and its entry: the first
+// migration step, its version, its rows.
+std::string Version1Database() {
+  return std::string(server::PostgresMigrations()[0]) + R"sql(
 CREATE TABLE schema_version (version INTEGER NOT NULL);
 INSERT INTO schema_version (version) VALUES (1);
-CREATE TABLE tickets (
-  id TEXT PRIMARY KEY,
-  level INTEGER NOT NULL,
-  seed BIGINT NOT NULL,
-  issued_ms BIGINT NOT NULL,
-  expires_ms BIGINT NOT NULL,
-  started_ms BIGINT,
-  ended_ms BIGINT,
-  redeemed BOOLEAN NOT NULL DEFAULT false
-);
-CREATE TABLE entries (
-  id BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
-  level INTEGER NOT NULL,
-  name BYTEA NOT NULL,
-  score INTEGER NOT NULL,
-  removed_count INTEGER NOT NULL,
-  date_ms BIGINT NOT NULL,
-  ticket_id TEXT NOT NULL UNIQUE,
-  replay BYTEA NOT NULL
-);
 INSERT INTO tickets VALUES ('0123456789abcdef0123456789abcdef', 2, 4294967295, 1000, 2000,
                             1100, 1900, true);
 INSERT INTO entries (level, name, score, removed_count, date_ms, ticket_id, replay)
   VALUES (2, '\x82a0'::bytea, 720, 12, 1950, '0123456789abcdef0123456789abcdef', '\x4d56');
 )sql";
+}
 
 class PostgresStoreTest : public testing::Test {
  protected:
@@ -95,7 +78,7 @@ class PostgresStoreTest : public testing::Test {
 };
 
 TEST_F(PostgresStoreTest, BringsTheFirstSchemaForwardKeepingItsRows) {
-  ASSERT_EQ(database_->Run(kVersion1), "");
+  ASSERT_EQ(database_->Run(Version1Database()), "");
   auto store = Open();
   ASSERT_TRUE(store);
 

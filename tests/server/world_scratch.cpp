@@ -34,7 +34,11 @@ TestClock::~TestClock() {
 
 void TestClock::Set(std::int64_t ms) {
   now_ = ms;
-  std::ofstream(path_, std::ios::trunc) << ms;
+  // Written whole and renamed into place: a server reading the clock meanwhile never finds
+  // the file empty, which would send it to the real clock for that request.
+  const std::string next = path_ + ".next";
+  std::ofstream(next, std::ios::trunc) << ms;
+  fs::rename(next, path_);
 }
 
 std::string Body(const std::string& name, const Replay& replay) {

@@ -1,0 +1,244 @@
+// Submission load on a running morvex2-server: many valid ranked games, each with a ticket of
+// its own, sent by a fixed number of clients (a bounded load), or all at once (a burst).
+//
+//   world_load PORT submit N CLIENTS   N submissions from CLIENTS keep-alive clients: the
+//                                      rate, latency percentiles, answers by code
+//   world_load PORT burst N            N submissions sent at the same moment, a connection
+//                                      each: every one must be accepted, refused with its
+//                                      code, or told to come back later (429/503 with
+//                                      Retry-After); none may go unanswered
+//
+// Tickets for all the games are taken, and the games made, before the clock starts.
+//
+// Each game is a scripted one (tests/server/scripted_game.h) recorded as lasting a second;
+// its ticket's start and end are stamped as it is prepared, so the server measures a few
+// milliseconds and any later submission is within the duration's tolerance. The last line
+// printed is "accepted N": what the table must now hold more than before.
+#include <httplib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/replay_file.h"
+#include "server/base64.h"
+#include "tests/server/scripted_game.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint32_t kGameMs = 1000;
+
+struct Game {
+  std::string path;  // /api/v1/tickets/ID/replay
+  std::string body;
+};
+
+struct Outcome {
+  int status = 0;
+  std::string code;
+  bool retryAfter = false;
+  double ms = 0;
+};
+
+std::unique_ptr<httplib::Client> Connect(int port) {
+  auto client = std::make_unique<httplib::Client>("127.0.0.1", port);
+  client->set_keep_alive(true);
+  client->set_tcp_nodelay(true);
+  client->set_connection_timeout(30);
+  client->set_read_timeout(60);
+  return client;
+}
+
+// Tickets from `clients` threads at once (the server's issuing is not what is measured),
+// then their games, made one after another (the play rules run one game at a time).
+std::vector<Game> Prepare(int port, int count) {
+  struct Issued {
+    std::string id;
+    std::uint32_t seed = 0;
+    std::int32_t level = 0;
+  };
+  std::vector<Issued> issued(static_cast<std::size_t>(count));
+  std::atomic<int> next{0};
+  std::atomic<int> failed{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&] {
+      auto client = Connect(port);
+      for (int i = next++; i < count; i = next++) {
+        Issued& one = issued[static_cast<std::size_t>(i)];
+        one.level = i % 3;
+        const auto answer = client->Post(
+            "/api/v1/tickets", "{\"level\":" + std::to_string(one.level) + "}", "application/json");
+        if (!answer || answer->status != 201) {
+          ++failed;
+          continue;
+        }
+        const auto json = nlohmann::json::parse(answer->body);
+        one.id = json["ticket"].get<std::string>();
+        one.seed = json["seed"].get<std::uint32_t>();
+        const std::string base = "/api/v1/tickets/" + one.id;
+        const auto started = client->Post(base + "/start");
+        const auto ended = client->Post(base + "/end");
+        if (!started || started->status != 204 || !ended || ended->status != 204) ++failed;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  if (failed > 0) std::fprintf(stderr, "%d tickets could not be prepared\n", failed.load());
+  std::vector<Game> games;
+  games.reserve(issued.size());
+  for (const Issued& one : issued) {
+    if (one.id.empty()) continue;
+    const Replay replay = testworld::PlayScriptedGame(one.seed, one.level, kGameMs);
+    nlohmann::json body;
+    body["name"] = "LOAD";
+    body["replay"] = server::EncodeBase64(EncodeReplay(replay));
+    games.push_back({"/api/v1/tickets/" + one.id + "/replay", body.dump()});
+  }
+  return games;
+}
+
+Outcome Send(httplib::Client& client, const Game& game) {
+  Outcome outcome;
+  const auto began = Clock::now();
+  const auto answer = client.Post(game.path, game.body, "application/json");
+  outcome.ms = std::chrono::duration<double, std::milli>(Clock::now() - began).count();
+  if (!answer) {
+    outcome.code = httplib::to_string(answer.error());
+    return outcome;
+  }
+  outcome.status = answer->status;
+  outcome.retryAfter = answer->has_header("Retry-After");
+  if (answer->status != 201) {
+    const auto json = nlohmann::json::parse(answer->body, nullptr, false);
+    if (json.is_object() && json.contains("code") && json["code"].is_string()) {
+      outcome.code = json["code"].get<std::string>();
+    }
+  }
+  return outcome;
+}
+
+double Percentile(std::vector<double> values, double fraction) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const auto index = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
+  return values[index];
+}
+
+// Prints the answers by kind; the number of games the server says it entered, or -1 when an
+// answer broke the rules (none came, or a 429/503 without Retry-After).
+int Report(const std::vector<Outcome>& outcomes, double seconds) {
+  std::map<std::string, int> kinds;
+  std::vector<double> ms;
+  int accepted = 0;
+  bool broken = false;
+  for (const Outcome& outcome : outcomes) {
+    ms.push_back(outcome.ms);
+    std::string kind = std::to_string(outcome.status);
+    if (outcome.status == 201) ++accepted;
+    if (outcome.status == 0) {
+      kind = "no answer: " + outcome.code;
+      broken = true;
+    } else if (!outcome.code.empty()) {
+      kind += " " + outcome.code;
+    }
+    if ((outcome.status == 429 || outcome.status == 503) && !outcome.retryAfter) {
+      kind += " WITHOUT Retry-After";
+      broken = true;
+    }
+    ++kinds[kind];
+  }
+  std::printf("%zu submissions in %.2f s: %.0f/s; latency p50 %.1f ms, p99 %.1f ms, max %.1f ms\n",
+              outcomes.size(), seconds, static_cast<double>(outcomes.size()) / seconds,
+              Percentile(ms, 0.50), Percentile(ms, 0.99), Percentile(ms, 1.0));
+  for (const auto& [kind, count] : kinds) std::printf("  %-40s %d\n", kind.c_str(), count);
+  std::printf("accepted %d\n", accepted);
+  return broken ? -1 : accepted;
+}
+
+int Submit(int port, const std::vector<Game>& games, int clients) {
+  std::vector<Outcome> outcomes(games.size());
+  std::atomic<std::size_t> next{0};
+  std::vector<std::thread> threads;
+  const auto began = Clock::now();
+  for (int c = 0; c < clients; ++c) {
+    threads.emplace_back([&] {
+      auto client = Connect(port);
+      for (std::size_t i = next++; i < games.size(); i = next++) {
+        outcomes[i] = Send(*client, games[i]);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  const double seconds = std::chrono::duration<double>(Clock::now() - began).count();
+  return Report(outcomes, seconds);
+}
+
+int Burst(int port, const std::vector<Game>& games) {
+  std::vector<Outcome> outcomes(games.size());
+  std::vector<std::thread> threads;
+  std::mutex mutex;
+  std::condition_variable go;
+  bool ready = false;
+  std::atomic<std::size_t> waiting{0};
+  for (std::size_t i = 0; i < games.size(); ++i) {
+    threads.emplace_back([&, i] {
+      httplib::Client client("127.0.0.1", port);
+      client.set_tcp_nodelay(true);
+      client.set_connection_timeout(60);
+      client.set_read_timeout(120);
+      {
+        std::unique_lock lock(mutex);
+        ++waiting;
+        go.wait(lock, [&] { return ready; });
+      }
+      outcomes[i] = Send(client, games[i]);
+    });
+  }
+  while (waiting < games.size()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  const auto began = Clock::now();
+  {
+    std::lock_guard lock(mutex);
+    ready = true;
+  }
+  go.notify_all();
+  for (std::thread& thread : threads) thread.join();
+  const double seconds = std::chrono::duration<double>(Clock::now() - began).count();
+  return Report(outcomes, seconds);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: %s PORT submit N CLIENTS | PORT burst N\n", argv[0]);
+    return 2;
+  }
+  const int port = std::atoi(argv[1]);
+  const std::string mode = argv[2];
+  const int count = std::atoi(argv[3]);
+  const int clients = argc > 4 ? std::atoi(argv[4]) : 1;
+  if (port <= 0 || count <= 0 || clients <= 0 || (mode != "submit" && mode != "burst")) {
+    std::fprintf(stderr, "usage: %s PORT submit N CLIENTS | PORT burst N\n", argv[0]);
+    return 2;
+  }
+  const auto began = Clock::now();
+  const std::vector<Game> games = Prepare(port, count);
+  std::printf("prepared %zu games in %.1f s (%zu bytes of body each, about)\n", games.size(),
+              std::chrono::duration<double>(Clock::now() - began).count(),
+              games.empty() ? std::size_t{0} : games.front().body.size());
+  const int accepted = mode == "submit" ? Submit(port, games, clients) : Burst(port, games);
+  return accepted < 0 ? 1 : 0;
+}

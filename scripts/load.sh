@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Load on one morvex2-server process, over each store: table reads with wrk, a bounded
+# submission load and a burst of submissions at once with bench/world_load; the burst's
+# answers are then checked against what the store holds. Not a test: the figures depend on
+# the machine and on what else runs on it (the load average is printed before each part).
+#
+# Usage: scripts/load.sh [sqlite|postgresql|both]   (default: both)
+# Environment: SUBMISSIONS (2000), CLIENTS (8), BURST (1000), READ_SECONDS (15),
+#              READ_CONNECTIONS (32)
+#
+# The stores keep their durable settings: SQLite in WAL mode with synchronous=FULL,
+# PostgreSQL with fsync, synchronous_commit and full_page_writes on (tests/server/postgres.sh
+# starts it), each answer "accepted" given only once its entry is on disk.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+stores="${1:-both}"
+submissions="${SUBMISSIONS:-2000}"
+clients="${CLIENTS:-8}"
+burst="${BURST:-1000}"
+read_seconds="${READ_SECONDS:-15}"
+read_connections="${READ_CONNECTIONS:-32}"
+case "$stores" in
+  both) stores="sqlite postgresql" ;;
+  sqlite | postgresql) ;;
+  *) echo "usage: $0 [sqlite|postgresql|both]" >&2; exit 2 ;;
+esac
+command -v wrk >/dev/null || { echo "wrk is missing: scripts/install-deps.sh linux" >&2; exit 1; }
+
+"$root/scripts/build.sh" release morvex2-server world_load >/dev/null
+server_bin="$root/build/release/server/morvex2-server"
+load_bin="$root/build/release/bench/world_load"
+[ -x "$server_bin" ] || server_bin="$(find "$root/build/release" -name morvex2-server -type f | head -1)"
+
+work="$(mktemp -d /tmp/morvex2-load.XXXXXX)"
+server_pid=""
+pg_dir=""
+cleanup() {
+  [ -z "$server_pid" ] || kill "$server_pid" 2>/dev/null || true
+  [ -z "$server_pid" ] || wait "$server_pid" 2>/dev/null || true
+  [ -z "$pg_dir" ] || "$root/tests/server/postgres.sh" stop "$pg_dir" || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+free_port() {
+  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'
+}
+load() { printf '   (load average: %s)\n' "$(cut -d' ' -f1-3 /proc/loadavg)"; }
+
+for store in $stores; do
+  echo "== $store"
+  port="$(free_port)"
+  if [ "$store" = sqlite ]; then
+    mkdir -p "$work/data"
+    store_args=(--data "$work/data")
+    count_entries() { sqlite3 "$(find "$work/data" -name '*.sqlite*' ! -name '*-wal' ! -name '*-shm' | head -1)" 'SELECT count(*) FROM entries'; }
+  else
+    pg_dir="$work/pg"
+    url="$("$root/tests/server/postgres.sh" start "$pg_dir")"
+    store_args=(--database "$url")
+    count_entries() { psql -qtA "$url" -c 'SELECT count(*) FROM entries'; }
+  fi
+  "$server_bin" --listen "127.0.0.1:$port" "${store_args[@]}" >"$work/server-$store.log" 2>&1 &
+  server_pid=$!
+  for _ in $(seq 300); do
+    curl -fs "http://127.0.0.1:$port/healthz" >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+
+  echo "-- a table of 150 entries to read"
+  load
+  "$load_bin" "$port" submit 150 4 | sed 's/^/   /'
+  echo "-- reads: wrk, $read_connections connections, ${read_seconds}s, GET /api/v1/tables/1"
+  load
+  wrk -t2 -c"$read_connections" -d"${read_seconds}s" --latency \
+    "http://127.0.0.1:$port/api/v1/tables/1" | sed 's/^/   /'
+  echo "-- submissions: $submissions from $clients clients"
+  load
+  "$load_bin" "$port" submit "$submissions" "$clients" | sed 's/^/   /'
+  echo "-- burst: $burst submissions at once"
+  load
+  before="$(count_entries)"
+  "$load_bin" "$port" burst "$burst" >"$work/burst.txt" || { cat "$work/burst.txt"; exit 1; }
+  sed 's/^/   /' "$work/burst.txt"
+  after="$(count_entries)"
+  accepted="$(awk '/^accepted / { print $2 }' "$work/burst.txt")"
+  if [ $((after - before)) -eq "$accepted" ]; then
+    echo "   the store holds exactly the $accepted accepted ($before -> $after entries)"
+  else
+    echo "   MISMATCH: $accepted accepted, the store went from $before to $after entries"
+    exit 1
+  fi
+  kill "$server_pid"
+  wait "$server_pid" 2>/dev/null || true
+  server_pid=""
+  if [ -n "$pg_dir" ]; then
+    "$root/tests/server/postgres.sh" stop "$pg_dir"
+    pg_dir=""
+  fi
+done
