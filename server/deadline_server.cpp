@@ -45,13 +45,20 @@ void AddressOf(int (*name)(int, sockaddr*, socklen_t*), socket_t sock, std::stri
   ip = text;
 }
 
-// One request's stream: every read ends by the request's deadline, however
-// the bytes trickle in; a write waits at most the write timeout.
+// A connection's stream: every read ends by the current request's deadline,
+// however the bytes trickle in; a write waits at most the write timeout. What
+// it has read past one request (a client may send the next before the
+// answer) stays for the next.
 class DeadlineStream final : public httplib::Stream {
  public:
-  DeadlineStream(socket_t sock, SteadyClock::time_point deadline,
-                 std::chrono::milliseconds writeTimeout)
-      : sock_(sock), deadline_(deadline), writeTimeout_(writeTimeout) {}
+  DeadlineStream(socket_t sock, std::chrono::milliseconds writeTimeout)
+      : sock_(sock), writeTimeout_(writeTimeout) {}
+
+  void SetDeadline(SteadyClock::time_point deadline) { deadline_ = deadline; }
+  // Whether a next request begins within `wait`.
+  [[nodiscard]] bool NextRequestWithin(std::chrono::seconds wait) const {
+    return begin_ < end_ || WaitFor(sock_, POLLIN, SteadyClock::now() + wait);
+  }
 
   bool is_readable() const override { return begin_ < end_ || WaitFor(sock_, POLLIN, deadline_); }
   bool is_writable() const override {
@@ -94,7 +101,7 @@ class DeadlineStream final : public httplib::Stream {
 
  private:
   socket_t sock_;
-  SteadyClock::time_point deadline_;
+  SteadyClock::time_point deadline_{};
   std::chrono::milliseconds writeTimeout_;
   std::array<char, 4096> buffer_{};
   std::size_t begin_ = 0;
@@ -112,13 +119,12 @@ bool DeadlineServer::process_and_close_socket(socket_t sock) {
       std::chrono::duration_cast<std::chrono::milliseconds>(
           std::chrono::microseconds(write_timeout_usec_));
   bool ok = true;
+  DeadlineStream stream(sock, writeTimeout);
   for (std::size_t served = 0; served < keep_alive_max_count_; ++served) {
-    if (served > 0 &&
-        !WaitFor(sock, POLLIN,
-                 SteadyClock::now() + std::chrono::seconds(keep_alive_timeout_sec_))) {
+    if (served > 0 && !stream.NextRequestWithin(std::chrono::seconds(keep_alive_timeout_sec_))) {
       break;
     }
-    DeadlineStream stream(sock, SteadyClock::now() + requestDeadline_, writeTimeout);
+    stream.SetDeadline(SteadyClock::now() + requestDeadline_);
     const bool last = served + 1 == keep_alive_max_count_ || svr_sock_ == INVALID_SOCKET;
     bool closed = false;
     ok = process_request(stream, last, closed, nullptr);

@@ -79,6 +79,12 @@ httplib::Server::HandlerResponse LibraryRefusal(const httplib::Request& request,
   return httplib::Server::HandlerResponse::Handled;
 }
 
+void DropBody(const httplib::Request& request, const httplib::ContentReader& body) {
+  if (request.has_header("Content-Length") || request.has_header("Transfer-Encoding")) {
+    body([](const char* /*data*/, std::size_t /*length*/) { return true; });
+  }
+}
+
 // Once an hour, as tickets are given, those that expired a day ago or more
 // unredeemed go: a ticket expired within the last day is still answered as
 // expired rather than unknown.
@@ -124,12 +130,19 @@ void InstallRoutes(httplib::Server& http, Service& service) {
               DropOldTickets(store, now);
               Send(request, response, IssueTicket(store, request.body, now));
             });
+  // The stamps have no body, and a client may send them with no
+  // Content-Length at all; one that sends a body anyway has it read and
+  // dropped, so that the connection's next request starts where it should.
   http.Post("/api/v1/tickets/([^/]+)/start",
-            [&store](const httplib::Request& request, httplib::Response& response) {
+            [&store](const httplib::Request& request, httplib::Response& response,
+                     const httplib::ContentReader& body) {
+              DropBody(request, body);
               Send(request, response, StampStart(store, Match(request), ServerNowMs()));
             });
   http.Post("/api/v1/tickets/([^/]+)/end",
-            [&store](const httplib::Request& request, httplib::Response& response) {
+            [&store](const httplib::Request& request, httplib::Response& response,
+                     const httplib::ContentReader& body) {
+              DropBody(request, body);
               Send(request, response, StampEnd(store, Match(request), ServerNowMs()));
             });
   http.Post("/api/v1/tickets/([^/]+)/replay",

@@ -35,10 +35,7 @@ TEST(LimitsTest, TooManyWritesFromOneAddressAreToldWhenToComeBack) {
   EXPECT_EQ(server.Get("/api/v1/tables/1").status, 200);
 }
 
-// Connects to the server and sends `request` a byte at a time, a byte each
-// `pace`, until the server closes the connection or the request is sent
-// whole; true when the server closed it first.
-bool TrickleUntilCutOff(int port, const std::string& request, int paceMs) {
+int Connect(int port) {
   const int sock = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -46,8 +43,50 @@ bool TrickleUntilCutOff(int port, const std::string& request, int paceMs) {
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   if (connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
     close(sock);
-    return false;
+    return -1;
   }
+  return sock;
+}
+
+// Sends `request` whole and reads the answer until the server closes.
+std::string RawExchange(int port, const std::string& request) {
+  const int sock = Connect(port);
+  if (sock < 0) return "";
+  send(sock, request.data(), request.size(), MSG_NOSIGNAL);
+  std::string answer;
+  char buffer[4096];
+  for (ssize_t got = 0; (got = recv(sock, buffer, sizeof buffer, 0)) > 0;)
+    answer.append(buffer, got);
+  close(sock);
+  return answer;
+}
+
+TEST(LimitsTest, StampsNeedNoBodyAndABodySentAnywayIsPassedOver) {
+  testworld::Scratch scratch;
+  ServerProcess server({"--data", scratch.path()});
+  ASSERT_TRUE(server.started()) << server.Log();
+  const Reply issued = server.Post("/api/v1/tickets", R"({"level":2})");
+  const std::string path = "/api/v1/tickets/" + issued.Text("ticket");
+  // No Content-Length at all; then a body on a kept-alive connection, with a
+  // second request behind it.
+  std::string answer = RawExchange(server.port(), "POST " + path +
+                                                      "/start HTTP/1.1\r\nHost: a\r\n"
+                                                      "Connection: close\r\n\r\n");
+  EXPECT_TRUE(answer.starts_with("HTTP/1.1 204")) << answer;
+  answer = RawExchange(server.port(), "POST " + path +
+                                          "/end HTTP/1.1\r\nHost: a\r\nContent-Length: 3\r\n"
+                                          "\r\nxyzGET /healthz HTTP/1.1\r\nHost: a\r\n"
+                                          "Connection: close\r\n\r\n");
+  EXPECT_TRUE(answer.starts_with("HTTP/1.1 204")) << answer;
+  EXPECT_NE(answer.find("HTTP/1.1 200 OK"), std::string::npos) << answer;
+}
+
+// Connects to the server and sends `request` a byte at a time, a byte each
+// `pace`, until the server closes the connection or the request is sent
+// whole; true when the server closed it first.
+bool TrickleUntilCutOff(int port, const std::string& request, int paceMs) {
+  const int sock = Connect(port);
+  if (sock < 0) return false;
   bool cutOff = false;
   for (const char byte : request) {
     if (send(sock, &byte, 1, MSG_NOSIGNAL) != 1) {
