@@ -2,6 +2,8 @@
 
 #include <getopt.h>
 
+#include "world/world_server.h"
+
 namespace {
 
 constexpr char kProgram[] = "morvex2";
@@ -15,7 +17,8 @@ enum LongOnly {
   kName,
   kLang,
   kMute,
-  kColourAid
+  kColourAid,
+  kServer
 };
 
 // GNU getopt gives the usual conventions: --opt=VALUE or --opt VALUE,
@@ -32,6 +35,7 @@ constexpr option kOptions[] = {
     {"lang", required_argument, nullptr, kLang},
     {"mute", no_argument, nullptr, kMute},
     {"colour-aid", no_argument, nullptr, kColourAid},
+    {"server", required_argument, nullptr, kServer},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -102,6 +106,13 @@ CommandLine ParseCommandLine(int argc, char* const argv[]) {
       case kColourAid:
         line.colourAid = true;
         break;
+      case kServer:
+        line.server = std::string(optarg) == "none" ? std::string() : ServerUrlFrom(optarg);
+        if (std::string(optarg) == "none" || !line.server->empty()) break;
+        line.action = CommandLine::Action::kError;
+        line.error = std::string("invalid argument '") + optarg +
+                     "' for '--server' (an http:// or https:// address, or none)";
+        return line;
       default:
         line.action = CommandLine::Action::kError;
         line.error = ErrorFor(result, argv[optind - 1]);
@@ -138,6 +149,9 @@ std::string UsageText() {
          "      --mute           start without sound\n"
          "      --colour-aid     mark each colour of the pins and balloons with a\n"
          "                       shape of its own\n"
+         "      --server=URL     play ranked games on the world tables of the server\n"
+         "                       at URL (http:// or https://), kept for the next\n"
+         "                       starts; --server=none plays unranked again\n"
          "      --replay=FILE    show the game recorded in FILE (last.mvr, *-best.mvr\n"
          "                       in the data folder) and check that it comes out\n"
          "                       the same; RETURN pauses, SPACE doubles the speed,\n"
@@ -150,8 +164,9 @@ std::string UsageText() {
          "Alt+Enter switches between full screen and a window, Alt+S between\n"
          "the two scales, Alt+M mutes, Alt+Up and Alt+Down (or Alt and + or -)\n"
          "change the volume, Alt+C switches the colour aid. These choices are\n"
-         "kept for the next start, and so is --lang; --fullscreen, --window,\n"
-         "--scale, --mute and --colour-aid are for their run only.\n";
+         "kept for the next start, and so are --lang and --server; --fullscreen,\n"
+         "--window, --scale, --mute and --colour-aid are for their run only.\n"
+         "With a server, TAB on the high scores shows the world's table.\n";
 }
 
 std::string VersionText() {

@@ -64,6 +64,12 @@ bool ParseLine(std::string_view line, DisplaySettings* settings) {
     settings->scale = value == "smooth" ? ScaleMode::kSmooth : ScaleMode::kPixelExact;
     return true;
   }
+  if (key == "server") {
+    // The address is checked where it is used; here only that it is one word.
+    if (value.empty() || value.find_first_of(" \t") != std::string_view::npos) return false;
+    settings->server = std::string(value);
+    return true;
+  }
   if (key == "lang") {
     settings->language = LanguageNamed(value);
     return settings->language.has_value();
@@ -85,6 +91,7 @@ std::string FormatDisplaySettings(const DisplaySettings& settings) {
   text += settings.scale == ScaleMode::kSmooth ? "smooth\n" : "pixel-exact\n";
   if (settings.language) text += std::string("lang = ") + LanguageName(*settings.language) + "\n";
   text += FormatPlayerAids(settings.aids);
+  if (!settings.server.empty()) text += "server = " + settings.server + "\n";
   return text;
 }
 
@@ -145,6 +152,7 @@ DisplaySettings KeptDisplaySettings(const DisplaySettings& saved, const DisplayS
     kept.windowHeight = atEnd.windowHeight;
   }
   kept.language = started.language;
+  kept.server = started.server;
   kept.aids = KeptPlayerAids(saved.aids, started.aids, atEnd.aids);
   return kept;
 }
