@@ -92,7 +92,7 @@ bool WatchingWorldReplay() {
   return g_watching;
 }
 
-void WatchWorldReplay(std::vector<std::uint8_t> bytes) {
+void WatchWorldReplay(const std::vector<std::uint8_t>& bytes) {
   if (g_watching || g_currentScene != g_rankingScene) return;
   Replay replay;
   std::string error;

@@ -24,4 +24,4 @@ void NoteWorldSceneStarted(Scene* next);
 [[nodiscard]] bool WatchingWorldReplay();
 // Shows the replay in `bytes` (a world entry's); a file that does not read is
 // said on standard error and nothing changes.
-void WatchWorldReplay(std::vector<std::uint8_t> bytes);
+void WatchWorldReplay(const std::vector<std::uint8_t>& bytes);

@@ -19,7 +19,7 @@ inline constexpr std::size_t kWorldTableRows = 10;
 // Fetches an entry's replay; the watcher set by the program is called with
 // its bytes when they arrive. While it is on its way the state is kLoading;
 // kFailed when it could not be had.
-using ReplayWatcher = void (*)(std::vector<std::uint8_t> bytes);
+using ReplayWatcher = void (*)(const std::vector<std::uint8_t>& bytes);
 void SetReplayWatcher(ReplayWatcher watcher);
 void WatchWorldEntry(std::uint64_t entry);
 [[nodiscard]] WorldTableState WatchedReplayState();
