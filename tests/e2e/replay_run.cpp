@@ -11,17 +11,13 @@
 #include "core/globals.h"
 #include "core/scene_switch.h"
 #include "play/play_scene.h"
+#include "verify/replay_playback.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 ReplayPlayer* g_testPlayer = nullptr;
-int g_leftTo = 0;
-
-void NoteLeft(int sceneId) {
-  if (g_leftTo == 0) g_leftTo = sceneId;
-}
 
 int Flasks(const PlayScene& scene) {
   int flasks = 0;
@@ -61,39 +57,26 @@ Playback PlayBack(const fs::path& folder, const Replay& replay, const std::strin
 
 ReplayFacts FollowReplay(const Replay& replay) {
   ReplayFacts facts;
-  g_leftTo = 0;
-  SetSceneSwitch(&NoteLeft);
-  g_level = replay.level;
-  PlayScene scene(replay.seed);
-  g_fieldSettled = replay.fieldSettled;
-  g_resolveBusy = replay.resolveBusy;
-  scene.Start(nullptr);
-  for (const ReplayMessage& message : replay.messages) {
-    const bool clearing = scene.phase != 0;
-    const int flasks = Flasks(scene);
-    switch (message.kind) {
-      case ReplayMessageKind::kTick:
-        scene.OnTimer(nullptr);
+  {
+    ReplayPlayback playback(StartOf(replay));
+    const PlayScene& scene = playback.Scene();
+    playback.Start();
+    for (const ReplayMessage& message : replay.messages) {
+      const bool clearing = scene.phase != 0;
+      const int flasks = Flasks(scene);
+      playback.Deliver(message);
+      if (clearing && Flasks(scene) < flasks) ++facts.blasts;
+      facts.maxChain = std::max(facts.maxChain, scene.chainPoints);
+      if (playback.Ended()) {
+        facts.ended = true;
+        facts.ending = playback.Ending();
+        facts.leftWhileClearing = clearing && facts.ending == ReplayEnding::kLeft;
         break;
-      case ReplayMessageKind::kKeyDown:
-        scene.OnKeyDown(nullptr, message.key);
-        break;
-      case ReplayMessageKind::kKeyUp:
-        scene.OnKeyUp();
-        break;
+      }
     }
-    if (clearing && Flasks(scene) < flasks) ++facts.blasts;
-    facts.maxChain = std::max(facts.maxChain, scene.chainPoints);
-    if (g_leftTo != 0) {
-      facts.ended = true;
-      facts.ending = g_leftTo == Ranking ? ReplayEnding::kGameOver : ReplayEnding::kLeft;
-      facts.leftWhileClearing = clearing && g_leftTo == Opening;
-      break;
-    }
+    facts.score = scene.score;
+    facts.removedCount = scene.removedCount;
   }
-  facts.score = scene.score;
-  facts.removedCount = scene.removedCount;
-  SetSceneSwitch(nullptr);
   ResetProgramState();
   return facts;
 }

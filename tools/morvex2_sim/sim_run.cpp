@@ -7,30 +7,21 @@
 #include "platform/win32/host.h"
 #include "play/play_scene.h"
 #include "tools/morvex2_sim/sim_json.h"
+#include "verify/replay_playback.h"
 
 namespace sim {
 namespace {
 
-bool g_sceneSwitched = false;
-
 void RecordSceneSwitch(int sceneId) {
   platform::RecordCall("ChangeScene", {sceneId});
-  g_sceneSwitched = true;
 }
 
-// Records every call while it lives and keeps ChangeScene from leaving the
-// play screen.
+// Records every call while it lives. A game's playback holds the scene
+// switch itself; a clearing phase alone only notes a switch.
 class Recording {
  public:
-  Recording() {
-    platform::InstallHost({.calls = &log_});
-    SetSceneSwitch(RecordSceneSwitch);
-    g_sceneSwitched = false;
-  }
-  ~Recording() {
-    SetSceneSwitch(nullptr);
-    platform::UninstallHost();
-  }
+  Recording() { platform::InstallHost({.calls = &log_}); }
+  ~Recording() { platform::UninstallHost(); }
   Recording(const Recording&) = delete;
   Recording& operator=(const Recording&) = delete;
 
@@ -62,16 +53,27 @@ void LandField(const FieldInput& field, PlayScene& scene) {
   g_resolveBusy = field.resolveBusy;
 }
 
-const char* RunEvent(const Event& event, PlayScene& scene) {
+// The script's event as the message a replay would hold, and its name in the
+// output.
+ReplayMessage MessageOf(const Event& event) {
   switch (event.kind) {
     case EventKind::kTick:
-      scene.OnTimer(g_hwnd);
+      return {.kind = ReplayMessageKind::kTick};
+    case EventKind::kKey:
+      return {.kind = ReplayMessageKind::kKeyDown, .key = event.key};
+    case EventKind::kKeyUp:
+      return {.kind = ReplayMessageKind::kKeyUp};
+  }
+  return {};
+}
+
+const char* NameOf(const Event& event) {
+  switch (event.kind) {
+    case EventKind::kTick:
       return "tick";
     case EventKind::kKey:
-      scene.OnKeyDown(g_hwnd, event.key);
       return "key";
     case EventKind::kKeyUp:
-      scene.OnKeyUp();
       return "keyup";
   }
   return "tick";
@@ -83,26 +85,28 @@ void RunClear(const FieldInput& field, std::FILE* out) {
   PlayScene scene(0);
   LandField(field, scene);
   Recording recording;
+  SetSceneSwitch(RecordSceneSwitch);
   for (std::int32_t tick = 0; tick < field.maxTicks && scene.phase != 0; ++tick) {
     recording.BeginEvent();
     scene.OnTimer(g_hwnd);
     recording.Print("tick", scene, out);
   }
+  SetSceneSwitch(nullptr);
 }
 
 void RunGame(const ScriptInput& script, std::FILE* out) {
-  PlayScene scene(script.seed);
-  SetLevel(script.level);
-  g_fieldSettled = script.fieldSettled;
-  g_resolveBusy = script.resolveBusy;
+  ReplayPlayback playback({.level = script.level,
+                           .seed = script.seed,
+                           .fieldSettled = script.fieldSettled,
+                           .resolveBusy = script.resolveBusy});
   Recording recording;
-  scene.Start(g_hwnd);
-  recording.Print("start", scene, out);
+  playback.Start();
+  recording.Print("start", playback.Scene(), out);
   for (const Event& event : script.events) {
-    if (g_sceneSwitched) break;
+    if (playback.Ended()) break;
     recording.BeginEvent();
-    const char* name = RunEvent(event, scene);
-    recording.Print(name, scene, out);
+    playback.Deliver(MessageOf(event));
+    recording.Print(NameOf(event), playback.Scene(), out);
   }
 }
 

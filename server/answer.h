@@ -1,0 +1,30 @@
+// What the server answers a request of the API with: a status, a body, and for
+// a refusal its stable code, which the log and the metrics also name.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace server {
+
+struct Answer {
+  int status = 200;
+  std::string body;
+  std::string contentType = "application/json";
+  int retryAfterS = 0;  // sent as Retry-After when not 0
+  std::string code;     // the refusal's code; empty for an answer that is not one
+  std::string reason;   // the refusal's sentence
+};
+
+// {"status":"refused","code":...,"reason":...} with `status`.
+Answer Refusal(int status, std::string_view code, std::string_view reason, int retryAfterS = 0);
+
+// The store's answer when the database is away: 503, try again shortly.
+Answer StoreUnavailable();
+
+// A JSON answer of `status`.
+Answer JsonAnswer(int status, std::string body);
+// Any other answer that is not a refusal; an empty type sends no body (204).
+Answer PlainAnswer(int status, std::string body, std::string contentType);
+
+}  // namespace server

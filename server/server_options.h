@@ -1,0 +1,41 @@
+// morvex2-server's command line.
+//
+//   morvex2-server --data DIR --listen HOST:PORT [--database postgresql://...]
+//                  [--site DIR] [--tls-cert FILE --tls-key FILE] [--threads N]
+//                  [--request-deadline SECONDS] [--rate-limit N]
+//   morvex2-server verify-all (--data DIR | --database URL)
+//   morvex2-server remove ID --why TEXT (--data DIR | --database URL)
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace server {
+
+enum class Command { kServe, kVerifyAll, kRemove };
+
+struct ServerOptions {
+  Command command = Command::kServe;
+  std::string dataFolder;  // the SQLite file's folder
+  std::string database;    // a PostgreSQL connection URL; when given, the folder is not used
+  std::string host = "127.0.0.1";
+  int port = 8770;
+  std::optional<std::string> site;
+  std::string tlsCert;
+  std::string tlsKey;
+  int threads = 32;
+  int requestDeadlineS = 10;
+  int rateLimitPerMinute = 60;
+  std::int64_t removeId = 0;
+  std::string why;
+};
+
+// False, with one line in `error`, for a command line it cannot follow.
+[[nodiscard]] bool ParseServerOptions(const std::vector<std::string>& arguments,
+                                      ServerOptions* options, std::string* error);
+
+extern const char kServerUsage[];
+
+}  // namespace server

@@ -1,0 +1,155 @@
+#include "server/submission.h"
+
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "core/replay_file.h"
+#include "server/base64.h"
+#include "server/table_name.h"
+#include "server/tickets.h"
+
+namespace server {
+namespace {
+
+struct Submission {
+  std::string name;
+  std::string replayBase64;
+};
+
+std::optional<Answer> ReadBody(std::string_view body, Submission* submission) {
+  if (body.size() > kMaxSubmissionBytes) {
+    return Refusal(413, "too-large", "The submission is larger than 64 KiB.");
+  }
+  const nlohmann::json request = nlohmann::json::parse(body, nullptr, false);
+  if (!request.is_object()) return Refusal(400, "bad-json", "The request is not a JSON object.");
+  const auto name = request.find("name");
+  const auto replay = request.find("replay");
+  if (name == request.end() || !name->is_string() || replay == request.end() ||
+      !replay->is_string()) {
+    return Refusal(400, "bad-json", "The request needs a name and a replay, both strings.");
+  }
+  submission->name = name->get<std::string>();
+  submission->replayBase64 = replay->get<std::string>();
+  return std::nullopt;
+}
+
+std::optional<Answer> ReadReplay(const std::string& base64, std::vector<std::uint8_t>* bytes,
+                                 Replay* replay) {
+  std::optional<std::vector<std::uint8_t>> decoded = DecodeBase64(base64);
+  if (!decoded) return Refusal(400, "bad-replay", "The replay is not base64.");
+  std::string error;
+  if (!DecodeReplay(*decoded, replay, &error)) {
+    return Refusal(400, "bad-replay", "The replay cannot be read: " + error + ".");
+  }
+  *bytes = std::move(*decoded);
+  return std::nullopt;
+}
+
+// What a ticket holds the replay to before anything is played.
+std::optional<Answer> MatchTicket(const Ticket& ticket, const Replay& replay) {
+  if (replay.seed != ticket.seed) {
+    return Refusal(422, "seed-mismatch", "The game was not played with the ticket's seed.");
+  }
+  if (replay.level != ticket.level) {
+    return Refusal(422, "level-mismatch", "The game was not played at the ticket's level.");
+  }
+  if (ticket.redeemed) {
+    return Refusal(409, "ticket-used", "The ticket has already been redeemed.");
+  }
+  if (replay.ending == ReplayEnding::kLeft) {
+    return Refusal(422, "left-game", "A game left with ESC is never ranked.");
+  }
+  if (!ticket.startedMs) {
+    return Refusal(422, "not-started", "The game's start was never told to the server.");
+  }
+  return std::nullopt;
+}
+
+std::optional<Answer> MatchPlayback(const Replay& replay, const PlaybackResult& played) {
+  if (Reproduces(replay, played)) return std::nullopt;
+  return Refusal(422, "not-reproduced",
+                 "Played back, the game comes out as score " + std::to_string(played.score) +
+                     ", removed " + std::to_string(played.removedCount) +
+                     (played.ended ? "" : ", unfinished") + ", not as the replay claims.");
+}
+
+// The start stamp to the end stamp, or to now when the end never arrived.
+std::optional<Answer> MatchDuration(const Ticket& ticket, const Replay& replay,
+                                    std::int64_t nowMs) {
+  const std::int64_t end = ticket.endedMs.value_or(nowMs);
+  const std::int64_t measured = std::max<std::int64_t>(0, end - *ticket.startedMs);
+  const std::int64_t recorded = RecordedDurationMs(replay);
+  const std::int64_t slack = kDurationSlackMs + measured * kDurationSlackPercent / 100;
+  const auto seconds = [](std::int64_t ms) { return std::to_string(ms / 1000) + " s"; };
+  if (recorded > measured + slack) {
+    return Refusal(422, "too-fast",
+                   "The game records " + seconds(recorded) + " but lasted " + seconds(measured) +
+                       " by the server's clock.");
+  }
+  if (recorded < measured - slack) {
+    return Refusal(422, "too-slow",
+                   "The game records " + seconds(recorded) + " but lasted " + seconds(measured) +
+                       " by the server's clock.");
+  }
+  return std::nullopt;
+}
+
+Answer Accepted(Store& store, const Entry& entry, std::int64_t entryId) {
+  std::int32_t rank = 0;
+  // The entry is in; only its rank is unknown when the store goes away now
+  // (0 then).
+  if (store.RankOf(entryId, &rank) != StoreResult::kOk) rank = 0;
+  const nlohmann::json answer = {{"status", "accepted"},
+                                 {"entry", entryId},
+                                 {"rank", rank},
+                                 {"score", entry.score},
+                                 {"removed", entry.removedCount},
+                                 {"level", entry.level}};
+  return JsonAnswer(201, answer.dump());
+}
+
+}  // namespace
+
+std::int64_t RecordedDurationMs(const Replay& replay) {
+  std::int64_t last = 0;
+  for (const ReplayMessage& message : replay.messages) last = message.timeMs;
+  return last;
+}
+
+Answer Submit(Store& store, Verifier& verifier, std::string_view ticketId, std::string_view body,
+              std::int64_t nowMs) {
+  Submission submission;
+  if (auto refusal = ReadBody(body, &submission)) return *refusal;
+  Ticket ticket;
+  if (auto refusal = FindLiveTicket(store, ticketId, nowMs, &ticket)) return *refusal;
+  Entry entry;
+  entry.level = ticket.level;
+  entry.dateMs = nowMs;
+  entry.ticketId = ticket.id;
+  Replay replay;
+  if (auto refusal = ReadReplay(submission.replayBase64, &entry.replay, &replay)) return *refusal;
+  if (auto refusal = MatchTicket(ticket, replay)) return *refusal;
+  if (auto refusal = MatchPlayback(replay, verifier.PlayBack(replay))) return *refusal;
+  if (auto refusal = MatchDuration(ticket, replay, nowMs)) return *refusal;
+  std::string why;
+  std::optional<std::string> name = TableNameFromUtf8(submission.name, &why);
+  if (!name) return Refusal(422, "bad-name", why);
+  entry.name = std::move(*name);
+  entry.score = replay.score;
+  entry.removedCount = replay.removedCount;
+  std::int64_t entryId = 0;
+  switch (store.Redeem(entry, &entryId)) {
+    case StoreResult::kOk:
+      return Accepted(store, entry, entryId);
+    case StoreResult::kConflict:
+      return Refusal(409, "ticket-used", "The ticket has already been redeemed.");
+    case StoreResult::kNotFound:
+      return Refusal(404, "unknown-ticket", "No ticket has this id.");
+    case StoreResult::kUnavailable:
+      break;
+  }
+  return StoreUnavailable();
+}
+
+}  // namespace server

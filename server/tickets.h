@@ -1,0 +1,36 @@
+// Tickets: a ranked game's right to one entry. The server draws its id and
+// its seed, stamps its own clock when the game starts and ends, and lets it be
+// redeemed once, within a day of its issue.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "server/answer.h"
+#include "server/store.h"
+
+namespace server {
+
+// A day after its issue: a game and then a day for a client that was offline
+// to send its result again.
+inline constexpr std::int64_t kTicketLifeMs = std::int64_t{24} * 60 * 60 * 1000;
+
+// POST /api/v1/tickets with {"level":n}: 201 with the ticket, its seed, its
+// level and how long it lives.
+Answer IssueTicket(Store& store, std::string_view body, std::int64_t nowMs);
+
+// POST /api/v1/tickets/{id}/start and /end: 204; only the first call stamps.
+// An end before the start is refused.
+Answer StampStart(Store& store, std::string_view ticketId, std::int64_t nowMs);
+Answer StampEnd(Store& store, std::string_view ticketId, std::int64_t nowMs);
+
+// The ticket, or the refusal for one that is unknown, expired, or cannot be
+// read just now.
+std::optional<Answer> FindLiveTicket(Store& store, std::string_view ticketId, std::int64_t nowMs,
+                                     Ticket* ticket);
+
+// The level of a request's body or path: 0, 1 or 2.
+[[nodiscard]] bool IsLevel(std::int64_t level);
+
+}  // namespace server

@@ -1,0 +1,20 @@
+// Whole games played by a plain script on the play rules alone and recorded as the game
+// records them: valid replays for any ticket's seed and level, which the server's tests and
+// the load program submit.
+#pragma once
+
+#include <cstdint>
+
+#include "core/replay_file.h"
+
+namespace testworld {
+
+// The game `seed` and `level` give when each piece is turned once, moved to the next of a
+// few columns in turn and dropped: out of the first pause, then piece by piece until the stack
+// reaches the top (a game over), or until `maxPieces` pieces have fallen, then ESC (the game left).
+// Its messages are spread evenly over `durationMs`, so that the last one (the recorded duration)
+// comes at `durationMs`.
+Replay PlayScriptedGame(std::uint32_t seed, std::int32_t level, std::uint32_t durationMs,
+                        int maxPieces = 1000);
+
+}  // namespace testworld

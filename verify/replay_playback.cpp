@@ -1,0 +1,97 @@
+#include "verify/replay_playback.h"
+
+#include "core/globals.h"
+#include "core/scene_switch.h"
+#include "platform/win32/host.h"
+
+namespace {
+
+// The screen the game asked for, 0 while it plays. One playback at a time
+// (see the header), so one note for the process.
+int g_leftTo = 0;
+
+void NoteLeft(int sceneId) {
+  platform::RecordCall("ChangeScene", {sceneId});
+  if (g_leftTo == 0) g_leftTo = sceneId;
+}
+
+}  // namespace
+
+GameStart StartOf(const Replay& replay) {
+  return {.level = replay.level,
+          .seed = replay.seed,
+          .fieldSettled = replay.fieldSettled,
+          .resolveBusy = replay.resolveBusy};
+}
+
+ReplayPlayback::ReplayPlayback(const GameStart& start)
+    : scene_(start.seed),
+      level_(g_level),
+      fieldSettled_(g_fieldSettled),
+      resolveBusy_(g_resolveBusy),
+      lastScore_(g_lastScore),
+      lastRemovedCount_(g_lastRemovedCount) {
+  g_leftTo = 0;
+  SetSceneSwitch(&NoteLeft);
+  SetLevel(start.level);
+  g_fieldSettled = start.fieldSettled;
+  g_resolveBusy = start.resolveBusy;
+}
+
+ReplayPlayback::~ReplayPlayback() {
+  SetSceneSwitch(nullptr);
+  g_leftTo = 0;
+  g_level = level_;
+  g_fieldSettled = fieldSettled_;
+  g_resolveBusy = resolveBusy_;
+  g_lastScore = lastScore_;
+  g_lastRemovedCount = lastRemovedCount_;
+}
+
+void ReplayPlayback::Start() {
+  scene_.Start(g_hwnd);
+}
+
+bool ReplayPlayback::Deliver(const ReplayMessage& message) {
+  if (Ended()) return false;
+  switch (message.kind) {
+    case ReplayMessageKind::kTick:
+      scene_.OnTimer(g_hwnd);
+      break;
+    case ReplayMessageKind::kKeyDown:
+      scene_.OnKeyDown(g_hwnd, message.key);
+      break;
+    case ReplayMessageKind::kKeyUp:
+      scene_.OnKeyUp();
+      break;
+  }
+  ++delivered_;
+  return true;
+}
+
+bool ReplayPlayback::Ended() const {
+  return g_leftTo != 0;
+}
+
+ReplayEnding ReplayPlayback::Ending() const {
+  return g_leftTo == Ranking ? ReplayEnding::kGameOver : ReplayEnding::kLeft;
+}
+
+PlaybackResult PlayBackReplay(const Replay& replay) {
+  ReplayPlayback playback(StartOf(replay));
+  playback.Start();
+  for (const ReplayMessage& message : replay.messages) {
+    if (!playback.Deliver(message)) break;
+  }
+  return {.ended = playback.Ended(),
+          .ending = playback.Ending(),
+          .score = playback.Scene().score,
+          .removedCount = playback.Scene().removedCount,
+          .delivered = playback.Delivered()};
+}
+
+bool Reproduces(const Replay& replay, const PlaybackResult& result) {
+  return result.ended && result.delivered == replay.messages.size() &&
+         result.ending == replay.ending && result.score == replay.score &&
+         result.removedCount == replay.removedCount;
+}
