@@ -54,6 +54,67 @@ std::string ErrorFor(int result, const char* argument) {
   return "unrecognized option '" + given + "'";
 }
 
+// Takes one option getopt_long found into `line`; false when the scan ends
+// here (help, version or an error).
+bool TakeOption(int result, const char* argument, CommandLine* line) {
+  switch (result) {
+    case 'h':
+      line->action = CommandLine::Action::kHelp;
+      return false;
+    case 'V':
+      line->action = CommandLine::Action::kVersion;
+      return false;
+    case kDataDir:
+      line->dataDir = optarg;
+      break;
+    case kWindow:
+      line->fullscreen = false;
+      break;
+    case kFullscreen:
+      line->fullscreen = true;
+      break;
+    case kScale:
+      if (std::string(optarg) == "smooth" || std::string(optarg) == "pixel-exact") {
+        line->pixelExact = std::string(optarg) == "pixel-exact";
+        break;
+      }
+      line->action = CommandLine::Action::kError;
+      line->error =
+          std::string("invalid argument '") + optarg + "' for '--scale' (smooth or pixel-exact)";
+      return false;
+    case kReplay:
+      line->replay = optarg;
+      break;
+    case kName:
+      line->name = optarg;
+      break;
+    case kLang:
+      line->language = platform::LanguageNamed(optarg);
+      if (line->language) break;
+      line->action = CommandLine::Action::kError;
+      line->error = std::string("invalid argument '") + optarg + "' for '--lang' (ja or en)";
+      return false;
+    case kMute:
+      line->mute = true;
+      break;
+    case kColourAid:
+      line->colourAid = true;
+      break;
+    case kServer:
+      line->server = std::string(optarg) == "none" ? std::string() : ServerUrlFrom(optarg);
+      if (std::string(optarg) == "none" || !line->server->empty()) break;
+      line->action = CommandLine::Action::kError;
+      line->error = std::string("invalid argument '") + optarg +
+                    "' for '--server' (an http:// or https:// address, or none)";
+      return false;
+    default:
+      line->action = CommandLine::Action::kError;
+      line->error = ErrorFor(result, argument);
+      return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(int argc, char* const argv[]) {
@@ -63,61 +124,7 @@ CommandLine ParseCommandLine(int argc, char* const argv[]) {
   for (;;) {
     const int result = getopt_long(argc, argv, ":hV", kOptions, nullptr);
     if (result == -1) break;
-    switch (result) {
-      case 'h':
-        line.action = CommandLine::Action::kHelp;
-        return line;
-      case 'V':
-        line.action = CommandLine::Action::kVersion;
-        return line;
-      case kDataDir:
-        line.dataDir = optarg;
-        break;
-      case kWindow:
-        line.fullscreen = false;
-        break;
-      case kFullscreen:
-        line.fullscreen = true;
-        break;
-      case kScale:
-        if (std::string(optarg) == "smooth" || std::string(optarg) == "pixel-exact") {
-          line.pixelExact = std::string(optarg) == "pixel-exact";
-          break;
-        }
-        line.action = CommandLine::Action::kError;
-        line.error =
-            std::string("invalid argument '") + optarg + "' for '--scale' (smooth or pixel-exact)";
-        return line;
-      case kReplay:
-        line.replay = optarg;
-        break;
-      case kName:
-        line.name = optarg;
-        break;
-      case kLang:
-        line.language = platform::LanguageNamed(optarg);
-        if (line.language) break;
-        line.action = CommandLine::Action::kError;
-        line.error = std::string("invalid argument '") + optarg + "' for '--lang' (ja or en)";
-        return line;
-      case kMute:
-        line.mute = true;
-        break;
-      case kColourAid:
-        line.colourAid = true;
-        break;
-      case kServer:
-        line.server = std::string(optarg) == "none" ? std::string() : ServerUrlFrom(optarg);
-        if (std::string(optarg) == "none" || !line.server->empty()) break;
-        line.action = CommandLine::Action::kError;
-        line.error = std::string("invalid argument '") + optarg +
-                     "' for '--server' (an http:// or https:// address, or none)";
-        return line;
-      default:
-        line.action = CommandLine::Action::kError;
-        line.error = ErrorFor(result, argv[optind - 1]);
-        return line;
-    }
+    if (!TakeOption(result, argv[optind - 1], &line)) return line;
   }
   if (optind < argc) {
     line.action = CommandLine::Action::kError;

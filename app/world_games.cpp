@@ -9,6 +9,7 @@
 #include "app/scene_switch.h"
 #include "core/globals.h"
 #include "core/scene_switch.h"
+#include "opening/opening_scene.h"
 #include "platform/base/shift_jis.h"
 #include "play/play_scene.h"
 #include "ranking/player_name.h"

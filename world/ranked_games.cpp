@@ -12,7 +12,7 @@ namespace {
 
 // A ticket is used well before it expires: a game of hours still ends inside
 // its life, and the server keeps a day for a result sent again later.
-constexpr std::int64_t kTicketMarginS = 6 * 3600;
+constexpr std::int64_t kTicketMarginS = std::int64_t{6} * 3600;
 // Short for a ticket, which is asked for long before it is needed; longer for
 // a result, whose body may be tens of kilobytes on a slow line.
 constexpr int kTicketTimeoutMs = 5000;
@@ -77,6 +77,26 @@ void Stamp(const HeldTicket& held, const char* what) {
   platform::net::SendRequest(std::move(request), nullptr);
 }
 
+// What an answer to a result says of it. A result the server could not take
+// now stays kept, for the next start; any other answer settles it.
+RankedOutcome OutcomeOf(const platform::net::HttpResponse& response) {
+  RankedOutcome outcome;
+  if (IsPassingFailure(response)) {
+    outcome.standing = RankedOutcome::Standing::kKept;
+    outcome.reason = Why(response);
+    return outcome;
+  }
+  const std::optional<WorldVerdict> verdict = ReadSubmissionAnswer(response.status, response.body);
+  if (verdict && verdict->accepted) {
+    outcome.standing = RankedOutcome::Standing::kRanked;
+    outcome.rank = verdict->rank;
+  } else {
+    outcome.standing = RankedOutcome::Standing::kRefused;
+    outcome.reason = verdict ? verdict->reason : Why(response);
+  }
+  return outcome;
+}
+
 void Send(const KeptSubmission& kept, bool thisGame) {
   platform::net::HttpRequest request =
       WorldRequestTo(kept.serverUrl, "POST", "/tickets/" + kept.ticket + "/replay", kept.body);
@@ -86,23 +106,10 @@ void Send(const KeptSubmission& kept, bool thisGame) {
   const std::string ticket = kept.ticket;
   platform::net::SendRequest(
       std::move(request), [game, ticket, generation](const platform::net::HttpResponse& response) {
-        RankedOutcome outcome;
-        if (IsPassingFailure(response)) {
-          // Kept: the next start sends it again.
-          outcome.standing = RankedOutcome::Standing::kKept;
-          outcome.reason = Why(response);
-        } else {
+        const RankedOutcome outcome = OutcomeOf(response);
+        if (outcome.standing != RankedOutcome::Standing::kKept) {
           NoteServerAnswered();
           (void)ForgetSubmission(ticket);
-          const std::optional<WorldVerdict> verdict =
-              ReadSubmissionAnswer(response.status, response.body);
-          if (verdict && verdict->accepted) {
-            outcome.standing = RankedOutcome::Standing::kRanked;
-            outcome.rank = verdict->rank;
-          } else {
-            outcome.standing = RankedOutcome::Standing::kRefused;
-            outcome.reason = verdict ? verdict->reason : Why(response);
-          }
         }
         // The kept file is looked after whatever came since; the outcome only
         // speaks of the game just played.

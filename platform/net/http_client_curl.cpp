@@ -128,7 +128,10 @@ class CurlHttpClient final : public HttpClient {
                        static_cast<curl_off_t>(request.body.size()));
     }
     for (const auto& [name, value] : request.headers) {
-      transfer->headers = curl_slist_append(transfer->headers, (name + ": " + value).c_str());
+      std::string line = name;
+      line += ": ";
+      line += value;
+      transfer->headers = curl_slist_append(transfer->headers, line.c_str());
     }
     // No "Expect: 100-continue" pause before a body.
     transfer->headers = curl_slist_append(transfer->headers, "Expect:");
