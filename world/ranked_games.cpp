@@ -177,7 +177,9 @@ void SubmitRankedGame(const std::string& nameUtf8, std::span<const std::uint8_t>
 void ResendKeptResults() {
   const std::vector<KeptSubmission> kept = ReadKeptSubmissions();
   for (const KeptSubmission& one : kept) {
-    if (one.expiresAtS <= NowS()) {
+    // The file is the player's to edit: only a ticket, to a server address, goes out.
+    const bool sendable = IsTicketId(one.ticket) && ServerUrlFrom(one.serverUrl) == one.serverUrl;
+    if (!sendable || one.expiresAtS <= NowS()) {
       (void)ForgetSubmission(one.ticket);
     } else {
       Send(one, false);

@@ -37,14 +37,6 @@ bool Text(const Json& object, const char* key, std::size_t limit, std::string* v
   return value->size() <= limit;
 }
 
-bool IsTicketId(std::string_view id) {
-  if (id.size() != 32) return false;
-  for (const char c : id) {
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  }
-  return true;
-}
-
 // "2026-12-09T02:30:00Z" drawn as "2026-12-09 02:30 UTC"; anything else as
 // far as it is printable, cut to the column.
 std::string DrawnDate(const std::string& iso) {
@@ -67,6 +59,14 @@ std::string DrawnName(const std::string& utf8) {
 }
 
 }  // namespace
+
+bool IsTicketId(std::string_view id) {
+  if (id.size() != 32) return false;
+  for (const char c : id) {
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  }
+  return true;
+}
 
 std::optional<WorldTicket> ReadTicketAnswer(std::string_view body) {
   const std::optional<Json> json = Parse(body);

@@ -32,6 +32,9 @@ struct WorldVerdict {
   std::string reason;
 };
 
+// 32 lowercase hexadecimal digits, as the server makes its tickets.
+[[nodiscard]] bool IsTicketId(std::string_view id);
+
 std::optional<WorldTicket> ReadTicketAnswer(std::string_view body);
 // At most `limit` entries, in the answer's order.
 std::optional<std::vector<WorldEntry>> ReadTableAnswer(std::string_view body, std::size_t limit);

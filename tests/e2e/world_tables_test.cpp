@@ -201,11 +201,15 @@ TEST_F(WorldRun, AResultTheServerCannotTakeIsKeptAndSentAgainAtTheNextStart) {
   EXPECT_FALSE(fs::exists(folder_ / kKeptSubmissionsName));
 }
 
-TEST_F(WorldRun, AnExpiredResultIsDroppedNotSent) {
-  std::ofstream(folder_ / kKeptSubmissionsName)
-      << FormatKeptSubmissions({{"0123456789abcdef0123456789abcdef", 1000, kServer, "{}"}});
+TEST_F(WorldRun, AnExpiredOrEditedResultIsDroppedNotSent) {
+  const std::int64_t later = 4102444800;  // 2100
+  std::ofstream(folder_ / kKeptSubmissionsName) << FormatKeptSubmissions({
+      {"0123456789abcdef0123456789abcdef", 1000, kServer, "{}"},
+      {"../../admin", later, kServer, "{}"},
+      {"0123456789abcdef0123456789abcdef", later, "file:///etc/passwd", "{}"},
+  });
   ResendInFolder();
-  EXPECT_TRUE(world_.results.empty());
+  EXPECT_TRUE(network_.Requests().empty()) << testing::PrintToString(Lines(network_));
   EXPECT_FALSE(fs::exists(folder_ / kKeptSubmissionsName));
 }
 
