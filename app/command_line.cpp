@@ -2,6 +2,8 @@
 
 #include <getopt.h>
 
+#include "world/world_server.h"
+
 namespace {
 
 constexpr char kProgram[] = "morvex2";
@@ -15,7 +17,8 @@ enum LongOnly {
   kName,
   kLang,
   kMute,
-  kColourAid
+  kColourAid,
+  kServer
 };
 
 // GNU getopt gives the usual conventions: --opt=VALUE or --opt VALUE,
@@ -32,6 +35,7 @@ constexpr option kOptions[] = {
     {"lang", required_argument, nullptr, kLang},
     {"mute", no_argument, nullptr, kMute},
     {"colour-aid", no_argument, nullptr, kColourAid},
+    {"server", required_argument, nullptr, kServer},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -50,6 +54,67 @@ std::string ErrorFor(int result, const char* argument) {
   return "unrecognized option '" + given + "'";
 }
 
+// Takes one option getopt_long found into `line`; false when the scan ends
+// here (help, version or an error).
+bool TakeOption(int result, const char* argument, CommandLine* line) {
+  switch (result) {
+    case 'h':
+      line->action = CommandLine::Action::kHelp;
+      return false;
+    case 'V':
+      line->action = CommandLine::Action::kVersion;
+      return false;
+    case kDataDir:
+      line->dataDir = optarg;
+      break;
+    case kWindow:
+      line->fullscreen = false;
+      break;
+    case kFullscreen:
+      line->fullscreen = true;
+      break;
+    case kScale:
+      if (std::string(optarg) == "smooth" || std::string(optarg) == "pixel-exact") {
+        line->pixelExact = std::string(optarg) == "pixel-exact";
+        break;
+      }
+      line->action = CommandLine::Action::kError;
+      line->error =
+          std::string("invalid argument '") + optarg + "' for '--scale' (smooth or pixel-exact)";
+      return false;
+    case kReplay:
+      line->replay = optarg;
+      break;
+    case kName:
+      line->name = optarg;
+      break;
+    case kLang:
+      line->language = platform::LanguageNamed(optarg);
+      if (line->language) break;
+      line->action = CommandLine::Action::kError;
+      line->error = std::string("invalid argument '") + optarg + "' for '--lang' (ja or en)";
+      return false;
+    case kMute:
+      line->mute = true;
+      break;
+    case kColourAid:
+      line->colourAid = true;
+      break;
+    case kServer:
+      line->server = std::string(optarg) == "none" ? std::string() : ServerUrlFrom(optarg);
+      if (std::string(optarg) == "none" || !line->server->empty()) break;
+      line->action = CommandLine::Action::kError;
+      line->error = std::string("invalid argument '") + optarg +
+                    "' for '--server' (an http:// or https:// address, or none)";
+      return false;
+    default:
+      line->action = CommandLine::Action::kError;
+      line->error = ErrorFor(result, argument);
+      return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(int argc, char* const argv[]) {
@@ -59,54 +124,7 @@ CommandLine ParseCommandLine(int argc, char* const argv[]) {
   for (;;) {
     const int result = getopt_long(argc, argv, ":hV", kOptions, nullptr);
     if (result == -1) break;
-    switch (result) {
-      case 'h':
-        line.action = CommandLine::Action::kHelp;
-        return line;
-      case 'V':
-        line.action = CommandLine::Action::kVersion;
-        return line;
-      case kDataDir:
-        line.dataDir = optarg;
-        break;
-      case kWindow:
-        line.fullscreen = false;
-        break;
-      case kFullscreen:
-        line.fullscreen = true;
-        break;
-      case kScale:
-        if (std::string(optarg) == "smooth" || std::string(optarg) == "pixel-exact") {
-          line.pixelExact = std::string(optarg) == "pixel-exact";
-          break;
-        }
-        line.action = CommandLine::Action::kError;
-        line.error =
-            std::string("invalid argument '") + optarg + "' for '--scale' (smooth or pixel-exact)";
-        return line;
-      case kReplay:
-        line.replay = optarg;
-        break;
-      case kName:
-        line.name = optarg;
-        break;
-      case kLang:
-        line.language = platform::LanguageNamed(optarg);
-        if (line.language) break;
-        line.action = CommandLine::Action::kError;
-        line.error = std::string("invalid argument '") + optarg + "' for '--lang' (ja or en)";
-        return line;
-      case kMute:
-        line.mute = true;
-        break;
-      case kColourAid:
-        line.colourAid = true;
-        break;
-      default:
-        line.action = CommandLine::Action::kError;
-        line.error = ErrorFor(result, argv[optind - 1]);
-        return line;
-    }
+    if (!TakeOption(result, argv[optind - 1], &line)) return line;
   }
   if (optind < argc) {
     line.action = CommandLine::Action::kError;
@@ -138,6 +156,9 @@ std::string UsageText() {
          "      --mute           start without sound\n"
          "      --colour-aid     mark each colour of the pins and balloons with a\n"
          "                       shape of its own\n"
+         "      --server=URL     play ranked games on the world tables of the server\n"
+         "                       at URL (http:// or https://), kept for the next\n"
+         "                       starts; --server=none plays unranked again\n"
          "      --replay=FILE    show the game recorded in FILE (last.mvr, *-best.mvr\n"
          "                       in the data folder) and check that it comes out\n"
          "                       the same; RETURN pauses, SPACE doubles the speed,\n"
@@ -150,8 +171,9 @@ std::string UsageText() {
          "Alt+Enter switches between full screen and a window, Alt+S between\n"
          "the two scales, Alt+M mutes, Alt+Up and Alt+Down (or Alt and + or -)\n"
          "change the volume, Alt+C switches the colour aid. These choices are\n"
-         "kept for the next start, and so is --lang; --fullscreen, --window,\n"
-         "--scale, --mute and --colour-aid are for their run only.\n";
+         "kept for the next start, and so are --lang and --server; --fullscreen,\n"
+         "--window, --scale, --mute and --colour-aid are for their run only.\n"
+         "With a server, TAB on the high scores shows the world's table.\n";
 }
 
 std::string VersionText() {

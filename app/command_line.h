@@ -20,6 +20,7 @@ struct CommandLine {
   std::string replay;               // set: show this recorded game instead of playing
   std::optional<std::string> name;  // --name: the player's name to keep, as typed (UTF-8)
   std::optional<platform::Language> language;  // --lang: unset: as kept, else the desktop's
+  std::optional<std::string> server;           // --server: the world tables' address; "" for none
   std::string error;                           // kError: what was wrong, in one line
 };
 

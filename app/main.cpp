@@ -6,6 +6,7 @@
 // The language is set before the first screen.
 #include <cerrno>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -17,15 +18,20 @@
 #include "app/replay_player.h"
 #include "app/replay_recorder.h"
 #include "app/win_main.h"
+#include "app/world_games.h"
 #include "core/language.h"
 #include "core/replay_file.h"
 #include "display/window_icon.h"
 #include "platform/base/arguments.h"
 #include "platform/base/failure_log.h"
 #include "platform/base/files.h"
+#include "platform/net/network.h"
 #include "platform/sdl/display_settings.h"
 #include "platform/sdl/sdl_host.h"
 #include "ranking/name_setting.h"
+#include "world/ranked_games.h"
+#include "world/world_server.h"
+#include "world/world_tables.h"
 
 namespace {
 
@@ -59,7 +65,28 @@ void EnterInstalledFolder() {
 
 ReplayPlayer* g_replayPlayer = nullptr;
 
-int RunOnSdlHost(const CommandLine& options) {
+// Ranked games on the chosen server: the system's HTTP client for the run,
+// and the results an earlier run could not send, sent again.
+std::unique_ptr<platform::net::HttpClient> JoinWorldTables(const std::string& server) {
+  const std::string url = ServerUrlFrom(server);
+  if (url.empty()) {
+    if (!server.empty()) Say("ignoring the kept world server '" + server + "': not an address");
+    return nullptr;
+  }
+  std::unique_ptr<platform::net::HttpClient> client = platform::net::MakeSystemHttpClient();
+  platform::net::InstallHttpClient(client.get());
+  UseWorldServer(url);
+  SetReplayWatcher(&WatchWorldReplay);
+  ResendKeptResults();
+  return client;
+}
+
+void LeaveWorldTables() {
+  UseWorldServer({});
+  platform::net::InstallHttpClient(nullptr);
+}
+
+int RunOnSdlHost(const CommandLine& options, bool ranked) {
   platform::SdlHost host;
   IconImage icon;
   if (LoadWindowIcon(&icon)) host.SetIcon(std::move(icon.argb), icon.width, icon.height);
@@ -75,7 +102,10 @@ int RunOnSdlHost(const CommandLine& options) {
   }
   if (options.mute) started.aids.mute = true;
   if (options.colourAid) started.aids.colourAid = true;
+  if (options.server) started.server = *options.server;
   host.UseDisplaySettings(started);
+  std::unique_ptr<platform::net::HttpClient> network;
+  if (ranked) network = JoinWorldTables(started.server);
   // The tunes' renderings are read where they were installed, never copied.
   host.UseShippedRenderings(InstalledDataFolder());
   host.Install();
@@ -85,6 +115,7 @@ int RunOnSdlHost(const CommandLine& options) {
   // The game ends as it always did after its error message; the process
   // tells whoever started it that the run failed.
   if (host.FailureShown()) exitCode = 1;
+  if (network) LeaveWorldTables();
   host.Uninstall();
   const platform::DisplaySettings kept =
       platform::KeptDisplaySettings(saved, started, host.CurrentDisplaySettings());
@@ -116,7 +147,7 @@ int PlayGames(const CommandLine& options) {
   }
   // Every game is kept as last.mvr, and a new best one beside its table.
   SetReplayRecording(true);
-  return RunOnSdlHost(options);
+  return RunOnSdlHost(options, true);
 }
 
 // Status 2 for a file that is not a replay this game can show, 1 for a game
@@ -132,7 +163,7 @@ int ShowReplay(const CommandLine& options) {
   ReplayPlayer player(std::move(replay));
   g_replayPlayer = &player;
   SetFirstScreen([] { g_replayPlayer->Begin(); });
-  const int exitCode = RunOnSdlHost(options);
+  const int exitCode = RunOnSdlHost(options, false);
   return exitCode != 0 ? exitCode : player.ExitStatus();
 }
 

@@ -6,6 +6,8 @@
 #include "platform/win32/window_backend.h"
 #include "play/play_scene.h"
 #include "sound/kbgm.h"
+#include "world/ranked_games.h"
+#include "world/world_tables.h"
 
 void ResetProgramState() {
   platform::ResetWindowSystem();
@@ -24,4 +26,6 @@ void ResetProgramState() {
   g_playMusic = 0;
   g_fieldSettled = 0;
   g_resolveBusy = 0;
+  ResetRankedGames();
+  ResetWorldTables();
 }

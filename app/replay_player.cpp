@@ -53,7 +53,7 @@ void ReplayPlayer::OnTimer(HWND hwnd) {
   if (outcome_ != Outcome::kRunning) {
     if (platform::GameClock().NowMs() - finishedMs_ < kLastFrameMs) return;
     KillTimer(hwnd, kPlayerTimer);
-    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    Close(hwnd);
     return;
   }
   Advance();
@@ -129,11 +129,23 @@ void ReplayPlayer::OnKeyDown(HWND hwnd, UINT virtualKey) {
                     replay_.messages.size());
         std::fflush(stdout);
       }
-      PostMessageA(hwnd, WM_CLOSE, 0, 0);
+      Close(hwnd);
       break;
     default:
       break;
   }
+}
+
+void ReplayPlayer::Close(HWND hwnd) {
+  if (done_ == nullptr) {
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    return;
+  }
+  // Stopped early, the game's own timer and tune stop with it.
+  KillTimer(hwnd, kPlayerTimer);
+  KillTimer(hwnd, 1);
+  KBGMStop();
+  done_();
 }
 
 // The frame is the play screen's own, so a replay looks as the game did.

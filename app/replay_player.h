@@ -22,6 +22,10 @@ class ReplayPlayer final : public Scene {
   // Sets up the play screen as the recorded game found it and takes over as
   // the current screen. Called instead of showing the title screen.
   void Begin();
+  // Calls `done` where the showing would close the program (after the last
+  // frame, or ESC): a replay shown from inside the game goes back there.
+  using Done = void (*)();
+  void ReturnWhenDone(Done done) { done_ = done; }
 
   void OnTimer(HWND hwnd) override;
   void OnKeyDown(HWND hwnd, UINT virtualKey) override;
@@ -38,6 +42,7 @@ class ReplayPlayer final : public Scene {
   void Advance();
   void Deliver(const ReplayMessage& message);
   void Finish();
+  void Close(HWND hwnd);
 
   Replay replay_;
   std::size_t next_ = 0;
@@ -48,4 +53,5 @@ class ReplayPlayer final : public Scene {
   int speed_ = 1;
   int leftTo_ = 0;  // the screen the game asked for when it ended, 0 while it runs
   Outcome outcome_ = Outcome::kRunning;
+  Done done_ = nullptr;
 };

@@ -24,6 +24,7 @@ struct Recorder {
   bool recording = false;  // between the play screen's Start and leaving it
   bool full = false;       // more messages than a replay may hold: not kept
   bool finished = false;   // a game has ended and waits to be written
+  bool kept = false;       // the replay holds the game written last
   std::int64_t startMs = 0;
   Replay replay;
 };
@@ -47,6 +48,7 @@ bool TookFirstPlace(const Replay& replay) {
 
 void KeepFinishedGame(Scene* next) {
   g_recorder.finished = false;
+  g_recorder.kept = true;
   const Replay& replay = g_recorder.replay;
   const std::vector<std::uint8_t> bytes = EncodeReplay(replay);
   Write(kLastReplayName, bytes);
@@ -58,6 +60,14 @@ void KeepFinishedGame(Scene* next) {
 void SetReplayRecording(bool on) {
   g_recorder = Recorder{};
   g_recorder.on = on;
+}
+
+bool ReplayRecordingOn() {
+  return g_recorder.on;
+}
+
+const Replay* LastKeptGame() {
+  return g_recorder.kept ? &g_recorder.replay : nullptr;
 }
 
 std::string BestReplayName(int level) {
@@ -108,6 +118,7 @@ void NoteSceneStarting(Scene* next) {
   }
   if (next == g_playScene && g_playScene != nullptr) {
     g_recorder.recording = true;
+    g_recorder.kept = false;
     g_recorder.full = false;
     g_recorder.finished = false;
     g_recorder.startMs = platform::GameClock().NowMs();

@@ -15,6 +15,10 @@
 class Scene;
 
 void SetReplayRecording(bool on);
+[[nodiscard]] bool ReplayRecordingOn();
+
+// The game kept last, until the next one starts; null when none was kept.
+[[nodiscard]] const Replay* LastKeptGame();
 
 // From the window procedure: a key, key-up or timer message about to be given
 // to the current screen.

@@ -1,6 +1,7 @@
 #include "app/scene_switch.h"
 
 #include "app/replay_recorder.h"
+#include "app/world_games.h"
 #include "core/globals.h"
 #include "core/scene_switch.h"
 #include "display/screen.h"
@@ -33,9 +34,12 @@ void SwitchScene(int sceneId) {
     default:
       return;
   }
+  // A ranked game's seed is set before the recorder notes it.
+  NoteWorldSceneStarting(next);
   NoteSceneStarting(next);
   g_currentScene = next;
   g_currentScene->Start(g_hwnd);
   NoteSceneStarted(next);
+  NoteWorldSceneStarted(next);
   g_currentScene->LoadImages(g_hwnd, g_backgroundSurface);
 }

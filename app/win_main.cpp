@@ -5,6 +5,7 @@
 #include "core/scene_switch.h"
 #include "display/screen.h"
 #include "opening/opening_scene.h"
+#include "platform/net/network.h"
 #include "play/play_scene.h"
 #include "ranking/ranking_scene.h"
 #include "sound/kbgm.h"
@@ -12,6 +13,7 @@
 namespace {
 
 FirstScreen g_firstScreen = nullptr;
+bool g_answersPosted = false;
 
 constexpr const char* kClassName = "morvex2";
 constexpr const char* kTitle = "Morvex2";
@@ -63,6 +65,7 @@ WPARAM RunMainLoop() {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     } else {
+      PostNetworkAnswers();
       g_currentScene->OnIdle(g_hwnd);
     }
   }
@@ -70,12 +73,24 @@ WPARAM RunMainLoop() {
 
 }  // namespace
 
+void PostNetworkAnswers() {
+  if (g_answersPosted || !platform::net::AnswersWaiting()) return;
+  g_answersPosted = true;
+  PostMessageA(g_hwnd, platform::net::kNetworkMessage, 0, 0);
+}
+
+void DeliverNetworkAnswers() {
+  g_answersPosted = false;
+  platform::net::DeliverAnswers();
+}
+
 void SetFirstScreen(FirstScreen begin) {
   g_firstScreen = begin;
 }
 
 int WinMain(HINSTANCE hInstance, HINSTANCE, char*, int nCmdShow) {
   SetSceneSwitch(&SwitchScene);
+  g_answersPosted = false;
   OpenMusic();
   g_hInstance = hInstance;
   // The early exits close the music library too, so that nothing is left

@@ -12,3 +12,8 @@ LRESULT WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // replay) is set before WinMain runs. Null goes back to the title screen.
 using FirstScreen = void (*)();
 void SetFirstScreen(FirstScreen begin);
+
+// The loop posts one message when network answers wait (none while one is
+// on its way), and the window procedure hands them out on it.
+void PostNetworkAnswers();
+void DeliverNetworkAnswers();

@@ -3,6 +3,7 @@
 #include "core/globals.h"
 #include "core/scene_switch.h"
 #include "display/screen.h"
+#include "platform/net/network.h"
 
 // Keys and ticks reach the current screen only while the game is in the
 // foreground; otherwise they are swallowed, so the game stands still and a
@@ -34,6 +35,11 @@ LRESULT WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         NoteDeliveredMessage(message, wParam);
         g_currentScene->OnTimer(hwnd);
       }
+      return 0;
+    case platform::net::kNetworkMessage:
+      // Answers from the network are handed out here, between two messages,
+      // in the foreground or not: a world result must not wait for the focus.
+      DeliverNetworkAnswers();
       return 0;
     default:
       return DefWindowProcA(hwnd, message, wParam, lParam);

@@ -1,11 +1,18 @@
 #include "ranking/ranking_scene.h"
 
+#include <cstdio>
+#include <string>
+
 #include "core/language.h"
 #include "core/scene_switch.h"
 #include "display/bitmap_loader.h"
 #include "display/draw.h"
 #include "display/screen.h"
 #include "ranking/ranking_text.h"
+#include "ranking/world_view_text.h"
+#include "world/ranked_games.h"
+#include "world/world_server.h"
+#include "world/world_tables.h"
 
 namespace {
 
@@ -32,11 +39,59 @@ void DrawEnglishCountHeading() {
   DrawString(kHeadingX, kHeadingY, ranking_text::kCountHeadingEnglish, kHeadingBlue, kBlack);
 }
 
-void DrawRow(const ScoreRecord& record, int y) {
-  DrawString(kNameX, y, record.name, record.color, kBlack);
-  DrawString(kDateX, y, record.date, record.color, kBlack);
-  DrawString(kScoreX, y, record.scoreText, record.color, kBlack);
-  DrawString(kRemovedX, y, record.removedText, record.color, kBlack);
+void DrawRow(const char* name, const char* date, const char* score, const char* removed,
+             COLORREF color, int y) {
+  DrawString(kNameX, y, name, color, kBlack);
+  DrawString(kDateX, y, date, color, kBlack);
+  DrawString(kScoreX, y, score, color, kBlack);
+  DrawString(kRemovedX, y, removed, color, kBlack);
+}
+
+// The band across the top holds the picture's title; a line about the world
+// table is drawn over it on two lines of cover, between the two balloons.
+constexpr int kBandX = 64;
+constexpr int kBandCoverY[2] = {2, 18};
+constexpr int kBandTextY = 10;
+constexpr std::size_t kBandColumns = 64;
+constexpr int kScreenMiddleX = 320;
+constexpr int kCharWidth = 8;
+constexpr COLORREF kChosenYellow = RGB(255, 255, 0);
+
+void DrawBand(const std::string& text) {
+  const std::string cover(kBandColumns, ' ');
+  for (const int y : kBandCoverY) DrawString(kBandX, y, cover.c_str(), kBlack, kBlack);
+  // Centred, as the title it stands over.
+  const std::string shown = text.substr(0, kBandColumns);
+  const int x = kScreenMiddleX - static_cast<int>(shown.size()) * kCharWidth / 2;
+  DrawString(x, kBandTextY, shown.c_str(), kHeadingBlue, kBlack);
+}
+
+std::string Say(const world_view_text::Text& text) {
+  return Localized(text.japanese, text.english);
+}
+
+// What became of the game just played, or nothing to say.
+std::string OutcomeLine(const RankedOutcome& outcome) {
+  using Standing = RankedOutcome::Standing;
+  switch (outcome.standing) {
+    case Standing::kNone:
+    case Standing::kPlaying:
+      return {};
+    case Standing::kNotRanked:
+      return Say(world_view_text::kNotRanked);
+    case Standing::kSending:
+      return Say(world_view_text::kSending);
+    case Standing::kRanked: {
+      char line[kBandColumns + 1];
+      std::snprintf(line, sizeof line, Say(world_view_text::kRanked).c_str(), outcome.rank);
+      return line;
+    }
+    case Standing::kRefused:
+      return Say(world_view_text::kRefused) + outcome.reason;
+    case Standing::kKept:
+      return Say(world_view_text::kKept);
+  }
+  return {};
 }
 
 }  // namespace
@@ -46,6 +101,9 @@ void RankingScene::Start(HWND) {
   int removedCount = 0;
   GetLastResult(&score, &removedCount);
   table = RecordResult(GetLevel(), score, removedCount);
+  // Back from an entry's replay, the world's table is shown as it was left.
+  worldView = WorldServerChosen() && TakeWorldViewOnStart();
+  if (!worldView) worldChoice = 0;
 }
 
 void RankingScene::LoadImages(HWND hwnd, IDirectDrawSurface* backgroundSurface) {
@@ -53,6 +111,10 @@ void RankingScene::LoadImages(HWND hwnd, IDirectDrawSurface* backgroundSurface) 
 }
 
 void RankingScene::OnKeyDown(HWND hwnd, UINT virtualKey) {
+  if (WorldServerChosen() && (worldView || virtualKey == VK_TAB) && virtualKey != VK_ESCAPE) {
+    OnWorldKey(virtualKey);
+    return;
+  }
   switch (virtualKey) {
     case VK_RETURN:
       table.reset();
@@ -67,15 +129,74 @@ void RankingScene::OnKeyDown(HWND hwnd, UINT virtualKey) {
   }
 }
 
+void RankingScene::OnWorldKey(UINT virtualKey) {
+  const std::vector<WorldEntry>& entries = WorldTableOf(GetLevel());
+  switch (virtualKey) {
+    case VK_TAB:
+      worldView = !worldView;
+      worldChoice = 0;
+      if (worldView) RequestWorldTable(GetLevel());
+      break;
+    case VK_UP:
+      if (worldChoice > 0) --worldChoice;
+      break;
+    case VK_DOWN:
+      if (worldChoice + 1 < entries.size()) ++worldChoice;
+      break;
+    case VK_RETURN:
+      if (WorldTableStateOf(GetLevel()) == WorldTableState::kReady &&
+          worldChoice < entries.size()) {
+        WatchWorldEntry(entries[worldChoice].entry);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void RankingScene::DrawWorldTable() const {
+  const int level = GetLevel();
+  const WorldTableState state = WorldTableStateOf(level);
+  const std::vector<WorldEntry>& entries = WorldTableOf(level);
+  std::string band = Say(world_view_text::kWorldHeading);
+  if (WatchedReplayState() == WorldTableState::kLoading) {
+    band = Say(world_view_text::kReplayLoading);
+  } else if (WatchedReplayState() == WorldTableState::kFailed) {
+    band = Say(world_view_text::kReplayFailed);
+  } else if (state == WorldTableState::kLoading) {
+    band = Say(world_view_text::kLoading);
+  } else if (state == WorldTableState::kFailed) {
+    band = Say(world_view_text::kUnreachable);
+  } else if (state == WorldTableState::kReady && entries.empty()) {
+    band = Say(world_view_text::kEmpty);
+  }
+  DrawBand(band);
+  if (state != WorldTableState::kReady) return;
+  for (std::size_t i = 0; i < entries.size() && i < kWorldTableRows; ++i) {
+    const WorldEntry& entry = entries[i];
+    const COLORREF color = i == worldChoice ? kChosenYellow : kScoreRowWhite;
+    DrawRow(entry.name.c_str(), entry.date.c_str(), std::to_string(entry.score).c_str(),
+            std::to_string(entry.removed).c_str(), color,
+            kFirstRowY + kRowHeight * static_cast<int>(i));
+  }
+}
+
 void RankingScene::OnIdle(HWND hwnd) {
   DrawBackground(hwnd);
   if (GetLanguage() == platform::Language::kEnglish) DrawEnglishCountHeading();
-  // The table is gone only between ESC and the end of the program; a frame
-  // drawn then shows the bare picture rather than reading a released table.
-  if (table) {
+  if (worldView) {
+    DrawWorldTable();
+  } else if (table) {
+    // The table is gone only between ESC and the end of the program; a frame
+    // drawn then shows the bare picture rather than reading a released table.
     for (std::size_t i = 0; i < table->size(); ++i) {
-      DrawRow((*table)[i], kFirstRowY + kRowHeight * static_cast<int>(i));
+      const ScoreRecord& record = (*table)[i];
+      DrawRow(record.name, record.date, record.scoreText, record.removedText, record.color,
+              kFirstRowY + kRowHeight * static_cast<int>(i));
     }
+  }
+  if (!worldView && WorldServerChosen()) {
+    if (const std::string line = OutcomeLine(LastRankedOutcome()); !line.empty()) DrawBand(line);
   }
   FlipScreen(hwnd);
 }

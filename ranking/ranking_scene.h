@@ -1,6 +1,10 @@
-// The high-score screen of the current level.
+// The high-score screen of the current level. With a world server chosen,
+// TAB switches between this machine's table and the world's, where UP and
+// DOWN choose an entry and RETURN shows its game; after a ranked game, what
+// became of it shows across the top.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 
 #include "core/scene.h"
@@ -14,4 +18,10 @@ class RankingScene : public Scene {
   void Start(HWND hwnd) override;
 
   std::unique_ptr<ScoreTable> table;
+  bool worldView = false;
+  std::size_t worldChoice = 0;  // the chosen row of the world's table
+
+ private:
+  void OnWorldKey(UINT virtualKey);
+  void DrawWorldTable() const;
 };

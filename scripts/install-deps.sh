@@ -15,6 +15,8 @@ game=(
   # build
   g++ cmake ninja-build pkg-config ccache libsdl2-dev libsdl2-mixer-dev libpng-dev zlib1g-dev
   libx11-dev libxext-dev
+  # the world tables: requests on Linux, the server's JSON answers
+  libcurl4-openssl-dev nlohmann-json3-dev
   # the tunes' renderings: the synthesiser
   libfluidsynth-dev
   # run: the General MIDI soundfont for the tunes, the font for the texts
@@ -27,6 +29,8 @@ tests=(
   clang-format clang-tidy python3 git
   # end-to-end tests: a real X server, typed keys, screenshots
   xvfb xdotool imagemagick x11-utils libxfixes-dev
+  # the world tables' end-to-end test asks the server with curl
+  curl
   # the game on a Wayland compositor, nested in the virtual X server
   weston
   # the installed files and the package: validators, manual pages, lintian

@@ -1,7 +1,8 @@
 // The page around the game: the canvas scaled to the window, the first
 // gesture that lets the sound start, the keys kept from the page, the full
-// screen, the player's name, the replays to download and to watch, and what
-// the game and the browser's storage say.
+// screen, the player's name, the replays to download and to watch, the world
+// tables of the server that serves the page, and what the game and the
+// browser's storage say.
 'use strict';
 
 var canvas = document.getElementById('canvas');
@@ -43,7 +44,8 @@ function wakeGame() {
 document.addEventListener('visibilitychange', wakeGame);
 
 // The game's keys never scroll the page or open the browser's help.
-var gameKeys = ['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', ' ', 'Enter', 'Escape', 'F1'];
+var gameKeys = ['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', ' ', 'Enter', 'Escape', 'F1',
+                'Tab'];
 canvas.addEventListener('keydown', function (event) {
   if (gameKeys.indexOf(event.key) >= 0) event.preventDefault();
 });
@@ -181,6 +183,42 @@ controllers.addEventListener('click', function () {
   wakeGame();
   canvas.focus();
 });
+
+// A page served by a world-table server plays ranked games there, unless the
+// player turned it off (kept in this browser). The page asks the server first
+// (/healthz), so that a page served by any other web server plays as always.
+var world = document.getElementById('world');
+var worldWanted = true;
+try {
+  worldWanted = localStorage.getItem('morvex2-world') !== 'off';
+} catch (error) {
+  // no storage: ranked while the server is there
+}
+function showWorld(ranked) {
+  world.hidden = false;
+  world.textContent = ranked ? 'Ranked on this server (turn off) / このサーバーの世界の記録に参加中（やめる）'
+                             : 'Unranked (play ranked on this server) / 世界の記録に参加する';
+}
+world.addEventListener('click', function () {
+  try {
+    localStorage.setItem('morvex2-world', worldWanted ? 'off' : 'on');
+  } catch (error) {
+    // kept for this visit alone
+  }
+  location.reload();
+});
+if (!watchedReplay && /^https?:$/.test(location.protocol)) {
+  Module.preRun.push(function () {
+    addRunDependency('morvex2-world');
+    fetch('/healthz', { cache: 'no-store' }).then(function (answer) {
+      if (!answer.ok) return;
+      showWorld(worldWanted);
+      Module.arguments.push(worldWanted ? '--server=' + location.origin : '--server=none');
+      if (worldWanted) say('This page plays ranked games on the world tables of ' + location.origin +
+                           ' (TAB on the high scores shows them). / 世界の記録に参加中', false);
+    }).catch(function () {}).finally(function () { removeRunDependency('morvex2-world'); });
+  });
+}
 
 if (watchedReplay) {
   Module.arguments.push('--replay=/tmp/watched.mvr');

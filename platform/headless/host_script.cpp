@@ -16,8 +16,9 @@ struct NamedKey {
 };
 
 constexpr NamedKey kKeyNames[] = {
-    {"RETURN", VK_RETURN}, {"ESC", VK_ESCAPE},  {"SPACE", VK_SPACE}, {"LEFT", VK_LEFT},
-    {"UP", VK_UP},         {"RIGHT", VK_RIGHT}, {"DOWN", VK_DOWN},   {"F1", VK_F1},
+    {"RETURN", VK_RETURN}, {"ESC", VK_ESCAPE}, {"SPACE", VK_SPACE},
+    {"LEFT", VK_LEFT},     {"UP", VK_UP},      {"RIGHT", VK_RIGHT},
+    {"DOWN", VK_DOWN},     {"F1", VK_F1},      {"TAB", VK_TAB},
 };
 
 // How long a tap holds its key, as a typed key does on a real keyboard.

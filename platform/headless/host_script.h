@@ -2,7 +2,7 @@
 //
 // Script lines ('#' starts a comment):
 //   down KEY      a key press (WM_KEYDOWN); KEY is RETURN, ESC, SPACE, LEFT,
-//   repeat KEY    UP, RIGHT, DOWN, F1, a letter or digit, or a decimal code;
+//   repeat KEY    UP, RIGHT, DOWN, F1, TAB, a letter or digit, or a decimal code;
 //   up KEY        an auto-repeated press; a release (WM_KEYUP)
 //   key KEY       a tap: press, 6 ms, release
 //   focus 0|1     the game loses or gains the foreground (WM_ACTIVATEAPP)

@@ -43,17 +43,26 @@ bool ParseWindow(std::string_view text, DisplaySettings* settings) {
          ParseSize(text.substr(times + 1), &settings->windowHeight);
 }
 
+bool ParseFullscreen(std::string_view value, DisplaySettings* settings) {
+  if (value != "yes" && value != "no") return false;
+  settings->fullscreen = value == "yes";
+  return true;
+}
+
+// The address is checked where it is used; here only that it is one word.
+bool ParseServer(std::string_view value, DisplaySettings* settings) {
+  if (value.empty() || value.find_first_of(" \t") != std::string_view::npos) return false;
+  settings->server = std::string(value);
+  return true;
+}
+
 // One "key = value" line into `settings`; false for anything else.
 bool ParseLine(std::string_view line, DisplaySettings* settings) {
   const std::size_t equals = line.find('=');
   if (equals == std::string_view::npos) return false;
   const std::string_view key = Trim(line.substr(0, equals));
   const std::string_view value = Trim(line.substr(equals + 1));
-  if (key == "fullscreen") {
-    if (value != "yes" && value != "no") return false;
-    settings->fullscreen = value == "yes";
-    return true;
-  }
+  if (key == "fullscreen") return ParseFullscreen(value, settings);
   if (key == "window") return ParseWindow(value, settings);
   if (const AidLine aid = ParsePlayerAidLine(key, value, &settings->aids);
       aid != AidLine::kNotOurs) {
@@ -64,6 +73,7 @@ bool ParseLine(std::string_view line, DisplaySettings* settings) {
     settings->scale = value == "smooth" ? ScaleMode::kSmooth : ScaleMode::kPixelExact;
     return true;
   }
+  if (key == "server") return ParseServer(value, settings);
   if (key == "lang") {
     settings->language = LanguageNamed(value);
     return settings->language.has_value();
@@ -85,6 +95,7 @@ std::string FormatDisplaySettings(const DisplaySettings& settings) {
   text += settings.scale == ScaleMode::kSmooth ? "smooth\n" : "pixel-exact\n";
   if (settings.language) text += std::string("lang = ") + LanguageName(*settings.language) + "\n";
   text += FormatPlayerAids(settings.aids);
+  if (!settings.server.empty()) text += "server = " + settings.server + "\n";
   return text;
 }
 
@@ -145,6 +156,7 @@ DisplaySettings KeptDisplaySettings(const DisplaySettings& saved, const DisplayS
     kept.windowHeight = atEnd.windowHeight;
   }
   kept.language = started.language;
+  kept.server = started.server;
   kept.aids = KeptPlayerAids(saved.aids, started.aids, atEnd.aids);
   return kept;
 }

@@ -7,9 +7,12 @@
 //   window = 1280x960
 //   scale = smooth
 //   lang = en
+//   server = https://tables.example.org
 //
 // The language is there only once the player has chosen one with --lang;
-// until then the desktop's locale decides at each start. The player's aids
+// until then the desktop's locale decides at each start. The world-table
+// server is there once the player has chosen one with --server (and gone
+// again with --server none). The player's aids
 // (mute, volume, colour aid) are kept there too (player_aid_settings.h).
 //
 // The file is written whole or not at all (a new file beside it, renamed over
@@ -34,6 +37,7 @@ struct DisplaySettings {
   ScaleMode scale = ScaleMode::kSmooth;
   std::optional<Language> language = std::nullopt;  // unset: the desktop's
   PlayerAids aids;
+  std::string server;  // the world-table server's address; empty: none
   bool operator==(const DisplaySettings&) const = default;
 };
 
@@ -56,8 +60,8 @@ bool SaveDisplaySettings(const DisplaySettings& settings,
 // `started` (the file with the command line's choices for this run): what the
 // player changed during the run, and for the rest the file's own values, so
 // that a screen choice made on the command line lasts for that run only. The
-// language is the exception: the one the run started with is kept, so that a
-// --lang choice is the player's from then on.
+// language and the server are the exceptions: those the run started with are
+// kept, so that a --lang or --server choice is the player's from then on.
 DisplaySettings KeptDisplaySettings(const DisplaySettings& saved, const DisplaySettings& started,
                                     const DisplaySettings& atEnd);
 

@@ -34,6 +34,7 @@ std::string Described(const CommandLine& line) {
   if (line.language) text += std::string(" lang=") + platform::LanguageName(*line.language);
   if (line.mute) text += " mute";
   if (line.colourAid) text += " colour-aid";
+  if (line.server) text += " server=" + *line.server;
   return text;
 }
 
@@ -80,6 +81,13 @@ TEST(CommandLineTest, ReadsEachOptionTheGnuWay) {
       {{"--lang=JA"}, "error: invalid argument 'JA' for '--lang' (ja or en)"},
       {{"--lang="}, "error: invalid argument '' for '--lang' (ja or en)"},
       {{"--lang"}, "error: option '--lang' requires an argument"},
+      {{"--server", "http://127.0.0.1:8770/"}, "play server=http://127.0.0.1:8770"},
+      {{"--server=https://tables.example.org"}, "play server=https://tables.example.org"},
+      {{"--server=none"}, "play server="},
+      {{"--server=tables.example.org"},
+       "error: invalid argument 'tables.example.org' for '--server' (an http:// or https:// "
+       "address, or none)"},
+      {{"--server"}, "error: option '--server' requires an argument"},
   };
   for (const auto& [words, expected] : cases) {
     EXPECT_EQ(Described(Parse(words)), expected) << testing::PrintToString(words);
@@ -90,7 +98,7 @@ TEST(CommandLineTest, UsageNamesEveryOption) {
   const std::string usage = UsageText();
   for (const char* option :
        {"--data-dir", "--window", "--fullscreen", "--scale", "--lang", "--replay", "--name",
-        "--mute", "--colour-aid", "--help", "--version"}) {
+        "--mute", "--colour-aid", "--server", "--help", "--version"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(usage.rfind("Usage: morvex2 ", 0), 0u);

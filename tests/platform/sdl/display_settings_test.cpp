@@ -41,11 +41,12 @@ class DisplaySettingsFile : public testing::Test {
 TEST_F(DisplaySettingsFile, RoundTripsModeWindowSizeAndAids) {
   const DisplaySettings cases[] = {
       {},
-      {false, 1066, 800, ScaleMode::kSmooth, std::nullopt, {}},
-      {true, 1280, 960, ScaleMode::kPixelExact, std::nullopt, {true, 80, true}},
-      {false, 1, 16384, ScaleMode::kPixelExact, std::nullopt, {false, 0, false}},
-      {true, 0, 0, ScaleMode::kSmooth, platform::Language::kEnglish, {true, 100, false}},
-      {false, 800, 600, ScaleMode::kSmooth, platform::Language::kJapanese, {}},
+      {false, 1066, 800, ScaleMode::kSmooth, std::nullopt, {}, {}},
+      {true, 1280, 960, ScaleMode::kPixelExact, std::nullopt, {true, 80, true}, {}},
+      {false, 1, 16384, ScaleMode::kPixelExact, std::nullopt, {false, 0, false}, {}},
+      {true, 0, 0, ScaleMode::kSmooth, platform::Language::kEnglish, {true, 100, false}, {}},
+      {false, 800, 600, ScaleMode::kSmooth, platform::Language::kJapanese, {}, {}},
+      {true, 0, 0, ScaleMode::kSmooth, std::nullopt, {}, "http://127.0.0.1:8770"},
   };
   for (const DisplaySettings& settings : cases) {
     ASSERT_TRUE(platform::SaveDisplaySettings(settings, path_)) << "the folders are made";
@@ -82,6 +83,8 @@ TEST_F(DisplaySettingsFile, ADamagedOrUnknownFileStartsWithTheDefaultsAndOneLine
       "volume = -5\n",
       "volume = 80%\n",
       "colour-aid = on\n",
+      "server =\n",
+      "server = http://a b\n",
       "\x89PNG\r\n\x1a\n",
       "scale = smooth\n\0\0\0"s,
   };
@@ -101,9 +104,9 @@ TEST_F(DisplaySettingsFile, ADamagedOrUnknownFileStartsWithTheDefaultsAndOneLine
 
 TEST_F(DisplaySettingsFile, CommentsBlankLinesAndSpacesAreAllowed) {
   Write("# mine\n\n  fullscreen=no  \r\n\twindow = 800x600\nscale   =  pixel-exact\nvolume=35");
-  EXPECT_EQ(
-      platform::LoadDisplaySettings(path_),
-      (DisplaySettings{false, 800, 600, ScaleMode::kPixelExact, std::nullopt, {false, 35, false}}));
+  EXPECT_EQ(platform::LoadDisplaySettings(path_),
+            (DisplaySettings{
+                false, 800, 600, ScaleMode::kPixelExact, std::nullopt, {false, 35, false}, {}}));
 }
 
 // Here the file's place is taken by a folder, which the new file cannot
@@ -141,20 +144,30 @@ TEST(DisplaySettingsPath, FollowsXdgConfigHomeElseHome) {
 // The file says smooth in a window; this run was started full screen in the
 // pixel-exact mode from the command line.
 TEST(KeptDisplaySettings, CommandLineChoicesLastForTheirRunOnly) {
-  const DisplaySettings saved{false, 1024, 768, ScaleMode::kSmooth, std::nullopt, {}};
-  const DisplaySettings started{true, 1024, 768, ScaleMode::kPixelExact, std::nullopt, {}};
+  const DisplaySettings saved{false, 1024, 768, ScaleMode::kSmooth, std::nullopt, {}, {}};
+  const DisplaySettings started{true, 1024, 768, ScaleMode::kPixelExact, std::nullopt, {}, {}};
   EXPECT_EQ(platform::KeptDisplaySettings(saved, started, started), saved)
       << "left as started: the file stays as it was";
-  EXPECT_EQ(
-      platform::KeptDisplaySettings(
-          saved, started, DisplaySettings{true, 1024, 768, ScaleMode::kSmooth, std::nullopt, {}}),
-      saved)
+  EXPECT_EQ(platform::KeptDisplaySettings(
+                saved, started,
+                DisplaySettings{true, 1024, 768, ScaleMode::kSmooth, std::nullopt, {}, {}}),
+            saved)
       << "the player switched back to smooth";
   EXPECT_EQ(platform::KeptDisplaySettings(
                 saved, started,
-                DisplaySettings{false, 1200, 900, ScaleMode::kPixelExact, std::nullopt, {}}),
-            (DisplaySettings{false, 1200, 900, ScaleMode::kSmooth, std::nullopt, {}}))
+                DisplaySettings{false, 1200, 900, ScaleMode::kPixelExact, std::nullopt, {}, {}}),
+            (DisplaySettings{false, 1200, 900, ScaleMode::kSmooth, std::nullopt, {}, {}}))
       << "the window and its new size are the player's; the scale was the command line's";
+}
+
+TEST(KeptDisplaySettings, AServerChosenOrForgottenIsKept) {
+  DisplaySettings saved;
+  saved.server = "http://old.example";
+  for (const char* chosen : {"https://new.example", ""}) {
+    DisplaySettings started = saved;
+    started.server = chosen;
+    EXPECT_EQ(platform::KeptDisplaySettings(saved, started, started).server, chosen);
+  }
 }
 
 // --mute and --colour-aid given; during the run the player turned the volume

@@ -1,0 +1,60 @@
+// HTTP requests for the parts of the game that talk to a world-table server.
+// A request is started and forgotten; its answer comes back later, on the
+// game's own thread, between two messages of the loop (network.h). Nothing
+// here ever waits for the network.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace platform::net {
+
+struct HttpRequest {
+  std::string method = "GET";
+  std::string url;
+  std::vector<std::pair<std::string, std::string>> headers;
+  std::string body;
+  int timeoutMs = 10000;  // the whole exchange, connecting included
+};
+
+struct HttpResponse {
+  int status = 0;        // 0: no answer at all (no network, refused, timed out)
+  std::string body;      // at most kLongestBody bytes; a longer answer is a failure
+  int retryAfterS = -1;  // Retry-After in seconds, when the server sent one
+  std::string error;     // status 0: why, in one line
+};
+
+// An answer longer than this is not one of the server's: a table of a hundred
+// entries is a few kilobytes, a replay of hours under 64 KiB.
+constexpr std::size_t kLongestBody = 1 << 20;
+
+using RequestId = std::uint64_t;
+
+// One system's way of making requests. Start never blocks; the requests run
+// beside the game (on a thread of the platform's, or the browser's own), and
+// their answers wait until TakeFinished is called on the game's thread.
+class HttpClient {
+ public:
+  HttpClient() = default;
+  HttpClient(const HttpClient&) = delete;
+  HttpClient& operator=(const HttpClient&) = delete;
+  virtual ~HttpClient() = default;
+
+  virtual void Start(RequestId id, HttpRequest request) = 0;
+  // The requests that have finished since the last call, in the order they finished.
+  virtual std::vector<std::pair<RequestId, HttpResponse>> TakeFinished() = 0;
+};
+
+// The system's own client: libcurl on Linux, WinHTTP on Windows, the
+// browser's fetch in a page.
+std::unique_ptr<HttpClient> MakeSystemHttpClient();
+
+// The number of a Retry-After header's value in seconds; -1 for anything else
+// (an HTTP date is not honoured: the server sends seconds).
+int ParseRetryAfter(std::string_view value);
+
+}  // namespace platform::net

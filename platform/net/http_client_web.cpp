@@ -1,0 +1,98 @@
+// In a page: the browser's own fetch (emscripten's Fetch API). Its callbacks
+// run on the page's one thread while the game's loop has handed the page back
+// to the browser (a wait), and only note the answer for TakeFinished.
+#include <emscripten/fetch.h>
+
+#include <cctype>
+#include <cstring>
+
+#include "platform/net/http.h"
+
+namespace platform::net {
+
+namespace {
+
+class WebHttpClient;
+
+struct Pending {
+  WebHttpClient* client;
+  RequestId id;
+  HttpRequest request;
+  std::vector<std::string> headerWords;  // name, value, ...
+  std::vector<const char*> headerPointers;
+};
+
+class WebHttpClient final : public HttpClient {
+ public:
+  ~WebHttpClient() override { alive_ = false; }
+
+  void Start(RequestId id, HttpRequest request) override {
+    auto* pending = new Pending{this, id, std::move(request), {}, {}};
+    for (const auto& [name, value] : pending->request.headers) {
+      pending->headerWords.push_back(name);
+      pending->headerWords.push_back(value);
+    }
+    for (const std::string& word : pending->headerWords) {
+      pending->headerPointers.push_back(word.c_str());
+    }
+    pending->headerPointers.push_back(nullptr);
+    emscripten_fetch_attr_t attr;
+    emscripten_fetch_attr_init(&attr);
+    std::strncpy(attr.requestMethod, pending->request.method.c_str(),
+                 sizeof(attr.requestMethod) - 1);
+    attr.attributes = EMSCRIPTEN_FETCH_LOAD_TO_MEMORY;
+    attr.timeoutMSecs = static_cast<unsigned>(pending->request.timeoutMs);
+    attr.requestHeaders = pending->headerPointers.data();
+    attr.requestData = pending->request.body.data();
+    attr.requestDataSize = pending->request.body.size();
+    attr.userData = pending;
+    attr.onsuccess = &Done;
+    attr.onerror = &Done;
+    emscripten_fetch(&attr, pending->request.url.c_str());
+  }
+
+  std::vector<std::pair<RequestId, HttpResponse>> TakeFinished() override {
+    std::vector<std::pair<RequestId, HttpResponse>> finished;
+    finished.swap(finished_);
+    return finished;
+  }
+
+ private:
+  static void Done(emscripten_fetch_t* fetch) {
+    auto* pending = static_cast<Pending*>(fetch->userData);
+    HttpResponse response;
+    response.status = fetch->status;
+    if (fetch->status == 0) {
+      response.error = "the server could not be reached";
+    } else if (fetch->numBytes > kLongestBody) {
+      response.status = 0;
+      response.error = "the answer is too long";
+    } else {
+      response.body.assign(fetch->data, static_cast<std::size_t>(fetch->numBytes));
+      const size_t length = emscripten_fetch_get_response_headers_length(fetch);
+      std::string headers(length + 1, '\0');
+      emscripten_fetch_get_response_headers(fetch, headers.data(), length + 1);
+      char** unpacked = emscripten_fetch_unpack_response_headers(headers.c_str());
+      for (char** at = unpacked; at != nullptr && at[0] != nullptr; at += 2) {
+        std::string name = at[0];
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (name == "retry-after") response.retryAfterS = ParseRetryAfter(at[1]);
+      }
+      emscripten_fetch_free_unpacked_response_headers(unpacked);
+    }
+    if (alive_) pending->client->finished_.emplace_back(pending->id, std::move(response));
+    delete pending;
+    emscripten_fetch_close(fetch);
+  }
+
+  static inline bool alive_ = true;
+  std::vector<std::pair<RequestId, HttpResponse>> finished_;
+};
+
+}  // namespace
+
+std::unique_ptr<HttpClient> MakeSystemHttpClient() {
+  return std::make_unique<WebHttpClient>();
+}
+
+}  // namespace platform::net

@@ -1,0 +1,243 @@
+// Ranked games against a scripted world server: tickets asked for on the
+// title screen, the ticket's seed in the game and its replay, the start, end
+// and result sent, results kept when the server is away and sent again, and
+// the high-score screen's world view with an entry's replay shown.
+#include "world/world_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/replay_recorder.h"
+#include "app/world_games.h"
+#include "core/replay_file.h"
+#include "platform/headless/scripted_network.h"
+#include "platform/net/network.h"
+#include "tests/e2e/game_run.h"
+#include "world/base64.h"
+#include "world/kept_submissions.h"
+#include "world/ranked_games.h"
+#include "world/world_server.h"
+
+namespace fs = std::filesystem;
+using platform::ScriptedNetwork;
+using platform::net::HttpRequest;
+using platform::net::HttpResponse;
+
+namespace {
+
+constexpr char kServer[] = "http://world.test:8770";
+
+// A server that gives numbered tickets with seeds of its own, takes every
+// result at rank 1, and keeps a table of three entries.
+struct FakeWorld {
+  std::uint32_t seedBase = 424242;
+  int tickets = 0;
+  bool away = false;                           // no answer at all
+  int resultStatus = 201;                      // what a result is answered with
+  std::map<std::string, std::uint32_t> seeds;  // ticket -> seed
+  std::vector<std::string> results;            // the bodies of results sent
+  std::string entryReplay;                     // GET /entries/N/replay
+
+  HttpResponse Answer(const HttpRequest& request) {
+    HttpResponse response;
+    if (away) {
+      response.error = "Connection refused";
+      return response;
+    }
+    const std::string line = ScriptedNetwork::Line(request);
+    if (line == "POST /api/v1/tickets") {
+      const int level = request.body.at(9) - '0';
+      char id[33];
+      std::snprintf(id, sizeof id, "%032x", ++tickets);
+      const std::uint32_t seed = seedBase + static_cast<std::uint32_t>(tickets);
+      seeds[id] = seed;
+      response.status = 201;
+      response.body = std::string("{\"ticket\":\"") + id + "\",\"seed\":" + std::to_string(seed) +
+                      ",\"level\":" + std::to_string(level) + ",\"expiresInS\":2592000}";
+    } else if (line.ends_with("/start") || line.ends_with("/end")) {
+      response.status = 204;
+    } else if (line.ends_with("/replay") && request.method == "POST") {
+      results.push_back(request.body);
+      response.status = resultStatus;
+      response.body = resultStatus == 201
+                          ? "{\"status\":\"accepted\",\"entry\":7,\"rank\":1,\"score\":0,"
+                            "\"removed\":0,\"level\":0}"
+                          : "{\"status\":\"refused\",\"code\":\"store-unavailable\","
+                            "\"reason\":\"The store is away.\"}";
+    } else if (line.starts_with("GET /api/v1/tables/")) {
+      response.status = 200;
+      response.body =
+          "{\"level\":0,\"entries\":["
+          "{\"rank\":1,\"name\":\"ALICE\",\"score\":2160,\"removed\":30,"
+          "\"date\":\"2026-12-09T02:30:00Z\",\"entry\":11},"
+          "{\"rank\":2,\"name\":\"\\u592a\\u90ce\",\"score\":720,\"removed\":12,"
+          "\"date\":\"2026-12-08T23:05:41Z\",\"entry\":12},"
+          "{\"rank\":3,\"name\":\"BOB\",\"score\":10,\"removed\":1,"
+          "\"date\":\"2026-12-07T10:00:00Z\",\"entry\":13}]}";
+    } else if (line.starts_with("GET /api/v1/entries/")) {
+      response.status = 200;
+      response.body = entryReplay;
+    } else {
+      response.status = 404;
+    }
+    return response;
+  }
+};
+
+std::string PlayAdvancedToGameOver() {
+  return "wait 100\nkey DOWN\nwait 50\nkey RETURN\nwait 100\nkey RETURN\n" + DropUntilOver(150);
+}
+
+std::vector<std::string> Lines(const ScriptedNetwork& network) {
+  std::vector<std::string> lines;
+  for (const HttpRequest& request : network.Requests()) {
+    lines.push_back(ScriptedNetwork::Line(request));
+  }
+  return lines;
+}
+
+class WorldRun : public GameRunTest {
+ protected:
+  void SetUp() override {
+    GameRunTest::SetUp();
+    platform::net::InstallHttpClient(&network_);
+    UseWorldServer(kServer);
+    SetReplayRecording(true);
+    SetReplayWatcher(&WatchWorldReplay);
+  }
+  void TearDown() override {
+    SetReplayWatcher(nullptr);
+    SetReplayRecording(false);
+    UseWorldServer({});
+    platform::net::InstallHttpClient(nullptr);
+    GameRunTest::TearDown();
+  }
+  // What the program does at start-up in its data folder, before WinMain.
+  void ResendInFolder() {
+    const fs::path before = fs::current_path();
+    fs::current_path(folder_);
+    ResendKeptResults();
+    fs::current_path(before);
+  }
+
+  FakeWorld world_;
+  ScriptedNetwork network_{[this](const HttpRequest& request) { return world_.Answer(request); }};
+};
+
+TEST_F(WorldRun, ARankedGameTakesItsTicketsSeedAndSendsStartEndAndItsReplay) {
+  const GameRun run = RunGame(
+      folder_, PlayAdvancedToGameOver() + "wait 200\n" + Capture("ranked.png") + "key ESC\n");
+  ASSERT_EQ(run.exitCode, 0);
+  const std::vector<std::string> lines = Lines(network_);
+  ASSERT_GE(lines.size(), 7u);
+  // Tickets for the three levels as the title screen starts, before any key.
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(lines[i], "POST /api/v1/tickets");
+  const std::string ticket = "00000000000000000000000000000001";  // level 0's, the first asked
+  EXPECT_EQ(lines[3], "POST /api/v1/tickets/" + ticket + "/start");
+  EXPECT_EQ(lines[4], "POST /api/v1/tickets") << "the next game's ticket, asked for at once";
+  EXPECT_EQ(lines[5], "POST /api/v1/tickets/" + ticket + "/end");
+  EXPECT_EQ(lines[6], "POST /api/v1/tickets/" + ticket + "/replay");
+
+  Replay kept;
+  std::string error;
+  ASSERT_TRUE(ReadReplayFile((folder_ / kLastReplayName).string(), &kept, &error)) << error;
+  EXPECT_EQ(kept.seed, world_.seeds.at(ticket)) << "the game is played from the ticket's seed";
+  ASSERT_EQ(world_.results.size(), 1u);
+  const std::string bytes = FileText(folder_ / kLastReplayName);
+  const std::string replay64 =
+      Base64(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  EXPECT_EQ(world_.results[0], "{\"name\":\"PLAYER\",\"replay\":\"" + replay64 + "\"}");
+  EXPECT_FALSE(fs::exists(folder_ / kKeptSubmissionsName)) << "taken: nothing is kept";
+  EXPECT_EQ(FileText(folder_ / "zyou.pod").size(), 590u) << "the local table is written as ever";
+  ExpectGoldenFrame(Shot("ranked.png"), "world_ranked.png");
+}
+
+TEST_F(WorldRun, WithoutAnAnswerTheGameStartsAtOnceUnrankedAndSaysSoOnce) {
+  network_.Hold(true);  // nothing ever answers
+  testing::internal::CaptureStderr();
+  const GameRun run =
+      RunGame(folder_, PlayAdvancedToGameOver() + "wait 200\n" + Capture("unranked.png") +
+                           "key RETURN\nwait 300\n" + StartGame("") +
+                           "wait 500\nkey ESC\nwait 100\nkey ESC\n");
+  const std::string said = testing::internal::GetCapturedStderr();
+  ASSERT_EQ(run.exitCode, 0);
+  const std::string line = std::string("morvex2: this game is not ranked: the world server ") +
+                           kServer + " gave no ticket in time\n";
+  EXPECT_EQ(said, line) << "one line for two unranked games";
+  for (const std::string& request : Lines(network_)) {
+    EXPECT_EQ(request, "POST /api/v1/tickets") << "only tickets are asked for";
+  }
+  ExpectGoldenFrame(Shot("unranked.png"), "world_not_ranked.png");
+}
+
+TEST_F(WorldRun, AResultTheServerCannotTakeIsKeptAndSentAgainAtTheNextStart) {
+  world_.resultStatus = 503;
+  GameRun run = RunGame(folder_, PlayAdvancedToGameOver() + "wait 200\nkey ESC\n");
+  ASSERT_EQ(run.exitCode, 0);
+  const std::vector<KeptSubmission> kept =
+      ParseKeptSubmissions(FileText(folder_ / kKeptSubmissionsName));
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0].ticket, "00000000000000000000000000000001");
+  EXPECT_EQ(kept[0].serverUrl, kServer);
+  EXPECT_EQ(kept[0].body, world_.results.at(0));
+
+  // The next start: the server is away, then back.
+  world_.away = true;
+  ResendInFolder();
+  run = RunGame(folder_, "wait 100\nkey ESC\n");
+  EXPECT_EQ(ParseKeptSubmissions(FileText(folder_ / kKeptSubmissionsName)), kept);
+  world_.away = false;
+  world_.resultStatus = 201;
+  ResendInFolder();
+  run = RunGame(folder_, "wait 100\nkey ESC\n");
+  ASSERT_EQ(world_.results.size(), 2u);
+  EXPECT_EQ(world_.results[1], world_.results[0]) << "the same result, sent again";
+  EXPECT_FALSE(fs::exists(folder_ / kKeptSubmissionsName));
+}
+
+TEST_F(WorldRun, AnExpiredOrEditedResultIsDroppedNotSent) {
+  const std::int64_t later = 4102444800;  // 2100
+  std::ofstream(folder_ / kKeptSubmissionsName) << FormatKeptSubmissions({
+      {"0123456789abcdef0123456789abcdef", 1000, kServer, "{}"},
+      {"../../admin", later, kServer, "{}"},
+      {"0123456789abcdef0123456789abcdef", later, "file:///etc/passwd", "{}"},
+  });
+  ResendInFolder();
+  EXPECT_TRUE(network_.Requests().empty()) << testing::PrintToString(Lines(network_));
+  EXPECT_FALSE(fs::exists(folder_ / kKeptSubmissionsName));
+}
+
+TEST_F(WorldRun, TabShowsTheWorldTableWhereAnEntrysReplayIsWatchedAndLeadsBack) {
+  world_.entryReplay = FileText(fs::path(MORVEX2_SOURCE_DIR) / "tests/replays/advanced_chain.mvr");
+  // The middle table with one entry, as the title screen's F1 test has it.
+  std::ofstream(folder_ / "tyuu.pod", std::ios::binary) << OneRowTable("MIDDLE", "777");
+  testing::internal::CaptureStdout();
+  const GameRun run = RunGame(
+      folder_, "wait 300\nkey F1\nwait 200\n" + Capture("local.png") + "key TAB\nwait 200\n" +
+                   Capture("world.png") + "key DOWN\nwait 100\n" + Capture("chosen.png") +
+                   "key UP\nwait 50\nkey RETURN\nwait 60000\n" + Capture("back.png") +
+                   "key TAB\nwait 100\n" + Capture("local_again.png") + "key ESC\n");
+  const std::string said = testing::internal::GetCapturedStdout();
+  ASSERT_EQ(run.exitCode, 0);
+  EXPECT_NE(said.find("replay reproduced: level 0, score 2160"), std::string::npos) << said;
+  const std::vector<std::string> lines = Lines(network_);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "GET /api/v1/tables/1"), lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "GET /api/v1/entries/11/replay"), lines.end());
+  // With a server chosen, this machine's table is drawn as it always was.
+  ExpectGoldenFrame(Shot("local.png"), "ranking_middle_from_title.png");
+  ExpectGoldenFrame(Shot("world.png"), "world_table.png");
+  ExpectGoldenFrame(Shot("chosen.png"), "world_table_second_chosen.png");
+  ExpectGoldenFrame(Shot("back.png"), "world_table.png");
+  ExpectGoldenFrame(Shot("local_again.png"), "ranking_middle_from_title.png");
+  EXPECT_EQ(FileText(folder_ / "tyuu.pod"), OneRowTable("MIDDLE", "777"))
+      << "a watched game enters no table";
+  EXPECT_FALSE(fs::exists(folder_ / kLastReplayName)) << "nor is it kept as the player's";
+}
+
+}  // namespace

@@ -1,0 +1,86 @@
+// The network seam: answers come only when handed out, each once, and a
+// request without a client fails rather than waits for ever.
+#include "platform/net/network.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/headless/scripted_network.h"
+
+namespace {
+
+using platform::ScriptedNetwork;
+using platform::net::HttpRequest;
+using platform::net::HttpResponse;
+
+class NetworkSeam : public testing::Test {
+ protected:
+  void TearDown() override { platform::net::InstallHttpClient(nullptr); }
+};
+
+TEST_F(NetworkSeam, AnswersWaitForDeliveryAndComeOnceEach) {
+  ScriptedNetwork network([](const HttpRequest& request) {
+    HttpResponse response;
+    response.status = 200;
+    response.body = request.url;
+    return response;
+  });
+  platform::net::InstallHttpClient(&network);
+  std::vector<std::string> answered;
+  network.Hold(true);
+  for (const char* url : {"http://a/1", "http://a/2"}) {
+    HttpRequest request;
+    request.url = url;
+    platform::net::SendRequest(request, [&](const HttpResponse& r) { answered.push_back(r.body); });
+  }
+  EXPECT_FALSE(platform::net::AnswersWaiting());
+  EXPECT_EQ(platform::net::RequestsInFlight(), 2u);
+  network.Hold(false);
+  EXPECT_TRUE(answered.empty()) << "nothing is called back before the delivery";
+  EXPECT_TRUE(platform::net::AnswersWaiting());
+  EXPECT_TRUE(platform::net::DeliverAnswers());
+  EXPECT_EQ(answered, (std::vector<std::string>{"http://a/1", "http://a/2"}));
+  EXPECT_FALSE(platform::net::DeliverAnswers());
+  EXPECT_EQ(platform::net::RequestsInFlight(), 0u);
+}
+
+TEST_F(NetworkSeam, AnAnswerMaySendTheNextRequest) {
+  ScriptedNetwork network([](const HttpRequest&) { return HttpResponse{204, "", -1, ""}; });
+  platform::net::InstallHttpClient(&network);
+  int answers = 0;
+  platform::net::SendRequest({}, [&](const HttpResponse&) {
+    ++answers;
+    platform::net::SendRequest({}, [&](const HttpResponse&) { ++answers; });
+  });
+  EXPECT_TRUE(platform::net::DeliverAnswers());
+  EXPECT_EQ(answers, 1);
+  EXPECT_TRUE(platform::net::DeliverAnswers());
+  EXPECT_EQ(answers, 2);
+}
+
+TEST_F(NetworkSeam, WithoutAClientEveryRequestFails) {
+  platform::net::InstallHttpClient(nullptr);
+  HttpResponse got{200, "x", -1, ""};
+  platform::net::SendRequest({}, [&](const HttpResponse& response) { got = response; });
+  EXPECT_TRUE(platform::net::DeliverAnswers());
+  EXPECT_EQ(got.status, 0);
+  EXPECT_FALSE(got.error.empty());
+}
+
+TEST(RetryAfter, OnlySecondsAreTaken) {
+  const struct {
+    const char* value;
+    int seconds;
+  } rows[] = {{"30", 30},
+              {" 5\r", 5},
+              {"0", 0},
+              {"-1", -1},
+              {"", -1},
+              {"1.5", -1},
+              {"Wed, 21 Oct 2026 07:28:00 GMT", -1},
+              {"99999999999", -1}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(platform::net::ParseRetryAfter(row.value), row.seconds) << row.value;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# A ranked game end to end: a world-table server on the loopback, the real
+# game on a virtual X server chosen to play there (--server), an advanced game
+# played with xdotool to its end; the entry must then be in the server's
+# table with the score the game showed, and the game's own table written as
+# without a server.
+# Usage: xvfb_world.sh SOURCE_DIR BUILD_DIR SCREENSHOT_DIR SERVER_PROGRAM
+set -euo pipefail
+. "$(dirname "$0")/xvfb_lib.sh"
+xvfb_start 640x480 "$0" "$@"
+server_program="$4"
+game_in_scratch
+data="$XDG_DATA_HOME/morvex2"
+server=""
+trap 'for p in $game $server; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+
+# A free port on the loopback, chosen by the system.
+port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')"
+url="http://127.0.0.1:$port"
+mkdir -p "$work/server"
+"$server_program" --data "$work/server" --listen "127.0.0.1:$port" > "$work/server.log" 2>&1 &
+server=$!
+wait_for 20 curl -sf "$url/healthz" || { cat "$work/server.log"; fail "the server did not start"; }
+
+drop() {  # drop WINDOW KEYS...: steer the piece, then hold DOWN until it lands
+  local win="$1"; shift
+  for key in "$@"; do press "$win" "$key"; done
+  xdotool keydown Down; sleep 0.3; xdotool keyup Down
+}
+
+(cd / && exec "$build/morvex2" --window --name E2E --server "$url" 2> "$work/game.err") &
+game=$!
+win="$(title_window "$game")"
+sleep 1  # the tickets, asked for as the title screen starts
+
+press "$win" Down
+press "$win" Return
+sleep 0.3
+press "$win" Return
+sleep 0.6
+for _ in $(seq 60); do
+  [ -e "$data/last.mvr" ] && break
+  sleep 0.4
+  drop "$win" Up
+done
+wait_for 20 test -e "$data/last.mvr" || fail "the game did not end"
+
+# The score the game showed, as its replay keeps it.
+score="$(python3 -c 'import struct,sys; b=open(sys.argv[1],"rb").read(); print(struct.unpack("<i", b[12:16])[0])' "$data/last.mvr")"
+seen() {
+  curl -sf "$url/api/v1/tables/0" | python3 -c '
+import json, sys
+entries = json.load(sys.stdin)["entries"]
+sys.exit(0 if any(e["score"] == int(sys.argv[1]) and e["name"] == "E2E" for e in entries) else 1)' "$score"
+}
+if ! wait_for 20 seen; then
+  curl -s "$url/api/v1/tables/0"; echo; cat "$work/game.err" "$work/server.log"
+  fail "the game's score $score is not in the world table"
+fi
+sleep 0.5
+import -window root "$shots/world-ranked.png"
+[ ! -e "$data/world-pending.txt" ] || fail "the result was taken but is still kept"
+press "$win" Escape
+wait_for 10 bash -c "! kill -0 $game" || fail "the game did not end on ESC"
+grep -qx "server = $url" "$XDG_CONFIG_HOME/morvex2/display.conf" ||
+  fail "the server was not kept in display.conf"
+[ "$(stat -c %s "$data/zyou.pod")" = 590 ] || fail "the game's own table was not written"
+! grep -q "not ranked" "$work/game.err" || { cat "$work/game.err"; fail "the game said it was not ranked"; }
+echo "world run passed: score $score in the world table; screenshots in $shots"

@@ -1,0 +1,30 @@
+#include "world/kept_submissions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(KeptSubmissions, RoundTripAndDamagedLinesDropped) {
+  const std::vector<KeptSubmission> kept = {
+      {"0123456789abcdef0123456789abcdef", 1796500000, "http://127.0.0.1:8770",
+       R"({"name":"A B","replay":"TVZS"})"},
+      {"fedcba9876543210fedcba9876543210", 1, "https://x.example", "{}"},
+  };
+  const std::string text = FormatKeptSubmissions(kept);
+  EXPECT_EQ(ParseKeptSubmissions(text), kept);
+
+  const std::string damaged = text +
+                              "no tabs at all\n"
+                              "t\tnot-a-number\thttp://x\t{}\n"
+                              "t\t5\thttp://x\n"
+                              "\t5\thttp://x\t{}\n" +
+                              text.substr(text.find('\n') + 1, 20);  // cut short
+  EXPECT_EQ(ParseKeptSubmissions(damaged), kept);
+}
+
+TEST(KeptSubmissions, FieldsThatWouldBreakTheLinesAreNotWritten) {
+  const std::vector<KeptSubmission> kept = {{"t", 1, "http://x", "a\nb"}, {"t\t", 1, "u", "{}"}};
+  EXPECT_TRUE(ParseKeptSubmissions(FormatKeptSubmissions(kept)).empty());
+}
+
+}  // namespace
