@@ -1,12 +1,14 @@
 #include "app/replay_recorder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
 #include "app/scene_switch.h"
 #include "core/scene_switch.h"
 #include "platform/base/failure_log.h"
+#include "platform/base/files.h"
 #include "platform/base/whole_file.h"
 #include "platform/win32/host.h"
 #include "play/play_scene.h"
@@ -32,8 +34,14 @@ Recorder g_recorder;
 
 void Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   // A replay that cannot be kept must not disturb the game; it is only said.
-  if (!platform::WriteWholeFile(path, bytes, platform::WriteMode::kReplace)) {
-    platform::LogErrnoFailure("cannot keep the replay '" + path + "'", errno);
+  if (platform::WriteWholeFile(path, bytes, platform::WriteMode::kReplace)) return;
+  const int error = errno;
+  const auto old = platform::InfoOf(path, platform::Links::kFollow);
+  if (error == EACCES && old && !old->Writable()) {
+    platform::LogFailure("cannot keep the replay '" + path + "'",
+                         "the file there is read-only, and the game leaves it so");
+  } else {
+    platform::LogErrnoFailure("cannot keep the replay '" + path + "'", error);
   }
 }
 

@@ -4,6 +4,7 @@
 #include "core/scene_switch.h"
 #include "display/bitmap_loader.h"
 #include "display/draw.h"
+#include "display/messages.h"
 #include "display/screen.h"
 #include "ranking/ranking_text.h"
 
@@ -41,11 +42,20 @@ void DrawRow(const ScoreRecord& record, int y) {
 
 }  // namespace
 
-void RankingScene::Start(HWND) {
+void RankingScene::Start(HWND hwnd) {
   int score = 0;
   int removedCount = 0;
   GetLastResult(&score, &removedCount);
-  table = RecordResult(GetLevel(), score, removedCount);
+  bool lost = false;
+  table = RecordResult(GetLevel(), score, removedCount, &lost);
+  // A player who keeps a table read-only is told once, not after every game;
+  // the log has every one.
+  if (lost && !toldResultLost) {
+    toldResultLost = true;
+    MessageBoxA(hwnd,
+                Localized(ranking_text::kResultNotSaved, ranking_text::kResultNotSavedEnglish),
+                display_text::kCaption, MB_OK | MB_ICONWARNING);
+  }
 }
 
 void RankingScene::LoadImages(HWND hwnd, IDirectDrawSurface* backgroundSurface) {

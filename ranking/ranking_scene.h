@@ -14,4 +14,6 @@ class RankingScene : public Scene {
   void Start(HWND hwnd) override;
 
   std::unique_ptr<ScoreTable> table;
+  // The player has been told this run that a result could not be saved.
+  bool toldResultLost = false;
 };
