@@ -34,14 +34,15 @@ Recorder g_recorder;
 
 void Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   // A replay that cannot be kept must not disturb the game; it is only said.
-  if (platform::WriteWholeFile(path, bytes, platform::WriteMode::kReplace)) return;
-  const int error = errno;
+  // One marked read-only is the player's to keep, as a table so marked is.
   const auto old = platform::InfoOf(path, platform::Links::kFollow);
-  if (error == EACCES && old && !old->Writable()) {
+  if (old && !old->Writable()) {
     platform::LogFailure("cannot keep the replay '" + path + "'",
                          "the file there is read-only, and the game leaves it so");
-  } else {
-    platform::LogErrnoFailure("cannot keep the replay '" + path + "'", error);
+    return;
+  }
+  if (!platform::WriteWholeFile(path, bytes, platform::WriteMode::kReplace)) {
+    platform::LogErrnoFailure("cannot keep the replay '" + path + "'", errno);
   }
 }
 

@@ -92,10 +92,10 @@ bool IsSeparator(char c) {
 constexpr wchar_t kLongPrefix[] = L"\\\\?\\";
 constexpr wchar_t kLongUncPrefix[] = L"\\\\?\\UNC\\";
 
-// The working folder as SetWorkingFolder was given it, whole, in backslashes
-// and without the mark; empty until then. The system's own current folder
-// cannot be longer than 260 characters, so relative names are made whole
-// here rather than by the system.
+// The working folder SetWorkingFolder was given, whole, in backslashes and
+// without the mark, when the system's own current folder could not take it
+// (it cannot be longer than 260 characters unless the system allows long
+// paths); empty while the system's current folder is the working folder.
 std::wstring g_workingFolder;
 
 std::wstring CurrentFolder() {
@@ -299,8 +299,13 @@ std::optional<std::string> ResolvedPath(const std::string& path) {
                                          static_cast<DWORD>(resolved.size()), 0);
   }
   const DWORD error = ::GetLastError();
+  const std::optional<FileInfo> info = InfoOfHandle(handle);
   ::CloseHandle(handle);
   if (length == 0 || length >= resolved.size()) {
+    // Wine answers only for names shorter than 260 characters. A path with
+    // no link in its last part is the file's own name, made whole.
+    const std::optional<FileInfo> named = InfoOf(path, Links::kDoNotFollow);
+    if (info && named && SameFile(*info, *named)) return Utf8FromWide(PlainPath(SystemPath(path)));
     errno = ErrnoOf(error);
     return std::nullopt;
   }
@@ -522,17 +527,20 @@ bool FileReplacement::PutInPlace(WriteMode mode) {
   if (!file_.IsOpen()) return false;
   const std::wstring target = SystemPath(path_);
   const bool replace = mode == WriteMode::kReplace;
+  // A read-only file is not replaced: Windows refuses to, and so does the
+  // game where the file system would let it (Wine), as marking a file so is
+  // the player's way of keeping it.
+  if (const std::optional<FileInfo> old = InfoOf(path_, Links::kFollow);
+      replace && old && !old->Writable()) {
+    errno = EACCES;
+    Abandon();
+    return false;
+  }
   const bool placed = RenameOpenFile(HandleOf(file_.handle_), target, replace);
   const DWORD error = ::GetLastError();
-  if (!placed && replace && error == ERROR_ACCESS_DENIED) {
-    // A read-only file is not replaced, by Windows or by the game: marking it
-    // so is the player's way of keeping it. Any other is open somewhere; the
-    // caller closes it and calls again.
-    if (const std::optional<FileInfo> old = InfoOf(path_, Links::kFollow); old) {
-      errno = old->Writable() ? EBUSY : EACCES;
-      if (errno == EACCES) Abandon();
-      return false;
-    }
+  if (!placed && replace && error == ERROR_ACCESS_DENIED && InfoOf(path_, Links::kFollow)) {
+    errno = EBUSY;  // the old file is open; the caller closes it and calls again
+    return false;
   }
   if (!placed) {
     errno = ErrnoOf(error);
@@ -561,8 +569,8 @@ bool MakeFolder(const std::string& path) {
   return false;
 }
 
-// The system's current folder follows where its length allows; every call
-// the game makes finds its files from the folder kept here in any case.
+// The system's current folder follows where its length allows; beyond that
+// every call the game makes finds its files from the folder kept here.
 bool SetWorkingFolder(const std::string& path) {
   const std::wstring whole = SystemPath(path);
   const DWORD attributes = ::GetFileAttributesW(whole.c_str());
@@ -571,8 +579,8 @@ bool SetWorkingFolder(const std::string& path) {
     errno = ENOTDIR;
     return false;
   }
-  g_workingFolder = PlainPath(whole);
-  ::SetCurrentDirectoryW(g_workingFolder.c_str());
+  const std::wstring plain = PlainPath(whole);
+  g_workingFolder = ::SetCurrentDirectoryW(plain.c_str()) != 0 ? std::wstring() : plain;
   return true;
 }
 
