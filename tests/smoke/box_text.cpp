@@ -10,17 +10,9 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
+#include "platform/base/wide_text.h"
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length =
-      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(length), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), length, nullptr, nullptr);
-  return utf8;
-}
+namespace {
 
 std::wstring TextOf(HWND window) {
   std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
@@ -56,7 +48,8 @@ int wmain(int argc, wchar_t** argv) {
         if (c == L'\r') continue;
         line += c == L'\n' ? std::wstring(L" / ") : std::wstring(1, c);
       }
-      std::printf("%s\n%s\n", Utf8(TextOf(box)).c_str(), Utf8(line).c_str());
+      std::printf("%s\n%s\n", platform::Utf8FromWide(TextOf(box)).c_str(),
+                  platform::Utf8FromWide(line).c_str());
       std::fflush(stdout);
       ::PostMessageW(box, WM_COMMAND, IDOK, 0);
       return 0;
