@@ -23,6 +23,7 @@
 #include "core/replay_file.h"
 #include "display/window_icon.h"
 #include "platform/base/arguments.h"
+#include "platform/base/console.h"
 #include "platform/base/failure_log.h"
 #include "platform/base/files.h"
 #include "platform/net/network.h"
@@ -36,8 +37,11 @@
 namespace {
 
 void Say(const std::string& line) {
-  std::fprintf(stderr, "morvex2: %s\n", line.c_str());
+  platform::SayLine("morvex2: " + line);
 }
+
+// Where a player without a console finds what the game said.
+constexpr char kLogFileName[] = "morvex2.log";
 
 // Problems with the folder are said and the game goes on: at worst it plays
 // without saving its tables, as with a table it cannot open. True when the
@@ -51,7 +55,9 @@ bool EnterDataFolder(const std::string& chosen) {
     platform::LogErrnoFailure("chdir('" + setup.workingFolder + "')", errno);
     return false;
   }
-  return setup.workingFolder == folder;
+  if (setup.workingFolder != folder) return false;
+  platform::KeepLinesIn(folder + "/" + kLogFileName);
+  return true;
 }
 
 // A replay shown from the folder it names is never where the game writes:
@@ -185,7 +191,7 @@ int main(int argc, char** argv) {
       return 0;
     case CommandLine::Action::kError:
       Say(options.error);
-      std::fputs(UsageText().c_str(), stderr);
+      platform::WriteConsoleLine(UsageText());
       return 2;
     case CommandLine::Action::kPlay:
       break;

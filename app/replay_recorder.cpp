@@ -1,12 +1,14 @@
 #include "app/replay_recorder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
 #include "app/scene_switch.h"
 #include "core/scene_switch.h"
 #include "platform/base/failure_log.h"
+#include "platform/base/files.h"
 #include "platform/base/whole_file.h"
 #include "platform/win32/host.h"
 #include "play/play_scene.h"
@@ -33,6 +35,13 @@ Recorder g_recorder;
 
 void Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   // A replay that cannot be kept must not disturb the game; it is only said.
+  // One marked read-only is the player's to keep, as a table so marked is.
+  const auto old = platform::InfoOf(path, platform::Links::kFollow);
+  if (old && !old->Writable()) {
+    platform::LogFailure("cannot keep the replay '" + path + "'",
+                         "the file there is read-only, and the game leaves it so");
+    return;
+  }
   if (!platform::WriteWholeFile(path, bytes, platform::WriteMode::kReplace)) {
     platform::LogErrnoFailure("cannot keep the replay '" + path + "'", errno);
   }

@@ -58,7 +58,7 @@ enum class Opened { kYes, kNo, kReplacedMeanwhile };
 // Tries to open and lock the file once; kReplacedMeanwhile when the locked
 // file no longer has the name.
 Opened OpenAndLock(const char* path, std::int64_t deadlineMs, platform::File& file,
-                   platform::FileInfo& locked) {
+                   platform::FileInfo& locked, bool& missing) {
   // The open never waits, so a FIFO cannot hang the game; only a regular file
   // is accepted. A link is followed; one that leads nowhere fails here like a
   // missing file.
@@ -72,6 +72,8 @@ Opened OpenAndLock(const char* path, std::int64_t deadlineMs, platform::File& fi
                link && link->kind == platform::FileKind::kLink) {
       platform::LogFailure(std::string("open(") + path + ")",
                            "the link leads to no file, so the table is not read or saved");
+    } else {
+      missing = true;
     }
     return Opened::kNo;
   }
@@ -115,7 +117,7 @@ bool LockedScoreFile::Open(const char* path) {
   const std::int64_t deadlineMs = platform::SystemClock().NowMs() + kLockWaitMs;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     platform::File file;
-    const Opened opened = OpenAndLock(path, deadlineMs, file, info_);
+    const Opened opened = OpenAndLock(path, deadlineMs, file, info_, missing_);
     if (opened == Opened::kNo) return false;
     if (opened == Opened::kYes) {
       if (!ResolvePath(path, target_)) return false;
@@ -129,6 +131,7 @@ bool LockedScoreFile::Open(const char* path) {
 bool LockedScoreFile::Read(ScoreFileBytes& bytes, std::size_t& size) {
   const std::optional<std::size_t> got = file_.Read(bytes);
   size = got.value_or(0);
+  if (!got) platform::LogErrnoFailure("reading " + target_, errno);
   return got.has_value();
 }
 

@@ -81,6 +81,11 @@ class LockedScoreFile {
   // and the file keeps its old content.
   [[nodiscard]] bool Rewrite(const ScoreFileBytes& bytes);
 
+  // After an Open that failed: there was no file, nor a link, of that name.
+  [[nodiscard]] bool Missing() const { return missing_; }
+  // After an Open: nobody may write the file, so Rewrite leaves it alone.
+  [[nodiscard]] bool ReadOnly() const { return file_.IsOpen() && !info_.Writable(); }
+
  private:
   enum class Replaced { kYes, kNo, kNotHere };
   // `writing` is the table opened for writing in place.
@@ -91,4 +96,5 @@ class LockedScoreFile {
   platform::File file_;  // closing it lets go of the lock
   std::string target_;   // the file itself, every symbolic link followed
   platform::FileInfo info_;
+  bool missing_ = false;
 };

@@ -27,8 +27,12 @@ std::optional<PlayerName> ReadPlayerName() {
   // The open does not wait, so a FIFO of that name cannot hang the game.
   platform::File file = platform::File::OpenForReading(kSettingsFileName);
   if (!file.IsOpen()) {
-    if (errno != ENOENT)
+    if (errno != ENOENT) {
       platform::LogErrnoFailure(std::string("open(") + kSettingsFileName + ")", errno);
+    } else {
+      platform::LogFailure(std::string("reading ") + kSettingsFileName,
+                           "the file is missing, so the new high score is not entered");
+    }
     return std::nullopt;
   }
   PlayerName name{};

@@ -7,6 +7,7 @@
 #include "core/scene_switch.h"
 #include "display/bitmap_loader.h"
 #include "display/draw.h"
+#include "display/messages.h"
 #include "display/screen.h"
 #include "ranking/ranking_text.h"
 #include "ranking/world_view_text.h"
@@ -96,14 +97,23 @@ std::string OutcomeLine(const RankedOutcome& outcome) {
 
 }  // namespace
 
-void RankingScene::Start(HWND) {
+void RankingScene::Start(HWND hwnd) {
   int score = 0;
   int removedCount = 0;
   GetLastResult(&score, &removedCount);
-  table = RecordResult(GetLevel(), score, removedCount);
+  bool lost = false;
+  table = RecordResult(GetLevel(), score, removedCount, &lost);
   // Back from an entry's replay, the world's table is shown as it was left.
   worldView = WorldServerChosen() && TakeWorldViewOnStart();
   if (!worldView) worldChoice = 0;
+  // A player who keeps a table read-only is told once, not after every game;
+  // the log has every one.
+  if (lost && !toldResultLost) {
+    toldResultLost = true;
+    MessageBoxA(hwnd,
+                Localized(ranking_text::kResultNotSaved, ranking_text::kResultNotSavedEnglish),
+                display_text::kCaption, MB_OK | MB_ICONWARNING);
+  }
 }
 
 void RankingScene::LoadImages(HWND hwnd, IDirectDrawSurface* backgroundSurface) {

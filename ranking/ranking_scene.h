@@ -20,6 +20,8 @@ class RankingScene : public Scene {
   std::unique_ptr<ScoreTable> table;
   bool worldView = false;
   std::size_t worldChoice = 0;  // the chosen row of the world's table
+  // The player has been told this run that a result could not be saved.
+  bool toldResultLost = false;
 
  private:
   void OnWorldKey(UINT virtualKey);

@@ -2,8 +2,10 @@
 // read of the file to its rewrite.
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "core/globals.h"
+#include "platform/base/failure_log.h"
 #include "platform/win32/host.h"
 #include "ranking/decimal_text.h"
 #include "ranking/entry_date.h"
@@ -60,29 +62,56 @@ void PlayClap() {
   PlaySoundA("Clap.wav", g_hInstance, SND_FILENAME | SND_ASYNC);
 }
 
+// The line that follows the reason a result was not kept.
+void SayResultLost(const char* path, int score, int removedCount) {
+  platform::LogFailure("this game's result (score " + std::to_string(score) + ", " +
+                           std::to_string(removedCount) + " removed)",
+                       std::string("not saved in ") + path);
+}
+
 }  // namespace
 
-std::unique_ptr<ScoreTable> RecordResult(int level, int score, int removedCount) {
+std::unique_ptr<ScoreTable> RecordResult(int level, int score, int removedCount, bool* resultLost) {
   auto table = BlankTable();
+  bool lost = false;
   const char* path = ScoreFileName(level);
   LockedScoreFile file;
-  if (path == nullptr || !file.Open(path)) return table;
-
   ScoreFileBytes bytes{};
   std::size_t size = 0;
-  if (!file.Read(bytes, size)) return table;
-  DecodeScoreFile(bytes.data(), size, *table);
-
-  const std::size_t place = PlaceOf(*table, score);
-  if (place < table->size()) {
-    // Without a name the result is lost and the file is left as it is; the
-    // table shows what the file holds.
-    const auto name = ReadPlayerName();
-    if (!name) return table;
-    Enter(*table, place, *name, score, removedCount);
+  if (path != nullptr && file.Open(path) && file.Read(bytes, size)) {
+    DecodeScoreFile(bytes.data(), size, *table);
+    const ScoreTable asRead = *table;
+    const std::size_t place = PlaceOf(*table, score);
+    bool entered = false;
+    if (place < table->size()) {
+      // Without a name the result is lost and the file is left as it is.
+      const auto name = ReadPlayerName();
+      lost = !name;
+      if (name) Enter(*table, place, *name, score, removedCount);
+      entered = name.has_value();
+    }
+    // Rewritten even when nothing entered: a complete file comes back as it
+    // was. A result that did not reach the file is not shown as if it had.
+    if (!lost && !file.Rewrite(EncodeScoreFile(*table))) {
+      PlayClap();
+      lost = entered;
+      if (lost) *table = asRead;
+      // Marking a table read-only is the player's way of keeping it as it
+      // stands; the game keeps it so, and says what that cost.
+      if (lost && file.ReadOnly()) {
+        platform::LogFailure(path, "the table is read-only, and the game leaves it so");
+      }
+    }
+  } else if (path != nullptr) {
+    // A table that could not be read takes no result; a game that scored
+    // nothing has none to lose. Why the table was not read is said already,
+    // but for a missing one.
+    lost = score > 0;
+    if (lost && file.Missing()) {
+      platform::LogFailure(path, "the table is missing; an empty one is made at the next start");
+    }
   }
-
-  // Rewritten even when nothing entered: a complete file comes back as it was.
-  if (!file.Rewrite(EncodeScoreFile(*table))) PlayClap();
+  if (lost) SayResultLost(path, score, removedCount);
+  if (resultLost != nullptr) *resultLost = lost;
   return table;
 }

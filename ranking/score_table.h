@@ -32,7 +32,12 @@ constexpr COLORREF kScoreRowRed = 0x0000FF;
 const char* ScoreFileName(int level);
 
 // Reads the level's table, enters the result where it belongs, rewrites the
-// file, and hands the table over for display. Never fails loudly: a file that
-// cannot be read or written only leaves its part undone, and a table that
-// cannot be saved is announced by the clap.
-std::unique_ptr<ScoreTable> RecordResult(int level, int score, int removedCount);
+// file, and hands the table over for display. A file that cannot be read or
+// written only leaves its part undone, and a table that cannot be saved is
+// announced by the clap. The table shown is always what the file holds: a
+// result that could not be saved is not shown as if it were. `resultLost`,
+// when given, tells whether a game's result was kept out of its table by a
+// file that could not be read or written (or a name that could not be read);
+// that is said on standard error with the reason.
+std::unique_ptr<ScoreTable> RecordResult(int level, int score, int removedCount,
+                                         bool* resultLost = nullptr);

@@ -3,9 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <mutex>
 #include <set>
 #include <string>
+
+#include "platform/base/clock.h"
+#include "platform/base/console.h"
+#include "platform/base/line_log.h"
 
 namespace platform {
 
@@ -14,6 +19,30 @@ namespace {
 // The tunes are rendered on a thread of their own, which may fail too.
 std::mutex g_logMutex;
 std::set<std::string, std::less<>> g_saidOnce;
+LineLog g_kept;
+// Lines said before the file is known, with their times; as many as it keeps.
+std::deque<std::string> g_waiting;
+
+// "2026-12-09 03:12:45 " and the line, without its end.
+std::string Dated(const std::string& line) {
+  const std::tm now = SystemClock().LocalTime();
+  char date[80];
+  std::snprintf(date, sizeof date, "%04d-%02d-%02d %02d:%02d:%02d ", now.tm_year + 1900,
+                now.tm_mon + 1, now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec);
+  return date + line.substr(0, line.size() - 1);
+}
+
+// `line` ends in '\n'. The lock is held.
+void Say(const std::string& line) {
+  WriteConsoleLine(line);
+  if (ConsoleReachesPlayer()) return;
+  if (g_kept.IsOpen()) {
+    g_kept.Append(Dated(line));
+    return;
+  }
+  g_waiting.push_back(Dated(line));
+  if (g_waiting.size() > LineLog::kKeptLines) g_waiting.pop_front();
+}
 
 }  // namespace
 
@@ -25,13 +54,13 @@ void LogFailure(std::string_view what, std::string_view why, Repeats repeats) {
   line += '\n';
   const std::lock_guard<std::mutex> lock(g_logMutex);
   if (repeats == Repeats::kSayOnce && !g_saidOnce.emplace(what).second) return;
-  std::fputs(line.c_str(), stderr);
+  Say(line);
 }
 
 void SayLine(std::string_view line) {
   const std::string whole = std::string(line) + "\n";
   const std::lock_guard<std::mutex> lock(g_logMutex);
-  std::fputs(whole.c_str(), stderr);
+  Say(whole);
 }
 
 void LogErrnoFailure(std::string_view what, int error, Repeats repeats) {
@@ -41,6 +70,14 @@ void LogErrnoFailure(std::string_view what, int error, Repeats repeats) {
 void ForgetLoggedFailures() {
   const std::lock_guard<std::mutex> lock(g_logMutex);
   g_saidOnce.clear();
+}
+
+void KeepLinesIn(const std::string& path) {
+  if (ConsoleReachesPlayer()) return;
+  const std::lock_guard<std::mutex> lock(g_logMutex);
+  g_kept.Open(path);
+  for (const std::string& line : g_waiting) g_kept.Append(line);
+  g_waiting.clear();
 }
 
 }  // namespace platform

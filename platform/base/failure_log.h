@@ -2,8 +2,12 @@
 // gets past: what failed and why, in the words of the library or the system
 // that said so ("morvex2: SDL_CreateWindow: Couldn't find matching GLX visual").
 // A failure that can come back every frame is said only the first time.
+//
+// Where a player has no standard error to read (Windows), every line is also
+// kept, with its date and time, in a small file of the data folder.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -23,5 +27,10 @@ void LogErrnoFailure(std::string_view what, int error, Repeats repeats = Repeats
 
 // The failures said once are said again after this (for tests).
 void ForgetLoggedFailures();
+
+// The file every line is kept in from now on, where the system needs one
+// (console.h); the lines said before are put in first. It holds the last few
+// hundred lines of this run and the runs before. Elsewhere this does nothing.
+void KeepLinesIn(const std::string& path);
 
 }  // namespace platform

@@ -1,11 +1,14 @@
 // The files and folders of Windows. Paths are UTF-8 inside the game and
 // UTF-16 at every call, so a folder or a player's name outside the Japanese
-// code page works. A File holds a C runtime descriptor made from the system's
-// handle, so that files.h stays the same on every system.
+// code page works. Every call gets the path whole and marked \\?\, so that no
+// path is held to the old limit of 260 characters: a data folder may lie as
+// deep as the file system allows. A File holds a C runtime descriptor made
+// from the system's handle, so that files.h stays the same on every system.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -86,6 +89,86 @@ bool IsSeparator(char c) {
   return c == '/' || c == '\\';
 }
 
+constexpr wchar_t kLongPrefix[] = L"\\\\?\\";
+constexpr wchar_t kLongUncPrefix[] = L"\\\\?\\UNC\\";
+
+// The working folder SetWorkingFolder was given, whole, in backslashes and
+// without the mark, when the system's own current folder could not take it
+// (it cannot be longer than 260 characters unless the system allows long
+// paths); empty while the system's current folder is the working folder.
+std::wstring g_workingFolder;
+
+std::wstring CurrentFolder() {
+  if (!g_workingFolder.empty()) return g_workingFolder;
+  std::wstring folder(::GetCurrentDirectoryW(0, nullptr), L'\0');
+  folder.resize(::GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
+  return folder;
+}
+
+// How many characters of a whole path are its root: "C:\" or
+// "\\server\share\".
+std::size_t RootLength(const std::wstring& path) {
+  if (!path.starts_with(L"\\\\")) return std::min<std::size_t>(path.size(), 3);
+  std::size_t at = 2;
+  for (int part = 0; part < 2 && at != std::wstring::npos; ++part) {
+    at = path.find(L'\\', at + 1);
+  }
+  return at == std::wstring::npos ? path.size() : at + 1;
+}
+
+// "." and ".." and doubled separators taken out after the root, as the
+// system would have done itself.
+std::wstring Normalised(const std::wstring& path) {
+  const std::size_t root = RootLength(path);
+  std::wstring result = path.substr(0, root);
+  if (!result.empty() && result.back() != L'\\') result += L'\\';
+  std::vector<std::wstring> parts;
+  for (std::size_t start = root; start <= path.size();) {
+    std::size_t end = path.find(L'\\', start);
+    if (end == std::wstring::npos) end = path.size();
+    const std::wstring part = path.substr(start, end - start);
+    if (part == L"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != L".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  for (std::size_t i = 0; i < parts.size(); ++i) result += (i == 0 ? L"" : L"\\") + parts[i];
+  return result;
+}
+
+// The form of `path` that every wide call takes at any length: whole, in
+// backslashes, marked \\?\ (\\?\UNC\ for a share). A relative path is taken
+// from the working folder, one that starts at a root from its drive. A path
+// in the system's own forms, and one relative to a drive's own current
+// folder ("C:name"), go as they are.
+std::wstring SystemPath(const std::string& path) {
+  std::wstring wide = WideFromUtf8(path);
+  if (wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\")) return wide;
+  std::replace(wide.begin(), wide.end(), L'/', L'\\');
+  const bool drive = wide.size() >= 2 && wide[1] == L':';
+  if (drive && (wide.size() == 2 || wide[2] != L'\\')) return wide;
+  std::wstring whole;
+  if (drive || wide.starts_with(L"\\\\")) {
+    whole = wide;
+  } else {
+    const std::wstring folder = CurrentFolder();
+    whole = wide.starts_with(L"\\") ? folder.substr(0, RootLength(folder)) + wide.substr(1)
+                                    : folder + L"\\" + wide;
+  }
+  whole = Normalised(whole);
+  if (whole.starts_with(L"\\\\")) return kLongUncPrefix + whole.substr(2);
+  return kLongPrefix + whole;
+}
+
+// The plain form of a marked path, for messages and the working folder.
+std::wstring PlainPath(const std::wstring& path) {
+  if (path.starts_with(kLongUncPrefix)) return L"\\\\" + path.substr(8);
+  if (path.starts_with(kLongPrefix)) return path.substr(4);
+  return path;
+}
+
 std::int64_t UnixNanoseconds(FILETIME time) {
   // 100 ns steps since 1601-01-01.
   constexpr std::int64_t kFrom1601To1970 = 116444736000000000;
@@ -125,7 +208,7 @@ std::optional<FileInfo> InfoOfHandle(HANDLE handle) {
 }
 
 HANDLE Open(const std::string& path, DWORD access, DWORD creation, DWORD flags) {
-  return ::CreateFileW(WideFromUtf8(path).c_str(), access, kShareAll, nullptr, creation, flags,
+  return ::CreateFileW(SystemPath(path).c_str(), access, kShareAll, nullptr, creation, flags,
                        nullptr);
 }
 
@@ -168,14 +251,14 @@ void RemoveLeftovers(const std::string& path) {
   while (cut > 0 && !IsSeparator(path[cut - 1])) --cut;
   const std::string prefix = path.substr(cut) + kReplacementMark;
   WIN32_FIND_DATAW found{};
-  const HANDLE search = ::FindFirstFileW(WideFromUtf8(folder + "/" + prefix + "*").c_str(), &found);
+  const HANDLE search = ::FindFirstFileW(SystemPath(folder + "/" + prefix + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     const std::string name = Utf8FromWide(found.cFileName);
     const DWORD skipped = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
     if (name.size() == prefix.size() + kUniquePart && name.starts_with(prefix) &&
         (found.dwFileAttributes & skipped) == 0) {
-      ::DeleteFileW(WideFromUtf8(folder + "/" + name).c_str());
+      ::DeleteFileW(SystemPath(folder + "/" + name).c_str());
     }
   } while (::FindNextFileW(search, &found) != 0);
   ::FindClose(search);
@@ -216,8 +299,13 @@ std::optional<std::string> ResolvedPath(const std::string& path) {
                                          static_cast<DWORD>(resolved.size()), 0);
   }
   const DWORD error = ::GetLastError();
+  const std::optional<FileInfo> info = InfoOfHandle(handle);
   ::CloseHandle(handle);
   if (length == 0 || length >= resolved.size()) {
+    // Wine answers only for names shorter than 260 characters. A path with
+    // no link in its last part is the file's own name, made whole.
+    const std::optional<FileInfo> named = InfoOf(path, Links::kDoNotFollow);
+    if (info && named && SameFile(*info, *named)) return Utf8FromWide(PlainPath(SystemPath(path)));
     errno = ErrnoOf(error);
     return std::nullopt;
   }
@@ -371,7 +459,7 @@ FileReplacement::FileReplacement(std::string path, std::uint32_t /*permissions*/
   for (int attempt = 0; attempt < kAttempts && !file_.IsOpen(); ++attempt) {
     temporary_ = path_ + kReplacementMark + UniquePart();
     const HANDLE handle =
-        ::CreateFileW(WideFromUtf8(temporary_).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+        ::CreateFileW(SystemPath(temporary_).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                       FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS) continue;
     file_ = File(DescriptorOf(handle));
@@ -388,7 +476,7 @@ void FileReplacement::Abandon() {
   if (!file_.IsOpen()) return;
   const int error = errno;
   file_.Close();
-  ::DeleteFileW(WideFromUtf8(temporary_).c_str());
+  ::DeleteFileW(SystemPath(temporary_).c_str());
   errno = error;
 }
 
@@ -437,16 +525,25 @@ bool RenameOpenFile(HANDLE handle, const std::wstring& target, bool replace) {
 // taken, even by another copy doing the same at the same moment.
 bool FileReplacement::PutInPlace(WriteMode mode) {
   if (!file_.IsOpen()) return false;
-  const std::wstring target = WideFromUtf8(path_);
+  const std::wstring target = SystemPath(path_);
   const bool replace = mode == WriteMode::kReplace;
+  // A read-only file is not replaced: Windows refuses to, and so does the
+  // game where the file system would let it (Wine), as marking a file so is
+  // the player's way of keeping it.
+  if (const std::optional<FileInfo> old = InfoOf(path_, Links::kFollow);
+      replace && old && !old->Writable()) {
+    errno = EACCES;
+    Abandon();
+    return false;
+  }
   const bool placed = RenameOpenFile(HandleOf(file_.handle_), target, replace);
-  if (!placed && replace && ::GetLastError() == ERROR_ACCESS_DENIED &&
-      InfoOf(path_, Links::kFollow)) {
+  const DWORD error = ::GetLastError();
+  if (!placed && replace && error == ERROR_ACCESS_DENIED && InfoOf(path_, Links::kFollow)) {
     errno = EBUSY;  // the old file is open; the caller closes it and calls again
     return false;
   }
   if (!placed) {
-    errno = ErrnoOf(::GetLastError());
+    errno = ErrnoOf(error);
     Abandon();
     return false;
   }
@@ -459,21 +556,32 @@ bool FileReplacement::PutInPlace(WriteMode mode) {
 void FileReplacement::SyncFolder() {}
 
 bool RemoveFile(const std::string& path) {
-  return ::DeleteFileW(WideFromUtf8(path).c_str()) != 0 || Failed(false);
+  return ::DeleteFileW(SystemPath(path).c_str()) != 0 || Failed(false);
 }
 
 // The folders under the player's application data are the player's alone
 // already; a new one takes its parent's rights.
 bool MakeFolder(const std::string& path) {
-  if (::CreateDirectoryW(WideFromUtf8(path).c_str(), nullptr) != 0) return true;
+  if (::CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0) return true;
   const DWORD error = ::GetLastError();
   if (error == ERROR_ALREADY_EXISTS) return true;
   errno = ErrnoOf(error);
   return false;
 }
 
+// The system's current folder follows where its length allows; beyond that
+// every call the game makes finds its files from the folder kept here.
 bool SetWorkingFolder(const std::string& path) {
-  return ::SetCurrentDirectoryW(WideFromUtf8(path).c_str()) != 0 || Failed(false);
+  const std::wstring whole = SystemPath(path);
+  const DWORD attributes = ::GetFileAttributesW(whole.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return Failed(false);
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    errno = ENOTDIR;
+    return false;
+  }
+  const std::wstring plain = PlainPath(whole);
+  g_workingFolder = ::SetCurrentDirectoryW(plain.c_str()) != 0 ? std::wstring() : plain;
+  return true;
 }
 
 // With forward slashes, as every path the game makes.

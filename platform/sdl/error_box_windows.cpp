@@ -6,7 +6,9 @@
 
 namespace platform {
 
-bool ShowErrorBox(SDL_Window* window, const char* title, const char* message) {
+namespace {
+
+bool ShowBox(SDL_Window* window, const char* title, const char* message, UINT icon) {
   HWND owner = nullptr;
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
@@ -16,9 +18,19 @@ bool ShowErrorBox(SDL_Window* window, const char* title, const char* message) {
   }
   const std::wstring text = WideFromUtf8(message);
   const std::wstring caption = WideFromUtf8(title);
-  if (::MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR) != 0) return true;
+  if (::MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | icon) != 0) return true;
   SDL_SetError("MessageBoxW failed with error %lu", ::GetLastError());
   return false;
+}
+
+}  // namespace
+
+bool ShowErrorBox(SDL_Window* window, const char* title, const char* message) {
+  return ShowBox(window, title, message, MB_ICONERROR);
+}
+
+bool ShowWarningBox(SDL_Window* window, const char* title, const char* message) {
+  return ShowBox(window, title, message, MB_ICONWARNING);
 }
 
 }  // namespace platform

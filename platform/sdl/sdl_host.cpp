@@ -326,17 +326,29 @@ bool SdlHost::SwallowsRelease(SDL_Keycode code) {
   return true;
 }
 
-bool SdlHost::ShowMessageBox(const char* title, const char* message) {
-  failureShown_ = true;
+namespace {
+
+// Whether a box can be shown at all: not under the drivers without a screen,
+// where nobody could ever click it away.
+bool HasScreenForBox() {
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return false;
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver == nullptr || std::strcmp(driver, "offscreen") == 0 ||
-      std::strcmp(driver, "dummy") == 0) {
-    return false;
-  }
+  return driver != nullptr && std::strcmp(driver, "offscreen") != 0 &&
+         std::strcmp(driver, "dummy") != 0;
+}
+
+}  // namespace
+
+bool SdlHost::ShowMessageBox(const char* title, const char* message) {
+  failureShown_ = true;
+  if (!HasScreenForBox()) return false;
   if (ShowErrorBox(MainSdlWindow(), title, message)) return true;
   LogSdlFailure("showing the message box");
   return false;
+}
+
+bool SdlHost::ShowNotice(const char* title, const char* message) {
+  return HasScreenForBox() && ShowWarningBox(MainSdlWindow(), title, message);
 }
 
 }  // namespace platform

@@ -70,6 +70,8 @@ class SdlHost final : public WindowBackend {
   // SDL's own box where SDL has a real screen; not under the offscreen and
   // dummy drivers.
   [[nodiscard]] bool ShowMessageBox(const char* title, const char* message) override;
+  // The system's warning box where the system has one for it (error_box.h).
+  [[nodiscard]] bool ShowNotice(const char* title, const char* message) override;
   // The game shows a message box only on its way out after a failure (no
   // display, a picture that cannot be loaded), and a window SDL cannot make
   // ends it too: the run then failed, whatever WinMain returns.

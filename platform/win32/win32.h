@@ -73,6 +73,7 @@ constexpr int SW_SHOWNORMAL = 1;
 constexpr int LTGRAY_BRUSH = 1;
 constexpr std::uintptr_t IDC_ARROW = 32512;
 constexpr UINT MB_OK = 0x0000;
+constexpr UINT MB_ICONWARNING = 0x0030;
 
 constexpr DWORD SND_ASYNC = 0x0001;
 constexpr DWORD SND_FILENAME = 0x00020000;

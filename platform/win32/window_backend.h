@@ -32,6 +32,12 @@ class WindowBackend {
   [[nodiscard]] virtual bool ShowMessageBox(const char* /*title*/, const char* /*message*/) {
     return false;
   }
+  // Shows a modal box that warns of something the game gets past, whose
+  // reason is already said on standard error. False when this host leaves
+  // that line to speak for itself.
+  [[nodiscard]] virtual bool ShowNotice(const char* /*title*/, const char* /*message*/) {
+    return false;
+  }
 };
 
 // Queues a key, focus or close message from the host for the main window, in

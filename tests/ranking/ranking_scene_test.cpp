@@ -1,12 +1,17 @@
-// The two keys that leave the high-score screen, and nothing else. The table it
-// shows is the one that RecordResult hands over (its cases are with it); a
-// whole game's ranking is seen end to end.
+// The two keys that leave the high-score screen, and nothing else; and the box
+// that tells the player a result could not be saved. The table it shows is
+// the one that RecordResult hands over (its cases are with it); a whole
+// game's ranking is seen end to end.
 #include "ranking/ranking_scene.h"
+
+#include <sys/stat.h>
 
 #include <vector>
 
+#include "core/language.h"
 #include "core/scene_switch.h"
 #include "platform/win32/host.h"
+#include "ranking/ranking_text.h"
 #include "tests/ranking/score_file_helpers.h"
 
 namespace {
@@ -32,6 +37,46 @@ TEST_F(ScoreFileTest, TheRankingScreenLeavesOnReturnAndEscapeAndOnNoOtherKey) {
     scene.OnIdle(nullptr);  // a frame after ESC draws no released table
   }
   SetSceneSwitch(nullptr);
+}
+
+// A read-only table keeps every result out. The screen shows the table as it
+// is, and the player is told in a box once a run, in the player's language,
+// not after every game; a visit from the title loses nothing and says nothing.
+TEST_F(ScoreFileTest, AResultNotSavedIsToldInABoxOnceARun) {
+  WriteFile("zel.ini", std::string("Taro"));
+  const Bytes file = StoredFile(Rows({300, 200, 100}));
+  WriteFile("tyuu.pod", file);
+  ASSERT_EQ(::chmod("tyuu.pod", 0444), 0);
+  SetLevel(1);
+  for (const auto language : {platform::Language::kJapanese, platform::Language::kEnglish}) {
+    SetLanguage(language);
+    RankingScene scene;
+    const struct {
+      int score;
+      std::size_t boxes;
+    } visits[] = {{1000, 1}, {2000, 0}, {0, 0}, {3000, 0}};
+    for (const auto& visit : visits) {
+      SetLastResult(visit.score, 4);
+      log_.Clear();
+      testing::internal::CaptureStderr();
+      scene.Start(nullptr);
+      testing::internal::GetCapturedStderr();
+      std::vector<platform::RecordedCall> boxes;
+      for (const auto& call : log_.Calls()) {
+        if (call.name == "MessageBox") boxes.push_back(call);
+      }
+      ASSERT_EQ(boxes.size(), visit.boxes) << visit.score;
+      if (!boxes.empty()) {
+        EXPECT_EQ(boxes[0].text,
+                  Localized(ranking_text::kResultNotSaved, ranking_text::kResultNotSavedEnglish));
+        EXPECT_EQ(boxes[0].args, std::vector<std::int64_t>{MB_OK | MB_ICONWARNING});
+      }
+      const ScoreFileBytes shown = EncodeScoreFile(*scene.table);
+      EXPECT_EQ(Bytes(shown.begin(), shown.end()), file) << visit.score;
+      EXPECT_EQ(ReadFile("tyuu.pod"), file);
+    }
+  }
+  SetLanguage(platform::Language::kJapanese);
 }
 
 }  // namespace

@@ -39,7 +39,8 @@ TEST_F(RecordResultTest, EachCaseLeavesItsFileAndTableAsThePlayerExpects) {
   Bytes longer = fall;
   longer.resize(700, 0x55);
   const std::string taro("Taro\0", 5);
-  enum { kReadOnly = 1, kHeld = 2, kOddMode = 4 };  // held: locked by another copy of the game
+  // held: locked by another copy of the game; lost: the result is not saved, and that is said
+  enum { kReadOnly = 1, kHeld = 2, kOddMode = 4, kLost = 8 };
   struct Case {
     const char* what;
     std::optional<Bytes> file, after;  // the middle level's file; nullopt: none
@@ -62,10 +63,12 @@ TEST_F(RecordResultTest, EachCaseLeavesItsFileAndTableAsThePlayerExpects) {
       {"wide numbers are held", blank,
        StoredFile({{"Taro", kEntryDate, "999999999", "99999"}}, '\0'), taro, 2147483647, 123456, 0},
       {"a short name ends with the file", five, Entered(fives, 0, "501", "Kei"), "Kei", 501, 4, 0},
-      {"no name, no entry", fall, fall, std::nullopt, 1000, 4, -1},
-      {"a read-only file", fall, fall, taro, 1000, 4, 0, kReadOnly},
-      {"a missing file", std::nullopt, std::nullopt, taro, 1000, 4, -1},
-      {"a file in use", fall, fall, taro, 1000, 4, -1, kHeld},
+      {"no name, no entry", fall, fall, std::nullopt, 1000, 4, -1, kLost},
+      {"a read-only file", fall, fall, taro, 1000, 4, -1, kReadOnly | kLost},
+      {"a read-only file, nothing entered", fall, fall, taro, 10, 4, -1, kReadOnly},
+      {"a missing file", std::nullopt, std::nullopt, taro, 1000, 4, -1, kLost},
+      {"a missing file and no result", std::nullopt, std::nullopt, taro, 0, 0, -1},
+      {"a file in use", fall, fall, taro, 1000, 4, -1, kHeld | kLost},
       {"a longer file is cut, its permissions kept", longer, Entered(falling, 0, "1000"), taro,
        1000, 4, 0, kOddMode},
   };
@@ -73,30 +76,38 @@ TEST_F(RecordResultTest, EachCaseLeavesItsFileAndTableAsThePlayerExpects) {
     SCOPED_TRACE(c.what);
     std::filesystem::remove("tyuu.pod");
     std::filesystem::remove("zel.ini");
-    const mode_t mode = c.special == kReadOnly ? 0444 : c.special == kOddMode ? 0604 : 0644;
+    const bool readOnly = (c.special & kReadOnly) != 0;
+    const mode_t mode = readOnly ? 0444 : c.special == kOddMode ? 0604 : 0644;
     if (c.file) WriteFile("tyuu.pod", *c.file), ::chmod("tyuu.pod", mode);
     if (c.settings) WriteFile("zel.ini", *c.settings);
     log_.Clear();
     const int holder = ::open("tyuu.pod", O_RDONLY);
-    if (c.special == kHeld) ::flock(holder, LOCK_EX);
+    if ((c.special & kHeld) != 0) ::flock(holder, LOCK_EX);
 
-    const auto table = RecordResult(1, c.score, c.removedCount);
+    bool lost = false;
+    testing::internal::CaptureStderr();
+    const auto table = RecordResult(1, c.score, c.removedCount, &lost);
+    const std::string said = testing::internal::GetCapturedStderr();
     ::close(holder);
+    EXPECT_EQ(lost, (c.special & kLost) != 0);
+    const bool saidLost = said.ends_with("): not saved in tyuu.pod\n");
+    EXPECT_EQ(saidLost, lost) << said;
     if (c.after) {
       EXPECT_EQ(ReadFile("tyuu.pod"), *c.after);
       EXPECT_EQ(std::filesystem::status("tyuu.pod").permissions(), std::filesystem::perms(mode));
     } else {
       EXPECT_FALSE(std::filesystem::exists("tyuu.pod"));
     }
-    // The screen shows what the file now holds (blank when it was not read);
-    // an entry that could not be saved is shown all the same, after the clap.
-    if (c.special != kReadOnly) {
-      const ScoreFileBytes shown = EncodeScoreFile(*table);
-      EXPECT_EQ(Bytes(shown.begin(), shown.end()),
-                c.special == kHeld ? blank : c.after.value_or(blank));
-    }
+    // The screen shows what the file now holds (blank when it was not read):
+    // an entry that could not be saved is not shown as if it had been.
+    const ScoreFileBytes shown = EncodeScoreFile(*table);
+    EXPECT_EQ(Bytes(shown.begin(), shown.end()),
+              (c.special & kHeld) != 0 ? blank : c.after.value_or(blank));
     for (int k = 0; k < 10; ++k) EXPECT_EQ((*table)[k].color == kScoreRowRed, k == c.red) << k;
-    EXPECT_EQ(Clapped(), c.special == kReadOnly);
+    EXPECT_EQ(Clapped(), readOnly);
+    if (readOnly && lost) {
+      EXPECT_NE(said.find("tyuu.pod: the table is read-only"), said.npos);
+    }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}),
               (c.file ? 1 : 0) + (c.settings ? 1 : 0));
   }
