@@ -64,10 +64,11 @@ function say(kind, text, failed, action) {
 // Without a touch screen, the largest 4:3 area of the stage above the bar.
 // With one (touch_pad.js sets body.touch): upright, the canvas across the
 // top and the pad below it; sideways, the canvas in the middle and the pad on
-// both sides. The pad's columns keep room for two buttons of 56 CSS pixels
-// and their gaps, so the canvas never covers them.
+// both sides. The pad keeps room for two columns of buttons of 56 CSS pixels
+// beside the canvas, or three rows of 72 below it, so the canvas never
+// covers them.
 var padColumn = 2 * 56 + 10 + 16;
-var padRows = 3 * 56 + 2 * 10 + 16;
+var padRows = 3 * 72 + 2 * 10 + 28;
 function layOut() {
   var touch = document.body.classList.contains('touch');
   if (!touch) {
@@ -82,6 +83,7 @@ function layOut() {
   var right = document.getElementById('pad-right');
   var canvasWidth;
   var canvasHeight;
+  document.body.classList.toggle('upright', height >= width);
   if (height >= width) {
     canvasWidth = Math.min(width, Math.floor((height - padRows - statusHeight) * 4 / 3));
     canvasHeight = Math.floor(canvasWidth * 3 / 4);

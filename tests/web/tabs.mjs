@@ -91,8 +91,11 @@ export async function launchTabs(args = []) {
     },
     async close() {
       socket.close();
-      chromium.kill();
-      await new Promise((resolve) => chromium.once('exit', resolve));
+      if (chromium.exitCode === null && chromium.signalCode === null) {
+        const ended = new Promise((resolve) => chromium.once('exit', resolve));
+        chromium.kill();
+        await ended;
+      }
       await rm(profile, { recursive: true, force: true });
     },
   };
