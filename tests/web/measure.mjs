@@ -149,7 +149,8 @@ async function slowPhoneFirstFrames() {
 // The CPU of a page hidden behind another tab, once it has started and
 // sounded for a while.
 async function hiddenShare(address, started) {
-  const tabs = await launchTabs(['--autoplay-policy=no-user-gesture-required']);
+  const tabs = await launchTabs(['--disable-quic', '--disable-background-networking', '--disable-component-update',
+    '--disable-sync', '--autoplay-policy=no-user-gesture-required']);
   try {
     const tab = await tabs.open(address);
     for (let waited = 0; !(await tab.evaluate(started)) && waited < 60000; waited += 200) await sleep(200);
@@ -202,10 +203,14 @@ try {
 
   const gameHidden = await hiddenShare(server.address, "!!window.morvex2Frame && window.morvex2Frame().length > 0 && (document.getElementById('start').click(), true)");
   const floorHidden = await hiddenShare(floorServer.address, 'true');
+  const emptyHidden = await hiddenShare('about:blank', 'true');
 
-  const slow = await slowPhoneFirstFrames();
-  results.push(`first frame on a slow phone (CPU / 4, 1.6 Mbit/s, 150 ms): cold ${(slow.cold / 1000).toFixed(3)} s, ` +
-               `from the service worker's cache ${(slow.fromCache / 1000).toFixed(3)} s (${load()})`);
+  for (const compressed of [false, true]) {
+    server.compress(compressed);
+    const slow = await slowPhoneFirstFrames();
+    results.push(`first frame on a slow phone (CPU / 4, 1.6 Mbit/s, 150 ms), files sent ${compressed ? 'gzipped' : 'as they are'}: ` +
+                 `cold ${(slow.cold / 1000).toFixed(3)} s, from the service worker's cache ${(slow.fromCache / 1000).toFixed(3)} s (${load()})`);
+  }
   results.push(`parts put in ${seconds} s: title ${titlePuts.length}, game ${gamePuts.length}`);
   results.push(`CPU of all of chromium's processes over ${seconds} s, by kind of process:`);
   results.push(`  empty page           ${empty}`);
@@ -215,6 +220,7 @@ try {
   results.push(`                floor  ${floorGame}`);
   results.push(`  hidden        game   ${gameHidden}`);
   results.push(`                floor  ${floorHidden}`);
+  results.push(`                empty  ${emptyHidden}`);
   console.log(results.join('\n'));
 } finally {
   await context.close();

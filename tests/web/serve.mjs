@@ -2,8 +2,10 @@
 // the tests and the measurements; only the page's own kinds of file, nothing
 // outside the folder. `onServed(body, name)` sees every body sent. The
 // returned server can serve another folder from then on (`serve(folder)`,
-// a new build of the page) or none (`down(true)`: the network is gone).
+// a new build of the page) or none (`down(true)`: the network is gone), and
+// send its files compressed as most web servers do (`compress(true)`).
 import { createServer } from 'node:http';
+import { gzipSync } from 'node:zlib';
 import { readFile } from 'node:fs/promises';
 import { join, extname } from 'node:path';
 
@@ -14,6 +16,7 @@ const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'applic
 export async function servePage(pageFolder, onServed = () => {}) {
   let folder = pageFolder;
   let isDown = false;
+  let compressing = false;
   const server = createServer(async (request, response) => {
     if (isDown) {
       request.socket.destroy();
@@ -27,7 +30,13 @@ export async function servePage(pageFolder, onServed = () => {}) {
     try {
       const body = await readFile(join(folder, name));
       onServed(body, name);
-      response.writeHead(200, { 'Content-Type': types[extname(name)] }).end(body);
+      const headers = { 'Content-Type': types[extname(name)] };
+      if (compressing && /\bgzip\b/.test(request.headers['accept-encoding'] || '')) {
+        headers['Content-Encoding'] = 'gzip';
+        response.writeHead(200, headers).end(gzipSync(body));
+      } else {
+        response.writeHead(200, headers).end(body);
+      }
     } catch {
       response.writeHead(404).end();
     }
@@ -37,6 +46,7 @@ export async function servePage(pageFolder, onServed = () => {}) {
     address: `http://127.0.0.1:${server.address().port}/`,
     serve: (other) => { folder = other; },
     down: (gone) => { isDown = gone; },
+    compress: (on) => { compressing = on; },
     close: () => server.close(),
   };
 }
