@@ -12,9 +12,10 @@
 #            with MinGW-w64 against SDL built once per machine
 #            (scripts/deps/sdl-windows.sh); the build machine's own font-table
 #            maker and tune renderer come from build/game
-#   web      the page that plays the game in a browser, in build/web: built
-#            by emscripten against SDL2 built for it (scripts/deps/sdl-web.sh),
-#            with the tools and the tunes' renderings of the game build
+#   web      the page that plays the game in a browser, in build/web/site (the
+#            rest of build/web is its build): built by emscripten against
+#            SDL2 built for it (scripts/deps/sdl-web.sh), with the tools, the
+#            icons and the tunes' renderings of the game build
 #   TARGET   only these targets (default: all)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -44,8 +45,9 @@ dir="$root/build/$kind"
 # branch beside this one) finds this one's compiled files in ccache.
 export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 if [ "$kind" = web ]; then
-  # The tools that make the font table and the tunes run here, not in the browser.
-  "$0" game gen_font_table web_tunes morvex2_tune_renderings
+  # The tools that make the font table, the icons and the tunes run here, not
+  # in the browser.
+  "$0" game gen_font_table gen_app_icons web_tunes morvex2_tune_renderings
   source "$root/scripts/deps/emscripten-env.sh"
   prefix="$("$root/scripts/deps/sdl-web.sh")"
   # Built for size (-Os): the browser compiles the page's hot code a second

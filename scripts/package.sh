@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Makes what players download. Each packs what `cmake --install` installs from
 # its build, so a package cannot drift from an install.
-# Usage: scripts/package.sh [deb|windows]   (default: deb)
+# Usage: scripts/package.sh [deb|windows|web]   (default: deb)
 #   deb      build/game/morvex2_<version>_<arch>.deb from the players' build
 #            (Release, no tests), checked with lintian
 #   windows  build/dist/morvex2-<version>-windows-x64.zip and
 #            build/dist/morvex2-<version>-setup.exe from the Windows build
+#   web      build/dist/morvex2-<version>-web.zip: the browser's page, the
+#            files of build/web/site and nothing else, for any static web
+#            server (or morvex2-server --site)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 
@@ -49,10 +52,24 @@ windows() {
   echo "built $dist/morvex2-$version-setup.exe"
 }
 
+# The zip unpacks into a folder of its own, which is the site.
+web() {
+  "$root/scripts/build.sh" web
+  local build="$root/build/web" dist="$root/build/dist" version
+  version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+  local name="morvex2-$version-web" stage="$build/package"
+  rm -rf "$stage"
+  mkdir -p "$stage" "$dist"
+  cp -r "$build/site" "$stage/$name"
+  rm -f "$dist/$name.zip"
+  (cd "$stage" && cmake -E tar cf "$dist/$name.zip" --format=zip "$name")
+  echo "built $dist/$name.zip"
+}
+
 kind="${1:-deb}"
 case "$kind" in
-  deb | windows) ;;
-  *) echo "usage: $0 [deb|windows]" >&2; exit 2 ;;
+  deb | windows) "$root/scripts/install-deps.sh" ;;
+  web) "$root/scripts/install-deps.sh" game && "$root/scripts/install-deps.sh" cross ;;
+  *) echo "usage: $0 [deb|windows|web]" >&2; exit 2 ;;
 esac
-"$root/scripts/install-deps.sh"
 "$kind"

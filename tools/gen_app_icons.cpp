@@ -1,11 +1,14 @@
-// Paints the game's icon for desktop menus at each size a desktop asks for,
-// the same picture as the window icon "ZELF" in full colour, and writes them
-// as OUTPUT_FOLDER/morvex2-SIZE.png.
+// Paints the game's icon for desktop menus at each size a desktop asks for
+// (or at the sizes given: the browser's page asks for 192 and 512), the same
+// picture as the window icon "ZELF" in full colour, and writes them as
+// OUTPUT_FOLDER/morvex2-SIZE.png.
 //
-//   gen_app_icons OUTPUT_FOLDER
+//   gen_app_icons OUTPUT_FOLDER [SIZE...]
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/formats/png_file.h"
 #include "tools/art/app_icon.h"
@@ -41,11 +44,20 @@ art::Bytes RgbaPixels(const art::Canvas& canvas) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+  std::vector<int> sizes;
+  bool understood = argc >= 2;
+  for (int i = 2; i < argc; ++i) {
+    char* end = nullptr;
+    const long size = std::strtol(argv[i], &end, 10);
+    understood = understood && *end == '\0' && size >= 16 && size <= 1024;
+    sizes.push_back(static_cast<int>(size));
+  }
+  if (!understood) {
+    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER [SIZE...]   (SIZE 16 to 1024)\n", argv[0]);
     return 2;
   }
-  for (int size : {16, 32, 48, 64, 128, 256}) {
+  if (sizes.empty()) sizes = {16, 32, 48, 64, 128, 256};
+  for (int size : sizes) {
     const art::Canvas icon = art::PaintAppIcon(size);
     const auto png = platform::EncodePng(icon.width(), icon.height(), platform::PngPixels::kRgba,
                                          RgbaPixels(icon));

@@ -1,8 +1,10 @@
-// The page around the game: the canvas scaled to the window, the first
-// gesture that lets the sound start, the keys kept from the page, the full
-// screen, the player's name, the replays to download and to watch, the world
-// tables of the server that serves the page, and what the game and the
-// browser's storage say.
+// The page around the game: the canvas's place on the screen, the first
+// gesture that lets the sound start, the keys kept from the page, sleeping
+// while the page is hidden, the full screen, the player's name, the replays
+// to download and to watch, the world tables of the server that serves the
+// page, what the game and the browser's storage say, and the service worker
+// that keeps the page for playing offline. The touch screen's pad is
+// touch_pad.js.
 'use strict';
 
 var canvas = document.getElementById('canvas');
@@ -13,24 +15,118 @@ var canvas = document.getElementById('canvas');
 canvas.getContext('2d', { alpha: false, desynchronized: true });
 var stage = document.getElementById('stage');
 var statusLine = document.getElementById('status');
-var watchedReplay = sessionStorage.getItem('morvex2-watch');
-sessionStorage.removeItem('morvex2-watch');
+var bar = document.getElementById('bar');
 
-function say(text, failed) {
-  statusLine.textContent = text;
-  statusLine.className = failed ? 'failed' : '';
+// The largest replay the game reads (kMaxReplayBytes in core/replay_file.h).
+var largestReplay = 12 * 1024 * 1024;
+var watchedReplay = null;
+try {
+  watchedReplay = sessionStorage.getItem('morvex2-watch');
+  sessionStorage.removeItem('morvex2-watch');
+} catch (error) {
+  // no session storage: nothing to watch
 }
 
-// The largest 4:3 area of the stage, in whole CSS pixels.
-function fitCanvas() {
-  var width = Math.min(stage.clientWidth, Math.floor(stage.clientHeight * 4 / 3));
+// What the page says stays on it, newest last, a few lines at most; each
+// kind of news replaces its own last line. Everything said is also kept for
+// whoever looks (the tests).
+window.morvex2Said = [];
+var lines = new Map();
+function say(kind, text, failed, action) {
+  window.morvex2Said.push(text);
+  var line = lines.get(kind);
+  if (!text) {
+    if (line) line.remove();
+    lines.delete(kind);
+    return;
+  }
+  if (!line) {
+    line = document.createElement('div');
+    lines.set(kind, line);
+  }
+  statusLine.appendChild(line);  // to the end: the newest last
+  line.className = failed ? 'failed' : '';
+  line.textContent = text;
+  if (action) {
+    var button = document.createElement('button');
+    button.textContent = action.label;
+    button.addEventListener('click', action.run);
+    line.appendChild(button);
+  }
+  while (statusLine.children.length > 4) {
+    var oldest = statusLine.firstChild;
+    lines.forEach(function (shown, key) { if (shown === oldest) lines.delete(key); });
+    oldest.remove();
+  }
+  layOut();
+}
+
+// --- where the canvas goes
+// Without a touch screen, the largest 4:3 area of the stage above the bar.
+// With one (touch_pad.js sets body.touch): upright, the canvas across the
+// top and the pad below it; sideways, the canvas in the middle and the pad on
+// both sides. The pad keeps room for two columns of buttons of 56 CSS pixels
+// beside the canvas, or three rows of 72 below it, so the canvas never
+// covers them.
+var padColumn = 2 * 56 + 10 + 16;
+var padRows = 3 * 72 + 2 * 10 + 28;
+function layOut() {
+  var touch = document.body.classList.contains('touch');
+  if (!touch) {
+    stage.style.cssText = '';
+    fitCanvas(stage.clientWidth, stage.clientHeight);
+    return;
+  }
+  var width = window.innerWidth;
+  var height = window.innerHeight;
+  var statusHeight = statusLine.offsetHeight;
+  var left = document.getElementById('pad-left');
+  var right = document.getElementById('pad-right');
+  var canvasWidth;
+  var canvasHeight;
+  document.body.classList.toggle('upright', height >= width);
+  if (height >= width) {
+    canvasWidth = Math.min(width, Math.floor((height - padRows - statusHeight) * 4 / 3));
+    canvasHeight = Math.floor(canvasWidth * 3 / 4);
+    place(stage, Math.floor((width - canvasWidth) / 2), 0, canvasWidth, canvasHeight);
+    place(statusLine, 0, canvasHeight, width, null);
+    var top = canvasHeight + statusHeight;
+    place(left, 0, top, Math.floor(width / 2), height - top);
+    place(right, Math.floor(width / 2), top, width - Math.floor(width / 2), height - top);
+    left.style.gridTemplateColumns = 'repeat(2, minmax(56px, 96px))';
+    right.style.gridTemplateColumns = 'repeat(2, minmax(56px, 96px))';
+  } else {
+    canvasHeight = Math.min(height, Math.floor((width - 2 * padColumn) * 3 / 4));
+    canvasWidth = Math.floor(canvasHeight * 4 / 3);
+    var side = Math.floor((width - canvasWidth) / 2);
+    place(stage, side, Math.floor((height - canvasHeight) / 2), canvasWidth, canvasHeight);
+    place(statusLine, side, null, canvasWidth, null);
+    statusLine.style.bottom = '0';
+    place(left, 0, 0, side, height);
+    place(right, side + canvasWidth, 0, width - side - canvasWidth, height);
+    left.style.gridTemplateColumns = 'repeat(2, minmax(56px, 80px))';
+    right.style.gridTemplateColumns = 'repeat(2, minmax(56px, 80px))';
+  }
+  fitCanvas(canvasWidth, canvasHeight);
+}
+function place(element, x, y, width, height) {
+  var style = element.style;
+  style.left = x === null ? '' : x + 'px';
+  style.top = y === null ? '' : y + 'px';
+  style.bottom = '';
+  style.width = width === null ? '' : width + 'px';
+  style.height = height === null ? '' : height + 'px';
+}
+// The largest 4:3 area of the given size, in whole CSS pixels.
+function fitCanvas(areaWidth, areaHeight) {
+  var width = Math.min(areaWidth, Math.floor(areaHeight * 4 / 3));
   var height = Math.floor(width * 3 / 4);
   canvas.style.setProperty('width', width + 'px', 'important');
   canvas.style.setProperty('height', height + 'px', 'important');
 }
-window.addEventListener('resize', fitCanvas);
-document.addEventListener('fullscreenchange', fitCanvas);
-fitCanvas();
+window.addEventListener('resize', layOut);
+document.addEventListener('fullscreenchange', layOut);
+layOut();
 
 // The game sleeps until input or its next timer (browser_input_wait.cpp):
 // wake it once SDL has queued what the browser sent.
@@ -41,7 +137,6 @@ function wakeGame() {
 }
 ['keydown', 'keyup'].forEach(function (type) { canvas.addEventListener(type, wakeGame); });
 ['focus', 'blur'].forEach(function (type) { window.addEventListener(type, wakeGame); });
-document.addEventListener('visibilitychange', wakeGame);
 
 // The game's keys never scroll the page or open the browser's help.
 var gameKeys = ['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', ' ', 'Enter', 'Escape', 'F1',
@@ -66,7 +161,7 @@ Object.defineProperty(soundOutput, 'audioContext', {
     if (!sound) {
       try {
         sound = new AudioContext({ sampleRate: 44100 });
-        if (start.hidden) sound.resume();  // the player's first click or key has come
+        if (start.hidden && !document.hidden) sound.resume();  // the player's first gesture has come
       } catch (error) {
         // SDL makes its own
       }
@@ -76,13 +171,13 @@ Object.defineProperty(soundOutput, 'audioContext', {
   set: function (made) { sound = made; },
 });
 
-// Browsers let a page make sound only after a click or a key: the first one
-// on the page starts it and hands the keys to the game.
+// Browsers let a page make sound only after a gesture: the first click, tap
+// or key on the page starts it and hands the keys to the game.
 var start = document.getElementById('start');
 start.hidden = false;
 function begin() {
   start.hidden = true;
-  if (sound) sound.resume();
+  if (sound && !document.hidden) sound.resume();
   canvas.focus();
 }
 start.addEventListener('click', begin);
@@ -94,14 +189,42 @@ window.addEventListener('keydown', function (event) {
 }, true);
 canvas.addEventListener('click', function () { canvas.focus(); });
 
-document.getElementById('fullscreen').addEventListener('click', function () {
-  stage.requestFullscreen().then(function () { canvas.focus(); }, function () {});
+// --- asleep while hidden
+// A hidden page (another tab, the phone locked) is, for the game, a window
+// that lost the focus, as on the desktop: SDL releases the held keys after
+// telling it, and the game stops and draws nothing. The sound stops with it.
+// Shown again, the game has the focus back (SDL's host sees the window
+// shown, and the keys still go to it).
+document.addEventListener('visibilitychange', function () {
+  if (document.hidden) {
+    window.dispatchEvent(new FocusEvent('blur'));
+    if (sound) sound.suspend();
+  } else if (sound && start.hidden) {
+    sound.resume();
+  }
+  if (window.morvex2PadRelease) window.morvex2PadRelease();
+  wakeGame();
 });
+
+document.getElementById('fullscreen').addEventListener('click', function () {
+  closeMenu();
+  document.documentElement.requestFullscreen().then(function () { canvas.focus(); }, function () {});
+});
+
+function closeMenu() {
+  bar.classList.remove('open');
+  document.getElementById('menu').setAttribute('aria-expanded', 'false');
+}
+document.getElementById('menu').addEventListener('click', function () {
+  bar.classList.add('open');
+  document.getElementById('menu').setAttribute('aria-expanded', 'true');
+});
+document.getElementById('close-menu').addEventListener('click', closeMenu);
 
 document.getElementById('keep-name').addEventListener('click', function () {
   var name = document.getElementById('name').value;
-  var error = Module.morvex2SetPlayerName(name);
-  say(error ? 'Name not kept: ' + error : 'Name kept. / 名前を保存しました。', !!error);
+  var error = Module.morvex2SetPlayerName ? Module.morvex2SetPlayerName(name) : 'the game has not started yet';
+  say('name', error ? 'Name not kept: ' + error + ' / 名前を保存できませんでした。' : 'Name kept. / 名前を保存しました。', !!error);
   canvas.focus();
 });
 
@@ -110,7 +233,7 @@ Array.prototype.forEach.call(document.querySelectorAll('.download'), function (b
     var file = button.getAttribute('data-file');
     var bytes = Module.morvex2ReadDataFile ? Module.morvex2ReadDataFile(file) : null;
     if (!bytes) {
-      say('No ' + file + ' yet. / まだありません。', false);
+      say('download', 'No ' + file + ' yet. / まだありません。', false);
       return;
     }
     var link = document.createElement('a');
@@ -121,44 +244,180 @@ Array.prototype.forEach.call(document.querySelectorAll('.download'), function (b
   });
 });
 
+// --- watching a replay
 // A replay is watched in a fresh start of the game, as `morvex2 --replay`
 // shows it; the page is loaded again with the file kept for that one start.
+// A file larger than the game reads is refused before it is read.
 document.getElementById('watch').addEventListener('change', function (event) {
   var file = event.target.files[0];
   if (!file) return;
+  if (file.size > largestReplay) {
+    say('watch', 'Not watched: ' + file.name + ' has ' + file.size + ' bytes, more than a replay can have (' +
+        largestReplay + '). / リプレイとしては大きすぎるため再生しません。', true);
+    event.target.value = '';
+    return;
+  }
   file.arrayBuffer().then(function (buffer) {
     var bytes = new Uint8Array(buffer);
     var text = '';
-    for (var i = 0; i < bytes.length; ++i) text += String.fromCharCode(bytes[i]);
-    sessionStorage.setItem('morvex2-watch', btoa(text));
+    for (var i = 0; i < bytes.length; i += 0x8000) {
+      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    }
+    try {
+      sessionStorage.setItem('morvex2-watch', btoa(text));
+    } catch (error) {
+      say('watch', 'Not watched: this browser cannot keep ' + file.name + ' while the page starts again (' +
+          error.name + '). / この端末ではこのファイルを再生できません。', true);
+      event.target.value = '';
+      return;
+    }
     location.reload();
+  }, function (error) {
+    say('watch', 'Not watched: ' + file.name + ' could not be read (' + error.name + '). / 読めませんでした。', true);
   });
 });
 var back = document.getElementById('back');
 back.addEventListener('click', function () { location.reload(); });
 
-// What the game says on its standard output (a replay's verdict) is kept for
-// whoever looks, and shown.
+// What the game says: a watched replay's verdict on its standard output, its
+// problems on standard error; both are kept for whoever looks, and shown.
 window.morvex2Output = [];
+window.morvex2Errors = [];
+var verdicts = [
+  [/^replay reproduced/, 'The replay played back as it was recorded. / リプレイは記録どおりに再生されました。', false],
+  [/^replay did NOT reproduce/, 'The replay did not play back as it was recorded. / リプレイは記録どおりに再生されませんでした。', true],
+  [/^replay stopped/, 'The replay was stopped. / リプレイを止めました。', false],
+];
 var Module = {
   canvas: canvas,
   arguments: ['--window', '--scale=pixel-exact'],
   print: function (line) {
     window.morvex2Output.push(line);
     if (/^replay /.test(line)) keepLastFrame();
-    if (watchedReplay) say(line, /differ|cannot/.test(line));
+    var verdict = verdicts.filter(function (known) { return known[0].test(line); })[0];
+    if (verdict) say('replay', verdict[1] + ' (' + line + ')', verdict[2]);
   },
-  printErr: function (line) { console.error(line); },
-  morvex2StorageFailed: function (error) {
-    say('Your scores, name and replays could not be saved in this browser: ' + error +
-        ' / この端末に保存できませんでした。', true);
+  printErr: function (line) {
+    window.morvex2Errors.push(line);
+    console.warn(line);
+    say('game-' + window.morvex2Errors.length, 'The game says / ゲームより: ' + line, true);
   },
-  morvex2StorageKept: function () {
-    if (statusLine.className === 'failed') say('', false);
+  morvex2StorageSays: function (kind, detail) {
+    storageSays(kind, detail);
+  },
+  // Once every file the game needs is here, the files of the page are cached
+  // for offline play, so that caching takes nothing from the first frame.
+  monitorRunDependencies: function (left) {
+    if (left === 0 && !offlineAsked) {
+      offlineAsked = true;
+      setTimeout(keepOffline, 1000);
+    }
   },
   preRun: [],
   SDL2: soundOutput,
 };
+var offlineAsked = false;
+
+// --- the browser's storage (storage.js)
+function keepHere() {
+  try {
+    sessionStorage.setItem('morvex2-take-over', 'yes');
+  } catch (error) {
+    // then the tab asks as usual, and says so again
+  }
+  location.reload();
+}
+var takeOver = { label: 'Keep them in this tab / このタブで保存する', run: keepHere };
+function storageSays(kind, detail) {
+  var reason = detail ? ' (' + detail + ')' : '';
+  switch (kind) {
+    case 'unavailable':
+      say('storage', 'This browser keeps nothing for this page' + reason + ': you can play, but scores, the name and ' +
+          'replays are not kept. / この端末には保存できません。遊べますが、得点などは残りません。', true);
+      break;
+    case 'no-answer':
+      say('storage', 'The browser\'s storage does not answer: you can play, but scores, the name and replays are ' +
+          'not kept this time. / 保存領域が応答しません。今回は得点などが残りません。', true);
+      break;
+    case 'failed':
+      say('storage', 'Your scores, name and replays could not be saved in this browser' + reason +
+          '; the next save tries again. / この端末に保存できませんでした。次の保存で再び試みます。', true);
+      break;
+    case 'kept':
+      if (lines.has('storage') && lines.get('storage').className === 'failed' &&
+          /saved/.test(lines.get('storage').textContent)) {
+        say('storage', 'Saved again. / 保存できました。', false);
+      }
+      break;
+    case 'other-tab':
+      say('storage', 'Morvex2 is open in another tab, which keeps the scores: this tab keeps nothing, so that it ' +
+          'overwrites none of them. / 別のタブで開いているため、このタブでは保存しません。', true, takeOver);
+      break;
+    case 'taken-over':
+      say('storage', 'Another tab now keeps the scores: this tab keeps nothing from now on. / ' +
+          '別のタブが保存を引き継ぎました。このタブではもう保存しません。', true, takeOver);
+      break;
+    case 'set-aside':
+      say('set-aside-' + window.morvex2Said.length, 'A file in this browser\'s storage could not be read and was ' +
+          'left as it is: ' + detail + ' / 保存されたファイルを読めませんでした。', true);
+      break;
+    case 'damaged':
+      say('damaged-' + detail, 'A file in this browser\'s storage is damaged: ' + detail + '; the game reads what ' +
+          'it can of it. / 保存されたファイルが壊れています。', true);
+      break;
+    default:
+      break;
+  }
+}
+
+// --- the game's window and its end
+// SDL takes the canvas's size away when the game closes its window (ESC on
+// the title, the end of a replay).
+var gameShown = false;
+new MutationObserver(function () {
+  if (canvas.width > 0) {
+    gameShown = true;
+  } else if (gameShown) {
+    back.hidden = false;
+    if (watchedReplay === null) {
+      back.textContent = 'Play again / もう一度遊ぶ';
+      say('ended', 'The game has ended. / ゲームを終了しました。', false);
+    }
+  }
+}).observe(canvas, { attributes: true, attributeFilter: ['width', 'height'] });
+
+// --- offline play
+// sw.js keeps this build's files. A new build is fetched at a later visit;
+// it starts at the next visit after every page of this one is closed, or now
+// if the player asks.
+function keepOffline() {
+  if (!('serviceWorker' in navigator)) return;
+  navigator.serviceWorker.register('sw.js').then(function (registration) {
+    function offerNewBuild(worker) {
+      say('update', 'A new version of the game is ready. / 新しい版があります。', false, {
+        label: 'Start it / 更新する',
+        run: function () { worker.postMessage('morvex2-start-new-build'); },
+      });
+    }
+    if (registration.waiting && navigator.serviceWorker.controller) offerNewBuild(registration.waiting);
+    registration.addEventListener('updatefound', function () {
+      var worker = registration.installing;
+      worker.addEventListener('statechange', function () {
+        if (worker.state === 'installed' && navigator.serviceWorker.controller) offerNewBuild(worker);
+      });
+    });
+  }, function (error) {
+    say('offline', 'This page cannot be kept for playing offline (' + error.message + '). / オフラインでは遊べません。', false);
+  });
+  var reloading = false;
+  navigator.serviceWorker.addEventListener('controllerchange', function () {
+    // Only a worker the player asked to start replaces a running one.
+    if (reloading || !window.morvex2HadController) return;
+    reloading = true;
+    location.reload();
+  });
+}
+window.morvex2HadController = !!(navigator.serviceWorker && navigator.serviceWorker.controller);
 
 // Watching for gamepads makes the browser poll them all the time, so the game
 // watches only once the player asks, and from then on at every visit.
@@ -207,20 +466,23 @@ world.addEventListener('click', function () {
   }
   location.reload();
 });
-if (!watchedReplay && /^https?:$/.test(location.protocol)) {
+if (watchedReplay === null && /^https?:$/.test(location.protocol)) {
   Module.preRun.push(function () {
     addRunDependency('morvex2-world');
     fetch('/healthz', { cache: 'no-store' }).then(function (answer) {
       if (!answer.ok) return;
       showWorld(worldWanted);
       Module.arguments.push(worldWanted ? '--server=' + location.origin : '--server=none');
-      if (worldWanted) say('This page plays ranked games on the world tables of ' + location.origin +
-                           ' (TAB on the high scores shows them). / 世界の記録に参加中', false);
+      if (worldWanted) {
+        say('world', 'This page plays ranked games on the world tables of ' + location.origin +
+            ' (TAB on the high scores shows them). / 世界の記録に参加中', false,
+            { label: 'Turn off / やめる', run: function () { world.click(); } });
+      }
     }).catch(function () {}).finally(function () { removeRunDependency('morvex2-world'); });
   });
 }
 
-if (watchedReplay) {
+if (watchedReplay !== null) {
   Module.arguments.push('--replay=/tmp/watched.mvr');
   Module.preRun.push(function () {
     var text = atob(watchedReplay);
@@ -229,7 +491,7 @@ if (watchedReplay) {
     Module.morvex2WriteFile('/tmp/watched.mvr', bytes);
   });
   back.hidden = false;
-  say('Watching a replay: RETURN pauses, SPACE doubles the speed, ESC ends. / リプレイ再生中', false);
+  say('replay', 'Watching a replay: RETURN pauses, SPACE doubles the speed, ESC ends. / リプレイ再生中', false);
 }
 
 // A replay's last frame, for whoever looks (the tests). The game shows it for

@@ -1,12 +1,13 @@
 // Runs inside the game's module, before the game starts: gives the game the
-// folders it expects and keeps the player's data folder in IndexedDB.
+// folders it expects and fills its data folder from the browser's storage
+// (storage.js).
 //
 // The game finds its installed files beside its own program, as on Linux:
 // the program is /morvex2/bin/morvex2 and the files preloaded with the page
 // are in /morvex2/share/morvex2. The player's data folder is where the game
 // looks for it, ~/.local/share/morvex2 (HOME is /home/web_user); it is read
-// back from IndexedDB before the game starts and copied there after every
-// file the game flushes (platform/base/durable_files_web.cpp).
+// from storage before the game starts and written back after every save
+// the game flushes (platform/base/durable_files_web.cpp).
 Module.preRun = Module.preRun || [];
 Module.preRun.push(function () {
   var dataFolder = '/home/web_user/.local/share/morvex2';
@@ -16,35 +17,48 @@ Module.preRun.push(function () {
   // SDL takes keys only from the canvas, and only while it has the focus.
   ENV.SDL_EMSCRIPTEN_KEYBOARD_ELEMENT = '#canvas';
   FS.mkdirTree(dataFolder);
-  FS.mount(IDBFS, {}, dataFolder);
   addRunDependency('morvex2-data-folder');
-  FS.syncfs(true, function (error) {
-    if (error && Module.morvex2StorageFailed) Module.morvex2StorageFailed(String(error));
+  morvex2StorageStart(dataFolder, function () {
+    morvex2SayDamaged(dataFolder);
     removeRunDependency('morvex2-data-folder');
   });
 
-  // One copy at a time; flushes during a copy ask for one more after it.
-  var copying = false;
+  // One save at a time; flushes during a save ask for one more after it.
+  var saving = false;
   var wanted = false;
-  function copy() {
+  function save() {
     wanted = false;
-    copying = true;
-    FS.syncfs(false, function (error) {
-      copying = false;
+    saving = true;
+    morvex2StorageSave(dataFolder, function (error) {
+      saving = false;
       if (error) {
-        if (Module.morvex2StorageFailed) Module.morvex2StorageFailed(String(error));
-      } else if (Module.morvex2StorageKept) {
-        Module.morvex2StorageKept();
+        Module.morvex2StorageSays('failed', describe(error));
+      } else if (morvex2Storage.keeping) {
+        Module.morvex2StorageSays('kept');
       }
-      if (wanted) copy();
+      if (wanted) save();
     });
   }
   Module.morvex2KeepFiles = function () {
     if (wanted) return;
     wanted = true;
-    if (!copying) setTimeout(copy, 0);
+    if (!saving) setTimeout(save, 0);
   };
 });
+
+// The tables and the name as the game reads them: a table of another size
+// or a name file shorter than a name is read as far as it goes, as the
+// desktop game does; the page says so, since a player cannot look inside
+// the browser's storage.
+function morvex2SayDamaged(folder) {
+  var expected = { 'zyou.pod': [590, 590], 'tyuu.pod': [590, 590], 'syo.pod': [590, 590], 'zel.ini': [16, Infinity] };
+  Object.keys(expected).forEach(function (name) {
+    var path = folder + '/' + name;
+    if (!FS.analyzePath(path).exists || !FS.isFile(FS.stat(path).mode)) return;
+    var size = FS.stat(path).size;
+    if (size < expected[name][0] || size > expected[name][1]) Module.morvex2StorageSays('damaged', name + ' (' + size + ' bytes)');
+  });
+}
 
 // For the page: the player's files to download, a replay to watch.
 Module.morvex2ReadDataFile = function (name) {

@@ -170,7 +170,7 @@ void SdlHost::DrainEvents() {
   // Some window systems send no focus event at all: a shown window that has
   // the keyboard is in the foreground all the same.
   SDL_Window* window = video_.Window();
-  if (!active_ && shown_ && window != nullptr && SDL_GetKeyboardFocus() == window) {
+  if (!active_ && shown_ && !hidden_ && window != nullptr && SDL_GetKeyboardFocus() == window) {
     SetActive(true);
   }
 }
@@ -256,6 +256,14 @@ void SdlHost::HandleEvent(const SDL_Event& event) {
     case SDL_WINDOWEVENT:
       if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) SetActive(true);
       if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) SetActive(false);
+      // A window the window system hid (a page in a tab behind another, a
+      // phone locked) is in the background, whatever SDL says of the
+      // keyboard; shown again, it is in the foreground as soon as it has it.
+      if (event.window.event == SDL_WINDOWEVENT_HIDDEN) {
+        hidden_ = true;
+        SetActive(false);
+      }
+      if (event.window.event == SDL_WINDOWEVENT_SHOWN) hidden_ = false;
       if (event.window.event == SDL_WINDOWEVENT_CLOSE) PostInputMessage(WM_CLOSE, 0, 0);
       break;
     case SDL_KEYDOWN:

@@ -123,6 +123,7 @@ class SdlHost final : public WindowBackend {
   int iconWidth_ = 0;
   int iconHeight_ = 0;
   bool shown_ = false;
+  bool hidden_ = false;  // by the window system, since the window was shown
   bool failureShown_ = false;
   bool active_ = false;
   IdleWait idle_;

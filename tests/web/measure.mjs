@@ -1,19 +1,27 @@
 // Measures the browser build in Debian's headless chromium, as
-// scripts/measure.sh measures the desktop game: the bytes the page transfers
-// (raw and gzip), the time from the page's load to the game's first frame,
-// and the CPU share of all of chromium's processes over a window on the title
-// screen and over one in a running game, beside that of an empty page.
+// scripts/measure.sh measures the desktop game, beside the browser's own
+// floor (floor/index.html: the same parts of a canvas put at the same moments
+// as the game puts them, and a sound stream of the game's kind, with no game):
+// the bytes the page transfers (raw and gzip); the time from the page's load
+// to the game's first frame, plainly, from a cold cache on a slow phone (the
+// CPU slowed 4 x, 1.6 Mbit/s with 150 ms of latency) and from the service
+// worker's cache on the same phone; and the CPU share of all of chromium's
+// processes over a window on the title screen, in a running game and hidden
+// behind another tab, for the game's page and for the floor, beside that of
+// an empty page. Each figure has the machine's load beside it: on a busy
+// machine the figures mean little.
 //
 //   scripts/build.sh web && tests/web/run.sh measure.mjs [SECONDS]   (default 20)
 import { chromium } from 'playwright-core';
 import { servePage } from './serve.mjs';
+import { launchTabs } from './tabs.mjs';
 import { readFile, readdir, mkdtemp, rm } from 'node:fs/promises';
 import { gzipSync } from 'node:zlib';
-import { tmpdir } from 'node:os';
+import { loadavg, tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { execFileSync } from 'node:child_process';
 
-const [pageFolder, , secondsText] = process.argv.slice(2);
+const [pageFolder, sourceFolder, secondsText] = process.argv.slice(2);
 const seconds = Number(secondsText || 20);
 let raw = 0;
 let gzipped = 0;
@@ -21,7 +29,8 @@ const server = await servePage(pageFolder, (body) => {
   raw += body.length;
   gzipped += gzipSync(body, { level: 9 }).length;
 });
-const { address } = server;
+const floorServer = await servePage(join(sourceFolder, 'tests/web/floor'));
+const load = () => `load ${loadavg()[0].toFixed(2)}`;
 
 // The CPU time, in clock ticks, of every process started with this profile,
 // by the kind of process (the browser, its renderers, its GPU process, its
@@ -47,7 +56,7 @@ async function chromiumTicks(profile) {
 }
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 // The share of one core that chromium took over the window, in all and by
-// kind of process.
+// kind of process, with the machine's load at its end.
 async function cpuShare(profile) {
   const before = await chromiumTicks(profile);
   const start = Date.now();
@@ -64,54 +73,158 @@ async function cpuShare(profile) {
   }
   const parts = [...kinds].filter(([, share]) => share >= 0.05)
     .map(([kind, share]) => `${kind} ${share.toFixed(2)}`).join(', ');
-  return `${all.toFixed(2)} % (${parts})`;
+  return `${all.toFixed(2).padStart(5)} % (${parts}; ${load()})`;
 }
 
-const profile = await mkdtemp(join(tmpdir(), 'morvex2-measure-'));
-const context = await chromium.launchPersistentContext(profile, {
+// Notes every part the page puts on a canvas, and when the first came.
+function notePuts() {
+  window.morvex2Puts = [];
+  window.morvex2FirstPut = null;
+  const put = CanvasRenderingContext2D.prototype.putImageData;
+  CanvasRenderingContext2D.prototype.putImageData = function (image, ...where) {
+    const now = performance.now();
+    if (window.morvex2FirstPut === null) window.morvex2FirstPut = now;
+    if (where.length === 6) window.morvex2Puts.push([now, where[2], where[3], where[4], where[5]]);
+    return put.call(this, image, ...where);
+  };
+}
+// The parts put since the last call, timed from the first of them.
+async function takePuts(page) {
+  return page.evaluate(() => {
+    const puts = window.morvex2Puts.splice(0);
+    const start = puts.length ? puts[0][0] : 0;
+    return puts.map(([at, ...part]) => [Math.round(at - start), ...part]);
+  });
+}
+
+const launchOptions = {
   executablePath: '/usr/bin/chromium',
   headless: true,
   viewport: { width: 800, height: 640 },
   args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
          '--disable-background-networking', '--disable-component-update', '--disable-sync',
          '--autoplay-policy=no-user-gesture-required'],
-});
+};
+
+// The time from the navigation's start to the first part the game puts.
+async function firstFrameMs(page, address) {
+  await page.goto(address);
+  for (;;) {
+    const at = await page.evaluate(() => window.morvex2FirstPut);
+    if (at !== null) return at;
+    await sleep(20);
+  }
+}
+
+// A phone of the slow kind: the CPU slowed 4 x, 1.6 Mbit/s each way with
+// 150 ms of latency. From a cold cache, then from the service worker's.
+async function slowPhoneFirstFrames() {
+  const profile = await mkdtemp(join(tmpdir(), 'morvex2-measure-slow-'));
+  const context = await chromium.launchPersistentContext(profile, launchOptions);
+  try {
+    const page = await context.newPage();
+    await page.addInitScript(notePuts);
+    const cdp = await context.newCDPSession(page);
+    await cdp.send('Network.enable');
+    await cdp.send('Emulation.setCPUThrottlingRate', { rate: 4 });
+    await cdp.send('Network.emulateNetworkConditions',
+      { offline: false, latency: 150, downloadThroughput: 200000, uploadThroughput: 200000 });
+    const cold = await firstFrameMs(page, server.address);
+    // The worker fetches the build again once the game runs; then a visit
+    // comes from its cache.
+    for (;;) {
+      const cached = await page.evaluate(async () => (await caches.keys()).length === 1 &&
+        (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated');
+      if (cached) break;
+      await sleep(500);
+    }
+    const fromCache = await firstFrameMs(page, server.address);
+    return { cold, fromCache };
+  } finally {
+    await context.close();
+    await rm(profile, { recursive: true, force: true });
+  }
+}
+
+// The CPU of a page hidden behind another tab, once it has started and
+// sounded for a while.
+async function hiddenShare(address, started) {
+  const tabs = await launchTabs(['--disable-quic', '--disable-background-networking', '--disable-component-update',
+    '--disable-sync', '--autoplay-policy=no-user-gesture-required']);
+  try {
+    const tab = await tabs.open(address);
+    for (let waited = 0; !(await tab.evaluate(started)) && waited < 60000; waited += 200) await sleep(200);
+    await sleep(3000);
+    await tabs.open('about:blank');
+    await sleep(2000);
+    return await cpuShare(tabs.profile);
+  } finally {
+    await tabs.close();
+  }
+}
+
+const profile = await mkdtemp(join(tmpdir(), 'morvex2-measure-'));
+const context = await chromium.launchPersistentContext(profile, launchOptions);
+const results = [];
 try {
   const page = await context.newPage();
   // The browser's own share, with an empty page, for comparison.
   await page.goto('about:blank');
   await sleep(3000);
   const empty = await cpuShare(profile);
-  const loaded = Date.now();
-  await page.goto(address);
-  // The first frame: the game's own picture of the title, with its colours.
-  for (;;) {
-    const colours = await page.evaluate(() => {
-      if (!window.morvex2Frame) return 0;
-      const pixels = window.morvex2Frame();
-      const seen = new Set();
-      for (let i = 0; i < pixels.length; i += 4) seen.add((pixels[i] << 16) | (pixels[i + 1] << 8) | pixels[i + 2]);
-      return seen.size;
-    });
-    if (colours > 50) break;
-    await sleep(5);
-  }
-  const firstFrameMs = Date.now() - loaded;
+  await page.addInitScript(notePuts);
+  const firstFrame = await firstFrameMs(page, server.address);
+  results.push(`transferred                ${(raw / 1e6).toFixed(2)} MB raw, ${(gzipped / 1e6).toFixed(2)} MB gzip`);
+  results.push(`load to first frame        ${(firstFrame / 1000).toFixed(3)} s (${load()})`);
   await page.click('#start');
   await sleep(1000);  // the sound's start-up, as scripts/measure.sh waits for the game's
+  await takePuts(page);
   const title = await cpuShare(profile);
+  const titlePuts = await takePuts(page);
   await page.keyboard.press('Enter');
   await sleep(500);
   await page.keyboard.press('Enter');
+  await sleep(500);
+  await takePuts(page);
   const game = await cpuShare(profile);
-  console.log(`transferred               ${(raw / 1e6).toFixed(2)} MB raw, ${(gzipped / 1e6).toFixed(2)} MB gzip`);
-  console.log(`load to first frame       ${(firstFrameMs / 1000).toFixed(3)} s`);
-  console.log(`CPU of all of chromium's processes over ${seconds} s, by kind of process:`);
-  console.log(`  empty page     ${empty}`);
-  console.log(`  title screen   ${title}`);
-  console.log(`  running game   ${game}`);
+  const gamePuts = await takePuts(page);
+  await page.goto('about:blank');
+
+  // The floor: the game's own parts at the game's own moments.
+  const floor = await context.newPage();
+  await floor.goto(floorServer.address);
+  await floor.evaluate(([parts, period]) => window.floorPlay(parts, period), [titlePuts, seconds * 1000]);
+  await sleep(1000);
+  const floorTitle = await cpuShare(profile);
+  await floor.evaluate(([parts, period]) => window.floorPlay(parts, period), [gamePuts, seconds * 1000]);
+  await sleep(1000);
+  const floorGame = await cpuShare(profile);
+  await floor.close();
+
+  const gameHidden = await hiddenShare(server.address, "!!window.morvex2Frame && window.morvex2Frame().length > 0 && (document.getElementById('start').click(), true)");
+  const floorHidden = await hiddenShare(floorServer.address, 'true');
+  const emptyHidden = await hiddenShare('about:blank', 'true');
+
+  for (const compressed of [false, true]) {
+    server.compress(compressed);
+    const slow = await slowPhoneFirstFrames();
+    results.push(`first frame on a slow phone (CPU / 4, 1.6 Mbit/s, 150 ms), files sent ${compressed ? 'gzipped' : 'as they are'}: ` +
+                 `cold ${(slow.cold / 1000).toFixed(3)} s, from the service worker's cache ${(slow.fromCache / 1000).toFixed(3)} s (${load()})`);
+  }
+  results.push(`parts put in ${seconds} s: title ${titlePuts.length}, game ${gamePuts.length}`);
+  results.push(`CPU of all of chromium's processes over ${seconds} s, by kind of process:`);
+  results.push(`  empty page           ${empty}`);
+  results.push(`  title screen  game   ${title}`);
+  results.push(`                floor  ${floorTitle}`);
+  results.push(`  running game  game   ${game}`);
+  results.push(`                floor  ${floorGame}`);
+  results.push(`  hidden        game   ${gameHidden}`);
+  results.push(`                floor  ${floorHidden}`);
+  results.push(`                empty  ${emptyHidden}`);
+  console.log(results.join('\n'));
 } finally {
   await context.close();
   server.close();
+  floorServer.close();
   await rm(profile, { recursive: true, force: true });
 }

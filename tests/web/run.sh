@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the browser build's tests (web_test.mjs), or another script of this
-# folder with its arguments (measure.mjs), against build/web: installs
+# folder with its arguments (measure.mjs), against the page in build/web/site: installs
 # playwright-core at the version package-lock.json pins into build/web-test
 # (never a browser: it drives Debian's chromium), then runs them.
 set -euo pipefail
@@ -15,4 +15,4 @@ fi
 script="${1:-web_test.mjs}"
 shift || true
 cp "$here"/*.mjs "$work/"
-exec node "$work/$script" "$root/build/web" "$root" "$@"
+exec node "$work/$script" "$root/build/web/site" "$root" "$@"

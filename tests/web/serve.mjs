@@ -1,28 +1,52 @@
-// Serves the browser build's folder on 127.0.0.1, on a free port, for the
-// tests and the measurements; only the page's own kinds of file, nothing
-// outside the folder. `onServed(body)` sees every body sent.
+// Serves the page's folder (build/web/site) on 127.0.0.1, on a free port, for
+// the tests and the measurements; only the page's own kinds of file, nothing
+// outside the folder. `onServed(body, name)` sees every body sent. The
+// returned server can serve another folder from then on (`serve(folder)`,
+// a new build of the page) or none (`down(true)`: the network is gone), and
+// send its files compressed as most web servers do (`compress(true)`).
 import { createServer } from 'node:http';
+import { gzipSync } from 'node:zlib';
 import { readFile } from 'node:fs/promises';
 import { join, extname } from 'node:path';
 
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.data': 'application/octet-stream' };
+                '.data': 'application/octet-stream', '.png': 'image/png',
+                '.webmanifest': 'application/manifest+json' };
 
 export async function servePage(pageFolder, onServed = () => {}) {
+  let folder = pageFolder;
+  let isDown = false;
+  let compressing = false;
   const server = createServer(async (request, response) => {
-    const name = new URL(request.url, 'http://x').pathname.replace(/^\/$/, '/index.html');
+    if (isDown) {
+      request.socket.destroy();
+      return;
+    }
+    const name = new URL(request.url, 'http://x').pathname.replace(/\/$/, '/index.html');
     if (name.includes('..') || !types[extname(name)]) {
       response.writeHead(404).end();
       return;
     }
     try {
-      const body = await readFile(join(pageFolder, name));
-      onServed(body);
-      response.writeHead(200, { 'Content-Type': types[extname(name)] }).end(body);
+      const body = await readFile(join(folder, name));
+      onServed(body, name);
+      const headers = { 'Content-Type': types[extname(name)] };
+      if (compressing && /\bgzip\b/.test(request.headers['accept-encoding'] || '')) {
+        headers['Content-Encoding'] = 'gzip';
+        response.writeHead(200, headers).end(gzipSync(body));
+      } else {
+        response.writeHead(200, headers).end(body);
+      }
     } catch {
       response.writeHead(404).end();
     }
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  return { address: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
+  return {
+    address: `http://127.0.0.1:${server.address().port}/`,
+    serve: (other) => { folder = other; },
+    down: (gone) => { isDown = gone; },
+    compress: (on) => { compressing = on; },
+    close: () => server.close(),
+  };
 }

@@ -1,12 +1,20 @@
-// The browser build in a real browser: serves build/web on 127.0.0.1, drives
-// Debian's chromium through playwright-core, and checks that the title screen
-// appears, that keys start a game and move the piece, that every committed
-// replay plays back to the Linux final frame, that what the game saves
-// survives a reload, and that nothing is said on the console as an error.
+// The browser build in a real browser: serves the page's folder on
+// 127.0.0.1, drives Debian's chromium through playwright-core, and checks
+// that the title screen appears, that keys start a game and move the piece,
+// that every committed replay plays back to the Linux final frame, that what
+// the game saves survives a reload, and that nothing is said on the console
+// as an error; then the page as a phone game (phone_test.mjs), kept for
+// offline play and between tabs (kept_test.mjs), asleep while hidden
+// (hidden_test.mjs), and saying what goes wrong (trouble_test.mjs).
 //
 //   node web_test.mjs PAGE_FOLDER SOURCE_FOLDER
 import { chromium } from 'playwright-core';
 import { servePage } from './serve.mjs';
+import { check, failures, sleep, until, keep, colours, differs, shownColours, chromiumArgs } from './checks.mjs';
+import { testKeptPage } from './kept_test.mjs';
+import { testPhone } from './phone_test.mjs';
+import { testHidden } from './hidden_test.mjs';
+import { testTrouble } from './trouble_test.mjs';
 import { readFile, readdir, mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -14,12 +22,8 @@ import { join } from 'node:path';
 const [pageFolder, sourceFolder] = process.argv.slice(2);
 const server = await servePage(pageFolder);
 const { address } = server;
-
-let failures = 0;
-function check(ok, what) {
-  console.log(`${ok ? 'ok' : 'FAILED'}: ${what}`);
-  if (!ok) failures += 1;
-}
+const started = Date.now();
+const seconds = () => `${((Date.now() - started) / 1000).toFixed(0)} s`;
 
 const profile = await mkdtemp(join(tmpdir(), 'morvex2-chromium-'));
 const context = await chromium.launchPersistentContext(profile, {
@@ -27,10 +31,7 @@ const context = await chromium.launchPersistentContext(profile, {
   headless: true,
   locale: 'ja-JP',
   viewport: { width: 800, height: 640 },
-  args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-         '--disable-background-networking', '--disable-component-update', '--disable-sync',
-         '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
-         '--disable-backgrounding-occluded-windows', '--autoplay-policy=no-user-gesture-required'],
+  args: chromiumArgs,
 });
 // The machine may be busy with other builds: a page gets two minutes for a step.
 context.setDefaultTimeout(120000);
@@ -42,51 +43,6 @@ function watch(page, label) {
   });
   page.on('pageerror', (error) => consoleErrors.push(`${label}: ${error.message}`));
   return page;
-}
-
-// The game's frames are kept and compared in the page: sending one to the
-// test (1.2 million numbers) takes seconds on a busy machine, and the game
-// goes on meanwhile. `keep` names the frame shown now; `colours` counts the
-// colours of a kept frame; `differs` counts the pixels two kept frames differ
-// in (-1 when their sizes do).
-async function keep(page, name) {
-  await page.evaluate((kept) => {
-    window.morvex2Kept = window.morvex2Kept || {};
-    window.morvex2Kept[kept] = window.morvex2Frame();
-  }, name);
-}
-async function colours(page, name) {
-  return page.evaluate((kept) => {
-    const pixels = window.morvex2Kept[kept];
-    const seen = new Set();
-    for (let i = 0; i < pixels.length; i += 4) seen.add((pixels[i] << 16) | (pixels[i + 1] << 8) | pixels[i + 2]);
-    return seen.size;
-  }, name);
-}
-async function differs(page, first, second) {
-  return page.evaluate(([a, b]) => {
-    const one = window.morvex2Kept[a];
-    const other = window.morvex2Kept[b];
-    if (!one || !other || one.length !== other.length) return -1;
-    let count = 0;
-    for (let i = 0; i < one.length; i += 4) {
-      if (one[i] !== other[i] || one[i + 1] !== other[i + 1] || one[i + 2] !== other[i + 2]) count += 1;
-    }
-    return count;
-  }, [first, second]);
-}
-async function shownColours(page) {
-  if (!(await page.evaluate(() => !!window.morvex2Frame))) return 0;
-  await keep(page, 'now');
-  return colours(page, 'now');
-}
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-async function until(what, test, ms) {
-  for (const end = Date.now() + ms; Date.now() < end; await sleep(100)) {
-    if (await test()) return true;
-  }
-  check(false, `${what} (waited ${ms} ms)`);
-  return false;
 }
 
 // --- the title screen, keys, and what survives a reload
@@ -141,6 +97,8 @@ async function playOnePage() {
   await titleShown(page);
   await keep(page, 'title');
   check((await colours(page, 'title')) > 50, 'the title screen is drawn');
+  check(await page.evaluate(() => document.getElementById('pad').hidden && !document.body.classList.contains('touch')),
+        'without a touch screen there is no pad');
   await page.click('#start');
   check(await page.evaluate(() => document.activeElement.id === 'canvas'), 'the canvas has the keys');
   if (await until('the sound plays', () => soundThroughPage(page), 10000)) {
@@ -206,6 +164,8 @@ async function playOnePage() {
         `the name survives a reload (${saved.name.join()} / ${kept.name.join()})`);
   check(kept.replay.join() === saved.replay.join(), 'last.mvr survives a reload');
   check(!/failed|できません/.test(await page.textContent('#status')), 'no failed save is shown');
+  const errors = await page.evaluate(() => window.morvex2Errors);
+  check(errors.length === 0, `the game wrote nothing to standard error${errors.length ? ': ' + errors.join(' | ') : ''}`);
   if (await until('gamepads are watched again after a reload', () => watchesGamepads(page), 10000)) {
     check(true, 'gamepads are watched again after a reload, unasked');
   }
@@ -256,7 +216,16 @@ try {
   const replays = (await readdir(join(sourceFolder, 'tests/replays')))
     .filter((file) => file.endsWith('.mvr')).map((file) => file.slice(0, -4));
   await Promise.all(replays.map(watchReplay));
+  console.log(`-- the desktop page and the replays: ${seconds()}`);
+  await testKeptPage({ context, server, pageFolder, watch });
+  console.log(`-- kept offline and between tabs: ${seconds()}`);
   check(consoleErrors.length === 0, `no errors on the console${consoleErrors.length ? ':\n  ' + consoleErrors.join('\n  ') : ''}`);
+  await testPhone({ address, sourceFolder });
+  console.log(`-- the phone: ${seconds()}`);
+  await testHidden({ address });
+  console.log(`-- hidden: ${seconds()}`);
+  await testTrouble({ address, sourceFolder });
+  console.log(`-- trouble: ${seconds()}`);
 } catch (error) {
   check(false, String(error && error.stack || error));
 } finally {

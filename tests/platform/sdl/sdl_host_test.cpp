@@ -120,6 +120,17 @@ TEST_F(SdlHostTest, CloseRequestsAndFocusChangesBecomeTheirMessages) {
             expected);
 }
 
+// A page put behind another tab, or a phone locked, hides the window: the game
+// is in the background then, as after a focus loss, and only once.
+TEST_F(SdlHostTest, AHiddenWindowIsInTheBackground) {
+  const std::vector<Seen> expected = {
+      {WM_ACTIVATEAPP, 1}, {WM_ACTIVATEAPP, 0}, {WM_ACTIVATEAPP, 1}};
+  EXPECT_EQ(Feed({Window(SDL_WINDOWEVENT_FOCUS_GAINED), Window(SDL_WINDOWEVENT_HIDDEN),
+                  Window(SDL_WINDOWEVENT_FOCUS_LOST), Window(SDL_WINDOWEVENT_SHOWN),
+                  Window(SDL_WINDOWEVENT_FOCUS_GAINED)}),
+            expected);
+}
+
 // SDL releases every held key just before it reports the focus lost; those
 // releases come after the focus loss, where the game drops them, so a fast
 // drop with DOWN held goes on. Releases the player made earlier stay his.

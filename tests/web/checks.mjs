@@ -1,0 +1,71 @@
+// What the browser tests share: the checks' tally, waiting for a condition,
+// and the game's frames kept and compared inside the page (sending one to
+// the test, 1.2 million numbers, takes seconds on a busy machine, and the
+// game goes on meanwhile).
+export let failures = 0;
+export function check(ok, what) {
+  console.log(`${ok ? 'ok' : 'FAILED'}: ${what}`);
+  if (!ok) failures += 1;
+  return ok;
+}
+
+export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// True once `test` holds; a failed check after `ms`.
+export async function until(what, test, ms) {
+  for (const end = Date.now() + ms; Date.now() < end; await sleep(100)) {
+    if (await test()) return true;
+  }
+  check(false, `${what} (waited ${ms} ms)`);
+  return false;
+}
+
+// `keep` names the frame shown now; `colours` counts the colours of a kept
+// frame; `differs` counts the pixels two kept frames differ in (-1 when
+// their sizes do).
+export async function keep(page, name) {
+  await page.evaluate((kept) => {
+    window.morvex2Kept = window.morvex2Kept || {};
+    window.morvex2Kept[kept] = window.morvex2Frame();
+  }, name);
+}
+export async function colours(page, name) {
+  return page.evaluate((kept) => {
+    const pixels = window.morvex2Kept[kept];
+    const seen = new Set();
+    for (let i = 0; i < pixels.length; i += 4) seen.add((pixels[i] << 16) | (pixels[i + 1] << 8) | pixels[i + 2]);
+    return seen.size;
+  }, name);
+}
+export async function differs(page, first, second) {
+  return page.evaluate(([a, b]) => {
+    const one = window.morvex2Kept[a];
+    const other = window.morvex2Kept[b];
+    if (!one || !other || one.length !== other.length) return -1;
+    let count = 0;
+    for (let i = 0; i < one.length; i += 4) {
+      if (one[i] !== other[i] || one[i + 1] !== other[i + 1] || one[i + 2] !== other[i + 2]) count += 1;
+    }
+    return count;
+  }, [first, second]);
+}
+export async function shownColours(page) {
+  if (!(await page.evaluate(() => !!window.morvex2Frame))) return 0;
+  await keep(page, 'now');
+  return colours(page, 'now');
+}
+export async function titleShown(page, what = 'the title screen appears') {
+  return until(what, async () => (await shownColours(page)) > 50, 60000);
+}
+
+// The page's status lines as a player reads them.
+export async function said(page) {
+  return page.evaluate(() => document.getElementById('status').textContent);
+}
+
+// Chromium as the tests start it: Debian's, headless, with no background
+// throttling, so that a busy machine slows the game no more than it must.
+export const chromiumArgs = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync',
+  '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
+  '--disable-backgrounding-occluded-windows', '--autoplay-policy=no-user-gesture-required'];

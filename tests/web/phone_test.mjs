@@ -1,0 +1,197 @@
+// The page on a phone (chromium's phone emulation: touch, a mobile viewport,
+// three device pixels to the CSS pixel): the pad appears only with touch,
+// sends exactly the keys' messages, plays a game to its end whose replay
+// the Linux build reproduces, lays itself out on phones and a tablet in both
+// orientations, and has no accessibility violation in either mode.
+import { chromium } from 'playwright-core';
+import { check, until, sleep, keep, differs, titleShown, chromiumArgs } from './checks.mjs';
+import { execFile } from 'node:child_process';
+import { mkdir, mkdtemp, readFile, rm, writeFile } from 'node:fs/promises';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+
+const layouts = [[360, 800], [390, 844], [412, 915], [820, 1180]];
+const phone = { isMobile: true, hasTouch: true, deviceScaleFactor: 3, locale: 'ja-JP' };
+
+// What the canvas receives of the keys, as SDL reads them.
+const recordKeys = () => {
+  window.morvex2Keys = [];
+  for (const type of ['keydown', 'keyup']) {
+    document.getElementById('canvas').addEventListener(type, (event) => {
+      window.morvex2Keys.push(`${event.type} ${event.key} ${event.code} ${event.keyCode} ${event.repeat}`);
+    });
+  }
+};
+const keysSeen = (page) => page.evaluate(() => window.morvex2Keys.splice(0));
+
+async function centre(page, selector) {
+  const box = await page.locator(selector).boundingBox();
+  return { x: box.x + box.width / 2, y: box.y + box.height / 2 };
+}
+// Fingers on the pad, through the DevTools protocol's touch events: a touch
+// starts with every finger then on the screen, and ends with those lifted.
+async function fingers(cdp, type, points) {
+  await cdp.send('Input.dispatchTouchEvent', { type, touchPoints: points });
+}
+
+async function axeViolations(page, axeSource) {
+  await page.addScriptTag({ content: axeSource });
+  const result = await page.evaluate(async () => window.axe.run(document, { resultTypes: ['violations'] }));
+  return result.violations.map((violation) => `${violation.id}: ${violation.nodes.map((node) => node.target.join(' ')).join(', ')}`);
+}
+
+// The pad's buttons and the canvas, as laid out now.
+async function layout(page) {
+  return page.evaluate(() => {
+    const rect = (element) => {
+      const r = element.getBoundingClientRect();
+      return { left: r.left, top: r.top, right: r.right, bottom: r.bottom, width: r.width, height: r.height };
+    };
+    return {
+      screen: { width: innerWidth, height: innerHeight },
+      canvas: rect(document.getElementById('canvas')),
+      buttons: Array.from(document.querySelectorAll('#pad button')).map((button) => ({ label: button.getAttribute('aria-label'), ...rect(button) })),
+    };
+  });
+}
+
+// The game of the players' Linux build (build/game) shows the replay in a
+// virtual X server, and says whether it reproduced.
+function linuxReplay(sourceFolder, file) {
+  return new Promise((resolve) => {
+    execFile('xvfb-run', ['-a', '-s', '-screen 0 640x480x24', join(sourceFolder, 'build/game/morvex2'), '--window',
+      `--replay=${file}`], {
+      env: { ...process.env, SDL_AUDIODRIVER: 'dummy', HOME: tmpdir() },
+      timeout: 240000,
+    }, (error, stdout, stderr) => resolve(`${stdout}${stderr}`.trim()));
+  });
+}
+
+export async function testPhone({ address, sourceFolder }) {
+  const axeSource = await readFile(new URL('./node_modules/axe-core/axe.min.js', import.meta.url), 'utf8');
+  const shots = join(sourceFolder, 'build/web-test/screenshots');
+  await mkdir(shots, { recursive: true });
+  const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: chromiumArgs });
+  try {
+    // --- without touch: today's page, with no accessibility violation
+    const desk = await browser.newContext({ viewport: { width: 800, height: 640 } });
+    const deskPage = await desk.newPage();
+    await deskPage.goto(address);
+    await titleShown(deskPage, 'the desktop page shows the title');
+    check(await deskPage.evaluate(() => document.getElementById('pad').hidden), 'a desktop browser shows no pad');
+    let violations = await axeViolations(deskPage, axeSource);
+    check(violations.length === 0, `axe finds no violation on the desktop page${violations.length ? ': ' + violations.join('; ') : ''}`);
+    // The keyboard's messages, for the pad's to be compared with.
+    await deskPage.click('#start');
+    await deskPage.evaluate(recordKeys);
+    await deskPage.focus('#canvas');
+    for (const key of ['ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown', 'Enter', 'Escape', 'F1']) {
+      await deskPage.keyboard.press(key);
+    }
+    const keyboardKeys = await keysSeen(deskPage);
+    await desk.close();
+
+    // --- with touch
+    const context = await browser.newContext({ ...phone, viewport: { width: 390, height: 844 } });
+    context.setDefaultTimeout(120000);
+    const page = await context.newPage();
+    await page.goto(address);
+    await titleShown(page, 'the phone shows the title');
+    check(await page.evaluate(() => !document.getElementById('pad').hidden), 'a touch screen shows the pad');
+    await page.tap('#start');
+    await page.evaluate(recordKeys);
+    // ESC from the play screen goes back to the title, and F1 shows the scores.
+    const order = ['ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown', 'Enter', 'Escape', 'F1'];
+    for (const key of order) await page.tap(`#pad button[data-key="${key}"]`);
+    const padKeys = await keysSeen(page);
+    check(padKeys.join() === keyboardKeys.join(),
+          `each button sends its key's press and release as the keyboard does (${padKeys.length} messages)`);
+    // From the scores, RETURN goes back to the title.
+    await page.tap('#pad button[data-key="Enter"]');
+    await sleep(500);
+    await keysSeen(page);
+
+    // Held: one press, the desktop's repeats, one release; a second finger
+    // taps the turn meanwhile.
+    const cdp = await context.newCDPSession(page);
+    const drop = { ...(await centre(page, '#pad button[data-key="ArrowDown"]')), id: 1 };
+    const turn = { ...(await centre(page, '#pad button[data-key="ArrowUp"]')), id: 2 };
+    await fingers(cdp, 'touchStart', [drop]);
+    await sleep(300);
+    await fingers(cdp, 'touchStart', [drop, turn]);
+    await fingers(cdp, 'touchEnd', [turn]);
+    await sleep(900);
+    await fingers(cdp, 'touchEnd', []);
+    const held = await keysSeen(page);
+    const downs = held.filter((key) => key.startsWith('keydown ArrowDown'));
+    const repeats = downs.filter((key) => key.endsWith(' true')).length;
+    check(downs[0] === 'keydown ArrowDown ArrowDown 40 false' && repeats >= 8 && repeats <= 16 &&
+          held.includes('keydown ArrowUp ArrowUp 38 false') && held.includes('keyup ArrowUp ArrowUp 38 false') &&
+          held[held.length - 1] === 'keyup ArrowDown ArrowDown 40 false' &&
+          held.indexOf('keyup ArrowUp ArrowUp 38 false') < held.length - 1,
+          `DOWN held 1.2 s repeats after 660 ms every 40 ms (${repeats} repeats) while another finger taps the turn` +
+          ` (${held.filter((key) => !key.endsWith('ArrowDown 40 true')).join('; ')})`);
+
+    // --- a game by touch: start, move, turn, and drop to its end
+    await keep(page, 'title');
+    await page.tap('#pad button[data-key="Enter"]');
+    await sleep(500);
+    await keep(page, 'ready');
+    check((await differs(page, 'title', 'ready')) > 10000, 'START goes to the play screen');
+    await page.tap('#pad button[data-key="Enter"]');
+    await sleep(2500);
+    await keep(page, 'playing');
+    await page.tap('#pad button[data-key="ArrowLeft"]');
+    await sleep(300);
+    await keep(page, 'moved');
+    const moved = await differs(page, 'playing', 'moved');
+    check(moved > 0 && moved < 20000, `← moves the piece (${moved} pixels changed)`);
+    await page.tap('#pad button[data-key="ArrowUp"]');
+    await sleep(300);
+    await keep(page, 'turned');
+    const turned = await differs(page, 'moved', 'turned');
+    check(turned > 0 && turned < 20000, `the turn turns the piece (${turned} pixels changed)`);
+    await fingers(cdp, 'touchStart', [drop]);
+    await until('the game played by touch ends', () =>
+      page.evaluate(() => Module.morvex2ReadDataFile('last.mvr') !== null), 120000);
+    await fingers(cdp, 'touchEnd', []);
+    const replay = await page.evaluate(() => Array.from(Module.morvex2ReadDataFile('last.mvr') || []));
+    const work = await mkdtemp(join(tmpdir(), 'morvex2-touch-'));
+    await writeFile(join(work, 'touch.mvr'), Buffer.from(replay));
+    const verdict = await linuxReplay(sourceFolder, join(work, 'touch.mvr'));
+    check(/replay reproduced/.test(verdict), `the Linux build reproduces the game played by touch: ${verdict}`);
+    await rm(work, { recursive: true, force: true });
+    await sleep(1500);
+
+    violations = await axeViolations(page, axeSource);
+    check(violations.length === 0, `axe finds no violation on the phone's page${violations.length ? ': ' + violations.join('; ') : ''}`);
+
+    // --- the layouts: upright and sideways on three phones and a tablet
+    const shares = [];
+    for (const [narrow, wide] of layouts) {
+      for (const [width, height] of [[narrow, wide], [wide, narrow]]) {
+        await page.setViewportSize({ width, height });
+        await sleep(300);
+        const seen = await layout(page);
+        const { canvas, buttons, screen } = seen;
+        const within = (r) => r.left >= 0 && r.top >= 0 && r.right <= screen.width && r.bottom <= screen.height;
+        const overlaps = (a, b) => a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+        const covered = buttons.filter((button) => overlaps(button, canvas)).map((button) => button.label);
+        const outside = buttons.filter((button) => !within(button)).map((button) => button.label);
+        const small = buttons.filter((button) => button.width < 48 || button.height < 48).map((button) => button.label);
+        const share = (100 * canvas.width * canvas.height) / (screen.width * screen.height);
+        shares.push(`${width} x ${height}: ${canvas.width} x ${canvas.height}, ${share.toFixed(1)} %`);
+        check(within(canvas) && covered.length === 0 && outside.length === 0 && small.length === 0 &&
+              Math.abs(canvas.width * 3 - canvas.height * 4) <= 4,
+              `${width} x ${height}: the 4:3 canvas (${canvas.width} x ${canvas.height}, ${share.toFixed(1)} % of the screen) ` +
+              `covers no button, no button leaves the screen or is under 48 px${covered.length + outside.length + small.length
+                ? ` (covered: ${covered}; outside: ${outside}; small: ${small})` : ''}`);
+        await page.screenshot({ path: join(shots, `phone-${width}x${height}.png`) });
+      }
+    }
+    console.log(`   canvas share of the screen: ${shares.join('; ')}`);
+    await context.close();
+  } finally {
+    await browser.close();
+  }
+}

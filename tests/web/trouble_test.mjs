@@ -1,0 +1,170 @@
+// Whatever goes wrong is said on the page, and the game plays whenever it
+// can: one row per case, each in a fresh browser context of its own.
+import { chromium } from 'playwright-core';
+import { check, until, titleShown, said, chromiumArgs } from './checks.mjs';
+import { mkdtemp, readFile, rm, writeFile } from 'node:fs/promises';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { randomBytes } from 'node:crypto';
+
+const folder = '/home/web_user/.local/share/morvex2';
+
+// Writes records into the page's storage as another program (or a damaged
+// disk) might have left them: [name, record] with contents as byte arrays.
+async function storeRecords(page, records) {
+  await page.evaluate(([dataFolder, rows]) => new Promise((resolve, reject) => {
+    const open = indexedDB.open(dataFolder);
+    open.onerror = () => reject(open.error);
+    open.onsuccess = () => {
+      const db = open.result;
+      const transaction = db.transaction('FILE_DATA', 'readwrite');
+      for (const [name, record] of rows) {
+        const value = { ...record };
+        if (value.contents) value.contents = new Uint8Array(value.contents);
+        if (value.date) value.timestamp = new Date(value.date);
+        delete value.date;
+        transaction.objectStore('FILE_DATA').put(value, `${dataFolder}/${name}`);
+      }
+      transaction.oncomplete = () => { db.close(); resolve(); };
+      transaction.onerror = () => reject(transaction.error);
+    };
+  }), [folder, records]);
+}
+
+async function watchFile(page, file) {
+  await page.evaluate(() => document.getElementById('bar').classList.add('open'));
+  await page.setInputFiles('#watch', file);
+}
+
+const fileMode = 0o100644;
+const folderMode = 0o40755;
+
+export async function testTrouble({ address, sourceFolder }) {
+  const middle = await readFile(join(sourceFolder, 'tests/replays/middle.mvr'));
+  const work = await mkdtemp(join(tmpdir(), 'morvex2-trouble-'));
+  const huge = join(work, 'huge.mvr');
+  await writeFile(huge, Buffer.alloc(50 << 20));
+  const rows = [
+    ['a 50 MB file to watch is refused before it is read', async (page) => {
+      await titleShown(page);
+      await page.evaluate(() => { window.morvex2SamePage = true; });
+      await watchFile(page, huge);
+      await until('the refusal is said', async () => /more than a replay can have/.test(await said(page)), 10000);
+      return /大きすぎる/.test(await said(page)) && (await page.evaluate(() => window.morvex2SamePage === true));
+    }],
+    ...[['random bytes', randomBytes(3000)], ['half a replay', middle.subarray(0, middle.length >> 1)],
+      ['an empty file', Buffer.alloc(0)]].map(([what, bytes]) => [
+      `${what} to watch: the game's reason is shown, in both languages`, async (page) => {
+        await titleShown(page);
+        await Promise.all([page.waitForNavigation(),
+          watchFile(page, { name: 'bad.mvr', mimeType: 'application/octet-stream', buffer: bytes })]);
+        await until(`${what}: the game's reason is shown`, async () => /ゲームより: morvex2: /.test(await said(page)), 60000);
+        const errors = await page.evaluate(() => window.morvex2Errors);
+        return errors.length > 0 && (await said(page)).includes(errors[0]);
+      }]),
+    ['without IndexedDB the game plays and says nothing is kept', async (page) => {
+      await page.addInitScript(() => { Object.defineProperty(window, 'indexedDB', { get: () => undefined }); });
+      await page.reload();
+      await titleShown(page);
+      await page.click('#start');
+      await page.keyboard.press('Enter');
+      return /keeps nothing/.test(await said(page)) && /保存できません/.test(await said(page));
+    }],
+    ['a storage that fails to open says its own reason', async (page) => {
+      await page.addInitScript(() => {
+        IDBFactory.prototype.open = function () {
+          const request = new EventTarget();
+          setTimeout(() => {
+            Object.defineProperty(request, 'error', { value: new DOMException('the disk is gone', 'UnknownError') });
+            const event = new Event('error', { cancelable: true });
+            if (request.onerror) request.onerror(event);
+          }, 10);
+          return request;
+        };
+      });
+      await page.reload();
+      await titleShown(page);
+      return /UnknownError: the disk is gone/.test(await said(page));
+    }],
+    ['a storage that never answers lets the game start and says so', async (page) => {
+      await page.addInitScript(() => { IDBFactory.prototype.open = () => new EventTarget(); });
+      await page.reload();
+      await titleShown(page);
+      return /does not answer/.test(await said(page));
+    }],
+    ['damaged tables and zel.ini in storage are said', async (page) => {
+      await titleShown(page);
+      await storeRecords(page, [['tyuu.pod', { mode: fileMode, date: Date.now(), contents: Array(100).fill(16) }],
+        ['zel.ini', { mode: fileMode, date: Date.now(), contents: [0x41, 0x42, 0] }]]);
+      await page.reload();
+      await titleShown(page);
+      const text = await said(page);
+      return /tyuu\.pod \(100 bytes\)/.test(text) && /zel\.ini \(3 bytes\)/.test(text);
+    }],
+    ['records of mode 0, numeric times and a table stored as a folder lose nothing after them', async (page) => {
+      await titleShown(page);
+      const table = Array(590).fill(0).map((_, i) => (i * 7) & 0xff);
+      await storeRecords(page, [['aaa.bin', { mode: 0, date: Date.now(), contents: [1, 2, 3] }],
+        ['syo.pod', { mode: folderMode, date: Date.now() }],
+        ['tyuu.pod', { mode: fileMode, timestamp: Date.now(), contents: table }],
+        ['zel.ini', { mode: fileMode, date: Date.now(), contents: [0x41, 0x42, ...Array(14).fill(0)] }]]);
+      await page.reload();
+      await titleShown(page);
+      const read = await page.evaluate(() => ({
+        table: Array.from(Module.morvex2ReadDataFile('tyuu.pod') || []),
+        name: Array.from(Module.morvex2ReadDataFile('zel.ini') || []),
+      }));
+      const text = await said(page);
+      return read.table.join() === table.join() && read.name[0] === 0x41 && /aaa\.bin/.test(text) &&
+        /syo\.pod: a folder is in its place/.test(text);
+    }],
+    ['a full quota is said, and a later save tries again', async (page) => {
+      // The browser holds a database's quota from its opening: the storage is
+      // full from the page's start, where the game's first save fails.
+      const cdp = await page.context().newCDPSession(page);
+      const origin = new URL(address).origin;
+      await page.goto(`${address}manifest.webmanifest`);
+      await cdp.send('Storage.overrideQuotaForOrigin', { origin, quotaSize: 1 });
+      await page.goto(address);
+      await titleShown(page);
+      await until('the failed save is said', async () => /could not be saved/.test(await said(page)), 20000);
+      const failed = /QuotaExceededError/.test(await said(page));
+      await cdp.send('Storage.overrideQuotaForOrigin', { origin });
+      await page.fill('#name', 'ＦＵＬＬ');
+      await page.click('#keep-name');
+      await until('the next save is said', async () => /Saved again/.test(await said(page)), 20000);
+      const stored = await page.evaluate((dataFolder) => new Promise((resolve) => {
+        const open = indexedDB.open(dataFolder);
+        open.onsuccess = () => {
+          const get = open.result.transaction('FILE_DATA').objectStore('FILE_DATA').get(`${dataFolder}/tyuu.pod`);
+          get.onsuccess = () => { open.result.close(); resolve(get.result ? get.result.contents.length : 0); };
+        };
+      }), folder);
+      return failed && /保存できました/.test(await said(page)) && stored === 590;
+    }],
+  ];
+
+  const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: chromiumArgs });
+  try {
+    // Three at a time: each plays a game in real time.
+    for (let first = 0; first < rows.length; first += 3) {
+      await Promise.all(rows.slice(first, first + 3).map(async ([what, run]) => {
+        const context = await browser.newContext({ viewport: { width: 800, height: 640 } });
+        context.setDefaultTimeout(120000);
+        try {
+          const page = await context.newPage();
+          await page.goto(address);
+          const ok = await run(page);
+          check(ok, `${what}${ok ? '' : `: ${await said(page)}`}`);
+        } catch (error) {
+          check(false, `${what}: ${error.message}`);
+        } finally {
+          await context.close();
+        }
+      }));
+    }
+  } finally {
+    await browser.close();
+    await rm(work, { recursive: true, force: true });
+  }
+}

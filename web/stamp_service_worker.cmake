@@ -1,0 +1,22 @@
+# Writes SITE/sw.js from TEMPLATE: @FILES@ becomes the list of every other
+# file of the site, @BUILD@ a hash of all of them, which names the worker's
+# cache.
+#
+#   cmake -DSITE=DIR -DTEMPLATE=FILE -P stamp_service_worker.cmake
+file(GLOB_RECURSE files RELATIVE ${SITE} ${SITE}/*)
+list(REMOVE_ITEM files sw.js)
+list(SORT files)
+set(hashes "")
+set(listed "")
+foreach(file IN LISTS files)
+  file(SHA256 ${SITE}/${file} hash)
+  string(APPEND hashes "${file} ${hash}\n")
+  string(APPEND listed "'./${file}', ")
+endforeach()
+string(SHA256 build "${hashes}")
+string(SUBSTRING ${build} 0 16 build)
+file(READ ${TEMPLATE} worker)
+string(REPLACE "@BUILD@" "${build}" worker "${worker}")
+string(REPLACE "@FILES@" "${listed}" worker "${worker}")
+file(WRITE ${SITE}/sw.js.new "${worker}")
+file(RENAME ${SITE}/sw.js.new ${SITE}/sw.js)
