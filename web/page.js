@@ -277,7 +277,11 @@ document.getElementById('watch').addEventListener('change', function (event) {
   });
 });
 var back = document.getElementById('back');
-back.addEventListener('click', function () { location.reload(); });
+// Back to the game: a watched entry's link is left, a watched file reloads.
+back.addEventListener('click', function () {
+  if (location.search) location.replace(location.pathname);
+  else location.reload();
+});
 
 // What the game says: a watched replay's verdict on its standard output, its
 // problems on standard error; both are kept for whoever looks, and shown.
@@ -466,7 +470,30 @@ world.addEventListener('click', function () {
   }
   location.reload();
 });
-if (watchedReplay === null && /^https?:$/.test(location.protocol)) {
+// A link from the server's tables (/tables) names an entry to watch; its
+// replay comes from the same server and is shown as a file opened to watch.
+var watchedEntry = /^\?watch=([0-9]{1,18})$/.exec(location.search);
+if (watchedReplay === null && watchedEntry && /^https?:$/.test(location.protocol)) {
+  var replayArgument = '--replay=/tmp/watched.mvr';
+  Module.arguments.push(replayArgument);
+  Module.preRun.push(function () {
+    addRunDependency('morvex2-entry');
+    fetch('/api/v1/entries/' + watchedEntry[1] + '/replay').then(function (answer) {
+      if (!answer.ok) throw new Error('the server answered ' + answer.status);
+      return answer.arrayBuffer();
+    }).then(function (buffer) {
+      Module.morvex2WriteFile('/tmp/watched.mvr', new Uint8Array(buffer));
+    }).catch(function (error) {
+      // The game starts as usual instead of refusing a file that never came.
+      Module.arguments.splice(Module.arguments.indexOf(replayArgument), 1);
+      say('replay', 'Entry ' + watchedEntry[1] + ' could not be fetched (' + error.message +
+          '). / 記録のリプレイを取得できません', true);
+    }).finally(function () { removeRunDependency('morvex2-entry'); });
+  });
+  back.hidden = false;
+  say('replay', 'Watching entry ' + watchedEntry[1] + ' of the world tables: RETURN pauses, ' +
+      'SPACE doubles the speed, ESC ends. / 世界の記録のリプレイ再生中', false);
+} else if (watchedReplay === null && /^https?:$/.test(location.protocol)) {
   Module.preRun.push(function () {
     addRunDependency('morvex2-world');
     fetch('/healthz', { cache: 'no-store' }).then(function (answer) {
