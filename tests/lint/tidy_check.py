@@ -21,7 +21,8 @@ import shlex
 import subprocess
 import sys
 
-FOLDERS = ("app", "core", "display", "sound", "play", "opening", "ranking", "platform", "resources")
+FOLDERS = ("app", "core", "display", "sound", "play", "opening", "ranking", "platform", "resources",
+           "verify", "server")
 
 UNITY_FILE = re.compile(r"[/\\]Unity[/\\]unity_\d+_cxx\.cxx$")
 UNITY_INCLUDE = re.compile(r'^#include "(.+)"$', re.MULTILINE)
