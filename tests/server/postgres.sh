@@ -16,6 +16,8 @@
 # is thrown away with DIR, and skipping them saves most of the start.
 # The socket's path (DIR/.s.PGSQL.5432) must stay under 107 bytes: keep DIR short.
 set -euo pipefail
+# useradd and runuser live in sbin, which a CI job's PATH may lack.
+export PATH="$PATH:/usr/sbin:/sbin"
 bin=/usr/lib/postgresql/15/bin
 user=morvex2-pg
 command="${1:-}"
