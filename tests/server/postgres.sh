@@ -18,7 +18,9 @@
 set -euo pipefail
 # useradd and runuser live in sbin, which a CI job's PATH may lack.
 export PATH="$PATH:/usr/sbin:/sbin"
-bin=/usr/lib/postgresql/15/bin
+# Debian keeps each major version's programs apart, off the PATH: the newest.
+bin="$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)"
+[ -x "$bin/initdb" ] || { echo "$0: no PostgreSQL (scripts/install-deps.sh linux)" >&2; exit 1; }
 user=morvex2-pg
 command="${1:-}"
 dir="${2:-}"
