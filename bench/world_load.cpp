@@ -236,6 +236,7 @@ int main(int argc, char** argv) {
   }
   const auto began = Clock::now();
   const std::vector<Game> games = Prepare(port, count);
+  if (games.size() != static_cast<std::size_t>(count)) return 1;
   std::printf("prepared %zu games in %.1f s (%zu bytes of body each, about)\n", games.size(),
               std::chrono::duration<double>(Clock::now() - began).count(),
               games.empty() ? std::size_t{0} : games.front().body.size());

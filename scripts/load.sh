@@ -55,12 +55,16 @@ for store in $stores; do
     store_args=(--data "$work/data")
     count_entries() { sqlite3 "$(find "$work/data" -name '*.sqlite*' ! -name '*-wal' ! -name '*-shm' | head -1)" 'SELECT count(*) FROM entries'; }
   else
-    pg_dir="$work/pg"
+    # Beside the work folder, not in it: the cluster's owner must reach it.
+    pg_dir="$(mktemp -d /tmp/morvex2-pg.XXXXXX)"
     url="$("$root/tests/server/postgres.sh" start "$pg_dir")"
     store_args=(--database "$url")
     count_entries() { psql -qtA "$url" -c 'SELECT count(*) FROM entries'; }
   fi
-  "$server_bin" --listen "127.0.0.1:$port" "${store_args[@]}" >"$work/server-$store.log" 2>&1 &
+  # Every request comes from this one address: no rate limit (a deployment's
+  # clients come from many).
+  "$server_bin" --listen "127.0.0.1:$port" --rate-limit 0 "${store_args[@]}" \
+    >"$work/server-$store.log" 2>&1 &
   server_pid=$!
   for _ in $(seq 300); do
     curl -fs "http://127.0.0.1:$port/healthz" >/dev/null 2>&1 && break

@@ -150,11 +150,14 @@ void InstallRoutes(httplib::Server& http, Service& service) {
               const Answer answer = Submit(*service.store, *service.verifier, Match(request),
                                            request.body, ServerNowMs());
               service.metrics->CountSubmission(answer.code.empty() ? "accepted" : answer.code);
+              if (answer.status == 201 && service.tables) service.tables->Forget();
               Send(request, response, answer);
             });
   http.Get("/api/v1/tables/([^/]+)",
-           [&store](const httplib::Request& request, httplib::Response& response) {
-             Send(request, response, TableAnswer(store, Match(request)));
+           [&service](const httplib::Request& request, httplib::Response& response) {
+             const std::string level(Match(request));
+             const auto make = [&] { return TableAnswer(*service.store, level); };
+             Send(request, response, service.tables ? service.tables->Get(level, make) : make());
            });
   http.Get("/api/v1/entries/([^/]+)/replay",
            [&store](const httplib::Request& request, httplib::Response& response) {

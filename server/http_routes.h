@@ -11,6 +11,7 @@
 #include "server/metrics.h"
 #include "server/rate_limit.h"
 #include "server/store.h"
+#include "server/table_cache.h"
 #include "server/verifier.h"
 
 namespace server {
@@ -20,6 +21,7 @@ struct Service {
   Verifier* verifier = nullptr;
   Metrics* metrics = nullptr;
   RateLimit* rateLimit = nullptr;
+  TableCache* tables = nullptr;               // none: every table read is made anew
   std::optional<std::filesystem::path> site;  // none: no page at /
 };
 

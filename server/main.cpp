@@ -117,11 +117,14 @@ int Serve(Store& store, const ServerOptions& options) {
   Metrics metrics;
   Verifier verifier(&metrics);
   RateLimit rateLimit(options.rateLimitPerMinute, std::chrono::minutes(1));
+  // A second: the other processes' new entries show within it.
+  TableCache tables(std::chrono::seconds(1));
   Service service{
       .store = &store,
       .verifier = &verifier,
       .metrics = &metrics,
       .rateLimit = &rateLimit,
+      .tables = &tables,
       .site = options.site ? std::optional(std::filesystem::path(*options.site)) : InstalledSite()};
   InstallRoutes(*http, service);
   const int threads = options.threads;

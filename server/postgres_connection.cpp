@@ -1,5 +1,7 @@
 #include "server/postgres_connection.h"
 
+#include <poll.h>
+
 #include <charconv>
 #include <cstdio>
 #include <utility>
@@ -13,6 +15,23 @@ namespace {
 constexpr const char* kConnectTimeoutS = "5";
 // How long after a failed attempt to connect the next one is made.
 constexpr auto kRetryAfterFailure = std::chrono::milliseconds(500);
+
+// Whether an idle connection is still open. The database says nothing to an idle connection
+// unless it goes away: then a last notice ("terminating connection...") and the end of the
+// stream wait to be read, perhaps in two reads. Reading what waits, without blocking, shows
+// the connection dead before a statement is lost on it.
+bool StillOpen(PGconn* connection) {
+  for (int reads = 0; reads < 4; ++reads) {
+    pollfd waiting{.fd = PQsocket(connection), .events = POLLIN, .revents = 0};
+    if (poll(&waiting, 1, 0) <= 0) return PQstatus(connection) == CONNECTION_OK;
+    if (PQconsumeInput(connection) == 0 || PQstatus(connection) != CONNECTION_OK) return false;
+  }
+  return false;  // one that keeps talking while idle is not one to use
+}
+
+// The database's notices (a shutdown's warning among them) are not for the server's log: the
+// store says there itself when the database goes away and comes back.
+void IgnoreNotice(void* /*unused*/, const char* /*message*/) {}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -133,6 +152,7 @@ PGconn* PgPool::Connect(std::string* error) {
     PQfinish(connection);
     return nullptr;
   }
+  PQsetNoticeProcessor(connection, &IgnoreNotice, nullptr);
   // Every accepted entry is on disk before its answer, whatever the database's own default
   // says; and a statement stuck behind a lock for long is a database in trouble.
   PgRows set(PQexec(connection, "SET synchronous_commit = on; SET statement_timeout = '30s'"));
@@ -150,11 +170,7 @@ std::optional<PgLease> PgPool::Borrow(std::string* error) {
     while (!idle_.empty()) {
       PGconn* connection = idle_.back();
       idle_.pop_back();
-      // A connection the database closed while it lay idle (a restart, a crash) has its
-      // goodbye, or the end of the stream, waiting to be read: reading it, without
-      // blocking, shows the connection dead before a statement is lost on it.
-      if (PQconsumeInput(connection) != 0 && PQstatus(connection) == CONNECTION_OK &&
-          PQisBusy(connection) == 0) {
+      if (StillOpen(connection)) {
         return std::optional<PgLease>(std::in_place, this, connection);
       }
       PQfinish(connection);
