@@ -60,8 +60,10 @@ class DeadlineStream final : public httplib::Stream {
     return begin_ < end_ || WaitFor(sock_, POLLIN, SteadyClock::now() + wait);
   }
 
-  bool is_readable() const override { return begin_ < end_ || WaitFor(sock_, POLLIN, deadline_); }
-  bool is_writable() const override {
+  [[nodiscard]] bool is_readable() const override {
+    return begin_ < end_ || WaitFor(sock_, POLLIN, deadline_);
+  }
+  [[nodiscard]] bool is_writable() const override {
     return WaitFor(sock_, POLLOUT, SteadyClock::now() + writeTimeout_);
   }
 
@@ -97,7 +99,7 @@ class DeadlineStream final : public httplib::Stream {
   void get_local_ip_and_port(std::string& ip, int& port) const override {
     AddressOf(&getsockname, sock_, ip, port);
   }
-  socket_t socket() const override { return sock_; }
+  [[nodiscard]] socket_t socket() const override { return sock_; }
 
  private:
   socket_t sock_;

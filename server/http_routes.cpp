@@ -107,6 +107,36 @@ std::string RouteOf(const std::string& method, const std::string& path) {
   return "static";
 }
 
+namespace {
+
+// The tables' page, health, metrics and the page's files.
+void InstallSiteRoutes(httplib::Server& http, Service& service) {
+  Store& store = *service.store;
+  http.Get("/tables", [&store](const httplib::Request& request, httplib::Response& response) {
+    Send(request, response, TablesPage(store));
+  });
+  http.Get("/healthz", [&store](const httplib::Request& request, httplib::Response& response) {
+    std::vector<TableRow> rows;
+    Send(request, response,
+         store.Table(0, 1, &rows) == StoreResult::kOk ? PlainAnswer(200, "ok\n", "text/plain")
+                                                      : StoreUnavailable());
+  });
+  http.Get("/metrics", [&service](const httplib::Request& request, httplib::Response& response) {
+    Send(request, response, PlainAnswer(200, service.metrics->Text(), "text/plain; version=0.0.4"));
+  });
+  http.Get("/(.*)", [&service](const httplib::Request& request, httplib::Response& response) {
+    if (RouteOf("", request.path) != "static") {
+      Send(request, response, MethodNotAllowed(request));
+    } else if (service.site) {
+      Send(request, response, SiteFile(*service.site, request.path));
+    } else {
+      Send(request, response, Refusal(404, "not-found", "This server has no page to serve."));
+    }
+  });
+}
+
+}  // namespace
+
 void InstallRoutes(httplib::Server& http, Service& service) {
   Store& store = *service.store;
   http.set_pre_routing_handler(
@@ -163,27 +193,7 @@ void InstallRoutes(httplib::Server& http, Service& service) {
            [&store](const httplib::Request& request, httplib::Response& response) {
              Send(request, response, ReplayAnswer(store, Match(request)));
            });
-  http.Get("/tables", [&store](const httplib::Request& request, httplib::Response& response) {
-    Send(request, response, TablesPage(store));
-  });
-  http.Get("/healthz", [&store](const httplib::Request& request, httplib::Response& response) {
-    std::vector<TableRow> rows;
-    Send(request, response,
-         store.Table(0, 1, &rows) == StoreResult::kOk ? PlainAnswer(200, "ok\n", "text/plain")
-                                                      : StoreUnavailable());
-  });
-  http.Get("/metrics", [&service](const httplib::Request& request, httplib::Response& response) {
-    Send(request, response, PlainAnswer(200, service.metrics->Text(), "text/plain; version=0.0.4"));
-  });
-  http.Get("/(.*)", [&service](const httplib::Request& request, httplib::Response& response) {
-    if (RouteOf("", request.path) != "static") {
-      Send(request, response, MethodNotAllowed(request));
-    } else if (service.site) {
-      Send(request, response, SiteFile(*service.site, request.path));
-    } else {
-      Send(request, response, Refusal(404, "not-found", "This server has no page to serve."));
-    }
-  });
+  InstallSiteRoutes(http, service);
 }
 
 }  // namespace server

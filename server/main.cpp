@@ -128,6 +128,8 @@ int Serve(Store& store, const ServerOptions& options) {
       .site = options.site ? std::optional(std::filesystem::path(*options.site)) : InstalledSite()};
   InstallRoutes(*http, service);
   const int threads = options.threads;
+  // The library owns the pool it is given and deletes it when it stops.
+  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory)
   http->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
   http->set_payload_max_length(kMaxSubmissionBytes);
   // An answer goes out in two writes, its head and its body: without this, the body waits

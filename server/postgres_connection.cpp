@@ -134,6 +134,8 @@ PgPool::~PgPool() {
   for (PGconn* connection : idle_) PQfinish(connection);
 }
 
+// One connection attempt, step by step.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 PGconn* PgPool::Connect(std::string* error) {
   // The conninfo (a URL or key=value words) is expanded in place of dbname; what it names
   // itself wins over the defaults listed before it.

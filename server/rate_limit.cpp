@@ -8,7 +8,7 @@ namespace server {
 
 std::string ClientKey(std::string_view address) {
   std::array<unsigned char, 16> bytes{};
-  const std::string text(address);
+  std::string text(address);
   if (text.find(':') == std::string::npos || inet_pton(AF_INET6, text.c_str(), bytes.data()) != 1) {
     return text;
   }

@@ -32,54 +32,77 @@ bool ParseListen(const std::string& text, std::string* host, int* port) {
 
 }  // namespace
 
-bool ParseServerOptions(const std::vector<std::string>& arguments, ServerOptions* options,
-                        std::string* error) {
-  std::size_t at = 0;
-  if (!arguments.empty() && arguments[0] == "verify-all") {
+namespace {
+
+// The command word and, for remove, the entry's id; where the options begin.
+bool ParseCommand(const std::vector<std::string>& arguments, ServerOptions* options,
+                  std::size_t* at, std::string* error) {
+  *at = 0;
+  if (arguments.empty()) return true;
+  if (arguments[0] == "verify-all") {
     options->command = Command::kVerifyAll;
-    at = 1;
-  } else if (!arguments.empty() && arguments[0] == "remove") {
+    *at = 1;
+  } else if (arguments[0] == "remove") {
     options->command = Command::kRemove;
     if (arguments.size() < 2 || !ParseId(arguments[1], &options->removeId)) {
       *error = "remove needs the entry's id";
       return false;
     }
-    at = 2;
+    *at = 2;
   }
-  for (; at < arguments.size(); ++at) {
+  return true;
+}
+
+// One option and its value; false for an unknown option or a bad value.
+bool ParseOption(const std::string& option, const std::string& value, ServerOptions* options) {
+  const std::pair<const char*, std::string*> texts[] = {{"--data", &options->dataFolder},
+                                                        {"--database", &options->database},
+                                                        {"--tls-cert", &options->tlsCert},
+                                                        {"--tls-key", &options->tlsKey},
+                                                        {"--why", &options->why}};
+  for (const auto& [name, target] : texts) {
+    if (option == name) {
+      *target = value;
+      return true;
+    }
+  }
+  const struct {
+    const char* name;
+    int* target;
+    int low;
+    int high;
+  } numbers[] = {{"--threads", &options->threads, 1, 1024},
+                 {"--request-deadline", &options->requestDeadlineS, 1, 3600},
+                 {"--rate-limit", &options->rateLimitPerMinute, 0, 1000000}};
+  for (const auto& number : numbers) {
+    if (option == number.name) return ParseInt(value, number.low, number.high, number.target);
+  }
+  if (option == "--site") {
+    options->site = value;
+    return true;
+  }
+  return option == "--listen" && ParseListen(value, &options->host, &options->port);
+}
+
+}  // namespace
+
+bool ParseServerOptions(const std::vector<std::string>& arguments, ServerOptions* options,
+                        std::string* error) {
+  std::size_t at = 0;
+  if (!ParseCommand(arguments, options, &at, error)) return false;
+  for (; at < arguments.size(); at += 2) {
     const std::string& option = arguments[at];
+    if (!option.starts_with("--")) {
+      *error = "unknown argument " + option;
+      return false;
+    }
     if (at + 1 >= arguments.size()) {
-      *error = option.starts_with("--") ? option + " needs a value" : "unknown argument " + option;
+      *error = option + " needs a value";
       return false;
     }
-    const std::string& value = arguments[++at];
-    bool good = true;
-    if (option == "--data") {
-      options->dataFolder = value;
-    } else if (option == "--database") {
-      options->database = value;
-    } else if (option == "--listen") {
-      good = ParseListen(value, &options->host, &options->port);
-    } else if (option == "--site") {
-      options->site = value;
-    } else if (option == "--tls-cert") {
-      options->tlsCert = value;
-    } else if (option == "--tls-key") {
-      options->tlsKey = value;
-    } else if (option == "--threads") {
-      good = ParseInt(value, 1, 1024, &options->threads);
-    } else if (option == "--request-deadline") {
-      good = ParseInt(value, 1, 3600, &options->requestDeadlineS);
-    } else if (option == "--rate-limit") {
-      good = ParseInt(value, 0, 1000000, &options->rateLimitPerMinute);
-    } else if (option == "--why") {
-      options->why = value;
-    } else {
-      *error = "unknown option " + option;
-      return false;
-    }
-    if (!good) {
-      *error = "bad value for " + option + ": " + value;
+    if (!ParseOption(option, arguments[at + 1], options)) {
+      *error = "unknown option or bad value: ";
+      error->append(option).append(" ").append(arguments[at + 1]);
       return false;
     }
   }

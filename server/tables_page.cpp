@@ -47,11 +47,13 @@ void AppendTable(std::string& page, int level, const std::vector<TableRow>& rows
       "<th>Date (UTC)</th><th>Replay</th></tr>\n";
   for (const TableRow& row : rows) {
     const std::string id = std::to_string(row.entryId);
-    page += "<tr><td>" + std::to_string(row.rank) + "</td><td>" + EscapeHtml(NameInUtf8(row.name)) +
-            "</td><td>" + std::to_string(row.score) + "</td><td>" +
-            std::to_string(row.removedCount) + "</td><td>" + IsoDate(row.dateMs) +
-            "</td><td><a href=\"/?watch=" + id + "\">watch</a> <a href=\"" + "/api/v1/entries/" +
-            id + "/replay\">.mvr</a></td></tr>\n";
+    page.append("<tr><td>").append(std::to_string(row.rank)).append("</td><td>");
+    page.append(EscapeHtml(NameInUtf8(row.name))).append("</td><td>");
+    page.append(std::to_string(row.score)).append("</td><td>");
+    page.append(std::to_string(row.removedCount)).append("</td><td>");
+    page.append(IsoDate(row.dateMs)).append("</td><td><a href=\"/?watch=").append(id);
+    page.append("\">watch</a> <a href=\"/api/v1/entries/").append(id);
+    page.append("/replay\">.mvr</a></td></tr>\n");
   }
   if (rows.empty()) page += "<tr><td colspan=\"6\">No entries yet.</td></tr>\n";
   page += "</table>\n";

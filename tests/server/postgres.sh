@@ -16,7 +16,11 @@
 # is thrown away with DIR, and skipping them saves most of the start.
 # The socket's path (DIR/.s.PGSQL.5432) must stay under 107 bytes: keep DIR short.
 set -euo pipefail
-bin=/usr/lib/postgresql/15/bin
+# useradd and runuser live in sbin, which a CI job's PATH may lack.
+export PATH="$PATH:/usr/sbin:/sbin"
+# Debian keeps each major version's programs apart, off the PATH: the newest.
+bin="$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)"
+[ -x "$bin/initdb" ] || { echo "$0: no PostgreSQL (scripts/install-deps.sh linux)" >&2; exit 1; }
 user=morvex2-pg
 command="${1:-}"
 dir="${2:-}"

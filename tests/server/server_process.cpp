@@ -1,17 +1,16 @@
 #include "tests/server/server_process.h"
 
-#include <arpa/inet.h>
 #include <httplib.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <string_view>
 #include <thread>
 
 #include "core/replay_file.h"
@@ -26,20 +25,16 @@ namespace {
 // a busy machine takes a second or two.
 constexpr auto kStartBound = std::chrono::seconds(30);
 
-// A port nothing listens on now: the system's pick for a socket bound to port 0.
-int FreePort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  int port = 0;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-    port = ntohs(address.sin_port);
+// The port the server says it listens on ("listening on 127.0.0.1:PORT"); 0 until it has.
+// It is given port 0 and takes a free one itself: no other program can take it first.
+int SaidPort(const std::string& logPath) {
+  constexpr std::string_view kSaid = "listening on 127.0.0.1:";
+  std::ifstream in(logPath);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.starts_with(kSaid)) return std::atoi(line.c_str() + kSaid.size());
   }
-  close(fd);
-  return port;
+  return 0;
 }
 
 Reply From(const httplib::Result& result) {
@@ -79,10 +74,9 @@ ServerProcess::ServerProcess(std::vector<std::string> arguments)
   const int logFd = mkstemp(logPath);
   if (logFd < 0) return;
   logPath_ = logPath;
-  port_ = FreePort();
   // Every request of the tests comes from one address: no rate limit.
-  std::vector<std::string> argv = {MORVEX2_SERVER_PATH, "--listen",
-                                   "127.0.0.1:" + std::to_string(port_), "--rate-limit", "0"};
+  std::vector<std::string> argv = {MORVEX2_SERVER_PATH, "--listen", "127.0.0.1:0", "--rate-limit",
+                                   "0"};
   argv.insert(argv.end(), arguments_.begin(), arguments_.end());
   std::vector<char*> pointers;
   for (std::string& argument : argv) pointers.push_back(argument.data());
@@ -97,7 +91,8 @@ ServerProcess::ServerProcess(std::vector<std::string> arguments)
   close(logFd);
   const auto giveUp = std::chrono::steady_clock::now() + kStartBound;
   while (pid_ > 0) {
-    if (Get("/healthz").status != 0) return;
+    if (port_ == 0) port_ = SaidPort(logPath_);
+    if (port_ != 0 && Get("/healthz").status != 0) return;
     int status = 0;
     if (waitpid(pid_, &status, WNOHANG) == pid_ || std::chrono::steady_clock::now() > giveUp) {
       Kill(SIGKILL);
