@@ -184,20 +184,15 @@ controllers.addEventListener('click', function () {
   canvas.focus();
 });
 
-// A page served by a world-table server plays ranked games there, unless the
-// player turned it off (kept in this browser). The page asks the server first
-// (/healthz), so that a page served by any other web server plays as always.
+// A page served by a world-table server plays ranked games there once the
+// player asks (kept in this browser). The page does not probe the server by
+// itself: a page served by any other web server would log a failed request.
 var world = document.getElementById('world');
-var worldWanted = true;
+var worldWanted = false;
 try {
-  worldWanted = localStorage.getItem('morvex2-world') !== 'off';
+  worldWanted = localStorage.getItem('morvex2-world') === 'on';
 } catch (error) {
-  // no storage: ranked while the server is there
-}
-function showWorld(ranked) {
-  world.hidden = false;
-  world.textContent = ranked ? 'Ranked on this server (turn off) / このサーバーの世界の記録に参加中（やめる）'
-                             : 'Unranked (play ranked on this server) / 世界の記録に参加する';
+  // no storage: unranked
 }
 world.addEventListener('click', function () {
   try {
@@ -208,16 +203,15 @@ world.addEventListener('click', function () {
   location.reload();
 });
 if (!watchedReplay && /^https?:$/.test(location.protocol)) {
-  Module.preRun.push(function () {
-    addRunDependency('morvex2-world');
-    fetch('/healthz', { cache: 'no-store' }).then(function (answer) {
-      if (!answer.ok) return;
-      showWorld(worldWanted);
-      Module.arguments.push(worldWanted ? '--server=' + location.origin : '--server=none');
-      if (worldWanted) say('This page plays ranked games on the world tables of ' + location.origin +
-                           ' (TAB on the high scores shows them). / 世界の記録に参加中', false);
-    }).catch(function () {}).finally(function () { removeRunDependency('morvex2-world'); });
-  });
+  world.hidden = false;
+  world.textContent = worldWanted
+      ? 'Ranked on this server (turn off) / 世界の記録に参加中（やめる）'
+      : 'Play ranked on this server / このサーバーの世界の記録に参加する';
+  if (worldWanted) {
+    Module.arguments.push('--server=' + location.origin);
+    say('This page plays ranked games on the world tables of ' + location.origin +
+        ' (TAB on the high scores shows them). / 世界の記録に参加中', false);
+  }
 }
 
 if (watchedReplay) {
