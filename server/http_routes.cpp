@@ -129,6 +129,11 @@ void InstallSiteRoutes(httplib::Server& http, Service& service) {
       Send(request, response, MethodNotAllowed(request));
     } else if (service.site) {
       Send(request, response, SiteFile(*service.site, request.path));
+      // The page asks its own address for this mark to learn that the server
+      // it came from keeps world tables; any other web server answers that
+      // request too, only without the mark, so the page never asks for an
+      // address that may not be there.
+      response.set_header("X-Morvex2-World", "/api/v1");
     } else {
       Send(request, response, Refusal(404, "not-found", "This server has no page to serve."));
     }

@@ -448,8 +448,10 @@ controllers.addEventListener('click', function () {
 });
 
 // A page served by a world-table server plays ranked games there, unless the
-// player turned it off (kept in this browser). The page asks the server first
-// (/healthz), so that a page served by any other web server plays as always.
+// player turned it off (kept in this browser). Such a server marks the page's
+// files; the page asks its own address for the mark as it loads, beside the
+// game's own files, so a page served by any other web server plays as always
+// and no request of it ever fails.
 var world = document.getElementById('world');
 var worldWanted = true;
 try {
@@ -494,10 +496,13 @@ if (watchedReplay === null && watchedEntry && /^https?:$/.test(location.protocol
   say('replay', 'Watching entry ' + watchedEntry[1] + ' of the world tables: RETURN pauses, ' +
       'SPACE doubles the speed, ESC ends. / 世界の記録のリプレイ再生中', false);
 } else if (watchedReplay === null && /^https?:$/.test(location.protocol)) {
+  var worldMark = fetch(location.pathname, { method: 'HEAD', cache: 'no-store' })
+    .then(function (answer) { return answer.headers.get('X-Morvex2-World') !== null; })
+    .catch(function () { return false; });  // offline: the cached page plays unranked
   Module.preRun.push(function () {
     addRunDependency('morvex2-world');
-    fetch('/healthz', { cache: 'no-store' }).then(function (answer) {
-      if (!answer.ok) return;
+    worldMark.then(function (marked) {
+      if (!marked) return;
       showWorld(worldWanted);
       Module.arguments.push(worldWanted ? '--server=' + location.origin : '--server=none');
       if (worldWanted) {
@@ -505,7 +510,7 @@ if (watchedReplay === null && watchedEntry && /^https?:$/.test(location.protocol
             ' (TAB on the high scores shows them). / 世界の記録に参加中', false,
             { label: 'Turn off / やめる', run: function () { world.click(); } });
       }
-    }).catch(function () {}).finally(function () { removeRunDependency('morvex2-world'); });
+    }).finally(function () { removeRunDependency('morvex2-world'); });
   });
 }
 
