@@ -36,9 +36,9 @@ tests=(
   # the installed files and the package: validators, manual pages, lintian
   desktop-file-utils appstream man-db dpkg-dev lintian
   # the world tables' server (built with the tests): its HTTP library (with
-  # OpenSSL for its own TLS), JSON, the embedded database and its shell for
+  # OpenSSL for its own TLS), the embedded database and its shell for
   # backups, and openssl for the tests' self-signed certificate
-  libcpp-httplib-dev libssl-dev nlohmann-json3-dev libsqlite3-dev sqlite3 openssl
+  libcpp-httplib-dev libssl-dev libsqlite3-dev sqlite3 openssl
   # its shared database: the client library, the PostgreSQL its tests start for
   # themselves, and wrk for the load measurements (scripts/load.sh)
   libpq-dev postgresql wrk
