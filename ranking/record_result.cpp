@@ -69,6 +69,33 @@ void SayResultLost(const char* path, int score, int removedCount) {
                        std::string("not saved in ") + path);
 }
 
+// Enters the result in the table read from `file` and rewrites the file
+// (even when nothing entered: a complete file comes back as it was). True
+// when a result that would enter was not kept; the table then shows what
+// the file holds, not the result as if it were saved.
+bool EnterAndRewrite(LockedScoreFile& file, const char* path, ScoreTable& table, int score,
+                     int removedCount) {
+  const ScoreTable asRead = table;
+  const std::size_t place = PlaceOf(table, score);
+  const bool enters = place < table.size();
+  if (enters) {
+    // Without a name the result is lost and the file is left as it is.
+    const auto name = ReadPlayerName();
+    if (!name) return true;
+    Enter(table, place, *name, score, removedCount);
+  }
+  if (file.Rewrite(EncodeScoreFile(table))) return false;
+  PlayClap();
+  if (!enters) return false;
+  table = asRead;
+  // Marking a table read-only is the player's way of keeping it as it
+  // stands; the game keeps it so, and says what that cost.
+  if (file.ReadOnly()) {
+    platform::LogFailure(path, "the table is read-only, and the game leaves it so");
+  }
+  return true;
+}
+
 }  // namespace
 
 std::unique_ptr<ScoreTable> RecordResult(int level, int score, int removedCount, bool* resultLost) {
@@ -80,28 +107,7 @@ std::unique_ptr<ScoreTable> RecordResult(int level, int score, int removedCount,
   std::size_t size = 0;
   if (path != nullptr && file.Open(path) && file.Read(bytes, size)) {
     DecodeScoreFile(bytes.data(), size, *table);
-    const ScoreTable asRead = *table;
-    const std::size_t place = PlaceOf(*table, score);
-    bool entered = false;
-    if (place < table->size()) {
-      // Without a name the result is lost and the file is left as it is.
-      const auto name = ReadPlayerName();
-      lost = !name;
-      if (name) Enter(*table, place, *name, score, removedCount);
-      entered = name.has_value();
-    }
-    // Rewritten even when nothing entered: a complete file comes back as it
-    // was. A result that did not reach the file is not shown as if it had.
-    if (!lost && !file.Rewrite(EncodeScoreFile(*table))) {
-      PlayClap();
-      lost = entered;
-      if (lost) *table = asRead;
-      // Marking a table read-only is the player's way of keeping it as it
-      // stands; the game keeps it so, and says what that cost.
-      if (lost && file.ReadOnly()) {
-        platform::LogFailure(path, "the table is read-only, and the game leaves it so");
-      }
-    }
+    lost = EnterAndRewrite(file, path, *table, score, removedCount);
   } else if (path != nullptr) {
     // A table that could not be read takes no result; a game that scored
     // nothing has none to lose. Why the table was not read is said already,

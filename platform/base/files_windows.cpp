@@ -290,11 +290,13 @@ std::string FolderOf(const std::string& path) {
 std::optional<std::string> ResolvedPath(const std::string& path) {
   const HANDLE handle = Open(path, 0, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
   if (handle == INVALID_HANDLE_VALUE) return Failed(std::nullopt);
+  // Wine answers only for names shorter than 260 characters, and overruns
+  // its own memory asking for much longer ones: a long path is taken as it
+  // stands, made whole, when its last part is no link.
+  const std::wstring whole = SystemPath(path);
   std::wstring resolved(MAX_PATH, L'\0');
-  DWORD length =
-      ::GetFinalPathNameByHandleW(handle, resolved.data(), static_cast<DWORD>(resolved.size()), 0);
-  if (length >= resolved.size()) {
-    resolved.resize(length);
+  DWORD length = 0;
+  if (whole.size() < MAX_PATH) {
     length = ::GetFinalPathNameByHandleW(handle, resolved.data(),
                                          static_cast<DWORD>(resolved.size()), 0);
   }
@@ -302,11 +304,9 @@ std::optional<std::string> ResolvedPath(const std::string& path) {
   const std::optional<FileInfo> info = InfoOfHandle(handle);
   ::CloseHandle(handle);
   if (length == 0 || length >= resolved.size()) {
-    // Wine answers only for names shorter than 260 characters. A path with
-    // no link in its last part is the file's own name, made whole.
     const std::optional<FileInfo> named = InfoOf(path, Links::kDoNotFollow);
-    if (info && named && SameFile(*info, *named)) return Utf8FromWide(PlainPath(SystemPath(path)));
-    errno = ErrnoOf(error);
+    if (info && named && SameFile(*info, *named)) return Utf8FromWide(PlainPath(whole));
+    errno = length == 0 && whole.size() < MAX_PATH ? ErrnoOf(error) : ENAMETOOLONG;
     return std::nullopt;
   }
   resolved.resize(length);
@@ -579,8 +579,11 @@ bool SetWorkingFolder(const std::string& path) {
     errno = ENOTDIR;
     return false;
   }
+  // A longer one is never given to the system: Windows refuses it unless
+  // long paths are allowed, and Wine takes it and overruns its own memory.
   const std::wstring plain = PlainPath(whole);
-  g_workingFolder = ::SetCurrentDirectoryW(plain.c_str()) != 0 ? std::wstring() : plain;
+  const bool taken = plain.size() < MAX_PATH - 1 && ::SetCurrentDirectoryW(plain.c_str()) != 0;
+  g_workingFolder = taken ? std::wstring() : plain;
   return true;
 }
 

@@ -5,6 +5,9 @@
 namespace {
 
 // Resolves with 1 when the page wakes it for input, 0 when the time is up.
+// A hidden page waits until it is woken (the page wakes it when it is shown
+// again): the game is in the background then, where its timers' ticks would
+// only be dropped, and each wake would cost the browser a task for nothing.
 // clang-format off
 EM_ASYNC_JS(int, WaitForPageInput, (int ms), {
   return await new Promise(function(resolve) {
@@ -14,7 +17,7 @@ EM_ASYNC_JS(int, WaitForPageInput, (int ms), {
       Module.morvex2WakeForInput = null;
       resolve(woken);
     };
-    timer = setTimeout(function() { done(0); }, ms);
+    if (!document.hidden) timer = setTimeout(function() { done(0); }, ms);
     Module.morvex2WakeForInput = function() { done(1); };
   });
 });
