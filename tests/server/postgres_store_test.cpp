@@ -41,7 +41,7 @@ std::unique_ptr<storetest::StoreHome> MakePostgresHome() {
 }  // namespace
 
 namespace storetest {
-INSTANTIATE_TEST_SUITE_P(Postgres, StoreSuite, testing::Values(&MakePostgresHome));
+INSTANTIATE_TEST_SUITE_P(Postgres, StoreSuite, testing::Values(&MakePostgresHome), OneStore);
 }  // namespace storetest
 
 namespace {

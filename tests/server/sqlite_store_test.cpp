@@ -54,7 +54,7 @@ std::unique_ptr<StoreHome> MakeSqliteHome() {
   return std::make_unique<SqliteHome>();
 }
 
-INSTANTIATE_TEST_SUITE_P(Sqlite, StoreSuite, testing::Values(&MakeSqliteHome));
+INSTANTIATE_TEST_SUITE_P(Sqlite, StoreSuite, testing::Values(&MakeSqliteHome), OneStore);
 
 // Runs `sql` on the file at `path` as the sqlite3 shell would.
 void RunSql(const std::string& path, const std::string& sql) {
