@@ -6,7 +6,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "server/base64.h"
+#include "platform/base/base64.h"
 #include "tests/server/scripted_game.h"
 
 namespace testworld {
@@ -42,7 +42,7 @@ void TestClock::Set(std::int64_t ms) {
 }
 
 std::string Body(const std::string& name, const Replay& replay) {
-  return nlohmann::json{{"name", name}, {"replay", server::EncodeBase64(EncodeReplay(replay))}}
+  return nlohmann::json{{"name", name}, {"replay", platform::EncodeBase64(EncodeReplay(replay))}}
       .dump();
 }
 

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "world/base64.h"
 #include "world/world_server.h"
 
 namespace {
@@ -98,19 +97,6 @@ TEST(WorldAnswers, SubmissionVerdicts) {
 
 TEST(WorldAnswers, SubmissionBodyEscapesTheName) {
   EXPECT_EQ(SubmissionBody("A \"B\"\\", "QUJD"), R"({"name":"A \"B\"\\","replay":"QUJD"})");
-}
-
-TEST(WorldAnswers, Base64OfEachTailLength) {
-  const struct {
-    std::string bytes;
-    const char* text;
-  } rows[] = {{"", ""},        {"f", "Zg=="},        {"fo", "Zm8="},
-              {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {std::string("\xff\x00\xfe", 3), "/wD+"}};
-  for (const auto& row : rows) {
-    EXPECT_EQ(Base64(std::span(reinterpret_cast<const std::uint8_t*>(row.bytes.data()),
-                               row.bytes.size())),
-              row.text);
-  }
 }
 
 TEST(WorldServerAddress, OnlyPlainHttpAddressesAreTaken) {

@@ -1,8 +1,8 @@
-#include "server/base64.h"
+#include "platform/base/base64.h"
 
 #include <array>
 
-namespace server {
+namespace platform {
 namespace {
 
 constexpr std::string_view kAlphabet =
@@ -55,7 +55,7 @@ std::optional<std::vector<std::uint8_t>> DecodeBase64(std::string_view text) {
   return bytes;
 }
 
-std::string EncodeBase64(const std::vector<std::uint8_t>& bytes) {
+std::string EncodeBase64(std::span<const std::uint8_t> bytes) {
   std::string text;
   text.reserve((bytes.size() + 2) / 3 * 4);
   std::size_t i = 0;
@@ -78,4 +78,4 @@ std::string EncodeBase64(const std::vector<std::uint8_t>& bytes) {
   return text;
 }
 
-}  // namespace server
+}  // namespace platform
