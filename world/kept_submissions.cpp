@@ -75,8 +75,10 @@ std::vector<KeptSubmission> ParseKeptSubmissions(std::string_view text) {
   std::vector<KeptSubmission> kept;
   while (!text.empty()) {
     const std::size_t newline = text.find('\n');
-    const std::string_view line = text.substr(0, newline);
+    std::string_view line = text.substr(0, newline);
     text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+    // A file a Windows player edited ends its lines with CR LF.
+    if (line.ends_with('\r')) line.remove_suffix(1);
     if (line.empty() || line.front() == '#') continue;
     if (std::optional<KeptSubmission> one = ParseLine(line)) kept.push_back(std::move(*one));
   }

@@ -20,6 +20,11 @@ TEST(KeptSubmissions, RoundTripAndDamagedLinesDropped) {
                               "\t5\thttp://x\t{}\n" +
                               text.substr(text.find('\n') + 1, 20);  // cut short
   EXPECT_EQ(ParseKeptSubmissions(damaged), kept);
+
+  // Saved again by a Windows editor: every line ends with CR LF.
+  std::string crlf;
+  for (const char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  EXPECT_EQ(ParseKeptSubmissions(crlf), kept);
 }
 
 TEST(KeptSubmissions, FieldsThatWouldBreakTheLinesAreNotWritten) {
