@@ -58,6 +58,36 @@ export async function titleShown(page, what = 'the title screen appears') {
   return until(what, async () => (await shownColours(page)) > 50, 60000);
 }
 
+// The table's plain text from its 590 stored bytes: rank 1's name and score.
+export function firstEntry(stored) {
+  const plain = stored.map((byte) => (byte + 0x20) & 0xff);
+  const text = (bytes) => bytes.slice(0, bytes.indexOf(0) < 0 ? bytes.length : bytes.indexOf(0));
+  return { name: text(plain.slice(0, 16)).join(), score: String.fromCharCode(...text(plain.slice(450, 459))) };
+}
+
+// Plays a started game to its end by dropping every piece where it comes; the
+// game has then written last.mvr. DOWN is held as a keyboard holds it,
+// repeating: a landing sets the fall back to the level's pace until the key
+// comes again.
+export async function playToEnd(page) {
+  const ended = await until('the game ends', async () => {
+    await page.keyboard.down('ArrowDown');
+    return page.evaluate(() => Module.morvex2ReadDataFile('last.mvr') !== null);
+  }, 60000);
+  await page.keyboard.up('ArrowDown');
+  return ended;
+}
+
+// A replay being watched in the page, at double speed, to its verdict on the
+// game's standard output; a failed check unless it came out as recorded.
+export async function watchToVerdict(page, name) {
+  await page.click('#start');
+  await page.keyboard.press(' ');
+  const said = async () => page.evaluate(() => window.morvex2Output.join('\n'));
+  await until(`${name}: playback ends`, async () => /replay /.test(await said()), 240000);
+  return check(/replay reproduced/.test(await said()), `${name}: ${await said()}`);
+}
+
 // The page's status lines as a player reads them.
 export async function said(page) {
   return page.evaluate(() => document.getElementById('status').textContent);
