@@ -2,7 +2,7 @@
 // morvex2-server on a free port of 127.0.0.1 with an empty data folder and
 // the page's folder as its site, and checks that the page finds the server
 // by itself and says so, that a game played there to its end enters the
-// world's middle table with the score the game kept, that TAB on the
+// world's middle table with the score the game ended with, that TAB on the
 // high-score screen shows the world's table, and that the entry's link
 // (/?watch=ENTRY) plays its replay back as it was recorded.
 //
@@ -42,6 +42,8 @@ const address = await new Promise((resolve, reject) => {
   });
   server.on('exit', (code) => reject(new Error(`morvex2-server stopped (${code}) before listening: ${out}`)));
 });
+// Stopped however this test ends, so that no server outlives it.
+process.on('exit', () => server.kill());
 const api = async (path) => (await fetch(new URL(path, address))).json();
 
 const context = await chromium.launchPersistentContext(profile, {
@@ -80,24 +82,48 @@ async function playRanked() {
   await page.keyboard.press('Enter');
   await sleep(1000);
   await playToEnd(page);
-  const kept = firstEntry(Array.from(await page.evaluate(() => Module.morvex2ReadDataFile('tyuu.pod'))));
+  // The game's own record of the game: its replay, whose header holds the
+  // level, the score and the removed count it ended with (little-endian at
+  // bytes 6, 12 and 16); and its table, which enters no game of 0 points.
+  const game = await page.evaluate(() => ({
+    replay: Array.from(Module.morvex2ReadDataFile('last.mvr')),
+    table: Array.from(Module.morvex2ReadDataFile('tyuu.pod') || []),
+  }));
+  const header = Buffer.from(game.replay);
+  const played = { level: header[6], score: header.readInt32LE(12), removed: header.readInt32LE(16) };
   let entry = null;
   await until('the world table holds the game', async () => {
-    entry = (await api('/api/v1/tables/1')).entries.find((row) => row.name === 'ブラウザ') || null;
+    entry = (await api(`/api/v1/tables/${played.level}`)).entries.find((row) => row.name === 'ブラウザ') || null;
     return entry !== null;
   }, 20000);
   if (!entry) return null;
-  check(String(entry.score) === kept.score && entry.rank === 1,
-        `the world's middle table holds the game at rank 1 with the score the game kept (${entry.score}, ${kept.score})`);
+  check(played.level === 1 && entry.score === played.score && entry.removed === played.removed && entry.rank === 1,
+        `the world's middle table holds the game at rank 1 as it ended (score ${entry.score} / ${played.score}, ` +
+        `removed ${entry.removed} / ${played.removed})`);
+  // A fresh browser's table holds this game alone, if any.
+  const kept = game.table.length > 0 ? firstEntry(game.table) : { score: '' };
+  if (kept.score !== '') check(kept.score === String(entry.score), `this browser's table holds the same score (${kept.score})`);
+  const served = Buffer.from(await (await fetch(new URL(`/api/v1/entries/${entry.entry}/replay`, address))).arrayBuffer());
+  check(served.equals(header), `the server keeps the game's replay as the game wrote it (${served.length} bytes)`);
   // The high-score screen is up once the game has entered its table.
-  await sleep(1500);
-  await keep(page, 'local');
+  // It stands still, so what TAB changes is TAB's; TAB again brings this
+  // browser's table back as it was.
+  await until('the high-score screen stands still', async () => {
+    await keep(page, 'local');
+    await sleep(500);
+    await keep(page, 'still');
+    return (await differs(page, 'local', 'still')) === 0;
+  }, 10000);
   await page.keyboard.press('Tab');
   const shown = await until('TAB shows the world table', async () => {
     await keep(page, 'world');
     return (await differs(page, 'local', 'world')) > 0;
   }, 10000);
   if (shown) check(true, `TAB shows the world table (${await differs(page, 'local', 'world')} pixels changed)`);
+  await page.keyboard.press('Tab');
+  await sleep(500);
+  await keep(page, 'back');
+  check((await differs(page, 'local', 'back')) === 0, "TAB again shows this browser's table");
   const errors = await page.evaluate(() => window.morvex2Errors);
   check(errors.length === 0, `the game wrote nothing to standard error${errors.length ? ': ' + errors.join(' | ') : ''}`);
   await page.close();
