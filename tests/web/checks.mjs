@@ -1,3 +1,5 @@
+import { chromium } from 'playwright-core';
+
 // What the browser tests share: the checks' tally, waiting for a condition,
 // and the game's frames kept and compared inside the page (sending one to
 // the test, 1.2 million numbers, takes seconds on a busy machine, and the
@@ -99,3 +101,32 @@ export const chromiumArgs = ['--headless', '--no-sandbox', '--disable-gpu', '--d
   '--disable-background-networking', '--disable-component-update', '--disable-sync',
   '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
   '--disable-backgrounding-occluded-windows', '--autoplay-policy=no-user-gesture-required'];
+
+// The desktop browser the tests play in, on a profile of their own. The
+// machine may be busy with other builds: a page gets two minutes for a step.
+export async function desktopBrowser(profile) {
+  const context = await chromium.launchPersistentContext(profile, {
+    executablePath: '/usr/bin/chromium',
+    headless: true,
+    locale: 'ja-JP',
+    viewport: { width: 800, height: 640 },
+    args: chromiumArgs,
+  });
+  context.setDefaultTimeout(120000);
+  context.setDefaultNavigationTimeout(120000);
+  return context;
+}
+
+// The errors said on the consoles of the pages `watch` is given, each after
+// its page's label.
+export function consoleWatch() {
+  const consoleErrors = [];
+  function watch(page, label) {
+    page.on('console', (message) => {
+      if (message.type() === 'error') consoleErrors.push(`${label}: ${message.text()}`);
+    });
+    page.on('pageerror', (error) => consoleErrors.push(`${label}: ${error.message}`));
+    return page;
+  }
+  return { consoleErrors, watch };
+}

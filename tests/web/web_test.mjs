@@ -8,10 +8,9 @@
 // (hidden_test.mjs), and saying what goes wrong (trouble_test.mjs).
 //
 //   node web_test.mjs PAGE_FOLDER SOURCE_FOLDER
-import { chromium } from 'playwright-core';
 import { servePage } from './serve.mjs';
-import { check, failures, sleep, until, keep, colours, differs, shownColours, chromiumArgs, firstEntry, playToEnd,
-         watchToVerdict } from './checks.mjs';
+import { check, failures, sleep, until, keep, colours, differs, shownColours, desktopBrowser, consoleWatch,
+         firstEntry, playToEnd, watchToVerdict } from './checks.mjs';
 import { testKeptPage } from './kept_test.mjs';
 import { testPhone } from './phone_test.mjs';
 import { testHidden } from './hidden_test.mjs';
@@ -27,24 +26,8 @@ const started = Date.now();
 const seconds = () => `${((Date.now() - started) / 1000).toFixed(0)} s`;
 
 const profile = await mkdtemp(join(tmpdir(), 'morvex2-chromium-'));
-const context = await chromium.launchPersistentContext(profile, {
-  executablePath: '/usr/bin/chromium',
-  headless: true,
-  locale: 'ja-JP',
-  viewport: { width: 800, height: 640 },
-  args: chromiumArgs,
-});
-// The machine may be busy with other builds: a page gets two minutes for a step.
-context.setDefaultTimeout(120000);
-context.setDefaultNavigationTimeout(120000);
-const consoleErrors = [];
-function watch(page, label) {
-  page.on('console', (message) => {
-    if (message.type() === 'error') consoleErrors.push(`${label}: ${message.text()}`);
-  });
-  page.on('pageerror', (error) => consoleErrors.push(`${label}: ${error.message}`));
-  return page;
-}
+const context = await desktopBrowser(profile);
+const { consoleErrors, watch } = consoleWatch();
 
 // --- the title screen, keys, and what survives a reload
 // The pieces of a run follow from the wall-clock second at which the game

@@ -10,13 +10,12 @@
 //
 // The server comes from the Linux release build (MORVEX2_SERVER names
 // another); without it the test says so and passes nothing off as checked.
-import { chromium } from 'playwright-core';
 import { spawn } from 'node:child_process';
 import { access, mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { check, failures, sleep, until, keep, differs, titleShown, said, chromiumArgs, firstEntry, playToEnd,
-         watchToVerdict } from './checks.mjs';
+import { check, failures, sleep, until, keep, differs, titleShown, said, desktopBrowser, consoleWatch, firstEntry,
+         playToEnd, watchToVerdict } from './checks.mjs';
 
 const [pageFolder, sourceFolder] = process.argv.slice(2);
 const serverProgram = process.env.MORVEX2_SERVER || join(sourceFolder, 'build/release/server/morvex2-server');
@@ -46,23 +45,8 @@ const address = await new Promise((resolve, reject) => {
 process.on('exit', () => server.kill());
 const api = async (path) => (await fetch(new URL(path, address))).json();
 
-const context = await chromium.launchPersistentContext(profile, {
-  executablePath: '/usr/bin/chromium',
-  headless: true,
-  locale: 'ja-JP',
-  viewport: { width: 800, height: 640 },
-  args: chromiumArgs,
-});
-context.setDefaultTimeout(120000);
-context.setDefaultNavigationTimeout(120000);
-const consoleErrors = [];
-function watch(page, label) {
-  page.on('console', (message) => {
-    if (message.type() === 'error') consoleErrors.push(`${label}: ${message.text()}`);
-  });
-  page.on('pageerror', (error) => consoleErrors.push(`${label}: ${error.message}`));
-  return page;
-}
+const context = await desktopBrowser(profile);
+const { consoleErrors, watch } = consoleWatch();
 
 // A ranked game on the middle level, to its end; its entry in the world's
 // table, which the high-score screen's TAB shows. Returns the entry's id.
