@@ -496,9 +496,13 @@ if (watchedReplay === null && watchedEntry && /^https?:$/.test(location.protocol
   say('replay', 'Watching entry ' + watchedEntry[1] + ' of the world tables: RETURN pauses, ' +
       'SPACE doubles the speed, ESC ends. / 世界の記録のリプレイ再生中', false);
 } else if (watchedReplay === null && /^https?:$/.test(location.protocol)) {
-  var worldMark = fetch(location.pathname, { method: 'HEAD', cache: 'no-store' })
-    .then(function (answer) { return answer.headers.get('X-Morvex2-World') !== null; })
-    .catch(function () { return false; });  // offline: the cached page plays unranked
+  // Offline the cached page plays unranked without asking: the question
+  // would go past the service worker (it keeps only GETs) and fail, which the
+  // browser reports on the console however the page takes it.
+  var worldMark = !navigator.onLine ? Promise.resolve(false) :
+    fetch(location.pathname, { method: 'HEAD', cache: 'no-store' })
+      .then(function (answer) { return answer.headers.get('X-Morvex2-World') !== null; })
+      .catch(function () { return false; });  // the network gone meanwhile: unranked too
   Module.preRun.push(function () {
     addRunDependency('morvex2-world');
     worldMark.then(function (marked) {

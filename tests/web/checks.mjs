@@ -1,3 +1,5 @@
+import { chromium } from 'playwright-core';
+
 // What the browser tests share: the checks' tally, waiting for a condition,
 // and the game's frames kept and compared inside the page (sending one to
 // the test, 1.2 million numbers, takes seconds on a busy machine, and the
@@ -58,6 +60,36 @@ export async function titleShown(page, what = 'the title screen appears') {
   return until(what, async () => (await shownColours(page)) > 50, 60000);
 }
 
+// The table's plain text from its 590 stored bytes: rank 1's name and score.
+export function firstEntry(stored) {
+  const plain = stored.map((byte) => (byte + 0x20) & 0xff);
+  const text = (bytes) => bytes.slice(0, bytes.indexOf(0) < 0 ? bytes.length : bytes.indexOf(0));
+  return { name: text(plain.slice(0, 16)).join(), score: String.fromCharCode(...text(plain.slice(450, 459))) };
+}
+
+// Plays a started game to its end by dropping every piece where it comes; the
+// game has then written last.mvr. DOWN is held as a keyboard holds it,
+// repeating: a landing sets the fall back to the level's pace until the key
+// comes again.
+export async function playToEnd(page) {
+  const ended = await until('the game ends', async () => {
+    await page.keyboard.down('ArrowDown');
+    return page.evaluate(() => Module.morvex2ReadDataFile('last.mvr') !== null);
+  }, 60000);
+  await page.keyboard.up('ArrowDown');
+  return ended;
+}
+
+// A replay being watched in the page, at double speed, to its verdict on the
+// game's standard output; a failed check unless it came out as recorded.
+export async function watchToVerdict(page, name) {
+  await page.click('#start');
+  await page.keyboard.press(' ');
+  const said = async () => page.evaluate(() => window.morvex2Output.join('\n'));
+  await until(`${name}: playback ends`, async () => /replay /.test(await said()), 240000);
+  return check(/replay reproduced/.test(await said()), `${name}: ${await said()}`);
+}
+
 // The page's status lines as a player reads them.
 export async function said(page) {
   return page.evaluate(() => document.getElementById('status').textContent);
@@ -69,3 +101,32 @@ export const chromiumArgs = ['--headless', '--no-sandbox', '--disable-gpu', '--d
   '--disable-background-networking', '--disable-component-update', '--disable-sync',
   '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
   '--disable-backgrounding-occluded-windows', '--autoplay-policy=no-user-gesture-required'];
+
+// The desktop browser the tests play in, on a profile of their own. The
+// machine may be busy with other builds: a page gets two minutes for a step.
+export async function desktopBrowser(profile) {
+  const context = await chromium.launchPersistentContext(profile, {
+    executablePath: '/usr/bin/chromium',
+    headless: true,
+    locale: 'ja-JP',
+    viewport: { width: 800, height: 640 },
+    args: chromiumArgs,
+  });
+  context.setDefaultTimeout(120000);
+  context.setDefaultNavigationTimeout(120000);
+  return context;
+}
+
+// The errors said on the consoles of the pages `watch` is given, each after
+// its page's label.
+export function consoleWatch() {
+  const consoleErrors = [];
+  function watch(page, label) {
+    page.on('console', (message) => {
+      if (message.type() === 'error') consoleErrors.push(`${label}: ${message.text()}`);
+    });
+    page.on('pageerror', (error) => consoleErrors.push(`${label}: ${error.message}`));
+    return page;
+  }
+  return { consoleErrors, watch };
+}

@@ -8,9 +8,9 @@
 // (hidden_test.mjs), and saying what goes wrong (trouble_test.mjs).
 //
 //   node web_test.mjs PAGE_FOLDER SOURCE_FOLDER
-import { chromium } from 'playwright-core';
 import { servePage } from './serve.mjs';
-import { check, failures, sleep, until, keep, colours, differs, shownColours, chromiumArgs } from './checks.mjs';
+import { check, failures, sleep, until, keep, colours, differs, shownColours, desktopBrowser, consoleWatch,
+         firstEntry, playToEnd, watchToVerdict } from './checks.mjs';
 import { testKeptPage } from './kept_test.mjs';
 import { testPhone } from './phone_test.mjs';
 import { testHidden } from './hidden_test.mjs';
@@ -26,24 +26,8 @@ const started = Date.now();
 const seconds = () => `${((Date.now() - started) / 1000).toFixed(0)} s`;
 
 const profile = await mkdtemp(join(tmpdir(), 'morvex2-chromium-'));
-const context = await chromium.launchPersistentContext(profile, {
-  executablePath: '/usr/bin/chromium',
-  headless: true,
-  locale: 'ja-JP',
-  viewport: { width: 800, height: 640 },
-  args: chromiumArgs,
-});
-// The machine may be busy with other builds: a page gets two minutes for a step.
-context.setDefaultTimeout(120000);
-context.setDefaultNavigationTimeout(120000);
-const consoleErrors = [];
-function watch(page, label) {
-  page.on('console', (message) => {
-    if (message.type() === 'error') consoleErrors.push(`${label}: ${message.text()}`);
-  });
-  page.on('pageerror', (error) => consoleErrors.push(`${label}: ${error.message}`));
-  return page;
-}
+const context = await desktopBrowser(profile);
+const { consoleErrors, watch } = consoleWatch();
 
 // --- the title screen, keys, and what survives a reload
 // The pieces of a run follow from the wall-clock second at which the game
@@ -67,13 +51,6 @@ async function titleShown(page) {
   await until('the title screen appears', async () => (await shownColours(page)) > 50, 60000);
   await page.evaluate(() => window.morvex2RunClock());
 }
-// The table's plain text from its 590 stored bytes: rank 1's name and score.
-function firstEntry(stored) {
-  const plain = stored.map((byte) => (byte + 0x20) & 0xff);
-  const text = (bytes) => bytes.slice(0, bytes.indexOf(0) < 0 ? bytes.length : bytes.indexOf(0));
-  return { name: text(plain.slice(0, 16)).join(), score: String.fromCharCode(...text(plain.slice(450, 459))) };
-}
-
 // Whether the game watches for gamepads: SDL listens for them once its
 // controller support starts.
 async function watchesGamepads(page) {
@@ -129,15 +106,8 @@ async function playOnePage() {
   check(/保存/.test(await page.textContent('#status')), 'the name is kept');
   await page.focus('#canvas');
   // The first piece, upright, pops its balloon; dropping every piece where it
-  // comes then ends the game soon. Its result enters the middle table, and the
-  // game goes to last.mvr.
-  // DOWN is held as a keyboard holds it, repeating: a landing sets the fall
-  // back to the level's pace until the key comes again.
-  await until('the game ends', async () => {
-    await page.keyboard.down('ArrowDown');
-    return page.evaluate(() => Module.morvex2ReadDataFile('last.mvr') !== null);
-  }, 60000);
-  await page.keyboard.up('ArrowDown');
+  // comes then ends the game soon. Its result enters the middle table.
+  await playToEnd(page);
   await sleep(1500);
   await page.click('#controllers');
   if (await until('gamepads are watched once asked for', () => watchesGamepads(page), 10000)) {
@@ -189,11 +159,7 @@ async function watchReplay(name) {
   // A short replay may be over by the first look.
   await until(`${name}: playback starts`, async () => (await shownColours(page)) > 50 ||
     (await page.evaluate(() => window.morvex2Output.length > 0)), 60000);
-  await page.click('#start');
-  await page.keyboard.press(' ');
-  const said = async () => page.evaluate(() => window.morvex2Output.join('\n'));
-  await until(`${name}: playback ends`, async () => /replay /.test(await said()), 240000);
-  check(/replay reproduced/.test(await said()), `${name}: ${await said()}`);
+  await watchToVerdict(page, name);
   const golden = (await readFile(join(sourceFolder, `tests/e2e/golden/replay_${name}.png`))).toString('base64');
   await until(`${name}: the last frame is kept`, () => page.evaluate(() => !!window.morvex2FinalFrame), 10000);
   await page.evaluate(async (png) => {
