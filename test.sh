@@ -43,4 +43,8 @@ if [ "$status" -ne 0 ]; then
   echo "== the Windows and browser part failed (status $status); its output is above and in $cross_log"
   exit "$status"
 fi
+# The page as the world-table server of the release build serves it: both
+# builds are there now.
+part "the page on the world-table server"
+"$root/tests/web/run.sh" world_test.mjs
 part "all passed"
