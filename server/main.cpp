@@ -22,6 +22,7 @@
 #include "server/site_files.h"
 #include "server/store.h"
 #include "server/submission.h"
+#include "server/tls_deadline_server.h"
 #include "server/verifier.h"
 #include "verify/replay_playback.h"
 
@@ -99,8 +100,8 @@ int Remove(Store& store, const ServerOptions& options) {
 
 std::unique_ptr<httplib::Server> MakeHttpServer(const ServerOptions& options) {
   if (!options.tlsCert.empty()) {
-    auto tls =
-        std::make_unique<httplib::SSLServer>(options.tlsCert.c_str(), options.tlsKey.c_str());
+    auto tls = std::make_unique<TlsDeadlineServer>(options.tlsCert.c_str(), options.tlsKey.c_str(),
+                                                   std::chrono::seconds(options.requestDeadlineS));
     if (!tls->is_valid()) {
       std::fprintf(stderr, "morvex2-server: cannot use the certificate %s with the key %s\n",
                    options.tlsCert.c_str(), options.tlsKey.c_str());
@@ -145,7 +146,8 @@ int Serve(Store& store, const ServerOptions& options) {
                  options.port);
     return kFailed;
   }
-  if (auto* deadline = dynamic_cast<DeadlineServer*>(http.get())) deadline->WidenListenQueue();
+  if (auto* plain = dynamic_cast<DeadlineServer*>(http.get())) plain->WidenListenQueue();
+  if (auto* tls = dynamic_cast<TlsDeadlineServer*>(http.get())) tls->WidenListenQueue();
   // SIGTERM (systemd, the tests) and SIGINT end the server: waited for on a
   // thread of its own, which stops the listening; requests under way finish.
   sigset_t stopSignals;

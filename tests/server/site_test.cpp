@@ -1,16 +1,26 @@
 // One server is the whole site: the browser game's files from --site (and
 // nothing outside that folder, by ".." or by a link), with the types the
-// browser needs; and the same over the server's own TLS.
+// browser needs; and the same over the server's own TLS, which holds each
+// request to its deadline as plain HTTP does.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <openssl/ssl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "tests/server/world_scratch.h"
 
@@ -103,16 +113,28 @@ class ListeningServer {
   int port_ = 0;
 };
 
+// A self-signed certificate and its key, made by openssl in `folder`.
+struct Certificate {
+  explicit Certificate(const std::string& folder)
+      : cert(folder + "/cert.pem"), key(folder + "/key.pem") {
+    const std::string make =
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=localhost"
+        " -keyout '" +
+        key + "' -out '" + cert + "' 2>/dev/null";
+    made = std::system(make.c_str()) == 0;
+  }
+  std::string cert;
+  std::string key;
+  bool made = false;
+};
+
 TEST(SiteTest, TheServersOwnTlsWithASelfSignedCertificate) {
   testworld::Scratch scratch;
-  const std::string cert = scratch.path() + "/cert.pem";
-  const std::string key = scratch.path() + "/key.pem";
-  const std::string make =
-      "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=localhost"
-      " -keyout '" +
-      key + "' -out '" + cert + "' 2>/dev/null";
-  ASSERT_EQ(std::system(make.c_str()), 0);
-  ListeningServer server({"--data", scratch.path(), "--tls-cert", cert, "--tls-key", key});
+  const Certificate certificate(scratch.path());
+  ASSERT_TRUE(certificate.made);
+  const std::string& cert = certificate.cert;
+  ListeningServer server(
+      {"--data", scratch.path(), "--tls-cert", cert, "--tls-key", certificate.key});
   ASSERT_GT(server.port(), 0);
   httplib::SSLClient client("127.0.0.1", server.port());
   client.set_ca_cert_path(cert.c_str());
@@ -129,6 +151,71 @@ TEST(SiteTest, TheServersOwnTlsWithASelfSignedCertificate) {
   plain.set_read_timeout(1);
   const httplib::Result refused = plain.Get("/healthz");
   EXPECT_TRUE(!refused || refused->status != 200);
+}
+
+// Connects over TLS and, once the handshake is done, sends `request` a byte
+// at a time, each in a record of its own, a byte each `paceMs`, until the
+// server closes the connection or the request is sent whole; true when the
+// server closed it first. TLS 1.2, so that nothing comes from the server
+// after the handshake but its close.
+bool TlsTrickleUntilCutOff(int port, const std::string& request, int paceMs) {
+  const int sock = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  SSL_CTX* context = SSL_CTX_new(TLS_client_method());
+  SSL_CTX_set_max_proto_version(context, TLS1_2_VERSION);
+  SSL* ssl = SSL_new(context);
+  bool cutOff = false;
+  if (connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      SSL_set_fd(ssl, sock) == 1 && SSL_connect(ssl) == 1) {
+    for (const char byte : request) {
+      if (SSL_write(ssl, &byte, 1) != 1) {
+        cutOff = true;
+        break;
+      }
+      pollfd entry{.fd = sock, .events = POLLIN, .revents = 0};
+      if (poll(&entry, 1, paceMs) > 0) {
+        char answer[512];
+        cutOff = SSL_read(ssl, answer, sizeof answer) <= 0;
+        break;
+      }
+    }
+  }
+  SSL_free(ssl);
+  SSL_CTX_free(context);
+  close(sock);
+  return cutOff;
+}
+
+TEST(SiteTest, TlsClientsThatTrickleAreCutOffAndOthersStillServed) {
+  testworld::Scratch scratch;
+  const Certificate certificate(scratch.path());
+  ASSERT_TRUE(certificate.made);
+  // Two threads, and a request must arrive whole within a second.
+  ListeningServer server({"--data", scratch.path(), "--tls-cert", certificate.cert, "--tls-key",
+                          certificate.key, "--threads", "2", "--request-deadline", "1"});
+  ASSERT_GT(server.port(), 0);
+  // More tricklers than threads, each taking 40 × 0.25 s = 10 s for its request.
+  const std::string request = "GET /healthz HTTP/1.1\r\nHost: 127.0.0.1\r\nX: 0123\r\n\r\n";
+  std::vector<std::thread> tricklers;
+  std::vector<char> cutOff(4, 0);
+  const auto began = std::chrono::steady_clock::now();
+  for (std::size_t i = 0; i < cutOff.size(); ++i) {
+    tricklers.emplace_back(
+        [&, i] { cutOff[i] = TlsTrickleUntilCutOff(server.port(), request, 250); });
+  }
+  httplib::SSLClient client("127.0.0.1", server.port());
+  client.enable_server_certificate_verification(false);
+  const httplib::Result health = client.Get("/healthz");
+  ASSERT_TRUE(health) << httplib::to_string(health.error());
+  EXPECT_EQ(health->status, 200);
+  for (std::thread& trickler : tricklers) trickler.join();
+  for (std::size_t i = 0; i < cutOff.size(); ++i) EXPECT_TRUE(cutOff[i]) << "trickler " << i;
+  // Cut off at their deadline, well before their requests could have been whole.
+  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(6));
+  EXPECT_EQ(client.Get("/healthz")->status, 200);
 }
 
 }  // namespace
