@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# A ranked game of the Windows build end to end: the Linux world-table server
+# on the loopback with its SQLite store in a scratch folder, the Windows game
+# under Wine chosen to play there (--server, its requests through WinHTTP),
+# an advanced game played with xdotool to its end. The server must then hold
+# the game's entry with the score the game kept, its replay byte for byte as
+# the game wrote it in its data folder, and the game's own table the same
+# result.
+#
+# The game keeps its settings, --server among them, in the Wine prefix's
+# application data, not in --data-dir; the other Wine rows share that prefix
+# and would find a server chosen there. So the game runs in a prefix of this
+# run's own: the project's prefix linked file by file (a fraction of a
+# second), with real copies of what Wine and the game write (the registry
+# files, the users' folders), removed at the end.
+#
+# The server comes from the build machine's release build: MORVEX2_SERVER
+# names it; by default build/release/server/morvex2-server, and the test is
+# skipped (status 77) when that is not built yet. Named, it must be there.
+# Usage: wine_world.sh SOURCE_DIR BUILD_DIR [SCREENSHOT_DIR]
+set -euo pipefail
+. "$(dirname "$0")/xvfb_lib.sh"
+server_program="${MORVEX2_SERVER:-$2/../release/server/morvex2-server}"
+if [ ! -x "$server_program" ]; then
+  [ -n "${MORVEX2_SERVER:-}" ] && { echo "no world-table server at $server_program"; exit 1; }
+  echo "SKIPPED: needs $server_program (scripts/build.sh release morvex2-server)"
+  exit 77
+fi
+xvfb_start 640x480 "$0" "$@"
+export SDL_AUDIODRIVER=dummy
+source "$src/scripts/deps/common.sh"
+shared_prefix="${WINEPREFIX:-$deps_root/wine-prefix}"
+[ -f "$shared_prefix/.made" ] || "$src/scripts/wine.sh" wineboot >/dev/null 2>&1
+# Beside the project's prefix, so that it is on the same file system.
+prefix="$(mktemp -d "$deps_root/wine-world.XXXXXX")"
+game=""
+server=""
+stop() {
+  for p in $game $server; do kill "$p" 2>/dev/null || true; done
+  WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+  rm -rf "$prefix" "$work"
+}
+trap stop EXIT
+cp -al "$shared_prefix/." "$prefix/"
+for file in "$prefix"/*.reg; do cp --remove-destination "$shared_prefix/${file##*/}" "$file"; done
+rm -rf "$prefix/drive_c/users"
+cp -a "$shared_prefix/drive_c/users" "$prefix/drive_c/users"
+find "$prefix/drive_c/users" -depth -path '*/AppData/Roaming/Morvex2' -exec rm -rf {} +
+export WINEPREFIX="$prefix"
+
+port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')"
+url="http://127.0.0.1:$port"
+mkdir -p "$work/server" "$work/data"
+data="$work/data"
+"$server_program" --data "$work/server" --listen "127.0.0.1:$port" >"$work/server.log" 2>&1 &
+server=$!
+wait_for 20 curl -sf "$url/healthz" || { cat "$work/server.log"; fail "the server did not start"; }
+
+drop() {  # drop WINDOW KEYS...: steer the piece, then hold DOWN until it lands
+  local win="$1"; shift
+  for key in "$@"; do press "$win" "$key"; done
+  xdotool keydown Down; sleep 0.3; xdotool keyup Down
+}
+
+started=$SECONDS
+(cd / && exec "$src/scripts/wine.sh" "$build/morvex2.exe" --window --lang en --data-dir "$data" \
+  --name E2E --server "$url" 2>"$work/game.err") &
+game=$!
+win="$(title_window "$game")"
+sleep 1  # the tickets, asked for as the title screen starts
+press "$win" Down
+press "$win" Return
+sleep 0.5
+press "$win" Return
+sleep 0.6
+for _ in $(seq 60); do
+  [ -e "$data/last.mvr" ] && break
+  sleep 0.4
+  drop "$win" Up
+done
+wait_for 20 test -e "$data/last.mvr" || fail "the game did not end"
+echo "the game ended after $((SECONDS - started)) s"
+
+# The game's result as its replay keeps it: level, score, removed count.
+read -r level score removed < <(python3 -c '
+import struct, sys
+b = open(sys.argv[1], "rb").read()
+print(b[6], *struct.unpack("<ii", b[12:20]))' "$data/last.mvr")
+entry=""
+find_entry() {
+  entry="$(curl -sf "$url/api/v1/tables/$level" | python3 -c '
+import json, sys
+score, removed = int(sys.argv[1]), int(sys.argv[2])
+for e in json.load(sys.stdin)["entries"]:
+    if e["name"] == "E2E" and e["score"] == score and e["removed"] == removed:
+        print(e["entry"])
+        break
+else:
+    sys.exit(1)' "$score" "$removed")"
+}
+if ! wait_for 30 find_entry; then
+  curl -s "$url/api/v1/tables/$level"; echo; cat "$work/game.err" "$work/server.log"
+  fail "score $score ($removed removed) at level $level is not in the world table"
+fi
+find_entry
+curl -sf -o "$work/entry.mvr" "$url/api/v1/entries/$entry/replay"
+cmp "$work/entry.mvr" "$data/last.mvr" || fail "the server's replay of entry $entry is not the game's"
+wait_for 10 bash -c "[ ! -e '$data/world-pending.txt' ]" || fail "the result was taken but is still kept"
+sleep 0.5
+import -window root "$shots/wine-world-ranked.png"
+press "$win" Escape
+wait_for 10 bash -c "! kill -0 $game" || fail "the game did not end on ESC"
+game=""
+
+# The game's own table, written as without a server: a game that scored
+# enters it (the fresh tables hold nothing above 0), with the same score.
+tables=(zyou.pod tyuu.pod syo.pod)
+table="$data/${tables[$level]}"
+[ "$(stat -c %s "$table")" = 590 ] || fail "the game's own table ${table##*/} was not written"
+if [ "$score" -gt 0 ]; then
+  python3 - "$table" "$score" <<'PY' || fail "the game's own table does not hold E2E with $score"
+import sys
+table = open(sys.argv[1], "rb").read()
+def text(offset, width, row):
+    raw = bytes((b + 0x20) & 0xFF for b in table[offset + width * row:offset + width * (row + 1)])
+    return raw.split(b"\0")[0].decode("ascii", "replace")
+sys.exit(0 if any(text(0, 16, r) == "E2E" and text(450, 9, r) == sys.argv[2]
+                  for r in range(10)) else 1)
+PY
+fi
+! grep -q "not ranked" "$work/game.err" "$data/morvex2.log" 2>/dev/null ||
+  { cat "$work/game.err"; fail "the game said it was not ranked"; }
+echo "wine world run passed: entry $entry, level $level, score $score, $removed removed;" \
+  "screenshots in $shots"
