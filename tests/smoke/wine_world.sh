@@ -56,9 +56,17 @@ data="$work/data"
 server=$!
 wait_for 20 curl -sf "$url/healthz" || { cat "$work/server.log"; fail "the server did not start"; }
 
-drop() {  # drop WINDOW KEYS...: steer the piece, then hold DOWN until it lands
-  local win="$1"; shift
-  for key in "$@"; do press "$win" "$key"; done
+# Each piece turned once and steered to the next column but two, round the
+# field's eight, then held down until it lands: spread over the field, the
+# pieces' pins meet balloons of their colour now and then, so that the game
+# scores something to compare (the seed is the server's, so not always).
+pieces=0
+drop() {  # drop WINDOW
+  local shift=$((pieces * 3 % 8 - 3)) key=Right
+  pieces=$((pieces + 1))
+  [ "$shift" -ge 0 ] || { key=Left; shift=$((-shift)); }
+  press "$1" Up
+  for _ in $(seq "$shift"); do press "$1" "$key"; done
   xdotool keydown Down; sleep 0.3; xdotool keyup Down
 }
 
@@ -73,13 +81,13 @@ press "$win" Return
 sleep 0.5
 press "$win" Return
 sleep 0.6
-for _ in $(seq 60); do
+for _ in $(seq 120); do
   [ -e "$data/last.mvr" ] && break
   sleep 0.4
-  drop "$win" Up
+  drop "$win"
 done
 wait_for 20 test -e "$data/last.mvr" || fail "the game did not end"
-echo "the game ended after $((SECONDS - started)) s"
+echo "the game ended after $((SECONDS - started)) s and $pieces pieces"
 
 # The game's result as its replay keeps it: level, score, removed count.
 read -r level score removed < <(python3 -c '
