@@ -4,6 +4,9 @@
 # On Windows, the folder a player unpacks or installs (below). The player's
 # own data folder is never part of it.
 include(GNUInstallDirs)
+# What follows is the game's part of the installation; the world tables'
+# server installs a part of its own (server/CMakeLists.txt).
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME game)
 
 set(MORVEX2_APP_ID org.morvex2.morvex2)
 include(${PROJECT_SOURCE_DIR}/cmake/shipped_data.cmake)
@@ -57,17 +60,29 @@ else()
 
   # The manual page and the change log go compressed, as distributions keep
   # them; -n leaves out the time, so the same sources give the same bytes.
-  foreach(doc morvex2.6 changelog)
+  set(morvex2_docs morvex2.6 changelog)
+  if(MORVEX2_SERVER)
+    list(APPEND morvex2_docs morvex2-server.8)
+  endif()
+  set(morvex2_docs_made)
+  foreach(doc ${morvex2_docs})
     add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/${doc}.gz
       COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/data/${doc} > ${PROJECT_BINARY_DIR}/${doc}.gz
       DEPENDS ${PROJECT_SOURCE_DIR}/data/${doc} VERBATIM)
+    list(APPEND morvex2_docs_made ${PROJECT_BINARY_DIR}/${doc}.gz)
   endforeach()
-  add_custom_target(morvex2_docs ALL
-    DEPENDS ${PROJECT_BINARY_DIR}/morvex2.6.gz ${PROJECT_BINARY_DIR}/changelog.gz)
+  add_custom_target(morvex2_docs ALL DEPENDS ${morvex2_docs_made})
   install(FILES ${PROJECT_BINARY_DIR}/morvex2.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
   # Debian and most distributions keep documents under the package name.
   install(FILES README.md docs/FIDELITY.md data/copyright ${PROJECT_BINARY_DIR}/changelog.gz
           DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/morvex2)
+  # The server's manual page and documents go with its part.
+  if(MORVEX2_SERVER)
+    install(FILES ${PROJECT_BINARY_DIR}/morvex2-server.8.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man8
+            COMPONENT server)
+    install(FILES data/copyright ${PROJECT_BINARY_DIR}/changelog.gz
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/morvex2-server COMPONENT server)
+  endif()
 endif()
 
 # `cmake --build BUILD --target uninstall` removes exactly what the last

@@ -4,22 +4,47 @@
 set(CPACK_PACKAGE_NAME morvex2)
 set(CPACK_PACKAGE_VENDOR "The Morvex2 developers")
 set(CPACK_PACKAGE_CONTACT "Morvex2 developers <morvex2@morvex2.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "falling-piece puzzle game with pins and balloons")
-string(CONCAT CPACK_PACKAGE_DESCRIPTION
+# Each part of the installation is a package of its own: the game (morvex2)
+# and, in a build with it, the world tables' server (morvex2-server), so that
+# a player's package depends on none of the server's libraries. Each
+# description's first line is its summary.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+# CPack puts the project's summary (project()'s DESCRIPTION) above each
+# package's description unless the summary is CPack's own default; each
+# package here says its own first line.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CMAKE_PROJECT_NAME} built using CMake")
+set(CPACK_COMPONENTS_ALL game)
+set(CPACK_DEBIAN_GAME_PACKAGE_NAME morvex2)
+string(CONCAT CPACK_DEBIAN_GAME_DESCRIPTION
+  "falling-piece puzzle game with pins and balloons\n"
   "A Japanese single-player falling-piece puzzle game. Bars of three pins,\n"
   "balloons and now and then a flask fall into a field of 8 by 11. A pin\n"
   "resting on a balloon of its own colour pops it, the pop throws the pins\n"
   "around it, and thrown pins pop further balloons or set off a flask.\n"
   "Three levels, high-score tables, music and sound, full screen and crisply\n"
   "scaled.")
+set(CPACK_DEBIAN_GAME_PACKAGE_SECTION games)
+# The tunes need a General MIDI soundfont.
+set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS "timgm6mb-soundfont | sound-font-gm")
+if(MORVEX2_SERVER)
+  list(APPEND CPACK_COMPONENTS_ALL server)
+  set(CPACK_DEBIAN_SERVER_PACKAGE_NAME morvex2-server)
+  string(CONCAT CPACK_DEBIAN_SERVER_DESCRIPTION
+    "world high-score tables server for the game morvex2\n"
+    "Keeps high-score tables shared by every player of morvex2, on Linux,\n"
+    "Windows and in the browser. A result enters a table only after the\n"
+    "server has played the game's replay back itself and found the score it\n"
+    "claims, on the seed the server drew, in the time the server measured.\n"
+    "It keeps its tables in SQLite, or in PostgreSQL for many processes, and\n"
+    "comes with a systemd unit (not enabled by the package).")
+  set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION net)
+endif()
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The packaging is the project's own: a native package, versioned as the game.
-# Libraries come from the binary; the tunes need a General MIDI soundfont.
+# The packaging is the project's own: native packages, versioned as the game.
+# Libraries come from the binaries.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont | sound-font-gm")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_GENERATOR DEB)
 include(CPack)

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Configures (once) and builds incrementally, with warnings as errors.
-# Usage: scripts/build.sh [release|asan|game|clang|windows|web] [TARGET...]
+# Usage: scripts/build.sh [release|asan|game|deb|clang|windows|web] [TARGET...]
 #   release  the game, tests and benchmarks, optimised with debug information
 #   asan     the game and tests under AddressSanitizer and UBSan, built the
 #            portable way: no X11 accelerator, no FluidSynth (SDL alone
 #            presents, and the game plays only the tunes rendered with it)
 #   game     the game alone, as players and packagers build it (Release)
+#   deb      the game and the world tables' server as the Debian packages
+#            hold them (Release, no tests, installed under /usr: the game in
+#            /usr/games, the server in /usr/bin); scripts/package.sh deb
 #   clang    the game alone, built by clang in Release
 #   windows  the game for 64-bit Windows (build/windows/morvex2.exe, its data
 #            in build/windows/share/morvex2) and its tests, cross-compiled
@@ -26,6 +29,8 @@ case "$kind" in
   asan) flags=(-DCMAKE_BUILD_TYPE=Debug -DMORVEX2_SANITIZE=ON -DMORVEX2_X11=OFF
               -DMORVEX2_FLUIDSYNTH=OFF) ;;
   game) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF) ;;
+  deb) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DMORVEX2_SERVER=ON
+              -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games -DMORVEX2_SERVER_BINDIR=bin) ;;
   clang) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
                 -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
   windows)
@@ -38,7 +43,7 @@ case "$kind" in
            -DMORVEX2_WINDOWS_DEPS="$deps" -DMORVEX2_HOST_TOOLS="$root/build/game"
            -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine.sh") ;;
   web) ;;
-  *) echo "usage: $0 [release|asan|game|clang|windows|web] [TARGET...]" >&2; exit 2 ;;
+  *) echo "usage: $0 [release|asan|game|deb|clang|windows|web] [TARGET...]" >&2; exit 2 ;;
 esac
 dir="$root/build/$kind"
 # Paths relative to the checkout, so that a second checkout of the tree (a

@@ -2,8 +2,12 @@
 # Makes what players download. Each packs what `cmake --install` installs from
 # its build, so a package cannot drift from an install.
 # Usage: scripts/package.sh [deb|windows|web]   (default: deb)
-#   deb      build/game/morvex2_<version>_<arch>.deb from the players' build
-#            (Release, no tests), checked with lintian
+#   deb      build/deb/morvex2_<version>_<arch>.deb, the game, and
+#            build/deb/morvex2-server_<version>_<arch>.deb, the world tables'
+#            server and its systemd unit, from the players' build with the
+#            server (Release, no tests): their files checked against an
+#            install's, the game's against the server's libraries, both with
+#            lintian
 #   windows  build/dist/morvex2-<version>-windows-x64.zip and
 #            build/dist/morvex2-<version>-setup.exe from the Windows build
 #   web      build/dist/morvex2-<version>-web.zip: the browser's page, the
@@ -12,21 +16,56 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 
+# What a Debian package holds, one path a line under /usr (a game's under
+# bin/ as an install elsewhere keeps it), but the tunes' renderings, which
+# are named by what they were made from.
+package_files() {
+  dpkg-deb --contents "$1" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||; s|^games/|bin/|' |
+    grep -v '^share/morvex2/.*\.tune$' | sort
+}
+
 deb() {
-  "$root/scripts/build.sh" game
-  cd "$root/build/game"
-  # Debian keeps games in /usr/games.
-  cmake -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games . >/dev/null
-  cpack -G DEB
-  local deb
-  deb="$(ls -t morvex2_*.deb | head -n1)"
-  dpkg-deb --info "$deb"
-  # The package holds exactly what an install does (games in /usr/games).
-  dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||; s|^games/|bin/|' |
-    sort | diff -u "$root/tests/smoke/installed-files.txt" - ||
-    { echo "the package's files differ from an install's" >&2; exit 1; }
-  lintian --info "$deb" || true
-  echo "built $root/build/game/$deb"
+  "$root/scripts/build.sh" deb
+  local dir="$root/build/deb"
+  rm -f "$dir"/morvex2*.deb
+  (cd "$dir" && cpack -G DEB >/dev/null)
+  local version game server
+  version="$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$dir/CPackConfig.cmake")"
+  game="$dir/morvex2_${version}_$(dpkg --print-architecture).deb"
+  server="$dir/morvex2-server_${version}_$(dpkg --print-architecture).deb"
+  dpkg-deb --info "$game"
+  dpkg-deb --info "$server"
+  # Each package holds exactly what its part of an install does.
+  package_files "$game" | diff -u "$root/tests/smoke/installed-files.txt" - ||
+    { echo "the game's package differs from an install's files" >&2; exit 1; }
+  package_files "$server" | diff -u "$root/tests/smoke/installed-server-files.txt" - ||
+    { echo "the server's package differs from an install's files" >&2; exit 1; }
+  local renderings
+  renderings="$(dpkg-deb --contents "$game" | grep -c '/share/morvex2/[^/]*\.tune$' || true)"
+  [ "$renderings" -eq 2 ] || { echo "the game's package holds $renderings tune renderings, not 2" >&2; exit 1; }
+  # A player's package needs none of the server's libraries.
+  local depends
+  depends="$(dpkg-deb --field "$game" Depends)"
+  if grep -Eo 'lib(pq|sqlite3|cpp-httplib|ssl)[^ ,]*' <<<"$depends"; then
+    echo "the game's package depends on the server's libraries: $depends" >&2
+    exit 1
+  fi
+  # The unit goes where systemd looks for units, and starts the program the
+  # package holds.
+  local unit=/usr/lib/systemd/system/morvex2-server.service searched
+  searched="$(pkg-config --variable=systemdsystemunitpath systemd 2>/dev/null ||
+    echo /lib/systemd/system:/usr/lib/systemd/system)"
+  tr ':' '\n' <<<"$searched" | grep -qx "${unit%/*}" ||
+    { echo "systemd does not look for units in ${unit%/*} ($searched)" >&2; exit 1; }
+  local unpacked
+  unpacked="$(mktemp -d)"
+  dpkg-deb --extract "$server" "$unpacked"
+  grep -qx 'ExecStart=/usr/bin/morvex2-server .*' "$unpacked$unit" ||
+    { rm -rf "$unpacked"; echo "the unit does not start /usr/bin/morvex2-server" >&2; exit 1; }
+  rm -rf "$unpacked"
+  lintian --info "$game" "$server" || true
+  echo "built $game"
+  echo "built $server"
 }
 
 # The zip unpacks into a folder of its own; the installer installs the same
