@@ -48,27 +48,9 @@ cp -a "$shared_prefix/drive_c/users" "$prefix/drive_c/users"
 find "$prefix/drive_c/users" -depth -path '*/AppData/Roaming/Morvex2' -exec rm -rf {} +
 export WINEPREFIX="$prefix"
 
-port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')"
-url="http://127.0.0.1:$port"
-mkdir -p "$work/server" "$work/data"
+mkdir -p "$work/data"
 data="$work/data"
-"$server_program" --data "$work/server" --listen "127.0.0.1:$port" >"$work/server.log" 2>&1 &
-server=$!
-wait_for 20 curl -sf "$url/healthz" || { cat "$work/server.log"; fail "the server did not start"; }
-
-# Each piece turned once and steered to the next column but two, round the
-# field's eight, then held down until it lands: spread over the field, the
-# pieces' pins meet balloons of their colour now and then, so that the game
-# scores something to compare (the seed is the server's, so not always).
-pieces=0
-drop() {  # drop WINDOW
-  local shift=$((pieces * 3 % 8 - 3)) key=Right
-  pieces=$((pieces + 1))
-  [ "$shift" -ge 0 ] || { key=Left; shift=$((-shift)); }
-  press "$1" Up
-  for _ in $(seq "$shift"); do press "$1" "$key"; done
-  xdotool keydown Down; sleep 0.3; xdotool keyup Down
-}
+world_server "$server_program"
 
 started=$SECONDS
 (cd / && exec "$src/scripts/wine.sh" "$build/morvex2.exe" --window --lang en --data-dir "$data" \
@@ -76,17 +58,7 @@ started=$SECONDS
 game=$!
 win="$(title_window "$game")"
 sleep 1  # the tickets, asked for as the title screen starts
-press "$win" Down
-press "$win" Return
-sleep 0.5
-press "$win" Return
-sleep 0.6
-for _ in $(seq 120); do
-  [ -e "$data/last.mvr" ] && break
-  sleep 0.4
-  drop "$win"
-done
-wait_for 20 test -e "$data/last.mvr" || fail "the game did not end"
+play_spread "$win" "$data" || fail "the game did not end"
 echo "the game ended after $((SECONDS - started)) s and $pieces pieces"
 
 # The game's result as its replay keeps it: level, score, removed count.

@@ -75,3 +75,43 @@ quit_from_title() {
   wait "$1" || status=$?
   [ "$status" -eq 0 ] || { echo "exit status $status" >&2; return 1; }
 }
+
+# world_server PROGRAM: starts the world-table server PROGRAM on a free port
+# of the loopback, its SQLite store in $work/server and its lines in
+# $work/server.log; sets url, and server to its process id.
+world_server() {
+  local port
+  port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')"
+  url="http://127.0.0.1:$port"
+  mkdir -p "$work/server"
+  "$1" --data "$work/server" --listen "127.0.0.1:$port" >"$work/server.log" 2>&1 &
+  server=$!
+  wait_for 20 curl -sf "$url/healthz" || { cat "$work/server.log"; fail "the server did not start"; }
+}
+
+# play_spread WINDOW DATA_FOLDER: from the title screen, an advanced game
+# played to its end (DATA_FOLDER/last.mvr written), each piece turned once,
+# steered to the next column but two round the field's eight and held down
+# until it lands. Spread over the field, the pieces' pins meet balloons of
+# their colour now and then and the game scores, on most seeds. Sets pieces.
+play_spread() {
+  press "$1" Down
+  press "$1" Return
+  sleep 0.5
+  press "$1" Return
+  sleep 0.6
+  pieces=0
+  local shift key
+  for _ in $(seq 120); do
+    [ -e "$2/last.mvr" ] && break
+    sleep 0.4
+    shift=$((pieces * 3 % 8 - 3))
+    key=Right
+    [ "$shift" -ge 0 ] || { key=Left; shift=$((-shift)); }
+    pieces=$((pieces + 1))
+    press "$1" Up
+    for _ in $(seq "$shift"); do press "$1" "$key"; done
+    xdotool keydown Down; sleep 0.3; xdotool keyup Down
+  done
+  wait_for 20 test -e "$2/last.mvr"
+}

@@ -14,36 +14,13 @@ data="$XDG_DATA_HOME/morvex2"
 server=""
 trap 'for p in $game $server; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 
-# A free port on the loopback, chosen by the system.
-port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')"
-url="http://127.0.0.1:$port"
-mkdir -p "$work/server"
-"$server_program" --data "$work/server" --listen "127.0.0.1:$port" > "$work/server.log" 2>&1 &
-server=$!
-wait_for 20 curl -sf "$url/healthz" || { cat "$work/server.log"; fail "the server did not start"; }
-
-drop() {  # drop WINDOW KEYS...: steer the piece, then hold DOWN until it lands
-  local win="$1"; shift
-  for key in "$@"; do press "$win" "$key"; done
-  xdotool keydown Down; sleep 0.3; xdotool keyup Down
-}
+world_server "$server_program"
 
 (cd / && exec "$build/morvex2" --window --name E2E --server "$url" 2> "$work/game.err") &
 game=$!
 win="$(title_window "$game")"
 sleep 1  # the tickets, asked for as the title screen starts
-
-press "$win" Down
-press "$win" Return
-sleep 0.3
-press "$win" Return
-sleep 0.6
-for _ in $(seq 60); do
-  [ -e "$data/last.mvr" ] && break
-  sleep 0.4
-  drop "$win" Up
-done
-wait_for 20 test -e "$data/last.mvr" || fail "the game did not end"
+play_spread "$win" "$data" || fail "the game did not end"
 
 # The score the game showed, as its replay keeps it.
 score="$(python3 -c 'import struct,sys; b=open(sys.argv[1],"rb").read(); print(struct.unpack("<i", b[12:16])[0])' "$data/last.mvr")"
