@@ -80,6 +80,30 @@ export async function playToEnd(page) {
   return ended;
 }
 
+// Plays a started game to its end as a player who spreads the pieces over
+// the field: each turned once, steered to the next column but two round the
+// field's eight and dropped. Spread so, the pins meet balloons of their
+// colour now and then and the game scores, on most seeds. The game has ended
+// once last.mvr is there and is not `before` (the bytes of an earlier game's,
+// or null).
+export async function playSpreadToEnd(page, before = null) {
+  let pieces = 0;
+  return until('the game ends', async () => {
+    const shift = (pieces * 3) % 8 - 3;
+    pieces += 1;
+    await page.keyboard.press('ArrowUp');
+    for (let i = 0; i < Math.abs(shift); i += 1) await page.keyboard.press(shift < 0 ? 'ArrowLeft' : 'ArrowRight');
+    await page.keyboard.down('ArrowDown');
+    await sleep(300);
+    await page.keyboard.up('ArrowDown');
+    await sleep(300);
+    return page.evaluate((earlier) => {
+      const now = Module.morvex2ReadDataFile('last.mvr');
+      return now !== null && (earlier === null || now.length !== earlier.length || now.some((b, i) => b !== earlier[i]));
+    }, before);
+  }, 180000);
+}
+
 // A replay being watched in the page, at double speed, to its verdict on the
 // game's standard output; a failed check unless it came out as recorded.
 export async function watchToVerdict(page, name) {
