@@ -13,7 +13,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -201,7 +200,6 @@ TEST(SiteTest, TlsClientsThatTrickleAreCutOffAndOthersStillServed) {
   const std::string request = "GET /healthz HTTP/1.1\r\nHost: 127.0.0.1\r\nX: 0123\r\n\r\n";
   std::vector<std::thread> tricklers;
   std::vector<char> cutOff(4, 0);
-  const auto began = std::chrono::steady_clock::now();
   for (std::size_t i = 0; i < cutOff.size(); ++i) {
     tricklers.emplace_back(
         [&, i] { cutOff[i] = TlsTrickleUntilCutOff(server.port(), request, 250); });
@@ -213,8 +211,6 @@ TEST(SiteTest, TlsClientsThatTrickleAreCutOffAndOthersStillServed) {
   EXPECT_EQ(health->status, 200);
   for (std::thread& trickler : tricklers) trickler.join();
   for (std::size_t i = 0; i < cutOff.size(); ++i) EXPECT_TRUE(cutOff[i]) << "trickler " << i;
-  // Cut off at their deadline, well before their requests could have been whole.
-  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(6));
   EXPECT_EQ(client.Get("/healthz")->status, 200);
 }
 
