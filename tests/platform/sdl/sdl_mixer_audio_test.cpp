@@ -533,6 +533,57 @@ TEST_F(SoundTest, TheRenderingMadeWithTheGameIsHeardForItsTuneAndSoundFont) {
   }
 }
 
+// The page fetches the renderings once its first frame is out. A tune whose
+// rendering has not come is silent (the last screen's tune stops for it),
+// and starts when it comes unless the game stopped it meanwhile.
+TEST_F(SoundTest, ARenderingThatComesLateStartsItsTuneLate) {
+  const std::string soundFont = platform::FindSoundFont();
+  ASSERT_FALSE(soundFont.empty());
+  const std::string identity = platform::SoundFontIdentity(soundFont);
+  const std::string shipped = PathOf("shipped");
+  std::filesystem::create_directory(shipped);
+  ASSERT_TRUE(platform::KeepShippedSoundFont(shipped, identity));
+  const Bytes here = ChordMidi(250, 500, 20);
+  const Bytes late = ChordMidi(250, 500, 21);
+  ASSERT_TRUE(platform::WriteCachedTune(platform::TuneCachePath(shipped, here, identity),
+                                        SquareWav(1000, 4000)));
+  const std::string latePath = platform::TuneCachePath(shipped, late, identity);
+
+  for (const bool stoppedMeanwhile : {false, true}) {
+    std::filesystem::remove(output_);
+    std::filesystem::remove(latePath);
+    platform::SdlMixerAudio audio(soundFont, PathOf("rendered"));
+    audio.UseShippedRenderings(shipped);
+    std::vector<std::string> asked;
+    audio.AwaitRenderings([&](const std::string& path) {
+      asked.push_back(path);
+      return true;
+    });
+    ASSERT_TRUE(audio.Open());
+    audio.PlayTune(audio.LoadTune(Write("music1.mid", here).c_str()));
+    const platform::TuneHandle awaited = audio.LoadTune(Write("music2.mid", late).c_str());
+    EXPECT_NE(awaited, 0);
+    EXPECT_EQ(asked, std::vector<std::string>{latePath});
+    Listen(200);
+    audio.PlayTune(awaited);
+    const std::size_t switched = OutputBytes() / 2;
+    Listen(200);
+    if (stoppedMeanwhile) audio.StopTune();
+    EXPECT_TRUE(audio.AwaitsRenderings());
+    ASSERT_TRUE(platform::WriteCachedTune(latePath, SquareWav(1000, 8000)));
+    const std::size_t came = OutputBytes() / 2;
+    audio.TakeLateRenderings();
+    EXPECT_FALSE(audio.AwaitsRenderings());
+    Listen(300);
+    audio.Close();
+    const Samples heard = Heard();
+    EXPECT_EQ(Peak(heard, 0, switched), 4000) << "the first tune played";
+    // The driver has up to two buffers queued when the tunes switch.
+    EXPECT_EQ(Peak(heard, switched + 2 * 2 * 2048, came), 0) << "silent while the rendering comes";
+    EXPECT_EQ(Peak(heard, came), stoppedMeanwhile ? 0 : 8000) << "stopped: " << stoppedMeanwhile;
+  }
+}
+
 // The build renders the game's tunes into the build tree's data files, and
 // the game finds them there for its own tunes and the soundfont found here.
 TEST_F(SoundTest, TheGamesTunesArePlayedFromTheRenderingsOfTheBuild) {
