@@ -108,9 +108,10 @@ async function takePuts(page) {
 }
 
 // Notes when the game's start passes each of its steps: every run dependency
-// removed once the module runs (the wasm compiled and instantiated, the
-// preloaded data, the player's data folder read from storage, ...) and when
-// the runtime is ready for main.
+// removed (the wasm compiled and instantiated, the preloaded data, the
+// player's data folder read from storage, ...) and when the runtime is ready
+// for main. The module's script asks where its files are (locateFile) before
+// it starts fetching them, so its functions are wrapped then.
 function noteStart() {
   window.morvex2Start = [];
   const note = (what) => window.morvex2Start.push([performance.now(), what]);
@@ -121,14 +122,17 @@ function noteStart() {
     set: (made) => {
       if (made === module) return;
       module = made;
-      made.preRun = made.preRun || [];
-      made.preRun.unshift(() => {
+      made.locateFile = (path, folder) => {
         const remove = window.removeRunDependency;
-        window.removeRunDependency = (id) => {
-          note(id);
-          return remove(id);
-        };
-      });
+        if (!remove.noted) {
+          window.removeRunDependency = (id) => {
+            note(id);
+            return remove(id);
+          };
+          window.removeRunDependency.noted = true;
+        }
+        return folder + path;
+      };
       made.onRuntimeInitialized = () => note('main');
     },
   });
@@ -138,14 +142,15 @@ function noteStart() {
 async function startSteps(page) {
   const { files, steps, first } = await page.evaluate(() => ({
     files: [['index.html', performance.getEntriesByType('navigation')[0].responseEnd],
-      ...performance.getEntriesByType('resource').map((entry) => [new URL(entry.name).pathname.replace(/^.*\//, ''),
+      ...performance.getEntriesByType('resource').map((entry) => [new URL(entry.name).pathname.replace(/^.*\//, '') || '/ (HEAD)',
         entry.responseEnd])],
     steps: window.morvex2Start,
     first: window.morvex2FirstPut,
   }));
   const at = (ms) => (ms / 1000).toFixed(2);
   const came = files.filter(([, end]) => end <= first).map(([name, end]) => `${name} ${at(end)}`);
-  const done = steps.map(([end, what]) => `${what.replace(/^datafile_.*/, 'preloaded data')} ${at(end)}`);
+  const done = steps.filter(([, what]) => !what.startsWith('fp '))  // each preloaded file, as the package ends
+    .map(([end, what]) => `${what.replace(/^datafile_.*/, 'preloaded data')} ${at(end)}`);
   return `files come: ${came.join(', ')}; steps done: ${done.join(', ')}; first frame ${at(first)} s`;
 }
 
