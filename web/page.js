@@ -323,22 +323,27 @@ var offlineAsked = false;
 // frame does not wait for them (web/CMakeLists.txt leaves them out of
 // morvex2.data). The game asks for each one it loads once its sound starts,
 // after the first frame; its tune is silent until the file is here, and then
-// starts from its beginning. One file at a time, in the order asked, so the
-// title's tune comes first. The game checks each file whole before it plays
-// it, as it checks every rendering.
+// starts from its beginning. One file at a time, in the order the game asks,
+// so that the first comes as soon as it can. The game checks each file whole
+// before it plays it, as it checks every rendering.
 var tunesComing = Promise.resolve();
+var tunesAsked = new Set();  // those coming: a sound restarted meanwhile asks again
 function fetchTune(path) {
   var name = path.slice(path.lastIndexOf('/') + 1);
   if (!/^[0-9a-f]+-[0-9]+\.tune$/.test(name)) return false;
+  if (tunesAsked.has(name)) return true;
+  tunesAsked.add(name);
   tunesComing = tunesComing.then(function () {
     return fetch('tunes/' + name).then(function (answer) {
       if (!answer.ok) throw new Error('the server answered ' + answer.status);
       return answer.arrayBuffer();
     }).then(function (buffer) {
+      tunesAsked.delete(name);
       Module.morvex2WriteFile(path, new Uint8Array(buffer));
       Module.morvex2TunesArrived = true;
       wakeGame();
     }).catch(function (error) {
+      tunesAsked.delete(name);
       say('tunes', 'The music could not be fetched (' + error.message + '): the game plays without it. / ' +
           '音楽を取得できませんでした。音楽なしで遊べます。', true);
     });

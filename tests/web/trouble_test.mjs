@@ -86,6 +86,14 @@ export async function testTrouble({ address, sourceFolder }) {
       await titleShown(page);
       return /UnknownError: the disk is gone/.test(await said(page));
     }],
+    ['tunes that cannot be fetched are said, and the game plays on without them', async (page) => {
+      await page.route('**/tunes/*', (route) => route.fulfill({ status: 404 }));
+      await page.reload();
+      await titleShown(page);
+      await until('the missing tunes are said', async () => /音楽を取得できません/.test(await said(page)), 20000);
+      return /music could not be fetched \(the server answered 404\)/.test(await said(page)) &&
+        (await page.evaluate(() => window.morvex2Errors.length)) === 0;
+    }],
     ['a storage that never answers lets the game start and says so', async (page) => {
       await page.addInitScript(() => { IDBFactory.prototype.open = () => new EventTarget(); });
       await page.reload();
