@@ -166,6 +166,22 @@ class SoundTest : public ::testing::Test {
     return Peak(Heard());
   }
 
+  // The soundfont found here, its identity, and a folder where renderings
+  // made with the game for it go.
+  struct Shipped {
+    std::string soundFont;
+    std::string identity;
+    std::string folder;
+  };
+  Shipped ShippedFolder() const {
+    Shipped shipped{platform::FindSoundFont(), {}, PathOf("shipped")};
+    EXPECT_FALSE(shipped.soundFont.empty());
+    shipped.identity = platform::SoundFontIdentity(shipped.soundFont);
+    std::filesystem::create_directory(shipped.folder);
+    EXPECT_TRUE(platform::KeepShippedSoundFont(shipped.folder, shipped.identity));
+    return shipped;
+  }
+
   std::filesystem::path folder_;
   std::string output_;
   platform::SdlMixerAudio audio_;
@@ -487,12 +503,7 @@ TEST_F(SoundTest, TheSoundFontIsTheNamedOneElseTheDefaultElseSilence) {
 // Without the synthesiser the soundfont does not matter, and any other tune
 // is silent, which is said once.
 TEST_F(SoundTest, TheRenderingMadeWithTheGameIsHeardForItsTuneAndSoundFont) {
-  const std::string soundFont = platform::FindSoundFont();
-  ASSERT_FALSE(soundFont.empty());
-  const std::string identity = platform::SoundFontIdentity(soundFont);
-  const std::string shipped = PathOf("shipped");
-  std::filesystem::create_directory(shipped);
-  ASSERT_TRUE(platform::KeepShippedSoundFont(shipped, identity));
+  const auto [soundFont, identity, shipped] = ShippedFolder();
   const Bytes tune = ChordMidi(250, 500, 20);
   ASSERT_TRUE(platform::WriteCachedTune(platform::TuneCachePath(shipped, tune, identity),
                                         SquareWav(1000, 8000)));
@@ -537,12 +548,7 @@ TEST_F(SoundTest, TheRenderingMadeWithTheGameIsHeardForItsTuneAndSoundFont) {
 // rendering has not come is silent (the last screen's tune stops for it),
 // and starts when it comes unless the game stopped it meanwhile.
 TEST_F(SoundTest, ARenderingThatComesLateStartsItsTuneLate) {
-  const std::string soundFont = platform::FindSoundFont();
-  ASSERT_FALSE(soundFont.empty());
-  const std::string identity = platform::SoundFontIdentity(soundFont);
-  const std::string shipped = PathOf("shipped");
-  std::filesystem::create_directory(shipped);
-  ASSERT_TRUE(platform::KeepShippedSoundFont(shipped, identity));
+  const auto [soundFont, identity, shipped] = ShippedFolder();
   const Bytes here = ChordMidi(250, 500, 20);
   const Bytes late = ChordMidi(250, 500, 21);
   ASSERT_TRUE(platform::WriteCachedTune(platform::TuneCachePath(shipped, here, identity),
