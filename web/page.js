@@ -28,12 +28,11 @@ try {
 }
 
 // What the page says stays on it, newest last, a few lines at most; each
-// kind of news replaces its own last line. Everything said is also kept for
-// whoever looks (the tests).
-window.morvex2Said = [];
+// kind of news replaces its own last line. News that never replaces an
+// earlier line takes a kind of its own from `lineCount`.
 var lines = new Map();
+var lineCount = 0;
 function say(kind, text, failed, action) {
-  window.morvex2Said.push(text);
   var line = lines.get(kind);
   if (!text) {
     if (line) line.remove();
@@ -284,9 +283,7 @@ back.addEventListener('click', function () {
 });
 
 // What the game says: a watched replay's verdict on its standard output, its
-// problems on standard error; both are kept for whoever looks, and shown.
-window.morvex2Output = [];
-window.morvex2Errors = [];
+// problems on standard error; both are shown.
 var verdicts = [
   [/^replay reproduced/, 'The replay played back as it was recorded. / リプレイは記録どおりに再生されました。', false],
   [/^replay did NOT reproduce/, 'The replay did not play back as it was recorded. / リプレイは記録どおりに再生されませんでした。', true],
@@ -296,31 +293,71 @@ var Module = {
   canvas: canvas,
   arguments: ['--window', '--scale=pixel-exact'],
   print: function (line) {
-    window.morvex2Output.push(line);
-    if (/^replay /.test(line)) keepLastFrame();
     var verdict = verdicts.filter(function (known) { return known[0].test(line); })[0];
     if (verdict) say('replay', verdict[1] + ' (' + line + ')', verdict[2]);
   },
   printErr: function (line) {
-    window.morvex2Errors.push(line);
     console.warn(line);
-    say('game-' + window.morvex2Errors.length, 'The game says / ゲームより: ' + line, true);
+    say('game-' + (lineCount += 1), 'The game says / ゲームより: ' + line, true);
   },
   morvex2StorageSays: function (kind, detail) {
     storageSays(kind, detail);
   },
-  // Once every file the game needs is here, the files of the page are cached
-  // for offline play, so that caching takes nothing from the first frame.
+  // Once every file the game needs to start is here, and then every tune it
+  // asked for, the files of the page are cached for offline play, so that
+  // caching takes nothing from the first frame nor from the tunes.
   monitorRunDependencies: function (left) {
     if (left === 0 && !offlineAsked) {
       offlineAsked = true;
-      setTimeout(keepOffline, 1000);
+      setTimeout(function () { afterTunes(keepOffline); }, 1000);
     }
   },
+  morvex2FetchTune: fetchTune,
   preRun: [],
   SDL2: soundOutput,
 };
 var offlineAsked = false;
+
+// --- the tunes
+// The tunes' renderings are more than half of the page's bytes, so the first
+// frame does not wait for them (web/CMakeLists.txt leaves them out of
+// morvex2.data). The game asks for each one it loads once its sound starts,
+// after the first frame; its tune is silent until the file is here, and then
+// starts from its beginning. One file at a time, in the order the game asks,
+// so that the first comes as soon as it can. The game checks each file whole
+// before it plays it, as it checks every rendering.
+var tunesComing = Promise.resolve();
+var tunesAsked = new Set();  // those coming: a sound restarted meanwhile asks again
+function fetchTune(path) {
+  var name = path.slice(path.lastIndexOf('/') + 1);
+  if (!/^[0-9a-f]+-[0-9]+\.tune$/.test(name)) return false;
+  if (tunesAsked.has(name)) return true;
+  tunesAsked.add(name);
+  tunesComing = tunesComing.then(function () {
+    return fetch('tunes/' + name).then(function (answer) {
+      if (!answer.ok) throw new Error('the server answered ' + answer.status);
+      return answer.arrayBuffer();
+    }).then(function (buffer) {
+      tunesAsked.delete(name);
+      Module.morvex2WriteFile(path, new Uint8Array(buffer));
+      Module.morvex2TunesArrived = true;
+      wakeGame();
+    }).catch(function (error) {
+      tunesAsked.delete(name);
+      say('tunes', 'The music could not be fetched (' + error.message + '): the game plays without it. / ' +
+          '音楽を取得できませんでした。音楽なしで遊べます。', true);
+    });
+  });
+  return true;
+}
+// Runs `then` once every tune asked for so far has come or failed.
+function afterTunes(then) {
+  var awaited = tunesComing;
+  awaited.then(function () {
+    if (awaited === tunesComing) then();
+    else afterTunes(then);
+  });
+}
 
 // --- the browser's storage (storage.js)
 function keepHere() {
@@ -362,7 +399,7 @@ function storageSays(kind, detail) {
           '別のタブが保存を引き継ぎました。このタブではもう保存しません。', true, takeOver);
       break;
     case 'set-aside':
-      say('set-aside-' + window.morvex2Said.length, 'A file in this browser\'s storage could not be read and was ' +
+      say('set-aside-' + (lineCount += 1), 'A file in this browser\'s storage could not be read and was ' +
           'left as it is: ' + detail + ' / 保存されたファイルを読めませんでした。', true);
       break;
     case 'damaged':
@@ -416,12 +453,12 @@ function keepOffline() {
   var reloading = false;
   navigator.serviceWorker.addEventListener('controllerchange', function () {
     // Only a worker the player asked to start replaces a running one.
-    if (reloading || !window.morvex2HadController) return;
+    if (reloading || !hadController) return;
     reloading = true;
     location.reload();
   });
 }
-window.morvex2HadController = !!(navigator.serviceWorker && navigator.serviceWorker.controller);
+var hadController = !!(navigator.serviceWorker && navigator.serviceWorker.controller);
 
 // Watching for gamepads makes the browser poll them all the time, so the game
 // watches only once the player asks, and from then on at every visit.
@@ -529,27 +566,3 @@ if (watchedReplay !== null) {
   back.hidden = false;
   say('replay', 'Watching a replay: RETURN pauses, SPACE doubles the speed, ESC ends. / リプレイ再生中', false);
 }
-
-// A replay's last frame, for whoever looks (the tests). The game shows it for
-// a moment after its verdict, then closes its window, which empties the
-// canvas. The picture is taken at every browser frame until then, so the one
-// kept is the last the game showed, however late a busy browser runs.
-function keepLastFrame() {
-  var last = null;
-  (function look() {
-    var pixels = window.morvex2Frame();
-    if (pixels.length === 0) {
-      window.morvex2FinalFrame = last;
-      return;
-    }
-    last = pixels;
-    requestAnimationFrame(look);
-  })();
-}
-
-// The game's picture as the game drew it, 640 x 480 RGBA (for tests).
-// Empty while the game has no window (starting, or closed).
-window.morvex2Frame = function () {
-  if (canvas.width === 0 || canvas.height === 0) return new Uint8ClampedArray(0);
-  return canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
-};

@@ -11,6 +11,7 @@
 #include "platform/base/colour_aid.h"
 #include "platform/base/failure_log.h"
 #include "platform/sdl/error_box.h"
+#include "platform/sdl/late_renderings.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/win32/host.h"
 #include "platform/win32/sdl_failure.h"
@@ -72,6 +73,7 @@ void SdlHost::Install() {
   g_installed = this;
   GiveLargeBuffersBack();
   audio_.DeferStart();
+  audio_.AwaitRenderings(AskForLateRendering);
   InstallHost({.window = this, .video = &video_, .audio = &audio_, .input = &SdlHost::Pump});
 }
 
@@ -149,6 +151,7 @@ void SdlHost::Pump() {
     host->DrainEventsAt(GameClock().NowMs());
   }
   host->StartSoundOnceShown();
+  if (host->audio_.AwaitsRenderings() && LateRenderingsArrived()) host->audio_.TakeLateRenderings();
 }
 
 void SdlHost::DrainEventsAt(std::int64_t now) {

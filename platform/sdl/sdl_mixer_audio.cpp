@@ -182,11 +182,13 @@ struct SdlMixerAudio::Tune {
   std::vector<std::uint8_t> bytes;
   Mix_Music* music = nullptr;
   std::string cachePath;     // empty when there is no cache
+  std::string awaitedPath;   // where its rendering will come; empty once it is heard
   bool synthesised = false;  // playing from the MIDI bytes, not a rendering
 };
 
 struct SdlMixerAudio::Mixer {
   std::map<TuneHandle, Tune> tunes;
+  TuneHandle playing = 0;  // the tune the game last started and has not stopped
   // Sounds are read on their first play and kept until Close; a file that
   // could not be read is remembered as null and not read again.
   std::map<std::string, std::optional<Sound>> sounds;
@@ -310,6 +312,26 @@ void SdlMixerAudio::UseShippedRenderings(std::string folder) {
   shippedFolder_ = std::move(folder);
 }
 
+void SdlMixerAudio::AwaitRenderings(std::function<bool(const std::string& path)> ask) {
+  askForRendering_ = std::move(ask);
+}
+
+bool SdlMixerAudio::AwaitsRenderings() const {
+  return mixer_ && std::any_of(mixer_->tunes.begin(), mixer_->tunes.end(),
+                               [](const auto& entry) { return !entry.second.awaitedPath.empty(); });
+}
+
+void SdlMixerAudio::TakeLateRenderings() {
+  if (!mixer_) return;
+  for (auto& [handle, tune] : mixer_->tunes) {
+    if (tune.awaitedPath.empty() || !UseRendering(tune, tune.awaitedPath)) continue;
+    tune.awaitedPath.clear();
+    if (handle == mixer_->playing && Mix_PlayMusic(tune.music, -1) != 0) {
+      LogSdlFailure("Mix_PlayMusic", Repeats::kSayOnce);
+    }
+  }
+}
+
 void SdlMixerAudio::FinishRenderings() {
 #if MORVEX2_FLUIDSYNTH
   if (mixer_ && mixer_->renderer) mixer_->renderer->WaitUntilIdle();
@@ -356,10 +378,17 @@ bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) 
   const std::string soundFont = ShippedSoundFont(shippedFolder_);
 #endif
   Tune tune;
-  if (!shippedFolder_.empty() &&
-      UseRendering(tune, TuneCachePath(shippedFolder_, bytes, soundFont))) {
-    mixer_->tunes.emplace(handle, std::move(tune));
-    return true;
+  if (!shippedFolder_.empty()) {
+    std::string shipped = TuneCachePath(shippedFolder_, bytes, soundFont);
+    if (UseRendering(tune, shipped)) {
+      mixer_->tunes.emplace(handle, std::move(tune));
+      return true;
+    }
+    if (askForRendering_ && askForRendering_(shipped)) {
+      tune.awaitedPath = std::move(shipped);
+      mixer_->tunes.emplace(handle, std::move(tune));
+      return true;
+    }
   }
   if (!cacheFolder_->empty()) {
     tune.cachePath = TuneCachePath(*cacheFolder_, bytes, soundFont);
@@ -419,6 +448,12 @@ void SdlMixerAudio::PlayTune(TuneHandle tune) {
   auto found = mixer_->tunes.find(tune);
   if (found == mixer_->tunes.end()) return;
   Tune& playing = found->second;
+  mixer_->playing = tune;
+  if (!playing.awaitedPath.empty()) {
+    // The last screen's tune does not go on over this one while it comes.
+    Mix_HaltMusic();
+    return;
+  }
 #if MORVEX2_FLUIDSYNTH
   if (playing.synthesised && mixer_->renderer && mixer_->renderer->Finished(playing.cachePath)) {
     UseRendering(playing, playing.cachePath);
@@ -430,7 +465,9 @@ void SdlMixerAudio::PlayTune(TuneHandle tune) {
 
 void SdlMixerAudio::StopTune() {
   if (deferred_) deferred_->playing = 0;
-  if (mixer_) Mix_HaltMusic();
+  if (!mixer_) return;
+  mixer_->playing = 0;
+  Mix_HaltMusic();
 }
 
 void SdlMixerAudio::FreeTune(TuneHandle tune) {
@@ -444,6 +481,7 @@ void SdlMixerAudio::FreeTune(TuneHandle tune) {
   if (found == mixer_->tunes.end()) return;
   Mix_FreeMusic(found->second.music);  // stops it first if it is playing
   mixer_->tunes.erase(found);
+  if (mixer_->playing == tune) mixer_->playing = 0;
 }
 
 bool SdlMixerAudio::PlaySound(const char* fileName) {

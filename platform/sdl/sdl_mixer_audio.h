@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,6 +58,16 @@ class SdlMixerAudio final : public AudioBackend {
   // empty one) every tune is played from the cache or synthesised.
   void UseShippedRenderings(std::string folder);
 
+  // Where the renderings made with the game come after it starts (the
+  // browser's page fetches them once its first frame is out), a tune whose
+  // rendering is not there yet is asked for through `ask` (given the path it
+  // belongs at; false when it will not come) and waits for it in silence.
+  // TakeLateRenderings switches every waiting tune whose rendering has come,
+  // and starts the one that should be playing: a late tune starts late.
+  void AwaitRenderings(std::function<bool(const std::string& path)> ask);
+  [[nodiscard]] bool AwaitsRenderings() const;
+  void TakeLateRenderings();
+
   // How loud the tunes and the clap are, 0 to 100 percent; muted, nothing is
   // heard. Kept across a Close and Open, and taken up by a device opened later.
   void SetLoudness(bool muted, int volumePercent);
@@ -77,6 +88,7 @@ class SdlMixerAudio final : public AudioBackend {
   std::optional<std::string> soundFont_;
   std::optional<std::string> cacheFolder_;
   std::string shippedFolder_;
+  std::function<bool(const std::string& path)> askForRendering_;
   std::unique_ptr<Mixer> mixer_;        // null while the device is closed
   std::unique_ptr<Deferred> deferred_;  // null unless the start is put off
   // Handles are never reused, not even across a Close and Open, so that a

@@ -1,4 +1,5 @@
 import { chromium } from 'playwright-core';
+import { fileURLToPath } from 'node:url';
 
 // What the browser tests share: the checks' tally, waiting for a condition,
 // and the game's frames kept and compared inside the page (sending one to
@@ -119,6 +120,14 @@ export async function said(page) {
   return page.evaluate(() => document.getElementById('status').textContent);
 }
 
+// The tests' own script in every page they open (page_test_hooks.js): the
+// game's printed lines and its frames, which the page keeps no record of.
+export const pageTestHooks = fileURLToPath(new URL('./page_test_hooks.js', import.meta.url));
+export async function withTestHooks(context) {
+  await context.addInitScript({ path: pageTestHooks });
+  return context;
+}
+
 // Chromium as the tests start it: Debian's, headless, with no background
 // throttling, so that a busy machine slows the game no more than it must.
 export const chromiumArgs = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
@@ -138,7 +147,7 @@ export async function desktopBrowser(profile) {
   });
   context.setDefaultTimeout(120000);
   context.setDefaultNavigationTimeout(120000);
-  return context;
+  return withTestHooks(context);
 }
 
 // The errors said on the consoles of the pages `watch` is given, each after

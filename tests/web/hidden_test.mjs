@@ -1,6 +1,6 @@
 // A page hidden behind another tab sleeps as a desktop window without the
 // focus does: it draws nothing and its sound stops; shown again, it goes on.
-import { check, until, sleep } from './checks.mjs';
+import { check, until, sleep, pageTestHooks } from './checks.mjs';
 import { launchTabs } from './tabs.mjs';
 
 // Counts the parts put on any canvas of the page, from now on.
@@ -23,7 +23,7 @@ const titleColours = `(() => {
 const soundState = 'Module.SDL2.audioContext ? Module.SDL2.audioContext.state : "none"';
 
 export async function testHidden({ address }) {
-  const browser = await launchTabs(['--autoplay-policy=no-user-gesture-required']);
+  const browser = await launchTabs(['--autoplay-policy=no-user-gesture-required'], pageTestHooks);
   try {
     const tab = await browser.open(address);
     await until('the title screen appears in a tab', async () => (await tab.evaluate(titleColours)) > 50, 60000);

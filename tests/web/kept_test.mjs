@@ -69,6 +69,20 @@ export async function testKeptPage({ context, server, pageFolder, watch }) {
   await titleShown(page);
   const tableBefore = await storedFile(page, 'tyuu.pod');
 
+  // --- the tunes: fetched once the game runs, not before its first frame,
+  // and each one the game asked for is there for it
+  const tuneFiles = (await readdir(join(pageFolder, 'tunes'))).length;
+  const tunesHere = () => page.evaluate((count) =>
+    FS.readdir('/morvex2/share/morvex2').filter((name) => name.endsWith('.tune')).length === count, tuneFiles);
+  if (await until('the tunes come', tunesHere, 60000)) {
+    const fetched = await page.evaluate(() => performance.getEntriesByType('resource')
+      .map((entry) => [new URL(entry.name).pathname.replace(/^.*\//, ''), entry.startTime, entry.responseEnd]));
+    const started = Math.max(...fetched.filter(([name]) => /^morvex2\.(wasm|data)$/.test(name)).map(([, , end]) => end));
+    const tunes = fetched.filter(([name]) => name.endsWith('.tune'));
+    check(tuneFiles > 0 && tunes.length === tuneFiles && tunes.every(([, start]) => start > started),
+          `the ${tunes.length} tunes are fetched after the game's own files, which the first frame waits for`);
+  }
+
   // --- installable
   const cdp = await context.newCDPSession(page);
   let errors = null;
@@ -98,6 +112,7 @@ export async function testKeptPage({ context, server, pageFolder, watch }) {
   await context.setOffline(true);
   await page.reload();
   if (await titleShown(page, 'offline, the title screen appears')) check(true, 'offline, the page starts from its cache');
+  if (await until('offline, the tunes come from the cache', tunesHere, 30000)) check(true, 'offline, the game has its tunes');
   const table = await page.evaluate(() => Array.from(Module.morvex2ReadDataFile('tyuu.pod') || []));
   check(firstScore(table) === '10' && firstScore(table) === firstScore(tableBefore),
         `offline, the last visit's scores are there (${firstScore(table)})`);

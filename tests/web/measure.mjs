@@ -2,7 +2,8 @@
 // scripts/measure.sh measures the desktop game, beside the browser's own
 // floor (floor/index.html: the same parts of a canvas put at the same moments
 // as the game puts them, and a sound stream of the game's kind, with no game):
-// the bytes the page transfers (raw and gzip); the time from the page's load
+// the bytes of the files the first frame waits for and of the whole site (raw
+// and gzip, each file by itself); the time, and where it goes, from the page's load
 // to the game's first frame, plainly, from a cold cache on a slow phone (the
 // CPU slowed 4 x, 1.6 Mbit/s with 150 ms of latency) and from the service
 // worker's cache on the same phone; and the CPU share of all of chromium's
@@ -18,17 +19,12 @@ import { launchTabs } from './tabs.mjs';
 import { readFile, readdir, mkdtemp, rm } from 'node:fs/promises';
 import { gzipSync } from 'node:zlib';
 import { loadavg, tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { join, relative } from 'node:path';
 import { execFileSync } from 'node:child_process';
 
 const [pageFolder, sourceFolder, secondsText] = process.argv.slice(2);
 const seconds = Number(secondsText || 20);
-let raw = 0;
-let gzipped = 0;
-const server = await servePage(pageFolder, (body) => {
-  raw += body.length;
-  gzipped += gzipSync(body, { level: 9 }).length;
-});
+const server = await servePage(pageFolder);
 const floorServer = await servePage(join(sourceFolder, 'tests/web/floor'));
 const load = () => `load ${loadavg()[0].toFixed(2)}`;
 
@@ -53,6 +49,20 @@ async function chromiumTicks(profile) {
     }
   }
   return ticks;
+}
+// The files of the site named (by their paths in it), else all of them, as
+// the service worker fetches them all.
+async function siteBytes(folder, only = null) {
+  const sizes = { raw: 0, gzipped: 0, files: 0 };
+  for (const entry of await readdir(folder, { withFileTypes: true, recursive: true })) {
+    const path = join(entry.path || entry.parentPath, entry.name);
+    if (!entry.isFile() || (only && !only.includes(relative(folder, path)))) continue;
+    const body = await readFile(path);
+    sizes.raw += body.length;
+    sizes.gzipped += gzipSync(body, { level: 9 }).length;
+    sizes.files += 1;
+  }
+  return sizes;
 }
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 // The share of one core that chromium took over the window, in all and by
@@ -97,6 +107,53 @@ async function takePuts(page) {
   });
 }
 
+// Notes when the game's start passes each of its steps: every run dependency
+// removed (the wasm compiled and instantiated, the preloaded data, the
+// player's data folder read from storage, ...) and when the runtime is ready
+// for main. The module's script asks where its files are (locateFile) before
+// it starts fetching them, so its functions are wrapped then.
+function noteStart() {
+  window.morvex2Start = [];
+  const note = (what) => window.morvex2Start.push([performance.now(), what]);
+  let module;
+  Object.defineProperty(window, 'Module', {
+    configurable: true,
+    get: () => module,
+    set: (made) => {
+      if (made === module) return;
+      module = made;
+      made.locateFile = (path, folder) => {
+        const remove = window.removeRunDependency;
+        if (!remove.noted) {
+          window.removeRunDependency = (id) => {
+            note(id);
+            return remove(id);
+          };
+          window.removeRunDependency.noted = true;
+        }
+        return folder + path;
+      };
+      made.onRuntimeInitialized = () => note('main');
+    },
+  });
+}
+// Where the time to the first frame went: when each file of the page had come
+// (resource timing), when each step of the start ended, and the first frame.
+async function startSteps(page) {
+  const { files, steps, first } = await page.evaluate(() => ({
+    files: [['index.html', performance.getEntriesByType('navigation')[0].responseEnd],
+      ...performance.getEntriesByType('resource').map((entry) => [new URL(entry.name).pathname.replace(/^.*\//, '') || '/ (HEAD)',
+        entry.responseEnd])],
+    steps: window.morvex2Start,
+    first: window.morvex2FirstPut,
+  }));
+  const at = (ms) => (ms / 1000).toFixed(2);
+  const came = files.filter(([, end]) => end <= first).map(([name, end]) => `${name} ${at(end)}`);
+  const done = steps.filter(([, what]) => !what.startsWith('fp '))  // each preloaded file, as the package ends
+    .map(([end, what]) => `${what.replace(/^datafile_.*/, 'preloaded data')} ${at(end)}`);
+  return `files come: ${came.join(', ')}; steps done: ${done.join(', ')}; first frame ${at(first)} s`;
+}
+
 const launchOptions = {
   executablePath: '/usr/bin/chromium',
   headless: true,
@@ -124,12 +181,14 @@ async function slowPhoneFirstFrames() {
   try {
     const page = await context.newPage();
     await page.addInitScript(notePuts);
+    await page.addInitScript(noteStart);
     const cdp = await context.newCDPSession(page);
     await cdp.send('Network.enable');
     await cdp.send('Emulation.setCPUThrottlingRate', { rate: 4 });
     await cdp.send('Network.emulateNetworkConditions',
       { offline: false, latency: 150, downloadThroughput: 200000, uploadThroughput: 200000 });
     const cold = await firstFrameMs(page, server.address);
+    const coldSteps = await startSteps(page);
     // The worker fetches the build again once the game runs; then a visit
     // comes from its cache.
     for (;;) {
@@ -139,7 +198,7 @@ async function slowPhoneFirstFrames() {
       await sleep(500);
     }
     const fromCache = await firstFrameMs(page, server.address);
-    return { cold, fromCache };
+    return { cold, fromCache, coldSteps, cachedSteps: await startSteps(page) };
   } finally {
     await context.close();
     await rm(profile, { recursive: true, force: true });
@@ -174,7 +233,15 @@ try {
   const empty = await cpuShare(profile);
   await page.addInitScript(notePuts);
   const firstFrame = await firstFrameMs(page, server.address);
-  results.push(`transferred                ${(raw / 1e6).toFixed(2)} MB raw, ${(gzipped / 1e6).toFixed(2)} MB gzip`);
+  const first = await siteBytes(pageFolder, await page.evaluate(() => [
+    ...performance.getEntriesByType('navigation'), ...performance.getEntriesByType('resource')]
+    .filter((entry) => entry.responseEnd <= window.morvex2FirstPut)
+    .map((entry) => new URL(entry.name).pathname.slice(1) || 'index.html')));
+  results.push(`to the first frame         ${(first.raw / 1e6).toFixed(2)} MB raw, ${(first.gzipped / 1e6).toFixed(2)} MB gzip ` +
+               `(${first.files} files)`);
+  const site = await siteBytes(pageFolder);
+  results.push(`the whole site             ${(site.raw / 1e6).toFixed(2)} MB raw, ${(site.gzipped / 1e6).toFixed(2)} MB gzip ` +
+               `(${site.files} files; the service worker keeps them all)`);
   results.push(`load to first frame        ${(firstFrame / 1000).toFixed(3)} s (${load()})`);
   await page.click('#start');
   await sleep(1000);  // the sound's start-up, as scripts/measure.sh waits for the game's
@@ -201,7 +268,7 @@ try {
   const floorGame = await cpuShare(profile);
   await floor.close();
 
-  const gameHidden = await hiddenShare(server.address, "!!window.morvex2Frame && window.morvex2Frame().length > 0 && (document.getElementById('start').click(), true)");
+  const gameHidden = await hiddenShare(server.address, "!!document.getElementById('start') && (document.getElementById('start').click(), true)");
   const floorHidden = await hiddenShare(floorServer.address, 'true');
   const emptyHidden = await hiddenShare('about:blank', 'true');
 
@@ -210,6 +277,8 @@ try {
     const slow = await slowPhoneFirstFrames();
     results.push(`first frame on a slow phone (CPU / 4, 1.6 Mbit/s, 150 ms), files sent ${compressed ? 'gzipped' : 'as they are'}: ` +
                  `cold ${(slow.cold / 1000).toFixed(3)} s, from the service worker's cache ${(slow.fromCache / 1000).toFixed(3)} s (${load()})`);
+    results.push(`  cold:  ${slow.coldSteps}`);
+    results.push(`  cache: ${slow.cachedSteps}`);
   }
   results.push(`parts put in ${seconds} s: title ${titlePuts.length}, game ${gamePuts.length}`);
   results.push(`CPU of all of chromium's processes over ${seconds} s, by kind of process:`);

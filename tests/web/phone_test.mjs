@@ -4,7 +4,7 @@
 // the Linux build reproduces, lays itself out on phones and a tablet in both
 // orientations, and has no accessibility violation in either mode.
 import { chromium } from 'playwright-core';
-import { check, until, sleep, keep, differs, titleShown, chromiumArgs } from './checks.mjs';
+import { check, until, sleep, keep, differs, titleShown, chromiumArgs, withTestHooks } from './checks.mjs';
 import { execFile } from 'node:child_process';
 import { mkdir, mkdtemp, readFile, rm, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
@@ -74,7 +74,7 @@ export async function testPhone({ address, sourceFolder }) {
   const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: chromiumArgs });
   try {
     // --- without touch: today's page, with no accessibility violation
-    const desk = await browser.newContext({ viewport: { width: 800, height: 640 } });
+    const desk = await withTestHooks(await browser.newContext({ viewport: { width: 800, height: 640 } }));
     const deskPage = await desk.newPage();
     await deskPage.goto(address);
     await titleShown(deskPage, 'the desktop page shows the title');
@@ -92,7 +92,7 @@ export async function testPhone({ address, sourceFolder }) {
     await desk.close();
 
     // --- with touch
-    const context = await browser.newContext({ ...phone, viewport: { width: 390, height: 844 } });
+    const context = await withTestHooks(await browser.newContext({ ...phone, viewport: { width: 390, height: 844 } }));
     context.setDefaultTimeout(120000);
     const page = await context.newPage();
     await page.goto(address);

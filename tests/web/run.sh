@@ -14,5 +14,5 @@ if ! cmp -s "$here/package-lock.json" "$work/package-lock.json" || [ ! -d "$work
 fi
 script="${1:-web_test.mjs}"
 shift || true
-cp "$here"/*.mjs "$work/"
+cp "$here"/*.mjs "$here"/*.js "$work/"
 exec node "$work/$script" "$root/build/web/site" "$root" "$@"

@@ -3,7 +3,7 @@
 // every page it drives focused and visible (its focus emulation counts as a
 // capture of the page), so a hidden page is only hidden without it.
 //
-//   const browser = await launchTabs(args);
+//   const browser = await launchTabs(args[, initScript]);   // a file run in every page first
 //   const tab = await browser.open(url);      // a new tab in the one window
 //   await tab.evaluate('expression');         // its value, awaited
 //   const other = await browser.open('about:blank');   // hides `tab`
@@ -17,7 +17,8 @@ import { join } from 'node:path';
 const { ws: WebSocket } = createRequire(import.meta.url)('playwright-core/lib/utilsBundle');
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-export async function launchTabs(args = []) {
+export async function launchTabs(args = [], initScript = null) {
+  const initSource = initScript ? await readFile(initScript, 'utf8') : null;
   const profile = await mkdtemp(join(tmpdir(), 'morvex2-tabs-'));
   const chromium = spawn('/usr/bin/chromium', ['--headless', '--no-sandbox', '--disable-gpu',
     '--no-first-run', '--remote-debugging-port=0', `--user-data-dir=${profile}`, ...args, 'about:blank'],
@@ -64,6 +65,7 @@ export async function launchTabs(args = []) {
       }
       const { sessionId } = await send('Target.attachToTarget', { targetId, flatten: true });
       await send('Page.enable', {}, sessionId);
+      if (initSource) await send('Page.addScriptToEvaluateOnNewDocument', { source: initSource }, sessionId);
       const tab = {
         send: (method, params) => send(method, params, sessionId),
         async evaluate(expression) {

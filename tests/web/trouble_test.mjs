@@ -1,7 +1,7 @@
 // Whatever goes wrong is said on the page, and the game plays whenever it
 // can: one row per case, each in a fresh browser context of its own.
 import { chromium } from 'playwright-core';
-import { check, until, titleShown, said, chromiumArgs } from './checks.mjs';
+import { check, until, titleShown, said, chromiumArgs, withTestHooks } from './checks.mjs';
 import { mkdtemp, readFile, rm, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -86,6 +86,14 @@ export async function testTrouble({ address, sourceFolder }) {
       await titleShown(page);
       return /UnknownError: the disk is gone/.test(await said(page));
     }],
+    ['tunes that cannot be fetched are said, and the game plays on without them', async (page) => {
+      await page.route('**/tunes/*', (route) => route.fulfill({ status: 404 }));
+      await page.reload();
+      await titleShown(page);
+      await until('the missing tunes are said', async () => /音楽を取得できません/.test(await said(page)), 20000);
+      return /music could not be fetched \(the server answered 404\)/.test(await said(page)) &&
+        (await page.evaluate(() => window.morvex2Errors.length)) === 0;
+    }],
     ['a storage that never answers lets the game start and says so', async (page) => {
       await page.addInitScript(() => { IDBFactory.prototype.open = () => new EventTarget(); });
       await page.reload();
@@ -149,7 +157,7 @@ export async function testTrouble({ address, sourceFolder }) {
     // Three at a time: each plays a game in real time.
     for (let first = 0; first < rows.length; first += 3) {
       await Promise.all(rows.slice(first, first + 3).map(async ([what, run]) => {
-        const context = await browser.newContext({ viewport: { width: 800, height: 640 } });
+        const context = await withTestHooks(await browser.newContext({ viewport: { width: 800, height: 640 } }));
         context.setDefaultTimeout(120000);
         try {
           const page = await context.newPage();

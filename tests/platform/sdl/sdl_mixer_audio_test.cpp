@@ -166,6 +166,22 @@ class SoundTest : public ::testing::Test {
     return Peak(Heard());
   }
 
+  // The soundfont found here, its identity, and a folder where renderings
+  // made with the game for it go.
+  struct Shipped {
+    std::string soundFont;
+    std::string identity;
+    std::string folder;
+  };
+  Shipped ShippedFolder() const {
+    Shipped shipped{platform::FindSoundFont(), {}, PathOf("shipped")};
+    EXPECT_FALSE(shipped.soundFont.empty());
+    shipped.identity = platform::SoundFontIdentity(shipped.soundFont);
+    std::filesystem::create_directory(shipped.folder);
+    EXPECT_TRUE(platform::KeepShippedSoundFont(shipped.folder, shipped.identity));
+    return shipped;
+  }
+
   std::filesystem::path folder_;
   std::string output_;
   platform::SdlMixerAudio audio_;
@@ -487,12 +503,7 @@ TEST_F(SoundTest, TheSoundFontIsTheNamedOneElseTheDefaultElseSilence) {
 // Without the synthesiser the soundfont does not matter, and any other tune
 // is silent, which is said once.
 TEST_F(SoundTest, TheRenderingMadeWithTheGameIsHeardForItsTuneAndSoundFont) {
-  const std::string soundFont = platform::FindSoundFont();
-  ASSERT_FALSE(soundFont.empty());
-  const std::string identity = platform::SoundFontIdentity(soundFont);
-  const std::string shipped = PathOf("shipped");
-  std::filesystem::create_directory(shipped);
-  ASSERT_TRUE(platform::KeepShippedSoundFont(shipped, identity));
+  const auto [soundFont, identity, shipped] = ShippedFolder();
   const Bytes tune = ChordMidi(250, 500, 20);
   ASSERT_TRUE(platform::WriteCachedTune(platform::TuneCachePath(shipped, tune, identity),
                                         SquareWav(1000, 8000)));
@@ -530,6 +541,52 @@ TEST_F(SoundTest, TheRenderingMadeWithTheGameIsHeardForItsTuneAndSoundFont) {
       ++lines;
     }
     EXPECT_EQ(lines, c.heard == kSilence ? 1u : 0u) << c.what << ": " << said;
+  }
+}
+
+// The page fetches the renderings once its first frame is out. A tune whose
+// rendering has not come is silent (the last screen's tune stops for it),
+// and starts when it comes unless the game stopped it meanwhile.
+TEST_F(SoundTest, ARenderingThatComesLateStartsItsTuneLate) {
+  const auto [soundFont, identity, shipped] = ShippedFolder();
+  const Bytes here = ChordMidi(250, 500, 20);
+  const Bytes late = ChordMidi(250, 500, 21);
+  ASSERT_TRUE(platform::WriteCachedTune(platform::TuneCachePath(shipped, here, identity),
+                                        SquareWav(1000, 4000)));
+  const std::string latePath = platform::TuneCachePath(shipped, late, identity);
+
+  for (const bool stoppedMeanwhile : {false, true}) {
+    std::filesystem::remove(output_);
+    std::filesystem::remove(latePath);
+    platform::SdlMixerAudio audio(soundFont, PathOf("rendered"));
+    audio.UseShippedRenderings(shipped);
+    std::vector<std::string> asked;
+    audio.AwaitRenderings([&](const std::string& path) {
+      asked.push_back(path);
+      return true;
+    });
+    ASSERT_TRUE(audio.Open());
+    audio.PlayTune(audio.LoadTune(Write("music1.mid", here).c_str()));
+    const platform::TuneHandle awaited = audio.LoadTune(Write("music2.mid", late).c_str());
+    EXPECT_NE(awaited, 0);
+    EXPECT_EQ(asked, std::vector<std::string>{latePath});
+    Listen(200);
+    audio.PlayTune(awaited);
+    const std::size_t switched = OutputBytes() / 2;
+    Listen(200);
+    if (stoppedMeanwhile) audio.StopTune();
+    EXPECT_TRUE(audio.AwaitsRenderings());
+    ASSERT_TRUE(platform::WriteCachedTune(latePath, SquareWav(1000, 8000)));
+    const std::size_t came = OutputBytes() / 2;
+    audio.TakeLateRenderings();
+    EXPECT_FALSE(audio.AwaitsRenderings());
+    Listen(300);
+    audio.Close();
+    const Samples heard = Heard();
+    EXPECT_EQ(Peak(heard, 0, switched), 4000) << "the first tune played";
+    // The driver has up to two buffers queued when the tunes switch.
+    EXPECT_EQ(Peak(heard, switched + 2 * 2 * 2048, came), 0) << "silent while the rendering comes";
+    EXPECT_EQ(Peak(heard, came), stoppedMeanwhile ? 0 : 8000) << "stopped: " << stoppedMeanwhile;
   }
 }
 
