@@ -394,8 +394,8 @@ bool SdlMixerAudio::UseRendering(Tune& tune, const std::string& path) const {
   std::optional<CachedTune> rendering = OpenCachedTune(path);
   if (!rendering) return false;
   SDL_RWops* stream = RenderingStream(std::move(*rendering));
-  // WAV as rendered; the browser's build ships them as Ogg Vorbis, a tenth
-  // of the size. The mixer tells them apart by their first bytes.
+  // Those made with the game are Ogg Vorbis, a tenth of the size; those of
+  // the cache WAV as rendered. The mixer tells them apart by their first bytes.
   Mix_Music* music = stream != nullptr ? Mix_LoadMUSType_RW(stream, MUS_NONE, SDL_TRUE) : nullptr;
   if (music == nullptr) {
     if (stream != nullptr) LogSdlFailure("Mix_LoadMUSType_RW(" + path + ")");
