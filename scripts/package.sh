@@ -21,10 +21,17 @@ deb() {
   local deb
   deb="$(ls -t morvex2_*.deb | head -n1)"
   dpkg-deb --info "$deb"
-  # The package holds exactly what an install does (games in /usr/games).
-  dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||; s|^games/|bin/|' |
-    sort | diff -u "$root/tests/smoke/installed-files.txt" - ||
+  # The package holds exactly what an install does (games in /usr/games):
+  # the listed files, and the two tunes' renderings, named by what they were
+  # made from.
+  local files
+  files="$(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { print $6 }' |
+    sed 's|^\./usr/||; s|^games/|bin/|' | sort)"
+  grep -v '^share/morvex2/[^/]*\.tune$' <<<"$files" |
+    diff -u "$root/tests/smoke/installed-files.txt" - ||
     { echo "the package's files differ from an install's" >&2; exit 1; }
+  [ "$(grep -c '^share/morvex2/[^/]*\.tune$' <<<"$files")" -eq 2 ] ||
+    { echo "the package lacks the tunes' renderings" >&2; exit 1; }
   lintian --info "$deb" || true
   echo "built $root/build/game/$deb"
 }
