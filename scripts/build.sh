@@ -14,7 +14,7 @@
 #            in build/windows/share/morvex2) and its tests, cross-compiled
 #            with MinGW-w64 against SDL built once per machine
 #            (scripts/deps/sdl-windows.sh); the build machine's own font-table
-#            maker and tune renderer come from build/game
+#            maker, tunes' encoder and tunes' renderings come from build/game
 #   web      the page that plays the game in a browser, in build/web/site (the
 #            rest of build/web is its build): built by emscripten against
 #            SDL2 built for it (scripts/deps/sdl-web.sh), with the tools, the
@@ -34,7 +34,7 @@ case "$kind" in
   clang) flags=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
                 -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
   windows)
-    "$root/scripts/build.sh" game gen_font_table render_tunes
+    "$root/scripts/build.sh" game gen_font_table morvex2_tune_renderings
     deps="$("$root/scripts/deps/sdl-windows.sh")"
     # -O2 as the release build: GCC 12 at -O3 warns falsely of overflows in
     # std::vector's inlined copies.
@@ -67,10 +67,13 @@ if [ "$kind" = web ]; then
       -DCMAKE_FIND_ROOT_PATH="$prefix" -DSDL2_DIR="$prefix/lib/cmake/SDL2" \
       -DSDL2_mixer_DIR="$prefix/lib/cmake/SDL2_mixer" -DMORVEX2_HOST_TOOLS="$root/build/game" >/dev/null
   fi
-elif [ ! -f "$dir/CMakeCache.txt" ]; then
+elif [ ! -f "$dir/CMakeCache.txt" ] ||
+     { [ "$kind" = windows ] && ! grep -q "^MORVEX2_WINDOWS_DEPS:.*=$deps\$" "$dir/CMakeCache.txt"; }; then
+  # A Windows build whose SDL was built anew, in a prefix of its own, is
+  # configured afresh, so that nothing of the old prefix stays in its cache.
   # Ninja: a build with nothing to do takes milliseconds, so ./play.sh starts
   # the game at once on a built tree.
-  cmake -S "$root" -B "$dir" -G Ninja -DMORVEX2_WERROR=ON "${flags[@]}" >/dev/null
+  cmake --fresh -S "$root" -B "$dir" -G Ninja -DMORVEX2_WERROR=ON "${flags[@]}" >/dev/null
 fi
 targets=()
 for target in "$@"; do targets+=(--target "$target"); done

@@ -17,8 +17,8 @@ game=(
   libx11-dev libxext-dev
   # the world tables: requests on Linux, the server's JSON answers
   libcurl4-openssl-dev nlohmann-json3-dev
-  # the tunes' renderings: the synthesiser
-  libfluidsynth-dev
+  # the tunes' renderings: the synthesiser, and the encoder of the shipped ones
+  libfluidsynth-dev vorbis-tools
   # run: the General MIDI soundfont for the tunes, the font for the texts
   timgm6mb-soundfont unifont
 )
@@ -53,9 +53,9 @@ cross=(
   libz-mingw-w64-dev wine wine64
   # the Windows installer (the zip is CMake's own)
   nsis
-  # the browser build: the compiler, its optimiser and JavaScript engine, the
-  # tunes' encoder, and the browser its tests drive
-  emscripten binaryen nodejs vorbis-tools chromium
+  # the browser build: the compiler, its optimiser and JavaScript engine, and
+  # the browser its tests drive
+  emscripten binaryen nodejs chromium
 )
 # npm, for the browser tests' playwright-core, comes with Debian's nodejs as a
 # package of its own; some machines have a nodejs that carries npm itself.

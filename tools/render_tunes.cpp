@@ -14,7 +14,6 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <set>
 #include <string>
@@ -70,13 +69,7 @@ int main(int argc, char** argv) {
   for (int i = 2; i < argc; ++i) {
     if (!Render(argv[i], folder, soundFont, identity, kept)) return 1;
   }
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    const std::string path = entry.path().string();
-    if (entry.path().extension() == ".tune" && !kept.contains(path)) {
-      std::filesystem::remove(entry.path(), error);
-    }
-  }
+  platform::RemoveOtherRenderings(folder, kept);
   if (!platform::KeepShippedSoundFont(folder, identity)) {
     Fail("cannot write in " + folder + ": " + std::strerror(errno));
     return 1;

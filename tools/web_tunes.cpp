@@ -1,23 +1,30 @@
-// Makes the browser's copies of the tunes' renderings: the renderings made
-// with the game are tens of megabytes of WAV, far too much for a page, so each
-// is encoded as Ogg Vorbis (which the mixer decodes itself) and kept under the
-// same name and in the same checked form, beside the soundfont's identity, so
-// that the game finds and checks it exactly as it does the WAV one.
+// Makes the copies of the tunes' renderings that the game ships, on every
+// system: a rendering as the synthesiser makes it is tens of megabytes of
+// WAV, so each is encoded as Ogg Vorbis (which the mixer decodes itself
+// everywhere) and kept under the same name and in the same checked form,
+// beside the soundfont's identity, so that the game finds and checks it
+// exactly as it does a WAV one. A rendering already encoded is copied as it
+// is, so the Windows and browser builds take the build machine's shipped
+// renderings through this too, and nothing is encoded twice. TO then holds
+// exactly these renderings.
 //
 //   web_tunes FROM TO ENCODER [OPTION...]
 //
-// ENCODER is run as `ENCODER OPTION... -o OUT.ogg IN.wav` (oggenc, of
-// Debian's vorbis-tools). Fails when a rendering in FROM is damaged or the
-// encoder fails.
+// ENCODER is run as `ENCODER OPTION... -Q --serial 1 -o OUT.ogg IN.wav`
+// (oggenc, of Debian's vorbis-tools). Fails when a rendering in FROM is
+// damaged or the encoder fails.
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -51,28 +58,47 @@ bool Run(std::vector<std::string> command) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? true : Fail(command[0] + " failed");
 }
 
-bool Encode(const std::filesystem::path& rendering, const std::string& to,
-            const std::vector<std::string>& encoder) {
-  const std::string name = rendering.filename().string();
-  const std::optional<std::vector<std::uint8_t>> wav = platform::ReadCachedTune(rendering);
-  if (!wav) return Fail(rendering.string() + " is missing or damaged");
-  const std::string wavPath = to + "/" + name + ".wav";
-  const std::string oggPath = to + "/" + name + ".ogg";
-  if (!platform::WriteWholeFile(wavPath, *wav, platform::WriteMode::kReplace)) {
-    return Fail("cannot write " + wavPath + ": " + std::strerror(errno));
+bool IsOggVorbis(const std::vector<std::uint8_t>& rendering) {
+  static constexpr std::uint8_t kCapture[] = {'O', 'g', 'g', 'S'};
+  return rendering.size() >= sizeof kCapture &&
+         std::equal(std::begin(kCapture), std::end(kCapture), rendering.begin());
+}
+
+// The WAV rendering `wav` encoded, through files beside its place `at`.
+std::optional<std::vector<std::uint8_t>> Encoded(const std::vector<std::uint8_t>& wav,
+                                                 const std::string& at,
+                                                 const std::vector<std::string>& encoder) {
+  const std::string wavPath = at + ".wav";
+  const std::string oggPath = at + ".ogg";
+  if (!platform::WriteWholeFile(wavPath, wav, platform::WriteMode::kReplace)) {
+    Fail("cannot write " + wavPath + ": " + std::strerror(errno));
+    return std::nullopt;
   }
   std::vector<std::string> command = encoder;
-  command.insert(command.end(), {"-Q", "-o", oggPath, wavPath});
+  // A stream's serial number is random unless given: one fixed number makes
+  // the same rendering the same bytes, build after build.
+  command.insert(command.end(), {"-Q", "--serial", "1", "-o", oggPath, wavPath});
   const bool encoded = Run(command);
   std::error_code ignored;
   std::filesystem::remove(wavPath, ignored);
-  const std::optional<std::vector<std::uint8_t>> ogg =
+  std::optional<std::vector<std::uint8_t>> ogg =
       encoded ? platform::ReadSmallFile(oggPath, kLargestEncoding) : std::nullopt;
   std::filesystem::remove(oggPath, ignored);
-  if (!ogg) return Fail("no encoding of " + rendering.string());
-  if (!platform::WriteCachedTune(to + "/" + name, *ogg)) {
-    return Fail("cannot write " + to + "/" + name + ": " + std::strerror(errno));
+  return ogg;
+}
+
+// Encodes `rendering` into `to` under its own name, which goes into `kept`.
+bool Encode(const std::filesystem::path& rendering, const std::string& to,
+            const std::vector<std::string>& encoder, std::set<std::string>& kept) {
+  const std::string path = to + "/" + rendering.filename().string();
+  std::optional<std::vector<std::uint8_t>> bytes = platform::ReadCachedTune(rendering);
+  if (!bytes) return Fail(rendering.string() + " is missing or damaged");
+  if (!IsOggVorbis(*bytes)) bytes = Encoded(*bytes, path, encoder);
+  if (!bytes) return Fail("no encoding of " + rendering.string());
+  if (!platform::WriteCachedTune(path, *bytes)) {
+    return Fail("cannot write " + path + ": " + std::strerror(errno));
   }
+  kept.insert(path);
   return true;
 }
 
@@ -93,13 +119,15 @@ int main(int argc, char** argv) {
   }
   std::error_code error;
   std::filesystem::create_directories(to, error);
+  std::set<std::string> kept;
   for (const auto& entry : std::filesystem::directory_iterator(from, error)) {
-    if (entry.path().extension() == ".tune" && !Encode(entry.path(), to, encoder)) return 1;
+    if (entry.path().extension() == ".tune" && !Encode(entry.path(), to, encoder, kept)) return 1;
   }
   if (error) {
     Fail("cannot read " + from + ": " + error.message());
     return 1;
   }
+  platform::RemoveOtherRenderings(to, kept);
   if (!platform::KeepShippedSoundFont(to, identity)) {
     Fail("cannot write in " + to + ": " + std::strerror(errno));
     return 1;

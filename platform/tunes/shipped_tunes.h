@@ -6,6 +6,7 @@
 // keeps the identity of the soundfont they were made with.
 #pragma once
 
+#include <set>
 #include <string>
 
 namespace platform {
@@ -16,5 +17,10 @@ std::string ShippedSoundFont(const std::string& folder);
 
 // Keeps `identity` as the soundfont of the renderings in `folder`.
 [[nodiscard]] bool KeepShippedSoundFont(const std::string& folder, const std::string& identity);
+
+// Removes every rendering in `folder` but those at the paths in `kept`, so
+// that a tune changed or dropped since the last build leaves nothing behind
+// to be installed.
+void RemoveOtherRenderings(const std::string& folder, const std::set<std::string>& kept);
 
 }  // namespace platform

@@ -606,6 +606,51 @@ TEST_F(SoundTest, TheGamesTunesArePlayedFromTheRenderingsOfTheBuild) {
   EXPECT_FALSE(std::filesystem::exists(PathOf("rendered"))) << "nothing was rendered";
 }
 
+// How many frames an Ogg stream decodes to: the granule position of its last
+// page, whose capture pattern is the last in the file.
+std::uint64_t OggFrames(const Bytes& ogg) {
+  static constexpr std::uint8_t kCapture[] = {'O', 'g', 'g', 'S'};
+  const auto page = std::find_end(ogg.begin(), ogg.end(), std::begin(kCapture), std::end(kCapture));
+  if (ogg.end() - page < 14) return 0;
+  std::uint64_t frames = 0;
+  for (int i = 7; i >= 0; --i) frames = frames << 8 | page[6 + i];
+  return frames;
+}
+
+// The renderings the build ships are its synthesiser's renderings, encoded:
+// each lasts exactly as long, to the frame, so a tune loops where it always
+// did; it is a tenth of the size or less; and heard through the mixer, its
+// first one and a half seconds are at the same level and well above the
+// encoder's noise (18 dB and more at the time of writing; another tune, or
+// the same one shifted, would be near 0 dB).
+TEST_F(SoundTest, TheShippedRenderingsAreTheSynthesisersEncoded) {
+  const std::string shipped = MORVEX2_BINARY_DIR "/share/morvex2";
+  const std::string rendered = MORVEX2_BINARY_DIR "/tune-renderings";
+  const std::string identity = platform::ShippedSoundFont(shipped);
+  ASSERT_FALSE(identity.empty());
+  EXPECT_EQ(platform::ShippedSoundFont(rendered), identity);
+  for (const char* name : {"music2.mid", "music1.mid"}) {
+    const std::string tune = std::string(MORVEX2_SOURCE_DIR) + "/data/" + name;
+    const auto original =
+        platform::ReadCachedTune(platform::TuneCachePath(rendered, Read(tune), identity));
+    const auto encoded =
+        platform::ReadCachedTune(platform::TuneCachePath(shipped, Read(tune), identity));
+    ASSERT_TRUE(original && encoded) << name;
+    const Samples samples = DecodeRendering(*original);
+    EXPECT_EQ(OggFrames(*encoded), samples.size() / 2) << name;
+    EXPECT_LT(encoded->size() * 10, original->size()) << name;
+
+    audio_.UseShippedRenderings(shipped);
+    std::filesystem::remove(output_);
+    ASSERT_TRUE(audio_.Open());
+    audio_.PlayTune(audio_.LoadTune(tune.c_str()));
+    Listen(2000);
+    const Likeness likeness = Compare(Heard(), samples, 66150);
+    EXPECT_GT(likeness.signalToNoise, 12) << name;
+    EXPECT_NEAR(likeness.levelRatio, 1, 0.06) << name << ": half a decibel";
+  }
+}
+
 // A clap file is read only when it is a regular file of a clap's size: a FIFO
 // or a device would hang or flood the game. A file that passes is converted
 // once; one that lasts too long is refused before it is. What PlaySound reads
