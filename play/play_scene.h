@@ -6,6 +6,8 @@
 //   falling.cpp       spawning, the fall one row a tick, landing, game over
 //   piece_moves.cpp   moving and turning the falling piece
 //   clearing.cpp      the clearing phase after a landing
+//   clearing_pop.cpp  a balloon popping, and the pins it throws
+//   flight.cpp        the flight of a thrown pin, one cell a turn
 //   play_drawing.cpp  one frame of the play screen
 #pragma once
 
