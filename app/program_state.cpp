@@ -19,9 +19,8 @@ void ResetProgramState() {
   g_rankingScene = nullptr;
   g_currentScene = nullptr;
   SetSceneSwitch(nullptr);
-  g_level = 0;
-  g_lastScore = 0;
-  g_lastRemovedCount = 0;
+  SetLevel(0);
+  RestoreLastResult(0, 0);
   g_openingMusic = 0;
   g_playMusic = 0;
   g_fieldSettled = 0;

@@ -29,7 +29,7 @@ const char* EndingText(ReplayEnding ending) {
 
 void ReplayPlayer::Begin() {
   g_player = this;
-  g_level = replay_.level;
+  SetLevel(replay_.level);
   g_playScene->seedCounter = replay_.seed;
   g_fieldSettled = replay_.fieldSettled;
   g_resolveBusy = replay_.resolveBusy;

@@ -119,7 +119,7 @@ int WinMain(HINSTANCE hInstance, HINSTANCE, char*, int nCmdShow) {
   g_openingScene = &openingScene;
   g_playScene = &playScene;
   g_rankingScene = &rankingScene;
-  g_level = 1;
+  SetLevel(1);
   if (g_firstScreen != nullptr) {
     g_firstScreen();
   } else {

@@ -50,7 +50,7 @@ std::string PlayerNameForServer() {
 
 void ComeBackFromWatching() {
   SetSceneSwitch(&SwitchScene);
-  g_level = g_beforeWatching.level;
+  SetLevel(g_beforeWatching.level);
   g_playScene->seedCounter = g_beforeWatching.seed;
   g_fieldSettled = g_beforeWatching.fieldSettled;
   g_resolveBusy = g_beforeWatching.resolveBusy;

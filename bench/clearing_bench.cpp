@@ -36,9 +36,9 @@ Snapshot DenseLanding() {
   for (int i = 0; i < kFieldCells; ++i) {
     scene.field[i].kind = i % 11 == 5 ? kFlask : scene.RandomKind();
   }
-  scene.phase = -1;
-  scene.paused = 0;
-  scene.spawnPending = 0;
+  scene.phase = Phase::kClearing;
+  scene.paused = Pause::kRunning;
+  scene.spawnPending = PendingSpawn::kNone;
   scene.interval = 1000;
   SetTimer(nullptr, 1, 100, nullptr);  // as the landing does
   return landing;
@@ -56,7 +56,7 @@ int Activity(const PlayScene& scene) {
 Snapshot BusiestTick(const Snapshot& landing) {
   Snapshot busiest = landing, current = landing;
   int most = -1;
-  while (current.scene.phase != 0) {
+  while (current.scene.phase != Phase::kFalling) {
     if (const int busy = Activity(current.scene); busy > most) {
       most = busy;
       busiest = current;
@@ -83,7 +83,7 @@ BENCHMARK(BM_BusiestClearingTick);
 int RunPhase(const Snapshot& landing, PlayScene& scene) {
   landing.Restore(scene);
   int ticks = 0;
-  for (; scene.phase != 0; ++ticks) scene.OnTimer(nullptr);
+  for (; scene.phase != Phase::kFalling; ++ticks) scene.OnTimer(nullptr);
   return ticks;
 }
 

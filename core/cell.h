@@ -6,11 +6,24 @@
 #include <cstdint>
 
 struct Cell {
+  // What the cell holds: kEmpty, kFlask, kBurst, a resting pin (-1 to -4), a
+  // balloon (-5 to -8) or a flying pin (see the kinds below).
   std::int32_t kind;
+  // How many rows a pin thrown up has climbed, 0 to 3; it goes with the pin
+  // as it climbs, and at 3 the pin comes to rest on its next turn.
   std::int32_t rise;
+  // 1 when the next resolution scan to reach the cell is to pass it by, only
+  // clearing the flag: a pin written ahead of the scan's order, or a balloon
+  // just marked, acts one scan later. Emptying a cell keeps it.
   std::int32_t skip;
+  // 1 on a balloon that pops when a scan next reaches it.
   std::int32_t popMark;
+  // 1 on a pin thrown by a pop that has not yet left its cell: blocked at
+  // once, it is removed instead of coming to rest. A move leaves it behind.
   std::int32_t launched;
+  // Where the cell's tile is drawn on the screen, its top-left corner in
+  // pixels: fixed for the field and the preview, moving for the title's
+  // balloons.
   std::int32_t x;
   std::int32_t y;
 };

@@ -18,11 +18,15 @@ int GetLevel() {
 
 void SetLastResult(int score, int removedCount) {
   platform::RecordCall("SetLastResult", {score, removedCount});
-  g_lastScore = score;
-  g_lastRemovedCount = removedCount;
+  RestoreLastResult(score, removedCount);
 }
 
 void GetLastResult(int* score, int* removedCount) {
   *score = g_lastScore;
   *removedCount = g_lastRemovedCount;
+}
+
+void RestoreLastResult(int score, int removedCount) {
+  g_lastScore = score;
+  g_lastRemovedCount = removedCount;
 }

@@ -29,3 +29,6 @@ void SetLevel(int level);
 int GetLevel();
 void SetLastResult(int score, int removedCount);
 void GetLastResult(int* score, int* removedCount);
+// Puts back a result kept aside (a playback's borrowed state, a fresh run's
+// zeros). Not the game's own call, so nothing notes it.
+void RestoreLastResult(int score, int removedCount);

@@ -61,8 +61,8 @@ void PlayScene::ClearingStep(HWND hwnd) {
   // After pops and flights the cells left over fall into the holes, and the
   // settled field is looked at again before the next piece may come.
   if (cycleHadActivity) return;
-  spawnPending = -1;
-  phase = 0;
+  spawnPending = PendingSpawn::kAfterClearing;
+  phase = Phase::kFalling;
   KillTimer(hwnd, 1);
   SetTimer(hwnd, 1, static_cast<UINT>(interval), nullptr);
 }

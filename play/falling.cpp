@@ -17,7 +17,7 @@ constexpr UINT kClearingPeriod = 100;
 }  // namespace
 
 void PlayScene::FallingStep(HWND hwnd) {
-  if (spawnPending != 0) {
+  if (spawnPending != PendingSpawn::kNone) {
     SpawnPiece(hwnd);
     return;
   }
@@ -65,7 +65,7 @@ void PlayScene::SpawnPiece(HWND hwnd) {
     SetTimer(hwnd, 1, static_cast<UINT>(interval), nullptr);
     piece[i] = CellPos{kSpawnColumn + i, kSpawnRow};
   }
-  spawnPending = 0;
+  spawnPending = PendingSpawn::kNone;
   pieceActive = 1;
 }
 
@@ -79,6 +79,6 @@ void PlayScene::EndGame(HWND hwnd) {
 // cells for the clearing phase. fastDrop is deliberately left as it is.
 void PlayScene::Land(HWND hwnd) {
   pieceActive = 0;
-  phase = -1;
+  phase = Phase::kClearing;
   SetTimer(hwnd, 1, kClearingPeriod, nullptr);  // replaces the falling period
 }

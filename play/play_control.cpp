@@ -31,11 +31,11 @@ void PlayScene::Start(HWND hwnd) {
   speedUpCount = 0;
   for (Cell& cell : field) ClearCell(cell);
   for (Cell& cell : next) cell.kind = RandomKind();
-  phase = 0;
+  phase = Phase::kFalling;
   interval = kStartInterval[LevelIndex()];
   SetTimer(hwnd, 1, static_cast<UINT>(interval), nullptr);
-  spawnPending = 1;
-  paused = -1;
+  spawnPending = PendingSpawn::kFirstPiece;
+  paused = Pause::kPaused;
   pieceActive = 0;
 }
 
@@ -46,8 +46,8 @@ void PlayScene::LoadImages(HWND hwnd, IDirectDrawSurface* backgroundSurface) {
 }
 
 void PlayScene::OnTimer(HWND hwnd) {
-  if (paused != 0) return;
-  if (phase == 0) {
+  if (paused == Pause::kPaused) return;
+  if (phase == Phase::kFalling) {
     FallingStep(hwnd);
   } else {
     ClearingStep(hwnd);
@@ -57,7 +57,7 @@ void PlayScene::OnTimer(HWND hwnd) {
 void PlayScene::OnKeyDown(HWND hwnd, UINT virtualKey) {
   switch (virtualKey) {
     case VK_RETURN:
-      paused = ~paused;  // 0 and -1 alternate
+      paused = Toggled(paused);
       return;
     case VK_ESCAPE:
       // Back to the title without a result: the title screen's Start clears it.
@@ -69,7 +69,7 @@ void PlayScene::OnKeyDown(HWND hwnd, UINT virtualKey) {
       break;
   }
   // Steering keys act only on a falling piece of a running game.
-  if (paused != 0 || pieceActive == 0 || phase != 0) return;
+  if (paused == Pause::kPaused || pieceActive == 0 || phase != Phase::kFalling) return;
   switch (virtualKey) {
     case VK_SPACE:
       Rotate(1);
@@ -97,7 +97,7 @@ void PlayScene::OnKeyDown(HWND hwnd, UINT virtualKey) {
 // In the clearing phase the release is ignored and fastDrop waits for a later
 // one; a landing never clears it.
 void PlayScene::OnKeyUp() {
-  if (fastDrop == 0 || phase != 0) return;
+  if (fastDrop == 0 || phase != Phase::kFalling) return;
   fastDrop = 0;
   KillTimer(g_hwnd, 1);
   SetTimer(g_hwnd, 1, static_cast<UINT>(interval), nullptr);

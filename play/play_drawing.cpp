@@ -54,7 +54,7 @@ void PlayScene::OnIdle(HWND hwnd) {
   DrawText(370, 200, Localized(play_text::kRemovedLabel, play_text::kRemovedLabelEnglish));
   DrawRightAligned(removedText, 230);
   for (const Cell& cell : next) DrawTile(hwnd, cell);
-  if (paused != 0) {
+  if (paused == Pause::kPaused) {
     // The field stays hidden so that a pause cannot be used to study it.
     for (std::size_t i = 0; i < std::size(play_text::kHelpLines); ++i) {
       DrawText(kHelpX, kHelpTop + kHelpLineStep * static_cast<int>(i),

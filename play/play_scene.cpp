@@ -22,9 +22,9 @@ PlayScene::PlayScene(std::uint32_t seed) {
     next[i].x = 370 + 40 * i;
     next[i].y = 40;
   }
-  phase = 0;
-  spawnPending = 1;
-  paused = -1;
+  phase = Phase::kFalling;
+  spawnPending = PendingSpawn::kFirstPiece;
+  paused = Pause::kPaused;
 }
 
 // The generator is seeded afresh before every draw, so each kind depends only

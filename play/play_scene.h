@@ -6,6 +6,8 @@
 //   falling.cpp       spawning, the fall one row a tick, landing, game over
 //   piece_moves.cpp   moving and turning the falling piece
 //   clearing.cpp      the clearing phase after a landing
+//   clearing_pop.cpp  a balloon popping, and the pins it throws
+//   flight.cpp        the flight of a thrown pin, one cell a turn
 //   play_drawing.cpp  one frame of the play screen
 #pragma once
 
@@ -14,6 +16,25 @@
 
 #include "core/cell.h"
 #include "core/scene.h"
+
+// What a game is doing. The numbers are the game's own; the simulator prints
+// them and its committed outputs hold them.
+enum class Phase : std::int32_t {
+  kFalling = 0,    // the piece falls a row a tick and the keys move it
+  kClearing = -1,  // after a landing: gravity and resolution scans, keys wait
+};
+
+// Whether the game runs or stands behind the key help; RETURN switches.
+enum class Pause : std::int32_t { kRunning = 0, kPaused = -1 };
+
+constexpr Pause Toggled(Pause pause) {
+  return pause == Pause::kRunning ? Pause::kPaused : Pause::kRunning;
+}
+
+// Whether the next falling tick spawns a piece, and who asked for it: Start
+// for a game's first piece, the end of a clearing phase for the next. Play
+// only asks whether one is due.
+enum class PendingSpawn : std::int32_t { kNone = 0, kFirstPiece = 1, kAfterClearing = -1 };
 
 class PlayScene : public Scene {
  public:
@@ -50,14 +71,14 @@ class PlayScene : public Scene {
   [[nodiscard]] const Cell& At(int column, int row) const { return field[FieldIndex(column, row)]; }
 
   // The members of one game, in their original order.
-  std::int32_t phase = 0;  // 0 falling, -1 clearing
+  Phase phase = Phase::kFalling;
   std::int32_t interval = 0;
   std::uint32_t seedCounter = 0;
   Field field{};
   std::array<Cell, 3> next{};
   std::array<CellPos, 3> piece{};
-  std::int32_t spawnPending = 0;
-  std::int32_t paused = 0;  // 0 running, -1 paused
+  PendingSpawn spawnPending = PendingSpawn::kNone;
+  Pause paused = Pause::kRunning;
   std::int32_t pieceActive = 0;
   std::int32_t score = 0;
   std::int32_t removedCount = 0;

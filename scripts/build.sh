@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Configures (once) and builds incrementally, with warnings as errors.
+# Configures and builds incrementally, with warnings as errors. A build folder
+# is configured again only when the flags its kind is configured with have
+# changed since the last time (a flag edited here, a new SDL build's folder).
 # Usage: scripts/build.sh [release|asan|game|deb|clang|windows|web] [TARGET...]
 #   release  the game, tests and benchmarks, optimised with debug information
 #   asan     the game and tests under AddressSanitizer and UBSan, built the
@@ -49,6 +51,22 @@ dir="$root/build/$kind"
 # Paths relative to the checkout, so that a second checkout of the tree (a
 # branch beside this one) finds this one's compiled files in ccache.
 export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
+# configure COMMAND...: runs the configure command when the folder has none
+# or was configured by another; the command, written down in the folder, is
+# what is compared. A changed command starts from a fresh cache, so that a
+# flag dropped from it does not stay; a folder configured before commands were
+# written down is only configured again (every flag of today reaches it).
+configure() {
+  local stamp="$dir/morvex2-configured-by"
+  if [ -f "$dir/build.ninja" ] && [ -f "$stamp" ] && [ "$(printf '%s\n' "$@")" = "$(cat "$stamp")" ]; then
+    return
+  fi
+  local fresh=()
+  if [ -f "$stamp" ]; then fresh=(--fresh); fi
+  rm -f "$stamp"
+  "$@" "${fresh[@]}" >/dev/null
+  printf '%s\n' "$@" >"$stamp"
+}
 if [ "$kind" = web ]; then
   # The tools that make the font table, the icons and the tunes run here, not
   # in the browser.
@@ -59,21 +77,14 @@ if [ "$kind" = web ]; then
   # time, at its top tier, in the first half minute of each screen; from -Os
   # code that costs a quarter to a half of what -O3's did, and the game's own
   # turns take no longer.
-  type=MinSizeRel
-  if [ ! -f "$dir/build.ninja" ] || ! grep -q "$prefix" "$dir/CMakeCache.txt" ||
-     ! grep -qx "CMAKE_BUILD_TYPE:STRING=$type" "$dir/CMakeCache.txt"; then
-    emcmake cmake -S "$root" -B "$dir" -G Ninja -DMORVEX2_WERROR=ON -DCMAKE_BUILD_TYPE="$type" \
-      -DBUILD_TESTING=OFF -DMORVEX2_X11=OFF -DMORVEX2_FLUIDSYNTH=OFF \
-      -DCMAKE_FIND_ROOT_PATH="$prefix" -DSDL2_DIR="$prefix/lib/cmake/SDL2" \
-      -DSDL2_mixer_DIR="$prefix/lib/cmake/SDL2_mixer" -DMORVEX2_HOST_TOOLS="$root/build/game" >/dev/null
-  fi
-elif [ ! -f "$dir/CMakeCache.txt" ] ||
-     { [ "$kind" = windows ] && ! grep -q "^MORVEX2_WINDOWS_DEPS:.*=$deps\$" "$dir/CMakeCache.txt"; }; then
-  # A Windows build whose SDL was built anew, in a prefix of its own, is
-  # configured afresh, so that nothing of the old prefix stays in its cache.
+  configure emcmake cmake -S "$root" -B "$dir" -G Ninja -DMORVEX2_WERROR=ON -DCMAKE_BUILD_TYPE=MinSizeRel \
+    -DBUILD_TESTING=OFF -DMORVEX2_X11=OFF -DMORVEX2_FLUIDSYNTH=OFF \
+    -DCMAKE_FIND_ROOT_PATH="$prefix" -DSDL2_DIR="$prefix/lib/cmake/SDL2" \
+    -DSDL2_mixer_DIR="$prefix/lib/cmake/SDL2_mixer" -DMORVEX2_HOST_TOOLS="$root/build/game"
+else
   # Ninja: a build with nothing to do takes milliseconds, so ./play.sh starts
   # the game at once on a built tree.
-  cmake --fresh -S "$root" -B "$dir" -G Ninja -DMORVEX2_WERROR=ON "${flags[@]}" >/dev/null
+  configure cmake -S "$root" -B "$dir" -G Ninja -DMORVEX2_WERROR=ON "${flags[@]}"
 fi
 targets=()
 for target in "$@"; do targets+=(--target "$target"); done

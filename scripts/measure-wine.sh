@@ -9,22 +9,19 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-20}"
+source "$root/scripts/virtual-screen.sh"
 for tool in Xvfb xdotool import bc; do
   command -v "$tool" >/dev/null || { echo "needs $tool (scripts/install-deps.sh)" >&2; exit 2; }
 done
 work="$(mktemp -d)"
-xvfb=""
 game=""
 cleanup() {
   [ -n "$game" ] && kill "$game" 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  stop_virtual_screen
   rm -rf "$work"
 }
 trap cleanup EXIT
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$work/display")"
+start_virtual_screen 1024x768
 "$root/scripts/wine.sh" cmd /c exit >/dev/null 2>&1 || true
 
 start="$(date +%s.%N)"

@@ -33,6 +33,7 @@ build="${1:-$root/build/release}"
 seconds="${MEASURE_SECONDS:-20}"
 screen="${MEASURE_SCREEN:-640x480}"
 
+source "$root/scripts/virtual-screen.sh"
 for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "needs $tool (scripts/install-deps.sh)" >&2; exit 2; }
 done
@@ -51,21 +52,16 @@ shim="$(cd "$tools" && pwd)/tools/libmorvex2_first_frame.so"
 stamp="$(cd "$tools" && pwd)/tools/morvex2-launch-stamp"
 
 work="$(mktemp -d)"
-xvfb=""
 game=""
 cleanup() {
   [ -n "$game" ] && kill "$game" 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  stop_virtual_screen
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 # --- a virtual X server of its own, on the first free display.
-Xvfb -displayfd 5 -screen 0 "${screen}x24" -nolisten tcp 5>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+start_virtual_screen "$screen"
 
 # --- the game as a player starts it, in a fresh working folder; only the
 # preload and its file name are added. Nothing of SDL's is overridden.

@@ -26,11 +26,12 @@ GameStart StartOf(const Replay& replay) {
 
 ReplayPlayback::ReplayPlayback(const GameStart& start)
     : scene_(start.seed),
-      level_(g_level),
+      level_(GetLevel()),
       fieldSettled_(g_fieldSettled),
       resolveBusy_(g_resolveBusy),
-      lastScore_(g_lastScore),
-      lastRemovedCount_(g_lastRemovedCount) {
+      lastScore_(0),
+      lastRemovedCount_(0) {
+  GetLastResult(&lastScore_, &lastRemovedCount_);
   g_leftTo = 0;
   SetSceneSwitch(&NoteLeft);
   SetLevel(start.level);
@@ -41,11 +42,10 @@ ReplayPlayback::ReplayPlayback(const GameStart& start)
 ReplayPlayback::~ReplayPlayback() {
   SetSceneSwitch(nullptr);
   g_leftTo = 0;
-  g_level = level_;
+  SetLevel(level_);
   g_fieldSettled = fieldSettled_;
   g_resolveBusy = resolveBusy_;
-  g_lastScore = lastScore_;
-  g_lastRemovedCount = lastRemovedCount_;
+  RestoreLastResult(lastScore_, lastRemovedCount_);
 }
 
 void ReplayPlayback::Start() {

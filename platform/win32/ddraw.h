@@ -3,7 +3,7 @@
 // clipper, source colour keys and the "lost" state. The game talks to these
 // objects only through the method names it always used; the pixels live in
 // 16-bit RGB565 SDL surfaces and a flip hands the back buffer to the active
-// video output (platform/video.h).
+// video output (platform/win32/video.h).
 //
 // Differences from the real interfaces, all invisible to the game:
 // - Blt copies one to one; it does not stretch (the game never asks it to).

@@ -1,5 +1,5 @@
 // The glyph table that tools/gen_font_table writes at build time
-// (generated/font_table.cpp). Read it through platform/font.h.
+// (generated/font_table.cpp). Read it through platform/win32/font.h.
 #pragma once
 
 #include <cstdint>

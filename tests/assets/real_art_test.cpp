@@ -73,7 +73,7 @@ TEST(RealArt, ReviewScreensAreDrawn) {
     PlayScene play(0);
     play.Start(FakeWindow());
     play.LoadImages(FakeWindow(), g_backgroundSurface);
-    play.paused = 0;
+    play.paused = Pause::kRunning;
     play.score = 12345;
     play.removedCount = 678;
     for (std::size_t i = 0; i < kinds.size(); ++i) {

@@ -24,7 +24,7 @@ struct GameRun {
 // score tables, a player name), as the start-up command sets it up.
 std::filesystem::path MakeWorkingFolder(const std::string& name);
 
-// Runs the program in `folder` on `script` (see platform/headless_host.h) as a
+// Runs the program in `folder` on `script` (see platform/headless/headless_host.h) as a
 // freshly started process would: every global back at its start value.
 // `unixSeconds` is the wall-clock time the run starts at: it seeds the colours.
 // `watcher`, when given, is called at every look at the queue (HeadlessHost::SetWatcher).

@@ -62,7 +62,7 @@ ReplayFacts FollowReplay(const Replay& replay) {
     const PlayScene& scene = playback.Scene();
     playback.Start();
     for (const ReplayMessage& message : replay.messages) {
-      const bool clearing = scene.phase != 0;
+      const bool clearing = scene.phase == Phase::kClearing;
       const int flasks = Flasks(scene);
       playback.Deliver(message);
       if (clearing && Flasks(scene) < flasks) ++facts.blasts;

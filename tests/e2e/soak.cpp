@@ -137,10 +137,11 @@ class SoakBot {
 
   std::string PlayBurst() {
     const PlayScene& play = *g_playScene;
-    std::string burst = play.paused != 0 ? "key RETURN\n" : "";
+    std::string burst = play.paused == Pause::kPaused ? "key RETURN\n" : "";
     for (int i = Between(1, 4); i > 0; --i) {
       // ESC now and then, most often while a landing is being cleared.
-      if (OneIn(play.phase != 0 ? 25 : 150)) return burst + "key ESC\n" + Wait(1, 50);
+      if (OneIn(play.phase == Phase::kClearing ? 25 : 150))
+        return burst + "key ESC\n" + Wait(1, 50);
       switch (Between(0, 11)) {
         case 0:
         case 1:

@@ -49,7 +49,7 @@ TEST_F(PlayTest, TheGameSpeedsUpAndEveryFiftiethPieceBringsAFlask) {
     Begin(c.level);
     for (int piece = 1; piece <= c.pieces; ++piece) {
       Kind({3, 1}) = Kind({4, 1}) = Kind({5, 1}) = 0;  // room to spawn
-      scene_.spawnPending = 1;
+      scene_.spawnPending = PendingSpawn::kFirstPiece;
       scene_.OnTimer(nullptr);
       ASSERT_EQ(Kind({3, 1}) == kFlask, piece > 1 && piece % 50 == 1) << piece;
     }
@@ -107,7 +107,7 @@ TEST_F(PlayTest, MovesAndTurnsCarryTheKindsOrAreRefusedAndTheTickLandsOrDrops) {
   for (std::size_t n = 0; n < std::size(cases); ++n) {
     const Case& c = cases[n];
     Begin(0);
-    scene_.spawnPending = 0;
+    scene_.spawnPending = PendingSpawn::kNone;
     scene_.pieceActive = 1;
     scene_.piece = c.from;
     for (int i = 0; i < 3; ++i) Kind(c.from[i]) = -1 - i;
@@ -119,7 +119,7 @@ TEST_F(PlayTest, MovesAndTurnsCarryTheKindsOrAreRefusedAndTheTickLandsOrDrops) {
                                         [](const Cell& cell) { return cell.kind != 0; });
     EXPECT_EQ(occupied, 3 + std::ssize(c.balloons)) << "case " << n;
     scene_.OnTimer(nullptr);
-    EXPECT_EQ(scene_.phase, c.lands ? -1 : 0) << "case " << n;
+    EXPECT_EQ(scene_.phase, c.lands ? Phase::kClearing : Phase::kFalling) << "case " << n;
     EXPECT_EQ(scene_.piece[1].row, c.to[1].row + (c.lands ? 0 : 1)) << "case " << n;
   }
 }
@@ -131,7 +131,7 @@ TEST_F(PlayTest, KeysStartPauseDropAndLeaveTheGame) {
   scene_ = PlayScene(0);
   scene_.Start(nullptr);
   for (int i = 0; i < 3; ++i) scene_.OnTimer(nullptr);  // paused: nothing moves
-  EXPECT_EQ(scene_.spawnPending, 1);
+  EXPECT_EQ(scene_.spawnPending, PendingSpawn::kFirstPiece);
   scene_.OnKeyDown(nullptr, VK_RETURN);
   scene_.OnTimer(nullptr);  // the first tick spawns the previewed kinds
   EXPECT_EQ((std::array{Kind({3, 1}), Kind({4, 1}), Kind({5, 1})}), (std::array{-7, -2, -6}));
@@ -149,7 +149,7 @@ TEST_F(PlayTest, KeysStartPauseDropAndLeaveTheGame) {
   EXPECT_EQ(log.Calls(), dropAndBack);
 
   scene_.OnKeyDown(nullptr, VK_DOWN);
-  while (scene_.phase == 0) scene_.OnTimer(nullptr);  // falls and lands
+  while (scene_.phase == Phase::kFalling) scene_.OnTimer(nullptr);  // falls and lands
   log.Clear();
   scene_.OnKeyUp();  // not while clearing
   EXPECT_EQ(scene_.fastDrop, 1);
@@ -160,8 +160,8 @@ TEST_F(PlayTest, KeysStartPauseDropAndLeaveTheGame) {
                          [](const Cell& a, const Cell& b) { return a.kind == b.kind; }));
   EXPECT_TRUE(log.Calls().empty());
   scene_.OnKeyDown(nullptr, VK_RETURN);  // and resumes it
-  while (scene_.phase != 0) scene_.OnTimer(nullptr);
-  EXPECT_EQ(scene_.spawnPending, -1);
+  while (scene_.phase != Phase::kFalling) scene_.OnTimer(nullptr);
+  EXPECT_EQ(scene_.spawnPending, PendingSpawn::kAfterClearing);
 
   log.Clear();
   scene_.OnKeyDown(nullptr, VK_ESCAPE);  // leaves without recording

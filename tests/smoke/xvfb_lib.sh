@@ -2,15 +2,13 @@
 # first and calls xvfb_start.
 
 # xvfb_start SCREEN SCRIPT SOURCE_DIR BUILD_DIR [SCREENSHOT_DIR]: runs SCRIPT
-# again under a virtual X server of its own, SCREEN (WxH) in size, when there
-# is no display; then sets src, build, shots (made if needed) and work, a
-# scratch folder removed at exit.
+# again under a virtual X server of its own (scripts/virtual-screen.sh),
+# SCREEN (WxH) in size, when there is no display; then sets src, build, shots
+# (made if needed) and work, a scratch folder removed at exit.
 xvfb_start() {
   local screen="$1"; shift
   if [ -z "${DISPLAY:-}" ]; then
-    # -noreset: by default the server starts over when its last client leaves,
-    # and a game started in that moment finds no display at all.
-    exec xvfb-run -a -s "-screen 0 ${screen}x24 -noreset" "$@"
+    exec "$(dirname "${BASH_SOURCE[0]}")/../../scripts/virtual-screen.sh" "$screen" "$@"
   fi
   src="$2"
   build="$3"

@@ -59,8 +59,8 @@ async function layout(page) {
 // virtual X server, and says whether it reproduced.
 function linuxReplay(sourceFolder, file) {
   return new Promise((resolve) => {
-    execFile('xvfb-run', ['-a', '-s', '-screen 0 640x480x24', join(sourceFolder, 'build/game/morvex2'), '--window',
-      `--replay=${file}`], {
+    execFile(join(sourceFolder, 'scripts/virtual-screen.sh'), ['640x480', join(sourceFolder, 'build/game/morvex2'),
+      '--window', `--replay=${file}`], {
       env: { ...process.env, SDL_AUDIODRIVER: 'dummy', HOME: tmpdir() },
       timeout: 240000,
     }, (error, stdout, stderr) => resolve(`${stdout}${stderr}`.trim()));

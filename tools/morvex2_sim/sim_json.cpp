@@ -124,11 +124,11 @@ std::string StateLine(std::string_view event, const PlayScene& scene,
                       const std::vector<platform::RecordedCall>& calls) {
   std::string out = "{\"event\":";
   AppendString(out, event);
-  AppendMember(out, "phase", scene.phase);
+  AppendMember(out, "phase", static_cast<std::int32_t>(scene.phase));
   AppendMember(out, "interval", scene.interval);
   AppendMember(out, "seedCounter", scene.seedCounter);
-  AppendMember(out, "spawnPending", scene.spawnPending);
-  AppendMember(out, "paused", scene.paused);
+  AppendMember(out, "spawnPending", static_cast<std::int32_t>(scene.spawnPending));
+  AppendMember(out, "paused", static_cast<std::int32_t>(scene.paused));
   AppendMember(out, "pieceActive", scene.pieceActive);
   AppendMember(out, "score", scene.score);
   AppendMember(out, "removedCount", scene.removedCount);

@@ -42,10 +42,10 @@ void LandField(const FieldInput& field, PlayScene& scene) {
       scene.At(column, row).kind = field.kinds[row][column];
     }
   }
-  scene.paused = 0;
-  scene.phase = -1;
+  scene.paused = Pause::kRunning;
+  scene.phase = Phase::kClearing;
   scene.pieceActive = 0;
-  scene.spawnPending = 0;
+  scene.spawnPending = PendingSpawn::kNone;
   scene.chainPoints = field.chainPoints;
   scene.removedCount = field.removedCount;
   scene.interval = field.interval;
@@ -86,7 +86,7 @@ void RunClear(const FieldInput& field, std::FILE* out) {
   LandField(field, scene);
   Recording recording;
   SetSceneSwitch(RecordSceneSwitch);
-  for (std::int32_t tick = 0; tick < field.maxTicks && scene.phase != 0; ++tick) {
+  for (std::int32_t tick = 0; tick < field.maxTicks && scene.phase != Phase::kFalling; ++tick) {
     recording.BeginEvent();
     scene.OnTimer(g_hwnd);
     recording.Print("tick", scene, out);

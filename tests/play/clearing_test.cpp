@@ -52,8 +52,10 @@ class ClearingTest : public testing::Test {
     for (Cell& cell : scene_.field) cell = Cell{0, 0, 0, 0, 0, cell.x, cell.y};
     for (std::size_t r = 0; r < bottomRows.size(); ++r)
       SetRow(kFieldRows - static_cast<int>(bottomRows.size() - r), bottomRows[r]);
-    scene_.paused = scene_.spawnPending = scene_.chainPoints = scene_.removedCount = 0;
-    scene_.phase = -1, scene_.interval = 1000, ticks_ = 0;
+    scene_.paused = Pause::kRunning;
+    scene_.spawnPending = PendingSpawn::kNone;
+    scene_.chainPoints = scene_.removedCount = 0;
+    scene_.phase = Phase::kClearing, scene_.interval = 1000, ticks_ = 0;
   }
   void SetRow(int row, const std::string& text) {
     std::istringstream tokens(text);
@@ -96,9 +98,10 @@ class ClearingTest : public testing::Test {
   // The falling phase takes over at the spawn interval.
   void ExpectEndsAt(int tick) {
     TickTo(tick - 1);
-    EXPECT_EQ(scene_.phase, -1);
+    EXPECT_EQ(scene_.phase, Phase::kClearing);
     TickTo(tick);
-    EXPECT_EQ(scene_.phase * 10 + scene_.spawnPending, -1);
+    EXPECT_EQ(scene_.phase, Phase::kFalling);
+    EXPECT_EQ(scene_.spawnPending, PendingSpawn::kAfterClearing);
     EXPECT_EQ(log_.Calls(), (std::vector<platform::RecordedCall>{
                                 {"KillTimer", {1}, ""}, {"SetTimer", {1, scene_.interval}, ""}}));
   }
@@ -176,7 +179,7 @@ TEST_F(ClearingTest, BusyPhaseAllocatesNothing) {
   platform::UninstallHost();           // recording allocates; the game never records
   SetTimer(nullptr, 1, 100, nullptr);  // as the landing did
   const long before = AllocationCount();
-  while (scene_.phase != 0 && ticks_ < 500) TickTo(ticks_ + 1);
+  while (scene_.phase != Phase::kFalling && ticks_ < 500) TickTo(ticks_ + 1);
   EXPECT_EQ(AllocationCount() - before, 0) << "over " << ticks_ << " ticks";
   EXPECT_GT(scene_.removedCount, 5);
 }

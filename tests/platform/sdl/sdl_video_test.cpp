@@ -1,11 +1,12 @@
 // The present of the real screen.
+#include "platform/sdl/sdl_video.h"
+
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "platform/headless/offscreen_video.h"
-#include "platform/sdl/sdl_video.h"
 #include "platform/win32/ddraw.h"
 #include "platform/win32/host.h"
 #include "platform/win32/win32.h"

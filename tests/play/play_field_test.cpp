@@ -65,7 +65,7 @@ TEST(PlaySceneTest, StartsPausedWithAPreviewAndTheLevelsTimer) {
     scene.pieceCount = 12;
     scene.speedUpCount = 36;
     scene.fastDrop = scene.pieceActive = 1;
-    scene.phase = -1;
+    scene.phase = Phase::kClearing;
     scene.Start(nullptr);
     platform::UninstallHost();
 
@@ -73,9 +73,9 @@ TEST(PlaySceneTest, StartsPausedWithAPreviewAndTheLevelsTimer) {
               (std::array{-7, -2, -6}));
     EXPECT_EQ(scene.seedCounter, 3u);
     EXPECT_EQ(scene.interval, interval);
-    EXPECT_EQ(scene.phase, 0);
-    EXPECT_EQ(scene.spawnPending, 1);
-    EXPECT_EQ(scene.paused, -1);
+    EXPECT_EQ(scene.phase, Phase::kFalling);
+    EXPECT_EQ(scene.spawnPending, PendingSpawn::kFirstPiece);
+    EXPECT_EQ(scene.paused, Pause::kPaused);
     EXPECT_EQ(scene.pieceActive | scene.score | scene.removedCount | scene.chainPoints |
                   scene.pieceCount | scene.speedUpCount | scene.fastDrop,
               0);
