@@ -55,26 +55,99 @@ std::uint8_t Paeth(int left, int up, int upLeft) {
   return static_cast<std::uint8_t>(toUp <= toUpLeft ? up : upLeft);
 }
 
+// What a row's filter adds back to a byte, from the bytes before and above it.
+int Prediction(std::uint8_t filter, int left, int up, int upLeft) {
+  switch (filter) {
+    case 1:
+      return left;
+    case 2:
+      return up;
+    case 3:
+      return (left + up) / 2;
+    case 4:
+      return Paeth(left, up, upLeft);
+    default:
+      return 0;
+  }
+}
+
+// One row in place, after its filter byte; `above` is null for the top row.
+void UnfilterRow(std::uint8_t* row, const std::uint8_t* above, std::size_t rowBytes,
+                 std::size_t channels) {
+  const std::uint8_t filter = row[0];
+  for (std::size_t x = 1; x <= rowBytes; ++x) {
+    const int left = x > channels ? row[x - channels] : 0;
+    const int up = above != nullptr ? above[x] : 0;
+    const int upLeft = above != nullptr && x > channels ? above[x - channels] : 0;
+    row[x] = static_cast<std::uint8_t>(row[x] + Prediction(filter, left, up, upLeft));
+  }
+}
+
 // Undoes the filter of each row in place; false for an unknown filter.
 bool Unfilter(Bytes& rows, std::size_t rowBytes, std::size_t height, std::size_t channels) {
   for (std::size_t y = 0; y < height; ++y) {
     std::uint8_t* row = rows.data() + y * (rowBytes + 1);
-    const std::uint8_t* above = y == 0 ? nullptr : row - (rowBytes + 1);
-    const std::uint8_t filter = row[0];
-    if (filter > 4) return false;
-    for (std::size_t x = 1; x <= rowBytes; ++x) {
-      const int left = x > channels ? row[x - channels] : 0;
-      const int up = above != nullptr ? above[x] : 0;
-      const int upLeft = above != nullptr && x > channels ? above[x - channels] : 0;
-      const int add = filter == 1   ? left
-                      : filter == 2 ? up
-                      : filter == 3 ? (left + up) / 2
-                      : filter == 4 ? Paeth(left, up, upLeft)
-                                    : 0;
-      row[x] = static_cast<std::uint8_t>(row[x] + add);
-    }
+    if (row[0] > 4) return false;
+    UnfilterRow(row, y == 0 ? nullptr : row - (rowBytes + 1), rowBytes, channels);
   }
   return true;
+}
+
+// What the chunks of a file say: the picture's size and channels (0 when its
+// header is missing or not one this reads), and its packed rows.
+struct Chunks {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::size_t channels = 0;
+  Bytes packed;
+};
+
+// The header's fields; false for a picture that is not 8-bit RGB(A) without
+// interlacing.
+bool ReadHeader(const std::uint8_t* data, Chunks& chunks) {
+  chunks.width = U32At(data);
+  chunks.height = U32At(data + 4);
+  const bool plain = data[8] == 8 && (data[9] == kColourRgb || data[9] == kColourRgba) &&
+                     data[10] == 0 && data[11] == 0 && data[12] == 0;
+  chunks.channels = !plain ? 0 : data[9] == kColourRgb ? 3 : 4;
+  return plain;
+}
+
+// Walks the chunks after the signature; a chunk that claims more bytes than
+// the file holds ends the walk.
+std::optional<Chunks> ReadChunks(const Bytes& file, std::string& why) {
+  Chunks chunks;
+  for (std::size_t at = kSignature.size(); at + 12 <= file.size();) {
+    const std::uint32_t size = U32At(&file[at]);
+    if (size > file.size() - at - 12) break;
+    const std::string type(reinterpret_cast<const char*>(&file[at + 4]), 4);
+    const std::uint8_t* data = &file[at + 8];
+    if (type == "IHDR" && size >= 13 && !ReadHeader(data, chunks)) {
+      why = "not 8-bit RGB without interlacing";
+      return std::nullopt;
+    }
+    if (type == "IDAT") chunks.packed.insert(chunks.packed.end(), data, data + size);
+    if (type == "IEND") break;
+    at += std::size_t{size} + 12;
+  }
+  return chunks;
+}
+
+// The red, green and blue of unfiltered rows.
+RgbImage ToRgb(const Bytes& rows, const Chunks& chunks) {
+  const std::size_t rowBytes = std::size_t{chunks.width} * chunks.channels;
+  RgbImage image;
+  image.width = static_cast<int>(chunks.width);
+  image.height = static_cast<int>(chunks.height);
+  image.pixels.reserve(std::size_t{chunks.width} * chunks.height * 3);
+  for (std::size_t y = 0; y < chunks.height; ++y) {
+    const std::uint8_t* row = rows.data() + y * (rowBytes + 1) + 1;
+    for (std::size_t x = 0; x < chunks.width; ++x) {
+      const std::uint8_t* pixel = row + x * chunks.channels;
+      image.pixels.insert(image.pixels.end(), pixel, pixel + 3);
+    }
+  }
+  return image;
 }
 
 std::optional<RgbImage> Decode(const Bytes& file, std::string& why) {
@@ -83,56 +156,23 @@ std::optional<RgbImage> Decode(const Bytes& file, std::string& why) {
     why = "not a PNG file";
     return std::nullopt;
   }
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::size_t channels = 0;
-  Bytes packed;
-  for (std::size_t at = kSignature.size(); at + 12 <= file.size();) {
-    const std::uint32_t size = U32At(&file[at]);
-    if (size > file.size() - at - 12) break;
-    const std::string type(reinterpret_cast<const char*>(&file[at + 4]), 4);
-    const std::uint8_t* data = &file[at + 8];
-    if (type == "IHDR" && size >= 13) {
-      width = U32At(data);
-      height = U32At(data + 4);
-      const bool plain = data[8] == 8 && (data[9] == kColourRgb || data[9] == kColourRgba) &&
-                         data[10] == 0 && data[11] == 0 && data[12] == 0;
-      if (!plain) {
-        why = "not 8-bit RGB without interlacing";
-        return std::nullopt;
-      }
-      channels = data[9] == kColourRgb ? 3 : 4;
-    } else if (type == "IDAT") {
-      packed.insert(packed.end(), data, data + size);
-    } else if (type == "IEND") {
-      break;
-    }
-    at += std::size_t{size} + 12;
-  }
-  if (channels == 0 || width == 0 || height == 0 || width > kLargestSide || height > kLargestSide) {
+  const std::optional<Chunks> chunks = ReadChunks(file, why);
+  if (!chunks) return std::nullopt;
+  if (chunks->channels == 0 || chunks->width == 0 || chunks->height == 0 ||
+      chunks->width > kLargestSide || chunks->height > kLargestSide) {
     why = "no picture, or one larger than any frame";
     return std::nullopt;
   }
-  const std::size_t rowBytes = std::size_t{width} * channels;
-  Bytes rows((rowBytes + 1) * height);
+  const std::size_t rowBytes = std::size_t{chunks->width} * chunks->channels;
+  Bytes rows((rowBytes + 1) * chunks->height);
   auto unpackedSize = static_cast<uLongf>(rows.size());
-  if (::uncompress(rows.data(), &unpackedSize, packed.data(), static_cast<uLong>(packed.size())) !=
-          Z_OK ||
-      unpackedSize != rows.size() || !Unfilter(rows, rowBytes, height, channels)) {
+  if (::uncompress(rows.data(), &unpackedSize, chunks->packed.data(),
+                   static_cast<uLong>(chunks->packed.size())) != Z_OK ||
+      unpackedSize != rows.size() || !Unfilter(rows, rowBytes, chunks->height, chunks->channels)) {
     why = "damaged picture data";
     return std::nullopt;
   }
-  RgbImage image;
-  image.width = static_cast<int>(width);
-  image.height = static_cast<int>(height);
-  image.pixels.reserve(std::size_t{width} * height * 3);
-  for (std::size_t y = 0; y < height; ++y) {
-    const std::uint8_t* row = rows.data() + y * (rowBytes + 1) + 1;
-    for (std::size_t x = 0; x < width; ++x) {
-      image.pixels.insert(image.pixels.end(), row + x * channels, row + x * channels + 3);
-    }
-  }
-  return image;
+  return ToRgb(rows, *chunks);
 }
 
 }  // namespace
