@@ -3,6 +3,13 @@
 // of those frames are the same as the one before (the title's balloons move
 // twelve times a second, a falling piece once a second); only the parts that
 // differ need to go to the window, and a frame that is the same needs nothing.
+//
+// Measured against sending every frame whole (scripts/measure.sh, five
+// interleaved runs of 20 s each way on a machine shared with other builds,
+// load 10 to 20, medians): the title screen takes 0.30 % of a core against
+// 0.65 %, a running game 0.20 % against 0.60 % at 640 x 480; at 1920 x 1080,
+// 0.45 % against 5.0 % and 0.25 % against 3.75 %. Memory and the first frame
+// do not change beyond their spread between runs.
 #pragma once
 
 #include <SDL.h>
