@@ -13,7 +13,7 @@ set -euo pipefail
 
 game=(
   # build
-  g++ cmake ninja-build pkg-config ccache libsdl2-dev libsdl2-mixer-dev libpng-dev zlib1g-dev
+  g++ cmake ninja-build pkg-config ccache libsdl2-dev libsdl2-mixer-dev zlib1g-dev
   libx11-dev libxext-dev
   # the world tables: requests on Linux, the server's JSON answers
   libcurl4-openssl-dev nlohmann-json3-dev

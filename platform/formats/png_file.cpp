@@ -1,64 +1,183 @@
+// PNG through zlib alone, the same on every system: the frames, goldens and
+// icons the game and its tests write and read are 8-bit RGB or RGBA without
+// interlacing, and that is all this reads; it writes the same, each row
+// unfiltered.
 #include "platform/formats/png_file.h"
 
-#include <png.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
 
 #include "platform/base/failure_log.h"
+#include "platform/base/whole_file.h"
 
 namespace platform {
 
 namespace {
 
 // A frame never comes near this; a file that claims more is not ours.
-constexpr png_uint_32 kLargestSide = 8192;
+constexpr std::uint32_t kLargestSide = 8192;
+constexpr std::size_t kLargestFile = std::size_t{64} * 1024 * 1024;
+constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr std::uint8_t kColourRgb = 2;
+constexpr std::uint8_t kColourRgba = 6;
+
+using Bytes = std::vector<std::uint8_t>;
+
+void PutU32(Bytes& out, std::uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8)
+    out.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+
+std::uint32_t U32At(const std::uint8_t* at) {
+  return (std::uint32_t{at[0]} << 24) | (std::uint32_t{at[1]} << 16) | (std::uint32_t{at[2]} << 8) |
+         at[3];
+}
+
+void PutChunk(Bytes& out, const char* type, const Bytes& data) {
+  PutU32(out, static_cast<std::uint32_t>(data.size()));
+  const std::size_t start = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  PutU32(out, static_cast<std::uint32_t>(
+                  ::crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
+}
+
+std::uint8_t Paeth(int left, int up, int upLeft) {
+  const int estimate = left + up - upLeft;
+  const int toLeft = std::abs(estimate - left);
+  const int toUp = std::abs(estimate - up);
+  const int toUpLeft = std::abs(estimate - upLeft);
+  if (toLeft <= toUp && toLeft <= toUpLeft) return static_cast<std::uint8_t>(left);
+  return static_cast<std::uint8_t>(toUp <= toUpLeft ? up : upLeft);
+}
+
+// Undoes the filter of each row in place; false for an unknown filter.
+bool Unfilter(Bytes& rows, std::size_t rowBytes, std::size_t height, std::size_t channels) {
+  for (std::size_t y = 0; y < height; ++y) {
+    std::uint8_t* row = rows.data() + y * (rowBytes + 1);
+    const std::uint8_t* above = y == 0 ? nullptr : row - (rowBytes + 1);
+    const std::uint8_t filter = row[0];
+    if (filter > 4) return false;
+    for (std::size_t x = 1; x <= rowBytes; ++x) {
+      const int left = x > channels ? row[x - channels] : 0;
+      const int up = above != nullptr ? above[x] : 0;
+      const int upLeft = above != nullptr && x > channels ? above[x - channels] : 0;
+      const int add = filter == 1   ? left
+                      : filter == 2 ? up
+                      : filter == 3 ? (left + up) / 2
+                      : filter == 4 ? Paeth(left, up, upLeft)
+                                    : 0;
+      row[x] = static_cast<std::uint8_t>(row[x] + add);
+    }
+  }
+  return true;
+}
+
+std::optional<RgbImage> Decode(const Bytes& file, std::string& why) {
+  if (file.size() < kSignature.size() ||
+      !std::equal(kSignature.begin(), kSignature.end(), file.begin())) {
+    why = "not a PNG file";
+    return std::nullopt;
+  }
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::size_t channels = 0;
+  Bytes packed;
+  for (std::size_t at = kSignature.size(); at + 12 <= file.size();) {
+    const std::uint32_t size = U32At(&file[at]);
+    if (size > file.size() - at - 12) break;
+    const std::string type(reinterpret_cast<const char*>(&file[at + 4]), 4);
+    const std::uint8_t* data = &file[at + 8];
+    if (type == "IHDR" && size >= 13) {
+      width = U32At(data);
+      height = U32At(data + 4);
+      const bool plain = data[8] == 8 && (data[9] == kColourRgb || data[9] == kColourRgba) &&
+                         data[10] == 0 && data[11] == 0 && data[12] == 0;
+      if (!plain) {
+        why = "not 8-bit RGB without interlacing";
+        return std::nullopt;
+      }
+      channels = data[9] == kColourRgb ? 3 : 4;
+    } else if (type == "IDAT") {
+      packed.insert(packed.end(), data, data + size);
+    } else if (type == "IEND") {
+      break;
+    }
+    at += std::size_t{size} + 12;
+  }
+  if (channels == 0 || width == 0 || height == 0 || width > kLargestSide || height > kLargestSide) {
+    why = "no picture, or one larger than any frame";
+    return std::nullopt;
+  }
+  const std::size_t rowBytes = std::size_t{width} * channels;
+  Bytes rows((rowBytes + 1) * height);
+  auto unpackedSize = static_cast<uLongf>(rows.size());
+  if (::uncompress(rows.data(), &unpackedSize, packed.data(), static_cast<uLong>(packed.size())) !=
+          Z_OK ||
+      unpackedSize != rows.size() || !Unfilter(rows, rowBytes, height, channels)) {
+    why = "damaged picture data";
+    return std::nullopt;
+  }
+  RgbImage image;
+  image.width = static_cast<int>(width);
+  image.height = static_cast<int>(height);
+  image.pixels.reserve(std::size_t{width} * height * 3);
+  for (std::size_t y = 0; y < height; ++y) {
+    const std::uint8_t* row = rows.data() + y * (rowBytes + 1) + 1;
+    for (std::size_t x = 0; x < width; ++x) {
+      image.pixels.insert(image.pixels.end(), row + x * channels, row + x * channels + 3);
+    }
+  }
+  return image;
+}
 
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> EncodePng(int width, int height, PngPixels format,
                                                    std::span<const std::uint8_t> pixels) {
   if (!PixelsFillPicture(width, height, format, pixels)) return std::nullopt;
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  png.width = static_cast<png_uint_32>(width);
-  png.height = static_cast<png_uint_32>(height);
-  png.format = format == PngPixels::kRgb ? PNG_FORMAT_RGB : PNG_FORMAT_RGBA;
-  // The first call measures, the second writes.
-  png_alloc_size_t size = 0;
-  std::optional<std::vector<std::uint8_t>> file;
-  if (png_image_write_to_memory(&png, nullptr, &size, 0, pixels.data(), 0, nullptr) != 0) {
-    file.emplace(size);
-    if (png_image_write_to_memory(&png, file->data(), &size, 0, pixels.data(), 0, nullptr) != 0) {
-      file->resize(size);
-    } else {
-      file.reset();
-    }
+  const auto channels = static_cast<std::size_t>(format);
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * channels;
+  Bytes rows;
+  rows.reserve((rowBytes + 1) * static_cast<std::size_t>(height));
+  for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y) {
+    rows.push_back(0);
+    rows.insert(rows.end(), pixels.begin() + static_cast<std::ptrdiff_t>(y * rowBytes),
+                pixels.begin() + static_cast<std::ptrdiff_t>((y + 1) * rowBytes));
   }
-  if (!file) LogFailure("png_image_write_to_memory", png.message);
-  png_image_free(&png);
+  Bytes packed(::compressBound(static_cast<uLong>(rows.size())));
+  auto packedSize = static_cast<uLongf>(packed.size());
+  if (::compress2(packed.data(), &packedSize, rows.data(), static_cast<uLong>(rows.size()), 6) !=
+      Z_OK) {
+    LogFailure("compress2", "the picture could not be packed");
+    return std::nullopt;
+  }
+  packed.resize(packedSize);
+  Bytes header;
+  PutU32(header, static_cast<std::uint32_t>(width));
+  PutU32(header, static_cast<std::uint32_t>(height));
+  const std::uint8_t colour = format == PngPixels::kRgb ? kColourRgb : kColourRgba;
+  header.insert(header.end(), {8, colour, 0, 0, 0});
+  Bytes file(kSignature.begin(), kSignature.end());
+  PutChunk(file, "IHDR", header);
+  PutChunk(file, "IDAT", packed);
+  PutChunk(file, "IEND", {});
   return file;
 }
 
 std::optional<RgbImage> ReadPng(const std::string& path) {
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  if (png_image_begin_read_from_file(&png, path.c_str()) == 0) {
-    LogFailure("png_image_begin_read_from_file(" + path + ")", png.message);
+  const std::optional<Bytes> file = ReadSmallFile(path, kLargestFile);
+  if (!file) {
+    LogErrnoFailure("reading " + path, errno);
     return std::nullopt;
   }
-  if (png.width == 0 || png.height == 0 || png.width > kLargestSide || png.height > kLargestSide) {
-    LogFailure("reading " + path, "an image larger than any frame");
-    png_image_free(&png);
-    return std::nullopt;
-  }
-  png.format = PNG_FORMAT_RGB;
-  RgbImage image;
-  image.width = static_cast<int>(png.width);
-  image.height = static_cast<int>(png.height);
-  image.pixels.resize(PNG_IMAGE_SIZE(png));
-  if (png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr) == 0) {
-    LogFailure("png_image_finish_read(" + path + ")", png.message);
-    png_image_free(&png);
-    return std::nullopt;
-  }
+  std::string why;
+  std::optional<RgbImage> image = Decode(*file, why);
+  if (!image) LogFailure("reading " + path, why);
   return image;
 }
 

@@ -107,65 +107,17 @@ int IDirectDrawSurface::Height() const {
 }
 
 SDL_Surface* IDirectDrawSurface::Pixels() {
-  BeforeWriting(nullptr);
   NoteWritten(Whole());
   return pixels_;
 }
 
 SDL_Surface* IDirectDrawSurface::PixelsFor(const SDL_Rect& area) {
-  BeforeWriting(&area);
   NoteWritten(area);
   return pixels_;
 }
 
 const SDL_Surface& IDirectDrawSurface::View() {
-  CoverLeftTexts(nullptr);
   return *pixels_;
-}
-
-// Left texts that a write would touch are covered first, as are those of any
-// surface whose picture this one is about to change.
-void IDirectDrawSurface::BeforeWriting(const SDL_Rect* area) {
-  CoverLeftTexts(area);
-  if (backBuffer_ != nullptr && backBuffer_->pixels_ == pixels_) backBuffer_->CoverLeftTexts(area);
-  CoverTextsLeftFromThis();
-}
-
-// Texts other surfaces left in place on a copy of this one are covered while
-// this picture is still what was copied.
-void IDirectDrawSurface::CoverTextsLeftFromThis() {
-  for (IDirectDrawSurface* other : LiveSurfaces()) {
-    if (other->leftFrom_ == this) other->CoverLeftTexts(nullptr);
-  }
-}
-
-// The picture copied over the left texts in `area` (all of them when null),
-// as the whole copy that left them would have done.
-void IDirectDrawSurface::CoverLeftTexts(const SDL_Rect* area) {
-  if (leftTexts_.empty()) return;
-  std::erase_if(leftTexts_, [&](const KeptText& text) {
-    if (area != nullptr && SDL_HasIntersection(&text.cells, area) != SDL_TRUE) return false;
-    const RECT rect = RectOf(text.cells);
-    sinceFlip_.Add(CopyRect(rect, *leftFrom_, rect, false));
-    version_ = NextNumber();
-    return true;
-  });
-  if (leftTexts_.empty()) leftFrom_ = nullptr;
-}
-
-bool IDirectDrawSurface::TextAlreadyThere(std::uint64_t id, int x, int y, const SDL_Rect& cells) {
-  const auto left = std::find_if(leftTexts_.begin(), leftTexts_.end(), [&](const KeptText& text) {
-    return text.id == id && text.x == x && text.y == y && SDL_RectEquals(&text.cells, &cells);
-  });
-  if (left == leftTexts_.end()) return false;
-  texts_.push_back(*left);
-  leftTexts_.erase(left);
-  if (leftTexts_.empty()) leftFrom_ = nullptr;
-  return true;
-}
-
-void IDirectDrawSurface::KeepText(std::uint64_t id, int x, int y, const SDL_Rect& cells) {
-  texts_.push_back(KeptText{id, x, y, cells});
 }
 
 // A flipping primary surface's pixels are its back buffer's: what is written
@@ -177,14 +129,10 @@ void IDirectDrawSurface::NoteWritten(const SDL_Rect& area) {
   version_ = NextNumber();
   sinceCopy_.Add(part);
   sinceFlip_.Add(part);
-  std::erase_if(texts_, [&](const KeptText& text) {
-    return SDL_HasIntersection(&text.cells, &part) == SDL_TRUE;
-  });
   if (backBuffer_ != nullptr && backBuffer_->pixels_ == pixels_) backBuffer_->NoteWritten(part);
 }
 
 IDirectDrawSurface::~IDirectDrawSurface() {
-  CoverTextsLeftFromThis();
   auto& live = LiveSurfaces();
   live.erase(std::remove(live.begin(), live.end(), this), live.end());
   delete backBuffer_;
@@ -205,7 +153,6 @@ HRESULT IDirectDrawSurface::Restore() {
   if (backBuffer_ != nullptr) backBuffer_->Restore();
   if (!lost_) return DD_OK;
   // The memory comes back, but not what was in it.
-  BeforeWriting(nullptr);
   SDL_FillRect(pixels_, nullptr, 0);
   NoteWritten(Whole());
   lost_ = false;
@@ -257,7 +204,6 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD) {
   if (target != nullptr && target != backBuffer_) return DDERR_INVALIDPARAMS;
   if (lost_ || backBuffer_->lost_) return DDERR_SURFACELOST;
   IDirectDrawSurface& back = *backBuffer_;
-  back.CoverLeftTexts(nullptr);  // not drawn again this frame
   ++back.flips_;
   if (platform::VideoOutput* output = platform::InstalledHost().video) {
     output->PresentWritten(*back.pixels_, {back.id_, back.flips_, &back.sinceFlip_.Rects()});
@@ -294,59 +240,34 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
 void IDirectDrawSurface::CopyChecked(const RECT& dest, const IDirectDrawSurface& source,
                                      const RECT& sourceRect, bool keyed) {
   if (!keyed && CoversWhole(sourceRect, *source.pixels_, dest, *pixels_)) {
-    BeforeWriting(nullptr);
     CopyWhole(source);
     return;
   }
-  const SDL_Rect area = OnSurface(dest);
-  if (area.w <= 0) return;  // wholly off the screen
-  BeforeWriting(&area);
   NoteWritten(CopyRect(dest, source, sourceRect, keyed));
 }
 
 // The background copied over the whole screen: where the screen already holds
-// that same background, only the parts drawn over since are copied again, and
-// a text alone in its part is left in place for the same text to come again.
+// that same background, only the parts drawn over since are copied again.
 void IDirectDrawSurface::CopyWhole(const IDirectDrawSurface& source) {
   const bool sameAsBefore =
       copyKnown_ && copiedFrom_ == source.id_ && copiedVersion_ == source.version_;
   if (sameAsBefore) {
-    const std::vector<SDL_Rect>& parts = sinceCopy_.Rects();
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-      if (LeaveText(parts, i)) continue;
-      const RECT rect = RectOf(parts[i]);
+    for (const SDL_Rect& part : sinceCopy_.Rects()) {
+      const RECT rect = RectOf(part);
       sinceFlip_.Add(CopyRect(rect, source, rect, false));
     }
   } else {
     const RECT rect = WholeOf(*pixels_);
     sinceFlip_.Add(CopyRect(rect, source, rect, false));
   }
-  texts_.clear();
   if (backBuffer_ != nullptr && backBuffer_->pixels_ == pixels_) {
     backBuffer_->NoteWritten(Whole());
   }
   version_ = NextNumber();
   sinceCopy_.Clear();
-  for (const KeptText& text : leftTexts_) sinceCopy_.Add(text.cells);
-  leftFrom_ = leftTexts_.empty() ? nullptr : &source;
   copyKnown_ = true;
   copiedFrom_ = source.id_;
   copiedVersion_ = source.version_;
-}
-
-// A part that is exactly a text drawn since, touching no other part.
-bool IDirectDrawSurface::LeaveText(const std::vector<SDL_Rect>& parts, std::size_t which) {
-  const SDL_Rect& part = parts[which];
-  const auto text = std::find_if(texts_.begin(), texts_.end(), [&](const KeptText& kept) {
-    return SDL_RectEquals(&kept.cells, &part) == SDL_TRUE;
-  });
-  if (text == texts_.end()) return false;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (i != which && SDL_HasIntersection(&parts[i], &part) == SDL_TRUE) return false;
-  }
-  leftTexts_.push_back(*text);
-  texts_.erase(text);
-  return true;
 }
 
 SDL_Rect IDirectDrawSurface::CopyRect(const RECT& dest, const IDirectDrawSurface& source,

@@ -17,7 +17,13 @@
 //   game copies its background over the whole screen every frame; only the
 //   parts drawn over since are copied again, and only the parts written since
 //   the last flip are compared with the frame on the screen. The pixels are
-//   the same as if everything were copied.
+//   the same as if everything were copied. Measured against copying and
+//   comparing everything (scripts/measure.sh, medians of 3 to 5 interleaved
+//   20 s runs on a shared machine, load 11 to 18, CPU counted in steps of
+//   0.05 %): title screen 0.25 to 0.35 % against 0.43 %, running game 0.19
+//   to 0.25 % against 0.32 % at 640 x 480; title 0.40 to 0.47 % against
+//   0.59 %, game 0.20 % against 0.30 % at 1920 x 1080. Memory and the first
+//   frame do not change.
 #pragma once
 
 #include <SDL.h>
@@ -123,11 +129,6 @@ class IDirectDrawSurface {
   [[nodiscard]] const SDL_Surface& View();
   [[nodiscard]] int Width() const;
   [[nodiscard]] int Height() const;
-  // A text, `id` naming its exact pixels, drawn with its left edge at x:
-  // true when the last whole copy left that very text in place, so nothing
-  // need be drawn. KeepText notes one just drawn.
-  [[nodiscard]] bool TextAlreadyThere(std::uint64_t id, int x, int y, const SDL_Rect& cells);
-  void KeepText(std::uint64_t id, int x, int y, const SDL_Rect& cells);
   [[nodiscard]] std::optional<DDCOLORKEY> SourceKey() const { return sourceKey_; }
   [[nodiscard]] bool IsLost() const { return lost_; }
   void MarkLost();
@@ -144,10 +145,6 @@ class IDirectDrawSurface {
   SDL_Rect CopyRect(const RECT& dest, const IDirectDrawSurface& source, const RECT& sourceRect,
                     bool keyed);
   void CopyWhole(const IDirectDrawSurface& source);
-  bool LeaveText(const std::vector<SDL_Rect>& parts, std::size_t which);
-  void BeforeWriting(const SDL_Rect* area);
-  void CoverLeftTexts(const SDL_Rect* area);
-  void CoverTextsLeftFromThis();
   void NoteWritten(const SDL_Rect& area);
   [[nodiscard]] SDL_Rect Whole() const;
   [[nodiscard]] SDL_Rect OnSurface(const RECT& rect) const;
@@ -163,19 +160,6 @@ class IDirectDrawSurface {
   platform::WrittenAreas sinceCopy_;
   platform::WrittenAreas sinceFlip_;
   std::uint64_t flips_ = 0;
-  // Texts on this surface exactly as drawn and untouched since. A whole copy
-  // leaves those it would only cover in place: the title draws the same
-  // texts again at once. Until then they are left texts; anything else that
-  // touches them, or the flip, copies the picture over them after all.
-  struct KeptText {
-    std::uint64_t id;
-    int x;
-    int y;
-    SDL_Rect cells;
-  };
-  std::vector<KeptText> texts_;
-  std::vector<KeptText> leftTexts_;
-  const IDirectDrawSurface* leftFrom_ = nullptr;  // the picture to copy over them
   bool primary_;
   bool attached_ = false;  // a back buffer, which goes with its primary surface
   bool lost_ = false;

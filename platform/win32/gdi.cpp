@@ -8,14 +8,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <string_view>
 #include <utility>
 
 #include "platform/base/shift_jis.h"
 #include "platform/win32/ddraw.h"
 #include "platform/win32/font.h"
 #include "platform/win32/pixel_rows.h"
-#include "platform/win32/text_strips.h"
 
 namespace {
 
@@ -24,7 +22,7 @@ SDL_Surface* TargetOf(HDC dc) {
   return dc->surface->Pixels();
 }
 
-// Where text is drawn: a surface, or a kept strip of text pixels.
+// Where text is drawn: a surface's pixels.
 struct Canvas {
   std::uint16_t* pixels;
   std::int64_t width;
@@ -128,8 +126,6 @@ COLORREF SetBkColor(HDC dc, COLORREF colour) {
 
 namespace {
 
-platform::TextStrips g_strips;
-
 std::int64_t WidthOf(LPCSTR text, int length) {
   std::int64_t width = 0;
   ForEachGlyph(text, length, [&](const platform::font::Glyph& glyph) { width += glyph.width; });
@@ -156,26 +152,6 @@ void DrawText(const Canvas& target, std::int64_t x, std::int64_t y, LPCSTR text,
   });
 }
 
-// The text drawn into a strip of its own, kept from now on.
-const platform::TextStrips::Strip& NewStrip(std::string_view bytes, std::int64_t width,
-                                            std::uint16_t ink, std::uint16_t paper) {
-  auto& strip = g_strips.Add(bytes, ink, paper, static_cast<int>(width));
-  const Canvas canvas{strip.pixels.data(), width, platform::font::kHeight, width};
-  DrawText(canvas, 0, 0, bytes.data(), static_cast<int>(bytes.size()), ink, paper);
-  return strip;
-}
-
-void CopyStrip(SDL_Surface& target, const SDL_Rect& cells, int x, int y,
-               const platform::TextStrips::Strip& strip) {
-  const auto rowBytes = static_cast<std::size_t>(cells.w) * sizeof(std::uint16_t);
-  for (int row = cells.y; row < cells.y + cells.h; ++row) {
-    const std::int64_t stripRow = std::int64_t{row} - y;
-    const std::int64_t stripColumn = std::int64_t{cells.x} - x;
-    std::memcpy(platform::PixelRow(target, row) + cells.x,
-                strip.pixels.data() + stripRow * strip.width + stripColumn, rowBytes);
-  }
-}
-
 }  // namespace
 
 // Summed in 64 bits, so that a text too long for an int cannot overflow.
@@ -184,31 +160,19 @@ int TextWidth(LPCSTR text, int length) {
   return static_cast<int>(std::min<std::int64_t>(WidthOf(text, length), INT_MAX));
 }
 
-// A text that fits a strip is drawn once and copied after; a longer one is
-// drawn from the font each time.
+// Only the text's cells count as written, so that the next frame's copy of
+// the background goes back over them alone.
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
   if (dc == nullptr || dc->surface == nullptr || length < 0 || (length > 0 && text == nullptr)) {
     return 0;
   }
-  const std::uint16_t ink = platform::ToRgb565(dc->textColor);
-  const std::uint16_t paper = platform::ToRgb565(dc->backColor);
-  const std::string_view bytes(text,
-                               length == 0 ? 0 : strnlen(text, static_cast<std::size_t>(length)));
-  const platform::TextStrips::Strip* strip = g_strips.Find(bytes, ink, paper);
-  const std::int64_t width = strip != nullptr ? strip->width : WidthOf(text, length);
-  const SDL_Rect cells = TextCells(*dc->surface, x, y, width);
+  const SDL_Rect cells = TextCells(*dc->surface, x, y, WidthOf(text, length));
   if (cells.w <= 0) return 1;
-  if (strip != nullptr && dc->surface->TextAlreadyThere(strip->id, x, y, cells)) return 1;
   SDL_Surface* target = dc->surface->PixelsFor(cells);
-  if (strip == nullptr && width > platform::TextStrips::kWidestStrip) {
-    const Canvas canvas{static_cast<std::uint16_t*>(target->pixels), target->w, target->h,
-                        target->pitch / 2};
-    DrawText(canvas, x, y, text, length, ink, paper);
-    return 1;
-  }
-  if (strip == nullptr) strip = &NewStrip(bytes, width, ink, paper);
-  CopyStrip(*target, cells, x, y, *strip);
-  dc->surface->KeepText(strip->id, x, y, cells);
+  const Canvas canvas{static_cast<std::uint16_t*>(target->pixels), target->w, target->h,
+                      target->pitch / 2};
+  DrawText(canvas, x, y, text, length, platform::ToRgb565(dc->textColor),
+           platform::ToRgb565(dc->backColor));
   return 1;
 }
 
