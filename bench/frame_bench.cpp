@@ -23,6 +23,7 @@
 #include "display/draw.h"
 #include "display/screen.h"
 #include "platform/sdl/frame_changes.h"
+#include "platform/win32/surface_pixels.h"
 #include "platform/win32/video.h"
 #include "tests/support/host_part.h"
 #include "tests/support/test_display.h"
@@ -98,7 +99,7 @@ void TitleFrame(benchmark::State& state) {
   for (const auto& start : starts)
     balloons.push_back(Cell{start[0], 0, 0, 0, 0, start[1], start[2]});
   for (auto _ : state) {
-    if (!video.told_) (void)g_backBuffer->Pixels();  // forgets what it knew
+    if (!video.told_) (void)platform::SurfacePixels::Of(*g_backBuffer);  // forgets what it knew
     DrawBackground(g_hwnd);
     DrawString(240, 460,
                "F1 to HI Score  \x81\xaa\x81\xab\x91I\x91\xf0  RETURN to start  ESC to end",

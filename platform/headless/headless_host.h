@@ -69,6 +69,7 @@ class HeadlessHost final : public WindowBackend {
 
  private:
   static void Pump();
+  void Look();
   void RunDueSteps();
   void KeepTimeMoving();
   void RestUntilSomethingIsDue();

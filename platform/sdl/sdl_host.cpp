@@ -122,15 +122,12 @@ void SdlHost::ApplyIcon() {
 void SdlHost::Pump() {
   SdlHost* host = g_installed;
   if (host == nullptr || SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
-  // Each look at the window system costs system calls, and the queue looks
-  // several times for every message and frame: once a millisecond is soon
-  // enough, and only when the window system has sent something, or now and
-  // then for what SDL watches by itself. A look just before a sleep is left
-  // to the sleep, which ends at once when there is input.
+  // The queue asks once for each message and each frame. Taking SDL's events
+  // costs system calls, so they are taken only when the window system has
+  // sent something, or now and then for what SDL watches by itself. A look
+  // just before a sleep is left to the sleep, which ends at once on input.
   const std::int64_t now = GameClock().NowMs();
-  const bool newMillisecond = now != host->lastLookMs_;
-  host->lastLookMs_ = now;
-  if (newMillisecond && now - host->lastDrainMs_ >= kQuietLookMs) host->DrainEventsAt(now);
+  if (now - host->lastDrainMs_ >= kQuietLookMs) host->DrainEventsAt(now);
   host->gamepads_.Repeat(now);
   host->ShowPointerAsDue(now);
   const std::int64_t wakeMs =
@@ -140,7 +137,7 @@ void SdlHost::Pump() {
       host->idle_.SleepMs({host->video_.ChangedFrames() + host->video_.UnchangedFrames(),
                            host->video_.RepaintPending(), host->active_, now, wakeMs});
   if (sleepMs <= 0) {
-    if (newMillisecond && host->input_->MayHaveInput()) host->DrainEventsAt(now);
+    if (host->input_->MayHaveInput()) host->DrainEventsAt(now);
   } else if (host->gamepads_.Open() > 0) {
     // While a controller is open SDL's wait looks at it every millisecond,
     // which costs a few percent of a core; a look every few milliseconds is

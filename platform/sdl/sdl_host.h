@@ -127,7 +127,6 @@ class SdlHost final : public WindowBackend {
   bool failureShown_ = false;
   bool active_ = false;
   IdleWait idle_;
-  std::int64_t lastLookMs_ = -1;   // when the window system was last looked at
   std::int64_t lastDrainMs_ = -1;  // when SDL's events were last taken in
   bool soundStarted_ = false;
   bool gamepadsTried_ = false;

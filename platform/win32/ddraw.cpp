@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/host.h"
 #include "platform/win32/pixel_rows.h"
+#include "platform/win32/surface_pixels.h"
 #include "platform/win32/video.h"
+#include "platform/win32/written_areas.h"
 
 namespace {
 
@@ -42,6 +46,10 @@ RECT RectOf(const SDL_Rect& r) {
   return RECT{r.x, r.y, r.x + r.w, r.y + r.h};
 }
 
+SDL_Rect SdlRectOf(const RECT& r) {
+  return SDL_Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
 bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
@@ -73,6 +81,17 @@ void CopyKeyedRow(std::uint16_t* dest, const std::uint16_t* source, int count,
 
 }  // namespace
 
+struct IDirectDrawSurface::Memory {
+  explicit Memory(SDL_Surface* surface) : pixels(surface) {}
+  Memory(const Memory&) = delete;
+  Memory& operator=(const Memory&) = delete;
+  ~Memory() { SDL_FreeSurface(pixels); }
+
+  SDL_Surface* pixels;  // one reference of its own
+  platform::WrittenAreas sinceCopy;
+  platform::WrittenAreas sinceFlip;
+};
+
 // ---- IDirectDrawClipper ----
 
 HRESULT IDirectDrawClipper::SetHWnd(DWORD, HWND hwnd) {
@@ -87,56 +106,62 @@ ULONG IDirectDrawClipper::Release() {
 
 // ---- IDirectDrawSurface ----
 
-IDirectDrawSurface::IDirectDrawSurface(SDL_Surface* pixels, bool primary)
-    : pixels_(pixels), id_(NextNumber()), version_(NextNumber()), primary_(primary) {
+IDirectDrawSurface::IDirectDrawSurface(std::unique_ptr<Memory> memory, bool primary)
+    : memory_(std::move(memory)), id_(NextNumber()), version_(NextNumber()), primary_(primary) {
   dc_.surface = this;
   LiveSurfaces().push_back(this);
-  sinceFlip_.Add(Whole());  // cleared to black: new to any screen
+  memory_->sinceFlip.Add(SdlRectOf(Whole()));  // cleared to black: new to any screen
 }
 
-SDL_Rect IDirectDrawSurface::Whole() const {
-  return SDL_Rect{0, 0, pixels_->w, pixels_->h};
+RECT IDirectDrawSurface::Whole() const {
+  return WholeOf(*memory_->pixels);
 }
 
 int IDirectDrawSurface::Width() const {
-  return pixels_->w;
+  return memory_->pixels->w;
 }
 
 int IDirectDrawSurface::Height() const {
-  return pixels_->h;
+  return memory_->pixels->h;
 }
 
-SDL_Surface* IDirectDrawSurface::Pixels() {
-  NoteWritten(Whole());
-  return pixels_;
+namespace platform {
+
+SDL_Surface* SurfacePixels::Of(IDirectDrawSurface& surface) {
+  surface.NoteWritten(surface.Whole());
+  return surface.memory_->pixels;
 }
 
-SDL_Surface* IDirectDrawSurface::PixelsFor(const SDL_Rect& area) {
-  NoteWritten(area);
-  return pixels_;
+SDL_Surface* SurfacePixels::For(IDirectDrawSurface& surface, const SDL_Rect& area) {
+  surface.NoteWritten(RectOf(area));
+  return surface.memory_->pixels;
 }
 
-const SDL_Surface& IDirectDrawSurface::View() {
-  return *pixels_;
+const SDL_Surface& SurfacePixels::View(const IDirectDrawSurface& surface) {
+  return *surface.memory_->pixels;
 }
+
+}  // namespace platform
 
 // A flipping primary surface's pixels are its back buffer's: what is written
 // through it is written to the back buffer too.
-void IDirectDrawSurface::NoteWritten(const SDL_Rect& area) {
+void IDirectDrawSurface::NoteWritten(const RECT& area) {
   SDL_Rect part{};
-  const SDL_Rect whole = Whole();
-  if (SDL_IntersectRect(&area, &whole, &part) != SDL_TRUE) return;
+  const SDL_Rect whole = SdlRectOf(Whole());
+  const SDL_Rect asked = SdlRectOf(area);
+  if (SDL_IntersectRect(&asked, &whole, &part) != SDL_TRUE) return;
   version_ = NextNumber();
-  sinceCopy_.Add(part);
-  sinceFlip_.Add(part);
-  if (backBuffer_ != nullptr && backBuffer_->pixels_ == pixels_) backBuffer_->NoteWritten(part);
+  memory_->sinceCopy.Add(part);
+  memory_->sinceFlip.Add(part);
+  if (backBuffer_ != nullptr && backBuffer_->memory_->pixels == memory_->pixels) {
+    backBuffer_->NoteWritten(RectOf(part));
+  }
 }
 
 IDirectDrawSurface::~IDirectDrawSurface() {
   auto& live = LiveSurfaces();
   live.erase(std::remove(live.begin(), live.end(), this), live.end());
   delete backBuffer_;
-  SDL_FreeSurface(pixels_);
 }
 
 ULONG IDirectDrawSurface::Release() {
@@ -153,7 +178,7 @@ HRESULT IDirectDrawSurface::Restore() {
   if (backBuffer_ != nullptr) backBuffer_->Restore();
   if (!lost_) return DD_OK;
   // The memory comes back, but not what was in it.
-  SDL_FillRect(pixels_, nullptr, 0);
+  SDL_FillRect(memory_->pixels, nullptr, 0);
   NoteWritten(Whole());
   lost_ = false;
   return DD_OK;
@@ -206,9 +231,10 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD) {
   IDirectDrawSurface& back = *backBuffer_;
   ++back.flips_;
   if (platform::VideoOutput* output = platform::InstalledHost().video) {
-    output->PresentWritten(*back.pixels_, {back.id_, back.flips_, &back.sinceFlip_.Rects()});
+    output->PresentWritten(*back.memory_->pixels,
+                           {back.id_, back.flips_, &back.memory_->sinceFlip.Rects()});
   }
-  back.sinceFlip_.Clear();
+  back.memory_->sinceFlip.Clear();
   return DD_OK;
 }
 
@@ -219,9 +245,9 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
   if ((flags & ~(DDBLT_WAIT | DDBLT_KEYSRC)) != 0) return DDERR_UNSUPPORTED;
   if (lost_ || source->lost_) return DDERR_SURFACELOST;
 
-  const RECT from = sourceRect != nullptr ? *sourceRect : WholeOf(*source->pixels_);
-  const RECT to = destRect != nullptr ? *destRect : WholeOf(*pixels_);
-  if (!Inside(from, *source->pixels_)) return DDERR_INVALIDRECT;
+  const RECT from = sourceRect != nullptr ? *sourceRect : WholeOf(*source->memory_->pixels);
+  const RECT to = destRect != nullptr ? *destRect : WholeOf(*memory_->pixels);
+  if (!Inside(from, *source->memory_->pixels)) return DDERR_INVALIDRECT;
   // Sizes compared in 64 bits: a far-off destination must not overflow.
   const std::int64_t toWidth = std::int64_t{to.right} - to.left;
   const std::int64_t toHeight = std::int64_t{to.bottom} - to.top;
@@ -230,7 +256,7 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
   }
   // Without a clipper a blit must lie on the surface; with one, the part off
   // the window (here: off the surface, which is the whole screen) is cropped.
-  if (clipper_ == nullptr && !Inside(to, *pixels_)) return DDERR_INVALIDRECT;
+  if (clipper_ == nullptr && !Inside(to, *memory_->pixels)) return DDERR_INVALIDRECT;
 
   const bool keyed = (flags & DDBLT_KEYSRC) != 0 && source->sourceKey_.has_value();
   CopyChecked(to, *source, from, keyed);
@@ -239,7 +265,7 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
 
 void IDirectDrawSurface::CopyChecked(const RECT& dest, const IDirectDrawSurface& source,
                                      const RECT& sourceRect, bool keyed) {
-  if (!keyed && CoversWhole(sourceRect, *source.pixels_, dest, *pixels_)) {
+  if (!keyed && CoversWhole(sourceRect, *source.memory_->pixels, dest, *memory_->pixels)) {
     CopyWhole(source);
     return;
   }
@@ -252,35 +278,36 @@ void IDirectDrawSurface::CopyWhole(const IDirectDrawSurface& source) {
   const bool sameAsBefore =
       copyKnown_ && copiedFrom_ == source.id_ && copiedVersion_ == source.version_;
   if (sameAsBefore) {
-    for (const SDL_Rect& part : sinceCopy_.Rects()) {
+    for (const SDL_Rect& part : memory_->sinceCopy.Rects()) {
       const RECT rect = RectOf(part);
-      sinceFlip_.Add(CopyRect(rect, source, rect, false));
+      memory_->sinceFlip.Add(SdlRectOf(CopyRect(rect, source, rect, false)));
     }
   } else {
-    const RECT rect = WholeOf(*pixels_);
-    sinceFlip_.Add(CopyRect(rect, source, rect, false));
+    const RECT rect = WholeOf(*memory_->pixels);
+    memory_->sinceFlip.Add(SdlRectOf(CopyRect(rect, source, rect, false)));
   }
-  if (backBuffer_ != nullptr && backBuffer_->pixels_ == pixels_) {
+  if (backBuffer_ != nullptr && backBuffer_->memory_->pixels == memory_->pixels) {
     backBuffer_->NoteWritten(Whole());
   }
   version_ = NextNumber();
-  sinceCopy_.Clear();
+  memory_->sinceCopy.Clear();
   copyKnown_ = true;
   copiedFrom_ = source.id_;
   copiedVersion_ = source.version_;
 }
 
-SDL_Rect IDirectDrawSurface::CopyRect(const RECT& dest, const IDirectDrawSurface& source,
-                                      const RECT& sourceRect, bool keyed) {
-  const SDL_Rect area = OnSurface(dest);
-  if (area.w <= 0) return area;  // wholly off the screen
+RECT IDirectDrawSurface::CopyRect(const RECT& dest, const IDirectDrawSurface& source,
+                                  const RECT& sourceRect, bool keyed) {
+  const RECT area = OnSurface(dest);
+  const int width = area.right - area.left;
+  if (width <= 0) return area;  // wholly off the screen
 
-  const int width = area.w;
-  const int sourceX = static_cast<int>(sourceRect.left + (std::int64_t{area.x} - dest.left));
-  const int sourceY = static_cast<int>(sourceRect.top + (std::int64_t{area.y} - dest.top));
-  for (int row = 0; row < area.h; ++row) {
-    std::uint16_t* to = platform::PixelRow(*pixels_, area.y + row) + area.x;
-    const std::uint16_t* from = platform::PixelRow(*source.pixels_, sourceY + row) + sourceX;
+  const int sourceX = static_cast<int>(sourceRect.left + (std::int64_t{area.left} - dest.left));
+  const int sourceY = static_cast<int>(sourceRect.top + (std::int64_t{area.top} - dest.top));
+  for (int row = 0; row < area.bottom - area.top; ++row) {
+    std::uint16_t* to = platform::PixelRow(*memory_->pixels, area.top + row) + area.left;
+    const std::uint16_t* from =
+        platform::PixelRow(*source.memory_->pixels, sourceY + row) + sourceX;
     if (keyed) {
       CopyKeyedRow(to, from, width, *source.sourceKey_);
     } else {
@@ -291,14 +318,14 @@ SDL_Rect IDirectDrawSurface::CopyRect(const RECT& dest, const IDirectDrawSurface
 }
 
 // The part of a rectangle on this surface; empty (0 x 0) when none is.
-SDL_Rect IDirectDrawSurface::OnSurface(const RECT& rect) const {
+RECT IDirectDrawSurface::OnSurface(const RECT& rect) const {
   const std::int64_t left = std::max<std::int64_t>(rect.left, 0);
   const std::int64_t top = std::max<std::int64_t>(rect.top, 0);
-  const std::int64_t right = std::min<std::int64_t>(rect.right, pixels_->w);
-  const std::int64_t bottom = std::min<std::int64_t>(rect.bottom, pixels_->h);
-  if (left >= right || top >= bottom) return SDL_Rect{0, 0, 0, 0};
-  return SDL_Rect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
-                  static_cast<int>(bottom - top)};
+  const std::int64_t right = std::min<std::int64_t>(rect.right, memory_->pixels->w);
+  const std::int64_t bottom = std::min<std::int64_t>(rect.bottom, memory_->pixels->h);
+  if (left >= right || top >= bottom) return RECT{0, 0, 0, 0};
+  return RECT{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right),
+              static_cast<int>(bottom)};
 }
 
 // ---- IDirectDraw ----
@@ -353,7 +380,7 @@ HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** sur
       NewPixels(static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight));
   if (pixels == nullptr) return DDERR_OUTOFMEMORY;
   // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): released by its Release
-  *surface = new IDirectDrawSurface(pixels, false);
+  *surface = new IDirectDrawSurface(std::make_unique<IDirectDrawSurface::Memory>(pixels), false);
   return DD_OK;
 }
 
@@ -376,10 +403,11 @@ HRESULT IDirectDraw::CreatePrimarySurface(const DDSURFACEDESC& desc, DWORD caps,
     return DDERR_OUTOFMEMORY;
   }
   // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): released by its Release
-  auto* primary = new IDirectDrawSurface(front, true);
+  auto* primary = new IDirectDrawSurface(std::make_unique<IDirectDrawSurface::Memory>(front), true);
   if (back != nullptr) {
     // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): goes with its primary surface
-    primary->backBuffer_ = new IDirectDrawSurface(back, false);
+    primary->backBuffer_ =
+        new IDirectDrawSurface(std::make_unique<IDirectDrawSurface::Memory>(back), false);
     primary->backBuffer_->attached_ = true;
   }
   *surface = primary;

@@ -1,9 +1,9 @@
 // The DirectDraw-shaped screen of the platform layer: one display object, a
 // flipping primary surface with its back buffer, off-screen surfaces, a
 // clipper, source colour keys and the "lost" state. The game talks to these
-// objects only through the method names it always used; the pixels live in
-// 16-bit RGB565 SDL surfaces and a flip hands the back buffer to the active
-// video output (platform/win32/video.h).
+// objects only through the method names it always used; the pixels, 16-bit
+// RGB565, are the platform's own business (surface_pixels.h), and a flip hands
+// the back buffer to the active video output (platform/win32/video.h).
 //
 // Differences from the real interfaces, all invisible to the game:
 // - Blt copies one to one; it does not stretch (the game never asks it to).
@@ -26,17 +26,18 @@
 //   frame do not change.
 #pragma once
 
-#include <SDL.h>
-
 #include <cstdint>
+#include <memory>
 #include <optional>
-#include <vector>
 
 #include "platform/win32/gdi.h"
 #include "platform/win32/win32.h"
-#include "platform/win32/written_areas.h"
 
 using ULONG = std::uint32_t;
+
+namespace platform {
+struct SurfacePixels;
+}  // namespace platform
 
 // Results. DirectDraw's own codes are 0x8876xxxx; a few are the COM generics.
 constexpr HRESULT MakeDDError(std::uint32_t code) {
@@ -120,13 +121,8 @@ class IDirectDrawSurface {
   HRESULT Restore();
   ULONG Release();
 
-  // Platform side: the pixels (640 x 480 or whatever was asked, RGB565), the
-  // source colour key if one is set, and whether the memory is lost.
-  // Whoever takes the pixels may write anywhere: the whole surface counts as
-  // written. PixelsFor names the only part that will be written; View only reads.
-  [[nodiscard]] SDL_Surface* Pixels();
-  [[nodiscard]] SDL_Surface* PixelsFor(const SDL_Rect& area);
-  [[nodiscard]] const SDL_Surface& View();
+  // Platform side: the size, the source colour key if one is set, and whether
+  // the memory is lost. The pixels are reached through surface_pixels.h.
   [[nodiscard]] int Width() const;
   [[nodiscard]] int Height() const;
   [[nodiscard]] std::optional<DDCOLORKEY> SourceKey() const { return sourceKey_; }
@@ -135,30 +131,32 @@ class IDirectDrawSurface {
 
  private:
   friend class IDirectDraw;
-  IDirectDrawSurface(SDL_Surface* pixels, bool primary);
+  friend struct platform::SurfacePixels;
+  // The pixels and the parts of them written since the last whole copy and
+  // since the last flip (ddraw.cpp).
+  struct Memory;
+  IDirectDrawSurface(std::unique_ptr<Memory> memory, bool primary);
   ~IDirectDrawSurface();
 
   // A blit that has passed its checks, and what it wrote noted.
   void CopyChecked(const RECT& dest, const IDirectDrawSurface& source, const RECT& sourceRect,
                    bool keyed);
   // Copies pixels only; returns the part of this surface written.
-  SDL_Rect CopyRect(const RECT& dest, const IDirectDrawSurface& source, const RECT& sourceRect,
-                    bool keyed);
+  RECT CopyRect(const RECT& dest, const IDirectDrawSurface& source, const RECT& sourceRect,
+                bool keyed);
   void CopyWhole(const IDirectDrawSurface& source);
-  void NoteWritten(const SDL_Rect& area);
-  [[nodiscard]] SDL_Rect Whole() const;
-  [[nodiscard]] SDL_Rect OnSurface(const RECT& rect) const;
+  void NoteWritten(const RECT& area);
+  [[nodiscard]] RECT Whole() const;
+  [[nodiscard]] RECT OnSurface(const RECT& rect) const;
 
-  SDL_Surface* pixels_;
+  std::unique_ptr<Memory> memory_;
   std::uint64_t id_;       // never the same for two surfaces of one run
   std::uint64_t version_;  // new at every write
   // This surface holds a whole copy of surface copiedFrom_ as it was at
-  // copiedVersion_, except in sinceCopy_.
+  // copiedVersion_, except where written since.
   bool copyKnown_ = false;
   std::uint64_t copiedFrom_ = 0;
   std::uint64_t copiedVersion_ = 0;
-  platform::WrittenAreas sinceCopy_;
-  platform::WrittenAreas sinceFlip_;
   std::uint64_t flips_ = 0;
   bool primary_;
   bool attached_ = false;  // a back buffer, which goes with its primary surface

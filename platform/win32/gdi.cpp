@@ -14,12 +14,13 @@
 #include "platform/win32/ddraw.h"
 #include "platform/win32/font.h"
 #include "platform/win32/pixel_rows.h"
+#include "platform/win32/surface_pixels.h"
 
 namespace {
 
 SDL_Surface* TargetOf(HDC dc) {
   if (dc == nullptr || dc->surface == nullptr) return nullptr;
-  return dc->surface->Pixels();
+  return platform::SurfacePixels::Of(*dc->surface);
 }
 
 // Where text is drawn: a surface's pixels.
@@ -168,7 +169,7 @@ BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
   }
   const SDL_Rect cells = TextCells(*dc->surface, x, y, WidthOf(text, length));
   if (cells.w <= 0) return 1;
-  SDL_Surface* target = dc->surface->PixelsFor(cells);
+  SDL_Surface* target = platform::SurfacePixels::For(*dc->surface, cells);
   const Canvas canvas{static_cast<std::uint16_t*>(target->pixels), target->w, target->h,
                       target->pitch / 2};
   DrawText(canvas, x, y, text, length, platform::ToRgb565(dc->textColor),

@@ -22,7 +22,9 @@ class VideoOutput;
 class WindowBackend;
 
 // Moves whatever input the host has gathered into the message queue (with
-// PostInputMessage). Called by PeekMessageA and GetMessageA before they look.
+// PostInputMessage). The queue calls it at the start of each look that has no
+// message in hand: once for each message the game takes, and once for each
+// look that finds none (after which the game draws a frame).
 using InputPump = void (*)();
 
 // None of the parts is owned; a null part is missing, as in a new process.

@@ -40,10 +40,6 @@ void MessageQueue::Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   messages_.push_back(MakeMessage(hwnd, message, wParam, lParam));
 }
 
-void MessageQueue::PostInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  Post(hwnd, message, wParam, lParam);
-}
-
 void MessageQueue::PostQuit(int exitCode) {
   quitPending_ = true;
   quitCode_ = exitCode;
@@ -53,7 +49,7 @@ bool MessageQueue::HasPump() const {
   return pump_ || (clock_ == nullptr && InstalledHost().input != nullptr);
 }
 
-void MessageQueue::Pump() {
+void MessageQueue::AskForInput() {
   if (pump_) {
     pump_();
   } else if (clock_ == nullptr) {
@@ -62,8 +58,10 @@ void MessageQueue::Pump() {
 }
 
 bool MessageQueue::Peek(MSG* msg, bool remove) {
-  Pump();
-  return TakeQueued(msg, remove) || TakeQuit(msg, remove) || TakeTick(msg, remove);
+  if (!inHand_) AskForInput();
+  const bool found = TakeQueued(msg, remove) || TakeQuit(msg, remove) || TakeTick(msg, remove);
+  inHand_ = found && !remove;
+  return found;
 }
 
 bool MessageQueue::TakeQueued(MSG* msg, bool remove) {
@@ -151,6 +149,7 @@ bool MessageQueue::KillTimer(HWND hwnd, UINT_PTR id) {
 }
 
 void MessageQueue::ForgetWindow(HWND hwnd) {
+  inHand_ = false;  // the message in hand may have been the window's
   std::erase_if(messages_, [&](const MSG& queued) { return queued.hwnd == hwnd; });
   std::erase_if(timers_, [&](const Timer& timer) { return timer.hwnd == hwnd; });
 }
@@ -161,6 +160,7 @@ void MessageQueue::Clear() {
   quitPending_ = false;
   quitCode_ = 0;
   timers_.clear();
+  inHand_ = false;
 }
 
 }  // namespace platform

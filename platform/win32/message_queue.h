@@ -11,6 +11,11 @@
 // - a period under 10 ms runs at 10 ms; setting a live timer again replaces its
 //   period and starts its count afresh; killing a timer drops its pending tick.
 //
+// The host is asked for input in one place, at the start of a look, and only
+// when the look before did not already find the message in hand: the game's
+// loop peeks without removing and then gets, and that pair asks once. So a
+// message costs one question to the host, as a frame does.
+//
 // Time comes from a Clock, so tests step it exactly.
 #pragma once
 
@@ -32,18 +37,20 @@ class MessageQueue {
   // the installed host's clock and input pump, whichever they are at each call.
   explicit MessageQueue(Clock* clock = nullptr) : clock_(clock) {}
 
+  // Posted messages and the host's input share this one queue, so a key and
+  // a close request come out in the order the player made them.
   void Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  // Input shares the one queue with posted messages, so a key and a close
-  // request come out in the order the player made them.
-  void PostInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void PostQuit(int exitCode);
 
-  // Called first by every Peek and Get, and while Get waits: it moves the
-  // host's gathered input in with PostInput. In place of the host's.
+  // Asked at the start of every look that has no message in hand, and while
+  // Get waits: it moves the host's gathered input in with Post. In place
+  // of the host's.
   void SetInputPump(std::function<void()> pump) { pump_ = std::move(pump); }
 
   // Copies the next message into `msg`; with `remove` it is taken off the
   // queue (a timer tick then counts as delivered). False when none waits.
+  // Without `remove`, the message found stays in hand: the next look takes
+  // it up without asking the host again.
   bool Peek(MSG* msg, bool remove);
 
   // Takes the next message, waiting on the clock until one arrives or
@@ -84,7 +91,7 @@ class MessageQueue {
 
   [[nodiscard]] Clock& ClockNow() const { return clock_ != nullptr ? *clock_ : GameClock(); }
   [[nodiscard]] bool HasPump() const;
-  void Pump();
+  void AskForInput();
   MSG MakeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) const;
   bool TakeQueued(MSG* msg, bool remove);
   bool TakeQuit(MSG* msg, bool remove);
@@ -99,6 +106,7 @@ class MessageQueue {
   bool quitPending_ = false;
   int quitCode_ = 0;
   std::vector<Timer> timers_;  // in the order they were first set: the tie-break
+  bool inHand_ = false;        // the last look found a message and left it queued
 };
 
 }  // namespace platform

@@ -73,7 +73,7 @@ namespace platform {
 
 bool PostInputMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (!System().window.has_value()) return false;
-  System().queue.PostInput(System().window->handle, message, wParam, lParam);
+  System().queue.Post(System().window->handle, message, wParam, lParam);
   return true;
 }
 

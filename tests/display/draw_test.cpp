@@ -18,6 +18,7 @@
 #include "platform/win32/ddraw.h"
 #include "platform/win32/font.h"
 #include "platform/win32/gdi.h"
+#include "platform/win32/surface_pixels.h"
 #include "tests/support/golden.h"
 #include "tests/support/test_display.h"
 
@@ -61,7 +62,7 @@ class DrawTest : public ::testing::Test {
     return ::testing::AssertionSuccess();
   }
   // The frame all blue, and how many of its pixels are no longer blue.
-  static void Clear() { SDL_FillRect(g_backBuffer->Pixels(), nullptr, kBlue); }
+  static void Clear() { SDL_FillRect(platform::SurfacePixels::Of(*g_backBuffer), nullptr, kBlue); }
   static int ChangedPixels() {
     int changed = 0;
     for (int y = 0; y < 480; ++y) {
@@ -114,7 +115,7 @@ TEST_F(DrawTest, WhileInactiveOnlyTextIsDrawn) {
   const platform::RgbImage before = TestDisplay::Frame();
   const int frames = display_.video().FramesPresented();
   g_appActive = 0;
-  SDL_FillRect(g_backgroundSurface->Pixels(), nullptr, 0x1234);
+  SDL_FillRect(platform::SurfacePixels::Of(*g_backgroundSurface), nullptr, 0x1234);
   DrawBackground(FakeWindow());
   Tile(1, 0, 0);
   FlipScreen(FakeWindow());

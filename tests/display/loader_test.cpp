@@ -6,6 +6,7 @@
 #include "display/dib.h"
 #include "display/screen.h"
 #include "platform/win32/ddraw.h"
+#include "platform/win32/surface_pixels.h"
 #include "resources/resources.h"
 #include "tests/support/test_display.h"
 #include "tests/support/test_pictures.h"
@@ -28,7 +29,7 @@ std::vector<std::uint8_t> SmallBitmap(bool bottomUp = true) {
 TEST(LoadBitmapToSurface, CopiesThePictureToTheTopLeftCornerThroughItsColours) {
   TestDisplay display;
   for (bool bottomUp : {true, false}) {
-    SDL_FillRect(g_backgroundSurface->Pixels(), nullptr, 0x0FF0);
+    SDL_FillRect(platform::SurfacePixels::Of(*g_backgroundSurface), nullptr, 0x0FF0);
     resources::SetTestResource("BRANK", RT_BITMAP, SmallBitmap(bottomUp));
     ASSERT_TRUE(LoadBitmapToSurface(FakeWindow(), g_backgroundSurface, "BRANK"));
     for (int y = 0; y < 4; ++y) {

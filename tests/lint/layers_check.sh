@@ -4,7 +4,8 @@
 # A folder is the deepest one with a line (platform/sdl/, not platform/), both
 # for the file and for what it includes. Each break is named with its file,
 # line and include. Every folder of C++ sources but tests/ must have a line,
-# so that a new folder cannot slip by.
+# so that a new folder cannot slip by. Game code reaches no SDL header through
+# any chain of includes (below).
 # Usage: layers_check.sh SOURCE_DIR
 set -euo pipefail
 cd "$1"
@@ -63,6 +64,61 @@ while IFS=: read -r file line text; do
   fi
 done < <(grep -rnE --include='*.cpp' --include='*.h' "$include" \
            $(printf '%s\n' "${!may[@]}" | cut -d/ -f1 | sort -u) || true)
+# SDL stays behind the hosts. Game code is every folder outside platform/
+# whose line names no host (platform/sdl, platform/headless): none of its
+# files may reach an SDL header through any chain of includes. The platform
+# uses SDL in its own files and in headers the game never includes.
+declare -A sealed
+for folder in "${!may[@]}"; do
+  [[ "$folder" == platform/* ]] && continue
+  [[ "${may[$folder]}" == *" platform/sdl "* || "${may[$folder]}" == *" platform/headless "* ]] &&
+    continue
+  sealed[$folder]=1
+done
+
+# reach[FILE]: what FILE includes on its way to SDL (the next file, or the SDL
+# header itself); at[FILE]: the line of that include.
+declare -A includes reach at
+any='^[[:space:]]*#[[:space:]]*include[[:space:]]*("[^/"]+/[^"]+"|<SDL[^>]*>)'
+while IFS=: read -r file line text; do
+  if [[ "$text" =~ \<(SDL[^>]*)\> ]]; then
+    if [ -z "${reach[$file]:-}" ]; then
+      reach[$file]="<${BASH_REMATCH[1]}>"
+      at[$file]=$line
+    fi
+  elif [[ "$text" =~ \"([^\"]+)\" ]] && [ -f "${BASH_REMATCH[1]}" ]; then
+    includes[$file]+="${BASH_REMATCH[1]}:$line "
+  fi
+done < <(grep -rnE --include='*.cpp' --include='*.h' "$any" \
+           $(printf '%s\n' "${!may[@]}" | cut -d/ -f1 | sort -u) || true)
+changed=1
+while [ "$changed" -ne 0 ]; do
+  changed=0
+  for file in "${!includes[@]}"; do
+    [ -n "${reach[$file]:-}" ] && continue
+    for entry in ${includes[$file]}; do
+      if [ -n "${reach[${entry%:*}]:-}" ]; then
+        reach[$file]="${entry%:*}"
+        at[$file]="${entry##*:}"
+        changed=1
+        break
+      fi
+    done
+  done
+done
+for file in "${!reach[@]}"; do
+  layer_of "$file"
+  [ -n "${sealed[$layer]:-}" ] || continue
+  chain="$file"
+  next="$file"
+  while [[ "$next" != \<* ]]; do
+    next="${reach[$next]}"
+    chain+=" -> $next"
+  done
+  echo "$file:${at[$file]}: $chain -- game code sees nothing of SDL" >&2
+  broken=1
+done
+
 if [ "$broken" -ne 0 ]; then
   echo "includes break the layers in docs/layers.txt" >&2
   exit 1

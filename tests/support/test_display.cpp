@@ -2,6 +2,7 @@
 
 #include "core/globals.h"
 #include "display/screen.h"
+#include "platform/win32/surface_pixels.h"
 #include "resources/resources.h"
 #include "tests/support/host_part.h"
 #include "tests/support/test_pictures.h"
@@ -13,7 +14,7 @@ HWND FakeWindow() {
 }
 
 std::uint16_t& PixelAt(int x, int y, IDirectDrawSurface* surface) {
-  SDL_Surface* p = (surface != nullptr ? surface : g_backBuffer)->Pixels();
+  SDL_Surface* p = platform::SurfacePixels::Of(*(surface != nullptr ? surface : g_backBuffer));
   return reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(p->pixels) + y * p->pitch)[x];
 }
 
@@ -32,7 +33,7 @@ TestDisplay::~TestDisplay() {
 }
 
 const SDL_Surface& TestDisplay::BackBuffer() {
-  return *g_backBuffer->Pixels();
+  return *platform::SurfacePixels::Of(*g_backBuffer);
 }
 
 platform::RgbImage TestDisplay::Frame() {

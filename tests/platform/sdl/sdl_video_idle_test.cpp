@@ -73,7 +73,7 @@ TEST(MessageQueueNextDue, SaysWhenTheNextMessageWillWait) {
   queue.SetTimer(window, 1, 80);
   queue.SetTimer(window, 2, 30);
   EXPECT_EQ(queue.NextMessageDueMs(), 5030);
-  queue.PostInput(window, WM_KEYDOWN, VK_UP, 1);
+  queue.Post(window, WM_KEYDOWN, VK_UP, 1);
   EXPECT_EQ(queue.NextMessageDueMs(), kWaiting);
   MSG msg{};
   ASSERT_TRUE(queue.Peek(&msg, true));

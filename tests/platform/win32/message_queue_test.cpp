@@ -8,6 +8,7 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -46,8 +47,8 @@ std::string Deliver(const std::string& script) {
     if (std::sscanf(s, "set%lld:%lld", &a, &b) == 2) queue.SetTimer(kWindow, a, UINT(b));
     if (std::sscanf(s, "kill%lld", &a) == 1) queue.KillTimer(kWindow, a);
     if (std::sscanf(s, "+%lld", &a) == 1) clock.Advance(a);
-    if (std::sscanf(s, "down%lld", &a) == 1) queue.PostInput(kWindow, WM_KEYDOWN, WPARAM(a), 0);
-    if (std::sscanf(s, "up%lld", &a) == 1) queue.PostInput(kWindow, WM_KEYUP, WPARAM(a), 0);
+    if (std::sscanf(s, "down%lld", &a) == 1) queue.Post(kWindow, WM_KEYDOWN, WPARAM(a), 0);
+    if (std::sscanf(s, "up%lld", &a) == 1) queue.Post(kWindow, WM_KEYUP, WPARAM(a), 0);
     if (step == "close") queue.Post(kWindow, WM_CLOSE, 0, 0);
     if (std::sscanf(s, "quit%lld", &a) == 1) queue.PostQuit(int(a));
     if (step == "look" && queue.Peek(&m, false)) log.append("(").append(Describe(m)).append(") ");
@@ -88,13 +89,60 @@ TEST(MessageQueue, WaitingGetPollsThePumpEvery10Ms) {
   MessageQueue queue(&clock);
   int polls = 0;
   queue.SetInputPump([&] {
-    if (++polls == 5) queue.PostInput(kWindow, WM_KEYDOWN, VK_SPACE, 0);
+    if (++polls == 5) queue.Post(kWindow, WM_KEYDOWN, VK_SPACE, 0);
   });
   queue.SetTimer(kWindow, 1, 1000);
   MSG msg{};
   EXPECT_EQ(queue.Get(&msg), 1);
   EXPECT_EQ(msg.message, WM_KEYDOWN);
   EXPECT_EQ(clock.NowMs(), 40);
+}
+
+// The game's loop peeks without removing, then gets what it saw: one turn.
+// Each turn asks the host for input once, whether it takes a message or finds
+// none; the host's input stays in arrival order with everything else.
+TEST(MessageQueue, EachTurnOfTheLoopAsksTheHostOnce) {
+  const struct {
+    const char* what;
+    // post, key (the host has one to give), +<ms>, look (peek), get, turn (look, then get)
+    const char* script;
+    int asks;
+    const char* taken;
+  } cases[] = {
+      {"a turn that finds nothing", "turn turn", 2, ""},
+      {"a posted message", "post turn turn", 2, "C "},
+      {"a tick", "+10 turn turn", 2, "T "},
+      {"the host's key, then the tick it came before", "+10 key turn turn turn", 3, "K T "},
+      {"a key that comes while a tick is in hand waits its turn", "+10 look key get turn turn", 3,
+       "T K "},
+  };
+  for (const auto& c : cases) {
+    VirtualClock clock;
+    MessageQueue queue(&clock);
+    int asks = 0;
+    bool keyWaiting = false;
+    queue.SetInputPump([&] {
+      ++asks;
+      if (std::exchange(keyWaiting, false)) queue.Post(kWindow, WM_KEYDOWN, VK_SPACE, 0);
+    });
+    queue.SetTimer(kWindow, 1, 10);
+    std::istringstream steps(c.script);
+    std::string taken;
+    for (std::string step; steps >> step;) {
+      long long ms = 0;
+      if (std::sscanf(step.c_str(), "+%lld", &ms) == 1) clock.Advance(ms);
+      if (step == "post") queue.Post(kWindow, WM_CLOSE, 0, 0);
+      if (step == "key") keyWaiting = true;
+      MSG msg{};
+      const bool seen = (step == "look" || step == "turn") && queue.Peek(&msg, false);
+      if (step == "get" || (step == "turn" && seen)) {
+        EXPECT_EQ(queue.Get(&msg), 1) << c.what;
+        taken += msg.message == WM_TIMER ? "T " : msg.message == WM_KEYDOWN ? "K " : "C ";
+      }
+    }
+    EXPECT_EQ(asks, c.asks) << c.what;
+    EXPECT_EQ(taken, c.taken) << c.what;
+  }
 }
 
 // A clock with no way to wait, like the fixed ones of date tests: Get gives

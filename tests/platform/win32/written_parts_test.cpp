@@ -19,6 +19,7 @@
 #include "platform/win32/ddraw.h"
 #include "platform/win32/gdi.h"
 #include "platform/win32/host.h"
+#include "platform/win32/surface_pixels.h"
 #include "platform/win32/video.h"
 
 namespace {
@@ -133,7 +134,7 @@ class WrittenPartsTest : public ::testing::Test {
   }
 
   static void Scribble(IDirectDrawSurface* surface, SDL_Rect area, Uint32 colour) {
-    SDL_FillRect(surface->Pixels(), &area, colour);
+    SDL_FillRect(platform::SurfacePixels::Of(*surface), &area, colour);
   }
 
   SDL_Rect SomeArea(int width, int height) {
@@ -153,8 +154,8 @@ class WrittenPartsTest : public ::testing::Test {
   // does it, on the twin copied pixel by pixel with no help.
   void CopyBackground() {
     back_->Blt(nullptr, background_, nullptr, DDBLT_WAIT, nullptr);
-    const SDL_Surface& from = background_->View();
-    SDL_Surface* to = twin_->Pixels();
+    const SDL_Surface& from = platform::SurfacePixels::View(*background_);
+    SDL_Surface* to = platform::SurfacePixels::Of(*twin_);
     for (int y = 0; y < kHeight; ++y) {
       std::memcpy(static_cast<Uint8*>(to->pixels) + std::ptrdiff_t{y} * to->pitch,
                   static_cast<const Uint8*>(from.pixels) + std::ptrdiff_t{y} * from.pitch,
@@ -238,7 +239,7 @@ class WrittenPartsTest : public ::testing::Test {
 
   // The frame as the flip handed it over, before anything looked at the back buffer.
   [[nodiscard]] bool ShownEqualsTwin() const {
-    const SDL_Surface& b = twin_->View();
+    const SDL_Surface& b = platform::SurfacePixels::View(*twin_);
     for (int y = 0; y < kHeight; ++y) {
       const auto* rowB = static_cast<const Uint8*>(b.pixels) + std::ptrdiff_t{y} * b.pitch;
       if (std::memcmp(output_.shown_.data() + std::ptrdiff_t{y} * kWidth, rowB, kWidth * 2) != 0) {
@@ -249,8 +250,8 @@ class WrittenPartsTest : public ::testing::Test {
   }
 
   [[nodiscard]] bool BackEqualsTwin() const {
-    const SDL_Surface& a = back_->View();
-    const SDL_Surface& b = twin_->View();
+    const SDL_Surface& a = platform::SurfacePixels::View(*back_);
+    const SDL_Surface& b = platform::SurfacePixels::View(*twin_);
     for (int y = 0; y < kHeight; ++y) {
       const auto* rowA = static_cast<const Uint8*>(a.pixels) + std::ptrdiff_t{y} * a.pitch;
       const auto* rowB = static_cast<const Uint8*>(b.pixels) + std::ptrdiff_t{y} * b.pitch;

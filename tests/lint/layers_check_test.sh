@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The layers check on small planted trees: each case writes a few files beside
+# a short docs/layers.txt and says whether the check must pass, and what its
+# message must say when it fails.
+# Usage: layers_check_test.sh SOURCE_DIR
+set -euo pipefail
+check="$1/tests/lint/layers_check.sh"
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+
+layers='platform/base:
+platform/win32: platform/base
+platform/sdl: platform/base platform/win32
+display: platform/base platform/win32
+app: platform/base platform/win32 platform/sdl display'
+
+# plant CASE FILE=TEXT...: a fresh tree with the files given; `\n` in TEXT
+# separates lines.
+plant() {
+  local tree="$scratch/$1"
+  shift
+  mkdir -p "$tree/docs"
+  printf '%s\n' "$layers" >"$tree/docs/layers.txt"
+  local spec
+  for spec in "$@"; do
+    mkdir -p "$tree/$(dirname "${spec%%=*}")"
+    printf '%b\n' "${spec#*=}" >"$tree/${spec%%=*}"
+  done
+  echo "$tree"
+}
+
+failed=0
+# expect NAME PASS|FAIL MESSAGE FILE=TEXT...: MESSAGE is a part of what a
+# failing check says (empty for a passing case).
+expect() {
+  local name="$1" want="$2" message="$3"
+  shift 3
+  local tree said got=PASS
+  tree="$(plant "$name" "$@")"
+  said="$("$check" "$tree" 2>&1)" || got=FAIL
+  if [ "$got" != "$want" ] || [[ "$said" != *"$message"* ]]; then
+    printf '%s: wanted %s with "%s", got %s:\n%s\n' "$name" "$want" "$message" "$got" "$said" >&2
+    failed=1
+  fi
+}
+
+sdl='#include <SDL.h>'
+expect clean PASS "" \
+  'display/draw.cpp=#include "platform/win32/face.h"' \
+  'platform/win32/face.h=#pragma once' \
+  "platform/win32/face.cpp=#include \"platform/win32/face.h\"\n$sdl"
+expect game-file-through-two-headers FAIL \
+  'display/draw.cpp:1: display/draw.cpp -> platform/win32/face.h -> platform/win32/inner.h -> <SDL.h> -- game code sees nothing of SDL' \
+  'display/draw.cpp=#include "platform/win32/face.h"' \
+  'platform/win32/face.h=#pragma once\n#include "platform/win32/inner.h"' \
+  "platform/win32/inner.h=$sdl"
+expect platform-header-the-game-never-includes PASS "" \
+  'display/draw.cpp=#include "platform/win32/face.h"' \
+  'platform/win32/face.h=#pragma once' \
+  'platform/win32/pixels.h=#pragma once\n#include <SDL_mixer.h>'
+expect host-and-app-may-see-sdl PASS "" \
+  "platform/sdl/host.h=$sdl" \
+  'app/main.cpp=#include "platform/sdl/host.h"'
+expect game-file-includes-the-host FAIL \
+  'display/draw.cpp:1: #include "platform/sdl/host.h" -- display/ may not include from platform/sdl/' \
+  'display/draw.cpp=#include "platform/sdl/host.h"' \
+  'platform/sdl/host.h=#pragma once'
+exit "$failed"
