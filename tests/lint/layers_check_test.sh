@@ -21,10 +21,10 @@ plant() {
   shift
   mkdir -p "$tree/docs"
   printf '%s\n' "$layers" >"$tree/docs/layers.txt"
-  local spec
-  for spec in "$@"; do
-    mkdir -p "$tree/$(dirname "${spec%%=*}")"
-    printf '%b\n' "${spec#*=}" >"$tree/${spec%%=*}"
+  local planted
+  for planted in "$@"; do
+    mkdir -p "$tree/$(dirname "${planted%%=*}")"
+    printf '%b\n' "${planted#*=}" >"$tree/${planted%%=*}"
   done
   echo "$tree"
 }
