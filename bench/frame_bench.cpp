@@ -73,8 +73,9 @@ class ComparingVideo final : public platform::VideoOutput {
     changes_.Reset(width, height);
     return true;
   }
-  void Present(const SDL_Surface& frame) override { PresentWritten(frame, {}); }
-  void PresentWritten(const SDL_Surface& frame, const platform::FrameWrites& writes) override {
+  void Present(const platform::PixelBuffer& frame) override { PresentWritten(frame, {}); }
+  void PresentWritten(const platform::PixelBuffer& frame,
+                      const platform::FrameWrites& writes) override {
     changed_ += changes_.Compare(frame, told_ ? writes : platform::FrameWrites{}).size();
   }
   void Close() override {}

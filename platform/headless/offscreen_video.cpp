@@ -1,33 +1,23 @@
 #include "platform/headless/offscreen_video.h"
 
 #include <cstddef>
-#include <cstring>
 
 namespace platform {
 
-CaptureVideo::~CaptureVideo() {
-  SDL_FreeSurface(frame_);
-}
-
 bool CaptureVideo::Open(int width, int height) {
   if (openFails_) return false;
-  if (frame_ == nullptr || frame_->w != width || frame_->h != height) {
-    SDL_FreeSurface(frame_);
-    frame_ = SDL_CreateRGBSurfaceWithFormat(0, width, height, 16, SDL_PIXELFORMAT_RGB565);
+  if (!frame_ || frame_->Width() != width || frame_->Height() != height) {
+    frame_.emplace(width, height);
     framesPresented_ = 0;
   }
-  open_ = frame_ != nullptr;
+  open_ = true;
   return open_;
 }
 
-void CaptureVideo::Present(const SDL_Surface& frame) {
-  if (!open_ || frame.w != frame_->w || frame.h != frame_->h) return;
-  const auto rowBytes = static_cast<std::size_t>(frame.w) * 2;
-  for (int y = 0; y < frame.h; ++y) {
-    std::memcpy(static_cast<std::uint8_t*>(frame_->pixels) + std::ptrdiff_t{y} * frame_->pitch,
-                static_cast<const std::uint8_t*>(frame.pixels) + std::ptrdiff_t{y} * frame.pitch,
-                rowBytes);
-  }
+// Kept as a copy: the surface's pixels change with the next frame drawn.
+void CaptureVideo::Present(const PixelBuffer& frame) {
+  if (!open_ || frame.Width() != frame_->Width() || frame.Height() != frame_->Height()) return;
+  *frame_ = frame;
   ++framesPresented_;
   Pace();
 }
@@ -45,23 +35,21 @@ void CaptureVideo::Pace() {
 }
 
 bool CaptureVideo::SaveLastFramePng(const std::string& path) const {
-  const SDL_Surface* frame = LastFrame();
+  const PixelBuffer* frame = LastFrame();
   if (frame == nullptr) return false;
-  return WritePng(path, RgbFromRgb565(*frame, SDL_Rect{0, 0, frame->w, frame->h}));
+  return WritePng(path, RgbFromRgb565(*frame, frame->Whole()));
 }
 
-RgbImage RgbFromRgb565(const SDL_Surface& pixels, const SDL_Rect& area) {
-  SDL_Rect whole{0, 0, pixels.w, pixels.h};
-  SDL_Rect part{};
+RgbImage RgbFromRgb565(const PixelBuffer& pixels, const RECT& area) {
+  const RECT part = CropTo(area, pixels.Width(), pixels.Height());
   RgbImage image;
-  if (!SDL_IntersectRect(&area, &whole, &part)) return image;
-  image.width = part.w;
-  image.height = part.h;
-  image.pixels.reserve(static_cast<std::size_t>(part.w) * part.h * 3);
-  for (int y = part.y; y < part.y + part.h; ++y) {
-    const auto* row = reinterpret_cast<const std::uint16_t*>(
-        static_cast<const std::uint8_t*>(pixels.pixels) + std::ptrdiff_t{y} * pixels.pitch);
-    for (int x = part.x; x < part.x + part.w; ++x) {
+  if (IsEmpty(part)) return image;
+  image.width = part.right - part.left;
+  image.height = part.bottom - part.top;
+  image.pixels.reserve(static_cast<std::size_t>(image.width) * image.height * 3);
+  for (int y = part.top; y < part.bottom; ++y) {
+    const std::uint16_t* row = pixels.Row(y);
+    for (int x = part.left; x < part.right; ++x) {
       const unsigned red = row[x] >> 11, green = (row[x] >> 5) & 63, blue = row[x] & 31;
       image.pixels.push_back(static_cast<std::uint8_t>(red << 3 | red >> 2));
       image.pixels.push_back(static_cast<std::uint8_t>(green << 2 | green >> 4));

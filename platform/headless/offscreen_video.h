@@ -4,26 +4,21 @@
 // a sixtieth of a second, so that a headless run keeps the real game's pace.
 #pragma once
 
-#include <SDL.h>
-
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/base/clock.h"
 #include "platform/formats/png_file.h"
+#include "platform/win32/pixel_buffer.h"
 #include "platform/win32/video.h"
 
 namespace platform {
 
 class CaptureVideo final : public VideoOutput {
  public:
-  CaptureVideo() = default;
-  ~CaptureVideo() override;
-  CaptureVideo(const CaptureVideo&) = delete;
-  CaptureVideo& operator=(const CaptureVideo&) = delete;
-
   [[nodiscard]] bool Open(int width, int height) override;
-  void Present(const SDL_Surface& frame) override;
+  void Present(const PixelBuffer& frame) override;
   void Close() override;
 
   // Open fails while set: a display that cannot take the game's mode.
@@ -33,16 +28,16 @@ class CaptureVideo final : public VideoOutput {
 
   [[nodiscard]] bool IsOpen() const { return open_; }
   [[nodiscard]] int FramesPresented() const { return framesPresented_; }
-  // The last frame presented (RGB565), or null before the first.
-  [[nodiscard]] const SDL_Surface* LastFrame() const {
-    return framesPresented_ > 0 ? frame_ : nullptr;
+  // The last frame presented, or null before the first.
+  [[nodiscard]] const PixelBuffer* LastFrame() const {
+    return framesPresented_ > 0 && frame_ ? &*frame_ : nullptr;
   }
   [[nodiscard]] bool SaveLastFramePng(const std::string& path) const;
 
  private:
   void Pace();
 
-  SDL_Surface* frame_ = nullptr;
+  std::optional<PixelBuffer> frame_;
   bool open_ = false;
   bool openFails_ = false;
   int framesPresented_ = 0;
@@ -52,6 +47,6 @@ class CaptureVideo final : public VideoOutput {
 
 // A part of an RGB565 picture as 8-bit RGB, each channel widened by repeating
 // its top bits (31 -> 255, 63 -> 255), so that it narrows back exactly.
-RgbImage RgbFromRgb565(const SDL_Surface& pixels, const SDL_Rect& area);
+RgbImage RgbFromRgb565(const PixelBuffer& pixels, const RECT& area);
 
 }  // namespace platform

@@ -3,7 +3,7 @@
 #include <emscripten.h>
 
 #include "platform/base/failure_log.h"
-#include "platform/win32/sdl_failure.h"
+#include "platform/sdl/sdl_failure.h"
 
 namespace {
 

@@ -5,6 +5,8 @@
 #include <tuple>
 #include <utility>
 
+#include "platform/win32/pixel_buffer.h"
+
 namespace platform {
 
 void FrameChanges::Reset(int width, int height) {
@@ -104,14 +106,14 @@ bool FrameChanges::FollowsShown(const FrameWrites& writes) {
 }
 
 // For each row, one span around every area written on it.
-void FrameChanges::MarkWrittenRows(const std::vector<SDL_Rect>& areas) {
+void FrameChanges::MarkWrittenRows(const std::vector<RECT>& areas) {
   std::fill(written_.begin(), written_.end(), Span{0, 0});
-  for (const SDL_Rect& area : areas) {
-    const int left = std::max(area.x, 0);
-    const int right = std::min(area.x + area.w, width_);
+  for (const RECT& written : areas) {
+    const RECT area = CropTo(written, width_, height_);
+    const int left = area.left;
+    const int right = area.right;
     if (left >= right) continue;
-    const int bottom = std::min(area.y + area.h, height_);
-    for (int y = std::max(area.y, 0); y < bottom; ++y) {
+    for (int y = area.top; y < area.bottom; ++y) {
       Span& row = written_[static_cast<std::size_t>(y)];
       row = row.left < row.right ? Span{std::min(row.left, left), std::max(row.right, right)}
                                  : Span{left, right};
@@ -119,22 +121,19 @@ void FrameChanges::MarkWrittenRows(const std::vector<SDL_Rect>& areas) {
   }
 }
 
-const std::vector<SDL_Rect>& FrameChanges::Compare(const SDL_Surface& frame,
+const std::vector<SDL_Rect>& FrameChanges::Compare(const PixelBuffer& frame,
                                                    const FrameWrites& writes) {
   changed_.clear();
-  if (frame.w != width_ || frame.h != height_ || frame.pixels == nullptr) {
+  if (frame.Width() != width_ || frame.Height() != height_) {
     shownSurface_ = 0;  // this frame was not taken: the next one is compared whole
     return changed_;
   }
   const bool onlyWritten = FollowsShown(writes);
   if (onlyWritten) MarkWrittenRows(*writes.areas);
-  const auto* pixels = static_cast<const std::uint8_t*>(frame.pixels);
   for (int y = 0; y < height_; ++y) {
     const Span within = onlyWritten ? written_[static_cast<std::size_t>(y)] : Span{0, width_};
     if (within.left >= within.right) continue;
-    const auto* row =
-        reinterpret_cast<const std::uint16_t*>(pixels + std::ptrdiff_t{y} * frame.pitch);
-    const Span span = CompareRow(row, shown_.data() + std::ptrdiff_t{y} * width_, within);
+    const Span span = CompareRow(frame.Row(y), shown_.data() + std::ptrdiff_t{y} * width_, within);
     if (span.left < span.right) AddRow(y, span);
   }
   known_ = true;

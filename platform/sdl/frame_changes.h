@@ -30,12 +30,12 @@ class FrameChanges {
   // Forgets the frame shown: the next Compare finds the whole frame changed.
   void Reset(int width, int height);
 
-  // Compares `frame` (RGB565, the size given to Reset) with the frame shown,
+  // Compares `frame` (the size given to Reset) with the frame shown,
   // row by row, makes it the frame shown, and returns the rectangles that
   // changed, top to bottom, none when the frames are the same. Told what was
   // written since the flip of the frame shown, it looks only there; told of
   // any other flip, or of none, it looks at the whole frame.
-  const std::vector<SDL_Rect>& Compare(const SDL_Surface& frame, const FrameWrites& writes = {});
+  const std::vector<SDL_Rect>& Compare(const PixelBuffer& frame, const FrameWrites& writes = {});
 
   // The frame shown (RGB565, `Width()` pixels a row, no padding).
   [[nodiscard]] const std::uint16_t* Shown() const { return shown_.data(); }
@@ -50,7 +50,7 @@ class FrameChanges {
   Span CompareRow(const std::uint16_t* row, std::uint16_t* shownRow, Span within) const;
   void AddRow(int y, Span span);
   bool FollowsShown(const FrameWrites& writes);
-  void MarkWrittenRows(const std::vector<SDL_Rect>& areas);
+  void MarkWrittenRows(const std::vector<RECT>& areas);
 
   int width_ = 0;
   int height_ = 0;

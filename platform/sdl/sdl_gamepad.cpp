@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "platform/base/failure_log.h"
-#include "platform/win32/sdl_failure.h"
+#include "platform/sdl/sdl_failure.h"
 #include "platform/win32/window_backend.h"
 
 namespace platform {

@@ -12,9 +12,9 @@
 #include "platform/base/failure_log.h"
 #include "platform/sdl/error_box.h"
 #include "platform/sdl/late_renderings.h"
+#include "platform/sdl/sdl_failure.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/win32/host.h"
-#include "platform/win32/sdl_failure.h"
 
 namespace platform {
 

@@ -27,7 +27,7 @@
 #include "platform/tunes/tune_render_worker.h"
 #include "platform/tunes/tune_rendering.h"
 #endif
-#include "platform/win32/sdl_failure.h"
+#include "platform/sdl/sdl_failure.h"
 
 namespace platform {
 

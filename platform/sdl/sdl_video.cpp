@@ -6,9 +6,9 @@
 
 #include "platform/base/clock.h"
 #include "platform/base/failure_log.h"
+#include "platform/sdl/sdl_failure.h"
 #include "platform/sdl/window_system.h"
 #include "platform/win32/ddraw.h"
-#include "platform/win32/sdl_failure.h"
 
 namespace platform {
 
@@ -270,11 +270,11 @@ SDL_Surface* SdlVideo::WindowSurface() {
   return surface;
 }
 
-void SdlVideo::Present(const SDL_Surface& frame) {
+void SdlVideo::Present(const PixelBuffer& frame) {
   PresentWritten(frame, FrameWrites{});
 }
 
-void SdlVideo::PresentWritten(const SDL_Surface& frame, const FrameWrites& writes) {
+void SdlVideo::PresentWritten(const PixelBuffer& frame, const FrameWrites& writes) {
   if (!open_ || window_ == nullptr) return;
   if (PutOnScreen(frame, writes)) {
     ++changedFrames_;
@@ -294,8 +294,8 @@ void SdlVideo::EnterFullScreen() {
 }
 
 // True when anything went to the window.
-bool SdlVideo::PutOnScreen(const SDL_Surface& frame, const FrameWrites& writes) {
-  if (frame.w != frameWidth_ || frame.h != frameHeight_) return false;
+bool SdlVideo::PutOnScreen(const PixelBuffer& frame, const FrameWrites& writes) {
+  if (frame.Width() != frameWidth_ || frame.Height() != frameHeight_) return false;
   // Compared first, whatever happens next, so that the copy is the frame
   // the window should show.
   const std::vector<SDL_Rect>& changed = changes_.Compare(frame, writes);

@@ -57,8 +57,8 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
 
   // The screen.
   [[nodiscard]] bool Open(int width, int height) override;
-  void Present(const SDL_Surface& frame) override;
-  void PresentWritten(const SDL_Surface& frame, const FrameWrites& writes) override;
+  void Present(const PixelBuffer& frame) override;
+  void PresentWritten(const PixelBuffer& frame, const FrameWrites& writes) override;
   void Close() override;
 
   // Full screen on the desktop <-> a window (the size it last had, at first
@@ -98,7 +98,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   void ShowBlack();
   bool PutBlack(SDL_Surface* target, const SDL_Rect& area);
   bool DrawAndPut(SDL_Surface* strip, const SDL_Rect& part);
-  bool PutOnScreen(const SDL_Surface& frame, const FrameWrites& writes);
+  bool PutOnScreen(const PixelBuffer& frame, const FrameWrites& writes);
   void ShowAll(SDL_Surface* target);
   void ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed);
   bool UpdateWindow(const SDL_Rect* parts, int count);

@@ -1,7 +1,7 @@
 #include "platform/sdl/window_picture.h"
 
 #include "platform/base/failure_log.h"
-#include "platform/win32/sdl_failure.h"
+#include "platform/sdl/sdl_failure.h"
 
 namespace platform {
 

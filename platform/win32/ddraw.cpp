@@ -1,15 +1,14 @@
 #include "platform/win32/ddraw.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
 #include "platform/win32/host.h"
-#include "platform/win32/pixel_rows.h"
+#include "platform/win32/pixel_buffer.h"
 #include "platform/win32/surface_pixels.h"
 #include "platform/win32/video.h"
 #include "platform/win32/written_areas.h"
@@ -31,23 +30,15 @@ std::uint64_t NextNumber() {
 // asking for gigabytes.
 constexpr DWORD kLargestSurfaceSide = 4096;
 
-SDL_Surface* NewPixels(int width, int height) {
-  SDL_Surface* pixels =
-      SDL_CreateRGBSurfaceWithFormat(0, width, height, 16, SDL_PIXELFORMAT_RGB565);
-  if (pixels != nullptr) SDL_FillRect(pixels, nullptr, 0);
-  return pixels;
-}
+using PixelsPtr = std::shared_ptr<platform::PixelBuffer>;
 
-RECT WholeOf(const SDL_Surface& pixels) {
-  return RECT{0, 0, pixels.w, pixels.h};
-}
-
-RECT RectOf(const SDL_Rect& r) {
-  return RECT{r.x, r.y, r.x + r.w, r.y + r.h};
-}
-
-SDL_Rect SdlRectOf(const RECT& r) {
-  return SDL_Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+// Black pixels, or null when the memory cannot be had.
+PixelsPtr NewPixels(int width, int height) {
+  try {
+    return std::make_shared<platform::PixelBuffer>(width, height);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 
 bool SameRect(const RECT& a, const RECT& b) {
@@ -55,15 +46,15 @@ bool SameRect(const RECT& a, const RECT& b) {
 }
 
 // A copy of the whole of one surface over the whole of another of its size.
-bool CoversWhole(const RECT& from, const SDL_Surface& source, const RECT& to,
-                 const SDL_Surface& dest) {
-  const RECT whole = WholeOf(dest);
-  return SameRect(from, WholeOf(source)) && SameRect(to, whole) && SameRect(from, whole);
+bool CoversWhole(const RECT& from, const platform::PixelBuffer& source, const RECT& to,
+                 const platform::PixelBuffer& dest) {
+  const RECT whole = dest.Whole();
+  return SameRect(from, source.Whole()) && SameRect(to, whole) && SameRect(from, whole);
 }
 
-bool Inside(const RECT& r, const SDL_Surface& pixels) {
-  return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= pixels.w &&
-         r.bottom <= pixels.h;
+bool Inside(const RECT& r, const platform::PixelBuffer& pixels) {
+  return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom &&
+         r.right <= pixels.Width() && r.bottom <= pixels.Height();
 }
 
 void CopyKeyedRow(std::uint16_t* dest, const std::uint16_t* source, int count,
@@ -82,12 +73,9 @@ void CopyKeyedRow(std::uint16_t* dest, const std::uint16_t* source, int count,
 }  // namespace
 
 struct IDirectDrawSurface::Memory {
-  explicit Memory(SDL_Surface* surface) : pixels(surface) {}
-  Memory(const Memory&) = delete;
-  Memory& operator=(const Memory&) = delete;
-  ~Memory() { SDL_FreeSurface(pixels); }
+  explicit Memory(PixelsPtr surface) : pixels(std::move(surface)) {}
 
-  SDL_Surface* pixels;  // one reference of its own
+  PixelsPtr pixels;  // shared by a flipping primary surface and its back buffer
   platform::WrittenAreas sinceCopy;
   platform::WrittenAreas sinceFlip;
 };
@@ -110,34 +98,34 @@ IDirectDrawSurface::IDirectDrawSurface(std::unique_ptr<Memory> memory, bool prim
     : memory_(std::move(memory)), id_(NextNumber()), version_(NextNumber()), primary_(primary) {
   dc_.surface = this;
   LiveSurfaces().push_back(this);
-  memory_->sinceFlip.Add(SdlRectOf(Whole()));  // cleared to black: new to any screen
+  memory_->sinceFlip.Add(Whole());  // cleared to black: new to any screen
 }
 
 RECT IDirectDrawSurface::Whole() const {
-  return WholeOf(*memory_->pixels);
+  return memory_->pixels->Whole();
 }
 
 int IDirectDrawSurface::Width() const {
-  return memory_->pixels->w;
+  return memory_->pixels->Width();
 }
 
 int IDirectDrawSurface::Height() const {
-  return memory_->pixels->h;
+  return memory_->pixels->Height();
 }
 
 namespace platform {
 
-SDL_Surface* SurfacePixels::Of(IDirectDrawSurface& surface) {
+PixelBuffer& SurfacePixels::Of(IDirectDrawSurface& surface) {
   surface.NoteWritten(surface.Whole());
-  return surface.memory_->pixels;
+  return *surface.memory_->pixels;
 }
 
-SDL_Surface* SurfacePixels::For(IDirectDrawSurface& surface, const SDL_Rect& area) {
-  surface.NoteWritten(RectOf(area));
-  return surface.memory_->pixels;
+PixelBuffer& SurfacePixels::For(IDirectDrawSurface& surface, const RECT& area) {
+  surface.NoteWritten(area);
+  return *surface.memory_->pixels;
 }
 
-const SDL_Surface& SurfacePixels::View(const IDirectDrawSurface& surface) {
+const PixelBuffer& SurfacePixels::View(const IDirectDrawSurface& surface) {
   return *surface.memory_->pixels;
 }
 
@@ -146,15 +134,13 @@ const SDL_Surface& SurfacePixels::View(const IDirectDrawSurface& surface) {
 // A flipping primary surface's pixels are its back buffer's: what is written
 // through it is written to the back buffer too.
 void IDirectDrawSurface::NoteWritten(const RECT& area) {
-  SDL_Rect part{};
-  const SDL_Rect whole = SdlRectOf(Whole());
-  const SDL_Rect asked = SdlRectOf(area);
-  if (SDL_IntersectRect(&asked, &whole, &part) != SDL_TRUE) return;
+  const RECT part = OnSurface(area);
+  if (platform::IsEmpty(part)) return;
   version_ = NextNumber();
   memory_->sinceCopy.Add(part);
   memory_->sinceFlip.Add(part);
   if (backBuffer_ != nullptr && backBuffer_->memory_->pixels == memory_->pixels) {
-    backBuffer_->NoteWritten(RectOf(part));
+    backBuffer_->NoteWritten(part);
   }
 }
 
@@ -178,7 +164,7 @@ HRESULT IDirectDrawSurface::Restore() {
   if (backBuffer_ != nullptr) backBuffer_->Restore();
   if (!lost_) return DD_OK;
   // The memory comes back, but not what was in it.
-  SDL_FillRect(memory_->pixels, nullptr, 0);
+  memory_->pixels->Fill(0);
   NoteWritten(Whole());
   lost_ = false;
   return DD_OK;
@@ -245,8 +231,8 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
   if ((flags & ~(DDBLT_WAIT | DDBLT_KEYSRC)) != 0) return DDERR_UNSUPPORTED;
   if (lost_ || source->lost_) return DDERR_SURFACELOST;
 
-  const RECT from = sourceRect != nullptr ? *sourceRect : WholeOf(*source->memory_->pixels);
-  const RECT to = destRect != nullptr ? *destRect : WholeOf(*memory_->pixels);
+  const RECT from = sourceRect != nullptr ? *sourceRect : source->Whole();
+  const RECT to = destRect != nullptr ? *destRect : Whole();
   if (!Inside(from, *source->memory_->pixels)) return DDERR_INVALIDRECT;
   // Sizes compared in 64 bits: a far-off destination must not overflow.
   const std::int64_t toWidth = std::int64_t{to.right} - to.left;
@@ -278,13 +264,12 @@ void IDirectDrawSurface::CopyWhole(const IDirectDrawSurface& source) {
   const bool sameAsBefore =
       copyKnown_ && copiedFrom_ == source.id_ && copiedVersion_ == source.version_;
   if (sameAsBefore) {
-    for (const SDL_Rect& part : memory_->sinceCopy.Rects()) {
-      const RECT rect = RectOf(part);
-      memory_->sinceFlip.Add(SdlRectOf(CopyRect(rect, source, rect, false)));
+    for (const RECT& rect : memory_->sinceCopy.Rects()) {
+      memory_->sinceFlip.Add(CopyRect(rect, source, rect, false));
     }
   } else {
-    const RECT rect = WholeOf(*memory_->pixels);
-    memory_->sinceFlip.Add(SdlRectOf(CopyRect(rect, source, rect, false)));
+    const RECT rect = Whole();
+    memory_->sinceFlip.Add(CopyRect(rect, source, rect, false));
   }
   if (backBuffer_ != nullptr && backBuffer_->memory_->pixels == memory_->pixels) {
     backBuffer_->NoteWritten(Whole());
@@ -305,9 +290,8 @@ RECT IDirectDrawSurface::CopyRect(const RECT& dest, const IDirectDrawSurface& so
   const int sourceX = static_cast<int>(sourceRect.left + (std::int64_t{area.left} - dest.left));
   const int sourceY = static_cast<int>(sourceRect.top + (std::int64_t{area.top} - dest.top));
   for (int row = 0; row < area.bottom - area.top; ++row) {
-    std::uint16_t* to = platform::PixelRow(*memory_->pixels, area.top + row) + area.left;
-    const std::uint16_t* from =
-        platform::PixelRow(*source.memory_->pixels, sourceY + row) + sourceX;
+    std::uint16_t* to = memory_->pixels->Row(area.top + row) + area.left;
+    const std::uint16_t* from = source.memory_->pixels->Row(sourceY + row) + sourceX;
     if (keyed) {
       CopyKeyedRow(to, from, width, *source.sourceKey_);
     } else {
@@ -319,13 +303,7 @@ RECT IDirectDrawSurface::CopyRect(const RECT& dest, const IDirectDrawSurface& so
 
 // The part of a rectangle on this surface; empty (0 x 0) when none is.
 RECT IDirectDrawSurface::OnSurface(const RECT& rect) const {
-  const std::int64_t left = std::max<std::int64_t>(rect.left, 0);
-  const std::int64_t top = std::max<std::int64_t>(rect.top, 0);
-  const std::int64_t right = std::min<std::int64_t>(rect.right, memory_->pixels->w);
-  const std::int64_t bottom = std::min<std::int64_t>(rect.bottom, memory_->pixels->h);
-  if (left >= right || top >= bottom) return RECT{0, 0, 0, 0};
-  return RECT{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right),
-              static_cast<int>(bottom)};
+  return platform::CropTo(rect, Width(), Height());
 }
 
 // ---- IDirectDraw ----
@@ -376,11 +354,11 @@ HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** sur
       desc->dwWidth > kLargestSurfaceSide || desc->dwHeight > kLargestSurfaceSide) {
     return DDERR_INVALIDPARAMS;
   }
-  SDL_Surface* pixels =
-      NewPixels(static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight));
+  PixelsPtr pixels = NewPixels(static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight));
   if (pixels == nullptr) return DDERR_OUTOFMEMORY;
   // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): released by its Release
-  *surface = new IDirectDrawSurface(std::make_unique<IDirectDrawSurface::Memory>(pixels), false);
+  *surface = new IDirectDrawSurface(std::make_unique<IDirectDrawSurface::Memory>(std::move(pixels)),
+                                    false);
   return DD_OK;
 }
 
@@ -390,24 +368,21 @@ HRESULT IDirectDraw::CreatePrimarySurface(const DDSURFACEDESC& desc, DWORD caps,
   const bool flipping = (caps & DDSCAPS_FLIP) != 0;
   const DWORD backBuffers = (desc.dwFlags & DDSD_BACKBUFFERCOUNT) != 0 ? desc.dwBackBufferCount : 0;
   if (flipping != (backBuffers > 0) || backBuffers > 1) return DDERR_UNSUPPORTED;
-  SDL_Surface* back = flipping ? NewPixels(modeWidth_, modeHeight_) : nullptr;
+  PixelsPtr back = flipping ? NewPixels(modeWidth_, modeHeight_) : nullptr;
   if (flipping && back == nullptr) return DDERR_OUTOFMEMORY;
   // A flip hands the back buffer to the video output, which keeps what the
   // screen shows. A front buffer of its own would be a second whole frame
   // that nothing ever reads, so a flipping chain's front shares the back
-  // buffer's pixels (each surface holds a reference).
-  SDL_Surface* front = back;
-  if (front != nullptr) {
-    ++front->refcount;
-  } else if ((front = NewPixels(modeWidth_, modeHeight_)) == nullptr) {
-    return DDERR_OUTOFMEMORY;
-  }
+  // buffer's pixels.
+  PixelsPtr front = back != nullptr ? back : NewPixels(modeWidth_, modeHeight_);
+  if (front == nullptr) return DDERR_OUTOFMEMORY;
   // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): released by its Release
-  auto* primary = new IDirectDrawSurface(std::make_unique<IDirectDrawSurface::Memory>(front), true);
+  auto* primary =
+      new IDirectDrawSurface(std::make_unique<IDirectDrawSurface::Memory>(std::move(front)), true);
   if (back != nullptr) {
     // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): goes with its primary surface
-    primary->backBuffer_ =
-        new IDirectDrawSurface(std::make_unique<IDirectDrawSurface::Memory>(back), false);
+    primary->backBuffer_ = new IDirectDrawSurface(
+        std::make_unique<IDirectDrawSurface::Memory>(std::move(back)), false);
     primary->backBuffer_->attached_ = true;
   }
   *surface = primary;

@@ -1,7 +1,5 @@
 #include "platform/win32/gdi.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -13,25 +11,15 @@
 #include "platform/base/shift_jis.h"
 #include "platform/win32/ddraw.h"
 #include "platform/win32/font.h"
-#include "platform/win32/pixel_rows.h"
+#include "platform/win32/pixel_buffer.h"
 #include "platform/win32/surface_pixels.h"
 
 namespace {
 
-SDL_Surface* TargetOf(HDC dc) {
+platform::PixelBuffer* TargetOf(HDC dc) {
   if (dc == nullptr || dc->surface == nullptr) return nullptr;
-  return platform::SurfacePixels::Of(*dc->surface);
+  return &platform::SurfacePixels::Of(*dc->surface);
 }
-
-// Where text is drawn: a surface's pixels.
-struct Canvas {
-  std::uint16_t* pixels;
-  std::int64_t width;
-  std::int64_t height;
-  std::int64_t pitch;  // in pixels
-
-  [[nodiscard]] std::uint16_t* Row(std::int64_t y) const { return pixels + y * pitch; }
-};
 
 // For each byte of a glyph row, its eight pixels from the left as masks: all
 // ones where the ink goes. A whole byte inside the surface is then drawn in one
@@ -81,12 +69,12 @@ void DrawGlyphRow(std::uint16_t* line, const std::uint8_t* bits, int bytes, std:
 // One character cell, opaque, cropped to the surface: the crop is worked out
 // once, not for every pixel, as the title draws its texts at every frame.
 // Positions are 64-bit so that a text far off the screen cannot overflow.
-void DrawGlyph(const Canvas& target, std::int64_t x, std::int64_t y,
+void DrawGlyph(platform::PixelBuffer& target, std::int64_t x, std::int64_t y,
                const platform::font::Glyph& glyph, std::uint16_t ink, std::uint16_t paper) {
   const std::int64_t left = std::max<std::int64_t>(x, 0);
-  const std::int64_t right = std::min<std::int64_t>(x + glyph.width, target.width);
+  const std::int64_t right = std::min<std::int64_t>(x + glyph.width, target.Width());
   const std::int64_t top = std::max<std::int64_t>(y, 0);
-  const std::int64_t bottom = std::min<std::int64_t>(y + platform::font::kHeight, target.height);
+  const std::int64_t bottom = std::min<std::int64_t>(y + platform::font::kHeight, target.Height());
   if (left >= right) return;
   const int bytesPerRow = glyph.width / 8;
   for (std::int64_t py = top; py < bottom; ++py) {
@@ -134,19 +122,17 @@ std::int64_t WidthOf(LPCSTR text, int length) {
 }
 
 // The cells a text `width` pixels wide covers on its surface; only these are written.
-SDL_Rect TextCells(const IDirectDrawSurface& surface, int x, int y, std::int64_t width) {
-  const std::int64_t left = std::max<std::int64_t>(x, 0);
-  const std::int64_t top = std::max<std::int64_t>(y, 0);
+RECT TextCells(const IDirectDrawSurface& surface, int x, int y, std::int64_t width) {
+  // Past the surface's right edge the text's end does not matter.
   const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + width, surface.Width());
-  const std::int64_t bottom =
-      std::min<std::int64_t>(std::int64_t{y} + platform::font::kHeight, surface.Height());
-  if (left >= right || top >= bottom) return SDL_Rect{0, 0, 0, 0};
-  return SDL_Rect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
-                  static_cast<int>(bottom - top)};
+  const std::int64_t bottom = std::int64_t{y} + platform::font::kHeight;
+  return platform::CropTo(RECT{x, y, static_cast<int>(std::max<std::int64_t>(right, x)),
+                               static_cast<int>(std::min<std::int64_t>(bottom, INT_MAX))},
+                          surface.Width(), surface.Height());
 }
 
-void DrawText(const Canvas& target, std::int64_t x, std::int64_t y, LPCSTR text, int length,
-              std::uint16_t ink, std::uint16_t paper) {
+void DrawText(platform::PixelBuffer& target, std::int64_t x, std::int64_t y, LPCSTR text,
+              int length, std::uint16_t ink, std::uint16_t paper) {
   ForEachGlyph(text, length, [&](const platform::font::Glyph& glyph) {
     DrawGlyph(target, x, y, glyph, ink, paper);
     x += glyph.width;
@@ -167,18 +153,15 @@ BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
   if (dc == nullptr || dc->surface == nullptr || length < 0 || (length > 0 && text == nullptr)) {
     return 0;
   }
-  const SDL_Rect cells = TextCells(*dc->surface, x, y, WidthOf(text, length));
-  if (cells.w <= 0) return 1;
-  SDL_Surface* target = platform::SurfacePixels::For(*dc->surface, cells);
-  const Canvas canvas{static_cast<std::uint16_t*>(target->pixels), target->w, target->h,
-                      target->pitch / 2};
-  DrawText(canvas, x, y, text, length, platform::ToRgb565(dc->textColor),
-           platform::ToRgb565(dc->backColor));
+  const RECT cells = TextCells(*dc->surface, x, y, WidthOf(text, length));
+  if (platform::IsEmpty(cells)) return 1;
+  DrawText(platform::SurfacePixels::For(*dc->surface, cells), x, y, text, length,
+           platform::ToRgb565(dc->textColor), platform::ToRgb565(dc->backColor));
   return 1;
 }
 
 BOOL CopyPicture(HDC dc, const IndexedPicture& picture) {
-  SDL_Surface* target = TargetOf(dc);
+  platform::PixelBuffer* target = TargetOf(dc);
   if (target == nullptr || picture.colours == nullptr || picture.topRow == nullptr ||
       picture.width <= 0 || picture.height <= 0) {
     return 0;
@@ -191,11 +174,11 @@ BOOL CopyPicture(HDC dc, const IndexedPicture& picture) {
   if (auto key = dc->surface->SourceKey()) {
     lookup[0] = static_cast<std::uint16_t>(key->dwColorSpaceLowValue);
   }
-  const int width = std::min(picture.width, target->w);
-  const int height = std::min(picture.height, target->h);
+  const int width = std::min(picture.width, target->Width());
+  const int height = std::min(picture.height, target->Height());
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* from = picture.topRow + y * picture.rowStep;
-    std::uint16_t* to = platform::PixelRow(*target, y);
+    std::uint16_t* to = target->Row(y);
     for (int x = 0; x < width; ++x) to[x] = lookup[from[x]];
   }
   return 1;

@@ -3,10 +3,11 @@
 // a CaptureVideo, which keeps the frame. DirectDrawCreate fails without one.
 #pragma once
 
-#include <SDL.h>
-
 #include <cstdint>
 #include <vector>
+
+#include "platform/win32/pixel_buffer.h"
+#include "platform/win32/win32.h"
 
 namespace platform {
 
@@ -17,7 +18,7 @@ namespace platform {
 struct FrameWrites {
   std::uint64_t surface = 0;
   std::uint64_t flip = 0;
-  const std::vector<SDL_Rect>* areas = nullptr;
+  const std::vector<RECT>* areas = nullptr;
 };
 
 class VideoOutput {
@@ -25,13 +26,14 @@ class VideoOutput {
   virtual ~VideoOutput() = default;
   // Takes over the screen for frames of width x height. False when it cannot.
   [[nodiscard]] virtual bool Open(int width, int height) = 0;
-  // Shows the frame (RGB565, the size given to Open) and then waits until the
-  // next frame is due, so that a loop that draws as fast as it can does not
-  // spin. A frame that cannot be shown is dropped.
-  virtual void Present(const SDL_Surface& frame) = 0;
+  // Shows the frame (the size given to Open) and then waits until the next
+  // frame is due, so that a loop that draws as fast as it can does not spin.
+  // A frame that cannot be shown is dropped. The pixels are the surface's own
+  // and stay its own: an output that needs them later keeps a copy.
+  virtual void Present(const PixelBuffer& frame) = 0;
   // The same, told what was written since the flip before: an output that
   // compares frames need look only there.
-  virtual void PresentWritten(const SDL_Surface& frame, const FrameWrites& writes) {
+  virtual void PresentWritten(const PixelBuffer& frame, const FrameWrites& writes) {
     (void)writes;
     Present(frame);
   }

@@ -2,29 +2,34 @@
 
 #include <algorithm>
 
+#include "platform/win32/pixel_buffer.h"
+
 namespace platform {
 
 namespace {
 
-bool Contains(const SDL_Rect& outer, const SDL_Rect& inner) {
-  return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.w <= outer.x + outer.w &&
-         inner.y + inner.h <= outer.y + outer.h;
+bool Contains(const RECT& outer, const RECT& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
 }
 
 }  // namespace
 
-void WrittenAreas::Add(const SDL_Rect& area) {
-  if (area.w <= 0 || area.h <= 0) return;
-  for (const SDL_Rect& noted : rects_) {
+void WrittenAreas::Add(const RECT& area) {
+  if (IsEmpty(area)) return;
+  for (const RECT& noted : rects_) {
     if (Contains(noted, area)) return;
   }
-  std::erase_if(rects_, [&](const SDL_Rect& noted) { return Contains(area, noted); });
+  std::erase_if(rects_, [&](const RECT& noted) { return Contains(area, noted); });
   if (rects_.size() < kMost) {
     rects_.push_back(area);
     return;
   }
-  SDL_Rect around = area;
-  for (const SDL_Rect& noted : rects_) SDL_UnionRect(&around, &noted, &around);
+  RECT around = area;
+  for (const RECT& noted : rects_) {
+    around = RECT{std::min(around.left, noted.left), std::min(around.top, noted.top),
+                  std::max(around.right, noted.right), std::max(around.bottom, noted.bottom)};
+  }
   rects_.assign(1, around);
 }
 

@@ -8,10 +8,10 @@
 // around them all.
 #pragma once
 
-#include <SDL.h>
-
 #include <cstddef>
 #include <vector>
+
+#include "platform/win32/win32.h"
 
 namespace platform {
 
@@ -21,12 +21,12 @@ class WrittenAreas {
 
   void Clear() { rects_.clear(); }
   // An empty area is no area; one inside another already noted adds nothing.
-  void Add(const SDL_Rect& area);
+  void Add(const RECT& area);
   [[nodiscard]] bool Empty() const { return rects_.empty(); }
-  [[nodiscard]] const std::vector<SDL_Rect>& Rects() const { return rects_; }
+  [[nodiscard]] const std::vector<RECT>& Rects() const { return rects_; }
 
  private:
-  std::vector<SDL_Rect> rects_;
+  std::vector<RECT> rects_;
 };
 
 }  // namespace platform

@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "platform/base/failure_log.h"
-#include "platform/win32/sdl_failure.h"
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 #include <X11/Xutil.h>
@@ -175,7 +174,8 @@ bool WindowSharedImage::Make(int width, int height) {
       image->data, width, height, image->bits_per_pixel, image->bytes_per_line, format);
   picture_ = std::move(picture);
   if (picture_->surface == nullptr) {
-    LogSdlFailure("SDL_CreateRGBSurfaceWithFormatFrom(window picture)", Repeats::kSayOnce);
+    LogFailure("SDL_CreateRGBSurfaceWithFormatFrom(window picture)", SDL_GetError(),
+               Repeats::kSayOnce);
     Drop();
     return false;
   }

@@ -62,7 +62,7 @@ class DrawTest : public ::testing::Test {
     return ::testing::AssertionSuccess();
   }
   // The frame all blue, and how many of its pixels are no longer blue.
-  static void Clear() { SDL_FillRect(platform::SurfacePixels::Of(*g_backBuffer), nullptr, kBlue); }
+  static void Clear() { platform::SurfacePixels::Of(*g_backBuffer).Fill(kBlue); }
   static int ChangedPixels() {
     int changed = 0;
     for (int y = 0; y < 480; ++y) {
@@ -115,7 +115,7 @@ TEST_F(DrawTest, WhileInactiveOnlyTextIsDrawn) {
   const platform::RgbImage before = TestDisplay::Frame();
   const int frames = display_.video().FramesPresented();
   g_appActive = 0;
-  SDL_FillRect(platform::SurfacePixels::Of(*g_backgroundSurface), nullptr, 0x1234);
+  platform::SurfacePixels::Of(*g_backgroundSurface).Fill(0x1234);
   DrawBackground(FakeWindow());
   Tile(1, 0, 0);
   FlipScreen(FakeWindow());
@@ -162,7 +162,7 @@ TEST_F(DrawTest, JapaneseTextLooksAsTheFontDrawsIt) {
   EXPECT_TRUE(testsupport::MatchesGolden(TestDisplay::BackBuffer(),
                                          "tests/display/golden/score_label.png", {0, 0, 32, 16}));
   EXPECT_TRUE(testsupport::MatchesGolden(TestDisplay::BackBuffer(),
-                                         "tests/display/golden/turn_help.png", {0, 20, 120, 16}));
+                                         "tests/display/golden/turn_help.png", {0, 20, 120, 36}));
 }
 
 TEST_F(DrawTest, TextRunningOffTheScreenIsCropped) {

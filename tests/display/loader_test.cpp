@@ -29,7 +29,7 @@ std::vector<std::uint8_t> SmallBitmap(bool bottomUp = true) {
 TEST(LoadBitmapToSurface, CopiesThePictureToTheTopLeftCornerThroughItsColours) {
   TestDisplay display;
   for (bool bottomUp : {true, false}) {
-    SDL_FillRect(platform::SurfacePixels::Of(*g_backgroundSurface), nullptr, 0x0FF0);
+    platform::SurfacePixels::Of(*g_backgroundSurface).Fill(0x0FF0);
     resources::SetTestResource("BRANK", RT_BITMAP, SmallBitmap(bottomUp));
     ASSERT_TRUE(LoadBitmapToSurface(FakeWindow(), g_backgroundSurface, "BRANK"));
     for (int y = 0; y < 4; ++y) {

@@ -24,14 +24,13 @@ class PlayFrameTest : public testing::Test {
     scene_.Start(FakeWindow());
     scene_.LoadImages(FakeWindow(), g_backgroundSurface);
   }
-  const SDL_Surface& Frame() {
+  const platform::PixelBuffer& Frame() {
     scene_.OnIdle(FakeWindow());
     return *display_.video().LastFrame();
   }
   // Where the white box of a counter on row `y` starts; it must end at x = 450.
-  static int BoxLeft(const SDL_Surface& frame, int y) {
-    const auto* row = reinterpret_cast<const std::uint16_t*>(
-        static_cast<const std::uint8_t*>(frame.pixels) + y * frame.pitch);
+  static int BoxLeft(const platform::PixelBuffer& frame, int y) {
+    const std::uint16_t* row = frame.Row(y);
     int x = 450;
     while (x > 0 && row[x - 1] == 0xFFFF) --x;
     return row[450] != 0xFFFF ? x : -1;
@@ -80,7 +79,7 @@ TEST_F(PlayFrameTest, CountersEndAtTheSameColumnWhateverTheirLength) {
                        {INT32_MIN, INT32_MAX, 362, 370}}) {
     scene_.score = c.score;
     scene_.removedCount = c.removedCount;
-    const SDL_Surface& frame = Frame();
+    const platform::PixelBuffer& frame = Frame();
     EXPECT_EQ(BoxLeft(frame, 130), c.scoreX) << c.score;
     EXPECT_EQ(BoxLeft(frame, 230), c.removedX) << c.removedCount;
     if (c.removedCount == 12345) {

@@ -52,8 +52,8 @@ std::string SaveActual(const platform::RgbImage& image, const std::string& golde
          << ") of the part compared; drawn: " << SaveActual(drawn, golden);
 }
 
-::testing::AssertionResult MatchesGolden(const SDL_Surface& frame, const std::string& golden,
-                                         const SDL_Rect& area) {
+::testing::AssertionResult MatchesGolden(const platform::PixelBuffer& frame,
+                                         const std::string& golden, const RECT& area) {
   return MatchesGolden(platform::RgbFromRgb565(frame, area), golden);
 }
 

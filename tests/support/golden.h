@@ -4,13 +4,13 @@
 // the build as <build>/golden-actual/<name>.png.
 #pragma once
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
 #include "platform/formats/png_file.h"
+#include "platform/win32/pixel_buffer.h"
 
 namespace testsupport {
 
@@ -18,9 +18,10 @@ namespace testsupport {
 // "tests/display/golden/score_label.png".
 ::testing::AssertionResult MatchesGolden(const platform::RgbImage& drawn,
                                          const std::string& golden);
-// `area` of a 16-bit frame.
-::testing::AssertionResult MatchesGolden(const SDL_Surface& frame, const std::string& golden,
-                                         const SDL_Rect& area = {0, 0, 640, 480});
+// `area` (left, top, right, bottom) of a 16-bit frame.
+::testing::AssertionResult MatchesGolden(const platform::PixelBuffer& frame,
+                                         const std::string& golden,
+                                         const RECT& area = {0, 0, 640, 480});
 // A frame captured to a PNG file.
 ::testing::AssertionResult MatchesGolden(const std::filesystem::path& captured,
                                          const std::string& golden);

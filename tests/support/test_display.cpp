@@ -14,8 +14,7 @@ HWND FakeWindow() {
 }
 
 std::uint16_t& PixelAt(int x, int y, IDirectDrawSurface* surface) {
-  SDL_Surface* p = platform::SurfacePixels::Of(*(surface != nullptr ? surface : g_backBuffer));
-  return reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(p->pixels) + y * p->pitch)[x];
+  return platform::SurfacePixels::Of(*(surface != nullptr ? surface : g_backBuffer)).Row(y)[x];
 }
 
 TestDisplay::TestDisplay(HWND hwnd) : previousActive_(g_appActive) {
@@ -32,12 +31,12 @@ TestDisplay::~TestDisplay() {
   resources::ClearTestResources();
 }
 
-const SDL_Surface& TestDisplay::BackBuffer() {
-  return *platform::SurfacePixels::Of(*g_backBuffer);
+const platform::PixelBuffer& TestDisplay::BackBuffer() {
+  return platform::SurfacePixels::Of(*g_backBuffer);
 }
 
 platform::RgbImage TestDisplay::Frame() {
-  return platform::RgbFromRgb565(BackBuffer(), SDL_Rect{0, 0, 640, 480});
+  return platform::RgbFromRgb565(BackBuffer(), RECT{0, 0, 640, 480});
 }
 
 }  // namespace testsupport

@@ -3,13 +3,12 @@
 // piece is put back when it goes out of scope.
 #pragma once
 
-#include <SDL.h>
-
 #include <cstdint>
 
 #include "platform/headless/offscreen_video.h"
 #include "platform/win32/ddraw.h"
 #include "platform/win32/host.h"
+#include "platform/win32/pixel_buffer.h"
 #include "platform/win32/win32.h"
 
 namespace testsupport {
@@ -30,7 +29,7 @@ class TestDisplay {
   bool initialised() const { return initialised_; }
   platform::CaptureVideo& video() { return video_; }
   // The frame under construction.
-  static const SDL_Surface& BackBuffer();
+  static const platform::PixelBuffer& BackBuffer();
   // The whole frame under construction, for comparing frames.
   static platform::RgbImage Frame();
 

@@ -14,6 +14,7 @@
 #include "platform/formats/png_file.h"
 #include "platform/sdl/frame_scaler.h"
 #include "platform/sdl/sdl_video.h"
+#include "platform/win32/pixel_buffer.h"
 #include "tests/support/golden.h"
 #include "tests/support/rect_text.h"
 
@@ -242,9 +243,9 @@ TEST(SmoothScale, AWindowStartsAtItsRememberedSizeFilledWhole) {
   video.SetPacing(false);
   ASSERT_TRUE(video.Open(640, 480));
   EXPECT_FALSE(video.IsFullscreen());
-  SurfacePtr frame = NewTarget(640, 480, SDL_PIXELFORMAT_RGB565);
-  SDL_FillRect(frame.get(), nullptr, 0xF800);
-  video.Present(*frame);
+  platform::PixelBuffer frame(640, 480);
+  frame.Fill(0xF800);
+  video.Present(frame);
   SDL_Surface* shown = SDL_GetWindowSurface(video.Window());
   ASSERT_EQ(RectText(SDL_Rect{0, 0, shown->w, shown->h}), "0,0 800x600");
   Uint8 r = 0, g = 0, b = 0;

@@ -13,6 +13,7 @@
 #include "platform/sdl/frame_changes.h"
 #include "platform/sdl/frame_scaler.h"
 #include "platform/sdl/sdl_video.h"
+#include "platform/win32/pixel_buffer.h"
 #include "tests/support/rect_text.h"
 
 namespace {
@@ -21,11 +22,6 @@ using SurfacePtr = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
 
 SurfacePtr NewSurface(int width, int height, Uint32 format) {
   return SurfacePtr(SDL_CreateRGBSurfaceWithFormat(0, width, height, 0, format), SDL_FreeSurface);
-}
-
-std::uint16_t& Pixel565(SDL_Surface& frame, int x, int y) {
-  return reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(frame.pixels) +
-                                          y * frame.pitch)[x];
 }
 
 Uint32 PixelAt(const SDL_Surface& surface, int x, int y) {
@@ -73,26 +69,25 @@ TEST(FrameChanges, FindsTheBandsThatChanged) {
       {"a row between them keeps bands apart", {{10, 0}, {12, 2}}, "[10,0 1x1][12,2 1x1]"},
   };
   for (const Case& c : cases) {
-    SurfacePtr frame = NewSurface(40, 5, SDL_PIXELFORMAT_RGB565);
-    SDL_FillRect(frame.get(), nullptr, 0x1234);
+    platform::PixelBuffer frame(40, 5);
+    frame.Fill(0x1234);
     platform::FrameChanges changes;
     changes.Reset(40, 5);
-    EXPECT_EQ(RectsText(changes.Compare(*frame)), "[0,0 40x5]") << "the first frame is all new";
-    for (const Change& at : c.changes) Pixel565(*frame, at.x, at.y) = 0xBEEF;
-    EXPECT_EQ(RectsText(changes.Compare(*frame)), c.expected) << c.what;
-    EXPECT_EQ(RectsText(changes.Compare(*frame)), "") << c.what << ": shown after the compare";
+    EXPECT_EQ(RectsText(changes.Compare(frame)), "[0,0 40x5]") << "the first frame is all new";
+    for (const Change& at : c.changes) frame.Row(at.y)[at.x] = 0xBEEF;
+    EXPECT_EQ(RectsText(changes.Compare(frame)), c.expected) << c.what;
+    EXPECT_EQ(RectsText(changes.Compare(frame)), "") << c.what << ": shown after the compare";
   }
 }
 
 TEST(FrameChanges, ManySeparateBandsMergeIntoTheLast) {
   const int rows = 2 * platform::FrameChanges::kMostBands + 4;
-  SurfacePtr frame = NewSurface(32, rows, SDL_PIXELFORMAT_RGB565);
-  SDL_FillRect(frame.get(), nullptr, 0);
+  platform::PixelBuffer frame(32, rows);
   platform::FrameChanges changes;
   changes.Reset(32, rows);
-  changes.Compare(*frame);
-  for (int y = 0; y < rows; y += 2) Pixel565(*frame, y % 32, y) = 0xFFFF;
-  const std::vector<SDL_Rect> found = changes.Compare(*frame);
+  changes.Compare(frame);
+  for (int y = 0; y < rows; y += 2) frame.Row(y)[y % 32] = 0xFFFF;
+  const std::vector<SDL_Rect> found = changes.Compare(frame);
   ASSERT_EQ(found.size(), std::size_t{platform::FrameChanges::kMostBands});
   const SDL_Rect& last = found.back();
   EXPECT_EQ(last.y + last.h, rows - 1) << "every changed row is still covered";
@@ -226,7 +221,7 @@ class SdlVideoPresent : public ::testing::Test {
     video_.SetPacing(false);
     video_.SetScaleMode(platform::ScaleMode::kPixelExact);
     ASSERT_TRUE(video_.Open(640, 480));
-    SDL_FillRect(frame_.get(), nullptr, 0x001F);
+    frame_.Fill(0x001F);
   }
 
   SDL_Surface& Window() { return *SDL_GetWindowSurface(video_.Window()); }
@@ -244,32 +239,32 @@ class SdlVideoPresent : public ::testing::Test {
   }
 
   platform::SdlVideo video_;
-  SurfacePtr frame_ = NewSurface(640, 480, SDL_PIXELFORMAT_RGB565);
+  platform::PixelBuffer frame_{640, 480};
 };
 
 TEST_F(SdlVideoPresent, OnlyWhatChangedIsPaintedAndTheSameFrameNothing) {
-  video_.Present(*frame_);
+  video_.Present(frame_);
   const SDL_Rect p = Placement();
   Scribble(p.x + 5, p.y + 5);
-  video_.Present(*frame_);
+  video_.Present(frame_);
   EXPECT_EQ(video_.UnchangedFrames(), 1u);
   EXPECT_EQ(As565(Window(), p.x + 5, p.y + 5), 0xFFFF) << "the same frame painted nothing";
 
-  Pixel565(*frame_, 300, 200) = 0xF800;
-  video_.Present(*frame_);
+  frame_.Row(200)[300] = 0xF800;
+  video_.Present(frame_);
   EXPECT_EQ(video_.ChangedFrames(), 2u);
   EXPECT_EQ(Shown(300, 200), 0xF800);
   EXPECT_EQ(As565(Window(), p.x + 5, p.y + 5), 0xFFFF) << "outside the change stays";
 }
 
 TEST_F(SdlVideoPresent, ANewWindowSizeIsPaintedWholeAtItsScale) {
-  video_.Present(*frame_);
+  video_.Present(frame_);
   video_.ToggleFullscreen();  // a window, which can take any size
-  video_.Present(*frame_);
+  video_.Present(frame_);
   SDL_SetWindowSize(video_.Window(), 1300, 1000);
   SDL_PumpEvents();
   EXPECT_TRUE(video_.RepaintPending());
-  video_.Present(*frame_);  // the same frame, but the window is new
+  video_.Present(frame_);  // the same frame, but the window is new
   EXPECT_EQ(video_.ChangedFrames(), 3u);
   EXPECT_EQ(RectText(Placement()), "10,20 1280x960");
   EXPECT_EQ(Shown(0, 0), 0x001F);
@@ -280,7 +275,7 @@ TEST_F(SdlVideoPresent, ANewWindowSizeIsPaintedWholeAtItsScale) {
 }
 
 TEST_F(SdlVideoPresent, UncoveringTheWindowPaintsItAgain) {
-  video_.Present(*frame_);
+  video_.Present(frame_);
   const SDL_Rect p = Placement();
   Scribble(p.x + 5, p.y + 5);
   SDL_Event exposed{};
@@ -289,7 +284,7 @@ TEST_F(SdlVideoPresent, UncoveringTheWindowPaintsItAgain) {
   exposed.window.event = SDL_WINDOWEVENT_EXPOSED;
   SDL_PushEvent(&exposed);
   SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-  video_.Present(*frame_);
+  video_.Present(frame_);
   EXPECT_EQ(As565(Window(), p.x + 5, p.y + 5), 0x001F);
 }
 

@@ -11,6 +11,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -43,8 +44,9 @@ class TwoComparisons final : public platform::VideoOutput {
     whole_.Reset(width, height);
     return true;
   }
-  void Present(const SDL_Surface& frame) override { PresentWritten(frame, {}); }
-  void PresentWritten(const SDL_Surface& frame, const platform::FrameWrites& writes) override {
+  void Present(const platform::PixelBuffer& frame) override { PresentWritten(frame, {}); }
+  void PresentWritten(const platform::PixelBuffer& frame,
+                      const platform::FrameWrites& writes) override {
     ++frames_;
     PresentWrittenFrame(frame);
     if (dropNext_) {  // as a screen that could not take the frame
@@ -56,13 +58,8 @@ class TwoComparisons final : public platform::VideoOutput {
     if (!told.empty()) ++changedFrames_;
   }
   // Every frame flipped, as it was handed over.
-  void PresentWrittenFrame(const SDL_Surface& frame) {
-    shown_.clear();
-    for (int y = 0; y < frame.h; ++y) {
-      const auto* row = reinterpret_cast<const std::uint16_t*>(
-          static_cast<const Uint8*>(frame.pixels) + std::ptrdiff_t{y} * frame.pitch);
-      shown_.insert(shown_.end(), row, row + frame.w);
-    }
+  void PresentWrittenFrame(const platform::PixelBuffer& frame) {
+    shown_.assign(frame.Data(), frame.Data() + std::ptrdiff_t{frame.Width()} * frame.Height());
   }
   std::vector<std::uint16_t> shown_;
   void Close() override {}
@@ -129,18 +126,19 @@ class WrittenPartsTest : public ::testing::Test {
   bool Chance(double p) { return std::bernoulli_distribution(p)(random_); }
 
   // A colour, now and then the colour key.
-  Uint32 SomeColour() {
-    return static_cast<Uint32>(Coordinate(0, 3) == 0 ? 0 : Coordinate(1, 0xFFFF));
+  std::uint16_t SomeColour() {
+    return static_cast<std::uint16_t>(Coordinate(0, 3) == 0 ? 0 : Coordinate(1, 0xFFFF));
   }
 
-  static void Scribble(IDirectDrawSurface* surface, SDL_Rect area, Uint32 colour) {
-    SDL_FillRect(platform::SurfacePixels::Of(*surface), &area, colour);
+  static void Scribble(IDirectDrawSurface* surface, const RECT& area, std::uint16_t colour) {
+    platform::SurfacePixels::Of(*surface).Fill(area, colour);
   }
 
-  SDL_Rect SomeArea(int width, int height) {
+  RECT SomeArea(int width, int height) {
     const int x = Coordinate(-20, width);
     const int y = Coordinate(-20, height);
-    return SDL_Rect{x, y, Coordinate(1, 120), Coordinate(1, 90)};
+    const int w = Coordinate(1, 120);
+    return RECT{x, y, x + w, y + Coordinate(1, 90)};
   }
 
   // One step of drawing, done on the back buffer and on its twin alike.
@@ -154,13 +152,7 @@ class WrittenPartsTest : public ::testing::Test {
   // does it, on the twin copied pixel by pixel with no help.
   void CopyBackground() {
     back_->Blt(nullptr, background_, nullptr, DDBLT_WAIT, nullptr);
-    const SDL_Surface& from = platform::SurfacePixels::View(*background_);
-    SDL_Surface* to = platform::SurfacePixels::Of(*twin_);
-    for (int y = 0; y < kHeight; ++y) {
-      std::memcpy(static_cast<Uint8*>(to->pixels) + std::ptrdiff_t{y} * to->pitch,
-                  static_cast<const Uint8*>(from.pixels) + std::ptrdiff_t{y} * from.pitch,
-                  kWidth * 2);
-    }
+    platform::SurfacePixels::Of(*twin_) = platform::SurfacePixels::View(*background_);
   }
 
   // A text on the screen (now and then through the primary surface, whose
@@ -200,7 +192,7 @@ class WrittenPartsTest : public ::testing::Test {
     if (Chance(0.9)) CopyBackground();
     DrawFixedTexts();
     if (Chance(0.05)) {  // the picture changes while texts may be left on the screen
-      const SDL_Rect area = SomeArea(kWidth, kHeight);
+      const RECT area = SomeArea(kWidth, kHeight);
       Scribble(background_, area, SomeColour());
     }
     if (Chance(0.05)) {
@@ -225,8 +217,8 @@ class WrittenPartsTest : public ::testing::Test {
                static_cast<COLORREF>(Coordinate(0, 0xFFFFFF)));
     }
     if (Chance(0.03)) {
-      const SDL_Rect area = SomeArea(kWidth, kHeight);
-      const Uint32 colour = SomeColour();
+      const RECT area = SomeArea(kWidth, kHeight);
+      const std::uint16_t colour = SomeColour();
       OnBoth([&](IDirectDrawSurface* s) { Scribble(s, area, colour); });
     }
     if (Chance(0.02)) {
@@ -239,25 +231,14 @@ class WrittenPartsTest : public ::testing::Test {
 
   // The frame as the flip handed it over, before anything looked at the back buffer.
   [[nodiscard]] bool ShownEqualsTwin() const {
-    const SDL_Surface& b = platform::SurfacePixels::View(*twin_);
-    for (int y = 0; y < kHeight; ++y) {
-      const auto* rowB = static_cast<const Uint8*>(b.pixels) + std::ptrdiff_t{y} * b.pitch;
-      if (std::memcmp(output_.shown_.data() + std::ptrdiff_t{y} * kWidth, rowB, kWidth * 2) != 0) {
-        return false;
-      }
-    }
-    return true;
+    const platform::PixelBuffer& b = platform::SurfacePixels::View(*twin_);
+    return std::equal(output_.shown_.begin(), output_.shown_.end(), b.Data());
   }
 
   [[nodiscard]] bool BackEqualsTwin() const {
-    const SDL_Surface& a = platform::SurfacePixels::View(*back_);
-    const SDL_Surface& b = platform::SurfacePixels::View(*twin_);
-    for (int y = 0; y < kHeight; ++y) {
-      const auto* rowA = static_cast<const Uint8*>(a.pixels) + std::ptrdiff_t{y} * a.pitch;
-      const auto* rowB = static_cast<const Uint8*>(b.pixels) + std::ptrdiff_t{y} * b.pitch;
-      if (std::memcmp(rowA, rowB, kWidth * 2) != 0) return false;
-    }
-    return true;
+    const platform::PixelBuffer& a = platform::SurfacePixels::View(*back_);
+    const platform::PixelBuffer& b = platform::SurfacePixels::View(*twin_);
+    return std::equal(a.Data(), a.Data() + std::ptrdiff_t{kWidth} * kHeight, b.Data());
   }
 
   TwoComparisons output_;
@@ -272,10 +253,10 @@ class WrittenPartsTest : public ::testing::Test {
 };
 
 TEST_F(WrittenPartsTest, DrawingOnlyWhatChangedGivesWhatDrawingEverythingGives) {
-  Scribble(background_, SDL_Rect{0, 0, kWidth, kHeight}, 0x1234);
-  Scribble(background_, SDL_Rect{100, 100, 300, 200}, 0xBEEF);
-  Scribble(sprites_, SDL_Rect{0, 0, 64, 64}, 0xF00D);
-  Scribble(sprites_, SDL_Rect{8, 8, 30, 30}, 0);
+  Scribble(background_, RECT{0, 0, kWidth, kHeight}, 0x1234);
+  Scribble(background_, RECT{100, 100, 400, 300}, 0xBEEF);
+  Scribble(sprites_, RECT{0, 0, 64, 64}, 0xF00D);
+  Scribble(sprites_, RECT{8, 8, 38, 38}, 0);
   for (int frame = 0; frame < 1500; ++frame) {
     DrawFrame();
     ASSERT_TRUE(ShownEqualsTwin()) << "frame " << frame;

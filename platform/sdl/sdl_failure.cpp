@@ -1,4 +1,4 @@
-#include "platform/win32/sdl_failure.h"
+#include "platform/sdl/sdl_failure.h"
 
 #include <SDL.h>
 
