@@ -18,9 +18,9 @@
 #include "platform/base/failure_log.h"
 #include "platform/base/files.h"
 #include "platform/base/whole_file.h"
-#include "platform/formats/clap_wave.h"
 #include "platform/formats/midi_file_check.h"
 #include "platform/formats/sound_font.h"
+#include "platform/sdl/clap_wave.h"
 #include "platform/tunes/shipped_tunes.h"
 #include "platform/tunes/tune_cache.h"
 #if MORVEX2_FLUIDSYNTH

@@ -48,16 +48,22 @@ sdl='#include <SDL.h>'
 expect clean PASS "" \
   'display/draw.cpp=#include "platform/win32/face.h"' \
   'platform/win32/face.h=#pragma once' \
-  "platform/win32/face.cpp=#include \"platform/win32/face.h\"\n$sdl"
+  'platform/sdl/host.h=#pragma once\n#include "platform/win32/face.h"' \
+  "platform/sdl/host.cpp=#include \"platform/sdl/host.h\"\n$sdl"
 expect game-file-through-two-headers FAIL \
-  'display/draw.cpp:1: display/draw.cpp -> platform/win32/face.h -> platform/win32/inner.h -> <SDL.h> -- game code sees nothing of SDL' \
-  'display/draw.cpp=#include "platform/win32/face.h"' \
-  'platform/win32/face.h=#pragma once\n#include "platform/win32/inner.h"' \
-  "platform/win32/inner.h=$sdl"
-expect platform-header-the-game-never-includes PASS "" \
+  'display/draw.cpp:1: display/draw.cpp -> platform/sdl/face.h -> platform/sdl/inner.h -> <SDL.h> -- display/ sees nothing of SDL' \
+  'display/draw.cpp=#include "platform/sdl/face.h"' \
+  'platform/sdl/face.h=#pragma once\n#include "platform/sdl/inner.h"' \
+  "platform/sdl/inner.h=$sdl"
+expect host-header-the-game-never-includes PASS "" \
   'display/draw.cpp=#include "platform/win32/face.h"' \
   'platform/win32/face.h=#pragma once' \
-  'platform/win32/pixels.h=#pragma once\n#include <SDL_mixer.h>'
+  'platform/sdl/pixels.h=#pragma once\n#include <SDL_mixer.h>'
+expect the-win32-face-reaches-sdl FAIL \
+  'platform/win32/face.cpp:2: platform/win32/face.cpp -> platform/win32/planted.h -> <SDL_mixer.h> -- platform/win32/ sees nothing of SDL' \
+  'platform/win32/face.cpp=#include "platform/win32/face.h"\n#include "platform/win32/planted.h"' \
+  'platform/win32/face.h=#pragma once' \
+  'platform/win32/planted.h=#pragma once\n#include <SDL_mixer.h>'
 expect host-and-app-may-see-sdl PASS "" \
   "platform/sdl/host.h=$sdl" \
   'app/main.cpp=#include "platform/sdl/host.h"'

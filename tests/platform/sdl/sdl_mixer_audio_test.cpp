@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "platform/base/failure_log.h"
-#include "platform/formats/clap_wave.h"
 #include "platform/formats/sound_font.h"
+#include "platform/sdl/clap_wave.h"
 #include "platform/tunes/shipped_tunes.h"
 #include "platform/tunes/tune_cache.h"
 #include "platform/win32/audio.h"

@@ -1,4 +1,4 @@
-#include "platform/formats/clap_wave.h"
+#include "platform/sdl/clap_wave.h"
 
 #include <cstring>
 #include <string>

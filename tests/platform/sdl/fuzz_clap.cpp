@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "platform/formats/clap_wave.h"
+#include "platform/sdl/clap_wave.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const platform::DeviceFormat device;
