@@ -17,8 +17,9 @@ game=(
   libx11-dev libxext-dev
   # the world tables: requests on Linux, the server's JSON answers
   libcurl4-openssl-dev nlohmann-json3-dev
-  # the tunes' renderings: the synthesiser, and the encoder of the shipped ones
-  libfluidsynth-dev vorbis-tools
+  # the tunes' renderings: the synthesiser, the encoder of the shipped ones,
+  # and the decoder that puts them into the cache as plain samples
+  libfluidsynth-dev vorbis-tools libvorbis-dev
   # run: the General MIDI soundfont for the tunes, the font for the texts
   timgm6mb-soundfont unifont
 )

@@ -4,6 +4,7 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <limits>
@@ -23,8 +24,13 @@
 #include "platform/sdl/clap_wave.h"
 #include "platform/tunes/shipped_tunes.h"
 #include "platform/tunes/tune_cache.h"
-#if MORVEX2_FLUIDSYNTH
+#if MORVEX2_FLUIDSYNTH || MORVEX2_DECODES_RENDERINGS
 #include "platform/tunes/tune_render_worker.h"
+#endif
+#if MORVEX2_DECODES_RENDERINGS
+#include "platform/tunes/rendering_decoder.h"
+#endif
+#if MORVEX2_FLUIDSYNTH
 #include "platform/tunes/tune_rendering.h"
 #endif
 #include "platform/sdl/sdl_failure.h"
@@ -224,6 +230,7 @@ struct SdlMixerAudio::Tune {
   std::string cachePath;     // empty when there is no cache
   std::string awaitedPath;   // where its rendering will come; empty once it is heard
   bool synthesised = false;  // playing from the MIDI bytes, not a rendering
+  bool cacheComing = false;  // its rendering is being made in the cache, for its next start
 };
 
 struct SdlMixerAudio::Mixer {
@@ -232,12 +239,21 @@ struct SdlMixerAudio::Mixer {
   // Sounds are read on their first play and kept until Close; a file that
   // could not be read is remembered as null and not read again.
   std::map<std::string, std::optional<Sound>> sounds;
-#if MORVEX2_FLUIDSYNTH
-  std::unique_ptr<TuneRenderWorker> renderer;  // started by the first tune not yet rendered
+#if MORVEX2_FLUIDSYNTH || MORVEX2_DECODES_RENDERINGS
+  std::unique_ptr<TuneRenderWorker> renderer;  // started by the first tune not yet in the cache
+
+  // Has `make` write the tune's rendering into the cache, to be played from
+  // the tune's next start.
+  void MakeInCache(Tune& tune, RenderingJob make) {
+    if (tune.cachePath.empty()) return;
+    if (!renderer) renderer = std::make_unique<TuneRenderWorker>();
+    renderer->Request(tune.cachePath, std::move(make));
+    tune.cacheComing = true;
+  }
 #endif
 
   ~Mixer() {
-#if MORVEX2_FLUIDSYNTH
+#if MORVEX2_FLUIDSYNTH || MORVEX2_DECODES_RENDERINGS
     renderer.reset();  // abandons a rendering under way
 #endif
     Mix_HaltChannel(-1);
@@ -373,7 +389,7 @@ void SdlMixerAudio::TakeLateRenderings() {
 }
 
 void SdlMixerAudio::FinishRenderings() {
-#if MORVEX2_FLUIDSYNTH
+#if MORVEX2_FLUIDSYNTH || MORVEX2_DECODES_RENDERINGS
   if (mixer_ && mixer_->renderer) mixer_->renderer->WaitUntilIdle();
 #endif
 }
@@ -405,11 +421,17 @@ TuneHandle SdlMixerAudio::LoadTune(const char* fileName) {
   return ++lastTuneHandle_;
 }
 
-// A tune plays from the rendering made with the game when it is the game's
-// own and the soundfont is the one that rendering was made with, else from
-// its rendering in the cache, else through the synthesiser while the cache's
+// A tune plays from its rendering in the cache, else from the rendering made
+// with the game when it is the game's own and the soundfont is the one that
+// rendering was made with, else through the synthesiser while the cache's
 // rendering is made. A build without the synthesiser has only the renderings
 // made with it, whatever soundfont is here, and leaves any other tune silent.
+//
+// The renderings made with the game are Ogg Vorbis, and where the decoder is
+// ours to use (rendering_decoder.h) one is decoded into the cache the first
+// time its tune is loaded: plain samples cost the game about a quarter of a
+// per cent of a core less to play (on the title screen 0.35-0.40 % against
+// 0.60-0.65 % of a core), for about 16 MB of cache a tune.
 bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) {
 #if MORVEX2_FLUIDSYNTH
   const std::string soundFont = SoundFontIdentity(*soundFont_);
@@ -418,9 +440,24 @@ bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) 
   const std::string soundFont = ShippedSoundFont(shippedFolder_);
 #endif
   Tune tune;
+  if (!cacheFolder_->empty()) {
+    tune.cachePath = TuneCachePath(*cacheFolder_, bytes, soundFont);
+    if (UseRendering(tune, tune.cachePath)) {
+      mixer_->tunes.emplace(handle, std::move(tune));
+      return true;
+    }
+  }
   if (!shippedFolder_.empty()) {
     std::string shipped = TuneCachePath(shippedFolder_, bytes, soundFont);
     if (UseRendering(tune, shipped)) {
+#if MORVEX2_DECODES_RENDERINGS
+      if (Mix_GetMusicType(tune.music) == MUS_OGG) {
+        mixer_->MakeInCache(tune,
+                            [shipped](const std::atomic<bool>& cancel, CachedTuneWriter& out) {
+                              return DecodeOggRendering(shipped, cancel, out);
+                            });
+      }
+#endif
       mixer_->tunes.emplace(handle, std::move(tune));
       return true;
     }
@@ -430,21 +467,14 @@ bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) 
       return true;
     }
   }
-  if (!cacheFolder_->empty()) {
-    tune.cachePath = TuneCachePath(*cacheFolder_, bytes, soundFont);
-    if (UseRendering(tune, tune.cachePath)) {
-      mixer_->tunes.emplace(handle, std::move(tune));
-      return true;
-    }
-  }
 #if MORVEX2_FLUIDSYNTH
   tune.music = MusicFromMemory(bytes, MUS_MID);
   if (tune.music == nullptr) return false;
   tune.synthesised = true;
-  if (!tune.cachePath.empty()) {
-    if (!mixer_->renderer) mixer_->renderer = std::make_unique<TuneRenderWorker>(*soundFont_);
-    mixer_->renderer->Request(tune.cachePath, bytes);
-  }
+  mixer_->MakeInCache(tune, [midi = bytes, font = *soundFont_](const std::atomic<bool>& cancel,
+                                                               CachedTuneWriter& out) {
+    return RenderTune(midi, font, cancel, out);
+  });
   tune.bytes = std::move(bytes);
   mixer_->tunes.emplace(handle, std::move(tune));
   return true;
@@ -494,8 +524,9 @@ void SdlMixerAudio::PlayTune(TuneHandle tune) {
     Mix_HaltMusic();
     return;
   }
-#if MORVEX2_FLUIDSYNTH
-  if (playing.synthesised && mixer_->renderer && mixer_->renderer->Finished(playing.cachePath)) {
+#if MORVEX2_FLUIDSYNTH || MORVEX2_DECODES_RENDERINGS
+  if (playing.cacheComing && mixer_->renderer->Finished(playing.cachePath)) {
+    playing.cacheComing = false;
     UseRendering(playing, playing.cachePath);
   }
 #endif

@@ -8,8 +8,11 @@
 // is rendered once, on a thread of its own, into a cache (tune_cache.h); from
 // then on only the rendering is decoded and played. Until its rendering is
 // there, a tune plays through the synthesiser as before; it switches at its
-// next start. A build without the synthesiser (MORVEX2_FLUIDSYNTH off) plays
-// the renderings alone.
+// next start. The game's own renderings ship as Ogg Vorbis, and where the
+// build can decode them itself (rendering_decoder.h) each is decoded once into
+// the cache in the same way, and plays from there from its next start. A
+// build without the synthesiser (MORVEX2_FLUIDSYNTH off) plays the renderings
+// alone.
 #pragma once
 
 #include <cstdint>

@@ -17,6 +17,9 @@
 
 namespace platform {
 
+// Making a rendering stops here; a tune this long is played as it is instead.
+inline constexpr int kLongestRenderedSeconds = 600;
+
 // $XDG_CACHE_HOME/morvex2, else ~/.cache/morvex2; empty when neither is known.
 std::string DefaultTuneCacheFolder();
 

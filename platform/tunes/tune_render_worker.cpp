@@ -5,12 +5,8 @@
 
 #include "platform/base/failure_log.h"
 #include "platform/tunes/thread_priority.h"
-#include "platform/tunes/tune_cache.h"
-#include "platform/tunes/tune_rendering.h"
 
 namespace platform {
-
-TuneRenderWorker::TuneRenderWorker(std::string soundFont) : soundFont_(std::move(soundFont)) {}
 
 TuneRenderWorker::~TuneRenderWorker() {
   {
@@ -21,11 +17,11 @@ TuneRenderWorker::~TuneRenderWorker() {
   if (thread_.joinable()) thread_.join();
 }
 
-void TuneRenderWorker::Request(const std::string& cachePath, std::vector<std::uint8_t> midi) {
+void TuneRenderWorker::Request(const std::string& cachePath, RenderingJob job) {
   {
     std::lock_guard lock(mutex_);
     if (!asked_.insert(cachePath).second) return;
-    queue_.push_back(Job{cachePath, std::move(midi)});
+    queue_.push_back(Job{cachePath, std::move(job)});
     if (!thread_.joinable()) thread_ = std::thread(&TuneRenderWorker::Run, this);
   }
   changed_.notify_all();
@@ -56,8 +52,7 @@ void TuneRenderWorker::Run() {
     {
       // Abandoned unfinished, the file being written is removed.
       CachedTuneWriter rendering(job.cachePath);
-      if (RenderTune(job.midi, soundFont_, stopping_, rendering) && !stopping_ &&
-          !rendering.Finish()) {
+      if (job.make(stopping_, rendering) && !stopping_ && !rendering.Finish()) {
         LogErrnoFailure("keeping a tune's rendering in " + job.cachePath, errno);
       }
     }

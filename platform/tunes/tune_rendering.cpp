@@ -2,12 +2,11 @@
 
 #include <fluidsynth.h>
 
-#include <algorithm>
-#include <array>
 #include <memory>
 #include <optional>
-#include <string_view>
 #include <vector>
+
+#include "platform/tunes/wave_header.h"
 
 namespace platform {
 
@@ -19,34 +18,6 @@ constexpr int kStepFrames = 64;
 // Samples are written out in blocks of this many frames.
 constexpr int kBlockFrames = 64 * kStepFrames;
 constexpr int kFrameBytes = 4;  // 16-bit stereo
-constexpr std::size_t kWaveHeaderSize = 44;
-
-void PutLittle(std::uint8_t* at, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) at[i] = static_cast<std::uint8_t>(value >> 8 * i);
-}
-
-void PutTag(std::uint8_t* at, std::string_view tag) {
-  std::copy(tag.begin(), tag.end(), at);
-}
-
-// The header of a WAV file of `dataBytes` bytes of 16-bit stereo samples.
-std::array<std::uint8_t, kWaveHeaderSize> WaveHeader(std::uint32_t dataBytes) {
-  std::array<std::uint8_t, kWaveHeaderSize> header{};
-  std::uint8_t* h = header.data();
-  PutTag(h, "RIFF");
-  PutLittle(h + 4, 36 + dataBytes, 4);
-  PutTag(h + 8, "WAVEfmt ");
-  PutLittle(h + 16, 16, 4);  // the size of the format chunk
-  PutLittle(h + 20, 1, 2);   // integer samples
-  PutLittle(h + 22, 2, 2);   // channels
-  PutLittle(h + 24, kRenderRate, 4);
-  PutLittle(h + 28, kRenderRate * kFrameBytes, 4);
-  PutLittle(h + 32, kFrameBytes, 2);
-  PutLittle(h + 34, 16, 2);  // bits a sample
-  PutTag(h + 36, "data");
-  PutLittle(h + 40, dataBytes, 4);
-  return header;
-}
 
 struct FluidDeleter {
   void operator()(fluid_settings_t* p) const { delete_fluid_settings(p); }
@@ -105,7 +76,7 @@ bool RenderTune(std::span<const std::uint8_t> midi, const std::string& soundFont
                 const std::atomic<bool>& cancel, CachedTuneWriter& out) {
   const std::optional<Synthesiser> s = StartSynthesiser(midi, soundFont);
   // The header is written again at the end, when the length is known.
-  if (!s || !out.Append(WaveHeader(0))) return false;
+  if (!s || !out.Append(WaveHeader(2, kRenderRate, 0))) return false;
   constexpr long kLongest = long{kLongestRenderedSeconds} * kRenderRate;
   std::int16_t samples[2 * kStepFrames];
   std::vector<std::uint8_t> block;
@@ -125,7 +96,8 @@ bool RenderTune(std::span<const std::uint8_t> midi, const std::string& soundFont
     }
   }
   if (frames == 0 || !out.Append(block)) return false;
-  return out.Overwrite(0, WaveHeader(static_cast<std::uint32_t>(frames * kFrameBytes)));
+  return out.Overwrite(
+      0, WaveHeader(2, kRenderRate, static_cast<std::uint32_t>(frames * kFrameBytes)));
 }
 
 }  // namespace platform

@@ -16,8 +16,6 @@
 namespace platform {
 
 inline constexpr int kRenderRate = 44100;
-// Rendering stops here; a tune this long is played live instead.
-inline constexpr int kLongestRenderedSeconds = 600;
 
 // One pass of the tune, from its first tick to its last event, as a WAV file
 // of 16-bit stereo samples at kRenderRate, written to `out` as it is

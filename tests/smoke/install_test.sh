@@ -68,10 +68,23 @@ quit_from_title "$game" "$win"
 for file in music1.mid music2.mid Clap.wav zyou.pod tyuu.pod syo.pod zel.ini; do
   [ -s "$data/$file" ] || fail "the data folder lacks $file"
 done
-# The tunes play from the installed renderings: none is copied, and no
-# rendering was begun (that would have made the cache's folder).
+# The tunes play from the installed renderings: none is copied, and none is
+# synthesised. The cache holds at most those renderings decoded, each under
+# its own name: the decoder's very samples as plain WAV, and the cache's
+# trailer.
 [ -z "$(find "$data" -name '*.tune')" ] || fail "a tune's rendering was copied"
-[ ! -e "$HOME/.cache/morvex2" ] || fail "a tune was rendered on the first start"
+check_decoded_renderings() {
+  local cached name
+  [ -e "$HOME/.cache/morvex2" ] || return 0
+  while read -r cached; do
+    name="$(basename "$cached")"
+    [ -f "$prefix/share/morvex2/$name" ] || fail "the cache holds $name, not a decoded rendering"
+    oggdec -Q -o "$work/decoded.wav" "$prefix/share/morvex2/$name"
+    head -c -24 "$cached" | cmp -s - "$work/decoded.wav" ||
+      fail "the cache's $name is not the installed rendering decoded"
+  done < <(find "$HOME/.cache/morvex2" -type f)
+}
+check_decoded_renderings
 
 # --- a second start keeps the player's tables and name byte for byte.
 printf 'Hanako' >"$data/zel.ini"
@@ -80,8 +93,16 @@ head -c 590 /dev/urandom >"$data/tyuu.pod"
 start_installed --window
 game=$!
 win="$(title_window "$game")"
+# On the title screen both renderings are decoded in the background.
+for _ in $(seq 200); do
+  [ "$(find "$HOME/.cache/morvex2" -name '*.tune' 2>/dev/null | wc -l)" -ge 2 ] && break
+  sleep 0.05
+done
 quit_from_title "$game" "$win"
 (cd "$data" && sha256sum -c --quiet "$work/before") || fail "the second start changed the player's files"
+[ "$(find "$HOME/.cache/morvex2" -type f | wc -l)" -eq 2 ] ||
+  fail "the installed renderings were not decoded into the cache"
+check_decoded_renderings
 
 # --- uninstall removes what was installed, and nothing of the player's.
 cp "$build/install_manifest.txt" "$work/manifest.keep"

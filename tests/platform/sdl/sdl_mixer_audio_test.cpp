@@ -40,6 +40,8 @@ using Samples = std::vector<std::int16_t>;
 constexpr DWORD kClapFlags = SND_FILENAME | SND_ASYNC;
 // A build without the synthesiser plays only the renderings made with it.
 constexpr bool kSynthesises = MORVEX2_FLUIDSYNTH != 0;
+// Where the build can, it decodes the shipped renderings into the cache.
+constexpr bool kDecodes = MORVEX2_DECODES_RENDERINGS != 0;
 constexpr char kNoSynthesiser[] = "built without the synthesiser (MORVEX2_FLUIDSYNTH off)";
 
 void PutLittleEndian(Bytes& bytes, std::uint32_t value) {
@@ -590,22 +592,6 @@ TEST_F(SoundTest, ARenderingThatComesLateStartsItsTuneLate) {
   }
 }
 
-// The build renders the game's tunes into the build tree's data files, and
-// the game finds them there for its own tunes and the soundfont found here.
-TEST_F(SoundTest, TheGamesTunesArePlayedFromTheRenderingsOfTheBuild) {
-  platform::SdlMixerAudio audio(platform::FindSoundFont(), PathOf("rendered"));
-  audio.UseShippedRenderings(MORVEX2_BINARY_DIR "/share/morvex2");
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
-  ASSERT_TRUE(audio.Open());
-  for (const char* name : {"music1.mid", "music2.mid"}) {
-    EXPECT_NE(audio.LoadTune((std::string(MORVEX2_SOURCE_DIR) + "/data/" + name).c_str()), 0)
-        << name;
-  }
-  audio.FinishRenderings();
-  audio.Close();
-  EXPECT_FALSE(std::filesystem::exists(PathOf("rendered"))) << "nothing was rendered";
-}
-
 // How many frames an Ogg stream decodes to: the granule position of its last
 // page, whose capture pattern is the last in the file.
 std::uint64_t OggFrames(const Bytes& ogg) {
@@ -615,6 +601,62 @@ std::uint64_t OggFrames(const Bytes& ogg) {
   std::uint64_t frames = 0;
   for (int i = 7; i >= 0; --i) frames = frames << 8 | page[6 + i];
   return frames;
+}
+
+// The build renders the game's tunes into the build tree's data files, and
+// the game finds them there for its own tunes and the soundfont found here,
+// synthesising nothing. Where it decodes them into its cache, each is decoded
+// whole, and from its next start its tune plays from there: sample for sample
+// what the shipped file sounded like.
+TEST_F(SoundTest, TheGamesTunesArePlayedFromTheRenderingsOfTheBuild) {
+  // A copy, so that the second start can hear nothing but the cache.
+  const std::string shipped = PathOf("shipped");
+  std::filesystem::copy(MORVEX2_BINARY_DIR "/share/morvex2", shipped);
+  const std::string identity = platform::ShippedSoundFont(shipped);
+  std::vector<std::string> tunes;
+  for (const char* name : {"music1.mid", "music2.mid"}) {
+    tunes.push_back(std::string(MORVEX2_SOURCE_DIR) + "/data/" + name);
+  }
+  Samples heard[2];
+  for (int start = 0; start < (kDecodes ? 2 : 1); ++start) {
+    platform::SdlMixerAudio audio(platform::FindSoundFont(), PathOf("rendered"));
+    audio.UseShippedRenderings(shipped);
+    std::filesystem::remove(output_);
+    ASSERT_TRUE(audio.Open());
+    std::vector<platform::TuneHandle> handles;
+    for (const std::string& tune : tunes) handles.push_back(audio.LoadTune(tune.c_str()));
+    EXPECT_NE(handles[0], 0);
+    EXPECT_NE(handles[1], 0);
+    audio.PlayTune(handles[0]);
+    Listen(1000);
+    audio.FinishRenderings();
+    audio.Close();
+    heard[start] = Heard();
+    if (start > 0) break;
+    if (!kDecodes) {
+      EXPECT_FALSE(std::filesystem::exists(PathOf("rendered"))) << "nothing was rendered";
+      break;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(PathOf("rendered")), {}), 2);
+    for (const std::string& tune : tunes) {
+      const std::string name = platform::TuneCachePath("", Read(tune), identity);
+      const auto decoded = platform::ReadCachedTune(PathOf("rendered") + name);
+      const auto encoded = platform::ReadCachedTune(shipped + name);
+      ASSERT_TRUE(decoded && encoded) << tune;
+      EXPECT_EQ(DecodeRendering(*decoded).size(), 2 * OggFrames(*encoded)) << tune;
+      std::filesystem::remove(shipped + name);
+    }
+  }
+  if (!kDecodes) return;
+  // Silence from the mixer is exactly 0, so the tune starts at the first
+  // sample that is not.
+  const auto notSilent = [](std::int16_t sample) { return sample != 0; };
+  const auto fromShipped = std::find_if(heard[0].begin(), heard[0].end(), notSilent);
+  const auto fromCache = std::find_if(heard[1].begin(), heard[1].end(), notSilent);
+  constexpr std::ptrdiff_t kCompared = 2 * 44100 * 3 / 4;
+  ASSERT_GE(heard[0].end() - fromShipped, kCompared);
+  ASSERT_GE(heard[1].end() - fromCache, kCompared);
+  EXPECT_TRUE(std::equal(fromShipped, fromShipped + kCompared, fromCache));
 }
 
 // The renderings the build ships are its synthesiser's renderings, encoded:

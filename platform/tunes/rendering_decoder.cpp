@@ -1,0 +1,120 @@
+#include "platform/tunes/rendering_decoder.h"
+
+#include <vorbis/vorbisfile.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "platform/tunes/wave_header.h"
+
+namespace platform {
+
+namespace {
+
+// Samples are written out in blocks of this many bytes.
+constexpr std::size_t kBlockBytes = 65536;
+// Ten minutes at this rate still fit in the largest file the cache reads.
+constexpr int kLargestRate = 48000;
+
+// The decoder reads the checked file through these, from its own place.
+struct Source {
+  const File& file;
+  std::uint64_t length;
+  std::uint64_t at = 0;
+};
+
+std::size_t SourceRead(void* into, std::size_t size, std::size_t count, void* data) {
+  auto& source = *static_cast<Source*>(data);
+  const std::uint64_t wanted = std::min<std::uint64_t>(
+      std::uint64_t{size} * count, source.at < source.length ? source.length - source.at : 0);
+  const std::size_t got = source.file.ReadUpTo(
+      source.at, std::span(static_cast<std::uint8_t*>(into), static_cast<std::size_t>(wanted)));
+  source.at += got;
+  return size == 0 ? 0 : got / size;
+}
+
+int SourceSeek(void* data, ogg_int64_t offset, int whence) {
+  auto& source = *static_cast<Source*>(data);
+  const auto length = static_cast<ogg_int64_t>(source.length);
+  const ogg_int64_t base = whence == SEEK_SET   ? 0
+                           : whence == SEEK_CUR ? static_cast<ogg_int64_t>(source.at)
+                                                : length;
+  if (offset < -base || offset > length - base) return -1;
+  source.at = static_cast<std::uint64_t>(base + offset);
+  return 0;
+}
+
+long SourceTell(void* data) {
+  return static_cast<long>(static_cast<Source*>(data)->at);
+}
+
+// The decoder's state, given back however decoding ends.
+class Decoder {
+ public:
+  Decoder() = default;
+  Decoder(const Decoder&) = delete;
+  Decoder& operator=(const Decoder&) = delete;
+  ~Decoder() {
+    if (open_) ov_clear(&file_);
+  }
+  bool Open(Source& source) {
+    // No close: the file belongs to the caller.
+    const ov_callbacks callbacks{SourceRead, SourceSeek, nullptr, SourceTell};
+    open_ = ov_open_callbacks(&source, &file_, nullptr, 0, callbacks) == 0;
+    return open_;
+  }
+  OggVorbis_File* operator->() { return &file_; }
+  OggVorbis_File* get() { return &file_; }
+
+ private:
+  OggVorbis_File file_{};
+  bool open_ = false;
+};
+
+}  // namespace
+
+bool DecodeOggRendering(const std::string& path, const std::atomic<bool>& cancel,
+                     CachedTuneWriter& out) {
+  const std::optional<CachedTune> rendering = OpenCachedTune(path);
+  if (!rendering) return false;
+  Source source{rendering->file, rendering->length};
+  Decoder decoder;
+  if (!decoder.Open(source) || ov_streams(decoder.get()) != 1) return false;
+  const vorbis_info* info = ov_info(decoder.get(), 0);
+  if (info == nullptr || info->channels < 1 || info->channels > 2 || info->rate < 1 ||
+      info->rate > kLargestRate) {
+    return false;
+  }
+  const int channels = info->channels;
+  const int rate = static_cast<int>(info->rate);
+  const std::uint64_t longest =
+      std::uint64_t{kLongestRenderedSeconds} * static_cast<std::uint64_t>(rate * channels * 2);
+  if (!out.Append(WaveHeader(channels, rate, 0))) return false;
+  std::vector<std::uint8_t> block(kBlockBytes);
+  std::size_t filled = 0;
+  std::uint64_t written = 0;
+  for (;;) {
+    if (cancel.load(std::memory_order_relaxed)) return false;
+    int section = 0;
+    // Little-endian, 16-bit, signed: what a WAV file holds, and what the
+    // mixer asks the decoder for on the machines the game is built for.
+    const long got = ov_read(decoder.get(), reinterpret_cast<char*>(block.data() + filled),
+                             static_cast<int>(block.size() - filled), 0, 2, 1, &section);
+    if (got < 0) return false;
+    filled += static_cast<std::size_t>(got);
+    if (got == 0 || filled == block.size()) {
+      written += filled;
+      if (written > longest || !out.Append(std::span(block.data(), filled))) return false;
+      filled = 0;
+    }
+    if (got == 0) break;
+  }
+  return written > 0 &&
+         out.Overwrite(0, WaveHeader(channels, rate, static_cast<std::uint32_t>(written)));
+}
+
+}  // namespace platform
