@@ -127,15 +127,21 @@ window.addEventListener('resize', layOut);
 document.addEventListener('fullscreenchange', layOut);
 layOut();
 
-// The game sleeps until input or its next timer (browser_input_wait.cpp):
-// wake it once SDL has queued what the browser sent.
+// The game sleeps until input or its next timer, a second at most
+// (browser_input_wait.cpp): wake it once SDL has queued what the browser
+// sent. A move of the mouse matters to it only over the full screen, where
+// it brings back the hidden pointer.
 function wakeGame() {
   setTimeout(function () {
     if (Module.morvex2WakeForInput) Module.morvex2WakeForInput();
   }, 0);
 }
 ['keydown', 'keyup'].forEach(function (type) { canvas.addEventListener(type, wakeGame); });
-['focus', 'blur'].forEach(function (type) { window.addEventListener(type, wakeGame); });
+['focus', 'blur', 'resize'].forEach(function (type) { window.addEventListener(type, wakeGame); });
+document.addEventListener('fullscreenchange', wakeGame);
+canvas.addEventListener('mousemove', function () {
+  if (document.fullscreenElement) wakeGame();
+});
 
 // The game's keys never scroll the page or open the browser's help.
 var gameKeys = ['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', ' ', 'Enter', 'Escape', 'F1',
@@ -463,8 +469,11 @@ var hadController = !!(navigator.serviceWorker && navigator.serviceWorker.contro
 // Watching for gamepads makes the browser poll them all the time, so the game
 // watches only once the player asks, and from then on at every visit.
 var controllers = document.getElementById('controllers');
+// A gamepad plugged in or out wakes the game; listening for that is
+// watching too, so it starts only here.
 function useControllers() {
   Module.morvex2WantsControllers = true;
+  ['gamepadconnected', 'gamepaddisconnected'].forEach(function (type) { window.addEventListener(type, wakeGame); });
   controllers.disabled = true;
   controllers.textContent = 'Gamepad on / ゲームパッド使用中';
 }

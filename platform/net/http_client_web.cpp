@@ -1,6 +1,7 @@
 // In a page: the browser's own fetch (emscripten's Fetch API). Its callbacks
 // run on the page's one thread while the game's loop has handed the page back
 // to the browser (a wait), and only note the answer for TakeFinished.
+#include <emscripten.h>
 #include <emscripten/fetch.h>
 
 #include <cctype>
@@ -11,6 +12,17 @@
 namespace platform::net {
 
 namespace {
+
+// The game's loop sleeps until the page wakes it or its next timer is due
+// (platform/sdl/browser_input_wait.cpp): an answer wakes it too, once this
+// callback has returned, so that it is taken between two messages.
+// clang-format off
+EM_JS(void, WakeTheGame, (), {
+  setTimeout(function() {
+    if (Module.morvex2WakeForInput) Module.morvex2WakeForInput();
+  }, 0);
+});
+// clang-format on
 
 class WebHttpClient;
 
@@ -83,6 +95,7 @@ class WebHttpClient final : public HttpClient {
     if (alive_) pending->client->finished_.emplace_back(pending->id, std::move(response));
     delete pending;
     emscripten_fetch_close(fetch);
+    WakeTheGame();
   }
 
   static inline bool alive_ = true;

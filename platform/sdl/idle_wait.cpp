@@ -11,8 +11,8 @@ std::int64_t IdleWait::SleepMs(const Look& look) {
   if (!nothingNew || look.nextMessageDueMs <= look.nowMs) return 0;
   // A timer due in more than int64 milliseconds (never, in practice) is far.
   std::int64_t untilDue = 0;
-  if (__builtin_sub_overflow(look.nextMessageDueMs, look.nowMs, &untilDue)) return kLongestMs;
-  return std::min(untilDue, kLongestMs);
+  if (__builtin_sub_overflow(look.nextMessageDueMs, look.nowMs, &untilDue)) return look.longestMs;
+  return std::min(untilDue, look.longestMs);
 }
 
 }  // namespace platform

@@ -18,7 +18,8 @@ namespace platform {
 
 class IdleWait {
  public:
-  // The longest sleep, should nothing else come.
+  // The longest sleep, should nothing else come, for a wait that may miss
+  // something: the loop looks again this often.
   static constexpr std::int64_t kLongestMs = 100;
 
   struct Look {
@@ -26,7 +27,8 @@ class IdleWait {
     bool repaintPending;            // the window must be painted again
     bool active;                    // the game is in the foreground
     std::int64_t nowMs;
-    std::int64_t nextMessageDueMs;  // NextMessageDueMs(): lowest while one waits
+    std::int64_t nextMessageDueMs;        // NextMessageDueMs(): lowest while one waits
+    std::int64_t longestMs = kLongestMs;  // the input wait's LongestSleepMs()
   };
 
   // Milliseconds to sleep at this look; 0 to go on at once.

@@ -5,6 +5,10 @@
 
 #include <SDL.h>
 
+#include <cstdint>
+
+#include "platform/sdl/idle_wait.h"
+
 namespace platform {
 
 class InputWait {
@@ -22,6 +26,10 @@ class InputWait {
   // Whether to watch for game controllers now. Where watching costs nothing
   // until one is plugged in, always.
   virtual bool ControllersWanted() { return true; }
+  // The longest the loop sleeps with no timer due. A wait that ends for
+  // everything that may need the game can sleep longer than one that looks
+  // at some sources only when it wakes.
+  [[nodiscard]] virtual std::int64_t LongestSleepMs() const { return IdleWait::kLongestMs; }
 };
 
 // SDL's own wait, on any window system.

@@ -133,9 +133,9 @@ void SdlHost::Pump() {
   const std::int64_t wakeMs =
       std::min({NextMessageDueMs(), host->gamepads_.NextRepeatMs(),
                 host->pointer_.HidesAtMs(host->video_.IsFullscreen(), now)});
-  const std::int64_t sleepMs =
-      host->idle_.SleepMs({host->video_.ChangedFrames() + host->video_.UnchangedFrames(),
-                           host->video_.RepaintPending(), host->active_, now, wakeMs});
+  const std::int64_t sleepMs = host->idle_.SleepMs(
+      {host->video_.ChangedFrames() + host->video_.UnchangedFrames(), host->video_.RepaintPending(),
+       host->active_, now, wakeMs, host->input_->LongestSleepMs()});
   if (sleepMs <= 0) {
     if (host->input_->MayHaveInput()) host->DrainEventsAt(now);
   } else if (host->gamepads_.Open() > 0) {

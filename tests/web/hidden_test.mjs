@@ -1,9 +1,11 @@
 // A page hidden behind another tab sleeps as a desktop window without the
-// focus does: it draws nothing and its sound stops; shown again, it goes on.
+// focus does: it draws nothing, its sound stops and no timer wakes it;
+// shown again, it goes on.
 import { check, until, sleep, pageTestHooks } from './checks.mjs';
 import { launchTabs } from './tabs.mjs';
 
-// Counts the parts put on any canvas of the page, from now on.
+// Counts the parts put on any canvas of the page, and the timers and frame
+// callbacks the page asks for, from now on.
 const countPuts = `(() => {
   window.morvex2Puts = 0;
   const put = CanvasRenderingContext2D.prototype.putImageData;
@@ -11,6 +13,14 @@ const countPuts = `(() => {
     window.morvex2Puts += 1;
     return put.apply(this, args);
   };
+  window.morvex2Timers = 0;
+  for (const name of ['setTimeout', 'setInterval', 'requestAnimationFrame']) {
+    const ask = window[name];
+    window[name] = function (...args) {
+      window.morvex2Timers += 1;
+      return ask.apply(this, args);
+    };
+  }
   return true;
 })()`;
 const titleColours = `(() => {
@@ -21,6 +31,38 @@ const titleColours = `(() => {
   return seen.size;
 })()`;
 const soundState = 'Module.SDL2.audioContext ? Module.SDL2.audioContext.state : "none"';
+// How many pixels of the picture now differ from the one kept as `name`.
+const keepFrame = (name) => `(window['${name}'] = window.morvex2Frame().slice(), true)`;
+const differsFrom = (name) => `(() => {
+  const kept = window['${name}'];
+  const now = window.morvex2Frame();
+  let count = 0;
+  for (let i = 0; i < now.length; i += 4) if (now[i] !== kept[i] || now[i + 1] !== kept[i + 1] || now[i + 2] !== kept[i + 2]) count += 1;
+  return count;
+})()`;
+async function press(tab, key, keyCode) {
+  for (const type of ['keyDown', 'keyUp']) {
+    await tab.send('Input.dispatchKeyEvent', { type, key, code: key, windowsVirtualKeyCode: keyCode });
+  }
+}
+// Hides the tab behind a new one for `ms`; the parts put and the timers asked
+// for meanwhile, counted from the end of the focus change's last frame.
+async function hideFor(browser, tab, ms) {
+  const other = await browser.open('about:blank');
+  await until('the page is hidden behind another tab', () => tab.evaluate('document.hidden'), 10000);
+  await sleep(500);  // the last frame of the focus change
+  const putsFrom = await tab.evaluate('window.morvex2Puts');
+  const timersFrom = await tab.evaluate('window.morvex2Timers');
+  await sleep(ms);
+  const puts = (await tab.evaluate('window.morvex2Puts')) - putsFrom;
+  const timers = (await tab.evaluate('window.morvex2Timers')) - timersFrom;
+  return { other, puts, timers };
+}
+async function showAgain(tab, other) {
+  await tab.activate();
+  await other.close();
+  await until('the page is shown again', async () => !(await tab.evaluate('document.hidden')), 10000);
+}
 
 export async function testHidden({ address }) {
   const browser = await launchTabs(['--autoplay-policy=no-user-gesture-required'], pageTestHooks);
@@ -32,24 +74,35 @@ export async function testHidden({ address }) {
     await until('the sound plays in the tab', async () => (await tab.evaluate(soundState)) === 'running', 20000);
     await sleep(1000);
     const shownPuts = await tab.evaluate('window.morvex2Puts');
-    const other = await browser.open('about:blank');
-    await until('the page is hidden behind another tab', () => tab.evaluate('document.hidden'), 10000);
-    await sleep(500);  // the last frame of the focus change
-    const hiddenFrom = await tab.evaluate('window.morvex2Puts');
-    await sleep(3000);
-    const hiddenPuts = (await tab.evaluate('window.morvex2Puts')) - hiddenFrom;
-    check(shownPuts > 5 && hiddenPuts === 0,
-          `hidden, the page draws nothing (${hiddenPuts} parts put in 3 s; ${shownPuts} in the second before)`);
+    const hidden = await hideFor(browser, tab, 3000);
+    check(shownPuts > 5 && hidden.puts === 0,
+          `hidden, the page draws nothing (${hidden.puts} parts put in 3 s; ${shownPuts} in the second before)`);
+    check(hidden.timers === 0, `hidden, nothing wakes the page (${hidden.timers} timers asked for in 3 s)`);
     check((await tab.evaluate(soundState)) === 'suspended', 'hidden, the sound stops');
-    await tab.activate();
-    await other.close();
-    await until('the page is shown again', async () => !(await tab.evaluate('document.hidden')), 10000);
+    await showAgain(tab, hidden.other);
     const shownFrom = await tab.evaluate('window.morvex2Puts');
     if (await until('the title moves again', async () => (await tab.evaluate('window.morvex2Puts')) > shownFrom + 5, 10000)) {
       check(true, 'shown again, the game goes on drawing');
     }
     if (await until('the sound plays again', async () => (await tab.evaluate(soundState)) === 'running', 10000)) {
       check(true, 'shown again, the sound plays');
+    }
+
+    // A game put away (the phone locked mid-game) stands still, as a desktop
+    // game does without the focus, and goes on when it is taken up again.
+    await tab.evaluate(keepFrame('morvex2Title'));
+    await press(tab, 'Enter', 13);
+    await sleep(500);
+    await press(tab, 'Enter', 13);
+    if (!(await until('a game starts in the tab', async () => (await tab.evaluate(differsFrom('morvex2Title'))) > 640 * 480 / 4, 10000))) return;
+    await sleep(1000);
+    const inGame = await hideFor(browser, tab, 2000);
+    check(inGame.puts === 0 && inGame.timers === 0,
+          `hidden in a game, the page draws nothing and nothing wakes it (${inGame.puts} parts, ${inGame.timers} timers in 2 s)`);
+    await showAgain(tab, inGame.other);
+    const gameFrom = await tab.evaluate('window.morvex2Puts');
+    if (await until('the piece falls again', async () => (await tab.evaluate('window.morvex2Puts')) > gameFrom, 10000)) {
+      check(true, 'shown again, the game goes on');
     }
   } finally {
     await browser.close();

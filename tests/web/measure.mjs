@@ -10,9 +10,18 @@
 // processes over a window on the title screen, in a running game and hidden
 // behind another tab, for the game's page and for the floor, beside that of
 // an empty page. Each figure has the machine's load beside it: on a busy
-// machine the figures mean little.
+// machine the figures mean little, and one run says little on any machine
+// (the same floor moved two points between two runs), so the CPU is measured
+// in ROUNDS rounds, the game's page and the floor taking turns to go first,
+// and each figure is given with the median of its rounds.
 //
-//   scripts/build.sh web && tests/web/run.sh measure.mjs [SECONDS]   (default 20)
+// The title's window starts once the page has settled: the tunes fetched and
+// the files kept for offline play, a few seconds' work done once a visit,
+// which is given apart. The hidden windows start once the browser has done
+// with the change of tab, which costs it a few seconds of drawing its own
+// tabs (about 0.1 s of CPU) whatever the page; that too is given apart.
+//
+//   scripts/build.sh web && tests/web/run.sh measure.mjs [SECONDS] [ROUNDS]   (default 20, 3)
 import { chromium } from 'playwright-core';
 import { servePage } from './serve.mjs';
 import { launchTabs } from './tabs.mjs';
@@ -22,8 +31,9 @@ import { loadavg, tmpdir } from 'node:os';
 import { join, relative } from 'node:path';
 import { execFileSync } from 'node:child_process';
 
-const [pageFolder, sourceFolder, secondsText] = process.argv.slice(2);
+const [pageFolder, sourceFolder, secondsText, roundsText] = process.argv.slice(2);
 const seconds = Number(secondsText || 20);
+const rounds = Math.max(1, Number(roundsText || 3));
 const server = await servePage(pageFolder);
 const floorServer = await servePage(join(sourceFolder, 'tests/web/floor'));
 const load = () => `load ${loadavg()[0].toFixed(2)}`;
@@ -65,12 +75,13 @@ async function siteBytes(folder, only = null) {
   return sizes;
 }
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-// The share of one core that chromium took over the window, in all and by
-// kind of process, with the machine's load at its end.
-async function cpuShare(profile) {
+// The share of one core that chromium took over the window (`seconds`, or
+// until `done` resolves), in all and by kind of process, with the machine's
+// load at its end: { all, text }.
+async function cpuShare(profile, done = sleep(seconds * 1000)) {
   const before = await chromiumTicks(profile);
   const start = Date.now();
-  await sleep(seconds * 1000);
+  await done;
   const after = await chromiumTicks(profile);
   const elapsed = (Date.now() - start) / 1000;
   const kinds = new Map();
@@ -83,8 +94,17 @@ async function cpuShare(profile) {
   }
   const parts = [...kinds].filter(([, share]) => share >= 0.05)
     .map(([kind, share]) => `${kind} ${share.toFixed(2)}`).join(', ');
-  return `${all.toFixed(2).padStart(5)} % (${parts}; ${load()})`;
+  return { all, text: `${all.toFixed(2).padStart(5)} % (${parts}; ${load()})` };
 }
+const median = (values) => {
+  const sorted = [...values].sort((a, b) => a - b);
+  const middle = Math.floor(sorted.length / 2);
+  return sorted.length % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
+};
+// Whether the service worker keeps this build's files: the page's last
+// one-off work after its first visit.
+const keptOffline = async (page) => page.evaluate(async () => (await caches.keys()).length === 1 &&
+  (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated');
 
 // Notes every part the page puts on a canvas, and when the first came.
 function notePuts() {
@@ -191,12 +211,7 @@ async function slowPhoneFirstFrames() {
     const coldSteps = await startSteps(page);
     // The worker fetches the build again once the game runs; then a visit
     // comes from its cache.
-    for (;;) {
-      const cached = await page.evaluate(async () => (await caches.keys()).length === 1 &&
-        (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated');
-      if (cached) break;
-      await sleep(500);
-    }
+    while (!(await keptOffline(page))) await sleep(500);
     const fromCache = await firstFrameMs(page, server.address);
     return { cold, fromCache, coldSteps, cachedSteps: await startSteps(page) };
   } finally {
@@ -206,17 +221,20 @@ async function slowPhoneFirstFrames() {
 }
 
 // The CPU of a page hidden behind another tab, once it has started and
-// sounded for a while.
-async function hiddenShare(address, started) {
+// sounded for a while (and settled, when `settled` says when): the first
+// seconds after the change of tab, then the window.
+const tabChangeMs = 5000;
+async function hiddenShare(address, started, settled = 'true') {
   const tabs = await launchTabs(['--disable-quic', '--disable-background-networking', '--disable-component-update',
     '--disable-sync', '--autoplay-policy=no-user-gesture-required']);
   try {
     const tab = await tabs.open(address);
     for (let waited = 0; !(await tab.evaluate(started)) && waited < 60000; waited += 200) await sleep(200);
+    for (let waited = 0; !(await tab.evaluate(settled)) && waited < 60000; waited += 200) await sleep(200);
     await sleep(3000);
     await tabs.open('about:blank');
-    await sleep(2000);
-    return await cpuShare(tabs.profile);
+    const change = await cpuShare(tabs.profile, sleep(tabChangeMs));
+    return { change, hidden: await cpuShare(tabs.profile) };
   } finally {
     await tabs.close();
   }
@@ -243,34 +261,64 @@ try {
   results.push(`the whole site             ${(site.raw / 1e6).toFixed(2)} MB raw, ${(site.gzipped / 1e6).toFixed(2)} MB gzip ` +
                `(${site.files} files; the service worker keeps them all)`);
   results.push(`load to first frame        ${(firstFrame / 1000).toFixed(3)} s (${load()})`);
-  await page.click('#start');
-  await sleep(1000);  // the sound's start-up, as scripts/measure.sh waits for the game's
-  await takePuts(page);
-  const title = await cpuShare(profile);
-  const titlePuts = await takePuts(page);
-  await page.keyboard.press('Enter');
-  await sleep(500);
-  await page.keyboard.press('Enter');
-  await sleep(500);
-  await takePuts(page);
-  const game = await cpuShare(profile);
-  const gamePuts = await takePuts(page);
-  await page.goto('about:blank');
 
+  // One visit to the game's page: the title once the page has settled, then
+  // a game started from it. The first visit is the one whose parts the floor
+  // plays.
+  const visit = async (again) => {
+    if (again) await firstFrameMs(page, server.address);
+    await page.click('#start');
+    const settling = Date.now();
+    const settle = await cpuShare(profile, (async () => {
+      while (!(await keptOffline(page))) await sleep(200);
+      await sleep(3000);  // the sound's start-up, and the first tune's
+    })());
+    const settleSeconds = (Date.now() - settling) / 1000;
+    await takePuts(page);
+    const title = await cpuShare(profile);
+    const titlePuts = await takePuts(page);
+    await page.keyboard.press('Enter');
+    await sleep(500);
+    await page.keyboard.press('Enter');
+    await sleep(500);
+    await takePuts(page);
+    const game = await cpuShare(profile);
+    const gamePuts = await takePuts(page);
+    await page.goto('about:blank');
+    return { settle, settleSeconds, title, titlePuts, game, gamePuts };
+  };
   // The floor: the game's own parts at the game's own moments.
-  const floor = await context.newPage();
-  await floor.goto(floorServer.address);
-  await floor.evaluate(([parts, period]) => window.floorPlay(parts, period), [titlePuts, seconds * 1000]);
-  await sleep(1000);
-  const floorTitle = await cpuShare(profile);
-  await floor.evaluate(([parts, period]) => window.floorPlay(parts, period), [gamePuts, seconds * 1000]);
-  await sleep(1000);
-  const floorGame = await cpuShare(profile);
-  await floor.close();
-
-  const gameHidden = await hiddenShare(server.address, "!!document.getElementById('start') && (document.getElementById('start').click(), true)");
-  const floorHidden = await hiddenShare(floorServer.address, 'true');
-  const emptyHidden = await hiddenShare('about:blank', 'true');
+  const floorVisit = async (titlePuts, gamePuts) => {
+    const floor = await context.newPage();
+    await floor.goto(floorServer.address);
+    await floor.evaluate(([parts, period]) => window.floorPlay(parts, period), [titlePuts, seconds * 1000]);
+    await sleep(1000);
+    const title = await cpuShare(profile);
+    await floor.evaluate(([parts, period]) => window.floorPlay(parts, period), [gamePuts, seconds * 1000]);
+    await sleep(1000);
+    const game = await cpuShare(profile);
+    await floor.close();
+    return { title, game };
+  };
+  const shown = [];
+  const floorShown = [];
+  let parts = null;
+  for (let round = 0; round < rounds; ++round) {
+    if (round % 2 === 1) floorShown.push(await floorVisit(parts.titlePuts, parts.gamePuts));
+    const played = await visit(round > 0);
+    shown.push(played);
+    parts = parts || played;
+    if (round % 2 === 0) floorShown.push(await floorVisit(parts.titlePuts, parts.gamePuts));
+  }
+  const startedGame = "!!document.getElementById('start') && (document.getElementById('start').click(), true)";
+  const keptOfflineInTab = `(async () => (await caches.keys()).length === 1 &&
+    (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated')()`;
+  const hidden = { game: [], floor: [], empty: [] };
+  for (let round = 0; round < rounds; ++round) {
+    hidden.game.push(await hiddenShare(server.address, startedGame, keptOfflineInTab));
+    hidden.floor.push(await hiddenShare(floorServer.address, 'true'));
+    hidden.empty.push(await hiddenShare('about:blank', 'true'));
+  }
 
   for (const compressed of [false, true]) {
     server.compress(compressed);
@@ -280,16 +328,36 @@ try {
     results.push(`  cold:  ${slow.coldSteps}`);
     results.push(`  cache: ${slow.cachedSteps}`);
   }
-  results.push(`parts put in ${seconds} s: title ${titlePuts.length}, game ${gamePuts.length}`);
-  results.push(`CPU of all of chromium's processes over ${seconds} s, by kind of process:`);
-  results.push(`  empty page           ${empty}`);
-  results.push(`  title screen  game   ${title}`);
-  results.push(`                floor  ${floorTitle}`);
-  results.push(`  running game  game   ${game}`);
-  results.push(`                floor  ${floorGame}`);
-  results.push(`  hidden        game   ${gameHidden}`);
-  results.push(`                floor  ${floorHidden}`);
-  results.push(`                empty  ${emptyHidden}`);
+  results.push(`parts put in ${seconds} s: title ${parts.titlePuts.length}, game ${parts.gamePuts.length}`);
+  results.push(`CPU of all of chromium's processes over ${seconds} s, by kind of process, in ${rounds} rounds:`);
+  results.push(`  empty page                    ${empty.text}`);
+  shown.forEach((played, round) => {
+    results.push(`  round ${round + 1}: settling after the click, ${played.settleSeconds.toFixed(1)} s: ${played.settle.text}`);
+    results.push(`    title screen  game          ${played.title.text}`);
+    results.push(`                  floor         ${floorShown[round].title.text}`);
+    results.push(`    running game  game          ${played.game.text}`);
+    results.push(`                  floor         ${floorShown[round].game.text}`);
+  });
+  for (let round = 0; round < rounds; ++round) {
+    results.push(`  round ${round + 1}: hidden, the first ${tabChangeMs / 1000} s after the change of tab, then ${seconds} s:`);
+    for (const kind of ['game', 'floor', 'empty']) {
+      const { change, hidden: after } = hidden[kind][round];
+      results.push(`    ${kind.padEnd(6)} change ${change.text}`);
+      results.push(`           hidden ${after.text}`);
+    }
+  }
+  const row = (what, mine, floors, extra = '') => {
+    const game = median(mine.map((share) => share.all));
+    const floor = median(floors.map((share) => share.all));
+    const difference = game - floor;
+    results.push(`  ${what.padEnd(14)} ${game.toFixed(2).padStart(5)} %  ${floor.toFixed(2).padStart(5)} %  ` +
+                 `${difference >= 0 ? '+' : '-'}${Math.abs(difference).toFixed(2)}${extra}`);
+  };
+  results.push(`medians of ${rounds} rounds:  game     floor    game - floor`);
+  row('title screen', shown.map((played) => played.title), floorShown.map((floor) => floor.title));
+  row('running game', shown.map((played) => played.game), floorShown.map((floor) => floor.game));
+  row('hidden', hidden.game.map((one) => one.hidden), hidden.floor.map((one) => one.hidden),
+      ` (empty tab ${median(hidden.empty.map((one) => one.hidden.all)).toFixed(2)} %)`);
   console.log(results.join('\n'));
 } finally {
   await context.close();

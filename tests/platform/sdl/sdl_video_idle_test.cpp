@@ -58,6 +58,19 @@ TEST(IdleWait, ALookRightAfterAnotherSleepsAgain) {
   EXPECT_EQ(idle.SleepMs({2, false, true, 21, 50}), 29);
 }
 
+// A wait that the page wakes for everything sleeps until the next timer, up
+// to its own longest sleep, however far the timer is.
+TEST(IdleWait, AWaitWokenForEverythingSleepsUpToItsOwnLongest) {
+  constexpr std::int64_t kBrowsersLongest = 1000;
+  IdleWait idle;
+  idle.SleepMs({7, false, true, 990, kWaiting, kBrowsersLongest});
+  EXPECT_EQ(idle.SleepMs({8, false, true, 1000, 1700, kBrowsersLongest}), 700);
+  EXPECT_EQ(idle.SleepMs({9, false, true, 1000, kNever - 1, kBrowsersLongest}), kBrowsersLongest);
+  const std::int64_t lowest = std::numeric_limits<std::int64_t>::min();
+  EXPECT_EQ(idle.SleepMs({10, false, true, lowest + 1, kNever, kBrowsersLongest}),
+            kBrowsersLongest);
+}
+
 TEST(IdleWait, NoOverflowAtTheEndsOfTheClock) {
   IdleWait idle;
   const std::int64_t lowest = std::numeric_limits<std::int64_t>::min();
