@@ -1,8 +1,8 @@
 // Files of the game's own that come after it has started. The browser's page
-// leaves the pictures of the levels and of the high-score tables out of its
-// first download, where the first frame would wait for them, and fetches them
-// once the game runs; an installed game has every file from the start, and
-// none comes late.
+// leaves the pictures of the levels and of the high-score tables and the
+// glyphs of the rarer kanji out of its first download, where the first frame
+// would wait for them, and fetches them once the game runs; an installed game
+// has every file from the start, and none comes late.
 #pragma once
 
 #include <cstdint>
