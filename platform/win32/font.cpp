@@ -69,10 +69,10 @@ Glyph DoubleByte(std::uint8_t lead, std::uint8_t trail) {
   if (!IsShiftJisLeadByte(lead) || trailIndex < 0) return Glyph{kWideBox, 16};
   const std::uint16_t entry =
       font_table::kDoubleIndex[LeadIndex(lead) * font_table::kTrailCount + trailIndex];
+  const int carried = font_table::kDoubleGlyphCount;
   if (entry == 0) return Glyph{kWideBox, 16};
-  if (entry <= font_table::kDoubleGlyphCount)
-    return Glyph{font_table::kDoubleGlyphs[entry - 1], 16};
-  const std::uint8_t* late = LateGlyph(entry - 1 - font_table::kDoubleGlyphCount);
+  if (entry <= carried) return Glyph{font_table::kDoubleGlyphs[entry - 1], 16};
+  const std::uint8_t* late = LateGlyph(entry - 1 - carried);
   return late != nullptr ? Glyph{late, 16} : Glyph{kWideBox, 16};
 }
 
