@@ -5,6 +5,7 @@
 #include <deque>
 #include <span>
 
+#include "platform/base/late_files.h"
 #include "resources/embedded.h"
 
 struct ResourceEntry {
@@ -16,6 +17,10 @@ struct ResourceEntry {
   bool hidden;
   // The unpacked bytes of a carried resource, from LoadResource to FreeResource.
   mutable std::vector<std::uint8_t> loaded;
+  // A resource whose bytes come after the program has started: the name of
+  // its compressed file, and its bytes once they have come.
+  std::string lateFile;
+  std::vector<std::uint8_t> lateGzipped;
 };
 
 namespace {
@@ -53,8 +58,17 @@ std::deque<ResourceEntry>& EmbeddedEntries() {
     std::deque<ResourceEntry> made;
     for (const auto* e = resources::kEmbeddedResources; e->name != nullptr; ++e) {
       const std::span<const std::uint8_t> gzipped(e->gzipped, e->size);
-      made.push_back(
-          ResourceEntry{e->name, e->type, {}, gzipped, UnpackedSize(gzipped), false, {}});
+      made.push_back(ResourceEntry{e->name,
+                                   e->type,
+                                   {},
+                                   gzipped,
+                                   UnpackedSize(gzipped),
+                                   false,
+                                   {},
+                                   e->lateFile != nullptr ? e->lateFile : "",
+                                   {}});
+      // Asked for at once, so that each is here by the time the game shows it.
+      if (e->lateFile != nullptr) platform::AskForLateFile(e->lateFile);
     }
     return made;
   }();
@@ -66,21 +80,32 @@ std::deque<ResourceEntry>& TestEntries() {
   return entries;
 }
 
-const ResourceEntry* Lookup(const std::deque<ResourceEntry>& entries, LPCSTR name,
-                            std::uintptr_t type) {
+ResourceEntry* Lookup(std::deque<ResourceEntry>& entries, LPCSTR name, std::uintptr_t type) {
   for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
     if (it->type == type && it->name == name) return &*it;
   }
   return nullptr;
 }
 
+// A late resource's bytes, waited for the first time it is looked up; false
+// while they could not be fetched, and they are asked for again next time.
+bool HasCome(ResourceEntry& entry) {
+  if (entry.lateFile.empty() || !entry.lateGzipped.empty()) return true;
+  std::optional<std::vector<std::uint8_t>> gzipped = platform::AwaitLateFile(entry.lateFile);
+  if (!gzipped || gzipped->empty()) return false;
+  entry.lateGzipped = std::move(*gzipped);
+  entry.gzipped = entry.lateGzipped;
+  entry.size = UnpackedSize(entry.gzipped);
+  return true;
+}
+
 }  // namespace
 
 HRSRC FindResourceA(HINSTANCE, LPCSTR name, std::uintptr_t type) {
   if (name == nullptr) return nullptr;
-  const ResourceEntry* entry = Lookup(TestEntries(), name, type);
+  ResourceEntry* entry = Lookup(TestEntries(), name, type);
   if (entry == nullptr) entry = Lookup(EmbeddedEntries(), name, type);
-  return entry != nullptr && !entry->hidden ? entry : nullptr;
+  return entry != nullptr && !entry->hidden && HasCome(*entry) ? entry : nullptr;
 }
 
 HGLOBAL LoadResource(HINSTANCE, HRSRC resource) {

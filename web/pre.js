@@ -78,3 +78,35 @@ Module.morvex2SetPlayerName = function (name) {
 Module.morvex2WriteFile = function (path, bytes) {
   FS.writeFile(path, bytes);
 };
+
+// The files the game takes after its first frame (platform/base/late_files.h):
+// the pictures of the levels and of the high-score tables and the glyphs of
+// the rarer kanji, in the site's late/ folder. The game asks for each once it
+// runs, and waits for one only when it shows it before it has come. 1: here,
+// in /morvex2/late; 0: coming; -1: it could not be fetched (a later ask
+// fetches it again).
+var morvex2LateFiles = {};
+Module.morvex2LateFile = function (name) {
+  if (!/^[A-Za-z0-9_-]+(\.[a-z]+)?\.late$/.test(name)) return -1;
+  var state = morvex2LateFiles[name];
+  if (state === 'failed') {
+    delete morvex2LateFiles[name];
+    return -1;
+  }
+  if (state === 'here') return 1;
+  if (state === undefined) {
+    morvex2LateFiles[name] = 'coming';
+    fetch('late/' + name).then(function (answer) {
+      if (!answer.ok) throw new Error('the server answered ' + answer.status);
+      return answer.arrayBuffer();
+    }).then(function (buffer) {
+      FS.mkdirTree('/morvex2/late');
+      FS.writeFile('/morvex2/late/' + name, new Uint8Array(buffer));
+      morvex2LateFiles[name] = 'here';
+    }).catch(function (error) {
+      console.warn('late/' + name + ': ' + error.message);
+      morvex2LateFiles[name] = 'failed';
+    });
+  }
+  return 0;
+};

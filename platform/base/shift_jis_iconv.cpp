@@ -1,15 +1,14 @@
 // Code page 932 through the C library's iconv, which knows it by that name.
-// The browser's C library (musl) knows only plain Shift-JIS, whose bytes are
-// code page 932's for every character but the latter's additions.
+// A C library that knows only plain Shift-JIS (musl) has the same bytes for
+// every character but code page 932's additions.
 #include <iconv.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <map>
-#include <utility>
 
 #include "platform/base/shift_jis.h"
+#include "platform/base/shift_jis_codes.h"
 
 namespace platform {
 
@@ -37,48 +36,21 @@ std::optional<std::string> DecodeOne(iconv_t cd, std::string code) {
   return std::string(buffer, static_cast<std::size_t>(outPtr - buffer));
 }
 
-// Every Shift-JIS code the C library decodes, by the UTF-8 it decodes to.
-std::map<std::string, std::string> DecodedCodes() {
-  std::map<std::string, std::string> codes;
-  iconv_t cd = OpenShiftJis("UTF-8", "CP932");
-  // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open's one failure value
-  if (cd == reinterpret_cast<iconv_t>(-1)) return codes;
-  const auto add = [&](std::string code) {
-    if (auto utf8 = DecodeOne(cd, code)) codes.emplace(*utf8, std::move(code));
-  };
-  for (int first = 0x20; first <= 0xFC; ++first) {
-    if (!IsShiftJisLeadByte(static_cast<std::uint8_t>(first))) {
-      add(std::string(1, static_cast<char>(first)));
-      continue;
-    }
-    for (int second = 0x40; second <= 0xFC; ++second) {
-      add(std::string{static_cast<char>(first), static_cast<char>(second)});
-    }
-  }
-  iconv_close(cd);
-  return codes;
-}
-
-// The length of the UTF-8 sequence that starts with `lead`.
-std::size_t Utf8Length(std::uint8_t lead) {
-  if (lead < 0x80) return 1;
-  if (lead < 0xE0) return 2;
-  return lead < 0xF0 ? 3 : 4;
-}
-
-// Where the C library decodes Shift-JIS but cannot encode it (musl, in the
-// browser): every code is decoded once, and each character looked up.
+// Where the C library decodes Shift-JIS but cannot encode it (musl): every
+// code is decoded once, and each character looked up.
 std::optional<std::string> ShiftJisByDecoding(std::string_view text) {
-  static const std::map<std::string, std::string> kCodes = DecodedCodes();
-  std::string out;
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t size = Utf8Length(static_cast<std::uint8_t>(text[at]));
-    const auto found = kCodes.find(std::string(text.substr(at, size)));
-    if (found == kCodes.end()) return std::nullopt;
-    out += found->second;
-    at += size;
-  }
-  return out;
+  static const ShiftJisCodes kCodes = [] {
+    iconv_t cd = OpenShiftJis("UTF-8", "CP932");
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open's one failure value
+    const bool opened = cd != reinterpret_cast<iconv_t>(-1);
+    ShiftJisCodes codes([&](std::string_view code) -> std::optional<std::string> {
+      if (!opened) return std::nullopt;
+      return DecodeOne(cd, std::string(code));
+    });
+    if (opened) iconv_close(cd);
+    return codes;
+  }();
+  return kCodes.Encode(text);
 }
 
 }  // namespace

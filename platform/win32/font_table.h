@@ -14,9 +14,13 @@ extern const std::uint8_t kSingleGlyphs[256][16];
 extern const std::uint8_t kSingleHas[256];
 // Double-byte codes: kDoubleIndex[lead * kTrailCount + trail] (both as
 // indices into the ranges above) is 0 for no glyph, else 1 + an index into
-// kDoubleGlyphs, whose glyphs are 16 rows of 16 px.
+// kDoubleGlyphs, whose glyphs are 16 rows of 16 px. The browser's page
+// carries only the first kDoubleGlyphCount; the kLateGlyphCount after them
+// (0 elsewhere) come after its first frame, in the late file kLateGlyphsFile.
 extern const std::uint16_t kDoubleIndex[kLeadCount * kTrailCount];
 extern const std::uint8_t kDoubleGlyphs[][32];
 extern const int kDoubleGlyphCount;
+extern const int kLateGlyphCount;
+inline constexpr char kLateGlyphsFile[] = "glyphs.late";
 
 }  // namespace platform::font_table

@@ -6,7 +6,9 @@
 # SDL keeps only what the game uses: the window's surface (the page's canvas,
 # drawn as a plain image, so its pixels are exactly the game's), sound, keys,
 # game controllers and timers. SDL2_mixer keeps only what the game plays: WAV,
-# and Ogg Vorbis through its built-in decoder.
+# and Ogg Vorbis through its built-in decoder. SDL converts text with its own
+# few encodings, not the C library's iconv, which would bring the tables of
+# every code page it knows into the page.
 # Usage: scripts/deps/sdl-web.sh   prints the prefix (for CMAKE_PREFIX_PATH)
 # Built once, so not through ccache (SDL's own use of it compiles each file
 # twice on an empty cache).
@@ -45,7 +47,8 @@ emcmake cmake "${checks[@]}" -S "${sources[0]}" -B "$work/sdl2" "${common[@]}" \
   -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=ON -DSDL_CCACHE=OFF \
   -DSDL_THREADS=OFF -DSDL_RENDER=OFF -DSDL_OPENGL=OFF -DSDL_OPENGLES=OFF -DSDL_HAPTIC=OFF \
   -DSDL_HIDAPI=OFF -DSDL_POWER=OFF -DSDL_SENSOR=OFF -DSDL_LOCALE=OFF -DSDL_MISC=OFF \
-  -DSDL_LOADSO=OFF -DSDL_FILESYSTEM=OFF -DSDL_OFFSCREEN=OFF -DSDL_DISKAUDIO=OFF >&2
+  -DSDL_LOADSO=OFF -DSDL_FILESYSTEM=OFF -DSDL_OFFSCREEN=OFF -DSDL_DISKAUDIO=OFF \
+  -DSDL_SYSTEM_ICONV=OFF >&2
 cmake --build "$work/sdl2" -j "$jobs" >&2
 cmake --install "$work/sdl2" >&2
 

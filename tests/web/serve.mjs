@@ -10,7 +10,8 @@ import { readFile } from 'node:fs/promises';
 import { join, extname } from 'node:path';
 
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.data': 'application/octet-stream', '.tune': 'application/octet-stream', '.png': 'image/png',
+                '.data': 'application/octet-stream', '.tune': 'application/octet-stream',
+                '.late': 'application/octet-stream', '.png': 'image/png',
                 '.webmanifest': 'application/manifest+json' };
 
 export async function servePage(pageFolder, onServed = () => {}) {

@@ -128,10 +128,13 @@ export async function testTrouble({ address, sourceFolder }) {
     }],
     ['a full quota is said, and a later save tries again', async (page) => {
       // The browser holds a database's quota from its opening: the storage is
-      // full from the page's start, where the game's first save fails.
+      // full from the page's start, where the game's first save fails. What
+      // the first visit may have stored by now goes, so that the game has its
+      // new tables to save, however soon that visit started.
       const cdp = await page.context().newCDPSession(page);
       const origin = new URL(address).origin;
       await page.goto(`${address}manifest.webmanifest`);
+      await cdp.send('Storage.clearDataForOrigin', { origin, storageTypes: 'indexeddb' });
       await cdp.send('Storage.overrideQuotaForOrigin', { origin, quotaSize: 1 });
       await page.goto(address);
       await titleShown(page);
