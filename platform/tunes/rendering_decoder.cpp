@@ -67,7 +67,6 @@ class Decoder {
     open_ = ov_open_callbacks(&source, &file_, nullptr, 0, callbacks) == 0;
     return open_;
   }
-  OggVorbis_File* operator->() { return &file_; }
   OggVorbis_File* get() { return &file_; }
 
  private:
@@ -75,46 +74,65 @@ class Decoder {
   bool open_ = false;
 };
 
+struct Format {
+  int channels;
+  int rate;
+};
+
+// The stream's channels and rate, when it is one Vorbis stream of a kind the
+// cache can keep.
+std::optional<Format> KeptFormat(Decoder& decoder) {
+  if (ov_streams(decoder.get()) != 1) return std::nullopt;
+  const vorbis_info* info = ov_info(decoder.get(), 0);
+  if (info == nullptr || info->channels < 1 || info->channels > 2 || info->rate < 1 ||
+      info->rate > kLargestRate) {
+    return std::nullopt;
+  }
+  return Format{info->channels, static_cast<int>(info->rate)};
+}
+
+// Appends every sample of the stream to `out`: how many bytes they took, or
+// nothing when they took more than `longest`, or reading or writing failed,
+// or `cancel` became true.
+std::optional<std::uint64_t> AppendSamples(Decoder& decoder, std::uint64_t longest,
+                                           const std::atomic<bool>& cancel, CachedTuneWriter& out) {
+  std::vector<std::uint8_t> block(kBlockBytes);
+  std::size_t filled = 0;
+  std::uint64_t written = 0;
+  for (long got = -1; got != 0;) {
+    if (cancel.load(std::memory_order_relaxed)) return std::nullopt;
+    int section = 0;
+    // Little-endian, 16-bit, signed: what a WAV file holds, and what the
+    // mixer asks the decoder for on the machines the game is built for.
+    got = ov_read(decoder.get(), reinterpret_cast<char*>(block.data() + filled),
+                  static_cast<int>(block.size() - filled), 0, 2, 1, &section);
+    if (got < 0) return std::nullopt;
+    filled += static_cast<std::size_t>(got);
+    if (got == 0 || filled == block.size()) {
+      written += filled;
+      if (written > longest || !out.Append(std::span(block.data(), filled))) return std::nullopt;
+      filled = 0;
+    }
+  }
+  return written;
+}
+
 }  // namespace
 
 bool DecodeOggRendering(const std::string& path, const std::atomic<bool>& cancel,
-                     CachedTuneWriter& out) {
+                        CachedTuneWriter& out) {
   const std::optional<CachedTune> rendering = OpenCachedTune(path);
   if (!rendering) return false;
   Source source{rendering->file, rendering->length};
   Decoder decoder;
-  if (!decoder.Open(source) || ov_streams(decoder.get()) != 1) return false;
-  const vorbis_info* info = ov_info(decoder.get(), 0);
-  if (info == nullptr || info->channels < 1 || info->channels > 2 || info->rate < 1 ||
-      info->rate > kLargestRate) {
-    return false;
-  }
-  const int channels = info->channels;
-  const int rate = static_cast<int>(info->rate);
-  const std::uint64_t longest =
-      std::uint64_t{kLongestRenderedSeconds} * static_cast<std::uint64_t>(rate * channels * 2);
-  if (!out.Append(WaveHeader(channels, rate, 0))) return false;
-  std::vector<std::uint8_t> block(kBlockBytes);
-  std::size_t filled = 0;
-  std::uint64_t written = 0;
-  for (;;) {
-    if (cancel.load(std::memory_order_relaxed)) return false;
-    int section = 0;
-    // Little-endian, 16-bit, signed: what a WAV file holds, and what the
-    // mixer asks the decoder for on the machines the game is built for.
-    const long got = ov_read(decoder.get(), reinterpret_cast<char*>(block.data() + filled),
-                             static_cast<int>(block.size() - filled), 0, 2, 1, &section);
-    if (got < 0) return false;
-    filled += static_cast<std::size_t>(got);
-    if (got == 0 || filled == block.size()) {
-      written += filled;
-      if (written > longest || !out.Append(std::span(block.data(), filled))) return false;
-      filled = 0;
-    }
-    if (got == 0) break;
-  }
-  return written > 0 &&
-         out.Overwrite(0, WaveHeader(channels, rate, static_cast<std::uint32_t>(written)));
+  const std::optional<Format> format = decoder.Open(source) ? KeptFormat(decoder) : std::nullopt;
+  if (!format || !out.Append(WaveHeader(format->channels, format->rate, 0))) return false;
+  const std::uint64_t longest = std::uint64_t{kLongestRenderedSeconds} *
+                                static_cast<std::uint64_t>(format->rate * format->channels * 2);
+  const std::optional<std::uint64_t> written = AppendSamples(decoder, longest, cancel, out);
+  return written && *written > 0 &&
+         out.Overwrite(
+             0, WaveHeader(format->channels, format->rate, static_cast<std::uint32_t>(*written)));
 }
 
 }  // namespace platform

@@ -21,6 +21,6 @@ namespace platform {
 // longer than kLongestRenderedSeconds, when writing fails, or once `cancel`
 // is true.
 [[nodiscard]] bool DecodeOggRendering(const std::string& path, const std::atomic<bool>& cancel,
-                                   CachedTuneWriter& out);
+                                      CachedTuneWriter& out);
 
 }  // namespace platform

@@ -16,32 +16,24 @@
 #include <string>
 #include <vector>
 
+#include "platform/tunes/wave_header.h"
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void PutLittle(Bytes& bytes, std::uint32_t value, int count) {
-  for (int i = 0; i < count; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> 8 * i));
-}
-
-// A WAV file of two notes a fifth apart, a tenth of a second each channel.
+// A WAV file of two notes a fifth apart, one a channel.
 Bytes NotesWav(int channels, std::uint32_t rate, std::uint32_t frames) {
-  const std::uint32_t dataBytes = frames * 2 * static_cast<std::uint32_t>(channels);
-  Bytes wav{'R', 'I', 'F', 'F'};
-  PutLittle(wav, 36 + dataBytes, 4);
-  wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0});
-  PutLittle(wav, static_cast<std::uint32_t>(channels), 2);
-  PutLittle(wav, rate, 4);
-  PutLittle(wav, rate * 2 * static_cast<std::uint32_t>(channels), 4);
-  PutLittle(wav, 2 * static_cast<std::uint32_t>(channels), 2);
-  PutLittle(wav, 16, 2);
-  wav.insert(wav.end(), {'d', 'a', 't', 'a'});
-  PutLittle(wav, dataBytes, 4);
+  const auto header = platform::WaveHeader(channels, static_cast<int>(rate),
+                                           frames * 2 * static_cast<std::uint32_t>(channels));
+  Bytes wav(header.begin(), header.end());
   for (std::uint32_t frame = 0; frame < frames; ++frame) {
     for (int channel = 0; channel < channels; ++channel) {
       const double hz = channel == 0 ? 440 : 660;
       const double sample = 12000 * std::sin(2 * M_PI * hz * frame / rate);
-      PutLittle(wav, static_cast<std::uint16_t>(static_cast<std::int16_t>(sample)), 2);
+      const auto bits = static_cast<std::uint16_t>(static_cast<std::int16_t>(sample));
+      wav.push_back(static_cast<std::uint8_t>(bits));
+      wav.push_back(static_cast<std::uint8_t>(bits >> 8));
     }
   }
   return wav;
