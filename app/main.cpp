@@ -24,8 +24,8 @@
 #include "display/window_icon.h"
 #include "platform/base/arguments.h"
 #include "platform/base/console.h"
-#include "platform/base/failure_log.h"
 #include "platform/base/files.h"
+#include "platform/base/log.h"
 #include "platform/net/network.h"
 #include "platform/sdl/display_settings.h"
 #include "platform/sdl/sdl_host.h"
@@ -37,7 +37,7 @@
 namespace {
 
 void Say(const std::string& line) {
-  platform::SayLine("morvex2: " + line);
+  platform::LogLine("morvex2: " + line);
 }
 
 // Where a player without a console finds what the game said.
@@ -52,11 +52,11 @@ bool EnterDataFolder(const std::string& chosen) {
   for (const std::string& problem : setup.problems) Say(problem);
   if (setup.workingFolder.empty()) return false;
   if (!platform::SetWorkingFolder(setup.workingFolder)) {
-    platform::LogErrnoFailure("chdir('" + setup.workingFolder + "')", errno);
+    platform::LogErrno("chdir('" + setup.workingFolder + "')", errno);
     return false;
   }
   if (setup.workingFolder != folder) return false;
-  platform::KeepLinesIn(folder + "/" + kLogFileName);
+  platform::LogToFile(folder + "/" + kLogFileName);
   return true;
 }
 
@@ -65,7 +65,7 @@ bool EnterDataFolder(const std::string& chosen) {
 void EnterInstalledFolder() {
   const std::string installed = InstalledDataFolder();
   if (!installed.empty() && !platform::SetWorkingFolder(installed)) {
-    platform::LogErrnoFailure("chdir('" + installed + "')", errno);
+    platform::LogErrno("chdir('" + installed + "')", errno);
   }
 }
 
@@ -83,7 +83,7 @@ std::unique_ptr<platform::net::HttpClient> JoinWorldTables(const std::string& se
   platform::net::InstallHttpClient(client.get());
   UseWorldServer(url);
   SetReplayWatcher(&WatchWorldReplay);
-  ResendKeptResults();
+  ResendPendingResults();
   return client;
 }
 
@@ -124,7 +124,7 @@ int RunOnSdlHost(const CommandLine& options, bool ranked) {
   if (network) LeaveWorldTables();
   host.Uninstall();
   const platform::DisplaySettings kept =
-      platform::KeptDisplaySettings(saved, started, host.CurrentDisplaySettings());
+      platform::DisplaySettingsToSave(saved, started, host.CurrentDisplaySettings());
   if (kept != saved) platform::SaveDisplaySettings(kept);
   return exitCode;
 }

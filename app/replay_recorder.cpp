@@ -7,8 +7,8 @@
 
 #include "app/scene_switch.h"
 #include "core/scene_switch.h"
-#include "platform/base/failure_log.h"
 #include "platform/base/files.h"
+#include "platform/base/log.h"
 #include "platform/base/whole_file.h"
 #include "platform/win32/host.h"
 #include "play/play_scene.h"
@@ -38,12 +38,12 @@ void Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   // One marked read-only is the player's to keep, as a table so marked is.
   const auto old = platform::InfoOf(path, platform::Links::kFollow);
   if (old && !old->Writable()) {
-    platform::LogFailure("cannot keep the replay '" + path + "'",
-                         "the file there is read-only, and the game leaves it so");
+    platform::LogError("cannot keep the replay '" + path + "'",
+                       "the file there is read-only, and the game leaves it so");
     return;
   }
   if (!platform::WriteWholeFile(path, bytes, platform::WriteMode::kReplace)) {
-    platform::LogErrnoFailure("cannot keep the replay '" + path + "'", errno);
+    platform::LogErrno("cannot keep the replay '" + path + "'", errno);
   }
 }
 
@@ -55,7 +55,7 @@ bool TookFirstPlace(const Replay& replay) {
   return first.color == kScoreRowRed && first.score == replay.score;
 }
 
-void KeepFinishedGame(Scene* next) {
+void SaveFinishedGame(Scene* next) {
   g_recorder.finished = false;
   g_recorder.kept = true;
   const Replay& replay = g_recorder.replay;
@@ -75,7 +75,7 @@ bool ReplayRecordingOn() {
   return g_recorder.on;
 }
 
-const Replay* LastKeptGame() {
+const Replay* LastSavedGame() {
   return g_recorder.kept ? &g_recorder.replay : nullptr;
 }
 
@@ -144,5 +144,5 @@ void NoteSceneStarting(Scene* next) {
 // Written once the next screen has started, so that the ranking screen has
 // already offered the result to its table.
 void NoteSceneStarted(Scene* next) {
-  if (g_recorder.on && g_recorder.finished) KeepFinishedGame(next);
+  if (g_recorder.on && g_recorder.finished) SaveFinishedGame(next);
 }

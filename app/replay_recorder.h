@@ -17,8 +17,8 @@ class Scene;
 void SetReplayRecording(bool on);
 [[nodiscard]] bool ReplayRecordingOn();
 
-// The game kept last, until the next one starts; null when none was kept.
-[[nodiscard]] const Replay* LastKeptGame();
+// The game saved last, until the next one starts; null when none was saved.
+[[nodiscard]] const Replay* LastSavedGame();
 
 // From the window procedure: a key, key-up or timer message about to be given
 // to the current screen.

@@ -82,7 +82,7 @@ void NoteWorldSceneStarted(Scene* next) {
     ForgetRankedOutcome();
     PrefetchTickets();
   } else if (next == g_rankingScene) {
-    if (const Replay* game = LastKeptGame();
+    if (const Replay* game = LastSavedGame();
         game != nullptr && game->ending == ReplayEnding::kGameOver) {
       SubmitRankedGame(PlayerNameForServer(), EncodeReplay(*game));
     }

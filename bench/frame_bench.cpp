@@ -1,11 +1,11 @@
-// One whole play-screen frame, as the play screen composes it (background, 88
+// One whole play-screen frame, as the play screen draws it (background, 88
 // field cells and 3 preview cells with the sheet's key, five texts, a flip to a
 // captured screen), beside the same copies done the plainest way: SDL's own
 // blits between 16-bit surfaces, and one memcpy of a 640 x 480 x 2 frame.
 //
 //   frame_bench --benchmark_repetitions=15 --benchmark_report_aggregates_only=true
 //
-// Compare the medians: composing should cost at most 1.3 times the plain blits.
+// Compare the medians: drawing should cost at most 1.3 times the plain blits.
 //
 // TitleFrame is one frame of the title screen as the real screen takes it:
 // the background, the five texts and six balloons each a pixel higher than in
@@ -49,7 +49,7 @@ std::vector<Cell> PlayScreenCells() {
   return cells;
 }
 
-void ComposeFrame(benchmark::State& state) {
+void PlayScreenFrame(benchmark::State& state) {
   testsupport::TestDisplay display(testsupport::FakeWindow());
   const std::vector<Cell> cells = PlayScreenCells();
   for (auto _ : state) {
@@ -64,7 +64,7 @@ void ComposeFrame(benchmark::State& state) {
   }
   benchmark::DoNotOptimize(display.video().LastFrame());
 }
-BENCHMARK(ComposeFrame)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PlayScreenFrame)->Unit(benchmark::kMicrosecond);
 
 // The real screen's comparison of each frame with the one shown.
 class ComparingVideo final : public platform::VideoOutput {
@@ -73,10 +73,10 @@ class ComparingVideo final : public platform::VideoOutput {
     changes_.Reset(width, height);
     return true;
   }
-  void Present(const platform::PixelBuffer& frame) override { PresentWritten(frame, {}); }
-  void PresentWritten(const platform::PixelBuffer& frame,
-                      const platform::FrameWrites& writes) override {
-    changed_ += changes_.Compare(frame, told_ ? writes : platform::FrameWrites{}).size();
+  void Present(const platform::PixelBuffer& frame) override { PresentDirty(frame, {}); }
+  void PresentDirty(const platform::PixelBuffer& frame,
+                    const platform::FrameDirtyRects& writes) override {
+    changed_ += changes_.Compare(frame, told_ ? writes : platform::FrameDirtyRects{}).size();
   }
   void Close() override {}
   std::size_t changed_ = 0;

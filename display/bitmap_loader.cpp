@@ -39,7 +39,7 @@ bool LoadBitmapToSurface(HWND hwnd, IDirectDrawSurface* surface, const char* nam
     return FatalDisplayError(hwnd);
   }
 
-  const std::optional<IndexedPicture> picture = ParseDib(bytes);
+  const std::optional<IndexedBitmap> picture = ParseDib(bytes);
   if (!picture) {
     return ShowMessage(hwnd, display_text::kPictureLoadFailed,
                        display_text::kPictureLoadFailedEnglish);
@@ -49,7 +49,7 @@ bool LoadBitmapToSurface(HWND hwnd, IDirectDrawSurface* surface, const char* nam
   if (surface == nullptr || surface->GetDC(&dc) != DD_OK) {
     return ShowMessage(hwnd, display_text::kNoDeviceContext, display_text::kNoDeviceContextEnglish);
   }
-  CopyPicture(dc, *picture);
+  CopyBitmap(dc, *picture);
   surface->ReleaseDC(dc);
   return true;
 }

@@ -32,7 +32,7 @@ std::optional<DibSize> ReadDibSize(std::span<const std::uint8_t> file) {
   return DibSize{I32(file, kFileHeaderSize + 4), I32(file, kFileHeaderSize + 8)};
 }
 
-std::optional<IndexedPicture> ParseDib(std::span<const std::uint8_t> file) {
+std::optional<IndexedBitmap> ParseDib(std::span<const std::uint8_t> file) {
   if (!HasFileHeader(file) || file.size() < kFileHeaderSize + kInfoHeaderSize) return std::nullopt;
   const std::uint64_t pixelsAt = U32(file, 10);
   const std::uint64_t headerSize = U32(file, kFileHeaderSize);
@@ -62,7 +62,7 @@ std::optional<IndexedPicture> ParseDib(std::span<const std::uint8_t> file) {
   const bool bottomUp = height > 0;
   const std::uint8_t* pixels = file.data() + pixelsAt;
   const auto step = static_cast<std::ptrdiff_t>(rowBytes);
-  return IndexedPicture{
+  return IndexedBitmap{
       width,
       static_cast<int>(rows),
       reinterpret_cast<const RGBQUAD*>(file.data() + coloursAt),

@@ -21,4 +21,4 @@ struct DibSize {
 // A picture inside `file` (which must outlive it): 8 bits per pixel,
 // uncompressed, a 256-entry colour table, rows bottom-up or top-down.
 // Nothing for anything else or for a file whose parts do not fit.
-[[nodiscard]] std::optional<IndexedPicture> ParseDib(std::span<const std::uint8_t> file);
+[[nodiscard]] std::optional<IndexedBitmap> ParseDib(std::span<const std::uint8_t> file);

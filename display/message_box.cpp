@@ -4,11 +4,11 @@
 
 #include "core/language.h"
 #include "display/messages.h"
-#include "platform/base/failure_log.h"
+#include "platform/base/log.h"
 
 void ShowDisplayMessage(HWND hwnd, const char* text, const char* english) {
   MessageBoxA(hwnd, text, display_text::kCaption, MB_OK);
   if (GetLanguage() == platform::Language::kEnglish) {
-    platform::SayLine(std::string(display_text::kCaption) + ": " + english);
+    platform::LogLine(std::string(display_text::kCaption) + ": " + english);
   }
 }

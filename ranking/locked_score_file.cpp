@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "platform/base/clock.h"
-#include "platform/base/failure_log.h"
+#include "platform/base/log.h"
 
 namespace {
 
@@ -45,8 +45,8 @@ bool LockBy(platform::File& file, std::int64_t deadlineMs) {
     if (file.TryLock() != platform::LockResult::kBusy) return true;
     const std::int64_t now = clock.NowMs();
     if (now >= deadlineMs) {
-      platform::LogFailure("locking the table",
-                           "another copy of the game has held the table for 2 s");
+      platform::LogError("locking the table",
+                         "another copy of the game has held the table for 2 s");
       return false;
     }
     clock.SleepUntilMs(now + kLockPollMs);
@@ -67,11 +67,11 @@ Opened OpenAndLock(const char* path, std::int64_t deadlineMs, platform::File& fi
     // A missing table is silent, as it always was; a link that leads nowhere
     // is the player's doing, and is said.
     if (errno != ENOENT) {
-      platform::LogErrnoFailure(std::string("open(") + path + ")", errno);
+      platform::LogErrno(std::string("open(") + path + ")", errno);
     } else if (const auto link = platform::InfoOf(path, platform::Links::kDoNotFollow);
                link && link->kind == platform::FileKind::kLink) {
-      platform::LogFailure(std::string("open(") + path + ")",
-                           "the link leads to no file, so the table is not read or saved");
+      platform::LogError(std::string("open(") + path + ")",
+                         "the link leads to no file, so the table is not read or saved");
     } else {
       missing = true;
     }
@@ -80,8 +80,8 @@ Opened OpenAndLock(const char* path, std::int64_t deadlineMs, platform::File& fi
   const std::optional<platform::FileInfo> info = file.Info();
   const bool regular = info && info->kind == platform::FileKind::kRegular;
   if (!regular) {
-    platform::LogFailure(std::string("open(") + path + ")",
-                         "not a regular file, so the table is not read or saved");
+    platform::LogError(std::string("open(") + path + ")",
+                       "not a regular file, so the table is not read or saved");
   }
   if (!regular || !LockBy(file, deadlineMs)) {
     file.Close();
@@ -131,7 +131,7 @@ bool LockedScoreFile::Open(const char* path) {
 bool LockedScoreFile::Read(ScoreFileBytes& bytes, std::size_t& size) {
   const std::optional<std::size_t> got = file_.Read(bytes);
   size = got.value_or(0);
-  if (!got) platform::LogErrnoFailure("reading " + target_, errno);
+  if (!got) platform::LogErrno("reading " + target_, errno);
   return got.has_value();
 }
 
@@ -150,7 +150,7 @@ LockedScoreFile::Replaced LockedScoreFile::ReplaceBeside(const ScoreFileBytes& b
   if (!replacement.Ok()) {
     const bool folderClosed = errno == EACCES || errno == EPERM || errno == EROFS;
     // A folder that takes no new file is a way of sharing tables, not a failure.
-    if (!folderClosed) platform::LogErrnoFailure("creating a file beside " + target_, errno);
+    if (!folderClosed) platform::LogErrno("creating a file beside " + target_, errno);
     return folderClosed ? Replaced::kNotHere : Replaced::kNo;
   }
   if (!StepAllowed(RewriteStep::kKeepOwner) || !replacement.KeepOwnerOf(info_)) {
@@ -164,8 +164,7 @@ LockedScoreFile::Replaced LockedScoreFile::ReplaceBeside(const ScoreFileBytes& b
   ok = ok && StepAllowed(RewriteStep::kSyncTemporary) && replacement.Sync();
   ok = ok && StepAllowed(RewriteStep::kReplace) && PutInPlace(replacement, writing);
   if (!ok) {
-    platform::LogErrnoFailure("writing " + replacement.TemporaryPath() + " in place of " + target_,
-                              errno);
+    platform::LogErrno("writing " + replacement.TemporaryPath() + " in place of " + target_, errno);
     return Replaced::kNo;
   }
   // The new name is in place either way; this only makes it survive a power
@@ -192,7 +191,7 @@ bool LockedScoreFile::PutInPlace(platform::FileReplacement& replacement, platfor
 bool LockedScoreFile::RewriteInPlace(platform::File& file, const ScoreFileBytes& bytes) const {
   if (!StepAllowed(RewriteStep::kWriteInPlace)) return false;
   if (!file.WriteAt(0, bytes) || !file.Truncate(bytes.size())) {
-    platform::LogErrnoFailure("rewriting " + target_, errno);
+    platform::LogErrno("rewriting " + target_, errno);
     return false;
   }
   return StepAllowed(RewriteStep::kSyncInPlace) && file.Sync();
@@ -205,7 +204,7 @@ bool LockedScoreFile::Rewrite(const ScoreFileBytes& bytes) {
   if (!file_.IsOpen() || !info_.Writable()) return false;
   platform::File file = platform::File::OpenForWriting(target_);
   if (!file.IsOpen()) {
-    platform::LogErrnoFailure("open(" + target_ + ")", errno);
+    platform::LogErrno("open(" + target_ + ")", errno);
     return false;
   }
   // Replacing a file with several names would part it from the others.

@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <string>
 
-#include "platform/base/failure_log.h"
 #include "platform/base/files.h"
+#include "platform/base/log.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ bool IsRegularFile(const platform::File& file) {
 std::optional<std::size_t> ReadStart(platform::File& file, char* buffer, std::size_t size) {
   const std::optional<std::size_t> total =
       file.Read(std::span(reinterpret_cast<std::uint8_t*>(buffer), size));
-  if (!total) platform::LogErrnoFailure(std::string("read(") + kSettingsFileName + ")", errno);
+  if (!total) platform::LogErrno(std::string("read(") + kSettingsFileName + ")", errno);
   return total;
 }
 
@@ -28,10 +28,10 @@ std::optional<PlayerName> ReadPlayerName() {
   platform::File file = platform::File::OpenForReading(kSettingsFileName);
   if (!file.IsOpen()) {
     if (errno != ENOENT) {
-      platform::LogErrnoFailure(std::string("open(") + kSettingsFileName + ")", errno);
+      platform::LogErrno(std::string("open(") + kSettingsFileName + ")", errno);
     } else {
-      platform::LogFailure(std::string("reading ") + kSettingsFileName,
-                           "the file is missing, so the new high score is not entered");
+      platform::LogError(std::string("reading ") + kSettingsFileName,
+                         "the file is missing, so the new high score is not entered");
     }
     return std::nullopt;
   }
@@ -40,8 +40,8 @@ std::optional<PlayerName> ReadPlayerName() {
   if (IsRegularFile(file)) {
     length = ReadStart(file, name.bytes.data(), name.bytes.size());
   } else {
-    platform::LogFailure(std::string("reading ") + kSettingsFileName,
-                         "not a regular file, so the new high score is not entered");
+    platform::LogError(std::string("reading ") + kSettingsFileName,
+                       "not a regular file, so the new high score is not entered");
   }
   if (!length) return std::nullopt;
   name.length = *length;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/globals.h"
-#include "platform/base/failure_log.h"
+#include "platform/base/log.h"
 #include "platform/win32/host.h"
 #include "ranking/decimal_text.h"
 #include "ranking/entry_date.h"
@@ -64,9 +64,9 @@ void PlayClap() {
 
 // The line that follows the reason a result was not kept.
 void SayResultLost(const char* path, int score, int removedCount) {
-  platform::LogFailure("this game's result (score " + std::to_string(score) + ", " +
-                           std::to_string(removedCount) + " removed)",
-                       std::string("not saved in ") + path);
+  platform::LogError("this game's result (score " + std::to_string(score) + ", " +
+                         std::to_string(removedCount) + " removed)",
+                     std::string("not saved in ") + path);
 }
 
 // Enters the result in the table read from `file` and rewrites the file
@@ -91,7 +91,7 @@ bool EnterAndRewrite(LockedScoreFile& file, const char* path, ScoreTable& table,
   // Marking a table read-only is the player's way of keeping it as it
   // stands; the game keeps it so, and says what that cost.
   if (file.ReadOnly()) {
-    platform::LogFailure(path, "the table is read-only, and the game leaves it so");
+    platform::LogError(path, "the table is read-only, and the game leaves it so");
   }
   return true;
 }
@@ -114,7 +114,7 @@ std::unique_ptr<ScoreTable> RecordResult(int level, int score, int removedCount,
     // but for a missing one.
     lost = score > 0;
     if (lost && file.Missing()) {
-      platform::LogFailure(path, "the table is missing; an empty one is made at the next start");
+      platform::LogError(path, "the table is missing; an empty one is made at the next start");
     }
   }
   if (lost) SayResultLost(path, score, removedCount);

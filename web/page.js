@@ -11,7 +11,7 @@ var canvas = document.getElementById('canvas');
 // The game's picture is opaque, and it goes to the screen as soon as it is
 // put, without waiting for the rest of the page to be composed: that halves
 // what the browser spends on each frame. Made first, so that whoever asks for
-// the canvas's picture later gets this one.
+// the canvas's image later gets this one.
 canvas.getContext('2d', { alpha: false, desynchronized: true });
 var stage = document.getElementById('stage');
 var statusLine = document.getElementById('status');

@@ -39,7 +39,7 @@ Module.preRun.push(function () {
       if (wanted) save();
     });
   }
-  Module.morvex2KeepFiles = function () {
+  Module.morvex2SaveFiles = function () {
     if (wanted) return;
     wanted = true;
     if (!saving) setTimeout(save, 0);

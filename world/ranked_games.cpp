@@ -4,7 +4,7 @@
 
 #include "platform/base/base64.h"
 #include "platform/win32/host.h"
-#include "world/kept_submissions.h"
+#include "world/pending_submissions.h"
 #include "world/world_answers.h"
 #include "world/world_server.h"
 
@@ -97,7 +97,7 @@ RankedOutcome OutcomeOf(const platform::net::HttpResponse& response) {
   return outcome;
 }
 
-void Send(const KeptSubmission& kept, bool thisGame) {
+void Send(const PendingSubmission& kept, bool thisGame) {
   platform::net::HttpRequest request =
       WorldRequestTo(kept.serverUrl, "POST", "/tickets/" + kept.ticket + "/replay", kept.body);
   request.timeoutMs = kSubmitTimeoutMs;
@@ -163,20 +163,20 @@ void EndRankedGame(bool gameOver) {
 
 void SubmitRankedGame(const std::string& nameUtf8, std::span<const std::uint8_t> replay) {
   if (!g_games.game || !g_games.gameOver) return;
-  KeptSubmission kept;
+  PendingSubmission kept;
   kept.ticket = g_games.game->ticket.id;
   kept.expiresAtS = g_games.game->expiresAtS;
   kept.serverUrl = WorldServerUrl();
   kept.body = SubmissionBody(nameUtf8, platform::EncodeBase64(replay));
   g_games.game.reset();
-  (void)KeepSubmission(kept);
+  (void)SavePendingSubmission(kept);
   g_games.outcome.standing = RankedOutcome::Standing::kSending;
   Send(kept, true);
 }
 
-void ResendKeptResults() {
-  const std::vector<KeptSubmission> kept = ReadKeptSubmissions();
-  for (const KeptSubmission& one : kept) {
+void ResendPendingResults() {
+  const std::vector<PendingSubmission> kept = ReadPendingSubmissions();
+  for (const PendingSubmission& one : kept) {
     // The file is the player's to edit: only a ticket, to a server address, goes out.
     const bool sendable = IsTicketId(one.ticket) && ServerUrlFrom(one.serverUrl) == one.serverUrl;
     if (!sendable || one.expiresAtS <= NowS()) {

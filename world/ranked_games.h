@@ -38,7 +38,7 @@ void EndRankedGame(bool gameOver);
 // Sends the finished ranked game (kept first, until the server has it).
 void SubmitRankedGame(const std::string& nameUtf8, std::span<const std::uint8_t> replay);
 // Sends again every kept result whose ticket has not expired, and drops the others.
-void ResendKeptResults();
+void ResendPendingResults();
 
 [[nodiscard]] const RankedOutcome& LastRankedOutcome();
 void ForgetRankedOutcome();

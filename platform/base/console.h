@@ -12,7 +12,7 @@ namespace platform {
 void WriteConsoleLine(std::string_view line);
 
 // True where a player reads standard error, or can: POSIX systems. On
-// Windows the lines are kept in a file as well (failure_log.h).
+// Windows the lines are kept in a file as well (log.h).
 [[nodiscard]] bool ConsoleReachesPlayer();
 
 }  // namespace platform

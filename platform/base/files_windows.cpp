@@ -213,14 +213,14 @@ HANDLE Open(const std::string& path, DWORD access, DWORD creation, DWORD flags) 
 }
 
 // The position a pread or pwrite would leave alone.
-class KeptPosition {
+class SavedFilePointer {
  public:
-  explicit KeptPosition(HANDLE handle) : handle_(handle) {
+  explicit SavedFilePointer(HANDLE handle) : handle_(handle) {
     ::SetFilePointerEx(handle_, LARGE_INTEGER{}, &position_, FILE_CURRENT);
   }
-  ~KeptPosition() { ::SetFilePointerEx(handle_, position_, nullptr, FILE_BEGIN); }
-  KeptPosition(const KeptPosition&) = delete;
-  KeptPosition& operator=(const KeptPosition&) = delete;
+  ~SavedFilePointer() { ::SetFilePointerEx(handle_, position_, nullptr, FILE_BEGIN); }
+  SavedFilePointer(const SavedFilePointer&) = delete;
+  SavedFilePointer& operator=(const SavedFilePointer&) = delete;
 
  private:
   HANDLE handle_;
@@ -373,7 +373,7 @@ std::optional<std::size_t> File::Read(std::span<std::uint8_t> into) {
 
 std::size_t File::ReadUpTo(std::uint64_t offset, std::span<std::uint8_t> into) const {
   const HANDLE handle = HandleOf(handle_);
-  const KeptPosition kept(handle);
+  const SavedFilePointer kept(handle);
   std::size_t done = 0;
   while (done < into.size()) {
     OVERLAPPED at = At(offset + done);
@@ -403,7 +403,7 @@ bool File::Write(std::span<const std::uint8_t> bytes) {
 
 bool File::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
   const HANDLE handle = HandleOf(handle_);
-  const KeptPosition kept(handle);
+  const SavedFilePointer kept(handle);
   std::size_t done = 0;
   while (done < bytes.size()) {
     OVERLAPPED at = At(offset + done);

@@ -16,7 +16,7 @@ EM_JS(int, PageLateFile, (const char* name), {
 // clang-format on
 
 constexpr char kFolder[] = "/morvex2/late/";
-// Each look costs the page a task: a late file comes in a fraction of a
+// Each poll costs the page a task: a late file comes in a fraction of a
 // second, so a few looks in a frame's time are enough.
 constexpr std::int64_t kLookEveryNs = 10'000'000;
 // Far more than any picture of the game.

@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "platform/base/failure_log.h"
+#include "platform/base/log.h"
 #include "platform/base/whole_file.h"
 
 namespace platform {
@@ -193,7 +193,7 @@ std::optional<std::vector<std::uint8_t>> EncodePng(int width, int height, PngPix
   auto packedSize = static_cast<uLongf>(packed.size());
   if (::compress2(packed.data(), &packedSize, rows.data(), static_cast<uLong>(rows.size()), 6) !=
       Z_OK) {
-    LogFailure("compress2", "the picture could not be packed");
+    LogError("compress2", "the picture could not be packed");
     return std::nullopt;
   }
   packed.resize(packedSize);
@@ -212,12 +212,12 @@ std::optional<std::vector<std::uint8_t>> EncodePng(int width, int height, PngPix
 std::optional<RgbImage> ReadPng(const std::string& path) {
   const std::optional<Bytes> file = ReadSmallFile(path, kLargestFile);
   if (!file) {
-    LogErrnoFailure("reading " + path, errno);
+    LogErrno("reading " + path, errno);
     return std::nullopt;
   }
   std::string why;
   std::optional<RgbImage> image = Decode(*file, why);
-  if (!image) LogFailure("reading " + path, why);
+  if (!image) LogError("reading " + path, why);
   return image;
 }
 

@@ -1,7 +1,7 @@
 // Saving a frame as a PNG file, whichever library makes its bytes.
 #include <cerrno>
 
-#include "platform/base/failure_log.h"
+#include "platform/base/log.h"
 #include "platform/base/whole_file.h"
 #include "platform/formats/png_file.h"
 
@@ -11,7 +11,7 @@ bool WritePng(const std::string& path, const RgbImage& image) {
   const auto file = EncodePng(image.width, image.height, PngPixels::kRgb, image.pixels);
   if (!file) return false;
   const bool written = WriteWholeFile(path, *file, WriteMode::kReplace);
-  if (!written) LogErrnoFailure("writing " + path, errno);
+  if (!written) LogErrno("writing " + path, errno);
   return written;
 }
 

@@ -42,17 +42,17 @@ void HeadlessHost::Show() {
   PostInputMessage(WM_ACTIVATEAPP, 1, 0);
 }
 
-// A turn of the loop that takes a message counts as two looks, one that finds
+// A turn of the loop that takes a message counts as two polls, one that finds
 // none as one: the recorded games and the golden frames were made at that
 // pace, and a headless run keeps it so that they come out the same again.
 void HeadlessHost::Pump() {
   HeadlessHost* host = g_installed;
   if (host == nullptr) return;
-  host->Look();
-  if (NextMessageDueMs() <= host->clock_.NowMs()) host->Look();
+  host->Poll();
+  if (NextMessageDueMs() <= host->clock_.NowMs()) host->Poll();
 }
 
-void HeadlessHost::Look() {
+void HeadlessHost::Poll() {
   KeepTimeMoving();
   if (watcher_) watcher_(*this);
   RunDueSteps();
@@ -75,7 +75,7 @@ void HeadlessHost::KeepTimeMoving() {
   }
 }
 
-// As the SDL host sleeps in its look at the queue once a frame is out: the
+// As the SDL host sleeps in its poll of the queue once a frame is out: the
 // clock goes straight on to the next timer tick or script step, whichever
 // comes first, and the frames the game would have drawn meanwhile, all the
 // same, are not drawn.

@@ -43,7 +43,7 @@ class HeadlessHost final : public WindowBackend {
   // Frames that a capture line could not write.
   [[nodiscard]] int FailedCaptures() const { return failedCaptures_; }
 
-  // Called at every look at the message queue, so after every message and
+  // Called at every poll of the message queue, so after every message and
   // every frame, before the script's next steps run. Soak runs check the game
   // there and feed it more steps as it goes.
   using Watcher = std::function<void(HeadlessHost&)>;
@@ -69,7 +69,7 @@ class HeadlessHost final : public WindowBackend {
 
  private:
   static void Pump();
-  void Look();
+  void Poll();
   void RunDueSteps();
   void KeepTimeMoving();
   void RestUntilSomethingIsDue();

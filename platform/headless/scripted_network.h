@@ -1,5 +1,5 @@
 // The network of the tests: a client whose every request is noted and
-// answered by the test's own function, on the next look at the queue, or only
+// answered by the test's own function, on the next poll of the queue, or only
 // once the test lets it through (so a test sees what the game does while an
 // answer is on its way).
 #pragma once

@@ -1,5 +1,5 @@
 // The wait for input in a browser. SDL's own wait would look at its queue
-// every millisecond, and each look hands the page to the browser and back;
+// every millisecond, and each poll hands the page to the browser and back;
 // this one hands it over once, until the time is up or something comes for
 // the game, whichever is first: a key, the focus, the page hidden or shown,
 // resized, put on the full screen or the mouse moved over it, a gamepad

@@ -9,8 +9,8 @@
 #include <span>
 #include <vector>
 
-#include "platform/base/failure_log.h"
 #include "platform/base/files.h"
+#include "platform/base/log.h"
 #include "platform/base/user_folders.h"
 #include "platform/base/whole_file.h"
 
@@ -126,7 +126,7 @@ DisplaySettings LoadDisplaySettings(const std::string& path) {
         std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
   }
   if (!settings) {
-    LogFailure("ignoring " + path, "damaged or unknown");
+    LogError("ignoring " + path, "damaged or unknown");
     return {};
   }
   return *settings;
@@ -141,13 +141,13 @@ bool SaveDisplaySettings(const DisplaySettings& settings, const std::string& pat
                      std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
                      WriteMode::kReplace);
   if (!written) {
-    LogErrnoFailure("the screen settings were not kept: writing " + path, errno);
+    LogErrno("the screen settings were not kept: writing " + path, errno);
   }
   return written;
 }
 
-DisplaySettings KeptDisplaySettings(const DisplaySettings& saved, const DisplaySettings& started,
-                                    const DisplaySettings& atEnd) {
+DisplaySettings DisplaySettingsToSave(const DisplaySettings& saved, const DisplaySettings& started,
+                                      const DisplaySettings& atEnd) {
   DisplaySettings kept = saved;
   KeepChanged(&kept.fullscreen, started.fullscreen, atEnd.fullscreen);
   KeepChanged(&kept.scale, started.scale, atEnd.scale);
@@ -157,7 +157,7 @@ DisplaySettings KeptDisplaySettings(const DisplaySettings& saved, const DisplayS
   }
   kept.language = started.language;
   kept.server = started.server;
-  kept.aids = KeptPlayerAids(saved.aids, started.aids, atEnd.aids);
+  kept.aids = PlayerAidsToSave(saved.aids, started.aids, atEnd.aids);
   return kept;
 }
 

@@ -62,7 +62,7 @@ bool SaveDisplaySettings(const DisplaySettings& settings,
 // that a screen choice made on the command line lasts for that run only. The
 // language and the server are the exceptions: those the run started with are
 // kept, so that a --lang or --server choice is the player's from then on.
-DisplaySettings KeptDisplaySettings(const DisplaySettings& saved, const DisplaySettings& started,
-                                    const DisplaySettings& atEnd);
+DisplaySettings DisplaySettingsToSave(const DisplaySettings& saved, const DisplaySettings& started,
+                                      const DisplaySettings& atEnd);
 
 }  // namespace platform

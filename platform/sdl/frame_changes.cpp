@@ -97,7 +97,7 @@ void FrameChanges::AddRow(int y, Span span) {
 }
 
 // The frame follows the one shown straight on: the next flip of the same surface.
-bool FrameChanges::FollowsShown(const FrameWrites& writes) {
+bool FrameChanges::FollowsShown(const FrameDirtyRects& writes) {
   const bool follows = known_ && writes.areas != nullptr && writes.surface != 0 &&
                        writes.surface == shownSurface_ && writes.flip == shownFlip_ + 1;
   shownSurface_ = writes.surface;
@@ -106,7 +106,7 @@ bool FrameChanges::FollowsShown(const FrameWrites& writes) {
 }
 
 // For each row, one span around every area written on it.
-void FrameChanges::MarkWrittenRows(const std::vector<RECT>& areas) {
+void FrameChanges::MarkDirtyRows(const std::vector<RECT>& areas) {
   std::fill(written_.begin(), written_.end(), Span{0, 0});
   for (const RECT& written : areas) {
     const RECT area = CropTo(written, width_, height_);
@@ -122,16 +122,16 @@ void FrameChanges::MarkWrittenRows(const std::vector<RECT>& areas) {
 }
 
 const std::vector<SDL_Rect>& FrameChanges::Compare(const PixelBuffer& frame,
-                                                   const FrameWrites& writes) {
+                                                   const FrameDirtyRects& writes) {
   changed_.clear();
   if (frame.Width() != width_ || frame.Height() != height_) {
     shownSurface_ = 0;  // this frame was not taken: the next one is compared whole
     return changed_;
   }
-  const bool onlyWritten = FollowsShown(writes);
-  if (onlyWritten) MarkWrittenRows(*writes.areas);
+  const bool onlyDirty = FollowsShown(writes);
+  if (onlyDirty) MarkDirtyRows(*writes.areas);
   for (int y = 0; y < height_; ++y) {
-    const Span within = onlyWritten ? written_[static_cast<std::size_t>(y)] : Span{0, width_};
+    const Span within = onlyDirty ? written_[static_cast<std::size_t>(y)] : Span{0, width_};
     if (within.left >= within.right) continue;
     const Span span = CompareRow(frame.Row(y), shown_.data() + std::ptrdiff_t{y} * width_, within);
     if (span.left < span.right) AddRow(y, span);

@@ -35,7 +35,8 @@ class FrameChanges {
   // changed, top to bottom, none when the frames are the same. Told what was
   // written since the flip of the frame shown, it looks only there; told of
   // any other flip, or of none, it looks at the whole frame.
-  const std::vector<SDL_Rect>& Compare(const PixelBuffer& frame, const FrameWrites& writes = {});
+  const std::vector<SDL_Rect>& Compare(const PixelBuffer& frame,
+                                       const FrameDirtyRects& writes = {});
 
   // The frame shown (RGB565, `Width()` pixels a row, no padding).
   [[nodiscard]] const std::uint16_t* Shown() const { return shown_.data(); }
@@ -49,8 +50,8 @@ class FrameChanges {
   };
   Span CompareRow(const std::uint16_t* row, std::uint16_t* shownRow, Span within) const;
   void AddRow(int y, Span span);
-  bool FollowsShown(const FrameWrites& writes);
-  void MarkWrittenRows(const std::vector<RECT>& areas);
+  bool FollowsShown(const FrameDirtyRects& writes);
+  void MarkDirtyRows(const std::vector<RECT>& areas);
 
   int width_ = 0;
   int height_ = 0;

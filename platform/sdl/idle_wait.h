@@ -1,10 +1,10 @@
 // When the game's loop may sleep, and for how long. The loop never waits for
 // messages: whenever none is waiting it draws a frame, and a frame drawn with
-// nothing new since the one before is the same frame again. At each look from
+// nothing new since the one before is the same frame again. At each poll from
 // the queue the SDL host asks this how long it may sleep instead, and sleeps
 // that long unless input comes first.
 //
-// Between two looks the loop either handles a message or draws one frame. The
+// Between two polls the loop either handles a message or draws one frame. The
 // game draws its frames from its state alone, and its state changes only with
 // messages; so after a frame, with no message waiting, the loop may sleep until
 // the next timer falls due. After a message it must draw first, as the message
@@ -22,7 +22,7 @@ class IdleWait {
   // something: the loop looks again this often.
   static constexpr std::int64_t kLongestMs = 100;
 
-  struct Look {
+  struct Poll {
     std::uint64_t framesPresented;  // frames handed to the video so far
     bool repaintPending;            // the window must be painted again
     bool active;                    // the game is in the foreground
@@ -31,8 +31,8 @@ class IdleWait {
     std::int64_t longestMs = kLongestMs;  // the input wait's LongestSleepMs()
   };
 
-  // Milliseconds to sleep at this look; 0 to go on at once.
-  std::int64_t SleepMs(const Look& look);
+  // Milliseconds to sleep at this poll; 0 to go on at once.
+  std::int64_t SleepMs(const Poll& poll);
 
  private:
   std::uint64_t seenFrames_ = 0;

@@ -21,7 +21,7 @@ class InputWait {
   // Sleeps up to `ms` milliseconds; true when input may be waiting.
   virtual bool Wait(int ms) = 0;
   // Whether input may be waiting, without sleeping; true when it cannot tell
-  // for less than a look at all of SDL's sources.
+  // for less than a poll of all of SDL's sources.
   virtual bool MayHaveInput() = 0;
   // Whether to watch for game controllers now. Where watching costs nothing
   // until one is plugged in, always.

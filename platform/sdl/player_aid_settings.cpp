@@ -48,8 +48,8 @@ std::string FormatPlayerAids(const PlayerAids& aids) {
   return text;
 }
 
-PlayerAids KeptPlayerAids(const PlayerAids& saved, const PlayerAids& started,
-                          const PlayerAids& atEnd) {
+PlayerAids PlayerAidsToSave(const PlayerAids& saved, const PlayerAids& started,
+                            const PlayerAids& atEnd) {
   PlayerAids kept = saved;
   KeepChanged(&kept.mute, started.mute, atEnd.mute);
   KeepChanged(&kept.volume, started.volume, atEnd.volume);

@@ -39,8 +39,8 @@ void KeepChanged(T* kept, const T& started, const T& atEnd) {
   if (atEnd != started) *kept = atEnd;
 }
 
-// As KeptDisplaySettings: what the player changed during the run, else the file's.
-PlayerAids KeptPlayerAids(const PlayerAids& saved, const PlayerAids& started,
-                          const PlayerAids& atEnd);
+// As DisplaySettingsToSave: what the player changed during the run, else the file's.
+PlayerAids PlayerAidsToSave(const PlayerAids& saved, const PlayerAids& started,
+                            const PlayerAids& atEnd);
 
 }  // namespace platform

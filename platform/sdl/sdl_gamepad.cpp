@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "platform/base/failure_log.h"
-#include "platform/sdl/sdl_failure.h"
+#include "platform/base/log.h"
+#include "platform/sdl/sdl_error.h"
 #include "platform/win32/window_backend.h"
 
 namespace platform {
@@ -68,7 +68,7 @@ bool SdlGamepads::Start() {
   // is the game's own routing that keeps it from the screens there.
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   started_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
-  if (!started_) LogSdlFailure("SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER)", Repeats::kSayOnce);
+  if (!started_) LogSdlError("SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER)", Repeats::kLogOnce);
   return started_;
 }
 
@@ -122,7 +122,7 @@ void SdlGamepads::Added(int deviceIndex) {
   if (id < 0 || Find(id) != nullptr) return;  // the controllers present at start come twice
   SDL_GameController* controller = SDL_GameControllerOpen(deviceIndex);
   if (controller == nullptr) {
-    LogSdlFailure("SDL_GameControllerOpen");
+    LogSdlError("SDL_GameControllerOpen");
     return;
   }
   pads_.push_back(Pad{id, controller, 0, 0});
@@ -202,7 +202,7 @@ void SdlGamepads::Repeat(std::int64_t nowMs) {
   for (Repeating& repeat : repeats_) {
     if (repeat.dueMs > nowMs) continue;
     PostInputMessage(WM_KEYDOWN, repeat.key, 0x40000001);
-    // A late look sends one repeat, not all the missed ones, as a keyboard does.
+    // A late poll sends one repeat, not all the missed ones, as a keyboard does.
     while (repeat.dueMs <= nowMs) repeat.dueMs += kRepeatEveryMs;
   }
 }

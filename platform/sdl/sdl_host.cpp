@@ -9,10 +9,10 @@
 #include <iterator>
 
 #include "platform/base/colour_aid.h"
-#include "platform/base/failure_log.h"
+#include "platform/base/log.h"
 #include "platform/sdl/error_box.h"
 #include "platform/sdl/late_renderings.h"
-#include "platform/sdl/sdl_failure.h"
+#include "platform/sdl/sdl_error.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/win32/host.h"
 
@@ -112,7 +112,7 @@ void SdlHost::ApplyIcon() {
   SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
       icon_.data(), iconWidth_, iconHeight_, 32, iconWidth_ * 4, SDL_PIXELFORMAT_ARGB8888);
   if (surface == nullptr) {
-    LogSdlFailure("SDL_CreateRGBSurfaceWithFormatFrom(icon)");
+    LogSdlError("SDL_CreateRGBSurfaceWithFormatFrom(icon)");
     return;
   }
   SDL_SetWindowIcon(window, surface);
@@ -124,10 +124,10 @@ void SdlHost::Pump() {
   if (host == nullptr || SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
   // The queue asks once for each message and each frame. Taking SDL's events
   // costs system calls, so they are taken only when the window system has
-  // sent something, or now and then for what SDL watches by itself. A look
+  // sent something, or now and then for what SDL watches by itself. A poll
   // just before a sleep is left to the sleep, which ends at once on input.
   const std::int64_t now = GameClock().NowMs();
-  if (now - host->lastDrainMs_ >= kQuietLookMs) host->DrainEventsAt(now);
+  if (now - host->lastDrainMs_ >= kQuietPollMs) host->DrainEventsAt(now);
   host->gamepads_.Repeat(now);
   host->ShowPointerAsDue(now);
   const std::int64_t wakeMs =
@@ -140,9 +140,9 @@ void SdlHost::Pump() {
     if (host->input_->MayHaveInput()) host->DrainEventsAt(now);
   } else if (host->gamepads_.Open() > 0) {
     // While a controller is open SDL's wait looks at it every millisecond,
-    // which costs a few percent of a core; a look every few milliseconds is
+    // which costs a few percent of a core; a poll every few milliseconds is
     // as quick as the controller itself reports and costs a fraction of that.
-    SDL_Delay(static_cast<Uint32>(std::min(sleepMs, kControllerLookMs)));
+    SDL_Delay(static_cast<Uint32>(std::min(sleepMs, kControllerPollMs)));
     host->DrainEvents();
   } else if (host->input_->Wait(static_cast<int>(sleepMs))) {
     host->DrainEventsAt(GameClock().NowMs());
@@ -156,7 +156,7 @@ void SdlHost::DrainEventsAt(std::int64_t now) {
   lastDrainMs_ = now;
 }
 
-// One look at the window system, then whatever it queued: SDL_PollEvent would
+// One poll of the window system, then whatever it queued: SDL_PollEvent would
 // look again for every event taken.
 void SdlHost::DrainEvents() {
   SDL_PumpEvents();
@@ -186,7 +186,7 @@ void SdlHost::StartSoundOnceShown() {
 }
 
 // Once the first frame is out, and once only: a failed start has been said,
-// and trying again at every look would cost a look at every device each time.
+// and trying again at every poll would cost a poll of every device each time.
 void SdlHost::StartGamepadsIfWanted() {
   if (gamepadsTried_ || !soundStarted_ || !input_->ControllersWanted()) return;
   gamepadsTried_ = true;
@@ -351,7 +351,7 @@ bool SdlHost::ShowMessageBox(const char* title, const char* message) {
   failureShown_ = true;
   if (!HasScreenForBox()) return false;
   if (ShowErrorBox(MainSdlWindow(), title, message)) return true;
-  LogSdlFailure("showing the message box");
+  LogSdlError("showing the message box");
   return false;
 }
 

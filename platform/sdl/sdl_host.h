@@ -5,7 +5,7 @@
 // the full screen while the mouse rests.
 //
 // The game's loop never waits for messages; it draws a frame whenever none is
-// waiting. The host's input pump, which the queue calls at every look, lets it
+// waiting. The host's input pump, which the queue calls at every poll, lets it
 // sleep instead while nothing new can be drawn (idle_wait.h): until input
 // arrives or the next timer falls due. A key wakes it at once and no tick comes
 // late; the messages, their order and the frames shown stay those of a loop
@@ -81,7 +81,7 @@ class SdlHost final : public WindowBackend {
   void UseDisplaySettings(const DisplaySettings& settings);
   [[nodiscard]] DisplaySettings CurrentDisplaySettings() const;
 
-  // One SDL event as the game sees it, and the events of one look at SDL's
+  // One SDL event as the game sees it, and the events of one poll of SDL's
   // queue (public for tests).
   void HandleEvent(const SDL_Event& event);
   void HandleBatch(std::vector<SDL_Event>& events);
@@ -89,17 +89,17 @@ class SdlHost final : public WindowBackend {
   void StartGamepads() { gamepads_.Start(); }
   [[nodiscard]] const SdlGamepads& Gamepads() const { return gamepads_; }
   // Sends the repeats of held controller directions due by now (for tests;
-  // the input pump does it at every look).
+  // the input pump does it at every poll).
   void RepeatHeldDirections();
 
   // Sound starts once the first frame is out, or after this long at the latest.
   static constexpr std::int64_t kLatestSoundStartMs = 1000;
-  // While a controller is plugged in, the longest sleep between two looks at input.
-  static constexpr std::int64_t kControllerLookMs = 10;
-  // The longest between two looks at what SDL watches by itself, not through
-  // the window system (a controller plugged in): a look costs a dozen system
+  // While a controller is plugged in, the longest sleep between two polls of input.
+  static constexpr std::int64_t kControllerPollMs = 10;
+  // The longest between two polls of what SDL watches by itself, not through
+  // the window system (a controller plugged in): a poll costs a dozen system
   // calls, and half a second is soon enough for those.
-  static constexpr std::int64_t kQuietLookMs = 500;
+  static constexpr std::int64_t kQuietPollMs = 500;
 
  private:
   static void Pump();

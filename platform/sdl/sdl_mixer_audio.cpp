@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/base/failure_log.h"
 #include "platform/base/files.h"
+#include "platform/base/log.h"
 #include "platform/base/whole_file.h"
 #include "platform/formats/midi_file_check.h"
 #include "platform/formats/sound_font.h"
@@ -33,7 +33,7 @@
 #if MORVEX2_FLUIDSYNTH
 #include "platform/tunes/tune_rendering.h"
 #endif
-#include "platform/sdl/sdl_failure.h"
+#include "platform/sdl/sdl_error.h"
 
 namespace platform {
 
@@ -63,9 +63,9 @@ struct Sound {
 void SayUnreadable(const std::string& fileName) {
   if (errno == ENOENT) return;
   if (errno == 0) {
-    LogFailure("reading " + fileName, "not a regular file of a sound's size");
+    LogError("reading " + fileName, "not a regular file of a sound's size");
   } else {
-    LogErrnoFailure("reading " + fileName, errno);
+    LogErrno("reading " + fileName, errno);
   }
 }
 
@@ -78,20 +78,20 @@ std::optional<Sound> LoadSound(const char* fileName) {
   DeviceFormat device;
   int channels = 0;
   if (Mix_QuerySpec(&device.frequency, &device.format, &channels) == 0) {
-    LogSdlFailure("Mix_QuerySpec");
+    LogSdlError("Mix_QuerySpec");
     return std::nullopt;
   }
   device.channels = channels;
   std::string why;
   std::optional<std::vector<std::uint8_t>> samples = DecodeClap(*bytes, device, &why);
   if (!samples) {
-    LogFailure(std::string("reading ") + fileName, "not a clap the game can play: " + why);
+    LogError(std::string("reading ") + fileName, "not a clap the game can play: " + why);
     return std::nullopt;
   }
   Sound sound{std::move(*samples), nullptr};
   sound.chunk = Mix_QuickLoad_RAW(sound.samples.data(), static_cast<Uint32>(sound.samples.size()));
   if (sound.chunk == nullptr) {
-    LogSdlFailure("Mix_QuickLoad_RAW");
+    LogSdlError("Mix_QuickLoad_RAW");
     return std::nullopt;
   }
   return sound;
@@ -187,7 +187,7 @@ int RenderingClose(SDL_RWops* context) {
 SDL_RWops* RenderingStream(CachedTune tune) {
   SDL_RWops* stream = SDL_AllocRW();
   if (stream == nullptr) {
-    LogSdlFailure("SDL_AllocRW");
+    LogSdlError("SDL_AllocRW");
     return nullptr;
   }
   stream->type = SDL_RWOPS_UNKNOWN;
@@ -211,11 +211,11 @@ SDL_RWops* RenderingStream(CachedTune tune) {
 Mix_Music* MusicFromMemory(const std::vector<std::uint8_t>& bytes, Mix_MusicType type) {
   SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (source == nullptr) {
-    LogSdlFailure("SDL_RWFromConstMem");
+    LogSdlError("SDL_RWFromConstMem");
     return nullptr;
   }
   Mix_Music* music = Mix_LoadMUSType_RW(source, type, SDL_TRUE);
-  if (music == nullptr) LogSdlFailure("Mix_LoadMUSType_RW");
+  if (music == nullptr) LogSdlError("Mix_LoadMUSType_RW");
   return music;
 }
 #endif
@@ -311,26 +311,26 @@ bool SdlMixerAudio::Open() {
 #if MORVEX2_FLUIDSYNTH
   if (!soundFont_) soundFont_ = FindSoundFont();
   if (soundFont_->empty()) {
-    LogFailure("finding a General MIDI soundfont",
-               "none in SDL_SOUNDFONTS or Debian's default-GM; the tunes stay silent",
-               Repeats::kSayOnce);
+    LogError("finding a General MIDI soundfont",
+             "none in SDL_SOUNDFONTS or Debian's default-GM; the tunes stay silent",
+             Repeats::kLogOnce);
   }
 #endif
   if (!cacheFolder_) cacheFolder_ = DefaultTuneCacheFolder();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    LogSdlFailure("SDL_InitSubSystem(SDL_INIT_AUDIO)", Repeats::kSayOnce);
+    LogSdlError("SDL_InitSubSystem(SDL_INIT_AUDIO)", Repeats::kLogOnce);
     return false;
   }
 #if MORVEX2_FLUIDSYNTH
   // Without MIDI support the tunes not yet rendered simply fail to load; the
   // renderings and the clap need no decoder.
-  if ((Mix_Init(MIX_INIT_MID) & MIX_INIT_MID) == 0) LogSdlFailure("Mix_Init", Repeats::kSayOnce);
+  if ((Mix_Init(MIX_INIT_MID) & MIX_INIT_MID) == 0) LogSdlError("Mix_Init", Repeats::kLogOnce);
   SilenceSynthesiserLog();
   PointAtSoundFont();
 #endif
   // A machine without a sound card may get this far and fail only here.
   if (Mix_OpenAudio(kFrequency, MIX_DEFAULT_FORMAT, kChannels, kChunkFrames) != 0) {
-    LogSdlFailure("Mix_OpenAudio", Repeats::kSayOnce);
+    LogSdlError("Mix_OpenAudio", Repeats::kLogOnce);
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
@@ -359,7 +359,7 @@ void SdlMixerAudio::ApplyLoudness() const {
 // and play without a sound, so it is pointed only at one that exists.
 void SdlMixerAudio::PointAtSoundFont() const {
   if (!soundFont_->empty() && Mix_SetSoundFonts(soundFont_->c_str()) == 0) {
-    LogSdlFailure("Mix_SetSoundFonts");
+    LogSdlError("Mix_SetSoundFonts");
   }
 }
 #endif
@@ -383,7 +383,7 @@ void SdlMixerAudio::TakeLateRenderings() {
     if (tune.awaitedPath.empty() || !UseRendering(tune, tune.awaitedPath)) continue;
     tune.awaitedPath.clear();
     if (handle == mixer_->playing && Mix_PlayMusic(tune.music, -1) != 0) {
-      LogSdlFailure("Mix_PlayMusic", Repeats::kSayOnce);
+      LogSdlError("Mix_PlayMusic", Repeats::kLogOnce);
     }
   }
 }
@@ -409,8 +409,8 @@ TuneHandle SdlMixerAudio::LoadTune(const char* fileName) {
     return 0;
   }
   if (const std::string_view why = WhyNotPlayableMidi(*bytes); !why.empty()) {
-    LogFailure(std::string("reading ") + fileName,
-               "not a tune the game can play: " + std::string(why));
+    LogError(std::string("reading ") + fileName,
+             "not a tune the game can play: " + std::string(why));
     return 0;
   }
   if (deferred_) {
@@ -479,9 +479,9 @@ bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) 
   mixer_->tunes.emplace(handle, std::move(tune));
   return true;
 #else
-  LogFailure("playing a tune of the player's",
-             "this build plays only the tunes rendered with it; the tune stays silent",
-             Repeats::kSayOnce);
+  LogError("playing a tune of the player's",
+           "this build plays only the tunes rendered with it; the tune stays silent",
+           Repeats::kLogOnce);
   return false;
 #endif
 }
@@ -497,7 +497,7 @@ bool SdlMixerAudio::UseRendering(Tune& tune, const std::string& path) const {
   // the cache WAV as rendered. The mixer tells them apart by their first bytes.
   Mix_Music* music = stream != nullptr ? Mix_LoadMUSType_RW(stream, MUS_NONE, SDL_TRUE) : nullptr;
   if (music == nullptr) {
-    if (stream != nullptr) LogSdlFailure("Mix_LoadMUSType_RW(" + path + ")");
+    if (stream != nullptr) LogSdlError("Mix_LoadMUSType_RW(" + path + ")");
     if (path == tune.cachePath) (void)RemoveFile(path);
     return false;
   }
@@ -531,7 +531,7 @@ void SdlMixerAudio::PlayTune(TuneHandle tune) {
   }
 #endif
   // -1: the tune starts again at its end for as long as its screen is shown.
-  if (Mix_PlayMusic(playing.music, -1) != 0) LogSdlFailure("Mix_PlayMusic", Repeats::kSayOnce);
+  if (Mix_PlayMusic(playing.music, -1) != 0) LogSdlError("Mix_PlayMusic", Repeats::kLogOnce);
 }
 
 void SdlMixerAudio::StopTune() {
@@ -563,7 +563,7 @@ bool SdlMixerAudio::PlaySound(const char* fileName) {
   if (isNew) entry->second = LoadSound(fileName);
   if (!entry->second) return false;
   if (Mix_PlayChannel(kClapChannel, entry->second->chunk, 0) == kClapChannel) return true;
-  LogSdlFailure("Mix_PlayChannel", Repeats::kSayOnce);
+  LogSdlError("Mix_PlayChannel", Repeats::kLogOnce);
   return false;
 }
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "platform/base/clock.h"
-#include "platform/base/failure_log.h"
-#include "platform/sdl/sdl_failure.h"
+#include "platform/base/log.h"
+#include "platform/sdl/sdl_error.h"
 #include "platform/sdl/window_system.h"
 #include "platform/win32/ddraw.h"
 
@@ -68,7 +68,7 @@ bool LeavesWindowUnknown(Uint8 windowEvent) {
 SDL_Rect DesktopBounds(int width, int height) {
   SDL_Rect desktop{0, 0, width, height};
   if (SDL_GetDisplayBounds(0, &desktop) != 0) {
-    LogSdlFailure("SDL_GetDisplayBounds", Repeats::kSayOnce);
+    LogSdlError("SDL_GetDisplayBounds", Repeats::kLogOnce);
   }
   return desktop;
 }
@@ -109,14 +109,14 @@ bool SdlVideo::StartVideo() {
   SDL_setenv("XCOMPOSEFILE", "/dev/null", 1);
 #endif
   videoStarted_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-  if (!videoStarted_) LogSdlFailure("SDL_InitSubSystem(SDL_INIT_VIDEO)");
+  if (!videoStarted_) LogSdlError("SDL_InitSubSystem(SDL_INIT_VIDEO)");
   if (videoStarted_ && DrawsOnlyIntoMemory(SDL_GetCurrentVideoDriver()) && !DriverAskedFor()) {
     // With no display server SDL falls back to a driver that draws into
     // memory, and the game would run where nobody can see or stop it. Those
     // drivers are for the tests, which ask for them by name.
-    LogFailure("SDL_InitSubSystem(SDL_INIT_VIDEO)", std::string("no display server, only the '") +
-                                                        SDL_GetCurrentVideoDriver() +
-                                                        "' video driver");
+    LogError("SDL_InitSubSystem(SDL_INIT_VIDEO)", std::string("no display server, only the '") +
+                                                      SDL_GetCurrentVideoDriver() +
+                                                      "' video driver");
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     videoStarted_ = false;
   }
@@ -141,13 +141,13 @@ bool SdlVideo::Create(const char* title, int width, int height) {
   window_ = SDL_CreateWindow(title, desktop.x, desktop.y, width, height,
                              SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
   if (window_ == nullptr) {
-    LogSdlFailure("SDL_CreateWindow");
+    LogSdlError("SDL_CreateWindow");
     return false;
   }
   fullscreen_ = true;
   fullScreenPending_ = !startInWindow_;
   g_mainWindow = window_;
-  picture_ = MakeWindowPicture(window_);
+  windowSurface_ = MakeWindowSurface(window_);
   SDL_AddEventWatch(&SdlVideo::WatchEvent, this);
   if (startInWindow_) LeaveFullScreen();
   return true;
@@ -165,18 +165,18 @@ void SdlVideo::ShowBlack() {
   int width = 0;
   int height = 0;
   SDL_GetWindowSizeInPixels(window_, &width, &height);
-  SDL_Surface* surface = picture_->Surface(width, height);
+  SDL_Surface* surface = windowSurface_->Surface(width, height);
   if (surface == nullptr) return;
-  const int rows = picture_->StripRows() > 0 ? height : surface->h;
+  const int rows = windowSurface_->StripRows() > 0 ? height : surface->h;
   (void)PutBlack(surface, SDL_Rect{0, 0, surface->w, rows});
-  picture_->FrameDone();
+  windowSurface_->FrameDone();
   repaint_ = true;
 }
 
 // Paints `area` of the window black: at once, or a strip at a time.
 bool SdlVideo::PutBlack(SDL_Surface* target, const SDL_Rect& area) {
   const Uint32 black = SDL_MapRGB(target->format, 0, 0, 0);
-  const int strip = picture_->StripRows();
+  const int strip = windowSurface_->StripRows();
   if (strip == 0) {
     SDL_FillRect(target, &area, black);
     return UpdateWindow(&area, 1);
@@ -184,10 +184,10 @@ bool SdlVideo::PutBlack(SDL_Surface* target, const SDL_Rect& area) {
   bool put = true;
   for (int y = area.y; y < area.y + area.h; y += strip) {
     const int rows = std::min(strip, area.y + area.h - y);
-    const int at = picture_->Stage(rows);
+    const int at = windowSurface_->Stage(rows);
     const SDL_Rect band{area.x, at, area.w, rows};
     SDL_FillRect(target, &band, black);
-    put = picture_->PutFrom(SDL_Rect{area.x, y, area.w, rows}, at) && put;
+    put = windowSurface_->PutFrom(SDL_Rect{area.x, y, area.w, rows}, at) && put;
   }
   return put;
 }
@@ -197,7 +197,7 @@ void SdlVideo::Destroy() {
   if (window_ == nullptr) return;
   RememberWindowSize();
   SDL_DelEventWatch(&SdlVideo::WatchEvent, this);
-  picture_.reset();
+  windowSurface_.reset();
   SDL_DestroyWindow(window_);
   if (g_mainWindow == window_) g_mainWindow = nullptr;
   window_ = nullptr;
@@ -209,7 +209,7 @@ SDL_DisplayMode SdlVideo::DesktopMode() {
   SDL_DisplayMode mode{};
   if (!StartVideo()) return SDL_DisplayMode{0, 640, 480, 0, nullptr};
   if (SDL_GetDesktopDisplayMode(0, &mode) != 0) {
-    LogSdlFailure("SDL_GetDesktopDisplayMode", Repeats::kSayOnce);
+    LogSdlError("SDL_GetDesktopDisplayMode", Repeats::kLogOnce);
     return SDL_DisplayMode{0, 640, 480, 0, nullptr};
   }
   return mode;
@@ -230,7 +230,7 @@ bool SdlVideo::Open(int width, int height) {
   frameHeight_ = height;
   changes_.Reset(width, height);
   target_ = nullptr;
-  if (WindowSurface() == nullptr) {
+  if (TargetSurface() == nullptr) {
     changes_ = FrameChanges{};
     return false;
   }
@@ -247,17 +247,17 @@ void SdlVideo::Close() {
 
 // The window's surface, made ready for drawing. SDL makes a new one after a
 // change of size; then the whole window is painted again.
-SDL_Surface* SdlVideo::WindowSurface() {
+SDL_Surface* SdlVideo::TargetSurface() {
   int width = 0;
   int height = 0;
   SDL_GetWindowSizeInPixels(window_, &width, &height);
-  SDL_Surface* surface = picture_->Surface(width, height);
+  SDL_Surface* surface = windowSurface_->Surface(width, height);
   if (surface == nullptr) {
     repaint_ = true;
     return nullptr;
   }
   // A strip stands for the whole window's height.
-  const int rows = picture_->StripRows() > 0 ? height : surface->h;
+  const int rows = windowSurface_->StripRows() > 0 ? height : surface->h;
   if (surface != target_ || surface->w != targetWidth_ || rows != targetHeight_ ||
       surface->format->format != targetFormat_) {
     target_ = surface;
@@ -271,10 +271,10 @@ SDL_Surface* SdlVideo::WindowSurface() {
 }
 
 void SdlVideo::Present(const PixelBuffer& frame) {
-  PresentWritten(frame, FrameWrites{});
+  PresentDirty(frame, FrameDirtyRects{});
 }
 
-void SdlVideo::PresentWritten(const PixelBuffer& frame, const FrameWrites& writes) {
+void SdlVideo::PresentDirty(const PixelBuffer& frame, const FrameDirtyRects& writes) {
   if (!open_ || window_ == nullptr) return;
   if (PutOnScreen(frame, writes)) {
     ++changedFrames_;
@@ -289,17 +289,17 @@ void SdlVideo::PresentWritten(const PixelBuffer& frame, const FrameWrites& write
 void SdlVideo::EnterFullScreen() {
   fullScreenPending_ = false;
   SetFullscreen(SDL_WINDOW_FULLSCREEN_DESKTOP);
-  SDL_Surface* target = WindowSurface();
+  SDL_Surface* target = TargetSurface();
   if (target != nullptr && repaint_) ShowAll(target);
 }
 
 // True when anything went to the window.
-bool SdlVideo::PutOnScreen(const PixelBuffer& frame, const FrameWrites& writes) {
+bool SdlVideo::PutOnScreen(const PixelBuffer& frame, const FrameDirtyRects& writes) {
   if (frame.Width() != frameWidth_ || frame.Height() != frameHeight_) return false;
   // Compared first, whatever happens next, so that the copy is the frame
   // the window should show.
   const std::vector<SDL_Rect>& changed = changes_.Compare(frame, writes);
-  SDL_Surface* target = WindowSurface();
+  SDL_Surface* target = TargetSurface();
   if (target == nullptr) return false;
   if (!repaint_ && changed.empty()) return false;
   if (pacing_) WaitForFrameTime();
@@ -314,7 +314,7 @@ bool SdlVideo::PutOnScreen(const PixelBuffer& frame, const FrameWrites& writes) 
 // The black borders are painted here, once for each new surface.
 void SdlVideo::ShowAll(SDL_Surface* target) {
   const SDL_Rect frame{0, 0, frameWidth_, frameHeight_};
-  if (picture_->StripRows() == 0) {
+  if (windowSurface_->StripRows() == 0) {
     SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
     scaler_.Draw(changes_.Shown(), frame, target);
     const SDL_Rect whole{0, 0, target->w, target->h};
@@ -331,14 +331,14 @@ void SdlVideo::ShowAll(SDL_Surface* target) {
   bool put = true;
   for (const SDL_Rect& border : borders) put = PutBlack(target, border) && put;
   put = DrawAndPut(target, frame) && put;
-  picture_->FrameDone();
+  windowSurface_->FrameDone();
   repaint_ = !put;
 }
 
 // A part of the frame drawn into the strip and put, as many frame rows at a
 // time as reach no more of the window's rows than the strip holds.
 bool SdlVideo::DrawAndPut(SDL_Surface* strip, const SDL_Rect& part) {
-  const int rows = picture_->StripRows();
+  const int rows = windowSurface_->StripRows();
   bool put = true;
   if (!scaler_.DrawsInParts()) {
     // The whole frame, shrunk, is drawn for every strip's worth of its rows;
@@ -346,12 +346,12 @@ bool SdlVideo::DrawAndPut(SDL_Surface* strip, const SDL_Rect& part) {
     const SDL_Rect where = scaler_.Reach(part);
     for (int y = where.y; y < where.y + where.h; y += rows) {
       const int band = std::min(rows, where.y + where.h - y);
-      const int at = picture_->Stage(band);
+      const int at = windowSurface_->Stage(band);
       const SDL_Rect clip{0, at, strip->w, band};
       SDL_SetClipRect(strip, &clip);
       scaler_.Draw(changes_.Shown(), part, strip, y - at);
       SDL_SetClipRect(strip, nullptr);
-      put = picture_->PutFrom(SDL_Rect{where.x, y, where.w, band}, at) && put;
+      put = windowSurface_->PutFrom(SDL_Rect{where.x, y, where.w, band}, at) && put;
     }
     return put;
   }
@@ -362,18 +362,18 @@ bool SdlVideo::DrawAndPut(SDL_Surface* strip, const SDL_Rect& part) {
     const SDL_Rect band{part.x, row, part.w, std::min(perBand, part.y + part.h - row)};
     const SDL_Rect where = scaler_.Reach(band);
     if (where.h > rows) return false;  // a strip too narrow for one frame row
-    const int at = picture_->Stage(where.h);
+    const int at = windowSurface_->Stage(where.h);
     scaler_.Draw(changes_.Shown(), band, strip, where.y - at);
-    put = picture_->PutFrom(where, at) && put;
+    put = windowSurface_->PutFrom(where, at) && put;
   }
   return put;
 }
 
 void SdlVideo::ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed) {
-  if (picture_->StripRows() > 0) {
+  if (windowSurface_->StripRows() > 0) {
     bool put = true;
     for (const SDL_Rect& part : changed) put = DrawAndPut(target, part) && put;
-    picture_->FrameDone();
+    windowSurface_->FrameDone();
     repaint_ = !put;
     return;
   }
@@ -386,7 +386,7 @@ void SdlVideo::ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& cha
 
 // False when the window may not show what was asked: it is painted whole next time.
 bool SdlVideo::UpdateWindow(const SDL_Rect* parts, int count) {
-  return picture_->Put(parts, count);
+  return windowSurface_->Put(parts, count);
 }
 
 // Changed frames go out at most sixty times a second: one that comes sooner
@@ -448,7 +448,7 @@ void SdlVideo::LeaveFullScreen() {
 // The window stays as it was when the window system refuses.
 void SdlVideo::SetFullscreen(Uint32 flags) {
   if (SDL_SetWindowFullscreen(window_, flags) != 0) {
-    LogSdlFailure("SDL_SetWindowFullscreen", Repeats::kSayOnce);
+    LogSdlError("SDL_SetWindowFullscreen", Repeats::kLogOnce);
   }
 }
 

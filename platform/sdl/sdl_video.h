@@ -1,6 +1,6 @@
 // The real screen: one SDL window that covers the desktop without changing its
-// mode. Each flipped 640 x 480 frame goes into the window's picture
-// (window_picture.h: on X11 the game's own image shared with the server,
+// mode. Each flipped 640 x 480 frame goes into the window surface
+// (window_surface.h: on X11 the game's own image shared with the server,
 // elsewhere SDL's window surface; no OpenGL), centred on black: by default filling the
 // largest 4:3 area with only the seams between game pixels smoothed, or in the
 // pixel-exact mode at the largest whole-number scale that fits
@@ -29,7 +29,7 @@
 
 #include "platform/sdl/frame_changes.h"
 #include "platform/sdl/frame_scaler.h"
-#include "platform/sdl/window_picture.h"
+#include "platform/sdl/window_surface.h"
 #include "platform/win32/video.h"
 #include "platform/win32/window_backend.h"
 
@@ -58,7 +58,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   // The screen.
   [[nodiscard]] bool Open(int width, int height) override;
   void Present(const PixelBuffer& frame) override;
-  void PresentWritten(const PixelBuffer& frame, const FrameWrites& writes) override;
+  void PresentDirty(const PixelBuffer& frame, const FrameDirtyRects& writes) override;
   void Close() override;
 
   // Full screen on the desktop <-> a window (the size it last had, at first
@@ -94,11 +94,11 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   bool StartVideo();
   static int WatchEvent(void* self, SDL_Event* event);
   void OnEvent(const SDL_Event& event);
-  SDL_Surface* WindowSurface();
+  SDL_Surface* TargetSurface();
   void ShowBlack();
   bool PutBlack(SDL_Surface* target, const SDL_Rect& area);
   bool DrawAndPut(SDL_Surface* strip, const SDL_Rect& part);
-  bool PutOnScreen(const PixelBuffer& frame, const FrameWrites& writes);
+  bool PutOnScreen(const PixelBuffer& frame, const FrameDirtyRects& writes);
   void ShowAll(SDL_Surface* target);
   void ShowChanges(SDL_Surface* target, const std::vector<SDL_Rect>& changed);
   bool UpdateWindow(const SDL_Rect* parts, int count);
@@ -131,7 +131,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   Uint32 targetFormat_ = 0;
   FrameChanges changes_;
   FrameScaler scaler_;
-  std::unique_ptr<WindowPicture> picture_;  // while there is a window
+  std::unique_ptr<WindowSurface> windowSurface_;  // while there is a window
   std::vector<SDL_Rect> uploads_;
   std::uint64_t changedFrames_ = 0;
   std::uint64_t unchangedFrames_ = 0;

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #ifdef __EMSCRIPTEN__
-#include "platform/sdl/browser_canvas_picture.h"
+#include "platform/sdl/browser_canvas_surface.h"
 #include "platform/sdl/browser_input_wait.h"
 #endif
 #if MORVEX2_WITH_X11
@@ -24,9 +24,9 @@ bool OnX11() {
 
 // The strip shared with the X server; SDL's window surface where the server
 // will not share memory (a remote display).
-class X11WindowPicture final : public WindowPicture {
+class X11WindowSurface final : public WindowSurface {
  public:
-  explicit X11WindowPicture(SDL_Window* window) : sdl_(window) { shared_.Watch(window); }
+  explicit X11WindowSurface(SDL_Window* window) : sdl_(window) { shared_.Watch(window); }
 
   SDL_Surface* Surface(int width, int height) override {
     SDL_Surface* surface = shared_.Surface(width, height);
@@ -45,7 +45,7 @@ class X11WindowPicture final : public WindowPicture {
 
  private:
   WindowSharedImage shared_;
-  SdlWindowPicture sdl_;
+  SdlWindowSurface sdl_;
   bool usingShared_ = false;
 };
 
@@ -63,14 +63,14 @@ class X11InputWait final : public InputWait {
 
 }  // namespace
 
-std::unique_ptr<WindowPicture> MakeWindowPicture(SDL_Window* window) {
+std::unique_ptr<WindowSurface> MakeWindowSurface(SDL_Window* window) {
 #ifdef __EMSCRIPTEN__
-  return std::make_unique<BrowserCanvasPicture>(window);
+  return std::make_unique<BrowserCanvasSurface>(window);
 #endif
 #if MORVEX2_WITH_X11
-  if (window != nullptr && OnX11()) return std::make_unique<X11WindowPicture>(window);
+  if (window != nullptr && OnX11()) return std::make_unique<X11WindowSurface>(window);
 #endif
-  return std::make_unique<SdlWindowPicture>(window);
+  return std::make_unique<SdlWindowSurface>(window);
 }
 
 std::unique_ptr<InputWait> MakeInputWait([[maybe_unused]] SDL_Window* window) {

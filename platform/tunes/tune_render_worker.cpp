@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "platform/base/failure_log.h"
+#include "platform/base/log.h"
 #include "platform/tunes/thread_priority.h"
 
 namespace platform {
@@ -53,7 +53,7 @@ void TuneRenderWorker::Run() {
       // Abandoned unfinished, the file being written is removed.
       CachedTuneWriter rendering(job.cachePath);
       if (job.make(stopping_, rendering) && !stopping_ && !rendering.Finish()) {
-        LogErrnoFailure("keeping a tune's rendering in " + job.cachePath, errno);
+        LogErrno("keeping a tune's rendering in " + job.cachePath, errno);
       }
     }
     {

@@ -7,11 +7,11 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/dirty_rects.h"
 #include "platform/win32/host.h"
 #include "platform/win32/pixel_buffer.h"
 #include "platform/win32/surface_pixels.h"
 #include "platform/win32/video.h"
-#include "platform/win32/written_areas.h"
 
 namespace {
 
@@ -76,8 +76,8 @@ struct IDirectDrawSurface::Memory {
   explicit Memory(PixelsPtr surface) : pixels(std::move(surface)) {}
 
   PixelsPtr pixels;  // shared by a flipping primary surface and its back buffer
-  platform::WrittenAreas sinceCopy;
-  platform::WrittenAreas sinceFlip;
+  platform::DirtyRects sinceCopy;
+  platform::DirtyRects sinceFlip;
 };
 
 // ---- IDirectDrawClipper ----
@@ -116,12 +116,12 @@ int IDirectDrawSurface::Height() const {
 namespace platform {
 
 PixelBuffer& SurfacePixels::Of(IDirectDrawSurface& surface) {
-  surface.NoteWritten(surface.Whole());
+  surface.MarkDirty(surface.Whole());
   return *surface.memory_->pixels;
 }
 
 PixelBuffer& SurfacePixels::For(IDirectDrawSurface& surface, const RECT& area) {
-  surface.NoteWritten(area);
+  surface.MarkDirty(area);
   return *surface.memory_->pixels;
 }
 
@@ -133,14 +133,14 @@ const PixelBuffer& SurfacePixels::View(const IDirectDrawSurface& surface) {
 
 // A flipping primary surface's pixels are its back buffer's: what is written
 // through it is written to the back buffer too.
-void IDirectDrawSurface::NoteWritten(const RECT& area) {
+void IDirectDrawSurface::MarkDirty(const RECT& area) {
   const RECT part = OnSurface(area);
   if (platform::IsEmpty(part)) return;
   version_ = NextNumber();
   memory_->sinceCopy.Add(part);
   memory_->sinceFlip.Add(part);
   if (backBuffer_ != nullptr && backBuffer_->memory_->pixels == memory_->pixels) {
-    backBuffer_->NoteWritten(part);
+    backBuffer_->MarkDirty(part);
   }
 }
 
@@ -165,7 +165,7 @@ HRESULT IDirectDrawSurface::Restore() {
   if (!lost_) return DD_OK;
   // The memory comes back, but not what was in it.
   memory_->pixels->Fill(0);
-  NoteWritten(Whole());
+  MarkDirty(Whole());
   lost_ = false;
   return DD_OK;
 }
@@ -217,8 +217,8 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD) {
   IDirectDrawSurface& back = *backBuffer_;
   ++back.flips_;
   if (platform::VideoOutput* output = platform::InstalledHost().video) {
-    output->PresentWritten(*back.memory_->pixels,
-                           {back.id_, back.flips_, &back.memory_->sinceFlip.Rects()});
+    output->PresentDirty(*back.memory_->pixels,
+                         {back.id_, back.flips_, &back.memory_->sinceFlip.Rects()});
   }
   back.memory_->sinceFlip.Clear();
   return DD_OK;
@@ -255,7 +255,7 @@ void IDirectDrawSurface::CopyChecked(const RECT& dest, const IDirectDrawSurface&
     CopyWhole(source);
     return;
   }
-  NoteWritten(CopyRect(dest, source, sourceRect, keyed));
+  MarkDirty(CopyRect(dest, source, sourceRect, keyed));
 }
 
 // The background copied over the whole screen: where the screen already holds
@@ -272,7 +272,7 @@ void IDirectDrawSurface::CopyWhole(const IDirectDrawSurface& source) {
     memory_->sinceFlip.Add(CopyRect(rect, source, rect, false));
   }
   if (backBuffer_ != nullptr && backBuffer_->memory_->pixels == memory_->pixels) {
-    backBuffer_->NoteWritten(Whole());
+    backBuffer_->MarkDirty(Whole());
   }
   version_ = NextNumber();
   memory_->sinceCopy.Clear();

@@ -145,7 +145,7 @@ class IDirectDrawSurface {
   RECT CopyRect(const RECT& dest, const IDirectDrawSurface& source, const RECT& sourceRect,
                 bool keyed);
   void CopyWhole(const IDirectDrawSurface& source);
-  void NoteWritten(const RECT& area);
+  void MarkDirty(const RECT& area);
   [[nodiscard]] RECT Whole() const;
   [[nodiscard]] RECT OnSurface(const RECT& rect) const;
 

@@ -160,7 +160,7 @@ BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
   return 1;
 }
 
-BOOL CopyPicture(HDC dc, const IndexedPicture& picture) {
+BOOL CopyBitmap(HDC dc, const IndexedBitmap& picture) {
   platform::PixelBuffer* target = TargetOf(dc);
   if (target == nullptr || picture.colours == nullptr || picture.topRow == nullptr ||
       picture.width <= 0 || picture.height <= 0) {

@@ -40,7 +40,7 @@ BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
 int TextWidth(LPCSTR text, int length);
 
 // An 8-bit picture in memory, as a device-independent bitmap section holds it.
-struct IndexedPicture {
+struct IndexedBitmap {
   int width;
   int height;
   const RGBQUAD* colours;      // 256 entries
@@ -56,4 +56,4 @@ struct IndexedPicture {
 // written as the key's value: entry 0 is the tile sheet's background, and the
 // sheet's artist picked it expecting it to vanish under the key whatever the
 // 16-bit layout of the screen.
-BOOL CopyPicture(HDC dc, const IndexedPicture& picture);
+BOOL CopyBitmap(HDC dc, const IndexedBitmap& picture);

@@ -22,7 +22,7 @@ class VideoOutput;
 class WindowBackend;
 
 // Moves whatever input the host has gathered into the message queue (with
-// PostInputMessage). The queue calls it at the start of each look that has no
+// PostInputMessage). The queue calls it at the start of each poll that has no
 // message in hand: once for each message the game takes, and once for each
 // look that finds none (after which the game draws a frame).
 using InputPump = void (*)();

@@ -8,7 +8,7 @@
 // such box, that line says it all and nothing more is written.
 #include <string>
 
-#include "platform/base/failure_log.h"
+#include "platform/base/log.h"
 #include "platform/base/shift_jis.h"
 #include "platform/win32/host.h"
 #include "platform/win32/win32.h"
@@ -28,7 +28,7 @@ int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
     return IDOK;
   }
   if (backend == nullptr || !backend->ShowMessageBox(title.c_str(), message.c_str())) {
-    platform::SayLine(title + ": " + message);
+    platform::LogLine(title + ": " + message);
   }
   return IDOK;
 }

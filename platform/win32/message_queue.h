@@ -11,8 +11,8 @@
 // - a period under 10 ms runs at 10 ms; setting a live timer again replaces its
 //   period and starts its count afresh; killing a timer drops its pending tick.
 //
-// The host is asked for input in one place, at the start of a look, and only
-// when the look before did not already find the message in hand: the game's
+// The host is asked for input in one place, at the start of a poll, and only
+// when the poll before did not already find the message in hand: the game's
 // loop peeks without removing and then gets, and that pair asks once. So a
 // message costs one question to the host, as a frame does.
 //
@@ -42,14 +42,14 @@ class MessageQueue {
   void Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void PostQuit(int exitCode);
 
-  // Asked at the start of every look that has no message in hand, and while
+  // Asked at the start of every poll that has no message in hand, and while
   // Get waits: it moves the host's gathered input in with Post. In place
   // of the host's.
   void SetInputPump(std::function<void()> pump) { pump_ = std::move(pump); }
 
   // Copies the next message into `msg`; with `remove` it is taken off the
   // queue (a timer tick then counts as delivered). False when none waits.
-  // Without `remove`, the message found stays in hand: the next look takes
+  // Without `remove`, the message found stays in hand: the next poll takes
   // it up without asking the host again.
   bool Peek(MSG* msg, bool remove);
 

@@ -15,7 +15,7 @@ namespace platform {
 // number (1, 2, ... for that surface), and the parts written since that
 // surface's flip before. Outside those parts the frame is the same as the one
 // before it, if that one was shown.
-struct FrameWrites {
+struct FrameDirtyRects {
   std::uint64_t surface = 0;
   std::uint64_t flip = 0;
   const std::vector<RECT>* areas = nullptr;
@@ -33,7 +33,7 @@ class VideoOutput {
   virtual void Present(const PixelBuffer& frame) = 0;
   // The same, told what was written since the flip before: an output that
   // compares frames need look only there.
-  virtual void PresentWritten(const PixelBuffer& frame, const FrameWrites& writes) {
+  virtual void PresentDirty(const PixelBuffer& frame, const FrameDirtyRects& writes) {
     (void)writes;
     Present(frame);
   }

@@ -163,20 +163,20 @@ HGDIOBJ GetStockObject(int object) {
   return DummyHandle<HGDIOBJ>(0x20100 + static_cast<std::uintptr_t>(object & 0xFF));
 }
 
-// The game always looks at every message of its thread. A look narrowed to one
+// The game always looks at every message of its thread. A peek narrowed to one
 // window or a range of numbers is not offered, and fails rather than answer
 // with a message outside what was asked for.
-static bool LooksAtEverything(HWND hwnd, UINT filterMin, UINT filterMax) {
+static bool HasNoFilter(HWND hwnd, UINT filterMin, UINT filterMax) {
   return hwnd == nullptr && filterMin == 0 && filterMax == 0;
 }
 
 BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg) {
-  if (msg == nullptr || !LooksAtEverything(hwnd, filterMin, filterMax)) return 0;
+  if (msg == nullptr || !HasNoFilter(hwnd, filterMin, filterMax)) return 0;
   return System().queue.Peek(msg, (removeMsg & PM_REMOVE) != 0) ? 1 : 0;
 }
 
 BOOL GetMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax) {
-  if (msg == nullptr || !LooksAtEverything(hwnd, filterMin, filterMax)) return -1;
+  if (msg == nullptr || !HasNoFilter(hwnd, filterMin, filterMax)) return -1;
   return System().queue.Get(msg);
 }
 

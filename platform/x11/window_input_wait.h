@@ -18,7 +18,7 @@ class WindowInputWait {
   void Watch(SDL_Window* window);
   // Sleeps up to `ms` milliseconds; true when input may be waiting.
   bool Wait(int ms);
-  // Whether input may be waiting, without sleeping: a look at the
+  // Whether input may be waiting, without sleeping: a poll of the
   // connection costs one system call, SDL's look at all its sources a dozen.
   bool MayHaveInput();
 

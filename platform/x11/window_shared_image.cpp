@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/base/failure_log.h"
+#include "platform/base/log.h"
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 #include <X11/Xutil.h>
@@ -18,7 +18,7 @@ namespace platform {
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 
-struct WindowSharedImage::Picture {
+struct WindowSharedImage::Image {
   XImage* image = nullptr;
   XShmSegmentInfo segment{};
   SDL_Surface* surface = nullptr;
@@ -94,19 +94,19 @@ void WindowSharedImage::Watch(SDL_Window* window) {
 
 SDL_Surface* WindowSharedImage::Surface(int width, int height) {
   if (display_ == nullptr || refused_ || width <= 0 || height <= 0) return nullptr;
-  if (picture_ != nullptr && picture_->surface->w == width && windowHeight_ == height) {
-    return picture_->surface;
+  if (image_ != nullptr && image_->surface->w == width && windowHeight_ == height) {
+    return image_->surface;
   }
   Drop();
   // Four bytes a pixel is the most a visual has.
   const int rows = std::min(height, std::max(1, kStripBytes / (width * 4)));
   if (!Make(width, rows)) return nullptr;
   windowHeight_ = height;
-  return picture_->surface;
+  return image_->surface;
 }
 
 int WindowSharedImage::Rows() const {
-  return picture_ != nullptr ? picture_->surface->h : 0;
+  return image_ != nullptr ? image_->surface->h : 0;
 }
 
 int WindowSharedImage::Stage(int rows) {
@@ -137,7 +137,7 @@ bool WindowSharedImage::Make(int width, int height) {
   rowsThisFrame_ = 0;
   Display* display = Connection(display_);
   auto* visual = static_cast<Visual*>(visual_);
-  auto picture = std::make_unique<Picture>();
+  auto picture = std::make_unique<Image>();
   XShmSegmentInfo& segment = picture->segment;
   XImage* image =
       XShmCreateImage(display, visual, static_cast<unsigned>(depth_), ZPixmap, nullptr, &segment,
@@ -164,18 +164,18 @@ bool WindowSharedImage::Make(int width, int height) {
     if (mapped) shmdt(segment.shmaddr);
     DropImage(image);
     refused_ = true;
-    LogFailure("XShmAttach", "the X server shares no memory with the game; SDL's surface is used",
-               Repeats::kSayOnce);
+    LogError("XShmAttach", "the X server shares no memory with the game; SDL's surface is used",
+             Repeats::kLogOnce);
     return false;
   }
   image->data = segment.shmaddr;
   picture->image = image;
   picture->surface = SDL_CreateRGBSurfaceWithFormatFrom(
       image->data, width, height, image->bits_per_pixel, image->bytes_per_line, format);
-  picture_ = std::move(picture);
-  if (picture_->surface == nullptr) {
-    LogFailure("SDL_CreateRGBSurfaceWithFormatFrom(window picture)", SDL_GetError(),
-               Repeats::kSayOnce);
+  image_ = std::move(picture);
+  if (image_->surface == nullptr) {
+    LogError("SDL_CreateRGBSurfaceWithFormatFrom(window picture)", SDL_GetError(),
+             Repeats::kLogOnce);
     Drop();
     return false;
   }
@@ -184,26 +184,26 @@ bool WindowSharedImage::Make(int width, int height) {
 
 // The server lets go of the memory before the game does.
 void WindowSharedImage::Drop() {
-  if (picture_ == nullptr) return;
+  if (image_ == nullptr) return;
   Display* display = Connection(display_);
-  XShmDetach(display, &picture_->segment);
+  XShmDetach(display, &image_->segment);
   XSync(display, False);
-  shmdt(picture_->segment.shmaddr);
-  DropImage(picture_->image);
-  SDL_FreeSurface(picture_->surface);
-  picture_.reset();
+  shmdt(image_->segment.shmaddr);
+  DropImage(image_->image);
+  SDL_FreeSurface(image_->surface);
+  image_.reset();
 }
 
 bool WindowSharedImage::PutFrom(const SDL_Rect& part, int fromRow) {
-  if (picture_ == nullptr) return false;
-  const SDL_Rect window{0, 0, picture_->surface->w, windowHeight_};
+  if (image_ == nullptr) return false;
+  const SDL_Rect window{0, 0, image_->surface->w, windowHeight_};
   SDL_Rect put{};
   if (SDL_IntersectRect(&part, &window, &put) != SDL_TRUE) return true;
   // The rows cut off at the top come off the strip's rows too; none may come
   // from beyond the strip.
   const int from = fromRow + (put.y - part.y);
   if (from < 0 || from + put.h > Rows()) return false;
-  XShmPutImage(Connection(display_), window_, static_cast<GC>(gc_), picture_->image, put.x, from,
+  XShmPutImage(Connection(display_), window_, static_cast<GC>(gc_), image_->image, put.x, from,
                put.x, put.y, static_cast<unsigned>(put.w), static_cast<unsigned>(put.h), False);
   return true;
 }
@@ -215,7 +215,7 @@ void WindowSharedImage::FrameDone() {
 
 #else
 
-struct WindowSharedImage::Picture {};
+struct WindowSharedImage::Image {};
 WindowSharedImage::WindowSharedImage() = default;
 WindowSharedImage::~WindowSharedImage() = default;
 void WindowSharedImage::Watch(SDL_Window*) {}

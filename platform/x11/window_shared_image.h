@@ -1,4 +1,4 @@
-// The window's picture on an X server, kept in memory shared with the server,
+// The window surface on an X server, kept in memory shared with the server,
 // and parts of it put on the window without waiting for the server's answer.
 //
 // SDL's own window surface is shared the same way, but every update of it
@@ -39,7 +39,7 @@ class WindowSharedImage {
   WindowSharedImage& operator=(const WindowSharedImage&) = delete;
   ~WindowSharedImage();
 
-  // The window to show pictures in; null (or a window not on an X server that
+  // The window to show frames in; null (or a window not on an X server that
   // shares memory) closes.
   void Watch(SDL_Window* window);
   [[nodiscard]] bool Watching() const { return display_ != nullptr; }
@@ -52,7 +52,7 @@ class WindowSharedImage {
   // The strip's row from which the next `rows` rows (at most Rows()) are free.
   int Stage(int rows);
   // Puts the window's rectangle `part`, drawn from the strip's row `fromRow`.
-  // False when there is no picture to put.
+  // False when there is no surface to put.
   [[nodiscard]] bool PutFrom(const SDL_Rect& part, int fromRow);
   // Sends what was put; the frame's parts are done.
   void FrameDone();
@@ -66,8 +66,8 @@ class WindowSharedImage {
   void* gc_ = nullptr;
   void* visual_ = nullptr;
   int depth_ = 0;
-  struct Picture;
-  std::unique_ptr<Picture> picture_;
+  struct Image;
+  std::unique_ptr<Image> image_;
   int windowHeight_ = 0;
   int nextRow_ = 0;        // where the next part goes
   int rowsThisFrame_ = 0;  // the strip's rows taken since the frame began

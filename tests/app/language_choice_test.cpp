@@ -63,7 +63,7 @@ TEST(LanguageChoice, LocaleThenKeptChoiceThenOptionAndWhatIsKept) {
     platform::DisplaySettings started = *saved;
     const Language desktop = platform::LanguageOfLocale(c.lcAll, c.lcMessages, c.lang);
     EXPECT_EQ(ChooseLanguage(options, &started, desktop), c.expected) << what;
-    const auto kept = platform::KeptDisplaySettings(*saved, started, started);
+    const auto kept = platform::DisplaySettingsToSave(*saved, started, started);
     EXPECT_EQ(LangLine(platform::FormatDisplaySettings(kept)), c.keptLine) << what;
   }
 }

@@ -105,7 +105,7 @@ class Sheet {
   }
 
  private:
-  std::optional<IndexedPicture> picture_;
+  std::optional<IndexedBitmap> picture_;
 };
 
 // The share of the pixels of two tiles of the same row, drawn in either, whose

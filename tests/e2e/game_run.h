@@ -27,7 +27,7 @@ std::filesystem::path MakeWorkingFolder(const std::string& name);
 // Runs the program in `folder` on `script` (see platform/headless/headless_host.h) as a
 // freshly started process would: every global back at its start value.
 // `unixSeconds` is the wall-clock time the run starts at: it seeds the colours.
-// `watcher`, when given, is called at every look at the queue (HeadlessHost::SetWatcher).
+// `watcher`, when given, is called at every poll of the queue (HeadlessHost::SetWatcher).
 // The game speaks `language` whatever the machine's locale: Japanese, its own,
 // unless a test asks for English.
 GameRun RunGame(const std::filesystem::path& folder, const std::string& script,

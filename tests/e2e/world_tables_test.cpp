@@ -20,7 +20,7 @@
 #include "platform/headless/scripted_network.h"
 #include "platform/net/network.h"
 #include "tests/e2e/game_run.h"
-#include "world/kept_submissions.h"
+#include "world/pending_submissions.h"
 #include "world/ranked_games.h"
 #include "world/world_server.h"
 
@@ -122,7 +122,7 @@ class WorldRun : public GameRunTest {
   void ResendInFolder() {
     const fs::path before = fs::current_path();
     fs::current_path(folder_);
-    ResendKeptResults();
+    ResendPendingResults();
     fs::current_path(before);
   }
 
@@ -153,7 +153,7 @@ TEST_F(WorldRun, ARankedGameTakesItsTicketsSeedAndSendsStartEndAndItsReplay) {
   const std::string replay64 = platform::EncodeBase64(
       std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
   EXPECT_EQ(world_.results[0], "{\"name\":\"PLAYER\",\"replay\":\"" + replay64 + "\"}");
-  EXPECT_FALSE(fs::exists(folder_ / kKeptSubmissionsName)) << "taken: nothing is kept";
+  EXPECT_FALSE(fs::exists(folder_ / kPendingSubmissionsName)) << "taken: nothing is kept";
   EXPECT_EQ(FileText(folder_ / "zyou.pod").size(), 590u) << "the local table is written as ever";
   ExpectGoldenFrame(Shot("ranked.png"), "world_ranked.png");
 }
@@ -180,8 +180,8 @@ TEST_F(WorldRun, AResultTheServerCannotTakeIsKeptAndSentAgainAtTheNextStart) {
   world_.resultStatus = 503;
   GameRun run = RunGame(folder_, PlayAdvancedToGameOver() + "wait 200\nkey ESC\n");
   ASSERT_EQ(run.exitCode, 0);
-  const std::vector<KeptSubmission> kept =
-      ParseKeptSubmissions(FileText(folder_ / kKeptSubmissionsName));
+  const std::vector<PendingSubmission> kept =
+      ParsePendingSubmissions(FileText(folder_ / kPendingSubmissionsName));
   ASSERT_EQ(kept.size(), 1u);
   EXPECT_EQ(kept[0].ticket, "00000000000000000000000000000001");
   EXPECT_EQ(kept[0].serverUrl, kServer);
@@ -191,26 +191,26 @@ TEST_F(WorldRun, AResultTheServerCannotTakeIsKeptAndSentAgainAtTheNextStart) {
   world_.away = true;
   ResendInFolder();
   run = RunGame(folder_, "wait 100\nkey ESC\n");
-  EXPECT_EQ(ParseKeptSubmissions(FileText(folder_ / kKeptSubmissionsName)), kept);
+  EXPECT_EQ(ParsePendingSubmissions(FileText(folder_ / kPendingSubmissionsName)), kept);
   world_.away = false;
   world_.resultStatus = 201;
   ResendInFolder();
   run = RunGame(folder_, "wait 100\nkey ESC\n");
   ASSERT_EQ(world_.results.size(), 2u);
   EXPECT_EQ(world_.results[1], world_.results[0]) << "the same result, sent again";
-  EXPECT_FALSE(fs::exists(folder_ / kKeptSubmissionsName));
+  EXPECT_FALSE(fs::exists(folder_ / kPendingSubmissionsName));
 }
 
 TEST_F(WorldRun, AnExpiredOrEditedResultIsDroppedNotSent) {
   const std::int64_t later = 4102444800;  // 2100
-  std::ofstream(folder_ / kKeptSubmissionsName) << FormatKeptSubmissions({
+  std::ofstream(folder_ / kPendingSubmissionsName) << FormatPendingSubmissions({
       {"0123456789abcdef0123456789abcdef", 1000, kServer, "{}"},
       {"../../admin", later, kServer, "{}"},
       {"0123456789abcdef0123456789abcdef", later, "file:///etc/passwd", "{}"},
   });
   ResendInFolder();
   EXPECT_TRUE(network_.Requests().empty()) << testing::PrintToString(Lines(network_));
-  EXPECT_FALSE(fs::exists(folder_ / kKeptSubmissionsName));
+  EXPECT_FALSE(fs::exists(folder_ / kPendingSubmissionsName));
 }
 
 TEST_F(WorldRun, TabShowsTheWorldTableWhereAnEntrysReplayIsWatchedAndLeadsBack) {

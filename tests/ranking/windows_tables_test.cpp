@@ -14,8 +14,8 @@
 
 #include "platform/base/call_log.h"
 #include "platform/base/clock.h"
-#include "platform/base/failure_log.h"
 #include "platform/base/files.h"
+#include "platform/base/log.h"
 #include "platform/base/user_folders.h"
 #include "platform/base/whole_file.h"
 #include "platform/win32/host.h"
@@ -235,11 +235,11 @@ TEST_F(WindowsTables, ADataFolderOfAnyLengthWorks) {
 // into its morvex2.log, each with its date and time; those said before are
 // put in first. Last in this file: the log stays kept for the rest of the run.
 TEST_F(WindowsTables, TheLinesSaidAreKeptInTheDataFolder) {
-  platform::SayLine("morvex2: said before the folder was known");
+  platform::LogLine("morvex2: said before the folder was known");
   const std::string log = root_ + "\\morvex2.log";
-  platform::KeepLinesIn(log);
+  platform::LogToFile(log);
   testing::internal::CaptureStderr();
-  platform::LogFailure("reading Clap.wav", "not a clap the game can play: no RIFF header");
+  platform::LogError("reading Clap.wav", "not a clap the game can play: no RIFF header");
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "morvex2: reading Clap.wav: not a clap the game can play: no RIFF header\n");
   const Bytes bytes = Read(log);

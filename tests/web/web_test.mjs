@@ -156,7 +156,7 @@ async function watchReplay(name) {
     page.waitForNavigation(),
     page.setInputFiles('#watch', join(sourceFolder, 'tests/replays', `${name}.mvr`)),
   ]);
-  // A short replay may be over by the first look.
+  // A short replay may be over by the first poll.
   await until(`${name}: playback starts`, async () => (await shownColours(page)) > 50 ||
     (await page.evaluate(() => window.morvex2Output.length > 0)), 60000);
   await watchToVerdict(page, name);

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "world/kept_submissions.h"
+#include "world/pending_submissions.h"
 #include "world/world_answers.h"
 
 namespace {
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
     }
   }
-  const auto kept = ParseKeptSubmissions(bytes);
-  if (ParseKeptSubmissions(FormatKeptSubmissions(kept)) != kept) std::abort();
+  const auto kept = ParsePendingSubmissions(bytes);
+  if (ParsePendingSubmissions(FormatPendingSubmissions(kept)) != kept) std::abort();
   return 0;
 }

@@ -143,40 +143,40 @@ TEST(DisplaySettingsPath, FollowsXdgConfigHomeElseHome) {
 
 // The file says smooth in a window; this run was started full screen in the
 // pixel-exact mode from the command line.
-TEST(KeptDisplaySettings, CommandLineChoicesLastForTheirRunOnly) {
+TEST(DisplaySettingsToSave, CommandLineChoicesLastForTheirRunOnly) {
   const DisplaySettings saved{false, 1024, 768, ScaleMode::kSmooth, std::nullopt, {}, {}};
   const DisplaySettings started{true, 1024, 768, ScaleMode::kPixelExact, std::nullopt, {}, {}};
-  EXPECT_EQ(platform::KeptDisplaySettings(saved, started, started), saved)
+  EXPECT_EQ(platform::DisplaySettingsToSave(saved, started, started), saved)
       << "left as started: the file stays as it was";
-  EXPECT_EQ(platform::KeptDisplaySettings(
+  EXPECT_EQ(platform::DisplaySettingsToSave(
                 saved, started,
                 DisplaySettings{true, 1024, 768, ScaleMode::kSmooth, std::nullopt, {}, {}}),
             saved)
       << "the player switched back to smooth";
-  EXPECT_EQ(platform::KeptDisplaySettings(
+  EXPECT_EQ(platform::DisplaySettingsToSave(
                 saved, started,
                 DisplaySettings{false, 1200, 900, ScaleMode::kPixelExact, std::nullopt, {}, {}}),
             (DisplaySettings{false, 1200, 900, ScaleMode::kSmooth, std::nullopt, {}, {}}))
       << "the window and its new size are the player's; the scale was the command line's";
 }
 
-TEST(KeptDisplaySettings, AServerChosenOrForgottenIsKept) {
+TEST(DisplaySettingsToSave, AServerChosenOrForgottenIsKept) {
   DisplaySettings saved;
   saved.server = "http://old.example";
   for (const char* chosen : {"https://new.example", ""}) {
     DisplaySettings started = saved;
     started.server = chosen;
-    EXPECT_EQ(platform::KeptDisplaySettings(saved, started, started).server, chosen);
+    EXPECT_EQ(platform::DisplaySettingsToSave(saved, started, started).server, chosen);
   }
 }
 
 // --mute and --colour-aid given; during the run the player turned the volume
 // down, which also unmuted.
-TEST(KeptDisplaySettings, AidsChosenOnTheCommandLineLastForTheirRunOnly) {
+TEST(DisplaySettingsToSave, AidsChosenOnTheCommandLineLastForTheirRunOnly) {
   const PlayerAids saved{false, 100, false};
   const PlayerAids started{true, 100, true};
-  EXPECT_EQ(platform::KeptPlayerAids(saved, started, started), saved);
-  EXPECT_EQ(platform::KeptPlayerAids(saved, started, PlayerAids{false, 90, true}),
+  EXPECT_EQ(platform::PlayerAidsToSave(saved, started, started), saved);
+  EXPECT_EQ(platform::PlayerAidsToSave(saved, started, PlayerAids{false, 90, true}),
             (PlayerAids{false, 90, false}));
 }
 

@@ -149,7 +149,7 @@ TEST_F(SdlGamepadTest, AHeldDirectionPressesOnceThenRepeatsLikeAHeldKey) {
   EXPECT_EQ(At(platform::SdlGamepads::kRepeatDelayMs + 10), SeenKeys{});
   EXPECT_EQ(At(platform::SdlGamepads::kRepeatDelayMs + platform::SdlGamepads::kRepeatEveryMs),
             (SeenKeys{"DOWN"}));
-  EXPECT_EQ(At(2000), (SeenKeys{"DOWN"})) << "a late look sends one repeat, not all it missed";
+  EXPECT_EQ(At(2000), (SeenKeys{"DOWN"})) << "a late poll sends one repeat, not all it missed";
   pad.Button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, false);
   EXPECT_EQ(Take(), (SeenKeys{"up"}));
   EXPECT_EQ(At(5000), SeenKeys{}) << "nothing repeats once let go";

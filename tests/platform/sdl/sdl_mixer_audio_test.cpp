@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/base/failure_log.h"
+#include "platform/base/log.h"
 #include "platform/formats/sound_font.h"
 #include "platform/sdl/clap_wave.h"
 #include "platform/tunes/shipped_tunes.h"
@@ -528,7 +528,7 @@ TEST_F(SoundTest, TheRenderingMadeWithTheGameIsHeardForItsTuneAndSoundFont) {
     std::filesystem::remove_all(PathOf("rendered"));
     platform::SdlMixerAudio audio(c.soundFont, PathOf("rendered"));
     audio.UseShippedRenderings(shipped);
-    platform::ForgetLoggedFailures();
+    platform::ForgetLoggedErrors();
     testing::internal::CaptureStderr();
     const int peak = PeakOfTune(Write("music2.mid", c.tune), audio);
     const std::string said = testing::internal::GetCapturedStderr();

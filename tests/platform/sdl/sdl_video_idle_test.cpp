@@ -16,7 +16,7 @@ using platform::IdleWait;
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t kWaiting = std::numeric_limits<std::int64_t>::min();
 
-// One look from the queue after the loop drew a frame (or not), at 1000 ms.
+// One poll from the queue after the loop drew a frame (or not), at 1000 ms.
 struct Step {
   const char* what;
   bool drewAFrame;
@@ -41,7 +41,7 @@ TEST(IdleWait, SleepsOnlyWhenTheNextFrameWouldBeTheSame) {
   for (const Step& step : steps) {
     IdleWait idle;
     std::uint64_t frames = 7;
-    idle.SleepMs({frames, false, true, 990, kWaiting});  // the look before
+    idle.SleepMs({frames, false, true, 990, kWaiting});  // the poll before
     if (step.drewAFrame) ++frames;
     EXPECT_EQ(idle.SleepMs({frames, step.repaintPending, step.active, 1000, step.dueMs}),
               step.sleepMs)
@@ -49,7 +49,7 @@ TEST(IdleWait, SleepsOnlyWhenTheNextFrameWouldBeTheSame) {
   }
 }
 
-TEST(IdleWait, ALookRightAfterAnotherSleepsAgain) {
+TEST(IdleWait, APollRightAfterAnotherSleepsAgain) {
   IdleWait idle;
   EXPECT_EQ(idle.SleepMs({1, false, true, 0, 50}), 50);
   // Woken early (a window event that brought no message): the frame it draws

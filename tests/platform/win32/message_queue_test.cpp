@@ -34,7 +34,7 @@ std::string Describe(const MSG& m) {
 
 // Steps: set<id>:<ms>, kill<id>, +<ms> (time passes), down<vk> and up<vk>
 // (input), close (posted), quit<code>, take (a turn of the loop that takes
-// every waiting message), look (the loop's look without taking).
+// every waiting message), peek (the loop's peek without taking).
 std::string Deliver(const std::string& script) {
   VirtualClock clock;
   MessageQueue queue(&clock);
@@ -51,7 +51,7 @@ std::string Deliver(const std::string& script) {
     if (std::sscanf(s, "up%lld", &a) == 1) queue.Post(kWindow, WM_KEYUP, WPARAM(a), 0);
     if (step == "close") queue.Post(kWindow, WM_CLOSE, 0, 0);
     if (std::sscanf(s, "quit%lld", &a) == 1) queue.PostQuit(int(a));
-    if (step == "look" && queue.Peek(&m, false)) log.append("(").append(Describe(m)).append(") ");
+    if (step == "peek" && queue.Peek(&m, false)) log.append("(").append(Describe(m)).append(") ");
     while (step == "take" && queue.Peek(&m, true)) log += Describe(m) + " ";
   }
   return log;
@@ -64,7 +64,7 @@ TEST(MessageQueue, OrderAndTimerRules) {
     const char* delivered;
   } cases[] = {
       {"one tick a period", "set1:100 +99 take +1 take +100 take", "T1@100 T1@200 "},
-      {"a look leaves the tick pending", "set1:100 +100 look look take look",
+      {"a peek leaves the tick pending", "set1:100 +100 peek peek take peek",
        "(T1@100) (T1@100) T1@100 "},
       {"under 10 ms runs at 10", "set1:0 +9 take +1 take", "T1@10 "},
       {"a huge period is lowered", "set1:4294967295 +2147483646 take +1 take", "T1@2147483647 "},
@@ -104,7 +104,7 @@ TEST(MessageQueue, WaitingGetPollsThePumpEvery10Ms) {
 TEST(MessageQueue, EachTurnOfTheLoopAsksTheHostOnce) {
   const struct {
     const char* what;
-    // post, key (the host has one to give), +<ms>, look (peek), get, turn (look, then get)
+    // post, key (the host has one to give), +<ms>, peek, get, turn (peek, then get)
     const char* script;
     int asks;
     const char* taken;
@@ -113,7 +113,7 @@ TEST(MessageQueue, EachTurnOfTheLoopAsksTheHostOnce) {
       {"a posted message", "post turn turn", 2, "C "},
       {"a tick", "+10 turn turn", 2, "T "},
       {"the host's key, then the tick it came before", "+10 key turn turn turn", 3, "K T "},
-      {"a key that comes while a tick is in hand waits its turn", "+10 look key get turn turn", 3,
+      {"a key that comes while a tick is in hand waits its turn", "+10 peek key get turn turn", 3,
        "T K "},
   };
   for (const auto& c : cases) {
@@ -134,7 +134,7 @@ TEST(MessageQueue, EachTurnOfTheLoopAsksTheHostOnce) {
       if (step == "post") queue.Post(kWindow, WM_CLOSE, 0, 0);
       if (step == "key") keyWaiting = true;
       MSG msg{};
-      const bool seen = (step == "look" || step == "turn") && queue.Peek(&msg, false);
+      const bool seen = (step == "peek" || step == "turn") && queue.Peek(&msg, false);
       if (step == "get" || (step == "turn" && seen)) {
         EXPECT_EQ(queue.Get(&msg), 1) << c.what;
         taken += msg.message == WM_TIMER ? "T " : msg.message == WM_KEYDOWN ? "K " : "C ";

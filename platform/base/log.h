@@ -13,24 +13,23 @@
 namespace platform {
 
 enum class Repeats {
-  kSayEachTime,
-  kSayOnce,  // once a run for each `what`, however often it fails
+  kLogEachTime,
+  kLogOnce,  // once a run for each `what`, however often it fails
 };
 
-void LogFailure(std::string_view what, std::string_view why,
-                Repeats repeats = Repeats::kSayEachTime);
+void LogError(std::string_view what, std::string_view why, Repeats repeats = Repeats::kLogEachTime);
 // One line as it stands, said each time: what the player is told in English
 // after a message the game shows in Japanese.
-void SayLine(std::string_view line);
+void LogLine(std::string_view line);
 // The reason an errno value names.
-void LogErrnoFailure(std::string_view what, int error, Repeats repeats = Repeats::kSayEachTime);
+void LogErrno(std::string_view what, int error, Repeats repeats = Repeats::kLogEachTime);
 
 // The failures said once are said again after this (for tests).
-void ForgetLoggedFailures();
+void ForgetLoggedErrors();
 
 // The file every line is kept in from now on, where the system needs one
 // (console.h); the lines said before are put in first. It holds the last few
 // hundred lines of this run and the runs before. Elsewhere this does nothing.
-void KeepLinesIn(const std::string& path);
+void LogToFile(const std::string& path);
 
 }  // namespace platform

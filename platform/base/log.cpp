@@ -1,4 +1,4 @@
-#include "platform/base/failure_log.h"
+#include "platform/base/log.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -19,7 +19,7 @@ namespace {
 // The tunes are rendered on a thread of their own, which may fail too.
 std::mutex g_logMutex;
 std::set<std::string, std::less<>> g_saidOnce;
-LineLog g_kept;
+LineLog g_logFile;
 // Lines said before the file is known, with their times; as many as it keeps.
 std::deque<std::string> g_waiting;
 
@@ -36,8 +36,8 @@ std::string Dated(const std::string& line) {
 void Say(const std::string& line) {
   WriteConsoleLine(line);
   if (ConsoleReachesPlayer()) return;
-  if (g_kept.IsOpen()) {
-    g_kept.Append(Dated(line));
+  if (g_logFile.IsOpen()) {
+    g_logFile.Append(Dated(line));
     return;
   }
   g_waiting.push_back(Dated(line));
@@ -46,37 +46,37 @@ void Say(const std::string& line) {
 
 }  // namespace
 
-void LogFailure(std::string_view what, std::string_view why, Repeats repeats) {
+void LogError(std::string_view what, std::string_view why, Repeats repeats) {
   std::string line = "morvex2: ";
   line.append(what).append(": ").append(why.empty() ? std::string_view("unknown reason") : why);
   // A reason may carry a line break of its own; the line stays one.
   std::replace(line.begin(), line.end(), '\n', ' ');
   line += '\n';
   const std::lock_guard<std::mutex> lock(g_logMutex);
-  if (repeats == Repeats::kSayOnce && !g_saidOnce.emplace(what).second) return;
+  if (repeats == Repeats::kLogOnce && !g_saidOnce.emplace(what).second) return;
   Say(line);
 }
 
-void SayLine(std::string_view line) {
+void LogLine(std::string_view line) {
   const std::string whole = std::string(line) + "\n";
   const std::lock_guard<std::mutex> lock(g_logMutex);
   Say(whole);
 }
 
-void LogErrnoFailure(std::string_view what, int error, Repeats repeats) {
-  LogFailure(what, std::strerror(error), repeats);
+void LogErrno(std::string_view what, int error, Repeats repeats) {
+  LogError(what, std::strerror(error), repeats);
 }
 
-void ForgetLoggedFailures() {
+void ForgetLoggedErrors() {
   const std::lock_guard<std::mutex> lock(g_logMutex);
   g_saidOnce.clear();
 }
 
-void KeepLinesIn(const std::string& path) {
+void LogToFile(const std::string& path) {
   if (ConsoleReachesPlayer()) return;
   const std::lock_guard<std::mutex> lock(g_logMutex);
-  g_kept.Open(path);
-  for (const std::string& line : g_waiting) g_kept.Append(line);
+  g_logFile.Open(path);
+  for (const std::string& line : g_waiting) g_logFile.Append(line);
   g_waiting.clear();
 }
 

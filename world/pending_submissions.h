@@ -10,23 +10,23 @@
 #include <string_view>
 #include <vector>
 
-struct KeptSubmission {
+struct PendingSubmission {
   std::string ticket;
   std::int64_t expiresAtS = 0;  // Unix seconds
   std::string serverUrl;        // the server that gave the ticket
   std::string body;             // the JSON body, as sent
-  bool operator==(const KeptSubmission&) const = default;
+  bool operator==(const PendingSubmission&) const = default;
 };
 
-inline constexpr char kKeptSubmissionsName[] = "world-pending.txt";
+inline constexpr char kPendingSubmissionsName[] = "world-pending.txt";
 
 // The file's text and back. A damaged line is dropped, the others kept.
-std::string FormatKeptSubmissions(const std::vector<KeptSubmission>& kept);
-std::vector<KeptSubmission> ParseKeptSubmissions(std::string_view text);
+std::string FormatPendingSubmissions(const std::vector<PendingSubmission>& kept);
+std::vector<PendingSubmission> ParsePendingSubmissions(std::string_view text);
 
 // The file in the working folder; nothing there is an empty list.
-std::vector<KeptSubmission> ReadKeptSubmissions();
+std::vector<PendingSubmission> ReadPendingSubmissions();
 // Adds (or replaces, by ticket) and removes one; false when the file could
 // not be written (it then holds what it held before).
-bool KeepSubmission(const KeptSubmission& submission);
+bool SavePendingSubmission(const PendingSubmission& submission);
 bool ForgetSubmission(const std::string& ticket);

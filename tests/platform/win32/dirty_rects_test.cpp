@@ -44,11 +44,11 @@ class TwoComparisons final : public platform::VideoOutput {
     whole_.Reset(width, height);
     return true;
   }
-  void Present(const platform::PixelBuffer& frame) override { PresentWritten(frame, {}); }
-  void PresentWritten(const platform::PixelBuffer& frame,
-                      const platform::FrameWrites& writes) override {
+  void Present(const platform::PixelBuffer& frame) override { PresentDirty(frame, {}); }
+  void PresentDirty(const platform::PixelBuffer& frame,
+                    const platform::FrameDirtyRects& writes) override {
     ++frames_;
-    PresentWrittenFrame(frame);
+    PresentDirtyFrame(frame);
     if (dropNext_) {  // as a screen that could not take the frame
       dropNext_ = false;
       return;
@@ -58,7 +58,7 @@ class TwoComparisons final : public platform::VideoOutput {
     if (!told.empty()) ++changedFrames_;
   }
   // Every frame flipped, as it was handed over.
-  void PresentWrittenFrame(const platform::PixelBuffer& frame) {
+  void PresentDirtyFrame(const platform::PixelBuffer& frame) {
     shown_.assign(frame.Data(), frame.Data() + std::ptrdiff_t{frame.Width()} * frame.Height());
   }
   std::vector<std::uint16_t> shown_;
@@ -75,7 +75,7 @@ class TwoComparisons final : public platform::VideoOutput {
   bool dropNext_ = false;
 };
 
-class WrittenPartsTest : public ::testing::Test {
+class DirtyRectsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::InstallHost({.video = &output_});
@@ -252,7 +252,7 @@ class WrittenPartsTest : public ::testing::Test {
   IDirectDrawClipper* clipper_ = nullptr;
 };
 
-TEST_F(WrittenPartsTest, DrawingOnlyWhatChangedGivesWhatDrawingEverythingGives) {
+TEST_F(DirtyRectsTest, DrawingOnlyWhatChangedGivesWhatDrawingEverythingGives) {
   Scribble(background_, RECT{0, 0, kWidth, kHeight}, 0x1234);
   Scribble(background_, RECT{100, 100, 400, 300}, 0xBEEF);
   Scribble(sprites_, RECT{0, 0, 64, 64}, 0xF00D);

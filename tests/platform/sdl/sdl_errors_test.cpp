@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/base/failure_log.h"
+#include "platform/base/log.h"
 #include "platform/sdl/sdl_mixer_audio.h"
 #include "platform/sdl/sdl_video.h"
 
@@ -38,7 +38,7 @@ void WindowTooLarge() {
   EXPECT_TRUE(video.Create("Morvex2", 640, 480));
 }
 
-TEST(SdlFailures, APlatformFailureIsOneLineWithTheCallAndTheLibrarysReason) {
+TEST(SdlErrors, APlatformFailureIsOneLineWithTheCallAndTheLibrarysReason) {
   struct Case {
     const char* what;
     std::function<void()> provoke;
@@ -51,7 +51,7 @@ TEST(SdlFailures, APlatformFailureIsOneLineWithTheCallAndTheLibrarysReason) {
       {"a window too large", WindowTooLarge, "morvex2: SDL_CreateWindow: ", "too large"},
   };
   for (const Case& c : cases) {
-    platform::ForgetLoggedFailures();
+    platform::ForgetLoggedErrors();
     testing::internal::CaptureStderr();
     c.provoke();
     const std::string said = testing::internal::GetCapturedStderr();

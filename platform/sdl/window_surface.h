@@ -1,18 +1,18 @@
-// The window's picture: the surface a frame is drawn into, and the put of
+// The window surface: what a frame is drawn into, and the put of
 // some of its parts on the window. SdlVideo draws through this alone; which
-// picture a window gets is chosen in window_system.h.
+// surface a window gets is chosen in window_system.h.
 #pragma once
 
 #include <SDL.h>
 
 namespace platform {
 
-class WindowPicture {
+class WindowSurface {
  public:
-  WindowPicture() = default;
-  WindowPicture(const WindowPicture&) = delete;
-  WindowPicture& operator=(const WindowPicture&) = delete;
-  virtual ~WindowPicture() = default;
+  WindowSurface() = default;
+  WindowSurface(const WindowSurface&) = delete;
+  WindowSurface& operator=(const WindowSurface&) = delete;
+  virtual ~WindowSurface() = default;
 
   // A surface of the window's size (width x height pixels) in a format the
   // window shows without conversion; null when none can be had. Owned here or
@@ -22,7 +22,7 @@ class WindowPicture {
   // window. False when the window may not show them.
   [[nodiscard]] virtual bool Put(const SDL_Rect* parts, int count) = 0;
 
-  // A picture may instead be a strip of the window's width and StripRows()
+  // A window surface may instead be a strip of the window's width and StripRows()
   // rows (0: it is the whole window, and the calls below are not used). Then
   // each part is drawn where Stage puts its rows, and put from there.
   [[nodiscard]] virtual int StripRows() const { return 0; }
@@ -38,9 +38,9 @@ class WindowPicture {
 };
 
 // SDL's own window surface, on any window system.
-class SdlWindowPicture final : public WindowPicture {
+class SdlWindowSurface final : public WindowSurface {
  public:
-  explicit SdlWindowPicture(SDL_Window* window) : window_(window) {}
+  explicit SdlWindowSurface(SDL_Window* window) : window_(window) {}
   SDL_Surface* Surface(int width, int height) override;
   [[nodiscard]] bool Put(const SDL_Rect* parts, int count) override;
 

@@ -1,4 +1,4 @@
-// The window's picture in a browser: SDL's window surface, put on the page's
+// The window surface in a browser: SDL's own, put on the page's
 // canvas a changed part at a time. SDL's own put copies and sends the whole
 // 640 x 480 canvas for every frame, then hands the page to the browser and
 // back; the title's drifting balloons change a few small parts twelve times a
@@ -6,13 +6,13 @@
 // browser.
 #pragma once
 
-#include "platform/sdl/window_picture.h"
+#include "platform/sdl/window_surface.h"
 
 namespace platform {
 
-class BrowserCanvasPicture final : public WindowPicture {
+class BrowserCanvasSurface final : public WindowSurface {
  public:
-  explicit BrowserCanvasPicture(SDL_Window* window) : window_(window) {}
+  explicit BrowserCanvasSurface(SDL_Window* window) : window_(window) {}
   SDL_Surface* Surface(int width, int height) override;
   [[nodiscard]] bool Put(const SDL_Rect* parts, int count) override;
 

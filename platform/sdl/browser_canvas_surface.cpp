@@ -1,23 +1,23 @@
-#include "platform/sdl/browser_canvas_picture.h"
+#include "platform/sdl/browser_canvas_surface.h"
 
 #include <emscripten.h>
 
-#include "platform/base/failure_log.h"
-#include "platform/sdl/sdl_failure.h"
+#include "platform/base/log.h"
+#include "platform/sdl/sdl_error.h"
 
 namespace {
 
 // Copies the part's rows of the surface (RGBA in memory, as SDL makes it for
-// the canvas) into the canvas's own picture, opaque, and puts that part alone.
+// the canvas) into the canvas's own image, opaque, and puts that part alone.
 // clang-format off
 EM_JS(void, PutOnCanvas, (const void* pixels, int pitch, int x, int y, int width, int height), {
   var canvas = Module['canvas'];
-  var kept = Module.morvex2CanvasPicture;
+  var kept = Module.morvex2CanvasImage;
   if (!kept || kept.canvas !== canvas || kept.image.width !== canvas.width ||
       kept.image.height !== canvas.height) {
     var context = canvas.getContext('2d');
     var image = context.createImageData(canvas.width, canvas.height);
-    kept = Module.morvex2CanvasPicture = {
+    kept = Module.morvex2CanvasImage = {
       canvas: canvas, context: context, image: image, words: new Uint32Array(image.data.buffer)
     };
   }
@@ -36,13 +36,13 @@ EM_JS(void, PutOnCanvas, (const void* pixels, int pitch, int x, int y, int width
 
 namespace platform {
 
-SDL_Surface* BrowserCanvasPicture::Surface(int /*width*/, int /*height*/) {
+SDL_Surface* BrowserCanvasSurface::Surface(int /*width*/, int /*height*/) {
   surface_ = SDL_GetWindowSurface(window_);
-  if (surface_ == nullptr) LogSdlFailure("SDL_GetWindowSurface", Repeats::kSayOnce);
+  if (surface_ == nullptr) LogSdlError("SDL_GetWindowSurface", Repeats::kLogOnce);
   return surface_;
 }
 
-bool BrowserCanvasPicture::Put(const SDL_Rect* parts, int count) {
+bool BrowserCanvasSurface::Put(const SDL_Rect* parts, int count) {
   if (surface_ == nullptr || surface_->format->BytesPerPixel != 4) return false;
   for (int i = 0; i < count; ++i) {
     // Only what lies on the surface: the canvas is the surface's size.

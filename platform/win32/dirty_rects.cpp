@@ -1,4 +1,4 @@
-#include "platform/win32/written_areas.h"
+#include "platform/win32/dirty_rects.h"
 
 #include <algorithm>
 
@@ -15,7 +15,7 @@ bool Contains(const RECT& outer, const RECT& inner) {
 
 }  // namespace
 
-void WrittenAreas::Add(const RECT& area) {
+void DirtyRects::Add(const RECT& area) {
   if (IsEmpty(area)) return;
   for (const RECT& noted : rects_) {
     if (Contains(noted, area)) return;

@@ -1,12 +1,12 @@
-#include "world/kept_submissions.h"
+#include "world/pending_submissions.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <span>
 
-#include "platform/base/failure_log.h"
 #include "platform/base/files.h"
+#include "platform/base/log.h"
 #include "platform/base/whole_file.h"
 
 namespace {
@@ -21,7 +21,7 @@ bool Fits(std::string_view field) {
   return !field.empty() && field.find_first_of("\t\r\n") == std::string_view::npos;
 }
 
-std::optional<KeptSubmission> ParseLine(std::string_view line) {
+std::optional<PendingSubmission> ParseLine(std::string_view line) {
   std::string_view fields[4];
   for (int i = 0; i < 3; ++i) {
     const std::size_t tab = line.find('\t');
@@ -30,7 +30,7 @@ std::optional<KeptSubmission> ParseLine(std::string_view line) {
     line.remove_prefix(tab + 1);
   }
   fields[3] = line;
-  KeptSubmission kept;
+  PendingSubmission kept;
   const auto [end, error] =
       std::from_chars(fields[1].data(), fields[1].data() + fields[1].size(), kept.expiresAtS);
   if (error != std::errc{} || end != fields[1].data() + fields[1].size()) return std::nullopt;
@@ -41,29 +41,29 @@ std::optional<KeptSubmission> ParseLine(std::string_view line) {
   return kept;
 }
 
-bool Write(const std::vector<KeptSubmission>& kept) {
+bool Write(const std::vector<PendingSubmission>& kept) {
   if (kept.empty()) {
-    const bool removed = platform::RemoveFile(kKeptSubmissionsName) || errno == ENOENT;
-    if (!removed) platform::LogErrnoFailure(std::string("removing ") + kKeptSubmissionsName, errno);
+    const bool removed = platform::RemoveFile(kPendingSubmissionsName) || errno == ENOENT;
+    if (!removed) platform::LogErrno(std::string("removing ") + kPendingSubmissionsName, errno);
     return removed;
   }
-  const std::string text = FormatKeptSubmissions(kept);
+  const std::string text = FormatPendingSubmissions(kept);
   const bool written = platform::WriteWholeFile(
-      kKeptSubmissionsName,
+      kPendingSubmissionsName,
       std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
       platform::WriteMode::kReplace, 0600);
   if (!written) {
-    platform::LogErrnoFailure(
-        std::string("a world result was not kept: writing ") + kKeptSubmissionsName, errno);
+    platform::LogErrno(
+        std::string("a world result was not kept: writing ") + kPendingSubmissionsName, errno);
   }
   return written;
 }
 
 }  // namespace
 
-std::string FormatKeptSubmissions(const std::vector<KeptSubmission>& kept) {
+std::string FormatPendingSubmissions(const std::vector<PendingSubmission>& kept) {
   std::string text = kHeader;
-  for (const KeptSubmission& one : kept) {
+  for (const PendingSubmission& one : kept) {
     if (!Fits(one.ticket) || !Fits(one.serverUrl) || !Fits(one.body)) continue;
     text += one.ticket + '\t' + std::to_string(one.expiresAtS) + '\t' + one.serverUrl + '\t' +
             one.body + '\n';
@@ -71,8 +71,8 @@ std::string FormatKeptSubmissions(const std::vector<KeptSubmission>& kept) {
   return text;
 }
 
-std::vector<KeptSubmission> ParseKeptSubmissions(std::string_view text) {
-  std::vector<KeptSubmission> kept;
+std::vector<PendingSubmission> ParsePendingSubmissions(std::string_view text) {
+  std::vector<PendingSubmission> kept;
   while (!text.empty()) {
     const std::size_t newline = text.find('\n');
     std::string_view line = text.substr(0, newline);
@@ -80,28 +80,29 @@ std::vector<KeptSubmission> ParseKeptSubmissions(std::string_view text) {
     // A file a Windows player edited ends its lines with CR LF.
     if (line.ends_with('\r')) line.remove_suffix(1);
     if (line.empty() || line.front() == '#') continue;
-    if (std::optional<KeptSubmission> one = ParseLine(line)) kept.push_back(std::move(*one));
+    if (std::optional<PendingSubmission> one = ParseLine(line)) kept.push_back(std::move(*one));
   }
   return kept;
 }
 
-std::vector<KeptSubmission> ReadKeptSubmissions() {
-  const auto bytes = platform::ReadSmallFile(kKeptSubmissionsName, kLongestFile);
+std::vector<PendingSubmission> ReadPendingSubmissions() {
+  const auto bytes = platform::ReadSmallFile(kPendingSubmissionsName, kLongestFile);
   if (!bytes) return {};
-  return ParseKeptSubmissions(
+  return ParsePendingSubmissions(
       std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }
 
-bool KeepSubmission(const KeptSubmission& submission) {
-  std::vector<KeptSubmission> kept = ReadKeptSubmissions();
-  std::erase_if(kept, [&](const KeptSubmission& one) { return one.ticket == submission.ticket; });
+bool SavePendingSubmission(const PendingSubmission& submission) {
+  std::vector<PendingSubmission> kept = ReadPendingSubmissions();
+  std::erase_if(kept,
+                [&](const PendingSubmission& one) { return one.ticket == submission.ticket; });
   kept.push_back(submission);
   return Write(kept);
 }
 
 bool ForgetSubmission(const std::string& ticket) {
-  std::vector<KeptSubmission> kept = ReadKeptSubmissions();
+  std::vector<PendingSubmission> kept = ReadPendingSubmissions();
   const std::size_t before = kept.size();
-  std::erase_if(kept, [&](const KeptSubmission& one) { return one.ticket == ticket; });
+  std::erase_if(kept, [&](const PendingSubmission& one) { return one.ticket == ticket; });
   return kept.size() == before || Write(kept);
 }

@@ -15,7 +15,7 @@
 
 namespace platform {
 
-class WrittenAreas {
+class DirtyRects {
  public:
   static constexpr std::size_t kMost = 32;
 
