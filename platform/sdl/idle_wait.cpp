@@ -11,8 +11,8 @@ std::int64_t IdleWait::SleepMs(const Poll& poll) {
   if (!nothingNew || poll.nextMessageDueMs <= poll.nowMs) return 0;
   // A timer due in more than int64 milliseconds (never, in practice) is far.
   std::int64_t untilDue = 0;
-  if (__builtin_sub_overflow(poll.nextMessageDueMs, poll.nowMs, &untilDue)) return look.longestMs;
-  return std::min(untilDue, look.longestMs);
+  if (__builtin_sub_overflow(poll.nextMessageDueMs, poll.nowMs, &untilDue)) return poll.longestMs;
+  return std::min(untilDue, poll.longestMs);
 }
 
 }  // namespace platform
