@@ -216,7 +216,7 @@ async function slowPhoneFirstFrames() {
     return { cold, fromCache, coldSteps, cachedSteps: await startSteps(page) };
   } finally {
     await context.close();
-    await rm(profile, { recursive: true, force: true });
+    await rm(profile, { recursive: true, force: true, maxRetries: 5 });
   }
 }
 
@@ -363,5 +363,5 @@ try {
   await context.close();
   server.close();
   floorServer.close();
-  await rm(profile, { recursive: true, force: true });
+  await rm(profile, { recursive: true, force: true, maxRetries: 5 });
 }

@@ -98,7 +98,7 @@ export async function launchTabs(args = [], initScript = null) {
         chromium.kill();
         await ended;
       }
-      await rm(profile, { recursive: true, force: true });
+      await rm(profile, { recursive: true, force: true, maxRetries: 5 });
     },
   };
 }
