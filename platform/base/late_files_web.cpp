@@ -17,8 +17,8 @@ EM_JS(int, PageLateFile, (const char* name), {
 
 constexpr char kFolder[] = "/morvex2/late/";
 // Each poll costs the page a task: a late file comes in a fraction of a
-// second, so a few looks in a frame's time are enough.
-constexpr std::int64_t kLookEveryNs = 10'000'000;
+// second, so a few polls in a frame's time are enough.
+constexpr std::int64_t kPollEveryNs = 10'000'000;
 // Far more than any picture of the game.
 constexpr std::size_t kLargestLateFile = std::size_t{4} * 1024 * 1024;
 
@@ -33,7 +33,7 @@ bool AskForLateFile(const std::string& name) {
 std::optional<std::vector<std::uint8_t>> AwaitLateFile(const std::string& name) {
   int state = PageLateFile(name.c_str());
   while (state == 0) {
-    SleepUntilNs(MonotonicNs() + kLookEveryNs);
+    SleepUntilNs(MonotonicNs() + kPollEveryNs);
     state = PageLateFile(name.c_str());
   }
   if (state < 0) return std::nullopt;
