@@ -319,6 +319,7 @@ var Module = {
     }
   },
   morvex2FetchTune: fetchTune,
+  morvex2DecodeTune: decodeTune,
   preRun: [],
   SDL2: soundOutput,
 };
@@ -356,6 +357,39 @@ function fetchTune(path) {
   });
   return true;
 }
+
+// --- the tunes' samples
+// Played from its Ogg rendering, a tune is decoded on the page's one thread
+// as it plays, which is most of what the game itself costs on the title
+// screen. So once the game has checked a rendering that came, the page
+// decodes it whole with the browser's own decoder, at the rate the game
+// mixes at, off the page's thread, and the game keeps the samples as a plain
+// rendering (platform/sdl/late_renderings_web.cpp) and lets go of them here.
+// Under each rendering's path: null while it is decoded, then its samples,
+// or false when the browser could not decode it (the game then plays the Ogg
+// file as it is). One at a time: a tune's samples as the browser gives them
+// take twice the room of the kept ones, 33 MB for a minute and a half.
+var decodedTunes = new Map();
+Module.morvex2DecodedTunes = decodedTunes;
+var decoding = Promise.resolve();
+function decodeTune(path, ogg) {
+  if (typeof OfflineAudioContext !== 'function') return false;
+  if (decodedTunes.has(path)) return true;
+  decodedTunes.set(path, null);
+  decoding = decoding.then(function () {
+    return new OfflineAudioContext(2, 1, 44100).decodeAudioData(ogg);
+  }).then(function (samples) {
+    decodedTunes.set(path, samples);
+  }, function (error) {
+    console.warn(path + ': not decoded by the browser (' + (error && error.message) + '); played as it is');
+    decodedTunes.set(path, false);
+  }).then(function () {
+    Module.morvex2TunesArrived = true;
+    wakeGame();
+  });
+  return true;
+}
+
 // Runs `then` once every tune asked for so far has come or failed.
 function afterTunes(then) {
   var awaited = tunesComing;

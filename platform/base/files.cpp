@@ -29,13 +29,24 @@ bool FileReplacement::Overwrite(std::uint64_t offset, std::span<const std::uint8
   return ok;
 }
 
+bool FileReplacement::Reserve(std::uint64_t size) {
+  if (!file_.IsOpen()) return false;
+  if (size <= size_ || size <= reserved_) return true;
+  if (!file_.Truncate(size)) {
+    Abandon();
+    return false;
+  }
+  reserved_ = size;
+  return true;
+}
+
 bool FileReplacement::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const {
   return file_.IsOpen() && file_.ReadAt(offset, into);
 }
 
 bool FileReplacement::Sync() {
   if (!file_.IsOpen()) return false;
-  const bool synced = file_.Sync();
+  const bool synced = (reserved_ <= size_ || file_.Truncate(size_)) && file_.Sync();
   if (!synced) Abandon();
   return synced;
 }

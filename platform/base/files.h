@@ -132,6 +132,11 @@ class FileReplacement {
   [[nodiscard]] bool Append(std::span<const std::uint8_t> bytes);
   // Writes over bytes already appended, from `offset` on.
   [[nodiscard]] bool Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes);
+  // Makes room for `size` bytes in all, so that appending up to that many
+  // never moves what is written: a file system held in memory (the
+  // browser's) otherwise grows a file a step at a time and copies it whole
+  // at each step. Sync cuts off whatever room was not written.
+  [[nodiscard]] bool Reserve(std::uint64_t size);
   // Reads back what was written so far.
   [[nodiscard]] bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const;
 
@@ -156,6 +161,7 @@ class FileReplacement {
   std::string temporary_;
   File file_;
   std::uint64_t size_ = 0;
+  std::uint64_t reserved_ = 0;
 };
 
 // The folder that holds `path` ("." for a bare name).

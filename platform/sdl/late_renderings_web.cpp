@@ -1,13 +1,22 @@
 #include <emscripten.h>
 
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
 #include <string>
 
 #include "platform/sdl/late_renderings.h"
+#include "platform/tunes/decoded_rendering.h"
 
 namespace {
 
 // The page (web/page.js) fetches the file, writes it at `path` and sets
 // morvex2TunesArrived; a page without the fetch leaves the tune silent.
+// It decodes the bytes of a checked rendering into morvex2DecodedTunes, under
+// the rendering's path: null while the browser decodes them, then the
+// browser's AudioBuffer, or false when it could not, and it sets
+// morvex2TunesArrived again.
 // clang-format off
 EM_JS(int, PageFetchesTune, (const char* path), {
   return Module.morvex2FetchTune && Module.morvex2FetchTune(UTF8ToString(path)) ? 1 : 0;
@@ -18,7 +27,76 @@ EM_JS(int, PageTakeTunesArrived, (), {
   Module.morvex2TunesArrived = false;
   return arrived ? 1 : 0;
 });
+
+EM_JS(int, PageDecodesTune, (const char* path, double length), {
+  if (!Module.morvex2DecodeTune) return 0;
+  var name = UTF8ToString(path);
+  try {
+    return Module.morvex2DecodeTune(name, FS.readFile(name).slice(0, length).buffer) ? 1 : 0;
+  } catch (error) {
+    return 0;
+  }
+});
+
+// The decoded tune's frames, with its channels and rate in format[0] and
+// format[1]; 0 while it is decoded, -1 when it could not be or was not asked.
+EM_JS(double, PageDecodedTune, (const char* path, std::int32_t* format), {
+  var tunes = Module.morvex2DecodedTunes;
+  var samples = tunes ? tunes.get(UTF8ToString(path)) : undefined;
+  if (samples === null) return 0;
+  if (!samples) return -1;
+  HEAP32[format >> 2] = samples.numberOfChannels;
+  HEAP32[(format >> 2) + 1] = Math.round(samples.sampleRate);
+  return samples.length;
+});
+
+// Fills `count` samples at `into` with the decoded tune's frames from
+// `firstFrame` on, interleaved, rounded to 16 bits as the game's own decoder
+// rounds them (to the nearest, a half up: 32768.5 keeps the sum positive, so
+// that dropping the fraction rounds down).
+EM_JS(int, PageDecodedSamples, (const char* path, double firstFrame, std::int16_t* into, int count), {
+  var samples = Module.morvex2DecodedTunes.get(UTF8ToString(path));
+  var channels = samples.numberOfChannels;
+  var frames = count / channels;
+  if (!(firstFrame >= 0 && firstFrame + frames <= samples.length)) return 0;
+  var out = HEAP16.subarray(into >> 1, (into >> 1) + count);
+  for (var channel = 0; channel < channels; ++channel) {
+    var data = samples.getChannelData(channel).subarray(firstFrame, firstFrame + frames);
+    for (var frame = 0, at = channel; frame < frames; ++frame, at += channels) {
+      var sample = data[frame] * 32768;
+      out[at] = sample >= 32767 ? 32767 : sample <= -32768 ? -32768 : ((sample + 32768.5) | 0) - 32768;
+    }
+  }
+  return 1;
+});
+
+EM_JS(void, PageWakesGameForTunes, (), {
+  Module.morvex2TunesArrived = true;
+  setTimeout(function () {
+    if (Module.morvex2WakeForInput) Module.morvex2WakeForInput();
+  }, 0);
+});
+
+EM_JS(void, PageForgetsDecodedTune, (const char* path), {
+  if (Module.morvex2DecodedTunes) Module.morvex2DecodedTunes.delete(UTF8ToString(path));
+});
 // clang-format on
+
+// More frames than any rendering the cache keeps, and few enough that a
+// double holds every count exactly.
+constexpr double kMostFrames = 1e12;
+
+// Samples are written a megabyte at a time, each time the game takes them up
+// (a few milliseconds), and the page wakes the game for the next megabyte at
+// once: written whole in one go, a tune of 16 MB held the title's frames up
+// for a third of a second.
+constexpr int kBlocksAtATime = 16;
+
+// The tunes whose samples are being written, by the path of their rendering.
+std::map<std::string, std::unique_ptr<platform::DecodedSamplesWriter>>& Writings() {
+  static std::map<std::string, std::unique_ptr<platform::DecodedSamplesWriter>> writings;
+  return writings;
+}
 
 }  // namespace
 
@@ -30,6 +108,43 @@ bool AskForLateRendering(const std::string& path) {
 
 bool LateRenderingsArrived() {
   return PageTakeTunesArrived() != 0;
+}
+
+bool AskToDecodeRendering(const std::string& path, std::uint64_t length) {
+  return PageDecodesTune(path.c_str(), static_cast<double>(length)) != 0;
+}
+
+DecodedRendering TakeDecodedRendering(const std::string& path, const std::string& cachePath) {
+  auto writing = Writings().find(path);
+  if (writing == Writings().end()) {
+    std::int32_t format[2] = {};
+    const double frames = PageDecodedTune(path.c_str(), format);
+    if (frames == 0) return DecodedRendering::kComing;
+    if (!(frames >= 1 && frames <= kMostFrames)) {
+      PageForgetsDecodedTune(path.c_str());
+      return DecodedRendering::kFailed;
+    }
+    writing =
+        Writings()
+            .emplace(path, std::make_unique<DecodedSamplesWriter>(
+                               cachePath, SampleFormat{.channels = format[0], .rate = format[1]},
+                               static_cast<std::uint64_t>(frames)))
+            .first;
+  }
+  const SampleSource source = [&path](std::uint64_t firstFrame, std::span<std::int16_t> into) {
+    return PageDecodedSamples(path.c_str(), static_cast<double>(firstFrame), into.data(),
+                              static_cast<int>(into.size())) != 0;
+  };
+  const DecodedSamplesWriter::Step step = writing->second->Write(source, kBlocksAtATime);
+  if (step == DecodedSamplesWriter::Step::kMore) {
+    PageWakesGameForTunes();
+    return DecodedRendering::kComing;
+  }
+  Writings().erase(writing);
+  // The browser's samples take twice the room of the kept ones: they go at once.
+  PageForgetsDecodedTune(path.c_str());
+  return step == DecodedSamplesWriter::Step::kWritten ? DecodedRendering::kWritten
+                                                      : DecodedRendering::kFailed;
 }
 
 }  // namespace platform

@@ -73,7 +73,8 @@ void SdlHost::Install() {
   g_installed = this;
   GiveLargeBuffersBack();
   audio_.DeferStart();
-  audio_.AwaitRenderings(AskForLateRendering);
+  audio_.AwaitRenderings(AskForLateRendering,
+                         {.decode = AskToDecodeRendering, .take = TakeDecodedRendering});
   InstallHost({.window = this, .video = &video_, .audio = &audio_, .input = &SdlHost::Pump});
 }
 

@@ -227,10 +227,11 @@ Mix_Music* MusicFromMemory(const std::vector<std::uint8_t>& bytes, Mix_MusicType
 struct SdlMixerAudio::Tune {
   std::vector<std::uint8_t> bytes;
   Mix_Music* music = nullptr;
-  std::string cachePath;     // empty when there is no cache
-  std::string awaitedPath;   // where its rendering will come; empty once it is heard
-  bool synthesised = false;  // playing from the MIDI bytes, not a rendering
-  bool cacheComing = false;  // its rendering is being made in the cache, for its next start
+  std::string cachePath;      // empty when there is no cache
+  std::string awaitedPath;    // where its rendering will come; empty once it is heard
+  bool decodingLate = false;  // its rendering has come and its samples are coming
+  bool synthesised = false;   // playing from the MIDI bytes, not a rendering
+  bool cacheComing = false;   // its rendering is being made in the cache, for its next start
 };
 
 struct SdlMixerAudio::Mixer {
@@ -368,8 +369,10 @@ void SdlMixerAudio::UseShippedRenderings(std::string folder) {
   shippedFolder_ = std::move(folder);
 }
 
-void SdlMixerAudio::AwaitRenderings(std::function<bool(const std::string& path)> ask) {
+void SdlMixerAudio::AwaitRenderings(std::function<bool(const std::string& path)> ask,
+                                    LateDecoder decoder) {
   askForRendering_ = std::move(ask);
+  lateDecoder_ = std::move(decoder);
 }
 
 bool SdlMixerAudio::AwaitsRenderings() const {
@@ -377,15 +380,37 @@ bool SdlMixerAudio::AwaitsRenderings() const {
                                [](const auto& entry) { return !entry.second.awaitedPath.empty(); });
 }
 
+// A rendering is checked whole before its samples are asked for; whatever
+// becomes of them, the tune is heard, from them or from the rendering.
 void SdlMixerAudio::TakeLateRenderings() {
   if (!mixer_) return;
   for (auto& [handle, tune] : mixer_->tunes) {
-    if (tune.awaitedPath.empty() || !UseRendering(tune, tune.awaitedPath)) continue;
+    if (tune.awaitedPath.empty()) continue;
+    if (!tune.decodingLate) {
+      const std::optional<std::uint64_t> length = UseRendering(tune, tune.awaitedPath);
+      if (!length) continue;
+      tune.decodingLate = DecodeLate(tune, *length);
+      if (tune.decodingLate) continue;
+    } else {
+      if (lateDecoder_.take(tune.awaitedPath, tune.cachePath) == DecodedRendering::kComing) {
+        continue;
+      }
+      tune.decodingLate = false;
+      // Samples that were not kept, or that the mixer refuses, leave the Ogg
+      // rendering in place.
+      (void)UseRendering(tune, tune.cachePath);
+    }
     tune.awaitedPath.clear();
     if (handle == mixer_->playing && Mix_PlayMusic(tune.music, -1) != 0) {
       LogSdlError("Mix_PlayMusic", Repeats::kLogOnce);
     }
   }
+}
+
+// Only Ogg renderings are worth decoding, and only into a cache.
+bool SdlMixerAudio::DecodeLate(const Tune& tune, std::uint64_t length) const {
+  return lateDecoder_.decode && lateDecoder_.take && !tune.cachePath.empty() &&
+         Mix_GetMusicType(tune.music) == MUS_OGG && lateDecoder_.decode(tune.awaitedPath, length);
 }
 
 void SdlMixerAudio::FinishRenderings() {
@@ -487,11 +512,13 @@ bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) 
 }
 
 // Switches the tune to the rendering at `path` when there is a sound one
-// there. A rendering in the cache that the decoder refuses is removed, to be
-// made again next time; one made with the game is left as it is.
-bool SdlMixerAudio::UseRendering(Tune& tune, const std::string& path) const {
+// there, and says how long it is. A rendering in the cache that the decoder refuses is removed, to
+// be made again next time; one made with the game is left as it is.
+std::optional<std::uint64_t> SdlMixerAudio::UseRendering(Tune& tune,
+                                                         const std::string& path) const {
   std::optional<CachedTune> rendering = OpenCachedTune(path);
-  if (!rendering) return false;
+  if (!rendering) return std::nullopt;
+  const std::uint64_t length = rendering->length;
   SDL_RWops* stream = RenderingStream(std::move(*rendering));
   // Those made with the game are Ogg Vorbis, a tenth of the size; those of
   // the cache WAV as rendered. The mixer tells them apart by their first bytes.
@@ -499,13 +526,13 @@ bool SdlMixerAudio::UseRendering(Tune& tune, const std::string& path) const {
   if (music == nullptr) {
     if (stream != nullptr) LogSdlError("Mix_LoadMUSType_RW(" + path + ")");
     if (path == tune.cachePath) (void)RemoveFile(path);
-    return false;
+    return std::nullopt;
   }
   Mix_FreeMusic(tune.music);  // null is allowed; stops it first if it is playing
   tune.music = music;
   tune.bytes = {};  // what the synthesiser played from is no longer needed
   tune.synthesised = false;
-  return true;
+  return length;
 }
 
 void SdlMixerAudio::PlayTune(TuneHandle tune) {

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sdl/late_renderings.h"
 #include "platform/win32/audio.h"
 
 namespace platform {
@@ -65,9 +66,20 @@ class SdlMixerAudio final : public AudioBackend {
   // browser's page fetches them once its first frame is out), a tune whose
   // rendering is not there yet is asked for through `ask` (given the path it
   // belongs at; false when it will not come) and waits for it in silence.
-  // TakeLateRenderings switches every waiting tune whose rendering has come,
-  // and starts the one that should be playing: a late tune starts late.
-  void AwaitRenderings(std::function<bool(const std::string& path)> ask);
+  // Where `decoder` decodes them (late_renderings.h), an Ogg rendering that
+  // has come and passed its check is handed to it, and its tune waits on for
+  // the samples, kept in the cache, and plays from them; where none come, it
+  // plays from the Ogg rendering. TakeLateRenderings switches every waiting
+  // tune whose rendering or samples have come, and starts the one that
+  // should be playing: a late tune starts late.
+  struct LateDecoder {
+    // Given the rendering's path and the length of its stream; false when
+    // it will not decode it.
+    std::function<bool(const std::string& path, std::uint64_t length)> decode;
+    // Writes the samples into the cache at `cachePath` once they have come.
+    std::function<DecodedRendering(const std::string& path, const std::string& cachePath)> take;
+  };
+  void AwaitRenderings(std::function<bool(const std::string& path)> ask, LateDecoder decoder = {});
   [[nodiscard]] bool AwaitsRenderings() const;
   void TakeLateRenderings();
 
@@ -85,13 +97,15 @@ class SdlMixerAudio final : public AudioBackend {
   struct Tune;
   void PointAtSoundFont() const;
   bool AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes);
-  bool UseRendering(Tune& tune, const std::string& path) const;
+  std::optional<std::uint64_t> UseRendering(Tune& tune, const std::string& path) const;
+  [[nodiscard]] bool DecodeLate(const Tune& tune, std::uint64_t length) const;
   void ApplyLoudness() const;
 
   std::optional<std::string> soundFont_;
   std::optional<std::string> cacheFolder_;
   std::string shippedFolder_;
   std::function<bool(const std::string& path)> askForRendering_;
+  LateDecoder lateDecoder_;
   std::unique_ptr<Mixer> mixer_;        // null while the device is closed
   std::unique_ptr<Deferred> deferred_;  // null unless the start is put off
   // Handles are never reused, not even across a Close and Open, so that a

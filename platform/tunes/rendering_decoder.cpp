@@ -5,20 +5,17 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <optional>
 #include <span>
 #include <vector>
 
+#include "platform/tunes/decoded_rendering.h"
 #include "platform/tunes/wave_header.h"
 
 namespace platform {
 
 namespace {
-
-// Samples are written out in blocks of this many bytes.
-constexpr std::size_t kBlockBytes = 65536;
-// Ten minutes at this rate still fit in the largest file the cache reads.
-constexpr int kLargestRate = 48000;
 
 // The decoder reads the checked file through these, from its own place.
 struct Source {
@@ -74,21 +71,17 @@ class Decoder {
   bool open_ = false;
 };
 
-struct Format {
-  int channels;
-  int rate;
-};
-
 // The stream's channels and rate, when it is one Vorbis stream of a kind the
 // cache can keep.
-std::optional<Format> KeptFormat(Decoder& decoder) {
+std::optional<SampleFormat> KeptFormat(Decoder& decoder) {
   if (ov_streams(decoder.get()) != 1) return std::nullopt;
   const vorbis_info* info = ov_info(decoder.get(), 0);
-  if (info == nullptr || info->channels < 1 || info->channels > 2 || info->rate < 1 ||
-      info->rate > kLargestRate) {
+  if (info == nullptr || info->rate < 1 || info->rate > std::numeric_limits<int>::max()) {
     return std::nullopt;
   }
-  return Format{info->channels, static_cast<int>(info->rate)};
+  const SampleFormat format{info->channels, static_cast<int>(info->rate)};
+  if (!CacheKeepsFormat(format)) return std::nullopt;
+  return format;
 }
 
 // Appends every sample of the stream to `out`: how many bytes they took, or
@@ -96,7 +89,7 @@ std::optional<Format> KeptFormat(Decoder& decoder) {
 // or `cancel` became true.
 std::optional<std::uint64_t> AppendSamples(Decoder& decoder, std::uint64_t longest,
                                            const std::atomic<bool>& cancel, CachedTuneWriter& out) {
-  std::vector<std::uint8_t> block(kBlockBytes);
+  std::vector<std::uint8_t> block(kSampleBlockBytes);
   std::size_t filled = 0;
   std::uint64_t written = 0;
   for (long got = -1; got != 0;) {
@@ -125,11 +118,11 @@ bool DecodeOggRendering(const std::string& path, const std::atomic<bool>& cancel
   if (!rendering) return false;
   Source source{rendering->file, rendering->length};
   Decoder decoder;
-  const std::optional<Format> format = decoder.Open(source) ? KeptFormat(decoder) : std::nullopt;
+  const std::optional<SampleFormat> format =
+      decoder.Open(source) ? KeptFormat(decoder) : std::nullopt;
   if (!format || !out.Append(WaveHeader(format->channels, format->rate, 0))) return false;
-  const std::uint64_t longest = std::uint64_t{kLongestRenderedSeconds} *
-                                static_cast<std::uint64_t>(format->rate * format->channels * 2);
-  const std::optional<std::uint64_t> written = AppendSamples(decoder, longest, cancel, out);
+  const std::optional<std::uint64_t> written =
+      AppendSamples(decoder, LongestSampleBytes(*format), cancel, out);
   return written && *written > 0 &&
          out.Overwrite(
              0, WaveHeader(format->channels, format->rate, static_cast<std::uint32_t>(*written)));

@@ -173,6 +173,10 @@ bool CachedTuneWriter::Append(std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+bool CachedTuneWriter::Reserve(std::uint64_t length) {
+  return file_ && length <= kLargestCacheFile && file_->Reserve(length + kTrailerSize);
+}
+
 bool CachedTuneWriter::Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
   return file_ && file_->Overwrite(offset, bytes);
 }

@@ -55,6 +55,8 @@ class CachedTuneWriter {
   CachedTuneWriter& operator=(const CachedTuneWriter&) = delete;
 
   [[nodiscard]] bool Append(std::span<const std::uint8_t> bytes);
+  // Makes room for a rendering of `length` bytes, known before it is written.
+  [[nodiscard]] bool Reserve(std::uint64_t length);
   // Writes over bytes already appended: a header that is known only at the end.
   [[nodiscard]] bool Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes);
   // False when anything failed or nothing was written.

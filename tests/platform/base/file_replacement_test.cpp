@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 
@@ -87,6 +88,35 @@ TEST(FileReplacement, TakesTheNameOfALockedTableUnderAnyName) {
   EXPECT_EQ(platform::FolderOf(path), Utf8(dir));
   held.Close();
   other.Close();
+  fs::remove_all(dir);
+}
+
+// Room reserved ahead holds, once in place, exactly the bytes written into
+// it: what was not written is cut off, and a reservation smaller than what
+// is already there changes nothing.
+TEST(FileReplacement, ReservedRoomHoldsExactlyWhatWasWritten) {
+  const fs::path dir = Scratch("reserved");
+  const struct {
+    const char* what;
+    std::uint64_t reserved;  // before the second piece
+  } cases[] = {
+      {"room for every byte", 13},
+      {"more room than is written", 4096},
+      {"less room than is already there", 2},
+  };
+  for (const auto& c : cases) {
+    const std::string path = Utf8(dir / "table");
+    platform::FileReplacement replacement(path);
+    ASSERT_TRUE(replacement.Append(BytesOf("header ")));
+    ASSERT_TRUE(replacement.Reserve(c.reserved)) << c.what;
+    ASSERT_TRUE(replacement.Append(BytesOf("body")));
+    ASSERT_TRUE(replacement.Overwrite(0, BytesOf("H")));
+    ASSERT_TRUE(replacement.Append(BytesOf("!!")));
+    ASSERT_TRUE(replacement.Commit(platform::WriteMode::kReplace)) << c.what;
+    std::ifstream in(dir / "table", std::ios::binary);
+    const std::string kept{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(kept, "Header body!!") << c.what;
+  }
   fs::remove_all(dir);
 }
 

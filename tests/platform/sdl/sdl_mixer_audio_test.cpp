@@ -592,6 +592,88 @@ TEST_F(SoundTest, ARenderingThatComesLateStartsItsTuneLate) {
   }
 }
 
+// On the page, an Ogg rendering that came late is checked, then decoded by
+// the browser; its tune waits for the samples and plays them from the cache.
+// Where none come (no decoder, or it failed, or nothing was kept) the tune
+// plays the Ogg rendering as it is; a damaged one is never decoded.
+TEST_F(SoundTest, ALateOggRenderingIsHeardFromItsDecodedSamplesOrElseAsItIs) {
+  const std::string shipped = PathOf("shipped");
+  std::filesystem::copy(MORVEX2_BINARY_DIR "/share/morvex2", shipped);
+  const std::string tune = std::string(MORVEX2_SOURCE_DIR) + "/data/music1.mid";
+  const std::string latePath =
+      platform::TuneCachePath(shipped, Read(tune), platform::ShippedSoundFont(shipped));
+  const Bytes ogg = Read(latePath);
+  ASSERT_GT(ogg.size(), 24u);
+  Bytes damaged = ogg;
+  damaged[damaged.size() / 2] ^= 0x10;
+  using platform::DecodedRendering;
+
+  enum Source { kSamples, kOgg, kSilence };
+  const struct {
+    const char* what;
+    const Bytes& arrives;
+    bool decodes;
+    DecodedRendering taken;
+    bool keeps;  // the samples are in the cache
+    Source heard;
+  } cases[] = {
+      {"the samples come and are kept", ogg, true, DecodedRendering::kWritten, true, kSamples},
+      {"nothing decodes it", ogg, false, DecodedRendering::kFailed, false, kOgg},
+      {"the decoder failed", ogg, true, DecodedRendering::kFailed, false, kOgg},
+      {"kept, and gone meanwhile", ogg, true, DecodedRendering::kWritten, false, kOgg},
+      {"a damaged rendering", damaged, true, DecodedRendering::kWritten, true, kSilence},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(output_);
+    std::filesystem::remove(latePath);
+    std::filesystem::remove_all(PathOf("rendered"));
+    platform::SdlMixerAudio audio(platform::FindSoundFont(), PathOf("rendered"));
+    audio.UseShippedRenderings(shipped);
+    std::vector<std::uint64_t> decodedLengths;
+    int takes = 0;
+    audio.AwaitRenderings(
+        [](const std::string&) { return true; },
+        {.decode =
+             [&](const std::string& path, std::uint64_t length) {
+               EXPECT_EQ(path, latePath) << c.what;
+               decodedLengths.push_back(length);
+               return c.decodes;
+             },
+         .take =
+             [&](const std::string& path, const std::string& cachePath) {
+               EXPECT_EQ(path, latePath) << c.what;
+               if (++takes == 1) return DecodedRendering::kComing;
+               if (c.keeps) {
+                 EXPECT_TRUE(platform::WriteCachedTune(cachePath, SquareWav(1000, 8000)));
+               }
+               return c.taken;
+             }});
+    ASSERT_TRUE(audio.Open());
+    audio.PlayTune(audio.LoadTune(tune.c_str()));
+    Listen(100);
+    Write(latePath.substr(folder_.string().size() + 1), c.arrives);
+    const std::size_t arrived = OutputBytes() / 2;
+    for (int call = 0; call < 2; ++call) {
+      audio.TakeLateRenderings();  // the rendering is checked, then its samples are coming
+      Listen(100);
+    }
+    const std::size_t came = OutputBytes() / 2;
+    audio.TakeLateRenderings();
+    EXPECT_EQ(audio.AwaitsRenderings(), c.heard == kSilence) << c.what;
+    Listen(300);
+    audio.Close();
+    const Samples heard = Heard();
+    EXPECT_EQ(decodedLengths, c.heard == kSilence ? std::vector<std::uint64_t>{}
+                                                  : std::vector<std::uint64_t>{ogg.size() - 24})
+        << c.what << ": the stream, without the checked file's trailer";
+    EXPECT_EQ(Peak(heard, 0, c.decodes ? came : arrived), 0)
+        << c.what << ": silent until the rendering, or its samples, came";
+    const int peak = Peak(heard, came);
+    EXPECT_EQ(peak == 8000, c.heard == kSamples) << c.what << ": " << peak;
+    EXPECT_EQ(peak == 0, c.heard == kSilence) << c.what << ": " << peak;
+  }
+}
+
 // How many frames an Ogg stream decodes to: the granule position of its last
 // page, whose capture pattern is the last in the file.
 std::uint64_t OggFrames(const Bytes& ogg) {
