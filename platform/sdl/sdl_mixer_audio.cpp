@@ -380,31 +380,33 @@ bool SdlMixerAudio::AwaitsRenderings() const {
                                [](const auto& entry) { return !entry.second.awaitedPath.empty(); });
 }
 
-// A rendering is checked whole before its samples are asked for; whatever
-// becomes of them, the tune is heard, from them or from the rendering.
 void SdlMixerAudio::TakeLateRenderings() {
   if (!mixer_) return;
   for (auto& [handle, tune] : mixer_->tunes) {
-    if (tune.awaitedPath.empty()) continue;
-    if (!tune.decodingLate) {
-      const std::optional<std::uint64_t> length = UseRendering(tune, tune.awaitedPath);
-      if (!length) continue;
-      tune.decodingLate = DecodeLate(tune, *length);
-      if (tune.decodingLate) continue;
-    } else {
-      if (lateDecoder_.take(tune.awaitedPath, tune.cachePath) == DecodedRendering::kComing) {
-        continue;
-      }
-      tune.decodingLate = false;
-      // Samples that were not kept, or that the mixer refuses, leave the Ogg
-      // rendering in place.
-      (void)UseRendering(tune, tune.cachePath);
-    }
+    if (tune.awaitedPath.empty() || !LateRenderingCame(tune)) continue;
     tune.awaitedPath.clear();
     if (handle == mixer_->playing && Mix_PlayMusic(tune.music, -1) != 0) {
       LogSdlError("Mix_PlayMusic", Repeats::kLogOnce);
     }
   }
+}
+
+// A rendering is checked whole before its samples are asked for; whatever
+// becomes of them, the tune is then heard, from them or from the rendering.
+bool SdlMixerAudio::LateRenderingCame(Tune& tune) const {
+  if (!tune.decodingLate) {
+    const std::optional<std::uint64_t> length = UseRendering(tune, tune.awaitedPath);
+    tune.decodingLate = length && DecodeLate(tune, *length);
+    return length && !tune.decodingLate;
+  }
+  if (lateDecoder_.take(tune.awaitedPath, tune.cachePath) == DecodedRendering::kComing) {
+    return false;
+  }
+  tune.decodingLate = false;
+  // Samples that were not kept, or that the mixer refuses, leave the Ogg
+  // rendering in place.
+  (void)UseRendering(tune, tune.cachePath);
+  return true;
 }
 
 // Only Ogg renderings are worth decoding, and only into a cache.

@@ -98,6 +98,7 @@ class SdlMixerAudio final : public AudioBackend {
   void PointAtSoundFont() const;
   bool AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes);
   std::optional<std::uint64_t> UseRendering(Tune& tune, const std::string& path) const;
+  bool LateRenderingCame(Tune& tune) const;
   [[nodiscard]] bool DecodeLate(const Tune& tune, std::uint64_t length) const;
   void ApplyLoudness() const;
 

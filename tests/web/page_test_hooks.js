@@ -9,6 +9,8 @@
 //     while the game has no window (starting, or closed)
 //   window.morvex2FinalFrame   a watched replay's last frame, once its window
 //     has closed
+//   window.morvex2SoundPeak()   the loudest sample the game's sound has sent
+//     out since the last call, 0 to 1
 (function () {
   'use strict';
   window.morvex2Output = [];
@@ -36,6 +38,36 @@
       requestAnimationFrame(look);
     })();
   }
+
+  // The game's sound goes out through a script processor (SDL's), whose
+  // every buffer is looked at once the game has filled it.
+  var soundPeak = 0;
+  window.morvex2SoundPeak = function () {
+    var peak = soundPeak;
+    soundPeak = 0;
+    return peak;
+  };
+  var createScriptProcessor = BaseAudioContext.prototype.createScriptProcessor;
+  BaseAudioContext.prototype.createScriptProcessor = function () {
+    var node = createScriptProcessor.apply(this, arguments);
+    var handler = null;
+    Object.defineProperty(node, 'onaudioprocess', {
+      configurable: true,
+      get: function () { return handler; },
+      set: function (made) {
+        handler = made;
+        node.addEventListener('audioprocess', function (event) {
+          if (handler !== made) return;
+          made.call(node, event);
+          for (var channel = 0; channel < event.outputBuffer.numberOfChannels; ++channel) {
+            var samples = event.outputBuffer.getChannelData(channel);
+            for (var i = 0; i < samples.length; ++i) soundPeak = Math.max(soundPeak, Math.abs(samples[i]));
+          }
+        });
+      },
+    });
+    return node;
+  };
 
   // The page makes the game's Module (page.js) and the game takes it up
   // (morvex2.js): its print and printErr are wrapped as the page sets it.

@@ -8,7 +8,8 @@
 //
 //   tests/web/run.sh profile.mjs [SECONDS] [ROWS]   (default 20, 30)
 import { servePage } from './serve.mjs';
-import { desktopBrowser, sleep } from './checks.mjs';
+import { chromium } from 'playwright-core';
+import { chromiumArgs, sleep } from './checks.mjs';
 import { mkdtemp, rm } from 'node:fs/promises';
 import { loadavg, tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -37,7 +38,9 @@ function selfTimes(profile, what) {
 }
 
 const profileFolder = await mkdtemp(join(tmpdir(), 'morvex2-profile-'));
-const context = await desktopBrowser(profileFolder);
+const context = await chromium.launchPersistentContext(profileFolder, {
+  executablePath: '/usr/bin/chromium', headless: true, viewport: { width: 800, height: 640 }, args: chromiumArgs,
+});
 try {
   const page = await context.newPage();
   const cdp = await context.newCDPSession(page);

@@ -94,6 +94,17 @@ export async function testTrouble({ address, sourceFolder }) {
       return /music could not be fetched \(the server answered 404\)/.test(await said(page)) &&
         (await page.evaluate(() => window.morvex2Errors.length)) === 0;
     }],
+    ['a browser that cannot decode the tunes plays them as they came', async (page) => {
+      await page.addInitScript(() => {
+        BaseAudioContext.prototype.decodeAudioData = () => Promise.reject(new DOMException('no Vorbis', 'EncodingError'));
+      });
+      await page.reload();
+      await titleShown(page);
+      await page.click('#start');
+      const heard = await until("the title's tune is heard", () => page.evaluate(() => window.morvex2SoundPeak() > 0.01), 30000);
+      return heard && (await page.evaluate(() => Module.morvex2DecodedTunes.size === 0 &&
+        !FS.analyzePath('/home/web_user/.cache/morvex2').exists && window.morvex2Errors.length === 0));
+    }],
     ['a storage that never answers lets the game start and says so', async (page) => {
       await page.addInitScript(() => { IDBFactory.prototype.open = () => new EventTarget(); });
       await page.reload();

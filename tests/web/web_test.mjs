@@ -81,6 +81,29 @@ async function playOnePage() {
   if (await until('the sound plays', () => soundThroughPage(page), 10000)) {
     check(true, "the game's sound plays through the page's output, at 44.1 kHz");
   }
+  // The tunes are decoded by the browser and kept in the game's tune cache
+  // as plain samples, and the browser's own copy of them is let go.
+  const tuneFiles = (await readdir(join(pageFolder, 'tunes'))).length;
+  const tunesKept = () => page.evaluate((count) => {
+    const cache = '/home/web_user/.cache/morvex2';
+    if (!FS.analyzePath(cache).exists) return false;
+    const kind = (name) => {
+      const stream = FS.open(`${cache}/${name}`, 'r');
+      const start = new Uint8Array(4);
+      FS.read(stream, start, 0, 4, 0);
+      FS.close(stream);
+      return String.fromCharCode(...start);
+    };
+    const kept = FS.readdir(cache).filter((name) => name.endsWith('.tune'));
+    return kept.length === count && kept.every((name) => kind(name) === 'RIFF') && Module.morvex2DecodedTunes.size === 0;
+  }, tuneFiles);
+  if (await until('the tunes are decoded into the tune cache', tunesKept, 30000)) {
+    check(true, `the ${tuneFiles} tunes, decoded by the browser, are kept in the tune cache as plain samples`);
+  }
+  await page.evaluate(() => window.morvex2SoundPeak());
+  if (await until("the title's tune is heard", () => page.evaluate(() => window.morvex2SoundPeak() > 0.01), 10000)) {
+    check(true, "the title's tune is heard");
+  }
   check(!(await watchesGamepads(page)), 'gamepads are not watched before the player asks');
   const scroll = await page.evaluate(() => window.scrollY);
   await page.keyboard.press('Enter');
