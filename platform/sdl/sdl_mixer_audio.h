@@ -10,9 +10,10 @@
 // there, a tune plays through the synthesiser as before; it switches at its
 // next start. The game's own renderings ship as Ogg Vorbis, and where the
 // build can decode them itself (rendering_decoder.h) each is decoded once into
-// the cache in the same way, and plays from there from its next start. A
-// build without the synthesiser (MORVEX2_FLUIDSYNTH off) plays the renderings
-// alone.
+// the cache in the same way, and plays from there from its next start (the
+// browser's page decodes them with the browser's own decoder as they come:
+// see AwaitRenderings). A build without the synthesiser (MORVEX2_FLUIDSYNTH
+// off) plays the renderings alone.
 #pragma once
 
 #include <cstdint>
