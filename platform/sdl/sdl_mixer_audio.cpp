@@ -19,6 +19,7 @@
 #include "formats/midi_file_check.h"
 #include "platform/base/files.h"
 #include "platform/base/log.h"
+#include "platform/base/user_folders.h"
 #include "platform/base/whole_file.h"
 #include "platform/sdl/clap_wave.h"
 #include "platform/tunes/shipped_tunes.h"
@@ -316,7 +317,7 @@ bool SdlMixerAudio::Open() {
              Repeats::kLogOnce);
   }
 #endif
-  if (!cacheFolder_) cacheFolder_ = DefaultTuneCacheFolder();
+  if (!cacheFolder_) cacheFolder_ = CacheFolder();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     LogSdlError("SDL_InitSubSystem(SDL_INIT_AUDIO)", Repeats::kLogOnce);
     return false;
