@@ -23,8 +23,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/formats/sound_font.h"
 #include "platform/sdl/sdl_mixer_audio.h"
+#include "platform/tunes/sound_font.h"
 
 namespace {
 

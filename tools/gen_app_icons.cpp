@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/formats/png_file.h"
+#include "formats/png_file.h"
 #include "tools/art/app_icon.h"
 #include "tools/art/byte_writer.h"
 
@@ -59,8 +59,8 @@ int main(int argc, char** argv) {
   if (sizes.empty()) sizes = {16, 32, 48, 64, 128, 256};
   for (int size : sizes) {
     const art::Canvas icon = art::PaintAppIcon(size);
-    const auto png = platform::EncodePng(icon.width(), icon.height(), platform::PngPixels::kRgba,
-                                         RgbaPixels(icon));
+    const auto png = formats::EncodePng(icon.width(), icon.height(), formats::PngPixels::kRgba,
+                                        RgbaPixels(icon));
     const std::string path = std::string(argv[1]) + "/morvex2-" + std::to_string(size) + ".png";
     if (!png || !art::WriteFileBytes(path, *png)) return 1;
   }

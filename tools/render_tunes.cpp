@@ -18,10 +18,10 @@
 #include <set>
 #include <string>
 
+#include "formats/midi_file_check.h"
 #include "platform/base/whole_file.h"
-#include "platform/formats/midi_file_check.h"
-#include "platform/formats/sound_font.h"
 #include "platform/tunes/shipped_tunes.h"
+#include "platform/tunes/sound_font.h"
 #include "platform/tunes/tune_cache.h"
 #include "platform/tunes/tune_rendering.h"
 
@@ -36,9 +36,9 @@ bool Fail(const std::string& what) {
 // rendering's path goes into `kept`.
 bool Render(const std::string& tune, const std::string& folder, const std::string& soundFont,
             const std::string& identity, std::set<std::string>& kept) {
-  const auto bytes = platform::ReadSmallFile(tune, platform::kLargestTuneFile);
+  const auto bytes = platform::ReadSmallFile(tune, formats::kLargestTuneFile);
   if (!bytes) return Fail("cannot read " + tune + ": " + std::strerror(errno));
-  if (!platform::IsPlayableMidi(*bytes)) return Fail(tune + " is no tune the game plays");
+  if (!formats::IsPlayableMidi(*bytes)) return Fail(tune + " is no tune the game plays");
   const std::string path = platform::TuneCachePath(folder, *bytes, identity);
   kept.insert(path);
   // A whole rendering already there is kept; the file closes itself.

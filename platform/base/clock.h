@@ -50,7 +50,6 @@ class VirtualClock final : public Clock {
   void SleepUntilMs(std::int64_t deadlineMs) override {
     if (deadlineMs > nowMs_) nowMs_ = deadlineMs;
   }
-  void SetUnixSeconds(std::int64_t seconds) { unixSeconds_ = seconds - nowMs_ / 1000; }
 
  private:
   std::int64_t nowMs_;

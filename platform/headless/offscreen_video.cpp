@@ -37,12 +37,12 @@ void CaptureVideo::Pace() {
 bool CaptureVideo::SaveLastFramePng(const std::string& path) const {
   const PixelBuffer* frame = LastFrame();
   if (frame == nullptr) return false;
-  return WritePng(path, RgbFromRgb565(*frame, frame->Whole()));
+  return formats::WritePng(path, RgbFromRgb565(*frame, frame->Whole()));
 }
 
-RgbImage RgbFromRgb565(const PixelBuffer& pixels, const RECT& area) {
+formats::RgbImage RgbFromRgb565(const PixelBuffer& pixels, const RECT& area) {
   const RECT part = CropTo(area, pixels.Width(), pixels.Height());
-  RgbImage image;
+  formats::RgbImage image;
   if (IsEmpty(part)) return image;
   image.width = part.right - part.left;
   image.height = part.bottom - part.top;

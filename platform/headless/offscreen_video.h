@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "formats/png_file.h"
 #include "platform/base/clock.h"
-#include "platform/formats/png_file.h"
 #include "platform/win32/pixel_buffer.h"
 #include "platform/win32/video.h"
 
@@ -47,6 +47,6 @@ class CaptureVideo final : public VideoOutput {
 
 // A part of an RGB565 picture as 8-bit RGB, each channel widened by repeating
 // its top bits (31 -> 255, 63 -> 255), so that it narrows back exactly.
-RgbImage RgbFromRgb565(const PixelBuffer& pixels, const RECT& area);
+formats::RgbImage RgbFromRgb565(const PixelBuffer& pixels, const RECT& area);
 
 }  // namespace platform

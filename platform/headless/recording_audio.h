@@ -20,7 +20,6 @@ class RecordingAudio final : public AudioBackend {
   // {"LoadTune", {handle}, file}, {"PlayTune", {handle}}, {"StopTune"},
   // {"FreeTune", {handle}}, {"PlaySound", {}, file}.
   [[nodiscard]] const std::vector<RecordedCall>& Calls() const { return calls_; }
-  void ClearCalls() { calls_.clear(); }
 
   // Makes Open fail, as on a machine without a sound card.
   void SetOpenFails(bool fails) { openFails_ = fails; }

@@ -21,7 +21,6 @@ class ScriptedNetwork final : public net::HttpClient {
 
   // While held, requests are noted but not answered.
   void Hold(bool held) { held_ = held; }
-  void SetServer(Server server) { server_ = std::move(server); }
   // Every request made so far, in order.
   [[nodiscard]] const std::vector<net::HttpRequest>& Requests() const { return requests_; }
 

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -22,10 +21,9 @@ struct HttpRequest {
 };
 
 struct HttpResponse {
-  int status = 0;        // 0: no answer at all (no network, refused, timed out)
-  std::string body;      // at most kLongestBody bytes; a longer answer is a failure
-  int retryAfterS = -1;  // Retry-After in seconds, when the server sent one
-  std::string error;     // status 0: why, in one line
+  int status = 0;     // 0: no answer at all (no network, refused, timed out)
+  std::string body;   // at most kLongestBody bytes; a longer answer is a failure
+  std::string error;  // status 0: why, in one line
 };
 
 // An answer longer than this is not one of the server's: a table of a hundred
@@ -52,9 +50,5 @@ class HttpClient {
 // The system's own client: libcurl on Linux, WinHTTP on Windows, the
 // browser's fetch in a page.
 std::unique_ptr<HttpClient> MakeSystemHttpClient();
-
-// The number of a Retry-After header's value in seconds; -1 for anything else
-// (an HTTP date is not honoured: the server sends seconds).
-int ParseRetryAfter(std::string_view value);
 
 }  // namespace platform::net

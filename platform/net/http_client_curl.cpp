@@ -3,7 +3,6 @@
 #include <curl/curl.h>
 
 #include <atomic>
-#include <cctype>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -31,26 +30,6 @@ size_t KeepBody(char* data, size_t size, size_t count, void* user) {
   }
   transfer->response.body.append(data, bytes);
   return bytes;
-}
-
-size_t ReadHeader(char* data, size_t size, size_t count, void* user) {
-  auto* transfer = static_cast<Transfer*>(user);
-  const std::string_view line(data, size * count);
-  constexpr std::string_view kName = "retry-after:";
-  if (line.size() > kName.size()) {
-    bool same = true;
-    for (size_t i = 0; i < kName.size() && same; ++i) {
-      same = static_cast<char>(std::tolower(static_cast<unsigned char>(line[i]))) == kName[i];
-    }
-    if (same) {
-      std::string_view value = line.substr(kName.size());
-      while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) {
-        value.remove_suffix(1);
-      }
-      transfer->response.retryAfterS = ParseRetryAfter(value);
-    }
-  }
-  return size * count;
 }
 
 class CurlHttpClient final : public HttpClient {
@@ -141,8 +120,6 @@ class CurlHttpClient final : public HttpClient {
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &KeepBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, transfer.get());
-    curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &ReadHeader);
-    curl_easy_setopt(handle, CURLOPT_HEADERDATA, transfer.get());
     curl_easy_setopt(handle, CURLOPT_USERAGENT, "morvex2");
     curl_multi_add_handle(multi_, handle);
     running_.emplace(handle, std::move(transfer));

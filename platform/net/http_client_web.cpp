@@ -4,7 +4,6 @@
 #include <emscripten.h>
 #include <emscripten/fetch.h>
 
-#include <cctype>
 #include <cstring>
 
 #include "platform/net/http.h"
@@ -81,16 +80,6 @@ class WebHttpClient final : public HttpClient {
       response.error = "the answer is too long";
     } else {
       response.body.assign(fetch->data, static_cast<std::size_t>(fetch->numBytes));
-      const size_t length = emscripten_fetch_get_response_headers_length(fetch);
-      std::string headers(length + 1, '\0');
-      emscripten_fetch_get_response_headers(fetch, headers.data(), length + 1);
-      char** unpacked = emscripten_fetch_unpack_response_headers(headers.c_str());
-      for (char** at = unpacked; at != nullptr && at[0] != nullptr; at += 2) {
-        std::string name = at[0];
-        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (name == "retry-after") response.retryAfterS = ParseRetryAfter(at[1]);
-      }
-      emscripten_fetch_free_unpacked_response_headers(unpacked);
     }
     if (alive_) pending->client->finished_.emplace_back(pending->id, std::move(response));
     delete pending;

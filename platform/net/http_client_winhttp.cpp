@@ -83,12 +83,6 @@ HttpResponse Perform(const HttpRequest& request) {
   DWORD size = sizeof(status);
   WinHttpQueryHeaders(handle.value, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                       WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
-  wchar_t retry[32] = {};
-  size = sizeof(retry);
-  if (WinHttpQueryHeaders(handle.value, WINHTTP_QUERY_RETRY_AFTER, WINHTTP_HEADER_NAME_BY_INDEX,
-                          retry, &size, WINHTTP_NO_HEADER_INDEX)) {
-    response.retryAfterS = ParseRetryAfter(Utf8FromWide(retry));
-  }
   for (;;) {
     DWORD available = 0;
     if (!WinHttpQueryDataAvailable(handle.value, &available)) {

@@ -43,10 +43,6 @@ void InstallHttpClient(HttpClient* client) {
   network.arrived.clear();
 }
 
-bool HttpClientInstalled() {
-  return State().client != nullptr;
-}
-
 RequestId SendRequest(HttpRequest request, Answer answer) {
   Network& network = State();
   const RequestId id = network.nextId++;

@@ -19,7 +19,6 @@ using Answer = std::function<void(const HttpResponse&)>;
 // Not owned; null takes the network away (every request then fails at once,
 // at the next delivery). Requests in flight at the change are forgotten.
 void InstallHttpClient(HttpClient* client);
-[[nodiscard]] bool HttpClientInstalled();
 
 // Starts `request`; `answer` is called once, later, with its response.
 RequestId SendRequest(HttpRequest request, Answer answer);

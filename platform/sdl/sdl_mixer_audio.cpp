@@ -16,13 +16,14 @@
 #include <utility>
 #include <vector>
 
+#include "formats/midi_file_check.h"
 #include "platform/base/files.h"
 #include "platform/base/log.h"
+#include "platform/base/user_folders.h"
 #include "platform/base/whole_file.h"
-#include "platform/formats/midi_file_check.h"
-#include "platform/formats/sound_font.h"
 #include "platform/sdl/clap_wave.h"
 #include "platform/tunes/shipped_tunes.h"
+#include "platform/tunes/sound_font.h"
 #include "platform/tunes/tune_cache.h"
 #if MORVEX2_FLUIDSYNTH || MORVEX2_DECODES_RENDERINGS
 #include "platform/tunes/tune_render_worker.h"
@@ -317,7 +318,7 @@ bool SdlMixerAudio::Open() {
              Repeats::kLogOnce);
   }
 #endif
-  if (!cacheFolder_) cacheFolder_ = DefaultTuneCacheFolder();
+  if (!cacheFolder_) cacheFolder_ = CacheFolder();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     LogSdlError("SDL_InitSubSystem(SDL_INIT_AUDIO)", Repeats::kLogOnce);
     return false;
@@ -430,12 +431,13 @@ TuneHandle SdlMixerAudio::LoadTune(const char* fileName) {
   const bool open = deferred_ ? deferred_->open : mixer_ != nullptr;
   if (!open || fileName == nullptr) return 0;
   if (lastTuneHandle_ == std::numeric_limits<TuneHandle>::max()) return 0;
-  std::optional<std::vector<std::uint8_t>> bytes = ReadSmallFile(fileName, kLargestTuneFile);
+  std::optional<std::vector<std::uint8_t>> bytes =
+      ReadSmallFile(fileName, formats::kLargestTuneFile);
   if (!bytes) {
     SayUnreadable(fileName);
     return 0;
   }
-  if (const std::string_view why = WhyNotPlayableMidi(*bytes); !why.empty()) {
+  if (const std::string_view why = formats::WhyNotPlayableMidi(*bytes); !why.empty()) {
     LogError(std::string("reading ") + fileName,
              "not a tune the game can play: " + std::string(why));
     return 0;

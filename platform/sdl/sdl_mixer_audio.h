@@ -31,9 +31,9 @@ namespace platform {
 class SdlMixerAudio final : public AudioBackend {
  public:
   // Without arguments the soundfont is found as FindSoundFont says, and the
-  // cache is DefaultTuneCacheFolder(), both when the device is first opened.
-  // An empty soundfont means silent tunes; an empty cache folder means that
-  // every tune is synthesised as it plays.
+  // cache is the player's (CacheFolder()), both when the device is first
+  // opened. An empty soundfont means silent tunes; an empty cache folder
+  // means that every tune is synthesised as it plays.
   SdlMixerAudio();
   SdlMixerAudio(std::string soundFont, std::string cacheFolder);
   ~SdlMixerAudio() override;

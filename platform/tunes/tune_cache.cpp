@@ -109,10 +109,6 @@ bool AddFile(const Readable& file, std::uint64_t length, Checksum& sum) {
 
 }  // namespace
 
-std::string DefaultTuneCacheFolder() {
-  return CacheFolder();
-}
-
 std::string SoundFontIdentity(const std::string& soundFont) {
   if (soundFont.empty()) return {};
   const std::optional<FileInfo> info = InfoOf(soundFont, Links::kFollow);

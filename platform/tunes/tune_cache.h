@@ -20,9 +20,6 @@ namespace platform {
 // Making a rendering stops here; a tune this long is played as it is instead.
 inline constexpr int kLongestRenderedSeconds = 600;
 
-// $XDG_CACHE_HOME/morvex2, else ~/.cache/morvex2; empty when neither is known.
-std::string DefaultTuneCacheFolder();
-
 // The soundfont as far as a rendering depends on it: where it is, its size and
 // when it last changed. Empty when it is no regular file.
 std::string SoundFontIdentity(const std::string& soundFont);

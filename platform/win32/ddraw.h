@@ -126,7 +126,6 @@ class IDirectDrawSurface {
   [[nodiscard]] int Width() const;
   [[nodiscard]] int Height() const;
   [[nodiscard]] std::optional<DDCOLORKEY> SourceKey() const { return sourceKey_; }
-  [[nodiscard]] bool IsLost() const { return lost_; }
   void MarkLost();
 
  private:

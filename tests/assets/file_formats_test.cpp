@@ -10,7 +10,7 @@
 
 #include "display/dib.h"
 #include "display/window_icon.h"
-#include "platform/formats/midi_file_check.h"
+#include "formats/midi_file_check.h"
 #include "resources/resources.h"
 #include "tests/assets/file_bytes.h"
 
@@ -85,7 +85,7 @@ TEST(Icon, DecodesWithItsMask) {
 TEST(Tunes, AreStandardMidiFilesThatTheGameLetsPlay) {
   for (const char* name : {"data/music1.mid", "data/music2.mid"}) {
     const FileBytes tune = ReadFileBytes(name);
-    EXPECT_TRUE(platform::IsPlayableMidi(tune)) << name;
+    EXPECT_TRUE(formats::IsPlayableMidi(tune)) << name;
     EXPECT_EQ(tune.at(9), 1) << name << ": format 1, tracks played together";
   }
 }

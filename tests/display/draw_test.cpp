@@ -94,7 +94,7 @@ TEST_F(DrawTest, EachKindDrawsItsTileOverTheBackground) {
 }
 
 TEST_F(DrawTest, KindsWithoutATileAndTilesOffTheScreenDrawNothing) {
-  const platform::RgbImage before = TestDisplay::Frame();
+  const formats::RgbImage before = TestDisplay::Frame();
   for (std::int32_t kind : {0, 3, 9, 15, 16, 21, 32, 37, 48, 112, 117, -9, -17, INT_MIN, INT_MAX}) {
     Tile(kind, 100, 60);
     EXPECT_EQ(TestDisplay::Frame(), before) << "kind " << kind;
@@ -112,7 +112,7 @@ TEST_F(DrawTest, KindsWithoutATileAndTilesOffTheScreenDrawNothing) {
 }
 
 TEST_F(DrawTest, WhileInactiveOnlyTextIsDrawn) {
-  const platform::RgbImage before = TestDisplay::Frame();
+  const formats::RgbImage before = TestDisplay::Frame();
   const int frames = display_.video().FramesPresented();
   g_appActive = 0;
   platform::SurfacePixels::Of(*g_backgroundSurface).Fill(0x1234);

@@ -168,7 +168,7 @@ TEST_F(ScreenTest, ALostScreenIsRestoredAndBothPicturesReloaded) {
   };
   scene.LoadImages(FakeWindow(), g_backgroundSurface);
   drawFrame();
-  const platform::RgbImage before = TestDisplay::Frame();
+  const formats::RgbImage before = TestDisplay::Frame();
   log_.Clear();
   platform::LoseDisplay();
   drawFrame();

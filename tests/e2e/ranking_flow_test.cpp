@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/formats/png_file.h"
+#include "formats/png_file.h"
 #include "tests/e2e/game_run.h"
 
 namespace fs = std::filesystem;
@@ -26,7 +26,7 @@ std::string StoredText(const std::string& file, int offset, int width, int k) {
 }
 
 // Rows of the ranking frame whose texts are drawn in pure red.
-std::vector<int> RedRows(const platform::RgbImage& frame) {
+std::vector<int> RedRows(const formats::RgbImage& frame) {
   std::vector<int> rows;
   for (int row = 0; row < 10; ++row) {
     bool red = false;
@@ -69,7 +69,7 @@ TEST_F(RankingFlowRun, AGameOverEntersTheTableAndShowsTheNewRowInRed) {
   EXPECT_EQ(StoredText(file, 0, 16, 0), "PLAYER");
   EXPECT_EQ(StoredText(file, 450, 9, 1), "") << "only one entry";
 
-  const auto frame = platform::ReadPng(Shot("ranking.png"));
+  const auto frame = formats::ReadPng(Shot("ranking.png"));
   ASSERT_TRUE(frame.has_value());
   EXPECT_EQ(RedRows(*frame), std::vector<int>{0});
   ExpectGoldenFrame(Shot("ranking.png"), "ranking_after_game.png");
@@ -101,7 +101,7 @@ TEST_F(RankingFlowRun, F1RightAfterStartShowsTheMiddleTableWhicheverLineIsHighli
       folder_, "wait 100\nkey UP\nwait 50\nkey F1\nwait 100\n" + Capture("f1.png") + "key ESC\n");
   EXPECT_EQ(run.exitCode, 0);
   ExpectGoldenFrame(Shot("f1.png"), "ranking_middle_from_title.png");
-  const auto frame = platform::ReadPng(Shot("f1.png"));
+  const auto frame = formats::ReadPng(Shot("f1.png"));
   ASSERT_TRUE(frame.has_value());
   EXPECT_TRUE(RedRows(*frame).empty()) << "nothing entered from the title screen";
   EXPECT_EQ(FileText(folder_ / "tyuu.pod"), table) << "rewritten unchanged";

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/replay_recorder.h"
-#include "platform/formats/png_file.h"
+#include "formats/png_file.h"
 #include "tests/e2e/replay_run.h"
 
 namespace fs = std::filesystem;
@@ -56,8 +56,8 @@ TEST_F(ReplayRun, AGamePlaysBackToTheSameFramesAndResult) {
                                ", removed " + std::to_string(replay.removedCount) +
                                ", game over\n");
   for (const char* shot : {"1", "2"}) {
-    const auto recorded = platform::ReadPng(Shot(std::string("rec-") + shot + ".png"));
-    const auto shown = platform::ReadPng(Shot(std::string("play-") + shot + ".png"));
+    const auto recorded = formats::ReadPng(Shot(std::string("rec-") + shot + ".png"));
+    const auto shown = formats::ReadPng(Shot(std::string("play-") + shot + ".png"));
     ASSERT_TRUE(recorded && shown) << shot;
     EXPECT_TRUE(*recorded == *shown) << "frame " << shot << " differs";
   }

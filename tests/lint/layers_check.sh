@@ -68,10 +68,10 @@ done < <(grep -rnE --include='*.cpp' --include='*.h' "$include" \
 # to SDL, and above them the folders whose line names a host (app/, bench/,
 # and tools/, whose measuring shim sits between the real game and SDL). No
 # file of any other folder reaches an SDL header through any chain of
-# includes: not the game's code, which sees surfaces through ddraw.h, nor the
-# platform below the host (the Win32 face, whose surfaces hold their own
-# pixels, the base, the readers of outside bytes, the network, the tunes,
-# the headless host), which the server and the tools link without SDL.
+# includes: not the game's code, which sees surfaces through ddraw.h, nor its
+# file formats, nor the platform below the host (the Win32 face, whose
+# surfaces hold their own pixels, the base, the network, the tunes, the
+# headless host), which the server and the tools link without SDL.
 declare -A sealed
 for folder in "${!may[@]}"; do
   [[ "$folder" == platform/sdl || "$folder" == platform/x11 ]] && continue

@@ -22,7 +22,7 @@ import subprocess
 import sys
 
 FOLDERS = ("app", "core", "display", "sound", "play", "opening", "ranking", "world", "platform",
-           "resources", "verify", "server")
+           "formats", "resources", "verify", "server")
 
 UNITY_FILE = re.compile(r"[/\\]Unity[/\\]unity_\d+_cxx\.cxx$")
 UNITY_INCLUDE = re.compile(r'^#include "(.+)"$', re.MULTILINE)

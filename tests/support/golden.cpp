@@ -12,26 +12,26 @@ namespace {
 namespace fs = std::filesystem;
 
 // Where the frame drawn goes when it differs, to be looked at.
-std::string SaveActual(const platform::RgbImage& image, const std::string& golden) {
+std::string SaveActual(const formats::RgbImage& image, const std::string& golden) {
   const fs::path path =
       fs::path(MORVEX2_BINARY_DIR) / "golden-actual" / fs::path(golden).filename();
   std::error_code ignored;
   fs::create_directories(path.parent_path(), ignored);
-  if (!platform::WritePng(path.string(), image)) return "nowhere (it could not be saved)";
+  if (!formats::WritePng(path.string(), image)) return "nowhere (it could not be saved)";
   return path.string();
 }
 
 }  // namespace
 
-::testing::AssertionResult MatchesGolden(const platform::RgbImage& drawn,
+::testing::AssertionResult MatchesGolden(const formats::RgbImage& drawn,
                                          const std::string& golden) {
   const std::string path = std::string(MORVEX2_SOURCE_DIR) + "/" + golden;
   if (UpdatingGoldens()) {
     fs::create_directories(fs::path(path).parent_path());
-    if (platform::WritePng(path, drawn)) return ::testing::AssertionSuccess();
+    if (formats::WritePng(path, drawn)) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "cannot write " << path;
   }
-  const std::optional<platform::RgbImage> expected = platform::ReadPng(path);
+  const std::optional<formats::RgbImage> expected = formats::ReadPng(path);
   if (!expected || expected->width != drawn.width || expected->height != drawn.height) {
     return ::testing::AssertionFailure()
            << "no golden frame " << path << " of the frame's size"
@@ -58,7 +58,7 @@ std::string SaveActual(const platform::RgbImage& image, const std::string& golde
 }
 
 ::testing::AssertionResult MatchesGolden(const fs::path& captured, const std::string& golden) {
-  const std::optional<platform::RgbImage> drawn = platform::ReadPng(captured.string());
+  const std::optional<formats::RgbImage> drawn = formats::ReadPng(captured.string());
   if (!drawn) return ::testing::AssertionFailure() << "no frame captured in " << captured;
   return MatchesGolden(*drawn, golden);
 }

@@ -9,15 +9,14 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/formats/png_file.h"
+#include "formats/png_file.h"
 #include "platform/win32/pixel_buffer.h"
 
 namespace testsupport {
 
 // `golden` is a path relative to the source tree, e.g.
 // "tests/display/golden/score_label.png".
-::testing::AssertionResult MatchesGolden(const platform::RgbImage& drawn,
-                                         const std::string& golden);
+::testing::AssertionResult MatchesGolden(const formats::RgbImage& drawn, const std::string& golden);
 // `area` (left, top, right, bottom) of a 16-bit frame.
 ::testing::AssertionResult MatchesGolden(const platform::PixelBuffer& frame,
                                          const std::string& golden,

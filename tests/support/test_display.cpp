@@ -35,7 +35,7 @@ const platform::PixelBuffer& TestDisplay::BackBuffer() {
   return platform::SurfacePixels::Of(*g_backBuffer);
 }
 
-platform::RgbImage TestDisplay::Frame() {
+formats::RgbImage TestDisplay::Frame() {
   return platform::RgbFromRgb565(BackBuffer(), RECT{0, 0, 640, 480});
 }
 

@@ -31,7 +31,7 @@ class TestDisplay {
   // The frame under construction.
   static const platform::PixelBuffer& BackBuffer();
   // The whole frame under construction, for comparing frames.
-  static platform::RgbImage Frame();
+  static formats::RgbImage Frame();
 
  private:
   platform::CaptureVideo video_;

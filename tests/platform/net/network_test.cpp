@@ -44,7 +44,7 @@ TEST_F(NetworkSeam, AnswersWaitForDeliveryAndComeOnceEach) {
 }
 
 TEST_F(NetworkSeam, AnAnswerMaySendTheNextRequest) {
-  ScriptedNetwork network([](const HttpRequest&) { return HttpResponse{204, "", -1, ""}; });
+  ScriptedNetwork network([](const HttpRequest&) { return HttpResponse{204, "", ""}; });
   platform::net::InstallHttpClient(&network);
   int answers = 0;
   platform::net::SendRequest({}, [&](const HttpResponse&) {
@@ -59,28 +59,11 @@ TEST_F(NetworkSeam, AnAnswerMaySendTheNextRequest) {
 
 TEST_F(NetworkSeam, WithoutAClientEveryRequestFails) {
   platform::net::InstallHttpClient(nullptr);
-  HttpResponse got{200, "x", -1, ""};
+  HttpResponse got{200, "x", ""};
   platform::net::SendRequest({}, [&](const HttpResponse& response) { got = response; });
   EXPECT_TRUE(platform::net::DeliverAnswers());
   EXPECT_EQ(got.status, 0);
   EXPECT_FALSE(got.error.empty());
-}
-
-TEST(RetryAfter, OnlySecondsAreTaken) {
-  const struct {
-    const char* value;
-    int seconds;
-  } rows[] = {{"30", 30},
-              {" 5\r", 5},
-              {"0", 0},
-              {"-1", -1},
-              {"", -1},
-              {"1.5", -1},
-              {"Wed, 21 Oct 2026 07:28:00 GMT", -1},
-              {"99999999999", -1}};
-  for (const auto& row : rows) {
-    EXPECT_EQ(platform::net::ParseRetryAfter(row.value), row.seconds) << row.value;
-  }
 }
 
 }  // namespace

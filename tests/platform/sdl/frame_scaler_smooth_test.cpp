@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/formats/png_file.h"
+#include "formats/png_file.h"
 #include "platform/sdl/frame_scaler.h"
 #include "platform/sdl/sdl_video.h"
 #include "platform/win32/pixel_buffer.h"
@@ -207,8 +207,8 @@ TEST(SmoothScale, APartDrawnIntoAStripIsThatPartOfTheWholePicture) {
 // One frame of the real game (the play screen), filled into a 1280 x 800
 // screen, against its golden image (tests/support/golden.h).
 TEST(SmoothScale, APlayScreenOn1280x800MatchesItsGoldenImage) {
-  const std::optional<platform::RgbImage> game =
-      platform::ReadPng(MORVEX2_SOURCE_DIR "/tests/e2e/golden/play_beginner_paused.png");
+  const std::optional<formats::RgbImage> game =
+      formats::ReadPng(MORVEX2_SOURCE_DIR "/tests/e2e/golden/play_beginner_paused.png");
   ASSERT_TRUE(game && game->width == 640 && game->height == 480);
   std::vector<std::uint16_t> frame(640 * 480);
   for (std::size_t i = 0; i < frame.size(); ++i) {
@@ -219,7 +219,7 @@ TEST(SmoothScale, APlayScreenOn1280x800MatchesItsGoldenImage) {
   platform::FrameScaler scaler;
   scaler.Prepare(*target, 640, 480, ScaleMode::kSmooth);
   scaler.Draw(frame.data(), SDL_Rect{0, 0, 640, 480}, target.get());
-  platform::RgbImage shown{1280, 800, std::vector<std::uint8_t>(1280 * 800 * 3)};
+  formats::RgbImage shown{1280, 800, std::vector<std::uint8_t>(1280 * 800 * 3)};
   for (int y = 0; y < 800; ++y) {
     for (int x = 0; x < 1280; ++x) {
       const Uint32 pixel = At(*target, x, y);

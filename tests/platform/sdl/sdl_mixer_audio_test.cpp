@@ -24,9 +24,9 @@
 #include <vector>
 
 #include "platform/base/log.h"
-#include "platform/formats/sound_font.h"
 #include "platform/sdl/clap_wave.h"
 #include "platform/tunes/shipped_tunes.h"
+#include "platform/tunes/sound_font.h"
 #include "platform/tunes/tune_cache.h"
 #include "platform/win32/audio.h"
 #include "platform/win32/host.h"

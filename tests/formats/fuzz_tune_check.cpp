@@ -7,13 +7,13 @@
 #include <span>
 #include <vector>
 
-#include "platform/formats/midi_file_check.h"
+#include "formats/midi_file_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // A copy of exactly `size` bytes, so that a read past the end is caught.
   const std::vector<std::uint8_t> bytes(data, data + size);
-  const bool playable = platform::IsPlayableMidi(bytes);
+  const bool playable = formats::IsPlayableMidi(bytes);
   if (playable && (size < 14 || std::memcmp(bytes.data(), "MThd", 4) != 0)) std::abort();
-  if (platform::IsPlayableMidi(std::span(bytes)) != playable) std::abort();
+  if (formats::IsPlayableMidi(std::span(bytes)) != playable) std::abort();
   return 0;
 }

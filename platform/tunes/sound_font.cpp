@@ -1,4 +1,4 @@
-#include "platform/formats/sound_font.h"
+#include "platform/tunes/sound_font.h"
 
 #include <cstdlib>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "platform/formats/midi_file_check.h"
+#include "formats/midi_file_check.h"
 
 #include <algorithm>
 #include <bitset>
@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace platform {
+namespace formats {
 
 namespace {
 
@@ -296,4 +296,4 @@ bool IsPlayableMidi(std::span<const std::uint8_t> bytes) {
   return WhyNotPlayableMidi(bytes).empty();
 }
 
-}  // namespace platform
+}  // namespace formats

@@ -2,7 +2,7 @@
 // icons the game and its tests write and read are 8-bit RGB or RGBA without
 // interlacing, and that is all this reads; it writes the same, each row
 // unfiltered.
-#include "platform/formats/png_file.h"
+#include "formats/png_file.h"
 
 #include <zlib.h>
 
@@ -14,7 +14,7 @@
 #include "platform/base/log.h"
 #include "platform/base/whole_file.h"
 
-namespace platform {
+namespace formats {
 
 namespace {
 
@@ -193,7 +193,7 @@ std::optional<std::vector<std::uint8_t>> EncodePng(int width, int height, PngPix
   auto packedSize = static_cast<uLongf>(packed.size());
   if (::compress2(packed.data(), &packedSize, rows.data(), static_cast<uLong>(rows.size()), 6) !=
       Z_OK) {
-    LogError("compress2", "the picture could not be packed");
+    platform::LogError("compress2", "the picture could not be packed");
     return std::nullopt;
   }
   packed.resize(packedSize);
@@ -210,15 +210,15 @@ std::optional<std::vector<std::uint8_t>> EncodePng(int width, int height, PngPix
 }
 
 std::optional<RgbImage> ReadPng(const std::string& path) {
-  const std::optional<Bytes> file = ReadSmallFile(path, kLargestFile);
+  const std::optional<Bytes> file = platform::ReadSmallFile(path, kLargestFile);
   if (!file) {
-    LogErrno("reading " + path, errno);
+    platform::LogErrno("reading " + path, errno);
     return std::nullopt;
   }
   std::string why;
   std::optional<RgbImage> image = Decode(*file, why);
-  if (!image) LogError("reading " + path, why);
+  if (!image) platform::LogError("reading " + path, why);
   return image;
 }
 
-}  // namespace platform
+}  // namespace formats

@@ -14,7 +14,7 @@
 #include <span>
 #include <string_view>
 
-namespace platform {
+namespace formats {
 
 // A background tune is a few kilobytes; anything far larger is not one, and is
 // not read into memory.
@@ -32,4 +32,4 @@ inline constexpr std::size_t kLargestTuneFile = std::size_t{4} * 1024 * 1024;
 // Why IsPlayableMidi refuses the bytes, in a few words; empty when it does not.
 [[nodiscard]] std::string_view WhyNotPlayableMidi(std::span<const std::uint8_t> bytes);
 
-}  // namespace platform
+}  // namespace formats

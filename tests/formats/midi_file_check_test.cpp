@@ -1,6 +1,6 @@
 // Which tune files may reach the synthesiser: only whole, well-formed MIDI
 // files that take time to play.
-#include "platform/formats/midi_file_check.h"
+#include "formats/midi_file_check.h"
 
 #include <gtest/gtest.h>
 
@@ -49,11 +49,11 @@ TEST(MidiFileCheck, AcceptsOnlyWholeFilesThatTakeTime) {
       {"meta event past the track", Midi(0, 96, {{0x60, 0xFF, 1, 0x7F, 0xFF, 0x2F, 0}}), false},
   };
   for (const auto& midi : cases)
-    EXPECT_EQ(platform::IsPlayableMidi(midi.bytes), midi.playable) << midi.name;
+    EXPECT_EQ(formats::IsPlayableMidi(midi.bytes), midi.playable) << midi.name;
   // A whole file cut short anywhere is refused.
   const Bytes whole = Midi(1, 96, {kNothing, kNote});
   for (std::size_t size = 0; size < whole.size(); ++size) {
-    EXPECT_FALSE(platform::IsPlayableMidi(std::span(whole).first(size))) << size;
+    EXPECT_FALSE(formats::IsPlayableMidi(std::span(whole).first(size))) << size;
   }
 }
 
@@ -100,7 +100,7 @@ TEST(MidiFileCheck, RefusesTunesTheSynthesiserCannotKeepUpWith) {
       {"3,100 events in a second", ManyTracks(2, Track(1, 1540)), false},
   };
   for (const auto& midi : cases)
-    EXPECT_EQ(platform::IsPlayableMidi(midi.bytes), midi.playable) << midi.name;
+    EXPECT_EQ(formats::IsPlayableMidi(midi.bytes), midi.playable) << midi.name;
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace formats {
 
 struct RgbImage {
   int width = 0;
@@ -38,4 +38,4 @@ enum class PngPixels { kRgb = 3, kRgba = 4 };
 // Nothing when the file is missing or is not a PNG that can be read.
 [[nodiscard]] std::optional<RgbImage> ReadPng(const std::string& path);
 
-}  // namespace platform
+}  // namespace formats

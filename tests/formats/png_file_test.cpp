@@ -2,7 +2,7 @@
 // PNG writer and reader: a picture must come back exactly as it was written,
 // and a file that is not one of ours must be refused without reading outside
 // its bytes or asking for more memory than a frame needs.
-#include "platform/formats/png_file.h"
+#include "formats/png_file.h"
 
 #include <gtest/gtest.h>
 
@@ -44,21 +44,21 @@ TEST(PngFile, PicturesComeBackAsWritten) {
     const char* name;
     int width;
     int height;
-    platform::PngPixels format;
+    formats::PngPixels format;
   } cases[] = {
-      {"frame", 640, 480, platform::PngPixels::kRgb},
-      {"one pixel", 1, 1, platform::PngPixels::kRgb},
-      {"icon with coverage", 48, 48, platform::PngPixels::kRgba},
-      {"a column", 1, 37, platform::PngPixels::kRgba},
+      {"frame", 640, 480, formats::PngPixels::kRgb},
+      {"one pixel", 1, 1, formats::PngPixels::kRgb},
+      {"icon with coverage", 48, 48, formats::PngPixels::kRgba},
+      {"a column", 1, 37, formats::PngPixels::kRgba},
   };
   for (const auto& c : cases) {
     const int channels = static_cast<int>(c.format);
     const Bytes pixels = Pattern(c.width, c.height, channels);
-    const auto file = platform::EncodePng(c.width, c.height, c.format, pixels);
+    const auto file = formats::EncodePng(c.width, c.height, c.format, pixels);
     ASSERT_TRUE(file.has_value()) << c.name;
     const std::string path = PathFor(c.name);
     ASSERT_TRUE(platform::WriteWholeFile(path, *file, platform::WriteMode::kReplace)) << c.name;
-    const auto image = platform::ReadPng(path);
+    const auto image = formats::ReadPng(path);
     std::remove(path.c_str());
     ASSERT_TRUE(image.has_value()) << c.name;
     EXPECT_EQ(image->width, c.width) << c.name;
@@ -73,13 +73,13 @@ TEST(PngFile, PicturesComeBackAsWritten) {
 }
 
 TEST(PngFile, PixelsThatDoNotFillThePictureMakeNoFile) {
-  EXPECT_FALSE(platform::EncodePng(4, 4, platform::PngPixels::kRgb, Bytes(47)).has_value());
-  EXPECT_FALSE(platform::EncodePng(0, 4, platform::PngPixels::kRgb, Bytes{}).has_value());
-  EXPECT_FALSE(platform::WritePng(PathFor("short"), platform::RgbImage{2, 2, Bytes(11)}));
+  EXPECT_FALSE(formats::EncodePng(4, 4, formats::PngPixels::kRgb, Bytes(47)).has_value());
+  EXPECT_FALSE(formats::EncodePng(0, 4, formats::PngPixels::kRgb, Bytes{}).has_value());
+  EXPECT_FALSE(formats::WritePng(PathFor("short"), formats::RgbImage{2, 2, Bytes(11)}));
 }
 
 TEST(PngFile, FilesThatAreNotOursAreRefused) {
-  const Bytes good = *platform::EncodePng(8, 8, platform::PngPixels::kRgb, Pattern(8, 8, 3));
+  const Bytes good = *formats::EncodePng(8, 8, formats::PngPixels::kRgb, Pattern(8, 8, 3));
   // The header's fields: width at 16, height at 20, depth at 24, colour at 25,
   // interlacing at 28; the picture data's length at 33 and its bytes from 41.
   const auto changed = [&](auto change) {
@@ -109,10 +109,10 @@ TEST(PngFile, FilesThatAreNotOursAreRefused) {
   for (const auto& c : cases) {
     const std::string path = PathFor("bad");
     ASSERT_TRUE(platform::WriteWholeFile(path, c.file, platform::WriteMode::kReplace)) << c.name;
-    EXPECT_FALSE(platform::ReadPng(path).has_value()) << c.name;
+    EXPECT_FALSE(formats::ReadPng(path).has_value()) << c.name;
     std::remove(path.c_str());
   }
-  EXPECT_FALSE(platform::ReadPng(PathFor("missing")).has_value());
+  EXPECT_FALSE(formats::ReadPng(PathFor("missing")).has_value());
 }
 
 }  // namespace
