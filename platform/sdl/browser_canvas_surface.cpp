@@ -7,28 +7,24 @@
 
 namespace {
 
-// Copies the part's rows of the surface (RGBA in memory, as SDL makes it for
-// the canvas) into the canvas's own image, opaque, and puts that part alone.
+// Puts the part of the surface (width x height pixels, rows without gaps)
+// on the canvas. The canvas's image is a view of the surface's pixels in the
+// module's memory, made again only for another surface, or when the memory
+// has grown (the old view then sees nothing).
 // clang-format off
-EM_JS(void, PutOnCanvas, (const void* pixels, int pitch, int x, int y, int width, int height), {
+EM_JS(void, PutOnCanvas, (const void* pixels, int width, int height, int x, int y, int partWidth,
+                          int partHeight), {
   var canvas = Module['canvas'];
   var kept = Module.morvex2CanvasImage;
-  if (!kept || kept.canvas !== canvas || kept.image.width !== canvas.width ||
-      kept.image.height !== canvas.height) {
-    var context = canvas.getContext('2d');
-    var image = context.createImageData(canvas.width, canvas.height);
+  if (!kept || kept.canvas !== canvas || kept.pixels !== pixels || kept.buffer !== HEAPU8.buffer ||
+      kept.image.width !== width || kept.image.height !== height) {
+    var bytes = new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4);
     kept = Module.morvex2CanvasImage = {
-      canvas: canvas, context: context, image: image, words: new Uint32Array(image.data.buffer)
+      canvas: canvas, context: canvas.getContext('2d'), pixels: pixels, buffer: HEAPU8.buffer,
+      image: new ImageData(bytes, width, height)
     };
   }
-  var words = kept.words;
-  var columns = kept.image.width;
-  for (var row = y; row < y + height; ++row) {
-    var from = (pixels + row * pitch) / 4 + x;
-    var to = row * columns + x;
-    for (var i = 0; i < width; ++i) words[to + i] = HEAPU32[from + i] | 0xff000000;
-  }
-  kept.context.putImageData(kept.image, 0, 0, x, y, width, height);
+  kept.context.putImageData(kept.image, 0, 0, x, y, partWidth, partHeight);
 });
 // clang-format on
 
@@ -36,20 +32,29 @@ EM_JS(void, PutOnCanvas, (const void* pixels, int pitch, int x, int y, int width
 
 namespace platform {
 
-SDL_Surface* BrowserCanvasSurface::Surface(int /*width*/, int /*height*/) {
-  surface_ = SDL_GetWindowSurface(window_);
-  if (surface_ == nullptr) LogSdlError("SDL_GetWindowSurface", Repeats::kLogOnce);
+BrowserCanvasSurface::~BrowserCanvasSurface() {
+  SDL_FreeSurface(surface_);
+}
+
+// A 32-bit pixel whose bytes in memory are red, green, blue and alpha, as
+// the canvas's image data holds them. The frame's conversion fills the alpha
+// byte, so every pixel put is opaque.
+SDL_Surface* BrowserCanvasSurface::Surface(int width, int height) {
+  if (surface_ != nullptr && surface_->w == width && surface_->h == height) return surface_;
+  SDL_FreeSurface(surface_);
+  surface_ = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32);
+  if (surface_ == nullptr) LogSdlError("SDL_CreateRGBSurfaceWithFormat", Repeats::kLogOnce);
   return surface_;
 }
 
 bool BrowserCanvasSurface::Put(const SDL_Rect* parts, int count) {
-  if (surface_ == nullptr || surface_->format->BytesPerPixel != 4) return false;
+  if (surface_ == nullptr || surface_->pitch != surface_->w * 4) return false;
+  const SDL_Rect whole{0, 0, surface_->w, surface_->h};
   for (int i = 0; i < count; ++i) {
     // Only what lies on the surface: the canvas is the surface's size.
     SDL_Rect part{};
-    const SDL_Rect whole{0, 0, surface_->w, surface_->h};
     if (SDL_IntersectRect(&parts[i], &whole, &part) == SDL_FALSE) continue;
-    PutOnCanvas(surface_->pixels, surface_->pitch, part.x, part.y, part.w, part.h);
+    PutOnCanvas(surface_->pixels, surface_->w, surface_->h, part.x, part.y, part.w, part.h);
   }
   return true;
 }

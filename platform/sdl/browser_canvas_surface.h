@@ -1,9 +1,12 @@
-// The window surface in a browser: SDL's own, put on the page's
-// canvas a changed part at a time. SDL's own put copies and sends the whole
-// 640 x 480 canvas for every frame, then hands the page to the browser and
-// back; the title's drifting balloons change a few small parts twelve times a
-// second, and a falling piece two cells once a second. Built only for the
-// browser.
+// The window surface in a browser: a surface of the surface's own, laid out
+// as the canvas's image data (red, green, blue, alpha bytes, opaque), put on
+// the page's canvas a changed part at a time. SDL's own put copies and sends
+// the whole 640 x 480 canvas for every frame, then hands the page to the
+// browser and back; the title's drifting balloons change a few small parts
+// twelve times a second, and a falling piece two cells once a second. The
+// canvas reads the pixels where the game's frame was converted into them:
+// no second copy of the frame on the page, and no pass over its pixels there.
+// Built only for the browser.
 #pragma once
 
 #include "platform/sdl/window_surface.h"
@@ -12,13 +15,15 @@ namespace platform {
 
 class BrowserCanvasSurface final : public WindowSurface {
  public:
-  explicit BrowserCanvasSurface(SDL_Window* window) : window_(window) {}
+  BrowserCanvasSurface() = default;
+  BrowserCanvasSurface(const BrowserCanvasSurface&) = delete;
+  BrowserCanvasSurface& operator=(const BrowserCanvasSurface&) = delete;
+  ~BrowserCanvasSurface() override;
   SDL_Surface* Surface(int width, int height) override;
   [[nodiscard]] bool Put(const SDL_Rect* parts, int count) override;
 
  private:
-  SDL_Window* window_;
-  SDL_Surface* surface_ = nullptr;
+  SDL_Surface* surface_ = nullptr;  // owned
 };
 
 }  // namespace platform

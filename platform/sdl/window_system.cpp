@@ -65,7 +65,7 @@ class X11InputWait final : public InputWait {
 
 std::unique_ptr<WindowSurface> MakeWindowSurface(SDL_Window* window) {
 #ifdef __EMSCRIPTEN__
-  return std::make_unique<BrowserCanvasSurface>(window);
+  return std::make_unique<BrowserCanvasSurface>();
 #endif
 #if MORVEX2_WITH_X11
   if (window != nullptr && OnX11()) return std::make_unique<X11WindowSurface>(window);

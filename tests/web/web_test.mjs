@@ -110,6 +110,15 @@ async function playOnePage() {
   await sleep(500);
   await keep(page, 'ready');
   check((await differs(page, 'title', 'ready')) > 10000, 'RETURN goes to the play screen');
+  // The canvas shows the game's pixels where they lie in the game's memory;
+  // memory that grows moves them (64 MB taken here, as a long session's
+  // files may), and the next frames must still reach the canvas.
+  const grown = await page.evaluate(() => {
+    const before = HEAPU8.length;
+    Module._free(Module.allocateUTF8('x'.repeat(64 << 20)));
+    return HEAPU8.length > before;
+  });
+  check(grown, "the game's memory grows");
   // RETURN starts the game; the middle level's first tick brings the piece.
   await page.keyboard.press('Enter');
   await sleep(2500);
