@@ -385,7 +385,8 @@ function decodeTune(path, ogg) {
     decodedTunes.set(path, false);
   }).then(function () {
     Module.morvex2TunesArrived = true;
-    wakeGame();
+    // Hidden, the game takes the samples up once it is shown again.
+    if (!document.hidden) wakeGame();
   });
   return true;
 }

@@ -70,8 +70,10 @@ EM_JS(int, PageDecodedSamples, (const char* path, double firstFrame, std::int16_
   return 1;
 });
 
+// A hidden page wakes nothing: the game takes the rest up when it is shown.
 EM_JS(void, PageWakesGameForTunes, (), {
   Module.morvex2TunesArrived = true;
+  if (document.hidden) return;
   setTimeout(function () {
     if (Module.morvex2WakeForInput) Module.morvex2WakeForInput();
   }, 0);
