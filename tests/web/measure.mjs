@@ -25,6 +25,7 @@
 import { chromium } from 'playwright-core';
 import { servePage } from './serve.mjs';
 import { launchTabs } from './tabs.mjs';
+import { notePuts, takePuts, playOnFloor, floorFolder, launchOptions } from './puts.mjs';
 import { readFile, readdir, mkdtemp, rm } from 'node:fs/promises';
 import { gzipSync } from 'node:zlib';
 import { loadavg, tmpdir } from 'node:os';
@@ -35,7 +36,7 @@ const [pageFolder, sourceFolder, secondsText, roundsText] = process.argv.slice(2
 const seconds = Number(secondsText || 20);
 const rounds = Math.max(1, Number(roundsText || 3));
 const server = await servePage(pageFolder);
-const floorServer = await servePage(join(sourceFolder, 'tests/web/floor'));
+const floorServer = await servePage(floorFolder(sourceFolder));
 const load = () => `load ${loadavg()[0].toFixed(2)}`;
 
 // The CPU time, in clock ticks, of every process started with this profile,
@@ -106,27 +107,6 @@ const median = (values) => {
 const keptOffline = async (page) => page.evaluate(async () => (await caches.keys()).length === 1 &&
   (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated');
 
-// Notes every part the page puts on a canvas, and when the first came.
-function notePuts() {
-  window.morvex2Puts = [];
-  window.morvex2FirstPut = null;
-  const put = CanvasRenderingContext2D.prototype.putImageData;
-  CanvasRenderingContext2D.prototype.putImageData = function (image, ...where) {
-    const now = performance.now();
-    if (window.morvex2FirstPut === null) window.morvex2FirstPut = now;
-    if (where.length === 6) window.morvex2Puts.push([now, where[2], where[3], where[4], where[5]]);
-    return put.call(this, image, ...where);
-  };
-}
-// The parts put since the last call, timed from the first of them.
-async function takePuts(page) {
-  return page.evaluate(() => {
-    const puts = window.morvex2Puts.splice(0);
-    const start = puts.length ? puts[0][0] : 0;
-    return puts.map(([at, ...part]) => [Math.round(at - start), ...part]);
-  });
-}
-
 // Notes when the game's start passes each of its steps: every run dependency
 // removed (the wasm compiled and instantiated, the preloaded data, the
 // player's data folder read from storage, ...) and when the runtime is ready
@@ -174,14 +154,6 @@ async function startSteps(page) {
   return `files come: ${came.join(', ')}; steps done: ${done.join(', ')}; first frame ${at(first)} s`;
 }
 
-const launchOptions = {
-  executablePath: '/usr/bin/chromium',
-  headless: true,
-  viewport: { width: 800, height: 640 },
-  args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-         '--disable-background-networking', '--disable-component-update', '--disable-sync',
-         '--autoplay-policy=no-user-gesture-required'],
-};
 
 // The time from the navigation's start to the first part the game puts.
 async function firstFrameMs(page, address) {
@@ -291,10 +263,10 @@ try {
   const floorVisit = async (titlePuts, gamePuts) => {
     const floor = await context.newPage();
     await floor.goto(floorServer.address);
-    await floor.evaluate(([parts, period]) => window.floorPlay(parts, period), [titlePuts, seconds * 1000]);
+    await playOnFloor(floor, titlePuts, seconds);
     await sleep(1000);
     const title = await cpuShare(profile);
-    await floor.evaluate(([parts, period]) => window.floorPlay(parts, period), [gamePuts, seconds * 1000]);
+    await playOnFloor(floor, gamePuts, seconds);
     await sleep(1000);
     const game = await cpuShare(profile);
     await floor.close();

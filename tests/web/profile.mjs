@@ -1,68 +1,102 @@
-// Where the page's own thread spends its time: a CPU profile (the DevTools
-// protocol's Profiler, sampling every 200 us) of the title screen once the
-// page has settled, then of a running game, each over SECONDS, listed by the
-// self time of each function, the most first. The rest of chromium's work
-// (drawing, the sound's threads) is not in it: measure.mjs counts that. The
-// game's functions have their names only in a build linked with
-// --profiling-funcs; otherwise they read wasm-function[N].
+// Where the page's own thread spends its time beyond the floor's: samples
+// the page's thread (the DevTools protocol's CPU profiler) for SECONDS on the
+// title screen and in a running game, then the floor playing the parts the
+// game put, and gives each as shares of one core: the game's wasm, the
+// page's and the module's JavaScript, the sound (the mixer's decoding and
+// its callback), the browser's own work on that thread ("(program)": timers,
+// tasks, putting the canvas) and garbage collection; then the functions with
+// the most time of their own. measure.mjs gives the CPU of all of chromium's
+// processes; this says what the page's thread does with its share.
 //
-//   tests/web/run.sh profile.mjs [SECONDS] [ROWS]   (default 20, 30)
-import { servePage } from './serve.mjs';
+// The wasm's functions have names only in a build linked with
+// --profiling-funcs (a scratch build folder; never the site that ships):
+//   tests/web/run.sh profile.mjs [SECONDS] [PAGE_FOLDER]   (default 20, build/web/site)
 import { chromium } from 'playwright-core';
-import { chromiumArgs, sleep } from './checks.mjs';
+import { servePage } from './serve.mjs';
+import { notePuts, takePuts, playOnFloor, floorFolder, launchOptions } from './puts.mjs';
 import { mkdtemp, rm } from 'node:fs/promises';
 import { loadavg, tmpdir } from 'node:os';
 import { join } from 'node:path';
 
-const [pageFolder, , secondsText, rowsText] = process.argv.slice(2);
+const [siteFolder, sourceFolder, secondsText, otherFolder] = process.argv.slice(2);
 const seconds = Number(secondsText || 20);
-const rows = Number(rowsText || 30);
-const server = await servePage(pageFolder);
+const server = await servePage(otherFolder || siteFolder);
+const floorServer = await servePage(floorFolder(sourceFolder));
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-// Each function's self time, summed over the samples that were in it.
-function selfTimes(profile, what) {
-  const nodes = new Map(profile.nodes.map((node) => [node.id, node]));
-  const self = new Map();
-  profile.samples.forEach((id, i) => {
-    const frame = nodes.get(id).callFrame;
-    const name = `${frame.functionName || '(anonymous)'} ${frame.url.replace(/^.*\//, '')}`.trim();
-    self.set(name, (self.get(name) || 0) + (profile.timeDeltas[i] || 0));
-  });
-  const wall = profile.endTime - profile.startTime;
-  const busy = [...self].filter(([name]) => name !== '(idle)').reduce((sum, [, us]) => sum + us, 0);
-  return [`== ${what}: ${(wall / 1e6).toFixed(1)} s, the page's thread busy ${(100 * busy / wall).toFixed(2)} % ` +
-          `(load ${loadavg()[0].toFixed(2)})`,
-          ...[...self].filter(([name]) => name !== '(idle)').sort((a, b) => b[1] - a[1]).slice(0, rows)
-            .map(([name, us]) => `${(us / 1000).toFixed(1).padStart(8)} ms ${(100 * us / wall).toFixed(3).padStart(7)} %  ${name}`)]
-    .join('\n');
+// The sound's share: the mixer's Ogg decoder and SDL's conversions and
+// callback, in wasm and on the page.
+const sound = /vorbis|OGG_|codebook|imdct|get_bits|get8|crc32|SDL_Convert|SDL_AudioStream|mix_channels|Mix_|HandleAudioProcess|onaudioprocess|getChannelData|Rendering/;
+function kindOf(frame) {
+  if (frame.functionName === '(idle)') return 'idle';
+  if (frame.functionName === '(program)') return 'browser';
+  if (frame.functionName === '(garbage collector)') return 'gc';
+  if (sound.test(frame.functionName)) return 'sound';
+  return /\.wasm/.test(frame.url) ? 'wasm' : 'script';
 }
-
-const profileFolder = await mkdtemp(join(tmpdir(), 'morvex2-profile-'));
-const context = await chromium.launchPersistentContext(profileFolder, {
-  executablePath: '/usr/bin/chromium', headless: true, viewport: { width: 800, height: 640 }, args: chromiumArgs,
-});
-try {
-  const page = await context.newPage();
-  const cdp = await context.newCDPSession(page);
-  await page.goto(server.address);
-  await page.click('#start');
-  // The tunes fetched and decoded, the files kept for offline play.
-  await sleep(12000);
+async function sample(page, label) {
+  const cdp = await page.context().newCDPSession(page);
   await cdp.send('Profiler.enable');
   await cdp.send('Profiler.setSamplingInterval', { interval: 200 });
-  const take = async (what) => {
-    await cdp.send('Profiler.start');
-    await sleep(seconds * 1000);
-    console.log(selfTimes((await cdp.send('Profiler.stop')).profile, what));
-  };
-  await take('title screen');
+  await cdp.send('Profiler.start');
+  await sleep(seconds * 1000);
+  const { profile } = await cdp.send('Profiler.stop');
+  await cdp.detach();
+  const nodes = new Map(profile.nodes.map((node) => [node.id, node]));
+  const kinds = new Map();
+  const functions = new Map();
+  let total = 0;
+  profile.samples.forEach((id, i) => {
+    const ms = (profile.timeDeltas[i] || 0) / 1000;
+    const frame = nodes.get(id).callFrame;
+    const kind = kindOf(frame);
+    total += ms;
+    kinds.set(kind, (kinds.get(kind) || 0) + ms);
+    if (kind === 'idle') return;
+    const name = `${frame.functionName || '(anonymous)'} ${frame.url.replace(/^.*\//, '')}`.trim();
+    functions.set(name, (functions.get(name) || 0) + ms);
+  });
+  const share = (ms) => `${((100 * ms) / total).toFixed(3)} %`;
+  const order = ['wasm', 'script', 'sound', 'browser', 'gc'];
+  const lines = [`${label}: busy ${share(total - (kinds.get('idle') || 0))} of a core (load ${loadavg()[0].toFixed(2)}): ` +
+    order.map((kind) => `${kind} ${share(kinds.get(kind) || 0)}`).join(', ')];
+  for (const [name, ms] of [...functions].sort((a, b) => b[1] - a[1]).slice(0, 15)) {
+    lines.push(`  ${ms.toFixed(1).padStart(7)} ms ${share(ms).padStart(9)}  ${name.slice(0, 110)}`);
+  }
+  return lines.join('\n');
+}
+
+const profile = await mkdtemp(join(tmpdir(), 'morvex2-profile-'));
+const context = await chromium.launchPersistentContext(profile, launchOptions);
+try {
+  const page = await context.newPage();
+  await page.addInitScript(notePuts);
+  await page.goto(server.address);
+  await page.click('#start');
+  await sleep(12000);  // the page settled: the tunes come and the files are kept offline
+  await takePuts(page);
+  const title = await sample(page, 'title screen, the page');
+  const titlePuts = await takePuts(page);
   await page.keyboard.press('Enter');
   await sleep(500);
   await page.keyboard.press('Enter');
   await sleep(500);
-  await take('running game');
+  await takePuts(page);
+  const game = await sample(page, 'running game, the page');
+  const gamePuts = await takePuts(page);
+  await page.goto('about:blank');
+  const floor = await context.newPage();
+  await floor.goto(floorServer.address);
+  await playOnFloor(floor, titlePuts, seconds);
+  await sleep(1000);
+  const floorTitle = await sample(floor, 'title screen, the floor');
+  await playOnFloor(floor, gamePuts, seconds);
+  await sleep(1000);
+  const floorGame = await sample(floor, 'running game, the floor');
+  console.log([title, floorTitle, game, floorGame].join('\n'));
 } finally {
   await context.close();
   server.close();
-  await rm(profileFolder, { recursive: true, force: true, maxRetries: 5 });
+  floorServer.close();
+  await rm(profile, { recursive: true, force: true, maxRetries: 5 });
 }

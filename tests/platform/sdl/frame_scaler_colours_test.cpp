@@ -40,6 +40,7 @@ constexpr ColourCase kCases[] = {
     // Formats the tables keep.
     {"XBGR8888", SDL_PIXELFORMAT_BGR888, 1, kWhole},
     {"RGBA8888", SDL_PIXELFORMAT_RGBA8888, 1, kWhole},
+    {"RGBA32, the page's canvas", SDL_PIXELFORMAT_RGBA32, 1, kWhole},
     {"ARGB2101010", SDL_PIXELFORMAT_ARGB2101010, 1, kWhole},
     {"RGB565 doubled", SDL_PIXELFORMAT_RGB565, 2, kWhole},
 };
@@ -85,6 +86,22 @@ TEST(FrameScalerColours, EveryColourIsTheTablesColourInEveryFormat) {
       }
     }
   }
+}
+
+// The page's canvas takes the surface's bytes as they lie: red, green, blue,
+// then alpha, which must be opaque, or the canvas shows the pixel black.
+TEST(FrameScalerColours, TheCanvasGetsRedGreenBlueAndOpaqueAlphaInThatOrder) {
+  const std::uint16_t frame[] = {0xF800, 0x07E0, 0x001F, 0x8410};
+  SurfacePtr target(SDL_CreateRGBSurfaceWithFormat(0, 4, 1, 0, SDL_PIXELFORMAT_RGBA32),
+                    SDL_FreeSurface);
+  ASSERT_NE(target, nullptr) << SDL_GetError();
+  platform::FrameScaler scaler;
+  scaler.Prepare(*target, 4, 1);
+  scaler.Draw(frame, SDL_Rect{0, 0, 4, 1}, target.get());
+  const auto* bytes = static_cast<const std::uint8_t*>(target->pixels);
+  const std::vector<std::uint8_t> want{255, 0, 0,   255, 0,   255, 0,   255,
+                                       0,   0, 255, 255, 132, 130, 132, 255};
+  EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 16), want);
 }
 
 }  // namespace

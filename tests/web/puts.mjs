@@ -1,0 +1,39 @@
+// What the measurements share: the browser they launch, and the parts of the
+// canvas a page puts, noted as it puts them, which the floor then plays.
+import { join } from 'node:path';
+
+// Notes every part the page puts on a canvas, and when the first came.
+export function notePuts() {
+  window.morvex2Puts = [];
+  window.morvex2FirstPut = null;
+  const put = CanvasRenderingContext2D.prototype.putImageData;
+  CanvasRenderingContext2D.prototype.putImageData = function (image, ...where) {
+    const now = performance.now();
+    if (window.morvex2FirstPut === null) window.morvex2FirstPut = now;
+    if (where.length === 6) window.morvex2Puts.push([now, where[2], where[3], where[4], where[5]]);
+    return put.call(this, image, ...where);
+  };
+}
+// The parts put since the last call, timed from the first of them.
+export async function takePuts(page) {
+  return page.evaluate(() => {
+    const puts = window.morvex2Puts.splice(0);
+    const start = puts.length ? puts[0][0] : 0;
+    return puts.map(([at, ...part]) => [Math.round(at - start), ...part]);
+  });
+}
+
+// Plays `parts` on the floor (floor/index.html), over and over every `seconds`.
+export async function playOnFloor(floor, parts, seconds) {
+  await floor.evaluate(([puts, period]) => window.floorPlay(puts, period), [parts, seconds * 1000]);
+}
+export const floorFolder = (sourceFolder) => join(sourceFolder, 'tests/web/floor');
+
+export const launchOptions = {
+  executablePath: '/usr/bin/chromium',
+  headless: true,
+  viewport: { width: 800, height: 640 },
+  args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+         '--disable-background-networking', '--disable-component-update', '--disable-sync',
+         '--autoplay-policy=no-user-gesture-required'],
+};
