@@ -57,17 +57,51 @@ bool Inside(const RECT& r, const platform::PixelBuffer& pixels) {
          r.right <= pixels.Width() && r.bottom <= pixels.Height();
 }
 
+bool RowsOverlap(const std::uint16_t* dest, const std::uint16_t* source, int count) {
+  const auto d = reinterpret_cast<std::uintptr_t>(dest);
+  const auto s = reinterpret_cast<std::uintptr_t>(source);
+  const auto bytes = static_cast<std::uintptr_t>(count) * 2;
+  return d < s + bytes && s < d + bytes;
+}
+
+// Eight pixels side by side, as GCC and clang lay out a 16-byte vector.
+using EightPixels = std::int16_t __attribute__((vector_size(16)));
+constexpr int kEight = sizeof(EightPixels) / sizeof(std::int16_t);
+
+// The tiles are copied with their key at every frame: about 150,000 of the
+// play screen's 307,200 pixels. A plain loop over the row was copied one pixel
+// at a time by GCC at -O2 (the release, Windows and measuring builds) and
+// eight at a time at -O3 (the players' Linux build). Written for eight pixels
+// at a time, it is copied so at both. bench/frame_bench, PlayScreenFrame
+// against PlainSdlBlits in one process, minimum of 30 runs at load 12: 1.01
+// before and 0.55 after at -O2, 0.64 before and 0.54 after at -O3. Eight
+// pixels are read before any is written, so a row that overlaps its source (a
+// surface copied onto itself) is copied pixel by pixel, in order.
 void CopyKeyedRow(std::uint16_t* dest, const std::uint16_t* source, int count,
                   const DDCOLORKEY& key) {
   const std::uint32_t low = key.dwColorSpaceLowValue;
   const std::uint32_t high = key.dwColorSpaceHighValue;
-  if (low == high) {
-    for (int i = 0; i < count; ++i) dest[i] = source[i] == low ? dest[i] : source[i];
+  if (low != high || low > 0xFFFF) {  // a range of keys, or one no pixel holds
+    for (int i = 0; i < count; ++i) {
+      if (source[i] < low || source[i] > high) dest[i] = source[i];
+    }
     return;
   }
-  for (int i = 0; i < count; ++i) {
-    if (source[i] < low || source[i] > high) dest[i] = source[i];
+  const auto key16 = static_cast<std::uint16_t>(low);
+  int i = 0;
+  if (!RowsOverlap(dest, source, count)) {
+    const EightPixels keys = EightPixels{} + static_cast<std::int16_t>(key16);
+    for (; i + kEight <= count; i += kEight) {
+      EightPixels from;
+      EightPixels to;
+      std::memcpy(&from, source + i, sizeof from);
+      std::memcpy(&to, dest + i, sizeof to);
+      const EightPixels keyed = from == keys;  // all ones where the key is
+      to = (to & keyed) | (from & ~keyed);
+      std::memcpy(dest + i, &to, sizeof to);
+    }
   }
+  for (; i < count; ++i) dest[i] = source[i] == key16 ? dest[i] : source[i];
 }
 
 }  // namespace
