@@ -25,7 +25,7 @@
 import { chromium } from 'playwright-core';
 import { servePage } from './serve.mjs';
 import { launchTabs } from './tabs.mjs';
-import { notePuts, takePuts, playOnFloor, floorFolder, launchOptions } from './puts.mjs';
+import { notePuts, titleThenGame, playOnFloor, floorFolder, launchOptions } from './puts.mjs';
 import { readFile, readdir, mkdtemp, rm } from 'node:fs/promises';
 import { gzipSync } from 'node:zlib';
 import { loadavg, tmpdir } from 'node:os';
@@ -246,18 +246,7 @@ try {
       await sleep(3000);  // the sound's start-up, and the first tune's
     })());
     const settleSeconds = (Date.now() - settling) / 1000;
-    await takePuts(page);
-    const title = await cpuShare(profile);
-    const titlePuts = await takePuts(page);
-    await page.keyboard.press('Enter');
-    await sleep(500);
-    await page.keyboard.press('Enter');
-    await sleep(500);
-    await takePuts(page);
-    const game = await cpuShare(profile);
-    const gamePuts = await takePuts(page);
-    await page.goto('about:blank');
-    return { settle, settleSeconds, title, titlePuts, game, gamePuts };
+    return { settle, settleSeconds, ...(await titleThenGame(page, () => cpuShare(profile))) };
   };
   // The floor: the game's own parts at the game's own moments.
   const floorVisit = async (titlePuts, gamePuts) => {

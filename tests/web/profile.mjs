@@ -13,7 +13,7 @@
 //   tests/web/run.sh profile.mjs [SECONDS] [PAGE_FOLDER]   (default 20, build/web/site)
 import { chromium } from 'playwright-core';
 import { servePage } from './serve.mjs';
-import { notePuts, takePuts, playOnFloor, floorFolder, launchOptions } from './puts.mjs';
+import { notePuts, titleThenGame, playOnFloor, floorFolder, launchOptions } from './puts.mjs';
 import { mkdtemp, rm } from 'node:fs/promises';
 import { loadavg, tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -74,17 +74,8 @@ try {
   await page.goto(server.address);
   await page.click('#start');
   await sleep(12000);  // the page settled: the tunes come and the files are kept offline
-  await takePuts(page);
-  const title = await sample(page, 'title screen, the page');
-  const titlePuts = await takePuts(page);
-  await page.keyboard.press('Enter');
-  await sleep(500);
-  await page.keyboard.press('Enter');
-  await sleep(500);
-  await takePuts(page);
-  const game = await sample(page, 'running game, the page');
-  const gamePuts = await takePuts(page);
-  await page.goto('about:blank');
+  const { title, titlePuts, game, gamePuts } = await titleThenGame(page, (shown, what) =>
+    sample(shown, what === 'title' ? 'title screen, the page' : 'running game, the page'));
   const floor = await context.newPage();
   await floor.goto(floorServer.address);
   await playOnFloor(floor, titlePuts, seconds);

@@ -23,6 +23,24 @@ export async function takePuts(page) {
   });
 }
 
+// From the title screen shown, `measure(page, what)` there, then in a game
+// started from it (RETURN to the play screen, RETURN to start), each with
+// the parts put meanwhile; the page is left for an empty one.
+export async function titleThenGame(page, measure) {
+  await takePuts(page);
+  const title = await measure(page, 'title');
+  const titlePuts = await takePuts(page);
+  await page.keyboard.press('Enter');
+  await new Promise((resolve) => setTimeout(resolve, 500));
+  await page.keyboard.press('Enter');
+  await new Promise((resolve) => setTimeout(resolve, 500));
+  await takePuts(page);
+  const game = await measure(page, 'game');
+  const gamePuts = await takePuts(page);
+  await page.goto('about:blank');
+  return { title, titlePuts, game, gamePuts };
+}
+
 // Plays `parts` on the floor (floor/index.html), over and over every `seconds`.
 export async function playOnFloor(floor, parts, seconds) {
   await floor.evaluate(([puts, period]) => window.floorPlay(puts, period), [parts, seconds * 1000]);
