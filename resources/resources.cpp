@@ -88,11 +88,15 @@ ResourceEntry* Lookup(std::deque<ResourceEntry>& entries, LPCSTR name, std::uint
 }
 
 // A late resource's bytes, waited for the first time it is looked up; false
-// while they could not be fetched, and they are asked for again next time.
+// while they could not be fetched or came damaged, and they are asked for
+// again next time.
 bool HasCome(ResourceEntry& entry) {
   if (entry.lateFile.empty() || !entry.lateGzipped.empty()) return true;
-  std::optional<std::vector<std::uint8_t>> gzipped = platform::AwaitLateFile(entry.lateFile);
-  if (!gzipped || gzipped->empty()) return false;
+  std::optional<std::vector<std::uint8_t>> gzipped =
+      platform::AwaitLateFile(entry.lateFile, [](std::span<const std::uint8_t> bytes) {
+        return !Unpack(bytes, UnpackedSize(bytes)).empty();
+      });
+  if (!gzipped) return false;
   entry.lateGzipped = std::move(*gzipped);
   entry.gzipped = entry.lateGzipped;
   entry.size = UnpackedSize(entry.gzipped);

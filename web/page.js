@@ -309,54 +309,30 @@ var Module = {
   morvex2StorageSays: function (kind, detail) {
     storageSays(kind, detail);
   },
-  // Once every file the game needs to start is here, and then every tune it
-  // asked for, the files of the page are cached for offline play, so that
-  // caching takes nothing from the first frame nor from the tunes.
+  // Once every file the game needs to start is here, and then every file it
+  // asked for after its first frame, the files of the page are cached for
+  // offline play, so that caching takes nothing from the first frame nor from
+  // the tunes.
   monitorRunDependencies: function (left) {
     if (left === 0 && !offlineAsked) {
       offlineAsked = true;
-      setTimeout(function () { afterTunes(keepOffline); }, 1000);
+      setTimeout(function () { afterLateFiles(keepOffline); }, 1000);
     }
   },
-  morvex2FetchTune: fetchTune,
+  // The tunes are more than half of the page's bytes, so the first frame does
+  // not wait for them (web/CMakeLists.txt leaves them out of morvex2.data):
+  // they come after it, as the pictures do (pre.js), and a tune is silent
+  // until its file is here. Without them the game plays on, and says so.
+  morvex2LateFileFailed: function (name, error) {
+    if (!/^tunes\//.test(name)) return;
+    say('tunes', 'The music could not be fetched (' + error.message + '): the game plays without it. / ' +
+        '音楽を取得できませんでした。音楽なしで遊べます。', true);
+  },
   morvex2DecodeTune: decodeTune,
   preRun: [],
   SDL2: soundOutput,
 };
 var offlineAsked = false;
-
-// --- the tunes
-// The tunes' renderings are more than half of the page's bytes, so the first
-// frame does not wait for them (web/CMakeLists.txt leaves them out of
-// morvex2.data). The game asks for each one it loads once its sound starts,
-// after the first frame; its tune is silent until the file is here, and then
-// starts from its beginning. One file at a time, in the order the game asks,
-// so that the first comes as soon as it can. The game checks each file whole
-// before it plays it, as it checks every rendering.
-var tunesComing = Promise.resolve();
-var tunesAsked = new Set();  // those coming: a sound restarted meanwhile asks again
-function fetchTune(path) {
-  var name = path.slice(path.lastIndexOf('/') + 1);
-  if (!/^[0-9a-f]+-[0-9]+\.tune$/.test(name)) return false;
-  if (tunesAsked.has(name)) return true;
-  tunesAsked.add(name);
-  tunesComing = tunesComing.then(function () {
-    return fetch('tunes/' + name).then(function (answer) {
-      if (!answer.ok) throw new Error('the server answered ' + answer.status);
-      return answer.arrayBuffer();
-    }).then(function (buffer) {
-      tunesAsked.delete(name);
-      Module.morvex2WriteFile(path, new Uint8Array(buffer));
-      Module.morvex2TunesArrived = true;
-      wakeGame();
-    }).catch(function (error) {
-      tunesAsked.delete(name);
-      say('tunes', 'The music could not be fetched (' + error.message + '): the game plays without it. / ' +
-          '音楽を取得できませんでした。音楽なしで遊べます。', true);
-    });
-  });
-  return true;
-}
 
 // --- the tunes' samples
 // Played from its Ogg rendering, a tune is decoded on the page's one thread
@@ -383,20 +359,17 @@ function decodeTune(path, ogg) {
   }, function (error) {
     console.warn(path + ': not decoded by the browser (' + (error && error.message) + '); played as it is');
     decodedTunes.set(path, false);
-  }).then(function () {
-    Module.morvex2TunesArrived = true;
-    // Hidden, the game takes the samples up once it is shown again.
-    if (!document.hidden) wakeGame();
-  });
+  }).then(Module.morvex2LateNews);
   return true;
 }
 
-// Runs `then` once every tune asked for so far has come or failed.
-function afterTunes(then) {
-  var awaited = tunesComing;
+// Runs `then` once every file the game asked for after its first frame so far
+// has come or failed.
+function afterLateFiles(then) {
+  var awaited = Module.morvex2LateComing;
   awaited.then(function () {
-    if (awaited === tunesComing) then();
-    else afterTunes(then);
+    if (awaited === Module.morvex2LateComing) then();
+    else afterLateFiles(then);
   });
 }
 

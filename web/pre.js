@@ -81,32 +81,50 @@ Module.morvex2WriteFile = function (path, bytes) {
 
 // The files the game takes after its first frame (platform/base/late_files.h):
 // the pictures of the levels and of the high-score tables and the glyphs of
-// the rarer kanji, in the site's late/ folder. The game asks for each once it
-// runs, and waits for one only when it shows it before it has come. 1: here,
-// in /morvex2/late; 0: coming; -1: it could not be fetched (a later ask
-// fetches it again).
-var morvex2LateFiles = {};
-Module.morvex2LateFile = function (name) {
-  if (!/^[A-Za-z0-9_-]+(\.[a-z]+)?\.late$/.test(name)) return -1;
-  var state = morvex2LateFiles[name];
+// the rarer kanji, in the site's late/ folder, and the tunes' renderings, in
+// its tunes/ folder. The game asks for the pictures as it starts and for the
+// tunes once its sound starts, after the first frame, and waits for a picture
+// only when it must show it before it has come. One file at a time, in the
+// order the game asks, so that the first comes as soon as it can.
+// 1: here, at `path`; 0: coming; -1: it could not be fetched. A file asked
+// for again after that, or whose copy the game found damaged and removed, is
+// fetched anew.
+var morvex2LateFiles = new Map();  // by name: coming, here or failed
+Module.morvex2LateComing = Promise.resolve();  // every file asked for so far
+Module.morvex2LateFile = function (name, path) {
+  if (!/^(late\/[A-Za-z0-9_-]+(\.[a-z]+)?\.late|tunes\/[0-9a-f]+-[0-9]+\.tune)$/.test(name)) return -1;
+  var state = morvex2LateFiles.get(name);
   if (state === 'failed') {
-    delete morvex2LateFiles[name];
+    morvex2LateFiles.delete(name);
     return -1;
   }
-  if (state === 'here') return 1;
-  if (state === undefined) {
-    morvex2LateFiles[name] = 'coming';
-    fetch('late/' + name).then(function (answer) {
-      if (!answer.ok) throw new Error('the server answered ' + answer.status);
-      return answer.arrayBuffer();
-    }).then(function (buffer) {
-      FS.mkdirTree('/morvex2/late');
-      FS.writeFile('/morvex2/late/' + name, new Uint8Array(buffer));
-      morvex2LateFiles[name] = 'here';
-    }).catch(function (error) {
-      console.warn('late/' + name + ': ' + error.message);
-      morvex2LateFiles[name] = 'failed';
+  if (state === 'here' && FS.analyzePath(path).exists) return 1;
+  if (state !== 'coming') {
+    morvex2LateFiles.set(name, 'coming');
+    Module.morvex2LateComing = Module.morvex2LateComing.then(function () {
+      return fetch(name).then(function (answer) {
+        if (!answer.ok) throw new Error('the server answered ' + answer.status);
+        return answer.arrayBuffer();
+      }).then(function (buffer) {
+        FS.mkdirTree(path.slice(0, path.lastIndexOf('/')));
+        FS.writeFile(path, new Uint8Array(buffer));
+        morvex2LateFiles.set(name, 'here');
+      }).catch(function (error) {
+        console.warn(name + ': ' + error.message);
+        morvex2LateFiles.set(name, 'failed');
+        if (Module.morvex2LateFileFailed) Module.morvex2LateFileFailed(name, error);
+      }).then(Module.morvex2LateNews);
     });
   }
   return 0;
+};
+// A late file came or failed, or a tune's samples: the game looks at its next
+// turn, and is woken for it now. A hidden page wakes nothing: the game takes
+// it up once it is shown.
+Module.morvex2LateNews = function () {
+  Module.morvex2LateArrived = true;
+  if (document.hidden) return;
+  setTimeout(function () {
+    if (Module.morvex2WakeForInput) Module.morvex2WakeForInput();
+  }, 0);
 };

@@ -3,12 +3,17 @@
 
 namespace platform {
 
-bool AskForLateFile(const std::string&) {
-  return false;
+LateFile AskForLateFile(const std::string&) {
+  return LateFile::kNone;
 }
 
-std::optional<std::vector<std::uint8_t>> AwaitLateFile(const std::string&) {
+std::optional<std::vector<std::uint8_t>> AwaitLateFile(
+    const std::string&, const std::function<bool(std::span<const std::uint8_t>)>&) {
   return std::nullopt;
+}
+
+bool LateFilesArrived() {
+  return false;
 }
 
 }  // namespace platform

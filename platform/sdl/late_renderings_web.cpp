@@ -6,28 +6,17 @@
 #include <span>
 #include <string>
 
+#include "platform/base/late_files.h"
 #include "platform/sdl/late_renderings.h"
 #include "platform/tunes/decoded_rendering.h"
 
 namespace {
 
-// The page (web/page.js) fetches the file, writes it at `path` and sets
-// morvex2TunesArrived; a page without the fetch leaves the tune silent.
-// It decodes the bytes of a checked rendering into morvex2DecodedTunes, under
-// the rendering's path: null while the browser decodes them, then the
-// browser's AudioBuffer, or false when it could not, and it sets
-// morvex2TunesArrived again.
+// The page (web/page.js) decodes the bytes of a checked rendering into
+// morvex2DecodedTunes, under the rendering's path: null while the browser
+// decodes them, then the browser's AudioBuffer, or false when it could not,
+// and tells the game as it tells of a late file.
 // clang-format off
-EM_JS(int, PageFetchesTune, (const char* path), {
-  return Module.morvex2FetchTune && Module.morvex2FetchTune(UTF8ToString(path)) ? 1 : 0;
-});
-
-EM_JS(int, PageTakeTunesArrived, (), {
-  var arrived = Module.morvex2TunesArrived;
-  Module.morvex2TunesArrived = false;
-  return arrived ? 1 : 0;
-});
-
 EM_JS(int, PageDecodesTune, (const char* path, double length), {
   if (!Module.morvex2DecodeTune) return 0;
   var name = UTF8ToString(path);
@@ -70,19 +59,19 @@ EM_JS(int, PageDecodedSamples, (const char* path, double firstFrame, std::int16_
   return 1;
 });
 
-// A hidden page wakes nothing: the game takes the rest up when it is shown.
 EM_JS(void, PageWakesGameForTunes, (), {
-  Module.morvex2TunesArrived = true;
-  if (document.hidden) return;
-  setTimeout(function () {
-    if (Module.morvex2WakeForInput) Module.morvex2WakeForInput();
-  }, 0);
+  Module.morvex2LateNews();
 });
 
 EM_JS(void, PageForgetsDecodedTune, (const char* path), {
   if (Module.morvex2DecodedTunes) Module.morvex2DecodedTunes.delete(UTF8ToString(path));
 });
 // clang-format on
+
+using platform::DecodedRendering;
+using platform::DecodedSamplesWriter;
+using platform::SampleFormat;
+using platform::SampleSource;
 
 // More frames than any rendering the cache keeps, and few enough that a
 // double holds every count exactly.
@@ -94,26 +83,14 @@ constexpr double kMostFrames = 1e12;
 // for a third of a second.
 constexpr int kBlocksAtATime = 16;
 
-// The tunes whose samples are being written, by the path of their rendering.
-std::map<std::string, std::unique_ptr<platform::DecodedSamplesWriter>>& Writings() {
-  static std::map<std::string, std::unique_ptr<platform::DecodedSamplesWriter>> writings;
-  return writings;
-}
-
-}  // namespace
-
-namespace platform {
-
-bool AskForLateRendering(const std::string& path) {
-  return PageFetchesTune(path.c_str()) != 0;
-}
-
-bool LateRenderingsArrived() {
-  return PageTakeTunesArrived() != 0;
-}
-
 bool AskToDecodeRendering(const std::string& path, std::uint64_t length) {
   return PageDecodesTune(path.c_str(), static_cast<double>(length)) != 0;
+}
+
+// The tunes whose samples are being written, by the path of their rendering.
+std::map<std::string, std::unique_ptr<DecodedSamplesWriter>>& Writings() {
+  static std::map<std::string, std::unique_ptr<DecodedSamplesWriter>> writings;
+  return writings;
 }
 
 DecodedRendering TakeDecodedRendering(const std::string& path, const std::string& cachePath) {
@@ -147,6 +124,21 @@ DecodedRendering TakeDecodedRendering(const std::string& path, const std::string
   PageForgetsDecodedTune(path.c_str());
   return step == DecodedSamplesWriter::Step::kWritten ? DecodedRendering::kWritten
                                                       : DecodedRendering::kFailed;
+}
+
+}  // namespace
+
+namespace platform {
+
+// The renderings come into the page's late tunes/ folder.
+void AwaitLateRenderings(SdlMixerAudio& audio) {
+  audio.AwaitRenderings({.folder = LateFilePath("tunes"),
+                         .ask =
+                             [](const std::string& path) {
+                               return AskForLateFile("tunes/" + path.substr(path.rfind('/') + 1));
+                             },
+                         .decode = AskToDecodeRendering,
+                         .take = TakeDecodedRendering});
 }
 
 }  // namespace platform

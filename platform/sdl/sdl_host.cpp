@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "platform/base/colour_aid.h"
+#include "platform/base/late_files.h"
 #include "platform/base/log.h"
 #include "platform/sdl/error_box.h"
 #include "platform/sdl/late_renderings.h"
@@ -73,8 +74,7 @@ void SdlHost::Install() {
   g_installed = this;
   GiveLargeBuffersBack();
   audio_.DeferStart();
-  audio_.AwaitRenderings(AskForLateRendering,
-                         {.decode = AskToDecodeRendering, .take = TakeDecodedRendering});
+  AwaitLateRenderings(audio_);
   InstallHost({.window = this, .video = &video_, .audio = &audio_, .input = &SdlHost::Pump});
 }
 
@@ -149,7 +149,7 @@ void SdlHost::Pump() {
     host->DrainEventsAt(GameClock().NowMs());
   }
   host->StartSoundOnceShown();
-  if (host->audio_.AwaitsRenderings() && LateRenderingsArrived()) host->audio_.TakeLateRenderings();
+  if (host->audio_.AwaitsRenderings() && LateFilesArrived()) host->audio_.TakeLateRenderings();
 }
 
 void SdlHost::DrainEventsAt(std::int64_t now) {

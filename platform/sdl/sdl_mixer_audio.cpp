@@ -230,6 +230,7 @@ struct SdlMixerAudio::Tune {
   Mix_Music* music = nullptr;
   std::string cachePath;      // empty when there is no cache
   std::string awaitedPath;    // where its rendering will come; empty once it is heard
+  bool lateFailed = false;    // it did not come, or came damaged: asked again at the next play
   bool decodingLate = false;  // its rendering has come and its samples are coming
   bool synthesised = false;   // playing from the MIDI bytes, not a rendering
   bool cacheComing = false;   // its rendering is being made in the cache, for its next start
@@ -370,39 +371,49 @@ void SdlMixerAudio::UseShippedRenderings(std::string folder) {
   shippedFolder_ = std::move(folder);
 }
 
-void SdlMixerAudio::AwaitRenderings(std::function<bool(const std::string& path)> ask,
-                                    LateDecoder decoder) {
-  askForRendering_ = std::move(ask);
-  lateDecoder_ = std::move(decoder);
+void SdlMixerAudio::AwaitRenderings(LateRenderings late) {
+  late_ = std::move(late);
 }
 
 bool SdlMixerAudio::AwaitsRenderings() const {
-  return mixer_ && std::any_of(mixer_->tunes.begin(), mixer_->tunes.end(),
-                               [](const auto& entry) { return !entry.second.awaitedPath.empty(); });
+  return mixer_ && std::any_of(mixer_->tunes.begin(), mixer_->tunes.end(), [](const auto& entry) {
+           return !entry.second.awaitedPath.empty() && !entry.second.lateFailed;
+         });
 }
 
 void SdlMixerAudio::TakeLateRenderings() {
   if (!mixer_) return;
   for (auto& [handle, tune] : mixer_->tunes) {
-    if (tune.awaitedPath.empty() || !LateRenderingCame(tune)) continue;
-    tune.awaitedPath.clear();
-    if (handle == mixer_->playing && Mix_PlayMusic(tune.music, -1) != 0) {
-      LogSdlError("Mix_PlayMusic", Repeats::kLogOnce);
-    }
+    if (!tune.awaitedPath.empty() && !tune.lateFailed) TakeLateRendering(handle, tune);
+  }
+}
+
+void SdlMixerAudio::TakeLateRendering(TuneHandle handle, Tune& tune) const {
+  if (!LateRenderingCame(tune) || tune.lateFailed) return;
+  tune.awaitedPath.clear();
+  if (handle == mixer_->playing && Mix_PlayMusic(tune.music, -1) != 0) {
+    LogSdlError("Mix_PlayMusic", Repeats::kLogOnce);
   }
 }
 
 // A rendering is checked whole before its samples are asked for; whatever
 // becomes of them, the tune is then heard, from them or from the rendering.
+// One that fails its check is removed, so that it is fetched anew.
 bool SdlMixerAudio::LateRenderingCame(Tune& tune) const {
   if (!tune.decodingLate) {
-    const std::optional<std::uint64_t> length = UseRendering(tune, tune.awaitedPath);
-    tune.decodingLate = length && DecodeLate(tune, *length);
-    return length && !tune.decodingLate;
+    const LateFile state = late_.ask(tune.awaitedPath);
+    if (state == LateFile::kComing) return false;
+    const std::optional<std::uint64_t> length =
+        state == LateFile::kHere ? UseRendering(tune, tune.awaitedPath) : std::nullopt;
+    if (!length) {
+      if (state == LateFile::kHere) (void)RemoveFile(tune.awaitedPath);
+      tune.lateFailed = true;
+      return true;
+    }
+    tune.decodingLate = DecodeLate(tune, *length);
+    return !tune.decodingLate;
   }
-  if (lateDecoder_.take(tune.awaitedPath, tune.cachePath) == DecodedRendering::kComing) {
-    return false;
-  }
+  if (late_.take(tune.awaitedPath, tune.cachePath) == DecodedRendering::kComing) return false;
   tune.decodingLate = false;
   // Samples that were not kept, or that the mixer refuses, leave the Ogg
   // rendering in place.
@@ -412,8 +423,8 @@ bool SdlMixerAudio::LateRenderingCame(Tune& tune) const {
 
 // Only Ogg renderings are worth decoding, and only into a cache.
 bool SdlMixerAudio::DecodeLate(const Tune& tune, std::uint64_t length) const {
-  return lateDecoder_.decode && lateDecoder_.take && !tune.cachePath.empty() &&
-         Mix_GetMusicType(tune.music) == MUS_OGG && lateDecoder_.decode(tune.awaitedPath, length);
+  return late_.decode && late_.take && !tune.cachePath.empty() &&
+         Mix_GetMusicType(tune.music) == MUS_OGG && late_.decode(tune.awaitedPath, length);
 }
 
 void SdlMixerAudio::FinishRenderings() {
@@ -490,10 +501,16 @@ bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) 
       mixer_->tunes.emplace(handle, std::move(tune));
       return true;
     }
-    if (askForRendering_ && askForRendering_(shipped)) {
-      tune.awaitedPath = std::move(shipped);
-      mixer_->tunes.emplace(handle, std::move(tune));
-      return true;
+    if (late_.ask) {
+      tune.awaitedPath = TuneCachePath(late_.folder, bytes, soundFont);
+      const LateFile state = late_.ask(tune.awaitedPath);
+      if (state != LateFile::kNone) {
+        Tune& awaiting = mixer_->tunes.emplace(handle, std::move(tune)).first->second;
+        // One that is here already is heard at once.
+        if (state == LateFile::kHere) TakeLateRendering(handle, awaiting);
+        return true;
+      }
+      tune.awaitedPath.clear();
     }
   }
 #if MORVEX2_FLUIDSYNTH
@@ -553,6 +570,10 @@ void SdlMixerAudio::PlayTune(TuneHandle tune) {
   if (!playing.awaitedPath.empty()) {
     // The last screen's tune does not go on over this one while it comes.
     Mix_HaltMusic();
+    if (playing.lateFailed) {
+      playing.lateFailed = false;
+      TakeLateRendering(tune, playing);
+    }
     return;
   }
 #if MORVEX2_FLUIDSYNTH || MORVEX2_DECODES_RENDERINGS

@@ -23,10 +23,17 @@
 #include <string>
 #include <vector>
 
-#include "platform/sdl/late_renderings.h"
+#include "platform/base/late_files.h"
 #include "platform/win32/audio.h"
 
 namespace platform {
+
+// How a late rendering's samples, decoded by the page, stand.
+enum class DecodedRendering {
+  kComing,   // asked for and not yet decoded
+  kWritten,  // kept at the place given, whole
+  kFailed,   // nothing decoded or nothing kept; asked for again, it is decoded anew
+};
 
 class SdlMixerAudio final : public AudioBackend {
  public:
@@ -64,23 +71,29 @@ class SdlMixerAudio final : public AudioBackend {
   void UseShippedRenderings(std::string folder);
 
   // Where the renderings made with the game come after it starts (the
-  // browser's page fetches them once its first frame is out), a tune whose
-  // rendering is not there yet is asked for through `ask` (given the path it
-  // belongs at; false when it will not come) and waits for it in silence.
-  // Where `decoder` decodes them (late_renderings.h), an Ogg rendering that
-  // has come and passed its check is handed to it, and its tune waits on for
-  // the samples, kept in the cache, and plays from them; where none come, it
-  // plays from the Ogg rendering. TakeLateRenderings switches every waiting
-  // tune whose rendering or samples have come, and starts the one that
-  // should be playing: a late tune starts late.
-  struct LateDecoder {
+  // browser's page fetches them once its first frame is out, late_files.h),
+  // a tune whose rendering is not there yet asks for it through `ask`, given
+  // the path in `folder` where it comes, and waits for it in silence; `ask`
+  // says how it stands each time it is called. Where `decode` decodes them
+  // (late_renderings.h), an Ogg rendering that has come and passed its check
+  // is handed to it, and its tune waits on for the samples, kept in the
+  // cache, and plays from them; where none come, it plays from the Ogg
+  // rendering. TakeLateRenderings switches every waiting tune whose rendering
+  // or samples have come, and starts the one that should be playing: a late
+  // tune starts late. A rendering that could not be fetched, or came damaged
+  // (it is removed), leaves its tune silent, and is asked for again when the
+  // tune is next played.
+  struct LateRenderings {
+    std::string folder;
+    std::function<LateFile(const std::string& path)> ask;
     // Given the rendering's path and the length of its stream; false when
     // it will not decode it.
-    std::function<bool(const std::string& path, std::uint64_t length)> decode;
+    std::function<bool(const std::string& path, std::uint64_t length)> decode = {};
     // Writes the samples into the cache at `cachePath` once they have come.
-    std::function<DecodedRendering(const std::string& path, const std::string& cachePath)> take;
+    std::function<DecodedRendering(const std::string& path, const std::string& cachePath)> take =
+        {};
   };
-  void AwaitRenderings(std::function<bool(const std::string& path)> ask, LateDecoder decoder = {});
+  void AwaitRenderings(LateRenderings late);
   [[nodiscard]] bool AwaitsRenderings() const;
   void TakeLateRenderings();
 
@@ -99,6 +112,7 @@ class SdlMixerAudio final : public AudioBackend {
   void PointAtSoundFont() const;
   bool AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes);
   std::optional<std::uint64_t> UseRendering(Tune& tune, const std::string& path) const;
+  void TakeLateRendering(TuneHandle handle, Tune& tune) const;
   bool LateRenderingCame(Tune& tune) const;
   [[nodiscard]] bool DecodeLate(const Tune& tune, std::uint64_t length) const;
   void ApplyLoudness() const;
@@ -106,8 +120,7 @@ class SdlMixerAudio final : public AudioBackend {
   std::optional<std::string> soundFont_;
   std::optional<std::string> cacheFolder_;
   std::string shippedFolder_;
-  std::function<bool(const std::string& path)> askForRendering_;
-  LateDecoder lateDecoder_;
+  LateRenderings late_;
   std::unique_ptr<Mixer> mixer_;        // null while the device is closed
   std::unique_ptr<Deferred> deferred_;  // null unless the start is put off
   // Handles are never reused, not even across a Close and Open, so that a

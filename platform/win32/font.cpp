@@ -1,6 +1,7 @@
 #include "platform/win32/font.h"
 
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "platform/base/late_files.h"
@@ -30,20 +31,24 @@ int TrailIndex(std::uint8_t trail) {
 
 // The glyphs that come after the page's first frame, asked for when the
 // first text is drawn and waited for when one of them is. Where they could
-// not be fetched, their characters get the box of a glyph the font lacks:
-// waiting again for each of them would stop the game at every text.
+// not be fetched, their characters get the box of a glyph the font lacks,
+// and they are asked for again without waiting: waiting again for each of
+// them would stop the game at every text. Once they come they are used.
 const std::uint8_t* LateGlyph(int index) {
   static std::vector<std::uint8_t> glyphs;
   static bool failed = false;
-  if (index < 0 || index >= font_table::kLateGlyphCount || failed) return nullptr;
+  if (index < 0 || index >= font_table::kLateGlyphCount) return nullptr;
   if (glyphs.empty()) {
-    std::optional<std::vector<std::uint8_t>> fetched =
-        platform::AwaitLateFile(font_table::kLateGlyphsFile);
-    const auto size = static_cast<std::size_t>(font_table::kLateGlyphCount) * 32;
-    if (!fetched || fetched->size() != size) {
-      failed = true;
+    if (failed &&
+        platform::AskForLateFile(font_table::kLateGlyphsFile) != platform::LateFile::kHere) {
       return nullptr;
     }
+    std::optional<std::vector<std::uint8_t>> fetched = platform::AwaitLateFile(
+        font_table::kLateGlyphsFile, [](std::span<const std::uint8_t> bytes) {
+          return bytes.size() == static_cast<std::size_t>(font_table::kLateGlyphCount) * 32;
+        });
+    failed = !fetched;
+    if (failed) return nullptr;
     glyphs = std::move(*fetched);
   }
   return glyphs.data() + static_cast<std::size_t>(index) * 32;
@@ -51,7 +56,8 @@ const std::uint8_t* LateGlyph(int index) {
 
 void AskForLateGlyphsOnce() {
   static const bool asked =
-      font_table::kLateGlyphCount > 0 && platform::AskForLateFile(font_table::kLateGlyphsFile);
+      font_table::kLateGlyphCount > 0 &&
+      platform::AskForLateFile(font_table::kLateGlyphsFile) != platform::LateFile::kNone;
   static_cast<void>(asked);
 }
 

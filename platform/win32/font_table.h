@@ -21,6 +21,6 @@ extern const std::uint16_t kDoubleIndex[kLeadCount * kTrailCount];
 extern const std::uint8_t kDoubleGlyphs[][32];
 extern const int kDoubleGlyphCount;
 extern const int kLateGlyphCount;
-inline constexpr char kLateGlyphsFile[] = "glyphs.late";
+inline constexpr char kLateGlyphsFile[] = "late/glyphs.late";
 
 }  // namespace platform::font_table

@@ -73,7 +73,8 @@ export async function testKeptPage({ context, server, pageFolder, watch }) {
   // and each one the game asked for is there for it
   const tuneFiles = (await readdir(join(pageFolder, 'tunes'))).length;
   const tunesHere = () => page.evaluate((count) =>
-    FS.readdir('/morvex2/share/morvex2').filter((name) => name.endsWith('.tune')).length === count, tuneFiles);
+    FS.analyzePath('/morvex2/tunes').exists &&
+    FS.readdir('/morvex2/tunes').filter((name) => name.endsWith('.tune')).length === count, tuneFiles);
   if (await until('the tunes come', tunesHere, 60000)) {
     const fetched = await page.evaluate(() => performance.getEntriesByType('resource')
       .map((entry) => [new URL(entry.name).pathname.replace(/^.*\//, ''), entry.startTime, entry.responseEnd]));

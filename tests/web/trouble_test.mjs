@@ -94,6 +94,18 @@ export async function testTrouble({ address, sourceFolder }) {
       return /music could not be fetched \(the server answered 404\)/.test(await said(page)) &&
         (await page.evaluate(() => window.morvex2Errors.length)) === 0;
     }],
+    ['a level picture that cannot be fetched ends the game with its reason, and the tunes still come',
+      async (page) => {
+        await page.route(/late\/B(CRI|GIYA|FUNE)\.bmp\.late$/, (route) => route.fulfill({ status: 404 }));
+        await page.reload();
+        await titleShown(page);
+        await page.click('#start');
+        const heard = await until("the title's tune is heard", () => page.evaluate(() => window.morvex2SoundPeak() > 0.01), 30000);
+        await page.keyboard.press('Enter');
+        await page.keyboard.press('Enter');
+        await until('the game ends', async () => /The game has ended/.test(await said(page)), 20000);
+        return heard && /ゲームより: /.test(await said(page));
+      }],
     ['a browser that cannot decode the tunes plays them as they came', async (page) => {
       await page.addInitScript(() => {
         BaseAudioContext.prototype.decodeAudioData = () => Promise.reject(new DOMException('no Vorbis', 'EncodingError'));
