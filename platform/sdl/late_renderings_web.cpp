@@ -59,19 +59,15 @@ EM_JS(int, PageDecodedSamples, (const char* path, double firstFrame, std::int16_
   return 1;
 });
 
-EM_JS(void, PageWakesGameForTunes, (), {
-  Module.morvex2LateNews();
-});
-
 EM_JS(void, PageForgetsDecodedTune, (const char* path), {
   if (Module.morvex2DecodedTunes) Module.morvex2DecodedTunes.delete(UTF8ToString(path));
 });
 // clang-format on
 
-using platform::DecodedRendering;
-using platform::DecodedSamplesWriter;
-using platform::SampleFormat;
-using platform::SampleSource;
+}  // namespace
+
+namespace platform {
+namespace {
 
 // More frames than any rendering the cache keeps, and few enough that a
 // double holds every count exactly.
@@ -116,7 +112,7 @@ DecodedRendering TakeDecodedRendering(const std::string& path, const std::string
   };
   const DecodedSamplesWriter::Step step = writing->second->Write(source, kBlocksAtATime);
   if (step == DecodedSamplesWriter::Step::kMore) {
-    PageWakesGameForTunes();
+    EM_ASM(Module.morvex2LateNews());
     return DecodedRendering::kComing;
   }
   Writings().erase(writing);
@@ -127,8 +123,6 @@ DecodedRendering TakeDecodedRendering(const std::string& path, const std::string
 }
 
 }  // namespace
-
-namespace platform {
 
 // The renderings come into the page's late tunes/ folder.
 void AwaitLateRenderings(SdlMixerAudio& audio) {

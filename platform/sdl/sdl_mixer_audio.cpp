@@ -388,6 +388,21 @@ void SdlMixerAudio::TakeLateRenderings() {
   }
 }
 
+// The tune waits for its rendering where it comes late; one that is here
+// already is heard at once. False where none comes.
+bool SdlMixerAudio::AwaitLateRendering(TuneHandle handle, Tune& tune,
+                                       std::span<const std::uint8_t> bytes,
+                                       const std::string& soundFont) {
+  if (!late_.ask) return false;
+  std::string path = TuneCachePath(late_.folder, bytes, soundFont);
+  const LateFile state = late_.ask(path);
+  if (state == LateFile::kNone) return false;
+  tune.awaitedPath = std::move(path);
+  Tune& awaiting = mixer_->tunes.emplace(handle, std::move(tune)).first->second;
+  if (state == LateFile::kHere) TakeLateRendering(handle, awaiting);
+  return true;
+}
+
 void SdlMixerAudio::TakeLateRendering(TuneHandle handle, Tune& tune) const {
   if (!LateRenderingCame(tune) || tune.lateFailed) return;
   tune.awaitedPath.clear();
@@ -501,17 +516,7 @@ bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) 
       mixer_->tunes.emplace(handle, std::move(tune));
       return true;
     }
-    if (late_.ask) {
-      tune.awaitedPath = TuneCachePath(late_.folder, bytes, soundFont);
-      const LateFile state = late_.ask(tune.awaitedPath);
-      if (state != LateFile::kNone) {
-        Tune& awaiting = mixer_->tunes.emplace(handle, std::move(tune)).first->second;
-        // One that is here already is heard at once.
-        if (state == LateFile::kHere) TakeLateRendering(handle, awaiting);
-        return true;
-      }
-      tune.awaitedPath.clear();
-    }
+    if (AwaitLateRendering(handle, tune, bytes, soundFont)) return true;
   }
 #if MORVEX2_FLUIDSYNTH
   tune.music = MusicFromMemory(bytes, MUS_MID);

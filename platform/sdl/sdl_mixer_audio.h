@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -71,18 +72,16 @@ class SdlMixerAudio final : public AudioBackend {
   void UseShippedRenderings(std::string folder);
 
   // Where the renderings made with the game come after it starts (the
-  // browser's page fetches them once its first frame is out, late_files.h),
-  // a tune whose rendering is not there yet asks for it through `ask`, given
-  // the path in `folder` where it comes, and waits for it in silence; `ask`
-  // says how it stands each time it is called. Where `decode` decodes them
-  // (late_renderings.h), an Ogg rendering that has come and passed its check
-  // is handed to it, and its tune waits on for the samples, kept in the
-  // cache, and plays from them; where none come, it plays from the Ogg
-  // rendering. TakeLateRenderings switches every waiting tune whose rendering
-  // or samples have come, and starts the one that should be playing: a late
-  // tune starts late. A rendering that could not be fetched, or came damaged
-  // (it is removed), leaves its tune silent, and is asked for again when the
-  // tune is next played.
+  // page's late files), a tune whose rendering is not there yet asks for it
+  // through `ask`, given the path in `folder` where it comes, and waits for it
+  // in silence. Where `decode` decodes them (late_renderings.h), an Ogg
+  // rendering that has come and passed its check is handed to it, and its
+  // tune waits on for the samples, kept in the cache, and plays from them;
+  // where none come, from the Ogg rendering. TakeLateRenderings switches every
+  // waiting tune whose rendering or samples have come, and starts the one
+  // that should be playing: a late tune starts late. One that did not come,
+  // or came damaged (it is removed), leaves its tune silent until the tune is
+  // next played, when it is asked for again.
   struct LateRenderings {
     std::string folder;
     std::function<LateFile(const std::string& path)> ask;
@@ -112,6 +111,8 @@ class SdlMixerAudio final : public AudioBackend {
   void PointAtSoundFont() const;
   bool AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes);
   std::optional<std::uint64_t> UseRendering(Tune& tune, const std::string& path) const;
+  bool AwaitLateRendering(TuneHandle handle, Tune& tune, std::span<const std::uint8_t> bytes,
+                          const std::string& soundFont);
   void TakeLateRendering(TuneHandle handle, Tune& tune) const;
   bool LateRenderingCame(Tune& tune) const;
   [[nodiscard]] bool DecodeLate(const Tune& tune, std::uint64_t length) const;
