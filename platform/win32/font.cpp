@@ -31,18 +31,15 @@ int TrailIndex(std::uint8_t trail) {
 
 // The glyphs that come after the page's first frame, asked for when the
 // first text is drawn and waited for when one of them is. Where they could
-// not be fetched, their characters get the box of a glyph the font lacks,
-// and they are asked for again without waiting: waiting again for each of
-// them would stop the game at every text. Once they come they are used.
+// not be fetched, or came damaged, their characters get the box of a glyph
+// the font lacks for the rest of the visit: asking again at every text would
+// fetch them again and again while the network is down, and waiting again for
+// each of them would stop the game at every text.
 const std::uint8_t* LateGlyph(int index) {
   static std::vector<std::uint8_t> glyphs;
   static bool failed = false;
-  if (index < 0 || index >= font_table::kLateGlyphCount) return nullptr;
+  if (index < 0 || index >= font_table::kLateGlyphCount || failed) return nullptr;
   if (glyphs.empty()) {
-    if (failed &&
-        platform::AskForLateFile(font_table::kLateGlyphsFile) != platform::LateFile::kHere) {
-      return nullptr;
-    }
     std::optional<std::vector<std::uint8_t>> fetched = platform::AwaitLateFile(
         font_table::kLateGlyphsFile, [](std::span<const std::uint8_t> bytes) {
           return bytes.size() == static_cast<std::size_t>(font_table::kLateGlyphCount) * 32;

@@ -146,6 +146,19 @@ class SoundTest : public ::testing::Test {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
   }
+  // A late rendering the waiting `audio` asked for comes at `path` (a square
+  // wave as loud as 8000), is taken up and played for 300 ms, and the device
+  // is closed. Returns the sample at which it came.
+  std::size_t LateRenderingComes(platform::SdlMixerAudio& audio, const std::string& path) const {
+    EXPECT_TRUE(audio.AwaitsRenderings());
+    EXPECT_TRUE(platform::WriteCachedTune(path, SquareWav(1000, 8000)));
+    const std::size_t came = OutputBytes() / 2;
+    audio.TakeLateRenderings();
+    EXPECT_FALSE(audio.AwaitsRenderings());
+    Listen(300);
+    audio.Close();
+    return came;
+  }
   // Closes the device (which flushes the file) and reads back what was heard.
   Samples Heard() {
     audio_.Close();
@@ -582,13 +595,7 @@ TEST_F(SoundTest, ARenderingThatComesLateStartsItsTuneLate) {
     const std::size_t switched = OutputBytes() / 2;
     Listen(200);
     if (stoppedMeanwhile) audio.StopTune();
-    EXPECT_TRUE(audio.AwaitsRenderings());
-    ASSERT_TRUE(platform::WriteCachedTune(latePath, SquareWav(1000, 8000)));
-    const std::size_t came = OutputBytes() / 2;
-    audio.TakeLateRenderings();
-    EXPECT_FALSE(audio.AwaitsRenderings());
-    Listen(300);
-    audio.Close();
+    const std::size_t came = LateRenderingComes(audio, latePath);
     const Samples heard = Heard();
     EXPECT_EQ(Peak(heard, 0, switched), 4000) << "the first tune played";
     // The driver has up to two buffers queued when the tunes switch.
@@ -638,13 +645,7 @@ TEST_F(SoundTest, ALateRenderingThatFailedIsAskedForAgainWhenItsTuneIsNextPlayed
     fails = false;
     audio.PlayTune(tune);
     EXPECT_EQ(asks, 3) << "damaged: " << cameDamaged;
-    EXPECT_TRUE(audio.AwaitsRenderings());
-    ASSERT_TRUE(platform::WriteCachedTune(latePath, SquareWav(1000, 8000)));
-    const std::size_t came = OutputBytes() / 2;
-    audio.TakeLateRenderings();
-    EXPECT_FALSE(audio.AwaitsRenderings());
-    Listen(300);
-    audio.Close();
+    const std::size_t came = LateRenderingComes(audio, latePath);
     const Samples heard = Heard();
     EXPECT_EQ(Peak(heard, 0, replayed), 0) << "silent while it failed; damaged: " << cameDamaged;
     EXPECT_EQ(Peak(heard, came), 8000) << "heard once it came; damaged: " << cameDamaged;
