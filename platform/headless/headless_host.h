@@ -35,7 +35,6 @@ class HeadlessHost final : public WindowBackend {
   void Install();
   void Uninstall();
 
-  VirtualClock& Clock() { return clock_; }
   RecordingAudio& Audio() { return audio_; }
   // Every recorded call of the run, in order: timers, sounds, music, boxes.
   [[nodiscard]] const CallLog& Calls() const { return calls_; }
