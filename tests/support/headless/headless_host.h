@@ -13,10 +13,10 @@
 
 #include "platform/base/call_log.h"
 #include "platform/base/clock.h"
-#include "platform/headless/host_script.h"
-#include "platform/headless/offscreen_video.h"
-#include "platform/headless/recording_audio.h"
 #include "platform/win32/window_backend.h"
+#include "tests/support/headless/host_script.h"
+#include "tests/support/headless/offscreen_video.h"
+#include "tests/support/headless/recording_audio.h"
 
 namespace platform {
 
