@@ -31,7 +31,7 @@
 #include <vector>
 
 #include "core/replay_file.h"
-#include "platform/base/base64.h"
+#include "formats/base64.h"
 #include "tests/server/scripted_game.h"
 
 namespace {
@@ -104,7 +104,7 @@ std::vector<Game> Prepare(int port, int count) {
     const Replay replay = testworld::PlayScriptedGame(one.seed, one.level, kGameMs);
     nlohmann::json body;
     body["name"] = "LOAD";
-    body["replay"] = platform::EncodeBase64(EncodeReplay(replay));
+    body["replay"] = formats::EncodeBase64(EncodeReplay(replay));
     games.push_back({"/api/v1/tickets/" + one.id + "/replay", body.dump()});
   }
   return games;

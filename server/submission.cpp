@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/replay_file.h"
-#include "platform/base/base64.h"
+#include "formats/base64.h"
 #include "server/table_name.h"
 #include "server/tickets.h"
 
@@ -36,7 +36,7 @@ std::optional<Answer> ReadBody(std::string_view body, Submission* submission) {
 
 std::optional<Answer> ReadReplay(const std::string& base64, std::vector<std::uint8_t>* bytes,
                                  Replay* replay) {
-  std::optional<std::vector<std::uint8_t>> decoded = platform::DecodeBase64(base64);
+  std::optional<std::vector<std::uint8_t>> decoded = formats::DecodeBase64(base64);
   if (!decoded) return Refusal(400, "bad-replay", "The replay is not base64.");
   std::string error;
   if (!DecodeReplay(*decoded, replay, &error)) {

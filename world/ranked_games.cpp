@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/base/base64.h"
+#include "formats/base64.h"
 #include "platform/win32/host.h"
 #include "world/pending_submissions.h"
 #include "world/world_answers.h"
@@ -167,7 +167,7 @@ void SubmitRankedGame(const std::string& nameUtf8, std::span<const std::uint8_t>
   kept.ticket = g_games.game->ticket.id;
   kept.expiresAtS = g_games.game->expiresAtS;
   kept.serverUrl = WorldServerUrl();
-  kept.body = SubmissionBody(nameUtf8, platform::EncodeBase64(replay));
+  kept.body = SubmissionBody(nameUtf8, formats::EncodeBase64(replay));
   g_games.game.reset();
   (void)SavePendingSubmission(kept);
   g_games.outcome.standing = RankedOutcome::Standing::kSending;

@@ -2,14 +2,22 @@
 // the system through File's own operations.
 #include "platform/base/files.h"
 
+#include <utility>
+
 namespace platform {
 
 bool SameFile(const FileInfo& a, const FileInfo& b) {
   return a.device == b.device && a.inode == b.inode;
 }
 
+File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
 bool File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const {
   return ReadUpTo(offset, into) == into.size();
+}
+
+FileReplacement::~FileReplacement() {
+  Abandon();
 }
 
 bool FileReplacement::Append(std::span<const std::uint8_t> bytes) {

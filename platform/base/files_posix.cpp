@@ -110,8 +110,6 @@ File::~File() {
   if (handle_ >= 0) CloseQuietly(handle_);
 }
 
-File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
-
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     if (handle_ >= 0) CloseQuietly(handle_);
@@ -221,10 +219,6 @@ FileReplacement::FileReplacement(std::string path, std::uint32_t permissions)
     }
   }
   if (file_.IsOpen() && ::fchmod(file_.handle_, permissions) != 0) Abandon();
-}
-
-FileReplacement::~FileReplacement() {
-  Abandon();
 }
 
 // Removes the new file, keeping errno as the failure left it.

@@ -332,8 +332,6 @@ File::~File() {
   Close();
 }
 
-File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
-
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     Close();
@@ -465,10 +463,6 @@ FileReplacement::FileReplacement(std::string path, std::uint32_t /*permissions*/
     file_ = File(DescriptorOf(handle));
     if (!file_.IsOpen()) return;  // errno says why
   }
-}
-
-FileReplacement::~FileReplacement() {
-  Abandon();
 }
 
 // Removes the new file, keeping errno as the failure left it.

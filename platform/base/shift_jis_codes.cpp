@@ -28,7 +28,7 @@ bool IsNecSelectedIbm(std::uint8_t lead) {
 
 }  // namespace
 
-ShiftJisCodes::ShiftJisCodes(const DecodeOne& decode) {
+ShiftJisCodes::ShiftJisCodes(const DecodeShiftJisCode& decode) {
   std::map<std::string, std::string, std::less<>> necSelected;
   const auto add = [&](std::string code) {
     std::optional<std::string> utf8 = decode(code);
@@ -52,20 +52,11 @@ ShiftJisCodes::ShiftJisCodes(const DecodeOne& decode) {
 }
 
 std::string ShiftJisCodes::Decode(std::string_view text) const {
-  std::string out;
-  for (std::size_t at = 0; at < text.size();) {
-    const bool lead = IsShiftJisLeadByte(static_cast<std::uint8_t>(text[at]));
-    const std::size_t size = lead && at + 1 < text.size() ? 2 : 1;
-    const auto found = decoded_.find(Key(text.substr(at, size)));
-    if (found == decoded_.end()) {
-      out.push_back('?');
-      ++at;
-      continue;
-    }
-    out += found->second;
-    at += size;
-  }
-  return out;
+  return DecodeShiftJis(text, [this](std::string_view code) -> std::optional<std::string> {
+    const auto found = decoded_.find(Key(code));
+    if (found == decoded_.end()) return std::nullopt;
+    return found->second;
+  });
 }
 
 std::optional<std::string> ShiftJisCodes::Encode(std::string_view utf8) const {

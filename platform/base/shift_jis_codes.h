@@ -6,25 +6,21 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/base/shift_jis.h"
+
 namespace platform {
 
 class ShiftJisCodes {
  public:
-  // The UTF-8 of the one character that `code` (one or two bytes) stands
-  // for, or nothing when it stands for none.
-  using DecodeOne = std::function<std::optional<std::string>(std::string_view code)>;
+  explicit ShiftJisCodes(const DecodeShiftJisCode& decode);
 
-  explicit ShiftJisCodes(const DecodeOne& decode);
-
-  // The text as UTF-8; an undecodable byte becomes '?' and the text goes on
-  // from the byte after it.
+  // The text as UTF-8, as DecodeShiftJis gives it.
   [[nodiscard]] std::string Decode(std::string_view text) const;
 
   // The UTF-8 text in Shift-JIS; nothing when it is not UTF-8 or holds a

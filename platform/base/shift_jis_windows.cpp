@@ -13,28 +13,15 @@ constexpr UINT kShiftJis = 932;
 
 }  // namespace
 
-// Character by character, so that one undecodable byte becomes one '?' and
-// the rest of the text still comes through.
 std::string Utf8FromShiftJis(const char* text) {
-  std::string out;
-  if (text == nullptr) return out;
-  const std::string_view bytes(text);
-  std::size_t at = 0;
-  while (at < bytes.size()) {
-    const bool lead = IsShiftJisLeadByte(static_cast<std::uint8_t>(bytes[at]));
-    const int size = lead && at + 1 < bytes.size() ? 2 : 1;
+  if (text == nullptr) return {};
+  return DecodeShiftJis(text, [](std::string_view code) -> std::optional<std::string> {
     wchar_t wide[2] = {};
-    const int length =
-        ::MultiByteToWideChar(kShiftJis, MB_ERR_INVALID_CHARS, bytes.data() + at, size, wide, 2);
-    if (length > 0) {
-      out += Utf8FromWide(std::wstring_view(wide, static_cast<std::size_t>(length)));
-      at += static_cast<std::size_t>(size);
-    } else {
-      out.push_back('?');
-      ++at;
-    }
-  }
-  return out;
+    const int length = ::MultiByteToWideChar(kShiftJis, MB_ERR_INVALID_CHARS, code.data(),
+                                             static_cast<int>(code.size()), wide, 2);
+    if (length <= 0) return std::nullopt;
+    return Utf8FromWide(std::wstring_view(wide, static_cast<std::size_t>(length)));
+  });
 }
 
 std::optional<std::string> ShiftJisFromUtf8(std::string_view text) {

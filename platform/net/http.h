@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,12 +30,17 @@ struct HttpResponse {
 // An answer longer than this is not one of the server's: a table of a hundred
 // entries is a few kilobytes, a replay of hours under 64 KiB.
 constexpr std::size_t kLongestBody = 1 << 20;
+inline constexpr char kTooLong[] = "the answer is too long";
+
+// No answer: no status, none of a body that may have come, and why.
+HttpResponse Failed(std::string error);
 
 using RequestId = std::uint64_t;
 
 // One system's way of making requests. Start never blocks; the requests run
 // beside the game (on a thread of the platform's, or the browser's own), and
-// their answers wait until TakeFinished is called on the game's thread.
+// their answers, handed to Finish there, wait until TakeFinished is called on
+// the game's thread.
 class HttpClient {
  public:
   HttpClient() = default;
@@ -44,7 +50,15 @@ class HttpClient {
 
   virtual void Start(RequestId id, HttpRequest request) = 0;
   // The requests that have finished since the last call, in the order they finished.
-  virtual std::vector<std::pair<RequestId, HttpResponse>> TakeFinished() = 0;
+  virtual std::vector<std::pair<RequestId, HttpResponse>> TakeFinished();
+
+ protected:
+  // From any thread.
+  void Finish(RequestId id, HttpResponse response);
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::pair<RequestId, HttpResponse>> finished_;  // under mutex_
 };
 
 // The system's own client: libcurl on Linux, WinHTTP on Windows, the

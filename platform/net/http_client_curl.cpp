@@ -64,13 +64,6 @@ class CurlHttpClient final : public HttpClient {
     curl_multi_wakeup(multi_);
   }
 
-  std::vector<std::pair<RequestId, HttpResponse>> TakeFinished() override {
-    const std::lock_guard lock(mutex_);
-    std::vector<std::pair<RequestId, HttpResponse>> finished;
-    finished.swap(finished_);
-    return finished;
-  }
-
  private:
   void Run() {
     while (!stopping_) {
@@ -94,8 +87,7 @@ class CurlHttpClient final : public HttpClient {
   void Begin(std::unique_ptr<Transfer> transfer) {
     CURL* handle = curl_easy_init();
     if (handle == nullptr) {
-      transfer->response.error = "cannot start a request";
-      Finish(*transfer);
+      Finish(transfer->id, Failed("cannot start a request"));
       return;
     }
     const HttpRequest& request = transfer->request;
@@ -138,31 +130,23 @@ class CurlHttpClient final : public HttpClient {
         curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
         transfer.response.status = static_cast<int>(status);
       } else {
-        transfer.response.status = 0;
-        transfer.response.body.clear();
-        transfer.response.error =
-            transfer.tooLong ? "the answer is too long" : curl_easy_strerror(message->data.result);
+        transfer.response =
+            Failed(transfer.tooLong ? kTooLong : curl_easy_strerror(message->data.result));
       }
       curl_multi_remove_handle(multi_, handle);
       curl_easy_cleanup(handle);
       curl_slist_free_all(transfer.headers);
-      Finish(transfer);
+      Finish(transfer.id, std::move(transfer.response));
       running_.erase(found);
     }
-  }
-
-  void Finish(Transfer& transfer) {
-    const std::lock_guard lock(mutex_);
-    finished_.emplace_back(transfer.id, std::move(transfer.response));
   }
 
   CURLM* multi_ = nullptr;
   std::thread worker_;
   std::atomic<bool> stopping_{false};
   std::mutex mutex_;
-  std::vector<std::unique_ptr<Transfer>> incoming_;           // under mutex_
-  std::vector<std::pair<RequestId, HttpResponse>> finished_;  // under mutex_
-  std::map<CURL*, std::unique_ptr<Transfer>> running_;        // the worker's alone
+  std::vector<std::unique_ptr<Transfer>> incoming_;     // under mutex_
+  std::map<CURL*, std::unique_ptr<Transfer>> running_;  // the worker's alone
 };
 
 }  // namespace

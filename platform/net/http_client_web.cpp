@@ -62,33 +62,25 @@ class WebHttpClient final : public HttpClient {
     emscripten_fetch(&attr, pending->request.url.c_str());
   }
 
-  std::vector<std::pair<RequestId, HttpResponse>> TakeFinished() override {
-    std::vector<std::pair<RequestId, HttpResponse>> finished;
-    finished.swap(finished_);
-    return finished;
-  }
-
  private:
   static void Done(emscripten_fetch_t* fetch) {
     auto* pending = static_cast<Pending*>(fetch->userData);
     HttpResponse response;
-    response.status = fetch->status;
     if (fetch->status == 0) {
-      response.error = "the server could not be reached";
+      response = Failed("the server could not be reached");
     } else if (fetch->numBytes > kLongestBody) {
-      response.status = 0;
-      response.error = "the answer is too long";
+      response = Failed(kTooLong);
     } else {
+      response.status = fetch->status;
       response.body.assign(fetch->data, static_cast<std::size_t>(fetch->numBytes));
     }
-    if (alive_) pending->client->finished_.emplace_back(pending->id, std::move(response));
+    if (alive_) pending->client->Finish(pending->id, std::move(response));
     delete pending;
     emscripten_fetch_close(fetch);
     WakeTheGame();
   }
 
   static inline bool alive_ = true;
-  std::vector<std::pair<RequestId, HttpResponse>> finished_;
 };
 
 }  // namespace

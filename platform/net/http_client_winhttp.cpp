@@ -31,7 +31,6 @@ std::string LastError(const char* what) {
 }
 
 HttpResponse Perform(const HttpRequest& request) {
-  HttpResponse response;
   const std::wstring url = WideFromUtf8(request.url);
   URL_COMPONENTS parts{};
   parts.dwStructSize = sizeof(parts);
@@ -41,31 +40,19 @@ HttpResponse Perform(const HttpRequest& request) {
   parts.dwHostNameLength = 256;
   parts.lpszUrlPath = path;
   parts.dwUrlPathLength = 2048;
-  if (!WinHttpCrackUrl(url.c_str(), 0, 0, &parts)) {
-    response.error = "not a URL: " + request.url;
-    return response;
-  }
+  if (!WinHttpCrackUrl(url.c_str(), 0, 0, &parts)) return Failed("not a URL: " + request.url);
   const Handle session(WinHttpOpen(L"morvex2", WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY,
                                    WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-  if (session.value == nullptr) {
-    response.error = LastError("WinHttpOpen");
-    return response;
-  }
+  if (session.value == nullptr) return Failed(LastError("WinHttpOpen"));
   const int timeout = request.timeoutMs;
   WinHttpSetTimeouts(session.value, timeout, timeout, timeout, timeout);
   const Handle connection(WinHttpConnect(session.value, host, parts.nPort, 0));
-  if (connection.value == nullptr) {
-    response.error = LastError("WinHttpConnect");
-    return response;
-  }
+  if (connection.value == nullptr) return Failed(LastError("WinHttpConnect"));
   const std::wstring method = WideFromUtf8(request.method);
   const DWORD flags = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
   const Handle handle(WinHttpOpenRequest(connection.value, method.c_str(), path, nullptr,
                                          WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
-  if (handle.value == nullptr) {
-    response.error = LastError("WinHttpOpenRequest");
-    return response;
-  }
+  if (handle.value == nullptr) return Failed(LastError("WinHttpOpenRequest"));
   std::wstring headers;
   for (const auto& [name, value] : request.headers) {
     headers += WideFromUtf8(name + ": " + value + "\r\n");
@@ -76,33 +63,25 @@ HttpResponse Perform(const HttpRequest& request) {
                           headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
                           headers.empty() ? 0 : static_cast<DWORD>(-1L), body, length, length, 0) ||
       !WinHttpReceiveResponse(handle.value, nullptr)) {
-    response.error = LastError("sending the request");
-    return response;
+    return Failed(LastError("sending the request"));
   }
   DWORD status = 0;
   DWORD size = sizeof(status);
   WinHttpQueryHeaders(handle.value, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                       WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
+  HttpResponse response;
   for (;;) {
     DWORD available = 0;
     if (!WinHttpQueryDataAvailable(handle.value, &available)) {
-      response.error = LastError("reading the answer");
-      response.body.clear();
-      return response;
+      return Failed(LastError("reading the answer"));
     }
     if (available == 0) break;
-    if (response.body.size() + available > kLongestBody) {
-      response.error = "the answer is too long";
-      response.body.clear();
-      return response;
-    }
+    if (response.body.size() + available > kLongestBody) return Failed(kTooLong);
     const std::size_t at = response.body.size();
     response.body.resize(at + available);
     DWORD read = 0;
     if (!WinHttpReadData(handle.value, response.body.data() + at, available, &read)) {
-      response.error = LastError("reading the answer");
-      response.body.clear();
-      return response;
+      return Failed(LastError("reading the answer"));
     }
     response.body.resize(at + read);
   }
@@ -119,19 +98,15 @@ class WinHttpClient final : public HttpClient {
   void Start(RequestId id, HttpRequest request) override {
     JoinFinishedThreads();
     threads_.emplace_back([this, id, request = std::move(request)] {
-      HttpResponse response = Perform(request);
+      Finish(id, Perform(request));
       const std::lock_guard lock(mutex_);
-      finished_.emplace_back(id, std::move(response));
       done_.push_back(std::this_thread::get_id());
     });
   }
 
   std::vector<std::pair<RequestId, HttpResponse>> TakeFinished() override {
     JoinFinishedThreads();
-    const std::lock_guard lock(mutex_);
-    std::vector<std::pair<RequestId, HttpResponse>> finished;
-    finished.swap(finished_);
-    return finished;
+    return HttpClient::TakeFinished();
   }
 
  private:
@@ -154,8 +129,7 @@ class WinHttpClient final : public HttpClient {
 
   std::list<std::thread> threads_;
   std::mutex mutex_;
-  std::vector<std::pair<RequestId, HttpResponse>> finished_;  // under mutex_
-  std::vector<std::thread::id> done_;                         // under mutex_
+  std::vector<std::thread::id> done_;  // under mutex_
 };
 
 }  // namespace

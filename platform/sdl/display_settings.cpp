@@ -1,7 +1,6 @@
 #include "platform/sdl/display_settings.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -30,23 +29,11 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-bool ParseSize(std::string_view text, int* value) {
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, *value);
-  return error == std::errc{} && stop == end && *value >= 1 && *value <= kLargestWindow;
-}
-
 bool ParseWindow(std::string_view text, DisplaySettings* settings) {
   const std::size_t times = text.find('x');
   return times != std::string_view::npos &&
-         ParseSize(text.substr(0, times), &settings->windowWidth) &&
-         ParseSize(text.substr(times + 1), &settings->windowHeight);
-}
-
-bool ParseFullscreen(std::string_view value, DisplaySettings* settings) {
-  if (value != "yes" && value != "no") return false;
-  settings->fullscreen = value == "yes";
-  return true;
+         ReadWholeNumber(text.substr(0, times), 1, kLargestWindow, &settings->windowWidth) &&
+         ReadWholeNumber(text.substr(times + 1), 1, kLargestWindow, &settings->windowHeight);
 }
 
 // The address is checked where it is used; here only that it is one word.
@@ -62,7 +49,7 @@ bool ParseLine(std::string_view line, DisplaySettings* settings) {
   if (equals == std::string_view::npos) return false;
   const std::string_view key = Trim(line.substr(0, equals));
   const std::string_view value = Trim(line.substr(equals + 1));
-  if (key == "fullscreen") return ParseFullscreen(value, settings);
+  if (key == "fullscreen") return ReadYesNo(value, &settings->fullscreen);
   if (key == "window") return ParseWindow(value, settings);
   if (const AidLine aid = ParsePlayerAidLine(key, value, &settings->aids);
       aid != AidLine::kNotOurs) {

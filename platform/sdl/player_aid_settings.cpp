@@ -7,22 +7,26 @@ namespace platform {
 
 namespace {
 
-AidLine ParseYesNo(std::string_view value, bool* flag) {
-  if (value != "yes" && value != "no") return AidLine::kDamaged;
-  *flag = value == "yes";
-  return AidLine::kRead;
-}
-
-AidLine ParseVolume(std::string_view value, int* volume) {
-  const char* end = value.data() + value.size();
-  int read = 0;
-  const auto [stop, error] = std::from_chars(value.data(), end, read);
-  if (error != std::errc{} || stop != end || read < 0 || read > 100) return AidLine::kDamaged;
-  *volume = read;
-  return AidLine::kRead;
+AidLine Read(bool read) {
+  return read ? AidLine::kRead : AidLine::kDamaged;
 }
 
 }  // namespace
+
+bool ReadYesNo(std::string_view value, bool* flag) {
+  if (value != "yes" && value != "no") return false;
+  *flag = value == "yes";
+  return true;
+}
+
+bool ReadWholeNumber(std::string_view value, int lowest, int highest, int* number) {
+  const char* end = value.data() + value.size();
+  int read = 0;
+  const auto [stop, error] = std::from_chars(value.data(), end, read);
+  if (error != std::errc{} || stop != end || read < lowest || read > highest) return false;
+  *number = read;
+  return true;
+}
 
 // A volume written by hand between two steps moves to the next step either way.
 int VolumeStep(int volume, int steps) {
@@ -33,9 +37,9 @@ int VolumeStep(int volume, int steps) {
 }
 
 AidLine ParsePlayerAidLine(std::string_view key, std::string_view value, PlayerAids* aids) {
-  if (key == "mute") return ParseYesNo(value, &aids->mute);
-  if (key == "volume") return ParseVolume(value, &aids->volume);
-  if (key == "colour-aid") return ParseYesNo(value, &aids->colourAid);
+  if (key == "mute") return Read(ReadYesNo(value, &aids->mute));
+  if (key == "volume") return Read(ReadWholeNumber(value, 0, 100, &aids->volume));
+  if (key == "colour-aid") return Read(ReadYesNo(value, &aids->colourAid));
   return AidLine::kNotOurs;
 }
 

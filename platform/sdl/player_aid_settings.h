@@ -25,6 +25,11 @@ struct PlayerAids {
 // The volume one step up or down, within 0 to 100.
 [[nodiscard]] int VolumeStep(int volume, int steps);
 
+// A value of the file: "yes" or "no"; a whole number from `lowest` to
+// `highest`, in digits alone. False, and nothing set, for anything else.
+[[nodiscard]] bool ReadYesNo(std::string_view value, bool* flag);
+[[nodiscard]] bool ReadWholeNumber(std::string_view value, int lowest, int highest, int* number);
+
 enum class AidLine { kNotOurs, kRead, kDamaged };
 // One "key = value" line, already split and trimmed, into `aids`.
 [[nodiscard]] AidLine ParsePlayerAidLine(std::string_view key, std::string_view value,

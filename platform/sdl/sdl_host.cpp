@@ -5,7 +5,6 @@
 #endif
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 
 #include "platform/base/colour_aid.h"
@@ -340,10 +339,8 @@ namespace {
 // Whether a box can be shown at all: not under the drivers without a screen,
 // where nobody could ever click it away.
 bool HasScreenForBox() {
-  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return false;
-  const char* driver = SDL_GetCurrentVideoDriver();
-  return driver != nullptr && std::strcmp(driver, "offscreen") != 0 &&
-         std::strcmp(driver, "dummy") != 0;
+  return SDL_WasInit(SDL_INIT_VIDEO) != 0 && SDL_GetCurrentVideoDriver() != nullptr &&
+         !DrawsOnlyIntoMemory();
 }
 
 }  // namespace

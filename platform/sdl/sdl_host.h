@@ -51,9 +51,6 @@ class SdlHost final : public WindowBackend {
   // Where the renderings of the tunes made with the game are.
   void UseShippedRenderings(std::string folder) { audio_.UseShippedRenderings(std::move(folder)); }
 
-  // The window starts as a window rather than on the whole screen.
-  void StartInWindow(bool windowed) { video_.StartInWindow(windowed); }
-
   // Installs this as the host (host.h): the window backend, the video output,
   // the audio backend and the input pump, on the machine's clock. Only one host
   // is installed at a time.

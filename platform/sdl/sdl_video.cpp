@@ -36,11 +36,6 @@ bool ShowsWindowsWithoutPicture(const char* driver) {
   return HasPlainWindowImages(driver) || (driver != nullptr && std::strcmp(driver, "dummy") == 0);
 }
 
-bool DrawsOnlyIntoMemory(const char* driver) {
-  return driver != nullptr &&
-         (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-}
-
 // SDL_VIDEODRIVER in the environment, or the hint set by the program.
 bool DriverAskedFor() {
   const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
@@ -79,6 +74,12 @@ SDL_Window* MainSdlWindow() {
   return g_mainWindow;
 }
 
+bool DrawsOnlyIntoMemory() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver != nullptr &&
+         (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
 SDL_Rect PresentRect(int outputWidth, int outputHeight, int frameWidth, int frameHeight) {
   if (frameWidth <= 0 || frameHeight <= 0 || outputWidth <= 0 || outputHeight <= 0) {
     return SDL_Rect{0, 0, 0, 0};
@@ -110,7 +111,7 @@ bool SdlVideo::StartVideo() {
 #endif
   videoStarted_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
   if (!videoStarted_) LogSdlError("SDL_InitSubSystem(SDL_INIT_VIDEO)");
-  if (videoStarted_ && DrawsOnlyIntoMemory(SDL_GetCurrentVideoDriver()) && !DriverAskedFor()) {
+  if (videoStarted_ && DrawsOnlyIntoMemory() && !DriverAskedFor()) {
     // With no display server SDL falls back to a driver that draws into
     // memory, and the game would run where nobody can see or stop it. Those
     // drivers are for the tests, which ask for them by name.

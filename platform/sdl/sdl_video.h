@@ -141,6 +141,10 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
 // The window of the live SdlVideo, or null: message boxes sit above it.
 SDL_Window* MainSdlWindow();
 
+// SDL's video runs on a driver that draws into memory only (offscreen,
+// dummy): the tests', with no screen that anyone sees.
+[[nodiscard]] bool DrawsOnlyIntoMemory();
+
 // Where a frame of frameWidth x frameHeight goes on an output of the given
 // size: the largest whole-number scale that fits, centred. An output smaller
 // than the frame gets the frame shrunk to fit, keeping its shape.

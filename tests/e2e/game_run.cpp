@@ -12,8 +12,8 @@
 #include "core/globals.h"
 #include "core/language.h"
 #include "core/scene_switch.h"
-#include "platform/headless/headless_host.h"
 #include "tests/support/golden.h"
+#include "tests/support/headless/headless_host.h"
 
 namespace fs = std::filesystem;
 

@@ -11,7 +11,7 @@
 
 #include "platform/base/call_log.h"
 #include "platform/base/language.h"
-#include "platform/headless/headless_host.h"
+#include "tests/support/headless/headless_host.h"
 
 struct GameRun {
   int exitCode = -1;
@@ -24,7 +24,7 @@ struct GameRun {
 // score tables, a player name), as the start-up command sets it up.
 std::filesystem::path MakeWorkingFolder(const std::string& name);
 
-// Runs the program in `folder` on `script` (see platform/headless/headless_host.h) as a
+// Runs the program in `folder` on `script` (see tests/support/headless/headless_host.h) as a
 // freshly started process would: every global back at its start value.
 // `unixSeconds` is the wall-clock time the run starts at: it seeds the colours.
 // `watcher`, when given, is called at every poll of the queue (HeadlessHost::SetWatcher).

@@ -16,10 +16,10 @@
 #include "app/replay_recorder.h"
 #include "app/world_games.h"
 #include "core/replay_file.h"
-#include "platform/base/base64.h"
-#include "platform/headless/scripted_network.h"
+#include "formats/base64.h"
 #include "platform/net/network.h"
 #include "tests/e2e/game_run.h"
+#include "tests/support/scripted_network.h"
 #include "world/pending_submissions.h"
 #include "world/ranked_games.h"
 #include "world/world_server.h"
@@ -150,7 +150,7 @@ TEST_F(WorldRun, ARankedGameTakesItsTicketsSeedAndSendsStartEndAndItsReplay) {
   EXPECT_EQ(kept.seed, world_.seeds.at(ticket)) << "the game is played from the ticket's seed";
   ASSERT_EQ(world_.results.size(), 1u);
   const std::string bytes = FileText(folder_ / kLastReplayName);
-  const std::string replay64 = platform::EncodeBase64(
+  const std::string replay64 = formats::EncodeBase64(
       std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
   EXPECT_EQ(world_.results[0], "{\"name\":\"PLAYER\",\"replay\":\"" + replay64 + "\"}");
   EXPECT_FALSE(fs::exists(folder_ / kPendingSubmissionsName)) << "taken: nothing is kept";

@@ -65,20 +65,18 @@ while IFS=: read -r file line text; do
 done < <(grep -rnE --include='*.cpp' --include='*.h' "$include" \
            $(printf '%s\n' "${!may[@]}" | cut -d/ -f1 | sort -u) || true)
 # SDL stays in the real host. Only platform/sdl and its X11 accelerator talk
-# to SDL, and above them the folders whose line names a host (app/, bench/,
-# and tools/, whose measuring shim sits between the real game and SDL). No
-# file of any other folder reaches an SDL header through any chain of
-# includes: not the game's code, which sees surfaces through ddraw.h, nor its
-# file formats, nor the platform below the host (the Win32 face, whose
-# surfaces hold their own pixels, the base, the network, the tunes, the
-# headless host), which the server and the tools link without SDL.
+# to SDL, above them the folders whose line names the host (app/, bench/),
+# and beside them tools/measure/, the preload that stands between the real
+# game and SDL's present calls. No other file reaches an SDL header through
+# any chain of includes: not the game's code, which sees surfaces through
+# ddraw.h, nor its file formats, nor the platform below the host (the Win32
+# face, whose surfaces hold their own pixels, the base, the network, the
+# tunes), nor the rest of tools/: the server and the tools link them without
+# SDL.
 declare -A sealed
 for folder in "${!may[@]}"; do
   [[ "$folder" == platform/sdl || "$folder" == platform/x11 ]] && continue
-  if [[ "$folder" != platform/* ]] &&
-    [[ "${may[$folder]}" == *" platform/sdl "* || "${may[$folder]}" == *" platform/headless "* ]]; then
-    continue
-  fi
+  [[ "$folder" != platform/* && "${may[$folder]}" == *" platform/sdl "* ]] && continue
   sealed[$folder]=1
 done
 
@@ -113,6 +111,7 @@ while [ "$changed" -ne 0 ]; do
   done
 done
 for file in "${!reach[@]}"; do
+  [[ "$file" == tools/measure/* ]] && continue
   layer_of "$file"
   [ -n "${sealed[$layer]:-}" ] || continue
   chain="$file"

@@ -12,7 +12,8 @@ layers='platform/base:
 platform/win32: platform/base
 platform/sdl: platform/base platform/win32
 display: platform/base platform/win32
-app: platform/base platform/win32 platform/sdl display'
+app: platform/base platform/win32 platform/sdl display
+tools: platform/base platform/win32'
 
 # plant CASE FILE=TEXT...: a fresh tree with the files given; `\n` in TEXT
 # separates lines.
@@ -67,6 +68,11 @@ expect the-win32-face-reaches-sdl FAIL \
 expect host-and-app-may-see-sdl PASS "" \
   "platform/sdl/host.h=$sdl" \
   'app/main.cpp=#include "platform/sdl/host.h"'
+expect the-measuring-preload-may-see-sdl PASS "" \
+  "tools/measure/first_frame.cpp=$sdl"
+expect a-tool-beside-the-preload-reaches-sdl FAIL \
+  'tools/sim/main.cpp:1: tools/sim/main.cpp -> <SDL.h> -- tools/ sees nothing of SDL' \
+  "tools/sim/main.cpp=$sdl"
 expect game-file-includes-the-host FAIL \
   'display/draw.cpp:1: #include "platform/sdl/host.h" -- display/ may not include from platform/sdl/' \
   'display/draw.cpp=#include "platform/sdl/host.h"' \

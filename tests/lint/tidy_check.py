@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The lint gate: clang-tidy, as the project's .clang-tidy sets it, over the
-game and platform sources that the build compiles (not the tests, the tools or
-generated code), two at a time. A source whose preprocessed text, flags,
+game and platform sources that the build compiles, and the host the tests run
+the whole game on, which stands in for the platform (not the rest of the
+tests, the tools or generated code), two at a time. A source whose preprocessed text, flags,
 .clang-tidy and clang-tidy are those of an earlier clean run is not looked at
 again: its findings could not differ.
 
@@ -22,7 +23,7 @@ import subprocess
 import sys
 
 FOLDERS = ("app", "core", "display", "sound", "play", "opening", "ranking", "world", "platform",
-           "formats", "resources", "verify", "server")
+           "formats", "resources", "verify", "server", "tests/support/headless")
 
 UNITY_FILE = re.compile(r"[/\\]Unity[/\\]unity_\d+_cxx\.cxx$")
 UNITY_INCLUDE = re.compile(r'^#include "(.+)"$', re.MULTILINE)

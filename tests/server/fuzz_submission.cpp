@@ -12,7 +12,7 @@
 #include <string>
 
 #include "core/replay_file.h"
-#include "platform/base/base64.h"
+#include "formats/base64.h"
 #include "server/store.h"
 #include "server/submission.h"
 #include "server/verifier.h"
@@ -67,7 +67,7 @@ std::string MadeBody(std::string_view rest) {
     bytes = EncodeReplay(replay);
   }
   nlohmann::json body = {{"name", nlohmann::json::binary_t()},
-                         {"replay", platform::EncodeBase64(bytes)}};
+                         {"replay", formats::EncodeBase64(bytes)}};
   body["name"] = name;
   return body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }

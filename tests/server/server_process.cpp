@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "core/replay_file.h"
-#include "platform/base/base64.h"
+#include "formats/base64.h"
 #include "tests/server/scripted_game.h"
 
 namespace testworld {
@@ -152,7 +152,7 @@ std::string SubmissionBody(const ReadyTicket& ticket, std::uint32_t durationMs,
   const Replay replay = PlayScriptedGame(ticket.seed, ticket.level, durationMs);
   nlohmann::json body;
   body["name"] = name;
-  body["replay"] = platform::EncodeBase64(EncodeReplay(replay));
+  body["replay"] = formats::EncodeBase64(EncodeReplay(replay));
   return body.dump();
 }
 

@@ -20,7 +20,7 @@
 #include <string>
 
 #include "core/replay_file.h"
-#include "platform/base/base64.h"
+#include "formats/base64.h"
 #include "tests/server/scripted_game.h"
 #include "tests/server/server_process.h"
 #include "tests/server/world_scratch.h"
@@ -165,14 +165,14 @@ TEST_F(SubmissionTest, ForgedAndHostileSubmissionsAreRefusedWithTheirReason) {
        [](SubmissionTest&, Game& game) {
          std::vector<std::uint8_t> bytes = EncodeReplay(game.replay);
          bytes.resize(bytes.size() / 2);
-         return nlohmann::json{{"name", "P"}, {"replay", platform::EncodeBase64(bytes)}}.dump();
+         return nlohmann::json{{"name", "P"}, {"replay", formats::EncodeBase64(bytes)}}.dump();
        }},
       {"replay not base64", 400, "bad-replay",
        [](SubmissionTest&, Game&) { return std::string(R"({"name":"P","replay":"!!!!"})"); }},
       {"a body over 1 MiB", 413, "too-large",
        [](SubmissionTest&, Game& game) {
          return nlohmann::json{{"name", "P"},
-                               {"replay", platform::EncodeBase64(EncodeReplay(game.replay))},
+                               {"replay", formats::EncodeBase64(EncodeReplay(game.replay))},
                                {"padding", std::string(server::kMaxSubmissionBytes, 'x')}}
              .dump();
        }},
@@ -185,7 +185,7 @@ TEST_F(SubmissionTest, ForgedAndHostileSubmissionsAreRefusedWithTheirReason) {
       {"a name that is a number", 400, "bad-json",
        [](SubmissionTest&, Game& game) {
          return nlohmann::json{{"name", 7},
-                               {"replay", platform::EncodeBase64(EncodeReplay(game.replay))}}
+                               {"replay", formats::EncodeBase64(EncodeReplay(game.replay))}}
              .dump();
        }},
       {"arrays nested deep", 400, "bad-json",
@@ -200,7 +200,7 @@ TEST_F(SubmissionTest, ForgedAndHostileSubmissionsAreRefusedWithTheirReason) {
        [](SubmissionTest&, Game& game) {
          // JSON is UTF-8: stray bytes make it no JSON at all.
          return "{\"name\":\"\xFF\xFE\",\"replay\":\"" +
-                platform::EncodeBase64(EncodeReplay(game.replay)) + "\"}";
+                formats::EncodeBase64(EncodeReplay(game.replay)) + "\"}";
        }},
       {"a name over 16 bytes", 422, "bad-name", named("ABCDEFGHIJKLMNOPQ")},
       {"a name of nine kana (18 bytes)", 422, "bad-name", named("アイウエオカキクケ")},

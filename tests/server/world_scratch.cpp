@@ -6,7 +6,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "platform/base/base64.h"
+#include "formats/base64.h"
 #include "tests/server/scripted_game.h"
 
 namespace testworld {
@@ -42,7 +42,7 @@ void TestClock::Set(std::int64_t ms) {
 }
 
 std::string Body(const std::string& name, const Replay& replay) {
-  return nlohmann::json{{"name", name}, {"replay", platform::EncodeBase64(EncodeReplay(replay))}}
+  return nlohmann::json{{"name", name}, {"replay", formats::EncodeBase64(EncodeReplay(replay))}}
       .dump();
 }
 

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/headless/recording_audio.h"
 #include "platform/win32/audio.h"
 #include "platform/win32/host.h"
 #include "platform/win32/win32.h"
+#include "tests/support/headless/recording_audio.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "platform/headless/offscreen_video.h"
 #include "tests/support/golden_update.h"
+#include "tests/support/headless/offscreen_video.h"
 
 namespace testsupport {
 

@@ -5,11 +5,11 @@
 
 #include <cstdint>
 
-#include "platform/headless/offscreen_video.h"
 #include "platform/win32/ddraw.h"
 #include "platform/win32/host.h"
 #include "platform/win32/pixel_buffer.h"
 #include "platform/win32/win32.h"
+#include "tests/support/headless/offscreen_video.h"
 
 namespace testsupport {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/headless/scripted_network.h"
+#include "tests/support/scripted_network.h"
 
 namespace {
 

@@ -70,6 +70,7 @@ TEST_F(DisplaySettingsFile, ADamagedOrUnknownFileStartsWithTheDefaultsAndOneLine
       "fullscreen = maybe\n",
       "scale = smooth\nwindow = 1280x\n",
       "window = 0x600\n",
+      "window = 16385x600\n",
       "window = 99999x600\n",
       "window = -640x480\n",
       "window = 640x480x2\n",

@@ -6,11 +6,11 @@
 
 #include <vector>
 
-#include "platform/headless/offscreen_video.h"
 #include "platform/win32/ddraw.h"
 #include "platform/win32/host.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/window_backend.h"
+#include "tests/support/headless/offscreen_video.h"
 #include "tests/support/test_window.h"
 
 namespace {

@@ -13,10 +13,10 @@
 
 #include "platform/base/call_log.h"
 #include "platform/base/clock.h"
-#include "platform/headless/host_script.h"
-#include "platform/headless/offscreen_video.h"
-#include "platform/headless/recording_audio.h"
 #include "platform/win32/window_backend.h"
+#include "tests/support/headless/host_script.h"
+#include "tests/support/headless/offscreen_video.h"
+#include "tests/support/headless/recording_audio.h"
 
 namespace platform {
 
@@ -35,8 +35,6 @@ class HeadlessHost final : public WindowBackend {
   void Install();
   void Uninstall();
 
-  VirtualClock& Clock() { return clock_; }
-  CaptureVideo& Video() { return video_; }
   RecordingAudio& Audio() { return audio_; }
   // Every recorded call of the run, in order: timers, sounds, music, boxes.
   [[nodiscard]] const CallLog& Calls() const { return calls_; }

@@ -1,4 +1,4 @@
-#include "platform/headless/recording_audio.h"
+#include "tests/support/headless/recording_audio.h"
 
 namespace platform {
 

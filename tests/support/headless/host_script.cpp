@@ -1,4 +1,4 @@
-#include "platform/headless/host_script.h"
+#include "tests/support/headless/host_script.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/host_script.h"
+#include "tests/support/headless/host_script.h"
 
 namespace {
 

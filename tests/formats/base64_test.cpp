@@ -1,4 +1,4 @@
-#include "platform/base/base64.h"
+#include "formats/base64.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +20,8 @@ TEST(Base64, EachTailLengthEncodesAndDecodesBack) {
   } rows[] = {{"", ""},        {"f", "Zg=="},        {"fo", "Zm8="},
               {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {std::string("\xff\x00\xfe", 3), "/wD+"}};
   for (const auto& row : rows) {
-    EXPECT_EQ(platform::EncodeBase64(BytesOf(row.bytes)), row.text);
-    const auto decoded = platform::DecodeBase64(row.text);
+    EXPECT_EQ(formats::EncodeBase64(BytesOf(row.bytes)), row.text);
+    const auto decoded = formats::DecodeBase64(row.text);
     ASSERT_TRUE(decoded.has_value()) << row.text;
     EXPECT_EQ(std::string(decoded->begin(), decoded->end()), row.bytes);
   }
@@ -32,7 +32,7 @@ TEST(Base64, EachTailLengthEncodesAndDecodesBack) {
 TEST(Base64, TextThatIsNotCanonicalIsRefused) {
   for (const char* text : {"Zg=", "Zg", "Z===", "Zh==", "Zm9=", "Zm 9v", "Zm9v\n", "=Zm9",
                            "Zg==Zg==", "Zm9v-_", "\x80\x81\x82\x83"}) {
-    EXPECT_FALSE(platform::DecodeBase64(text).has_value()) << text;
+    EXPECT_FALSE(formats::DecodeBase64(text).has_value()) << text;
   }
 }
 

@@ -1,4 +1,4 @@
-#include "platform/headless/offscreen_video.h"
+#include "tests/support/headless/offscreen_video.h"
 
 #include <cstddef>
 

@@ -1,4 +1,4 @@
-#include "platform/headless/scripted_network.h"
+#include "tests/support/scripted_network.h"
 
 namespace platform {
 

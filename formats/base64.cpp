@@ -1,8 +1,8 @@
-#include "platform/base/base64.h"
+#include "formats/base64.h"
 
 #include <array>
 
-namespace platform {
+namespace formats {
 namespace {
 
 constexpr std::string_view kAlphabet =
@@ -78,4 +78,4 @@ std::string EncodeBase64(std::span<const std::uint8_t> bytes) {
   return text;
 }
 
-}  // namespace platform
+}  // namespace formats

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace platform {
+namespace formats {
 
 // Nothing for text that is not canonical base64: a character outside the
 // alphabet, a length not a multiple of four, padding other than at the end,
@@ -18,4 +18,4 @@ std::optional<std::vector<std::uint8_t>> DecodeBase64(std::string_view text);
 
 std::string EncodeBase64(std::span<const std::uint8_t> bytes);
 
-}  // namespace platform
+}  // namespace formats

@@ -1,0 +1,19 @@
+#include "platform/net/http.h"
+
+namespace platform::net {
+
+HttpResponse Failed(std::string error) {
+  return {.status = 0, .body = {}, .error = std::move(error)};
+}
+
+std::vector<std::pair<RequestId, HttpResponse>> HttpClient::TakeFinished() {
+  const std::lock_guard lock(mutex_);
+  return std::exchange(finished_, {});
+}
+
+void HttpClient::Finish(RequestId id, HttpResponse response) {
+  const std::lock_guard lock(mutex_);
+  finished_.emplace_back(id, std::move(response));
+}
+
+}  // namespace platform::net
