@@ -4,7 +4,7 @@
 #include <bit>
 #include <vector>
 
-#include "platform/tunes/wave_header.h"
+#include "formats/wave_header.h"
 
 namespace platform {
 
@@ -39,9 +39,9 @@ DecodedSamplesWriter::DecodedSamplesWriter(const std::string& path, SampleFormat
   // Room for the whole file first: the browser's files, held in memory,
   // would otherwise be copied whole again and again as they grow.
   const std::uint64_t sampleBytes = frames * frameBytes;
-  failed_ = !out_.Reserve(kWaveHeaderSize + sampleBytes) ||
-            !out_.Append(
-                WaveHeader(format.channels, format.rate, static_cast<std::uint32_t>(sampleBytes)));
+  failed_ = !out_.Reserve(formats::kWaveHeaderSize + sampleBytes) ||
+            !out_.Append(formats::WaveHeader(format.channels, format.rate,
+                                             static_cast<std::uint32_t>(sampleBytes)));
   block_.resize(kSampleBlockBytes / 2);
 }
 

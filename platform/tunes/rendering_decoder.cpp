@@ -10,8 +10,8 @@
 #include <span>
 #include <vector>
 
+#include "formats/wave_header.h"
 #include "platform/tunes/decoded_rendering.h"
-#include "platform/tunes/wave_header.h"
 
 namespace platform {
 
@@ -120,12 +120,12 @@ bool DecodeOggRendering(const std::string& path, const std::atomic<bool>& cancel
   Decoder decoder;
   const std::optional<SampleFormat> format =
       decoder.Open(source) ? KeptFormat(decoder) : std::nullopt;
-  if (!format || !out.Append(WaveHeader(format->channels, format->rate, 0))) return false;
+  if (!format || !out.Append(formats::WaveHeader(format->channels, format->rate, 0))) return false;
   const std::optional<std::uint64_t> written =
       AppendSamples(decoder, LongestSampleBytes(*format), cancel, out);
   return written && *written > 0 &&
-         out.Overwrite(
-             0, WaveHeader(format->channels, format->rate, static_cast<std::uint32_t>(*written)));
+         out.Overwrite(0, formats::WaveHeader(format->channels, format->rate,
+                                              static_cast<std::uint32_t>(*written)));
 }
 
 }  // namespace platform

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/tunes/wave_header.h"
+#include "formats/wave_header.h"
 
 namespace platform {
 
@@ -76,7 +76,7 @@ bool RenderTune(std::span<const std::uint8_t> midi, const std::string& soundFont
                 const std::atomic<bool>& cancel, CachedTuneWriter& out) {
   const std::optional<Synthesiser> s = StartSynthesiser(midi, soundFont);
   // The header is written again at the end, when the length is known.
-  if (!s || !out.Append(WaveHeader(2, kRenderRate, 0))) return false;
+  if (!s || !out.Append(formats::WaveHeader(2, kRenderRate, 0))) return false;
   constexpr long kLongest = long{kLongestRenderedSeconds} * kRenderRate;
   std::int16_t samples[2 * kStepFrames];
   std::vector<std::uint8_t> block;
@@ -97,7 +97,7 @@ bool RenderTune(std::span<const std::uint8_t> midi, const std::string& soundFont
   }
   if (frames == 0 || !out.Append(block)) return false;
   return out.Overwrite(
-      0, WaveHeader(2, kRenderRate, static_cast<std::uint32_t>(frames * kFrameBytes)));
+      0, formats::WaveHeader(2, kRenderRate, static_cast<std::uint32_t>(frames * kFrameBytes)));
 }
 
 }  // namespace platform

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/wave_header.h"
 #include "platform/tunes/tune_cache.h"
-#include "platform/tunes/wave_header.h"
 
 namespace {
 
@@ -91,8 +91,8 @@ TEST_F(DecodedRenderingTest, TheFileIsTheHeaderAndEverySampleInOrder) {
     EXPECT_EQ(asked, c.blocks) << c.frames;
     EXPECT_EQ(steps, c.steps) << c.frames;
     const auto channels = static_cast<std::size_t>(c.format.channels);
-    const auto header = platform::WaveHeader(c.format.channels, c.format.rate,
-                                             static_cast<std::uint32_t>(c.frames * channels * 2));
+    const auto header = formats::WaveHeader(c.format.channels, c.format.rate,
+                                            static_cast<std::uint32_t>(c.frames * channels * 2));
     Bytes expected(header.begin(), header.end());
     for (std::uint64_t frame = 0; frame < c.frames; ++frame) {
       for (std::size_t channel = 0; channel < channels; ++channel) {

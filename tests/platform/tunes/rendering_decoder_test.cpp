@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/tunes/wave_header.h"
+#include "formats/wave_header.h"
 
 namespace {
 
@@ -24,8 +24,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 // A WAV file of two notes a fifth apart, one a channel.
 Bytes NotesWav(int channels, std::uint32_t rate, std::uint32_t frames) {
-  const auto header = platform::WaveHeader(channels, static_cast<int>(rate),
-                                           frames * 2 * static_cast<std::uint32_t>(channels));
+  const auto header = formats::WaveHeader(channels, static_cast<int>(rate),
+                                          frames * 2 * static_cast<std::uint32_t>(channels));
   Bytes wav(header.begin(), header.end());
   for (std::uint32_t frame = 0; frame < frames; ++frame) {
     for (int channel = 0; channel < channels; ++channel) {

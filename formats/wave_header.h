@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace platform {
+namespace formats {
 
 inline constexpr std::size_t kWaveHeaderSize = 44;
 
@@ -16,4 +16,4 @@ inline constexpr std::size_t kWaveHeaderSize = 44;
 std::array<std::uint8_t, kWaveHeaderSize> WaveHeader(int channels, int rate,
                                                      std::uint32_t dataBytes);
 
-}  // namespace platform
+}  // namespace formats

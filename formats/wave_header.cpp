@@ -1,9 +1,9 @@
-#include "platform/tunes/wave_header.h"
+#include "formats/wave_header.h"
 
 #include <algorithm>
 #include <string_view>
 
-namespace platform {
+namespace formats {
 
 namespace {
 
@@ -37,4 +37,4 @@ std::array<std::uint8_t, kWaveHeaderSize> WaveHeader(int channels, int rate,
   return header;
 }
 
-}  // namespace platform
+}  // namespace formats
