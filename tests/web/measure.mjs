@@ -62,14 +62,10 @@ async function siteBytes(folder, only = null) {
 const keptOffline = async (page) => page.evaluate(async () => (await caches.keys()).length === 1 &&
   (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated');
 
-// Notes when the game's start passes each of its steps: every run dependency
-// removed (the wasm compiled and instantiated, the preloaded data, the
-// player's data folder read from storage, ...) and when the runtime is ready
-// for main. The module's script asks where its files are (locateFile) before
-// it starts fetching them, so its functions are wrapped then.
-function noteStart() {
-  window.morvex2Start = [];
-  const note = (what) => window.morvex2Start.push([performance.now(), what]);
+// Runs `then(made)` on the page's Module as it is made (page.js makes it,
+// the module's script takes it up), before anything reads it; a script run
+// in the page first: `(${whenModuleMade})(${then})`.
+function whenModuleMade(then) {
   let module;
   Object.defineProperty(window, 'Module', {
     configurable: true,
@@ -77,20 +73,30 @@ function noteStart() {
     set: (made) => {
       if (made === module) return;
       module = made;
-      made.locateFile = (path, folder) => {
-        const remove = window.removeRunDependency;
-        if (!remove.noted) {
-          window.removeRunDependency = (id) => {
-            note(id);
-            return remove(id);
-          };
-          window.removeRunDependency.noted = true;
-        }
-        return folder + path;
-      };
-      made.onRuntimeInitialized = () => note('main');
+      then(made);
     },
   });
+}
+// Notes when the game's start passes each of its steps: every run dependency
+// removed (the wasm compiled and instantiated, the preloaded data, the
+// player's data folder read from storage, ...) and when the runtime is ready
+// for main. The module's script asks where its files are (locateFile) before
+// it starts fetching them, so its functions are wrapped then.
+function noteStartSteps(made) {
+  window.morvex2Start = window.morvex2Start || [];
+  const note = (what) => window.morvex2Start.push([performance.now(), what]);
+  made.locateFile = (path, folder) => {
+    const remove = window.removeRunDependency;
+    if (!remove.noted) {
+      window.removeRunDependency = (id) => {
+        note(id);
+        return remove(id);
+      };
+      window.removeRunDependency.noted = true;
+    }
+    return folder + path;
+  };
+  made.onRuntimeInitialized = () => note('main');
 }
 // Where the time to the first frame went: when each file of the page had come
 // (resource timing), when each step of the start ended, and the first frame.
@@ -128,7 +134,7 @@ async function slowPhoneFirstFrames() {
   try {
     const page = await context.newPage();
     await page.addInitScript(notePuts);
-    await page.addInitScript(noteStart);
+    await page.addInitScript(`(${whenModuleMade})(${noteStartSteps})`);
     const cdp = await context.newCDPSession(page);
     await cdp.send('Network.enable');
     await cdp.send('Emulation.setCPUThrottlingRate', { rate: 4 });
@@ -214,25 +220,16 @@ async function cpuOf(profile, work) {
   return { result, text: `${share.all.toFixed(2)} % of a core over ${((Date.now() - start) / 1000).toFixed(1)} s` };
 }
 const pauseOne = (side, paused) => pauseBrowser(side.profile, paused);
-// Counts the tunes the game hands the page to decode: page.js makes Module
-// with its decoder, which is wrapped as it is set.
-function noteDecodes() {
+// Counts the tunes the game hands the page to decode (page.js makes Module
+// with its decoder).
+function noteDecodes(made) {
   window.morvex2TunesToDecode = 0;
-  let module;
-  Object.defineProperty(window, 'Module', {
-    configurable: true,
-    get: () => module,
-    set: (made) => {
-      if (made === module) return;
-      module = made;
-      const decode = made.morvex2DecodeTune;
-      if (!decode) return;
-      made.morvex2DecodeTune = (...tune) => {
-        window.morvex2TunesToDecode += 1;
-        return decode(...tune);
-      };
-    },
-  });
+  const decode = made.morvex2DecodeTune;
+  if (!decode) return;
+  made.morvex2DecodeTune = (...tune) => {
+    window.morvex2TunesToDecode += 1;
+    return decode(...tune);
+  };
 }
 // Every tune that came handed to the page to decode, and none of them still
 // decoding (the game lets go of a tune's samples once it has them all). The
@@ -257,7 +254,7 @@ try {
 
     // The page, from its load to the title settled.
     page.tab = await page.browser.open('about:blank');
-    await page.tab.send('Page.addScriptToEvaluateOnNewDocument', { source: `(${notePuts})();(${noteDecodes})()` });
+    await page.tab.send('Page.addScriptToEvaluateOnNewDocument', { source: `(${notePuts})();(${whenModuleMade})(${noteDecodes})` });
     const started = await cpuOf(page.profile, async () => {
       await page.tab.goto(server.address);
       await page.tab.evaluate("document.getElementById('start').click()");
