@@ -28,4 +28,6 @@ part "web build"
 "$root/scripts/build.sh" web
 part "web tests"
 "$root/tests/web/run.sh"
+# The page measurement's own pieces (a few seconds, no browser).
+"$root/tests/web/run.sh" measure_test.mjs
 part "windows and browser passed"

@@ -40,11 +40,6 @@ const differsFrom = (name) => `(() => {
   for (let i = 0; i < now.length; i += 4) if (now[i] !== kept[i] || now[i + 1] !== kept[i + 1] || now[i + 2] !== kept[i + 2]) count += 1;
   return count;
 })()`;
-async function press(tab, key, keyCode) {
-  for (const type of ['keyDown', 'keyUp']) {
-    await tab.send('Input.dispatchKeyEvent', { type, key, code: key, windowsVirtualKeyCode: keyCode });
-  }
-}
 // Hides the tab behind a new one for `ms`; the parts put and the timers asked
 // for meanwhile, counted from the end of the focus change's last frame.
 async function hideFor(browser, tab, ms) {
@@ -91,9 +86,9 @@ export async function testHidden({ address }) {
     // A game put away (the phone locked mid-game) stands still, as a desktop
     // game does without the focus, and goes on when it is taken up again.
     await tab.evaluate(keepFrame('morvex2Title'));
-    await press(tab, 'Enter', 13);
+    await tab.press('Enter', 13);
     await sleep(500);
-    await press(tab, 'Enter', 13);
+    await tab.press('Enter', 13);
     if (!(await until('a game starts in the tab', async () => (await tab.evaluate(differsFrom('morvex2Title'))) > 640 * 480 / 4, 10000))) return;
     await sleep(1000);
     const inGame = await hideFor(browser, tab, 2000);

@@ -7,60 +7,42 @@
 // to the game's first frame, plainly, from a cold cache on a slow phone (the
 // CPU slowed 4 x, 1.6 Mbit/s with 150 ms of latency) and from the service
 // worker's cache on the same phone; and the CPU share of all of chromium's
-// processes over a window on the title screen, in a running game and hidden
-// behind another tab, for the game's page and for the floor, beside that of
-// an empty page. Each figure has the machine's load beside it: on a busy
-// machine the figures mean little, and one run says little on any machine
-// (the same floor moved two points between two runs), so the CPU is measured
-// in ROUNDS rounds, the game's page and the floor taking turns to go first,
-// and each figure is given with the median of its rounds.
+// processes, by kind of thread (threads.mjs), on the title screen, in a
+// running game and hidden behind another tab, for the game's page against
+// the floor (and hidden, an empty tab).
 //
-// The title's window starts once the page has settled: the tunes fetched and
-// the files kept for offline play, a few seconds' work done once a visit,
-// which is given apart. The hidden windows start once the browser has done
-// with the change of tab, which costs it a few seconds of drawing its own
-// tabs (about 0.1 s of CPU) whatever the page; that too is given apart.
+// One long window each says little: the floor alone moved two points between
+// two runs on a machine shared with others. So the page and the floor run in
+// browsers of their own, each started and settled once (the page past its
+// start, the tunes' decoding and the files kept for offline play), and the
+// CPU is taken in PAIRS pairs of short windows in turns (paired.mjs), the
+// browser not measured stopped meanwhile; each scene gives the median of the
+// pairs' differences with its spread. The floor plays the parts the game put
+// in a window of the same scene just before, over and over.
 //
-//   scripts/build.sh web && tests/web/run.sh measure.mjs [SECONDS] [ROUNDS]   (default 20, 3)
+//   scripts/build.sh web && tests/web/run.sh measure.mjs [SECONDS] [PAIRS] [PARTS]
+//   (default 10 s, 8 pairs, PARTS "start,title,game,hidden": "start" is the
+//   bytes and the first frames; about 15 minutes in all)
 import { chromium } from 'playwright-core';
 import { servePage } from './serve.mjs';
 import { launchTabs } from './tabs.mjs';
-import { notePuts, titleThenGame, playOnFloor, floorFolder, launchOptions } from './puts.mjs';
+import { notePuts, takenPuts, playOnFloor, floorFolder, launchOptions, measuredFlags } from './puts.mjs';
+import { pairedWindows, pairedReport } from './paired.mjs';
+import { threadTicks, sharesBetween, pauseBrowser } from './threads.mjs';
 import { readFile, readdir, mkdtemp, rm } from 'node:fs/promises';
 import { gzipSync } from 'node:zlib';
 import { loadavg, tmpdir } from 'node:os';
 import { join, relative } from 'node:path';
-import { execFileSync } from 'node:child_process';
 
-const [pageFolder, sourceFolder, secondsText, roundsText] = process.argv.slice(2);
-const seconds = Number(secondsText || 20);
-const rounds = Math.max(1, Number(roundsText || 3));
+const [pageFolder, sourceFolder, secondsText, pairsText, partsText] = process.argv.slice(2);
+const seconds = Number(secondsText || 10);
+const pairs = Math.max(1, Number(pairsText || 8));
+const parts = new Set((partsText || 'start,title,game,hidden').split(','));
 const server = await servePage(pageFolder);
 const floorServer = await servePage(floorFolder(sourceFolder));
 const load = () => `load ${loadavg()[0].toFixed(2)}`;
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-// The CPU time, in clock ticks, of every process started with this profile,
-// by the kind of process (the browser, its renderers, its GPU process, its
-// audio service and so on).
-const ticksPerSecond = Number(execFileSync('getconf', ['CLK_TCK']).toString());
-async function chromiumTicks(profile) {
-  const ticks = new Map();
-  for (const pid of await readdir('/proc')) {
-    if (!/^\d+$/.test(pid)) continue;
-    try {
-      const command = (await readFile(`/proc/${pid}/cmdline`)).toString();
-      if (!command.includes(profile)) continue;
-      const kind = (command.match(/--utility-sub-type=[^.\0]*\.mojom\.(\w+)/) ||
-                    command.match(/--type=([\w-]+)/) || [null, 'browser'])[1];
-      const stat = (await readFile(`/proc/${pid}/stat`)).toString();
-      const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
-      ticks.set(`${pid} ${kind}`, Number(fields[11]) + Number(fields[12]));  // utime, stime
-    } catch {
-      // the process ended meanwhile
-    }
-  }
-  return ticks;
-}
 // The files of the site named (by their paths in it), else all of them, as
 // the service worker fetches them all.
 async function siteBytes(folder, only = null) {
@@ -75,46 +57,15 @@ async function siteBytes(folder, only = null) {
   }
   return sizes;
 }
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-// The share of one core that chromium took over the window (`seconds`, or
-// until `done` resolves), in all and by kind of process, with the machine's
-// load at its end: { all, text }.
-async function cpuShare(profile, done = sleep(seconds * 1000)) {
-  const before = await chromiumTicks(profile);
-  const start = Date.now();
-  await done;
-  const after = await chromiumTicks(profile);
-  const elapsed = (Date.now() - start) / 1000;
-  const kinds = new Map();
-  let all = 0;
-  for (const [process, ticks] of after) {
-    const share = (100 * (ticks - (before.get(process) || 0))) / ticksPerSecond / elapsed;
-    const kind = process.split(' ')[1];
-    kinds.set(kind, (kinds.get(kind) || 0) + share);
-    all += share;
-  }
-  const parts = [...kinds].filter(([, share]) => share >= 0.05)
-    .map(([kind, share]) => `${kind} ${share.toFixed(2)}`).join(', ');
-  return { all, text: `${all.toFixed(2).padStart(5)} % (${parts}; ${load()})` };
-}
-const median = (values) => {
-  const sorted = [...values].sort((a, b) => a - b);
-  const middle = Math.floor(sorted.length / 2);
-  return sorted.length % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
-};
 // Whether the service worker keeps this build's files: the page's last
 // one-off work after its first visit.
 const keptOffline = async (page) => page.evaluate(async () => (await caches.keys()).length === 1 &&
   (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated');
 
-// Notes when the game's start passes each of its steps: every run dependency
-// removed (the wasm compiled and instantiated, the preloaded data, the
-// player's data folder read from storage, ...) and when the runtime is ready
-// for main. The module's script asks where its files are (locateFile) before
-// it starts fetching them, so its functions are wrapped then.
-function noteStart() {
-  window.morvex2Start = [];
-  const note = (what) => window.morvex2Start.push([performance.now(), what]);
+// Runs `then(made)` on the page's Module as it is made (page.js makes it,
+// the module's script takes it up), before anything reads it; a script run
+// in the page first: `(${whenModuleMade})(${then})`.
+function whenModuleMade(then) {
   let module;
   Object.defineProperty(window, 'Module', {
     configurable: true,
@@ -122,20 +73,30 @@ function noteStart() {
     set: (made) => {
       if (made === module) return;
       module = made;
-      made.locateFile = (path, folder) => {
-        const remove = window.removeRunDependency;
-        if (!remove.noted) {
-          window.removeRunDependency = (id) => {
-            note(id);
-            return remove(id);
-          };
-          window.removeRunDependency.noted = true;
-        }
-        return folder + path;
-      };
-      made.onRuntimeInitialized = () => note('main');
+      then(made);
     },
   });
+}
+// Notes when the game's start passes each of its steps: every run dependency
+// removed (the wasm compiled and instantiated, the preloaded data, the
+// player's data folder read from storage, ...) and when the runtime is ready
+// for main. The module's script asks where its files are (locateFile) before
+// it starts fetching them, so its functions are wrapped then.
+function noteStartSteps(made) {
+  window.morvex2Start = window.morvex2Start || [];
+  const note = (what) => window.morvex2Start.push([performance.now(), what]);
+  made.locateFile = (path, folder) => {
+    const remove = window.removeRunDependency;
+    if (!remove.noted) {
+      window.removeRunDependency = (id) => {
+        note(id);
+        return remove(id);
+      };
+      window.removeRunDependency.noted = true;
+    }
+    return folder + path;
+  };
+  made.onRuntimeInitialized = () => note('main');
 }
 // Where the time to the first frame went: when each file of the page had come
 // (resource timing), when each step of the start ended, and the first frame.
@@ -173,7 +134,7 @@ async function slowPhoneFirstFrames() {
   try {
     const page = await context.newPage();
     await page.addInitScript(notePuts);
-    await page.addInitScript(noteStart);
+    await page.addInitScript(`(${whenModuleMade})(${noteStartSteps})`);
     const cdp = await context.newCDPSession(page);
     await cdp.send('Network.enable');
     await cdp.send('Emulation.setCPUThrottlingRate', { rate: 4 });
@@ -192,95 +153,29 @@ async function slowPhoneFirstFrames() {
   }
 }
 
-// The CPU of a page hidden behind another tab, once it has started and
-// sounded for a while (and settled, when `settled` says when): the first
-// seconds after the change of tab, then the window.
-const tabChangeMs = 5000;
-async function hiddenShare(address, started, settled = 'true') {
-  const tabs = await launchTabs(['--disable-quic', '--disable-background-networking', '--disable-component-update',
-    '--disable-sync', '--autoplay-policy=no-user-gesture-required']);
+// The bytes, and the first frame on this machine and on a slow phone.
+async function startFigures() {
+  const results = [];
+  const profile = await mkdtemp(join(tmpdir(), 'morvex2-measure-'));
+  const context = await chromium.launchPersistentContext(profile, launchOptions);
   try {
-    const tab = await tabs.open(address);
-    for (let waited = 0; !(await tab.evaluate(started)) && waited < 60000; waited += 200) await sleep(200);
-    for (let waited = 0; !(await tab.evaluate(settled)) && waited < 60000; waited += 200) await sleep(200);
-    await sleep(3000);
-    await tabs.open('about:blank');
-    const change = await cpuShare(tabs.profile, sleep(tabChangeMs));
-    return { change, hidden: await cpuShare(tabs.profile) };
+    const page = await context.newPage();
+    await page.addInitScript(notePuts);
+    const firstFrame = await firstFrameMs(page, server.address);
+    const first = await siteBytes(pageFolder, await page.evaluate(() => [
+      ...performance.getEntriesByType('navigation'), ...performance.getEntriesByType('resource')]
+      .filter((entry) => entry.responseEnd <= window.morvex2FirstPut)
+      .map((entry) => new URL(entry.name).pathname.slice(1) || 'index.html')));
+    results.push(`to the first frame         ${(first.raw / 1e6).toFixed(2)} MB raw, ${(first.gzipped / 1e6).toFixed(2)} MB gzip ` +
+                 `(${first.files} files)`);
+    const site = await siteBytes(pageFolder);
+    results.push(`the whole site             ${(site.raw / 1e6).toFixed(2)} MB raw, ${(site.gzipped / 1e6).toFixed(2)} MB gzip ` +
+                 `(${site.files} files; the service worker keeps them all)`);
+    results.push(`load to first frame        ${(firstFrame / 1000).toFixed(3)} s (${load()})`);
   } finally {
-    await tabs.close();
+    await context.close();
+    await rm(profile, { recursive: true, force: true, maxRetries: 5 });
   }
-}
-
-const profile = await mkdtemp(join(tmpdir(), 'morvex2-measure-'));
-const context = await chromium.launchPersistentContext(profile, launchOptions);
-const results = [];
-try {
-  const page = await context.newPage();
-  // The browser's own share, with an empty page, for comparison.
-  await page.goto('about:blank');
-  await sleep(3000);
-  const empty = await cpuShare(profile);
-  await page.addInitScript(notePuts);
-  const firstFrame = await firstFrameMs(page, server.address);
-  const first = await siteBytes(pageFolder, await page.evaluate(() => [
-    ...performance.getEntriesByType('navigation'), ...performance.getEntriesByType('resource')]
-    .filter((entry) => entry.responseEnd <= window.morvex2FirstPut)
-    .map((entry) => new URL(entry.name).pathname.slice(1) || 'index.html')));
-  results.push(`to the first frame         ${(first.raw / 1e6).toFixed(2)} MB raw, ${(first.gzipped / 1e6).toFixed(2)} MB gzip ` +
-               `(${first.files} files)`);
-  const site = await siteBytes(pageFolder);
-  results.push(`the whole site             ${(site.raw / 1e6).toFixed(2)} MB raw, ${(site.gzipped / 1e6).toFixed(2)} MB gzip ` +
-               `(${site.files} files; the service worker keeps them all)`);
-  results.push(`load to first frame        ${(firstFrame / 1000).toFixed(3)} s (${load()})`);
-
-  // One visit to the game's page: the title once the page has settled, then
-  // a game started from it. The first visit is the one whose parts the floor
-  // plays.
-  const visit = async (again) => {
-    if (again) await firstFrameMs(page, server.address);
-    await page.click('#start');
-    const settling = Date.now();
-    const settle = await cpuShare(profile, (async () => {
-      while (!(await keptOffline(page))) await sleep(200);
-      await sleep(3000);  // the sound's start-up, and the first tune's
-    })());
-    const settleSeconds = (Date.now() - settling) / 1000;
-    return { settle, settleSeconds, ...(await titleThenGame(page, () => cpuShare(profile))) };
-  };
-  // The floor: the game's own parts at the game's own moments.
-  const floorVisit = async (titlePuts, gamePuts) => {
-    const floor = await context.newPage();
-    await floor.goto(floorServer.address);
-    await playOnFloor(floor, titlePuts, seconds);
-    await sleep(1000);
-    const title = await cpuShare(profile);
-    await playOnFloor(floor, gamePuts, seconds);
-    await sleep(1000);
-    const game = await cpuShare(profile);
-    await floor.close();
-    return { title, game };
-  };
-  const shown = [];
-  const floorShown = [];
-  let parts = null;
-  for (let round = 0; round < rounds; ++round) {
-    if (round % 2 === 1) floorShown.push(await floorVisit(parts.titlePuts, parts.gamePuts));
-    const played = await visit(round > 0);
-    shown.push(played);
-    parts = parts || played;
-    if (round % 2 === 0) floorShown.push(await floorVisit(parts.titlePuts, parts.gamePuts));
-  }
-  const startedGame = "!!document.getElementById('start') && (document.getElementById('start').click(), true)";
-  const keptOfflineInTab = `(async () => (await caches.keys()).length === 1 &&
-    (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated')()`;
-  const hidden = { game: [], floor: [], empty: [] };
-  for (let round = 0; round < rounds; ++round) {
-    hidden.game.push(await hiddenShare(server.address, startedGame, keptOfflineInTab));
-    hidden.floor.push(await hiddenShare(floorServer.address, 'true'));
-    hidden.empty.push(await hiddenShare('about:blank', 'true'));
-  }
-
   for (const compressed of [false, true]) {
     server.compress(compressed);
     const slow = await slowPhoneFirstFrames();
@@ -289,40 +184,166 @@ try {
     results.push(`  cold:  ${slow.coldSteps}`);
     results.push(`  cache: ${slow.cachedSteps}`);
   }
-  results.push(`parts put in ${seconds} s: title ${parts.titlePuts.length}, game ${parts.gamePuts.length}`);
-  results.push(`CPU of all of chromium's processes over ${seconds} s, by kind of process, in ${rounds} rounds:`);
-  results.push(`  empty page                    ${empty.text}`);
-  shown.forEach((played, round) => {
-    results.push(`  round ${round + 1}: settling after the click, ${played.settleSeconds.toFixed(1)} s: ${played.settle.text}`);
-    results.push(`    title screen  game          ${played.title.text}`);
-    results.push(`                  floor         ${floorShown[round].title.text}`);
-    results.push(`    running game  game          ${played.game.text}`);
-    results.push(`                  floor         ${floorShown[round].game.text}`);
-  });
-  for (let round = 0; round < rounds; ++round) {
-    results.push(`  round ${round + 1}: hidden, the first ${tabChangeMs / 1000} s after the change of tab, then ${seconds} s:`);
-    for (const kind of ['game', 'floor', 'empty']) {
-      const { change, hidden: after } = hidden[kind][round];
-      results.push(`    ${kind.padEnd(6)} change ${change.text}`);
-      results.push(`           hidden ${after.text}`);
+  return results;
+}
+
+// A browser of its own for one side, in a window of the page's size, its
+// garbage collections counted from V8's trace.
+async function launchSide(name) {
+  const gcs = { minor: 0, major: 0 };
+  let partLine = '';
+  const browser = await launchTabs([...measuredFlags, '--window-size=800,640', '--js-flags=--trace-gc'], null,
+    (text) => {
+      const lines = (partLine + text).split('\n');
+      partLine = lines.pop();
+      for (const line of lines) {
+        const collection = / ms: (Scavenge|Minor Mark-\w+|Mark-Compact|Mark-Sweep)/.exec(line);
+        if (collection) gcs[/Scavenge|Minor/.test(collection[1]) ? 'minor' : 'major'] += 1;
+      }
+    });
+  const side = { name, browser, profile: browser.profile, count: () => ({ ...gcs }), tab: null };
+  side.puts = async () => (side.tab ? side.tab.evaluate(takenPuts) : []);
+  return side;
+}
+// Waits until `expression` holds, or `ms` have passed; how long it took.
+async function waitFor(tab, expression, ms) {
+  const start = Date.now();
+  while (!(await tab.evaluate(expression)) && Date.now() - start < ms) await sleep(250);
+  return (Date.now() - start) / 1000;
+}
+// The CPU of a browser over what `work` does, as one line.
+async function cpuOf(profile, work) {
+  const before = await threadTicks(profile);
+  const start = Date.now();
+  const result = await work();
+  const share = sharesBetween(before, await threadTicks(profile), (Date.now() - start) / 1000);
+  return { result, text: `${share.all.toFixed(2)} % of a core over ${((Date.now() - start) / 1000).toFixed(1)} s` };
+}
+const pauseOne = (side, paused) => pauseBrowser(side.profile, paused);
+// Counts the tunes the game hands the page to decode (page.js makes Module
+// with its decoder).
+function noteDecodes(made) {
+  window.morvex2TunesToDecode = 0;
+  const decode = made.morvex2DecodeTune;
+  if (!decode) return;
+  made.morvex2DecodeTune = (...tune) => {
+    window.morvex2TunesToDecode += 1;
+    return decode(...tune);
+  };
+}
+// Every tune that came handed to the page to decode, and none of them still
+// decoding (the game lets go of a tune's samples once it has them all). The
+// game asks for all its tunes on the title.
+const tunesDecoded = `window.morvex2TunesToDecode > 0 && window.morvex2TunesToDecode >=
+  performance.getEntriesByType('resource').filter((entry) => /\\/tunes\\//.test(entry.name)).length &&
+  [...Module.morvex2DecodedTunes.values()].every((samples) => samples !== null)`;
+const keptOfflineInTab = `(async () => (await caches.keys()).length === 1 &&
+  (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated')()`;
+// What the browser does after a start or a change of screen before it runs
+// as it will: the top tier's compiles of the new screen's code, the sound's start.
+const warmUpMs = 5000;
+
+const results = [];
+const sides = [];
+try {
+  if (parts.has('start')) results.push(...(await startFigures()));
+  const wanted = ['title', 'game', 'hidden'].filter((scene) => parts.has(scene));
+  if (wanted.length) {
+    const page = await launchSide('page');
+    sides.push(page);
+
+    // The page, from its load to the title settled.
+    page.tab = await page.browser.open('about:blank');
+    await page.tab.send('Page.addScriptToEvaluateOnNewDocument', { source: `(${notePuts})();(${whenModuleMade})(${noteDecodes})` });
+    const started = await cpuOf(page.profile, async () => {
+      await page.tab.goto(server.address);
+      await page.tab.evaluate("document.getElementById('start').click()");
+      const kept = await waitFor(page.tab, keptOfflineInTab, 60000);
+      const decoded = await waitFor(page.tab, tunesDecoded, 60000);
+      await sleep(warmUpMs);
+      return `the files kept offline after ${kept.toFixed(1)} s, the tunes decoded ${decoded.toFixed(1)} s later`;
+    });
+    results.push(`the page's start: ${started.result}; with ${warmUpMs / 1000} s more, ${started.text} (${load()})`);
+
+    // The floor plays the parts the page put in its last window, so that
+    // both draw the same as the title's animation goes through its phases;
+    // over and over in the window's own length, which is a little longer
+    // than `seconds` (the readings of /proc and the page at its ends).
+    let latestPuts = [];
+    let latestTaken = Date.now();
+    let latestPeriod = seconds;
+    const pagePuts = page.puts;
+    page.puts = async () => {
+      latestPuts = await pagePuts();
+      latestPeriod = (Date.now() - latestTaken) / 1000;
+      latestTaken = Date.now();
+      return latestPuts;
+    };
+    const floorSide = await launchSide('floor');
+    sides.push(floorSide);
+    floorSide.tab = await floorSide.browser.open('about:blank');
+    await floorSide.tab.send('Page.addScriptToEvaluateOnNewDocument', { source: `(${notePuts})()` });
+    await floorSide.tab.goto(floorServer.address);
+    floorSide.before = () => playOnFloor(floorSide.tab, latestPuts, latestPeriod);
+    await pauseOne(floorSide, true);
+    // A scene's first window of the page, not measured, gives the floor its parts.
+    const scene = async (name) => {
+      if (page.before) await page.before();
+      await sleep(3000);
+      await page.puts();
+      await sleep(seconds * 1000);
+      await page.puts();
+      await pauseOne(page, true);
+      const windows = await pairedWindows([page, floorSide], { seconds, pairs });
+      results.push(...pairedReport(name, windows, 'page', 'floor', { seconds }));
+      await pauseOne(page, false);
+    };
+    if (parts.has('title')) await scene('title screen');
+
+    if (parts.has('game')) {
+      // Each window of the page in a game of its own, started from the title
+      // (RETURN to the play screen, RETURN to start), its first seconds
+      // outside the window: a game left alone ends in about a minute.
+      await page.tab.press('Enter', 13);
+      await sleep(500);
+      await page.tab.press('Enter', 13);
+      await sleep(warmUpMs);  // the game's code compiled at the top tier
+      page.before = async () => {
+        await page.tab.press('Escape', 27);  // back to the title
+        await sleep(500);
+        await page.tab.press('Enter', 13);
+        await sleep(500);
+        await page.tab.press('Enter', 13);
+      };
+      await scene('running game');
+      page.before = null;
+    }
+    floorSide.before = null;
+
+    await pauseOne(page, true);
+    if (parts.has('hidden')) {
+      // Each page behind another tab, after the browser has done with the
+      // change of tab (a few seconds of drawing its own tabs, whatever the
+      // page); an empty tab hidden the same way beside them.
+      const empty = await launchSide('empty tab');
+      sides.push(empty);
+      await empty.browser.open('about:blank');
+      for (const side of sides) {
+        await pauseOne(side, false);
+        await side.browser.open('about:blank');
+        await sleep(warmUpMs);
+        await pauseOne(side, true);
+      }
+      const windows = await pairedWindows([page, floorSide, empty], { seconds, pairs });
+      results.push(...pairedReport('hidden', windows, 'page', 'floor', { seconds }));
     }
   }
-  const row = (what, mine, floors, extra = '') => {
-    const game = median(mine.map((share) => share.all));
-    const floor = median(floors.map((share) => share.all));
-    const difference = game - floor;
-    results.push(`  ${what.padEnd(14)} ${game.toFixed(2).padStart(5)} %  ${floor.toFixed(2).padStart(5)} %  ` +
-                 `${difference >= 0 ? '+' : '-'}${Math.abs(difference).toFixed(2)}${extra}`);
-  };
-  results.push(`medians of ${rounds} rounds:  game     floor    game - floor`);
-  row('title screen', shown.map((played) => played.title), floorShown.map((floor) => floor.title));
-  row('running game', shown.map((played) => played.game), floorShown.map((floor) => floor.game));
-  row('hidden', hidden.game.map((one) => one.hidden), hidden.floor.map((one) => one.hidden),
-      ` (empty tab ${median(hidden.empty.map((one) => one.hidden.all)).toFixed(2)} %)`);
   console.log(results.join('\n'));
 } finally {
-  await context.close();
+  for (const side of sides) {
+    await pauseBrowser(side.profile, false);
+    await side.browser.close();
+  }
   server.close();
   floorServer.close();
-  await rm(profile, { recursive: true, force: true, maxRetries: 5 });
 }

@@ -14,14 +14,14 @@ export function notePuts() {
     return put.call(this, image, ...where);
   };
 }
-// The parts put since the last call, timed from the first of them.
-export async function takePuts(page) {
-  return page.evaluate(() => {
-    const puts = window.morvex2Puts.splice(0);
-    const start = puts.length ? puts[0][0] : 0;
-    return puts.map(([at, ...part]) => [Math.round(at - start), ...part]);
-  });
-}
+// The parts put since the last call, timed from the first of them; an
+// expression, for a playwright page or a tab driven through tabs.mjs.
+export const takenPuts = `(() => {
+  const puts = window.morvex2Puts.splice(0);
+  const start = puts.length ? puts[0][0] : 0;
+  return puts.map(([at, ...part]) => [Math.round(at - start), ...part]);
+})()`;
+export const takePuts = (page) => page.evaluate(takenPuts);
 
 // From the title screen shown, `measure(page, what)` there, then in a game
 // started from it (RETURN to the play screen, RETURN to start), each with
@@ -43,15 +43,17 @@ export async function titleThenGame(page, measure) {
 
 // Plays `parts` on the floor (floor/index.html), over and over every `seconds`.
 export async function playOnFloor(floor, parts, seconds) {
-  await floor.evaluate(([puts, period]) => window.floorPlay(puts, period), [parts, seconds * 1000]);
+  await floor.evaluate(`window.floorPlay(${JSON.stringify(parts)}, ${seconds * 1000})`);
 }
 export const floorFolder = (sourceFolder) => join(sourceFolder, 'tests/web/floor');
 
+// What every measured browser runs with, beside headless, no sandbox, no GPU
+// and no first run: nothing of its own on the network, sound without a gesture.
+export const measuredFlags = ['--disable-quic', '--disable-background-networking', '--disable-component-update',
+                              '--disable-sync', '--autoplay-policy=no-user-gesture-required'];
 export const launchOptions = {
   executablePath: '/usr/bin/chromium',
   headless: true,
   viewport: { width: 800, height: 640 },
-  args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-         '--disable-background-networking', '--disable-component-update', '--disable-sync',
-         '--autoplay-policy=no-user-gesture-required'],
+  args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', ...measuredFlags],
 };

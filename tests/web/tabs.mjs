@@ -3,9 +3,11 @@
 // every page it drives focused and visible (its focus emulation counts as a
 // capture of the page), so a hidden page is only hidden without it.
 //
-//   const browser = await launchTabs(args[, initScript]);   // a file run in every page first
+//   const browser = await launchTabs(args[, initScript[, onOutput]]);   // a file run in every page first;
+//                                             // onOutput(text) sees what chromium writes
 //   const tab = await browser.open(url);      // a new tab in the one window
 //   await tab.evaluate('expression');         // its value, awaited
+//   await tab.press('Enter', 13);             // a key pressed and let go
 //   const other = await browser.open('about:blank');   // hides `tab`
 //   await tab.activate();                     // shows it again
 import { spawn } from 'node:child_process';
@@ -17,12 +19,16 @@ import { join } from 'node:path';
 const { ws: WebSocket } = createRequire(import.meta.url)('playwright-core/lib/utilsBundle');
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-export async function launchTabs(args = [], initScript = null) {
+export async function launchTabs(args = [], initScript = null, onOutput = null) {
   const initSource = initScript ? await readFile(initScript, 'utf8') : null;
   const profile = await mkdtemp(join(tmpdir(), 'morvex2-tabs-'));
   const chromium = spawn('/usr/bin/chromium', ['--headless', '--no-sandbox', '--disable-gpu',
     '--no-first-run', '--remote-debugging-port=0', `--user-data-dir=${profile}`, ...args, 'about:blank'],
-  { stdio: 'ignore' });
+  { stdio: onOutput ? ['ignore', 'pipe', 'pipe'] : 'ignore' });
+  if (onOutput) {
+    chromium.stdout.on('data', (data) => onOutput(data.toString()));
+    chromium.stderr.on('data', (data) => onOutput(data.toString()));
+  }
   let port = null;
   for (const end = Date.now() + 30000; port === null && Date.now() < end; await sleep(100)) {
     try {
@@ -84,6 +90,12 @@ export async function launchTabs(args = [], initScript = null) {
             }
           }
           throw new Error(`${address} did not load`);
+        },
+        // A key pressed and let go, as the keyboard sends it to the focused element.
+        async press(key, keyCode) {
+          for (const type of ['keyDown', 'keyUp']) {
+            await send('Input.dispatchKeyEvent', { type, key, code: key, windowsVirtualKeyCode: keyCode }, sessionId);
+          }
         },
         activate: () => send('Target.activateTarget', { targetId }),
         close: () => send('Target.closeTarget', { targetId }),
