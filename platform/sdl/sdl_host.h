@@ -25,15 +25,15 @@
 #include <utility>
 #include <vector>
 
-#include "platform/sdl/display_settings.h"
 #include "platform/sdl/idle_wait.h"
 #include "platform/sdl/input_wait.h"
-#include "platform/sdl/player_aid_settings.h"
 #include "platform/sdl/pointer_hider.h"
 #include "platform/sdl/sdl_gamepad.h"
 #include "platform/sdl/sdl_mixer_audio.h"
 #include "platform/sdl/sdl_video.h"
 #include "platform/sdl/window_system.h"
+#include "platform/settings/display_settings.h"
+#include "platform/settings/player_aid_settings.h"
 #include "platform/win32/window_backend.h"
 
 namespace platform {
