@@ -4,6 +4,10 @@
 #include <optional>
 #include <string>
 
+#include "app/scene_switch.h"
+#include "core/scene_switch.h"
+#include "opening/opening_scene.h"
+#include "play/play_scene.h"
 #include "ranking/name_setting.h"
 
 // Keeps `utf8` as the player's name in the tables (zel.ini in the data
@@ -15,4 +19,14 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* morvex2_set_player_name(const char* 
   const std::optional<PlayerName> name = PlayerNameFromUtf8(utf8 != nullptr ? utf8 : "", &error);
   if (name && !WritePlayerName(*name, &error) && error.empty()) error = "cannot write zel.ini";
   return error.c_str();
+}
+
+// Which screen the game shows: 1 the title, 2 the play screen, 3 the high
+// scores, 0 none yet. The page starts a new version of itself only when no
+// game would be lost by it.
+extern "C" EMSCRIPTEN_KEEPALIVE int morvex2_screen() {
+  if (g_currentScene == nullptr) return 0;
+  if (g_currentScene == g_openingScene) return 1;
+  if (g_currentScene == g_playScene) return 2;
+  return 3;
 }
