@@ -254,8 +254,10 @@ Array.prototype.forEach.call(document.querySelectorAll('.download'), function (b
 // shows it; the page is loaded again with the file kept for that one start,
 // in a database of its own (session storage, which holds a few megabytes at
 // most, only where there is none). A file larger than the game reads is
-// refused before it is read.
-var watchStore = { name: 'morvex2-watch', store: 'file', key: 'next', kept: '@indexeddb' };
+// refused before it is read. Each tab keeps its file under a key of its own
+// (session storage names it), made from the time: what a tab that never came
+// back left there goes after an hour.
+var watchStore = { name: 'morvex2-watch', store: 'file', kept: '@indexeddb ' };
 function openWatchStore() {
   return new Promise(function (resolve, reject) {
     var request = indexedDB.open(watchStore.name, 1);
@@ -287,8 +289,9 @@ function inWatchStore(mode, change) {
   });
 }
 function keepForWatching(buffer) {
-  return inWatchStore('readwrite', function (files) { return files.put(buffer, watchStore.key); }).then(function () {
-    return watchStore.kept;
+  var key = Date.now() + '-' + Math.random().toString(36).slice(2);
+  return inWatchStore('readwrite', function (files) { return files.put(buffer, key); }).then(function () {
+    return watchStore.kept + key;
   }, function () {
     var bytes = new Uint8Array(buffer);
     var text = '';
@@ -299,18 +302,20 @@ function keepForWatching(buffer) {
   });
 }
 function takeWatched(kept) {
-  if (kept !== watchStore.kept) {
+  if (kept.indexOf(watchStore.kept) !== 0) {
     var text = atob(kept);
     var bytes = new Uint8Array(text.length);
     for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
     return Promise.resolve(bytes);
   }
+  var key = kept.slice(watchStore.kept.length);
   var file = null;
   return inWatchStore('readwrite', function (files) {
-    var get = files.get(watchStore.key);
+    var get = files.get(key);
     get.onsuccess = function () {
       file = get.result;
-      files.delete(watchStore.key);
+      files.delete(key);
+      files.delete(IDBKeyRange.upperBound(String(Date.now() - 3600000)));
     };
     return get;
   }).then(function () {

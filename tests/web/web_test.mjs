@@ -201,7 +201,7 @@ try {
   await Promise.all(replays.map(watchReplay));
   console.log(`-- the desktop page and the replays: ${seconds()}`);
   await testKeptPage({ context, server, pageFolder, watch });
-  console.log(`-- kept offline and between tabs: ${seconds()}`);
+  console.log(`-- kept offline and updated: ${seconds()}`);
   check(consoleErrors.length === 0, `no errors on the console${consoleErrors.length ? ':\n  ' + consoleErrors.join('\n  ') : ''}`);
   await testPhone({ address, sourceFolder });
   console.log(`-- the phone: ${seconds()}`);
