@@ -201,7 +201,7 @@ export async function testKeptPage({ context, server, pageFolder, watch }) {
 
 // A copy of the site whose index.html and page.js end with `mark`, and whose
 // worker lists their new hashes under a build of its own.
-async function makeBuild(pageFolder, mark) {
+export async function makeBuild(pageFolder, mark) {
   const folder = await mkdtemp(join(tmpdir(), 'morvex2-build-'));
   await cp(pageFolder, folder, { recursive: true });
   let worker = await readFile(join(pageFolder, 'sw.js'), 'utf8');

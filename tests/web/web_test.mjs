@@ -14,7 +14,7 @@ import { check, failures, sleep, until, keep, colours, differs, shownColours, de
          firstEntry, playToEnd, watchToVerdict, holdClockAtSeed } from './checks.mjs';
 import { testKeptPage } from './kept_test.mjs';
 import { testPhone } from './phone_test.mjs';
-import { testHidden } from './hidden_test.mjs';
+import { testHidden, testHiddenUpdate } from './hidden_test.mjs';
 import { testTrouble } from './trouble_test.mjs';
 import { testShared } from './shared_test.mjs';
 import { readFile, readdir, mkdtemp, rm } from 'node:fs/promises';
@@ -206,6 +206,7 @@ try {
   await testPhone({ address, sourceFolder });
   console.log(`-- the phone: ${seconds()}`);
   await testHidden({ address });
+  await testHiddenUpdate({ server, pageFolder });
   console.log(`-- hidden: ${seconds()}`);
   await testTrouble({ address, sourceFolder });
   console.log(`-- trouble: ${seconds()}`);
