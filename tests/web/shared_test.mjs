@@ -4,7 +4,8 @@
 // the middle table (the clock held at the seed of checks.mjs), so that a
 // table holds exactly as many 10s as games were finished.
 //
-//   node shared_test.mjs PAGE_FOLDER SOURCE_FOLDER   (or from web_test.mjs)
+//   node shared_test.mjs PAGE_FOLDER SOURCE_FOLDER [ROWS]   (or from web_test.mjs;
+//   ROWS: a pattern of the rows to run)
 import { chromium } from 'playwright-core';
 import { check, failures, sleep, until, titleShown, said, chromiumArgs, withTestHooks, holdClockAtSeed }
   from './checks.mjs';
@@ -71,8 +72,64 @@ async function storedTens(page, count, what) {
 // What each tab's game holds of the table, as it would enter its next result.
 const held = (page) => page.evaluate(() => Array.from(Module.morvex2ReadDataFile('tyuu.pod') || []).join());
 
-export async function testShared({ address }) {
+// A table in the stored form from [name, score] rows (dates and counts made
+// up alike), ten rows, the rest empty.
+function table(rows) {
+  const bytes = Array(590).fill(0xe0);
+  const put = (at, width, text) => {
+    [...Buffer.from(text, 'latin1')].slice(0, width).forEach((byte, i) => { bytes[at + i] = (byte - 0x20) & 0xff; });
+  };
+  rows.forEach(([name, score], row) => {
+    put(16 * row, 16, name);
+    put(160 + 29 * row, 29, 'Sat Dec 05 16:38:43 2026');
+    put(450 + 9 * row, 9, String(score));
+    put(540 + 5 * row, 5, '1');
+  });
+  return bytes;
+}
+const names = (stored) => scores(stored).map((score, row) => {
+  const text = stored.slice(16 * row, 16 * row + 16).map((byte) => (byte + 0x20) & 0xff);
+  const end = text.indexOf(0);
+  return score ? `${String.fromCharCode(...(end < 0 ? text : text.slice(0, end)))}${score}` : '';
+}).filter(Boolean).join(' ');
+
+// What a save keeps when another tab stored the file since this one read it
+// (`base`): this tab's new entries are added to the stored ones.
+async function testMerges(context, address) {
+  const page = await context.newPage();
+  await page.goto(address);
+  await titleShown(page);
+  const fifties = Array.from({ length: 10 }, (_, i) => [`F${i}`, 50]);
+  const cases = [
+    ['an entry of this tab joins one of another tab', [], [['B', 10]], [['A', 20]], 'A20 B10'],
+    ['an equal score goes below the stored one', [], [['B', 10]], [['A', 10]], 'A10 B10'],
+    ['two tabs with the same entry keep both', [], [['A', 10]], [['A', 10]], 'A10 A10'],
+    ['entries both tabs had stay once', [['X', 30]], [['X', 30], ['B', 10]], [['X', 30], ['A', 20]], 'X30 A20 B10'],
+    ['a full table takes a higher score and drops its last', fifties, [['B', 60], ...fifties.slice(0, 9)],
+      [...fifties.slice(0, 9), ['A', 40]], `B60 ${fifties.slice(0, 9).map(([n]) => `${n}50`).join(' ')}`],
+    ['a full table takes no lower score', fifties, [...fifties.slice(0, 9), ['B', 45]],
+      [['A', 70], ...fifties.slice(0, 9)], `A70 ${fifties.slice(0, 9).map(([n]) => `${n}50`).join(' ')}`],
+  ];
+  let ok = true;
+  for (const [what, base, mine, theirs, wanted] of cases) {
+    const merged = await page.evaluate(([b, m, t]) =>
+      Array.from(morvex2MergeFile('/x/tyuu.pod', new Uint8Array(b), new Uint8Array(m), new Uint8Array(t))),
+    [table(base), table(mine), table(theirs)]);
+    ok = check(names(merged) === wanted, `${what}: ${names(merged)}`) && ok;
+  }
+  const lines = await page.evaluate(() => {
+    const bytes = (text) => new TextEncoder().encode(text);
+    return new TextDecoder().decode(morvex2MergeLines(bytes('a\nb\n'), bytes('b\nc\n'), bytes('a\nb\nd\n')));
+  });
+  ok = check(lines === 'b\nd\nc\n', `world results not yet sent: one sent by this tab goes, the others' new ones stay (${JSON.stringify(lines)})`) && ok;
+  const damaged = await page.evaluate(() =>
+    morvex2MergeFile('/x/syo.pod', null, new Uint8Array(590).fill(7), new Uint8Array(100)).every((byte) => byte === 7));
+  return check(damaged, 'a stored table of the wrong size gives way to the tab\'s own') && ok;
+}
+
+export async function testShared({ address, only = null }) {
   const rows = [
+    ['the merges of a table and of the world results, case by case', (context) => testMerges(context, address)],
     ['two tabs finish their games one after the other: both results are kept', async (context) => {
       const first = await open(context, address, 'first');
       const second = await open(context, address, 'second');
@@ -91,13 +148,23 @@ export async function testShared({ address }) {
       return other && both && /This tab now keeps/.test(await said(second)) &&
         (await held(first)) === (await held(second));
     }],
-    ['two tabs finish at once: both results are kept', async (context) => {
+    // Two games that end at once: the second tab's game enters its result
+    // into its table before it hears of the first tab's save (here it never
+    // hears of it), and its save adds it to the stored one.
+    ['a tab that has not heard of the other tab\'s result yet: both results are kept', async (context) => {
       const first = await open(context, address, 'first');
       const second = await open(context, address, 'second');
+      await second.evaluate(() => { morvex2Storage.channel.onmessage = null; });
       await startGame(first);
       await startGame(second);
-      await Promise.all([finishGame(first, 'first'), finishGame(second, 'second')]);
-      return storedTens(first, 2, 'both results are in the stored table');
+      await finishGame(first, 'first');
+      await storedTens(first, 1, "the first tab's result is stored");
+      const stale = tens(await second.evaluate(() => Array.from(Module.morvex2ReadDataFile('tyuu.pod')))) === 0;
+      await finishGame(second, 'second');
+      return check(stale, "the second tab has not read the first tab's result when its own game ends") &&
+        (await storedTens(first, 2, 'both results are in the stored table')) &&
+        (await until('the second tab holds the merged table', async () => (await held(second)) === (await held(first)),
+          10000));
     }],
     ['the keeping tab closes during its game: the other takes the folder over, says so, and keeps its result',
       async (context) => {
@@ -168,6 +235,7 @@ export async function testShared({ address }) {
       }],
   ];
 
+  if (only) rows.splice(0, rows.length, ...rows.filter(([what]) => only.test(what)));
   const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: chromiumArgs });
   try {
     // Two rows at a time: each plays its games in real time.
@@ -195,7 +263,7 @@ if (import.meta.url === pathToFileURL(process.argv[1]).href) {
   const server = await servePage(process.argv[2]);
   const started = Date.now();
   try {
-    await testShared({ address: server.address });
+    await testShared({ address: server.address, only: process.argv[4] ? new RegExp(process.argv[4]) : null });
   } finally {
     server.close();
   }
