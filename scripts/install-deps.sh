@@ -36,10 +36,11 @@ tests=(
   weston
   # the installed files and the package: validators, manual pages, lintian
   desktop-file-utils appstream man-db dpkg-dev lintian
-  # the world tables' server (built with the tests): its HTTP library (with
-  # OpenSSL for its own TLS), the embedded database and its shell for
-  # backups, and openssl for the tests' self-signed certificate
-  libcpp-httplib-dev libssl-dev libsqlite3-dev sqlite3 openssl
+  # the world tables' server (built with the tests): its HTTP (Boost.Beast
+  # and Asio, headers only) with OpenSSL for its own TLS, the embedded
+  # database and its shell for backups; the tests' HTTP client, and openssl
+  # for their self-signed certificate
+  libboost1.81-dev libssl-dev libsqlite3-dev sqlite3 libcpp-httplib-dev openssl
   # its shared database: the client library, the PostgreSQL its tests start for
   # themselves, and wrk for the load measurements (scripts/load.sh)
   libpq-dev postgresql wrk

@@ -46,7 +46,7 @@ deb() {
   # A player's package needs none of the server's libraries.
   local depends
   depends="$(dpkg-deb --field "$game" Depends)"
-  if grep -Eo 'lib(pq|sqlite3|cpp-httplib|ssl)[^ ,]*' <<<"$depends"; then
+  if grep -Eo 'lib(pq|sqlite3|ssl|boost)[^ ,]*' <<<"$depends"; then
     echo "the game's package depends on the server's libraries: $depends" >&2
     exit 1
   fi
