@@ -173,7 +173,7 @@ class Session : public std::enable_shared_from_this<Session<Stream>> {
       Answer answer;
       try {
         answer = Respond(self->connections_->service, request);
-      } catch (const std::exception& failure) {
+      } catch (const std::exception&) {
         answer = Refusal(500, "internal-error", "The server could not answer this request.");
       }
       net::io_context& loop = self->connections_->loop;
