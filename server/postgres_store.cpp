@@ -181,13 +181,19 @@ class PostgresStore : public Store {
     });
   }
 
-  StoreResult ReplayOf(std::int64_t entryId, std::vector<std::uint8_t>* replay) override {
+  StoreResult ReplayOf(std::int64_t entryId, std::vector<std::uint8_t>* replay,
+                       bool* removed) override {
     const std::string id = std::to_string(entryId);
     return Run([&](PgLease& lease) {
-      const PgRows rows = lease.Exec("SELECT replay FROM entries WHERE id = $1", {Text(id)});
+      const PgRows rows = lease.Exec(
+          "SELECT CASE WHEN removed_ms IS NULL THEN replay END, removed_ms "
+          "FROM entries WHERE id = $1",
+          {Text(id)});
       if (!rows.ok()) return Failure(rows, lease);
       if (rows.count() == 0) return StoreResult::kNotFound;
-      *replay = rows.Bytes(0, 0);
+      *removed = !rows.IsNull(0, 1);
+      replay->clear();
+      if (!*removed) *replay = rows.Bytes(0, 0);
       return StoreResult::kOk;
     });
   }

@@ -233,14 +233,17 @@ class SqliteStore final : public Store {
     return StoreResult::kOk;
   }
 
-  StoreResult ReplayOf(std::int64_t entryId, std::vector<std::uint8_t>* replay) override {
+  StoreResult ReplayOf(std::int64_t entryId, std::vector<std::uint8_t>* replay,
+                       bool* removed) override {
     const std::lock_guard lock(mutex_);
-    Statement find(db_, "SELECT replay FROM entries WHERE id = ?");
+    Statement find(db_, "SELECT removed_ms IS NOT NULL, replay FROM entries WHERE id = ?");
     find.Bind(1, entryId);
     const int result = find.Step();
     if (result == SQLITE_DONE) return StoreResult::kNotFound;
     if (result != SQLITE_ROW) return Failed();
-    *replay = find.Blob(0);
+    *removed = find.Int(0) != 0;
+    replay->clear();
+    if (!*removed) *replay = find.Blob(1);
     return StoreResult::kOk;
   }
 
@@ -273,7 +276,8 @@ class SqliteStore final : public Store {
   StoreResult Remove(std::int64_t entryId, std::string_view why, std::int64_t nowMs) override {
     const std::lock_guard lock(mutex_);
     Statement remove(db_,
-                     "UPDATE entries SET removed_ms = coalesce(removed_ms, ?), removed_why = ? "
+                     "UPDATE entries SET removed_ms = coalesce(removed_ms, ?), "
+                     "removed_why = coalesce(removed_why, ?) "
                      "WHERE id = ?");
     remove.Bind(1, nowMs).Bind(2, why).Bind(3, entryId);
     if (remove.Step() != SQLITE_DONE) return Failed();

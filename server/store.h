@@ -64,10 +64,14 @@ class Store {
                             std::vector<TableRow>* rows) = 0;
   // The 1-based rank the entry holds in its level's table now.
   virtual StoreResult RankOf(std::int64_t entryId, std::int32_t* rank) = 0;
-  virtual StoreResult ReplayOf(std::int64_t entryId, std::vector<std::uint8_t>* replay) = 0;
+  // An entry's replay; for an entry taken out of the tables, kOk with *removed set and no
+  // replay.
+  virtual StoreResult ReplayOf(std::int64_t entryId, std::vector<std::uint8_t>* replay,
+                               bool* removed) = 0;
   // Every entry not removed, in id order, for verify-all.
   virtual StoreResult ForEachEntry(const std::function<void(const Entry&)>& visit) = 0;
-  // Takes the entry out of the tables and keeps why and when. kNotFound for an unknown id.
+  // Takes the entry out of the tables and keeps why and when; an entry taken out before keeps
+  // its first why and when. kNotFound for an unknown id.
   virtual StoreResult Remove(std::int64_t entryId, std::string_view why, std::int64_t nowMs) = 0;
   // Deletes tickets that expired before nowMs and were never redeemed.
   virtual StoreResult DropExpiredTickets(std::int64_t nowMs) = 0;

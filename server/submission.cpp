@@ -74,6 +74,32 @@ std::optional<Answer> MatchPlayback(const Replay& replay, const PlaybackResult& 
                      (played.ended ? "" : ", unfinished") + ", not as the replay claims.");
 }
 
+// Every tick where the game's own clock puts it: never before its timer is
+// due, and soon after one of its beats. A replay whose times were made up
+// (all zero, shifted, stretched, or with a stretch of time cut out or put in)
+// breaks its timer's rhythm somewhere, and the refusal says where.
+std::optional<Answer> MatchTiming(const PlaybackResult& played) {
+  const auto where = [](const TimedTick& tick) {
+    return "The tick at message " + std::to_string(tick.message + 1) + " (" +
+           std::to_string(tick.timeMs) + " ms)";
+  };
+  if (played.early && !played.early->running) {
+    return Refusal(422, "bad-timing", where(*played.early) + " came with no timer running.");
+  }
+  if (played.early) {
+    return Refusal(422, "bad-timing",
+                   where(*played.early) + " came " + std::to_string(played.early->ms) +
+                       " ms before its timer was due.");
+  }
+  if (played.latest.ms > kTickLateMs) {
+    return Refusal(422, "bad-timing",
+                   where(played.latest) + " came " + std::to_string(played.latest.ms) +
+                       " ms after its timer's beat; the game's clock gives at most " +
+                       std::to_string(kTickLateMs) + " ms.");
+  }
+  return std::nullopt;
+}
+
 // The start stamp to the end stamp, or to now when the end never arrived.
 std::optional<Answer> MatchDuration(const Ticket& ticket, const Replay& replay,
                                     std::int64_t nowMs) {
@@ -130,7 +156,9 @@ Answer Submit(Store& store, Verifier& verifier, std::string_view ticketId, std::
   Replay replay;
   if (auto refusal = ReadReplay(submission.replayBase64, &entry.replay, &replay)) return *refusal;
   if (auto refusal = MatchTicket(ticket, replay)) return *refusal;
-  if (auto refusal = MatchPlayback(replay, verifier.PlayBack(replay))) return *refusal;
+  const PlaybackResult played = verifier.PlayBack(replay);
+  if (auto refusal = MatchPlayback(replay, played)) return *refusal;
+  if (auto refusal = MatchTiming(played)) return *refusal;
   if (auto refusal = MatchDuration(ticket, replay, nowMs)) return *refusal;
   std::string why;
   std::optional<std::string> name = TableNameFromUtf8(submission.name, &why);
