@@ -152,8 +152,8 @@ class SqliteStore final : public Store {
   StoreResult FindTicket(std::string_view id, Ticket* ticket) override {
     const std::lock_guard lock(mutex_);
     Statement find(db_,
-                   "SELECT id, level, seed, issued_ms, expires_ms, started_ms, ended_ms, redeemed "
-                   "FROM tickets WHERE id = ?");
+                   "SELECT id, level, seed, issued_ms, expires_ms, started_ms, ended_ms, redeemed, "
+                   "progress_ms, progress_at_ms FROM tickets WHERE id = ?");
     find.Bind(1, id);
     const int result = find.Step();
     if (result == SQLITE_DONE) return StoreResult::kNotFound;
@@ -166,6 +166,8 @@ class SqliteStore final : public Store {
     ticket->startedMs = find.IsNull(5) ? std::nullopt : std::optional(find.Int(5));
     ticket->endedMs = find.IsNull(6) ? std::nullopt : std::optional(find.Int(6));
     ticket->redeemed = find.Int(7) != 0;
+    ticket->progressMs = find.IsNull(8) ? std::nullopt : std::optional(find.Int(8));
+    ticket->progressAtMs = find.IsNull(9) ? std::nullopt : std::optional(find.Int(9));
     return StoreResult::kOk;
   }
 
@@ -175,6 +177,18 @@ class SqliteStore final : public Store {
 
   StoreResult MarkEnded(std::string_view id, std::int64_t nowMs) override {
     return Stamp("UPDATE tickets SET ended_ms = coalesce(ended_ms, ?) WHERE id = ?", id, nowMs);
+  }
+
+  StoreResult MarkProgress(std::string_view id, std::int64_t gameMs, std::int64_t nowMs) override {
+    const std::lock_guard lock(mutex_);
+    Statement mark(db_,
+                   "UPDATE tickets SET "
+                   "progress_at_ms = CASE WHEN coalesce(progress_ms, -1) < ?1 THEN ?2 "
+                   "ELSE progress_at_ms END, "
+                   "progress_ms = max(coalesce(progress_ms, -1), ?1) WHERE id = ?3");
+    mark.Bind(1, gameMs).Bind(2, nowMs).Bind(3, id);
+    if (mark.Step() != SQLITE_DONE) return Failed();
+    return sqlite3_changes(db_) == 0 ? StoreResult::kNotFound : StoreResult::kOk;
   }
 
   StoreResult Redeem(const Entry& entry, std::int64_t* entryId) override {

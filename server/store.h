@@ -23,6 +23,10 @@ struct Ticket {
   std::int64_t expiresMs = 0;
   std::optional<std::int64_t> startedMs;
   std::optional<std::int64_t> endedMs;
+  // The latest progress the game told as it played: its own clock's ms since its start, and
+  // the server's clock when that came.
+  std::optional<std::int64_t> progressMs;
+  std::optional<std::int64_t> progressAtMs;
   bool redeemed = false;
 };
 
@@ -54,6 +58,10 @@ class Store {
   // Stamps only the first call; kNotFound for an unknown ticket.
   virtual StoreResult MarkStarted(std::string_view id, std::int64_t nowMs) = 0;
   virtual StoreResult MarkEnded(std::string_view id, std::int64_t nowMs) = 0;
+  // Keeps `gameMs` and nowMs as the ticket's progress unless it already holds a later one;
+  // kNotFound for an unknown ticket.
+  virtual StoreResult MarkProgress(std::string_view id, std::int64_t gameMs,
+                                   std::int64_t nowMs) = 0;
   // In one transaction, durable before it returns kOk: the ticket becomes redeemed and the entry
   // is inserted (its id written to *entryId). kConflict when the ticket was already redeemed
   // (by any process): nothing is written.

@@ -100,7 +100,7 @@ TEST_F(PostgresStoreTest, BringsTheFirstSchemaForwardKeepingItsRows) {
   store.reset();
   ASSERT_TRUE(Open());
   EXPECT_EQ(database_->Run("DO $$ BEGIN IF (SELECT array_agg(version) FROM schema_version) "
-                           "<> ARRAY[2] THEN RAISE 'wrong version'; END IF; END $$"),
+                           "<> ARRAY[3] THEN RAISE 'wrong version'; END IF; END $$"),
             "");
 }
 

@@ -75,6 +75,24 @@ class SubmissionTest : public testing::Test {
     return game;
   }
 
+  // A true game of the middle level whose end stamp never arrives, but which told its progress
+  // every 10 s of its own clock up to `toldUntilMs`, that clock running `rate` times the
+  // server's. The server's clock is left at the game's end.
+  Game PlayTelling(std::uint32_t toldUntilMs, double rate = 1.0) {
+    Game game = Play(1, 240'000, true, false);
+    const std::int64_t length = server::RecordedDurationMs(game.replay);
+    const std::int64_t started = clock_.Now() - length;
+    for (std::int64_t told = 10'000; told <= std::min<std::int64_t>(toldUntilMs, length);
+         told += 10'000) {
+      clock_.Set(started + static_cast<std::int64_t>(static_cast<double>(told) / rate));
+      const Reply reply =
+          server_->Post(Path(game, "progress"), "{\"ms\":" + std::to_string(told) + "}");
+      EXPECT_EQ(reply.status, 204) << reply.body;
+    }
+    clock_.Set(started + static_cast<std::int64_t>(static_cast<double>(length) / rate));
+    return game;
+  }
+
   static std::string Path(const Game& game, const char* what) {
     return "/api/v1/tickets/" + game.ticket + "/" + what;
   }
@@ -334,6 +352,36 @@ TEST_F(SubmissionTest, ASubmissionWithoutAnEndIsMeasuredToItsArrival) {
   EXPECT_EQ(Submit(game, Body("P", game.replay)).Code(), "too-slow");
   game = Play(1, 40'000, true, false);
   EXPECT_EQ(Submit(game, Body("P", game.replay)).status, 201);
+}
+
+// A game whose end stamp was lost (the network or the server went away at its end) and which is
+// sent again at a later start: its progress vouches for it when it came close enough to its
+// end, and a clock run fast or slow shows in its progress however its end went.
+TEST_F(SubmissionTest, ProgressVouchesForAGameWhoseEndWasLost) {
+  const struct {
+    const char* what;
+    std::uint32_t toldUntilMs;
+    double rate;
+    const char* code;  // "" for accepted
+  } rows[] = {
+      {"told to the end, sent an hour later", 240'000, 1.0, ""},
+      {"the last progress 10 s before the end", 230'000, 1.0, ""},
+      {"the last progress 40 s before the end", 200'000, 1.0, "too-slow"},
+      {"the game's clock slowed by a tenth", 240'000, 0.9, "too-slow"},
+      {"the game's clock sped up by a tenth", 240'000, 1.1, "too-fast"},
+  };
+  for (const auto& row : rows) {
+    Game game = PlayTelling(row.toldUntilMs, row.rate);
+    clock_.Advance(60 * 60 * 1000);
+    const Reply reply = Submit(game, Body("P", game.replay));
+    EXPECT_EQ(reply.Code(), row.code) << row.what << ": " << reply.body;
+  }
+  // Progress is kept only for a game that has started, and is told as the game's own ms.
+  Game unstarted = Play(1, 1000, false, false);
+  EXPECT_EQ(server_->Post(Path(unstarted, "progress"), R"({"ms":1000})").Code(), "not-started");
+  for (const char* body : {"", R"({"ms":-1})", R"({"ms":"10"})", R"({"ms":4294967296})", "[1]"}) {
+    EXPECT_EQ(server_->Post(Path(unstarted, "progress"), body).Code(), "bad-json") << body;
+  }
 }
 
 TEST_F(SubmissionTest, NamesThatLookLikeSqlAreKeptAsTheyAre) {

@@ -35,6 +35,7 @@ class TestClock {
   TestClock& operator=(const TestClock&) = delete;
   void Set(std::int64_t ms);
   void Advance(std::int64_t ms) { Set(now_ + ms); }
+  [[nodiscard]] std::int64_t Now() const { return now_; }
 
  private:
   std::string path_;
