@@ -58,6 +58,7 @@ function say(kind, text, failed, action) {
     oldest.remove();
   }
   layOut();
+  statusLine.scrollTop = statusLine.scrollHeight;
 }
 
 // A passing note (a name kept, a file not there yet) goes away by itself

@@ -65,6 +65,8 @@ function faults(view) {
   }
   const outside = view.buttons.filter((button) => !within(button, view.screen)).map((button) => button.label);
   if (outside.length) found.push(`off the screen: ${outside}`);
+  const small = view.buttons.filter((button) => button.width < 48 || button.height < 48).map((button) => button.label);
+  if (small.length) found.push(`under 48 px: ${small}`);
   if (view.status && (view.status.cut || !within(view.status, view.screen))) found.push('a line is cut');
   if (view.status && view.buttons.some((button) => overlaps(button, view.status))) found.push('the lines cover a button');
   return found;
