@@ -26,6 +26,12 @@ string(CONCAT CPACK_DEBIAN_GAME_DESCRIPTION
 set(CPACK_DEBIAN_GAME_PACKAGE_SECTION games)
 # The tunes need a General MIDI soundfont.
 set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS "timgm6mb-soundfont | sound-font-gm")
+# Opened by the game only when a feature needs it, so the binaries do not
+# name it and it is not among the libraries found from them: libcurl for the
+# world tables. The game plays without it (a chosen server then answers
+# nothing, and the log says why), so it is recommended, which apt installs by
+# default, rather than required.
+set(CPACK_DEBIAN_GAME_PACKAGE_RECOMMENDS "libcurl4")
 if(MORVEX2_SERVER)
   list(APPEND CPACK_COMPONENTS_ALL server)
   set(CPACK_DEBIAN_SERVER_PACKAGE_NAME morvex2-server)

@@ -50,6 +50,15 @@ deb() {
     echo "the game's package depends on the server's libraries: $depends" >&2
     exit 1
   fi
+  # The libraries the game opens only for a feature that needs them are
+  # recommended, not required: a player without a world server needs no
+  # network library.
+  local recommends
+  recommends="$(dpkg-deb --field "$game" Recommends)"
+  if grep -Eo 'libcurl[^ ,]*' <<<"$depends" || ! grep -qw libcurl4 <<<"$recommends"; then
+    echo "libcurl4 is not only recommended: Depends: $depends; Recommends: $recommends" >&2
+    exit 1
+  fi
   # The unit goes where systemd looks for units, and starts the program the
   # package holds.
   local unit=/usr/lib/systemd/system/morvex2-server.service searched
