@@ -52,13 +52,15 @@ deb() {
   fi
   # The libraries the game opens only for a feature that needs them are
   # recommended, not required: a player without a world server needs no
-  # network library.
-  local recommends
+  # network library, one with the game's own tunes no synthesiser.
+  local recommends library
   recommends="$(dpkg-deb --field "$game" Recommends)"
-  if grep -Eo 'libcurl[^ ,]*' <<<"$depends" || ! grep -qw libcurl4 <<<"$recommends"; then
-    echo "libcurl4 is not only recommended: Depends: $depends; Recommends: $recommends" >&2
-    exit 1
-  fi
+  for library in libcurl4 libfluidsynth3; do
+    if grep -Eo "${library%[0-9]}[^ ,]*" <<<"$depends" || ! grep -qw "$library" <<<"$recommends"; then
+      echo "$library is not only recommended: Depends: $depends; Recommends: $recommends" >&2
+      exit 1
+    fi
+  done
   # The unit goes where systemd looks for units, and starts the program the
   # package holds.
   local unit=/usr/lib/systemd/system/morvex2-server.service searched
