@@ -8,7 +8,9 @@
 # the programs taken in turn, of
 #   first content  the time from launch to the first pixel on the screen that
 #                  is not black (tools/measure/first_content.cpp), the same
-#                  watcher for every program;
+#                  watcher for every program, and the time the program spent
+#                  on a processor until then, which a busy machine hardly
+#                  lengthens;
 #   peak memory    the process's peak resident memory (VmHWM) at the end of
 #                  the title window, in 10^6 bytes;
 #   title CPU      the share of one core the process used over the window on
@@ -63,6 +65,12 @@ export SDL_AUDIODRIVER=dummy
 # The game's decoded tunes are kept between launches, as a player's are.
 cache="$build/measure-cache"
 
+# The time the program has spent on a processor so far, all its threads, in
+# nanoseconds: unlike the time on the clock, hardly lengthened by a busy machine.
+cpu_ns() {
+  cat "/proc/$program/task/"*/schedstat 2>/dev/null | awk '{ s += $1 } END { print s + 0 }'
+}
+
 cpu_ticks() {  # utime + stime of the program, all its threads, in clock ticks
   local stat rest
   stat="$(cat "/proc/$program/stat")"
@@ -95,6 +103,8 @@ measure() {
     cat "$run/log" >&2
     return 1
   fi
+  local busy
+  busy="$(cpu_ns)"
   # The launch stamp is the program: its process id is the program's.
   sleep 1
   local hz t0 c0 t1 c1
@@ -111,8 +121,9 @@ measure() {
   # Back to a black screen before the next program is watched.
   sleep 0.5
   awk -v a="$(cat "$run/launch")" -v b="$(cat "$run/content")" -v k="$hwm" \
-      -v c=$((c1 - c0)) -v hz="$hz" -v t0="$t0" -v t1="$t1" \
-    'BEGIN { printf "%.3f %.1f %.2f\n", (b - a) / 1e9, k * 1024 / 1e6, 100 * c / hz / (t1 - t0) }' >"$out"
+      -v c=$((c1 - c0)) -v hz="$hz" -v t0="$t0" -v t1="$t1" -v busy="$busy" \
+    'BEGIN { printf "%.3f %.1f %.2f %.3f\n", (b - a) / 1e9, k * 1024 / 1e6,
+             100 * c / hz / (t1 - t0), busy / 1e9 }' >"$out"
 }
 
 # The launch not measured, then the measured ones, each round in another order.
@@ -137,16 +148,17 @@ figure() {  # figure NAME COLUMN: the median over the runs
 echo "Side by side: Xvfb 1024 x 768, SDL's dummy sound, medians of $runs launches" \
   "(title window $seconds s; load average after each round: ${loads[*]})"
 printf '%-16s' "" && printf '%12s' "${names[@]}" && echo
-for column in 1 2 3; do
+for column in 1 4 2 3; do
   case "$column" in
     1) printf '%-16s' "first content s" ;;
+    4) printf '%-16s' " its CPU time s" ;;
     2) printf '%-16s' "peak memory MB" ;;
     3) printf '%-16s' "title CPU %" ;;
   esac
   for name in "${names[@]}"; do printf '%12s' "$(figure "$name" "$column")"; done
   echo
 done
-echo "each launch (first content s, peak memory MB, title CPU %):"
+echo "each launch (first content s, peak memory MB, title CPU %, CPU time to first content s):"
 for name in "${names[@]}"; do
   printf '  %-10s' "$name"
   for round in $(seq "$runs"); do printf ' [%s]' "$(cat "$work/$name.$round")"; done
