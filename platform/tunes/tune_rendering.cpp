@@ -32,16 +32,26 @@ using FluidPtr = std::unique_ptr<T, FluidDeleter>;
 // device's rate, the sequencer timed by the samples it renders, and the gain
 // of a tune at full volume (the mixer's 1.2 for its 128).
 struct Synthesiser {
+  const FluidSynthLibrary* fluid;
   FluidPtr<fluid_settings_t> settings;
   FluidPtr<fluid_synth_t> synth;
   FluidPtr<fluid_player_t> player;
 };
 
-std::optional<Synthesiser> StartSynthesiser(const FluidSynthLibrary& fluid,
-                                            std::span<const std::uint8_t> midi,
+const FluidSynthLibrary* SynthesiserLibrary(std::string* why) {
+  return LoadFluidSynth(kFluidSynthLibraryName, why);
+}
+
+// Nothing when the synthesiser is not installed.
+std::optional<Synthesiser> StartSynthesiser(std::span<const std::uint8_t> midi,
                                             const std::string& soundFont) {
+  std::string why;
+  const FluidSynthLibrary* library = SynthesiserLibrary(&why);
+  if (library == nullptr) return std::nullopt;
+  const FluidSynthLibrary& fluid = *library;
   const FluidDeleter deleter{&fluid};
-  Synthesiser s{.settings = FluidPtr<fluid_settings_t>(fluid.newSettings(), deleter),
+  Synthesiser s{.fluid = &fluid,
+                .settings = FluidPtr<fluid_settings_t>(fluid.newSettings(), deleter),
                 .synth = FluidPtr<fluid_synth_t>(nullptr, deleter),
                 .player = FluidPtr<fluid_player_t>(nullptr, deleter)};
   if (!s.settings) return std::nullopt;
@@ -68,10 +78,6 @@ void AppendSamples(std::vector<std::uint8_t>& block, std::span<const std::int16_
   }
 }
 
-const FluidSynthLibrary* SynthesiserLibrary(std::string* why) {
-  return LoadFluidSynth(kFluidSynthLibraryName, why);
-}
-
 }  // namespace
 
 bool SynthesiserReady() {
@@ -83,10 +89,7 @@ bool SynthesiserReady() {
 
 bool RenderTune(std::span<const std::uint8_t> midi, const std::string& soundFont,
                 const std::atomic<bool>& cancel, CachedTuneWriter& out) {
-  std::string why;
-  const FluidSynthLibrary* fluid = SynthesiserLibrary(&why);
-  if (fluid == nullptr) return false;
-  const std::optional<Synthesiser> s = StartSynthesiser(*fluid, midi, soundFont);
+  const std::optional<Synthesiser> s = StartSynthesiser(midi, soundFont);
   // The header is written again at the end, when the length is known.
   if (!s || !out.Append(formats::WaveHeader(2, kRenderRate, 0))) return false;
   constexpr long kLongest = long{kLongestRenderedSeconds} * kRenderRate;
@@ -94,10 +97,11 @@ bool RenderTune(std::span<const std::uint8_t> midi, const std::string& soundFont
   std::vector<std::uint8_t> block;
   block.reserve(std::size_t{kBlockFrames} * kFrameBytes);
   long frames = 0;
-  for (; fluid->playerGetStatus(s->player.get()) == FLUID_PLAYER_PLAYING; frames += kStepFrames) {
+  const FluidSynthLibrary& fluid = *s->fluid;
+  for (; fluid.playerGetStatus(s->player.get()) == FLUID_PLAYER_PLAYING; frames += kStepFrames) {
     if (cancel.load(std::memory_order_relaxed) || frames >= kLongest) return false;
     // The 16-bit samples of the mixer's own playing, dither and all.
-    if (fluid->synthWriteS16(s->synth.get(), kStepFrames, samples, 0, 2, samples, 1, 2) !=
+    if (fluid.synthWriteS16(s->synth.get(), kStepFrames, samples, 0, 2, samples, 1, 2) !=
         FLUID_OK) {
       return false;
     }
