@@ -35,6 +35,7 @@ runs="${PEERS_RUNS:-3}"
 
 "$root/scripts/install-deps.sh" peers >&2
 source "$root/scripts/virtual-screen.sh"
+source "$root/scripts/process-figures.sh"
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
@@ -71,14 +72,6 @@ cpu_ns() {
   cat "/proc/$program/task/"*/schedstat 2>/dev/null | awk '{ s += $1 } END { print s + 0 }'
 }
 
-cpu_ticks() {  # utime + stime of the program, all its threads, in clock ticks
-  local stat rest
-  stat="$(cat "/proc/$program/stat")"
-  rest="${stat##*) }"
-  read -r -a fields <<<"$rest"
-  echo $(( fields[11] + fields[12] ))
-}
-
 # The program's resident memory now, by the file mapped (a library, the
 # program) or the kind of anonymous memory, in KiB, largest first.
 resident_by_file() {
@@ -87,7 +80,8 @@ resident_by_file() {
        END { for (n in rss) printf "%7d %s\n", rss[n], n }' "/proc/$program/smaps" | sort -rn
 }
 
-# measure NAME COMMAND OUT: one launch; OUT gets "first_s peak_mb cpu_percent".
+# measure NAME COMMAND OUT: one launch; OUT gets "first_s peak_mb cpu_percent
+# cpu_to_first_s", and OUT.split where its memory is.
 measure() {
   local name="$1" command="$2" out="$3" run="$work/run"
   rm -rf "$run" && mkdir -p "$run/home"
@@ -107,12 +101,8 @@ measure() {
   busy="$(cpu_ns)"
   # The launch stamp is the program: its process id is the program's.
   sleep 1
-  local hz t0 c0 t1 c1
-  hz="$(getconf CLK_TCK)"
-  t0="$EPOCHREALTIME"; c0="$(cpu_ticks)"
-  sleep "$seconds"
-  t1="$EPOCHREALTIME"; c1="$(cpu_ticks)"
-  local hwm
+  local share hwm
+  share="$(cpu_share "$program" "$seconds")"
   hwm="$(awk '/^VmHWM:/ { print $2 }' "/proc/$program/status")"
   resident_by_file >"$out.split"
   kill "$program" 2>/dev/null || true
@@ -121,9 +111,8 @@ measure() {
   # Back to a black screen before the next program is watched.
   sleep 0.5
   awk -v a="$(cat "$run/launch")" -v b="$(cat "$run/content")" -v k="$hwm" \
-      -v c=$((c1 - c0)) -v hz="$hz" -v t0="$t0" -v t1="$t1" -v busy="$busy" \
-    'BEGIN { printf "%.3f %.1f %.2f %.3f\n", (b - a) / 1e9, k * 1024 / 1e6,
-             100 * c / hz / (t1 - t0), busy / 1e9 }' >"$out"
+      -v share="$share" -v busy="$busy" \
+    'BEGIN { printf "%.3f %.1f %s %.3f\n", (b - a) / 1e9, k * 1024 / 1e6, share, busy / 1e9 }' >"$out"
 }
 
 # The launch not measured, then the measured ones, each round in another order.

@@ -7,6 +7,8 @@
 // is taken, and is kept open until the game ends.
 #pragma once
 
+#include <map>
+#include <mutex>
 #include <string>
 
 namespace platform {
@@ -26,6 +28,24 @@ template <typename Function>
                                 std::string* why) {
   function = reinterpret_cast<Function*>(FindInSystemLibrary(library, name, why));
   return function != nullptr;
+}
+
+// The functions one feature calls (a struct of pointers, filled by
+// findAll(library, functions, why) through FindFunction), from the library of
+// that name: opened and looked up on the first call, from whatever thread,
+// and kept for the run. Null, and why, when the library is missing or lacks
+// one of them; it is then tried again at the next call.
+template <typename Functions, typename FindAll>
+[[nodiscard]] const Functions* LoadSystemFunctions(const char* versionedName, FindAll findAll,
+                                                   std::string* why) {
+  static std::mutex mutex;
+  static std::map<std::string, Functions> loaded;
+  const std::lock_guard lock(mutex);
+  if (const auto found = loaded.find(versionedName); found != loaded.end()) return &found->second;
+  void* library = OpenSystemLibrary(versionedName, why);
+  Functions functions{};
+  if (library == nullptr || !findAll(library, functions, why)) return nullptr;
+  return &loaded.emplace(versionedName, functions).first->second;
 }
 
 }  // namespace platform

@@ -1,7 +1,5 @@
 #include "platform/net/curl_library.h"
 
-#include <map>
-
 #include "platform/base/system_library.h"
 
 namespace platform::net {
@@ -30,14 +28,8 @@ bool FindAll(void* library, CurlLibrary& curl, std::string* why) {
 
 }  // namespace
 
-// Made only on the game's thread, when the player's server is taken up.
 const CurlLibrary* LoadCurlLibrary(const char* versionedName, std::string* why) {
-  static std::map<std::string, CurlLibrary> loaded;
-  if (const auto found = loaded.find(versionedName); found != loaded.end()) return &found->second;
-  void* library = OpenSystemLibrary(versionedName, why);
-  CurlLibrary curl{};
-  if (library == nullptr || !FindAll(library, curl, why)) return nullptr;
-  return &loaded.emplace(versionedName, curl).first->second;
+  return LoadSystemFunctions<CurlLibrary>(versionedName, FindAll, why);
 }
 
 }  // namespace platform::net

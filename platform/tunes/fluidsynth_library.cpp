@@ -1,8 +1,5 @@
 #include "platform/tunes/fluidsynth_library.h"
 
-#include <map>
-#include <mutex>
-
 #include "platform/base/system_library.h"
 
 namespace platform {
@@ -27,21 +24,21 @@ bool FindAll(void* library, FluidSynthLibrary& fluid, std::string* why) {
          FindFunction(library, "fluid_set_log_function", fluid.setLogFunction, why);
 }
 
+// Its messages are quietened as soon as it is loaded, before anything can
+// make it speak.
+bool FindAllAndQuieten(void* library, FluidSynthLibrary& fluid, std::string* why) {
+  if (!FindAll(library, fluid, why)) return false;
+  for (int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
+    fluid.setLogFunction(level, nullptr, nullptr);
+  }
+  return true;
+}
+
 }  // namespace
 
 // The game's thread and the rendering worker's may both ask first.
 const FluidSynthLibrary* LoadFluidSynth(const char* versionedName, std::string* why) {
-  static std::mutex mutex;
-  static std::map<std::string, FluidSynthLibrary> loaded;
-  const std::lock_guard lock(mutex);
-  if (const auto found = loaded.find(versionedName); found != loaded.end()) return &found->second;
-  void* library = OpenSystemLibrary(versionedName, why);
-  FluidSynthLibrary fluid{};
-  if (library == nullptr || !FindAll(library, fluid, why)) return nullptr;
-  for (int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
-    fluid.setLogFunction(level, nullptr, nullptr);
-  }
-  return &loaded.emplace(versionedName, fluid).first->second;
+  return LoadSystemFunctions<FluidSynthLibrary>(versionedName, FindAllAndQuieten, why);
 }
 
 }  // namespace platform
