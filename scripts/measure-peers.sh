@@ -2,9 +2,11 @@
 # Measures the game beside two falling-piece games Debian packages (ltris and
 # cuyo, installed here from Debian's packages when missing) in one run, each
 # the same way: a virtual X server of 1024 x 768 of its own, SDL's dummy
-# sound driver, a fresh home, data and settings folder each launch, after one
-# launch of each that is not measured (the disk's cache, the game's cache of
-# decoded tunes). For each program it gives the median of three launches,
+# sound driver, a home, data and settings folder of its own, after one launch
+# of each that is not measured (the disk's cache, the game's cache of decoded
+# tunes), which sets that folder up: the launches measured are a player's
+# every start, not the first (PEERS_FIRST_START=1 measures first starts, each
+# with a fresh folder, as scripts/measure.sh does). For each program it gives the median of three launches,
 # the programs taken in turn, of
 #   first content  the time from launch to the first pixel on the screen that
 #                  is not black (tools/measure/first_content.cpp), the same
@@ -83,13 +85,15 @@ resident_by_file() {
 # measure NAME COMMAND OUT: one launch; OUT gets "first_s peak_mb cpu_percent
 # cpu_to_first_s", and OUT.split where its memory is.
 measure() {
-  local name="$1" command="$2" out="$3" run="$work/run"
-  rm -rf "$run" && mkdir -p "$run/home"
+  local name="$1" command="$2" out="$3" run="$work/run" home="$work/home-$1"
+  rm -rf "$run" && mkdir -p "$run"
+  if [ "${PEERS_FIRST_START:-}" = 1 ]; then rm -rf "$home"; fi
+  mkdir -p "$home"
   "$watch" "$run/ready" "$run/content" 10 &
   local watcher=$!
   for _ in $(seq 200); do [ -s "$run/ready" ] && break; sleep 0.01; done
   [ -s "$run/ready" ] || { echo "$name: the screen is not black before it starts" >&2; return 1; }
-  (cd "$run/home" && HOME="$run/home" XDG_DATA_HOME="$run/home/data" XDG_CONFIG_HOME="$run/home/config" \
+  (cd "$home" && HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" \
      XDG_CACHE_HOME="$cache" exec "$stamp" "$run/launch" $command >"$run/log" 2>&1) &
   program=$!
   if ! wait "$watcher"; then
