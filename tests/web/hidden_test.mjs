@@ -107,7 +107,7 @@ export async function testHidden({ address }) {
   }
 }
 
-const screen = '(Module._morvex2_screen ? Module._morvex2_screen() : 0)';
+const screen = '(Module._morvex2_scene ? Module._morvex2_scene() : 0)';
 const said = "document.getElementById('status').textContent";
 const runsNext = `(async () => !window.morvex2SamePage &&
   (await (await fetch('page.js')).text()).includes('the next build'))()`;

@@ -217,7 +217,7 @@ export async function makeBuild(pageFolder, mark) {
   return { folder, build };
 }
 const sha256 = (bytes) => createHash('sha256').update(bytes).digest('hex');
-const screen = (page) => page.evaluate(() => (Module._morvex2_screen ? Module._morvex2_screen() : 0));
+const screen = (page) => page.evaluate(() => (Module._morvex2_scene ? Module._morvex2_scene() : 0));
 const samePage = (page) => page.evaluate(() => window.morvex2SamePage === true);
 const servesNext = (page) => page.evaluate(async () =>
   !window.morvex2SamePage && (await (await fetch('page.js')).text()).includes('the next build'));

@@ -26,7 +26,7 @@ function scores(stored) {
 }
 const tens = (stored) => scores(stored).filter((score) => score === '10').length;
 
-const screen = (page) => page.evaluate(() => (Module._morvex2_screen ? Module._morvex2_screen() : 0));
+const screen = (page) => page.evaluate(() => (Module._morvex2_scene ? Module._morvex2_scene() : 0));
 
 async function open(context, address, name) {
   const page = await context.newPage();
