@@ -129,6 +129,10 @@ function layOut() {
   var touch = document.body.classList.contains('touch');
   var left = document.getElementById('pad-left');
   var right = document.getElementById('pad-right');
+  if (touch && !followingScenes) {
+    followingScenes = true;
+    afterFrame();
+  }
   if (!touch) {
     stage.style.cssText = '';
     statusLine.style.cssText = '';
@@ -244,13 +248,16 @@ function copyStrip() {
 }
 // After each frame the game puts (several parts of it, in one go of the
 // game's), once: the screen it shows now, and the strip's copy of what
-// changed in it.
+// changed in it. Only the pad and the phone's layouts need them, so without
+// a touch screen a put costs nothing more.
 var frameContext = canvas.getContext('2d');
 var putImageData = frameContext.putImageData;
 var stripChanged = false;
 var framePending = false;
+var followingScenes = false;
 frameContext.putImageData = function (image, dx, dy, x, y, width, height) {
   putImageData.apply(frameContext, arguments);
+  if (!followingScenes) return;
   if (x < 498 && x + width > 362 && y < 252 && y + height > 12) stripChanged = true;
   if (framePending) return;
   framePending = true;
