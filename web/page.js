@@ -251,12 +251,12 @@ function copyStrip() {
 // changed in it. Only the pad and the phone's layouts need them, so without
 // a touch screen a put costs nothing more.
 var frameContext = canvas.getContext('2d');
-var putImageData = frameContext.putImageData;
 var stripChanged = false;
 var framePending = false;
 var followingScenes = false;
 frameContext.putImageData = function (image, dx, dy, x, y, width, height) {
-  putImageData.apply(frameContext, arguments);
+  // The canvas's own put, as whoever wraps it later has it.
+  CanvasRenderingContext2D.prototype.putImageData.apply(frameContext, arguments);
   if (!followingScenes) return;
   if (x < 498 && x + width > 362 && y < 252 && y + height > 12) stripChanged = true;
   if (framePending) return;
@@ -398,6 +398,8 @@ bar.addEventListener('keydown', function (event) {
 // nothing to the game on its way (ESC, the other way out such pages use,
 // would end a game or close the title).
 function firstControl() {
+  var again = document.getElementById('again');
+  if (!again.hidden) return again;  // not focused by itself: a key meant for the game would start it again
   if (document.body.classList.contains('touch')) return menu;
   var controls = bar.querySelectorAll('button, input');
   for (var i = 0; i < controls.length; ++i) {
@@ -690,7 +692,6 @@ new MutationObserver(function () {
     again.hidden = false;
     document.body.classList.add('ended');
     closeMenu();
-    again.focus();
   }
 }).observe(canvas, { attributes: true, attributeFilter: ['width', 'height'] });
 
