@@ -58,7 +58,6 @@ function say(kind, text, failed, action) {
     oldest.remove();
   }
   layOut();
-  statusLine.scrollTop = statusLine.scrollHeight;
 }
 
 // A passing note (a name kept, a file not there yet) goes away by itself
@@ -182,6 +181,7 @@ function layOut() {
     top += statusHeight;
     place(left, 0, top, Math.floor(width / 2), height - top);
     place(right, Math.floor(width / 2), top, width - Math.floor(width / 2), height - top);
+    statusLine.scrollTop = statusLine.scrollHeight;  // the newest line in sight
     return;
   }
   // Sideways: the lines' height depends on their width, the picture's, which
@@ -205,6 +205,7 @@ function layOut() {
   place(right, side + canvasWidth, 0, width - side - canvasWidth, height);
   showCropped(false);
   fitCanvas(canvasWidth, canvasHeight);
+  statusLine.scrollTop = statusLine.scrollHeight;
 }
 function place(element, x, y, width, height) {
   var style = element.style;
