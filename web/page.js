@@ -789,7 +789,9 @@ if (watchedReplay === null && watchedEntry && /^https?:$/.test(location.protocol
   Module.arguments.push(replayArgument);
   Module.preRun.push(function () {
     addRunDependency('morvex2-entry');
+    var removed = false;
     fetch('/api/v1/entries/' + watchedEntry[1] + '/replay').then(function (answer) {
+      removed = answer.status === 410;
       if (!answer.ok) throw new Error('the server answered ' + answer.status);
       return answer.arrayBuffer();
     }).then(function (buffer) {
@@ -797,8 +799,13 @@ if (watchedReplay === null && watchedEntry && /^https?:$/.test(location.protocol
     }).catch(function (error) {
       // The game starts as usual instead of refusing a file that never came.
       Module.arguments.splice(Module.arguments.indexOf(replayArgument), 1);
-      say('replay', 'Entry ' + watchedEntry[1] + ' could not be fetched (' + error.message +
-          '). / 記録のリプレイを取得できません', true);
+      if (removed) {
+        say('replay', 'Entry ' + watchedEntry[1] + ' was removed from the world tables: its game ' +
+            'is no longer shown. / この記録は世界の記録から削除されました', true);
+      } else {
+        say('replay', 'Entry ' + watchedEntry[1] + ' could not be fetched (' + error.message +
+            '). / 記録のリプレイを取得できません', true);
+      }
     }).finally(function () { removeRunDependency('morvex2-entry'); });
   });
   back.hidden = false;
