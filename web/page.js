@@ -78,8 +78,9 @@ function touchInUse() {
   return document.body.classList.contains('touch') ||
          !!(window.matchMedia && window.matchMedia('(pointer: coarse)').matches);
 }
+// Whether the game shows a replay: a file, or a world entry that came.
 function watching() {
-  return watchedReplay !== null || !!watchedEntry;
+  return Module.arguments.some(function (argument) { return /^--replay=/.test(argument); });
 }
 
 // --- where the canvas goes
