@@ -58,7 +58,6 @@ function say(kind, text, failed, action) {
     oldest.remove();
   }
   layOut();
-  statusLine.scrollTop = statusLine.scrollHeight;
 }
 
 // A passing note (a name kept, a file not there yet) goes away by itself
@@ -79,8 +78,9 @@ function touchInUse() {
   return document.body.classList.contains('touch') ||
          !!(window.matchMedia && window.matchMedia('(pointer: coarse)').matches);
 }
+// Whether the game shows a replay: a file, or a world entry that came.
 function watching() {
-  return watchedReplay !== null || !!watchedEntry;
+  return Module.arguments.some(function (argument) { return /^--replay=/.test(argument); });
 }
 
 // --- where the canvas goes
@@ -129,6 +129,10 @@ function layOut() {
   var touch = document.body.classList.contains('touch');
   var left = document.getElementById('pad-left');
   var right = document.getElementById('pad-right');
+  if (touch && !followingScenes) {
+    followingScenes = true;
+    afterFrame();
+  }
   if (!touch) {
     stage.style.cssText = '';
     statusLine.style.cssText = '';
@@ -178,6 +182,7 @@ function layOut() {
     top += statusHeight;
     place(left, 0, top, Math.floor(width / 2), height - top);
     place(right, Math.floor(width / 2), top, width - Math.floor(width / 2), height - top);
+    statusLine.scrollTop = statusLine.scrollHeight;  // the newest line in sight
     return;
   }
   // Sideways: the lines' height depends on their width, the picture's, which
@@ -201,6 +206,7 @@ function layOut() {
   place(right, side + canvasWidth, 0, width - side - canvasWidth, height);
   showCropped(false);
   fitCanvas(canvasWidth, canvasHeight);
+  statusLine.scrollTop = statusLine.scrollHeight;
 }
 function place(element, x, y, width, height) {
   var style = element.style;
@@ -244,13 +250,16 @@ function copyStrip() {
 }
 // After each frame the game puts (several parts of it, in one go of the
 // game's), once: the screen it shows now, and the strip's copy of what
-// changed in it.
+// changed in it. Only the pad and the phone's layouts need them, so without
+// a touch screen a put costs nothing more.
 var frameContext = canvas.getContext('2d');
-var putImageData = frameContext.putImageData;
 var stripChanged = false;
 var framePending = false;
+var followingScenes = false;
 frameContext.putImageData = function (image, dx, dy, x, y, width, height) {
-  putImageData.apply(frameContext, arguments);
+  // The canvas's own put, as whoever wraps it later has it.
+  CanvasRenderingContext2D.prototype.putImageData.apply(frameContext, arguments);
+  if (!followingScenes) return;
   if (x < 498 && x + width > 362 && y < 252 && y + height > 12) stripChanged = true;
   if (framePending) return;
   framePending = true;
@@ -391,6 +400,8 @@ bar.addEventListener('keydown', function (event) {
 // nothing to the game on its way (ESC, the other way out such pages use,
 // would end a game or close the title).
 function firstControl() {
+  var again = document.getElementById('again');
+  if (!again.hidden) return again;  // not focused by itself: a key meant for the game would start it again
   if (document.body.classList.contains('touch')) return menu;
   var controls = bar.querySelectorAll('button, input');
   for (var i = 0; i < controls.length; ++i) {
@@ -755,7 +766,6 @@ new MutationObserver(function () {
     again.hidden = false;
     document.body.classList.add('ended');
     closeMenu();
-    again.focus();
   }
 }).observe(canvas, { attributes: true, attributeFilter: ['width', 'height'] });
 
