@@ -63,6 +63,10 @@ for store in $stores; do
   fi
   # Every request comes from this one address: no rate limit (a deployment's
   # clients come from many).
+  # The server's clock is the load program's, which stamps games five minutes long
+  # without waiting for them.
+  export MORVEX2_SERVER_TEST_CLOCK="$work/clock"
+  echo 1796000000000 > "$MORVEX2_SERVER_TEST_CLOCK"
   "$server_bin" --listen "127.0.0.1:$port" --rate-limit 0 "${store_args[@]}" \
     >"$work/server-$store.log" 2>&1 &
   server_pid=$!

@@ -7,22 +7,45 @@
 # where it appears): its end cannot be told, and its result is kept. The
 # server is started again on the same store and port, the game started again:
 # the kept result is sent, and its entry must be in the table, vouched for by
-# the progress the server had.
-# Usage: xvfb_world_down.sh SOURCE_DIR BUILD_DIR SCREENSHOT_DIR SERVER_PROGRAM
+# the progress the server had. TARGET: linux (the default; BUILD_DIR the
+# Linux build) or wine (BUILD_DIR build/windows, the game in a Wine prefix of
+# the run's own, its requests through WinHTTP).
+# Usage: xvfb_world_down.sh SOURCE_DIR BUILD_DIR SCREENSHOT_DIR SERVER_PROGRAM [TARGET]
 set -euo pipefail
 . "$(dirname "$0")/xvfb_lib.sh"
-xvfb_start 640x480 "$0" "$@"
 server_program="$4"
+target="${5:-linux}"
+# The Windows build's test command runs beside the Linux build, which may not have made the
+# server yet.
+if [ ! -x "$server_program" ]; then
+  echo "SKIPPED: needs $server_program (scripts/build.sh release morvex2-server)"
+  exit 77
+fi
+xvfb_start 640x480 "$0" "$@"
 game_in_scratch
-data="$XDG_DATA_HOME/morvex2"
 server=""
-trap 'for p in $game $server; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+prefix=""
+if [ "$target" = wine ]; then
+  . "$src/tests/smoke/wine_prefix.sh"
+  trap 'for p in $game $server; do kill "$p" 2>/dev/null || true; done; wine_drop_prefix; rm -rf "$work"' EXIT
+  wine_own_prefix
+  data="$work/data"
+  mkdir -p "$data"
+  program=("$src/scripts/wine.sh" "$build/morvex2.exe" --window --lang en --data-dir "$data")
+else
+  trap 'for p in $game $server; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+  data="$XDG_DATA_HOME/morvex2"
+  program=("$build/morvex2" --window)
+fi
+start_game() {
+  (cd / && exec "${program[@]}" --name DOWN --server "$url" 2>> "$work/game.err") &
+  game=$!
+}
 
 world_server "$server_program"
 port="${url##*:}"
 
-(cd / && exec "$build/morvex2" --window --name DOWN --server "$url" 2> "$work/game.err") &
-game=$!
+start_game
 win="$(title_window "$game")"
 sleep 1  # the tickets, asked for as the title screen starts
 
@@ -63,8 +86,7 @@ game=""
 "$server_program" --data "$work/server" --listen "127.0.0.1:$port" >>"$work/server.log" 2>&1 &
 server=$!
 wait_for 20 curl -sf "$url/healthz" || { cat "$work/server.log"; fail "the server did not start again"; }
-(cd / && exec "$build/morvex2" --window --name DOWN --server "$url" 2>> "$work/game.err") &
-game=$!
+start_game
 win="$(title_window "$game")"
 seen() {
   curl -sf "$url/api/v1/tables/0" | python3 -c '
@@ -79,4 +101,4 @@ fi
 wait_for 10 bash -c "! test -e '$data/world-pending.txt'" || fail "the result was taken but is still kept"
 quit_from_title "$game" "$win"
 game=""
-echo "server-down run passed: the kept result (score $score) entered the world table at the next start"
+echo "$target server-down run passed: the kept result (score $score) entered the world table at the next start"
