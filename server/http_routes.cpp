@@ -186,11 +186,12 @@ Answer Unreadable(Service& service, const Request& head, int status) {
     const char* reason;
   };
   static constexpr Why kWhys[] = {
-      {408, "too-slow", "The request did not arrive in time."},
       {411, "length-required", "A body needs its Content-Length."},
       {413, "too-large", "The request is larger than 1 MiB."},
       {414, "too-long", "The request line is longer than 8 KiB."},
       {431, "headers-too-large", "The headers are larger than 16 KiB or more than 64."},
+      {503, "too-many-connections",
+       "This address holds as many connections as it may; close one and try again."},
   };
   for (const Why& why : kWhys) {
     if (why.status == status) return Recorded(service, head, Refusal(status, why.code, why.reason));
@@ -199,8 +200,9 @@ Answer Unreadable(Service& service, const Request& head, int status) {
                   Refusal(400, "bad-request", "The request is not HTTP this server reads."));
 }
 
-bool PlaysBack(const Request& head) {
-  return RouteOf(head.method, head.path) == "/api/v1/tickets/{id}/replay";
+bool TakesBody(const Request& head) {
+  const std::string route = RouteOf(head.method, head.path);
+  return route == "/api/v1/tickets" || route == "/api/v1/tickets/{id}/replay";
 }
 
 }  // namespace server

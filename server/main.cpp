@@ -10,12 +10,9 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "server/deadline_server.h"
-#include "server/http_binding.h"
-#include "server/http_routes.h"
+#include "server/http_server.h"
 #include "server/metrics.h"
 #include "server/rate_limit.h"
 #include "server/server_clock.h"
@@ -23,7 +20,6 @@
 #include "server/site_files.h"
 #include "server/store.h"
 #include "server/submission.h"
-#include "server/tls_deadline_server.h"
 #include "server/verifier.h"
 #include "verify/replay_playback.h"
 
@@ -135,23 +131,7 @@ int Remove(Store& store, const ServerOptions& options) {
   }
 }
 
-std::unique_ptr<httplib::Server> MakeHttpServer(const ServerOptions& options) {
-  if (!options.tlsCert.empty()) {
-    auto tls = std::make_unique<TlsDeadlineServer>(options.tlsCert.c_str(), options.tlsKey.c_str(),
-                                                   std::chrono::seconds(options.requestDeadlineS));
-    if (!tls->is_valid()) {
-      std::fprintf(stderr, "morvex2-server: cannot use the certificate %s with the key %s\n",
-                   options.tlsCert.c_str(), options.tlsKey.c_str());
-      return nullptr;
-    }
-    return tls;
-  }
-  return std::make_unique<DeadlineServer>(std::chrono::seconds(options.requestDeadlineS));
-}
-
 int Serve(Store& store, const ServerOptions& options) {
-  std::unique_ptr<httplib::Server> http = MakeHttpServer(options);
-  if (!http) return kFailed;
   Metrics metrics;
   Verifier verifier(&metrics);
   RateLimit rateLimit(options.rateLimitPerMinute, std::chrono::minutes(1));
@@ -164,48 +144,7 @@ int Serve(Store& store, const ServerOptions& options) {
       .rateLimit = &rateLimit,
       .tables = &tables,
       .site = options.site ? std::optional(std::filesystem::path(*options.site)) : InstalledSite()};
-  BindRoutes(*http, service);
-  const int threads = options.threads;
-  // The library owns the pool it is given and deletes it when it stops.
-  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory)
-  http->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-  http->set_payload_max_length(kMaxSubmissionBytes);
-  // An answer goes out in two writes, its head and its body: without this, the body waits
-  // for the client to acknowledge the head, which a client delays by up to 40 ms.
-  http->set_tcp_nodelay(true);
-  http->set_read_timeout(options.requestDeadlineS, 0);
-
-  const int port = options.port == 0
-                       ? http->bind_to_any_port(options.host)
-                       : (http->bind_to_port(options.host, options.port) ? options.port : -1);
-  if (port < 0) {
-    std::fprintf(stderr, "morvex2-server: cannot listen on %s:%d\n", options.host.c_str(),
-                 options.port);
-    return kFailed;
-  }
-  if (auto* plain = dynamic_cast<DeadlineServer*>(http.get())) plain->WidenListenQueue();
-  if (auto* tls = dynamic_cast<TlsDeadlineServer*>(http.get())) tls->WidenListenQueue();
-  // SIGTERM (systemd, the tests) and SIGINT end the server: waited for on a
-  // thread of its own, which stops the listening; requests under way finish.
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGTERM);
-  sigaddset(&stopSignals, SIGINT);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-  std::thread stopper([&] {
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
-    http->stop();
-  });
-  std::printf("listening on %s:%d\n", options.host.c_str(), port);
-  std::fflush(stdout);
-  const bool listened = http->listen_after_bind();
-  if (!listened) {
-    // The listening ended by itself: let the signal thread go too.
-    kill(getpid(), SIGTERM);
-  }
-  stopper.join();
-  return listened ? 0 : kFailed;
+  return ServeHttp(options, service) ? 0 : kFailed;
 }
 
 }  // namespace

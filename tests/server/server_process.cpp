@@ -74,9 +74,11 @@ ServerProcess::ServerProcess(std::vector<std::string> arguments)
   const int logFd = mkstemp(logPath);
   if (logFd < 0) return;
   logPath_ = logPath;
-  // Every request of the tests comes from one address: no rate limit.
-  std::vector<std::string> argv = {MORVEX2_SERVER_PATH, "--listen", "127.0.0.1:0", "--rate-limit",
-                                   "0"};
+  // Every request of the tests comes from one address: no rate limit, no
+  // cap on its connections.
+  std::vector<std::string> argv = {
+      MORVEX2_SERVER_PATH,         "--listen", "127.0.0.1:0", "--rate-limit", "0",
+      "--connections-per-address", "0"};
   argv.insert(argv.end(), arguments_.begin(), arguments_.end());
   std::vector<char*> pointers;
   for (std::string& argument : argv) pointers.push_back(argument.data());
@@ -132,6 +134,15 @@ std::string ServerProcess::Log() const {
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+long ServerProcess::PeakMemoryKib() const {
+  std::ifstream in("/proc/" + std::to_string(pid_) + "/status");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.starts_with("VmHWM:")) return std::atol(line.c_str() + 6);
+  }
+  return 0;
 }
 
 Reply ServerProcess::Get(const std::string& path) const {
