@@ -47,7 +47,9 @@ port="${url##*:}"
 
 start_game
 win="$(title_window "$game")"
-sleep 1  # the tickets, asked for as the title screen starts
+# The tickets, asked for as the title screen starts: a game started without one is not ranked.
+given() { curl -sf "$url/metrics" | grep -Eq 'route="/api/v1/tickets",status="201"\} ([3-9]|[1-9][0-9])$'; }
+wait_for 30 given || fail "the game was given no tickets"
 
 told() { curl -sf "$url/metrics" | grep -q 'route="/api/v1/tickets/{id}/progress",status="204"'; }
 press "$win" Down
