@@ -2,8 +2,8 @@
 # The world tables' server goes down at the end of a ranked game and comes
 # back before the next start: the real server on the loopback, the real game
 # on a virtual X server playing there (--server), an advanced game played
-# with xdotool. Once the game has told its first progress the server is
-# stopped, and the game is brought to its end at once (every piece dropped
+# with xdotool. Once the stack is well up and the game has just told its
+# progress the server is stopped, and the game is brought to its end at once (every piece dropped
 # where it appears): its end cannot be told, and its result is kept. The
 # server is started again on the same store and port, the game started again:
 # the kept result is sent, and its entry must be in the table, vouched for by
@@ -51,15 +51,25 @@ win="$(title_window "$game")"
 given() { curl -sf "$url/metrics" | grep -Eq 'route="/api/v1/tickets",status="201"\} ([3-9]|[1-9][0-9])$'; }
 wait_for 30 given || fail "the game was given no tickets"
 
-told() { curl -sf "$url/metrics" | grep -q 'route="/api/v1/tickets/{id}/progress",status="204"'; }
+# How many progress stamps the server has taken.
+told() {
+  curl -sf "$url/metrics" |
+    sed -n 's/.*route="\/api\/v1\/tickets\/{id}\/progress",status="204"} \([0-9]*\)$/\1/p' |
+    grep . || echo 0
+}
 press "$win" Down
 press "$win" Return
 sleep 0.5
 press "$win" Return
-# Pieces spread over the field until the game has told its first progress (10 s in).
+# Pieces spread over the field until the stack is well up, then until the game has just told
+# its progress: the server goes down there, and the game ends within seconds.
 pieces=0
-until told; do
-  [ "$pieces" -lt 60 ] || fail "the game told no progress"
+seen=0
+while :; do
+  now="$(told)"
+  [ "$now" -gt "$seen" ] && [ "$pieces" -ge 12 ] && break
+  seen="$now"
+  [ "$pieces" -lt 90 ] || fail "the game told no progress"
   shift=$((pieces * 3 % 8 - 3))
   key=Right
   [ "$shift" -ge 0 ] || { key=Left; shift=$((-shift)); }
