@@ -53,6 +53,10 @@ Answer End(Service& service, const Request& /*request*/, std::string_view id) {
   return StampEnd(*service.store, id, ServerNowMs());
 }
 
+Answer Progress(Service& service, const Request& request, std::string_view id) {
+  return StampProgress(*service.store, id, request.body, ServerNowMs());
+}
+
 Answer Submitted(Service& service, const Request& request, std::string_view id) {
   Answer answer = Submit(*service.store, *service.verifier, id, request.body, ServerNowMs());
   service.metrics->CountSubmission(answer.code.empty() ? "accepted" : answer.code);
@@ -90,6 +94,8 @@ const std::vector<Route>& ApiRoutes() {
       {"POST", std::regex("/api/v1/tickets"), "/api/v1/tickets", Ticket},
       {"POST", std::regex("/api/v1/tickets/([^/]+)/start"), "/api/v1/tickets/{id}/start", Start},
       {"POST", std::regex("/api/v1/tickets/([^/]+)/end"), "/api/v1/tickets/{id}/end", End},
+      {"POST", std::regex("/api/v1/tickets/([^/]+)/progress"), "/api/v1/tickets/{id}/progress",
+       Progress},
       {"POST", std::regex("/api/v1/tickets/([^/]+)/replay"), "/api/v1/tickets/{id}/replay",
        Submitted},
       {"GET", std::regex("/api/v1/tables/([^/]+)"), "/api/v1/tables/{level}", Table},

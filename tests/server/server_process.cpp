@@ -83,11 +83,23 @@ ServerProcess::ServerProcess(std::vector<std::string> arguments)
   std::vector<char*> pointers;
   for (std::string& argument : argv) pointers.push_back(argument.data());
   pointers.push_back(nullptr);
+  // Each server a test starts draws its own fixed tickets and seeds: the same on every run,
+  // and never the same as another server's over the same store.
+  static int started = 0;
+  std::string draws = "MORVEX2_SERVER_TEST_DRAWS=" + std::to_string(++started);
+  std::vector<char*> environment;
+  for (char** variable = environ; *variable != nullptr; ++variable) {
+    if (!std::string_view(*variable).starts_with("MORVEX2_SERVER_TEST_DRAWS=")) {
+      environment.push_back(*variable);
+    }
+  }
+  environment.push_back(draws.data());
+  environment.push_back(nullptr);
   pid_ = fork();
   if (pid_ == 0) {
     dup2(logFd, STDERR_FILENO);
     dup2(logFd, STDOUT_FILENO);
-    execv(pointers[0], pointers.data());
+    execve(pointers[0], pointers.data(), environment.data());
     _exit(127);
   }
   close(logFd);
