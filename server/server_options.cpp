@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "server/client_address.h"
 #include "server/table_reads.h"
 
 namespace server {
@@ -9,7 +10,9 @@ namespace server {
 const char kServerUsage[] =
     "usage: morvex2-server --data DIR --listen HOST:PORT [--database postgresql://...]\n"
     "                      [--site DIR] [--tls-cert FILE --tls-key FILE] [--threads N]\n"
-    "                      [--request-deadline SECONDS] [--rate-limit PER-MINUTE]\n"
+    "                      [--request-deadline SECONDS] [--keep-alive SECONDS]\n"
+    "                      [--rate-limit PER-MINUTE] [--connections-per-address N]\n"
+    "                      [--trusted-proxy ADDR[,ADDR...]]\n"
     "       morvex2-server verify-all (--data DIR | --database URL)\n"
     "       morvex2-server remove ID --why TEXT (--data DIR | --database URL)\n";
 
@@ -73,9 +76,17 @@ bool ParseOption(const std::string& option, const std::string& value, ServerOpti
     int high;
   } numbers[] = {{"--threads", &options->threads, 1, 1024},
                  {"--request-deadline", &options->requestDeadlineS, 1, 3600},
-                 {"--rate-limit", &options->rateLimitPerMinute, 0, 1000000}};
+                 {"--keep-alive", &options->keepAliveTimeoutS, 1, 3600},
+                 {"--rate-limit", &options->rateLimitPerMinute, 0, 1000000},
+                 {"--connections-per-address", &options->connectionsPerAddress, 0, 1000000}};
   for (const auto& number : numbers) {
     if (option == number.name) return ParseInt(value, number.low, number.high, number.target);
+  }
+  if (option == "--trusted-proxy") {
+    std::optional<std::vector<std::string>> addresses = AddressList(value);
+    if (!addresses) return false;
+    options->trustedProxies = std::move(*addresses);
+    return true;
   }
   if (option == "--site") {
     options->site = value;
