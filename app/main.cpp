@@ -26,6 +26,7 @@
 #include "platform/base/console.h"
 #include "platform/base/files.h"
 #include "platform/base/log.h"
+#include "platform/net/beside.h"
 #include "platform/net/network.h"
 #include "platform/sdl/display_settings.h"
 #include "platform/sdl/sdl_host.h"
@@ -81,6 +82,9 @@ std::unique_ptr<platform::net::HttpClient> JoinWorldTables(const std::string& se
   }
   std::unique_ptr<platform::net::HttpClient> client = platform::net::MakeSystemHttpClient();
   platform::net::InstallHttpClient(client.get());
+  // The file of kept results and the server's answers are read beside the
+  // game, so the title comes at once however large they are.
+  platform::net::StartWorkerThread();
   UseWorldServer(url);
   SetReplayWatcher(&WatchWorldReplay);
   ResendPendingResults();
@@ -88,6 +92,8 @@ std::unique_ptr<platform::net::HttpClient> JoinWorldTables(const std::string& se
 }
 
 void LeaveWorldTables() {
+  // A result being written into the kept file is written before the end.
+  platform::net::StopWorkerThread();
   UseWorldServer({});
   platform::net::InstallHttpClient(nullptr);
 }

@@ -10,7 +10,37 @@ namespace {
 
 using Json = nlohmann::json;
 
+// The server's answers nest three deep at most. A body nested deeper is
+// refused before it is parsed: a megabyte of '[' would otherwise be built
+// into a megabyte of nested arrays and taken apart again.
+constexpr int kDeepestAnswer = 8;
+
+bool NestedTooDeep(std::string_view body) {
+  int depth = 0;
+  bool inString = false;
+  bool escaped = false;
+  for (const char c : body) {
+    if (inString) {
+      if (escaped) {
+        escaped = false;
+      } else if (c == '\\') {
+        escaped = true;
+      } else if (c == '"') {
+        inString = false;
+      }
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > kDeepestAnswer) return true;
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return false;
+}
+
 std::optional<Json> Parse(std::string_view body) {
+  if (NestedTooDeep(body)) return std::nullopt;
   Json json = Json::parse(body.begin(), body.end(), nullptr, /*allow_exceptions=*/false);
   if (json.is_discarded() || !json.is_object()) return std::nullopt;
   return json;
@@ -107,16 +137,33 @@ std::optional<std::vector<WorldEntry>> ReadTableAnswer(std::string_view body, st
 }
 
 std::optional<WorldVerdict> ReadSubmissionAnswer(int status, std::string_view body) {
+  // A redirect (a captive portal's), a timeout, a limit on the rate, a server
+  // in trouble: none is a verdict, whatever its body says.
+  const bool refusal = status >= 400 && status < 500 && status != 408 && status != 429;
+  if (status != 201 && !refusal) return std::nullopt;
   const std::optional<Json> json = Parse(body);
   if (!json) return std::nullopt;
   WorldVerdict verdict;
+  std::string said;
   if (status == 201) {
-    if (!Number(*json, "rank", 1, INT32_MAX, &verdict.rank)) return std::nullopt;
+    // Rank 0: the entry is in, but the server could not tell its place.
+    if (!Text(*json, "status", 16, &said) || said != "accepted" ||
+        !Number(*json, "rank", 0, INT32_MAX, &verdict.rank)) {
+      return std::nullopt;
+    }
     verdict.accepted = true;
     return verdict;
   }
-  if (!Text(*json, "code", 64, &verdict.code) || !Text(*json, "reason", 512, &verdict.reason)) {
+  if (!Text(*json, "status", 16, &said) || said != "refused" ||
+      !Text(*json, "code", 64, &verdict.code) || verdict.code.empty() ||
+      !Text(*json, "reason", 512, &verdict.reason)) {
     return std::nullopt;
+  }
+  // Codes about the request rather than the result: the same result, sent
+  // again, may well be taken.
+  for (const char* request :
+       {"bad-request", "not-found", "method-not-allowed", "rate-limited", "store-unavailable"}) {
+    if (verdict.code == request) return std::nullopt;
   }
   // The reason is drawn as it stands: printable ASCII only.
   for (char& c : verdict.reason) {

@@ -1,6 +1,6 @@
 #include "world/world_server.h"
 
-#include <cstdio>
+#include "platform/base/log.h"
 
 namespace {
 
@@ -39,15 +39,12 @@ platform::net::HttpRequest WorldRequest(std::string_view method, std::string_vie
   return WorldRequestTo(g_serverUrl, method, path, std::move(body));
 }
 
-bool IsPassingFailure(const platform::net::HttpResponse& response) {
-  return response.status == 0 || response.status == 429 || response.status >= 500;
-}
-
 void SayServerUnreachable(const std::string& why) {
   if (g_unreachableSaid) return;
   g_unreachableSaid = true;
-  std::fprintf(stderr, "morvex2: this game is not ranked: the world server %s %s\n",
-               g_serverUrl.c_str(), why.c_str());
+  // In the log too: a player on Windows has no standard error to read.
+  platform::LogLine("morvex2: this game is not ranked: the world server " + g_serverUrl + " " +
+                    why);
 }
 
 void NoteServerAnswered() {

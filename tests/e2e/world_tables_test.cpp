@@ -123,6 +123,8 @@ class WorldRun : public GameRunTest {
     const fs::path before = fs::current_path();
     fs::current_path(folder_);
     ResendPendingResults();
+    // The file is read beside the game; here, as the first answers are handed out.
+    platform::net::DeliverAnswers();
     fs::current_path(before);
   }
 
@@ -201,16 +203,20 @@ TEST_F(WorldRun, AResultTheServerCannotTakeIsKeptAndSentAgainAtTheNextStart) {
   EXPECT_FALSE(fs::exists(folder_ / kPendingSubmissionsName));
 }
 
-TEST_F(WorldRun, AnExpiredOrEditedResultIsDroppedNotSent) {
+TEST_F(WorldRun, AnExpiredResultIsDroppedAndAnEditedOneKeptAsideNotSent) {
   const std::int64_t later = 4102444800;  // 2100
   std::ofstream(folder_ / kPendingSubmissionsName) << FormatPendingSubmissions({
       {"0123456789abcdef0123456789abcdef", 1000, kServer, "{}"},
       {"../../admin", later, kServer, "{}"},
       {"0123456789abcdef0123456789abcdef", later, "file:///etc/passwd", "{}"},
   });
+  testing::internal::CaptureStderr();
   ResendInFolder();
+  const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_TRUE(network_.Requests().empty()) << testing::PrintToString(Lines(network_));
   EXPECT_FALSE(fs::exists(folder_ / kPendingSubmissionsName));
+  EXPECT_NE(said.find("2 lines of world-pending.txt cannot be read or sent"), std::string::npos)
+      << said;
 }
 
 TEST_F(WorldRun, TabShowsTheWorldTableWhereAnEntrysReplayIsWatchedAndLeadsBack) {
