@@ -11,6 +11,7 @@
 #include "display/draw.h"
 #include "display/messages.h"
 #include "display/screen.h"
+#include "platform/base/log.h"
 #include "ranking/band_lines.h"
 #include "ranking/decimal_text.h"
 #include "ranking/ranking_text.h"
@@ -129,6 +130,7 @@ void RankingScene::Start(HWND hwnd) {
   int removedCount = 0;
   GetLastResult(&score, &removedCount);
   bool lost = false;
+  const std::uint64_t mark = platform::LogMark();
   table = RecordResult(GetLevel(), score, removedCount, &lost);
   // Back from an entry's replay, the world's table is shown as it was left.
   worldView = WorldServerChosen() && TakeWorldViewOnStart();
@@ -137,9 +139,14 @@ void RankingScene::Start(HWND hwnd) {
   // the log has every one.
   if (lost && !toldResultLost) {
     toldResultLost = true;
-    MessageBoxA(hwnd,
-                Localized(ranking_text::kResultNotSaved, ranking_text::kResultNotSavedEnglish),
-                display_text::kCaption, MB_OK | MB_ICONWARNING);
+    // The box sends the player to the log only when the log has the reason.
+    const std::string text = platform::LogFileHoldsLinesSince(mark)
+                                 ? std::string(Localized(ranking_text::kResultNotSaved,
+                                                         ranking_text::kResultNotSavedEnglish))
+                                 : Localized(ranking_text::kResultNotSavedBecause,
+                                             ranking_text::kResultNotSavedBecauseEnglish) +
+                                       platform::LinesSaidSince(mark);
+    MessageBoxA(hwnd, text.c_str(), display_text::kCaption, MB_OK | MB_ICONWARNING);
   }
 }
 
