@@ -46,18 +46,24 @@ std::span<const std::uint8_t> Bytes(const std::string& text) {
   return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
-bool Write(const std::vector<PendingSubmission>& kept) {
-  if (kept.empty()) {
+// The file written again with `kept`, and the lines that could not be read as
+// they stood (for the next start's pass to set aside); errno tells why not.
+bool Write(const std::vector<PendingSubmission>& kept,
+           const std::vector<std::string>& unreadable = {}) {
+  if (kept.empty() && unreadable.empty()) {
     const bool removed = platform::RemoveFile(kPendingSubmissionsName) || errno == ENOENT;
     if (!removed) platform::LogErrno(std::string("removing ") + kPendingSubmissionsName, errno);
     return removed;
   }
-  const bool written =
-      platform::WriteWholeFile(kPendingSubmissionsName, Bytes(FormatPendingSubmissions(kept)),
-                               platform::WriteMode::kReplace, 0600);
+  std::string whole = FormatPendingSubmissions(kept);
+  for (const std::string& line : unreadable) whole += line + '\n';
+  const bool written = platform::WriteWholeFile(kPendingSubmissionsName, Bytes(whole),
+                                                platform::WriteMode::kReplace, 0600);
   if (!written) {
+    const int error = errno;
     platform::LogErrno(
-        std::string("a world result was not kept: writing ") + kPendingSubmissionsName, errno);
+        std::string("a world result was not kept: writing ") + kPendingSubmissionsName, error);
+    errno = error;
   }
   return written;
 }
@@ -66,7 +72,7 @@ bool Write(const std::vector<PendingSubmission>& kept) {
 // empty with errno set.
 std::string WriteAside(const char* stem, std::int64_t nowS, const std::string& text) {
   for (int number = 1; number <= 100; ++number) {
-    const std::string name = stem + std::to_string(nowS) + "-" + std::to_string(number) + ".txt";
+    std::string name = stem + std::to_string(nowS) + "-" + std::to_string(number) + ".txt";
     if (platform::WriteWholeFile(name, Bytes(text), platform::WriteMode::kCreateOnly, 0600)) {
       return name;
     }
@@ -75,23 +81,26 @@ std::string WriteAside(const char* stem, std::int64_t nowS, const std::string& t
   return {};
 }
 
+// Copies the whole of `from` into `to`, a piece at a time.
+bool CopyInto(const platform::File& from, platform::FileReplacement& to) {
+  std::vector<std::uint8_t> piece(std::size_t{1} << 20);
+  std::uint64_t offset = 0;
+  for (;;) {
+    const std::size_t got = from.ReadUpTo(offset, piece);
+    if (got == 0) return true;
+    if (!to.Append(std::span(piece.data(), got))) return false;
+    offset += got;
+  }
+}
+
 // The file as it stands, copied under a free name in pieces (it is larger
 // than any piece of memory the game would spend on it), then taken away.
 std::string MoveTooLargeAside(std::int64_t nowS, std::string* why) {
-  platform::File from = platform::File::OpenForReading(kPendingSubmissionsName);
+  const platform::File from = platform::File::OpenForReading(kPendingSubmissionsName);
   for (int number = 1; from.IsOpen() && number <= 100; ++number) {
-    const std::string name =
-        kTooLargeStem + std::to_string(nowS) + "-" + std::to_string(number) + ".txt";
+    std::string name = kTooLargeStem + std::to_string(nowS) + "-" + std::to_string(number) + ".txt";
     platform::FileReplacement to(name, 0600);
-    std::vector<std::uint8_t> piece(1 << 20);
-    std::uint64_t offset = 0;
-    bool copied = to.Ok();
-    while (copied) {
-      const std::size_t got = from.ReadUpTo(offset, piece);
-      if (got == 0) break;
-      copied = to.Append(std::span(piece.data(), got));
-      offset += got;
-    }
+    const bool copied = to.Ok() && CopyInto(from, to);
     if (copied && to.Commit(platform::WriteMode::kCreateOnly)) {
       if (!platform::RemoveFile(kPendingSubmissionsName)) break;
       return name;
@@ -126,6 +135,24 @@ std::optional<std::string> ReadText(std::int64_t nowS, std::vector<std::string>*
     return std::nullopt;
   }
   return std::string(bytes->begin(), bytes->end());
+}
+
+// Lines that cannot be read or sent, put in a file of their own; false, said,
+// when they could not be.
+bool SetAside(const std::vector<std::string>& unreadable, std::int64_t nowS,
+              std::vector<std::string>* said) {
+  std::string lines;
+  for (const std::string& line : unreadable) lines += line + '\n';
+  const std::string aside = WriteAside(kUnreadableStem, nowS, lines);
+  const std::string count =
+      "morvex2: " + std::to_string(unreadable.size()) + " lines of " + kPendingSubmissionsName;
+  if (aside.empty()) {
+    said->push_back(count + " cannot be read or sent, and could not be kept aside (" +
+                    std::strerror(errno) + "); the file is left as it is");
+    return false;
+  }
+  said->push_back(count + " cannot be read or sent to a world server; they are kept in " + aside);
+  return true;
 }
 
 void SayAll(const std::vector<std::string>& said) {
@@ -187,24 +214,7 @@ PendingPass PrunePendingSubmissions(std::int64_t nowS,
       pass.live.push_back(one);
     }
   }
-  bool keepWhole = false;
-  if (!unreadable.empty()) {
-    std::string lines;
-    for (const std::string& line : unreadable) lines += line + '\n';
-    const std::string aside = WriteAside(kUnreadableStem, nowS, lines);
-    if (aside.empty()) {
-      // Nowhere to put them: the file stays as it is, every line in it.
-      keepWhole = true;
-      pass.said.push_back("morvex2: " + std::to_string(unreadable.size()) + " lines of " +
-                          kPendingSubmissionsName +
-                          " cannot be read or sent, and could not be kept aside (" +
-                          std::strerror(errno) + "); the file is left as it is");
-    } else {
-      pass.said.push_back("morvex2: " + std::to_string(unreadable.size()) + " lines of " +
-                          kPendingSubmissionsName +
-                          " cannot be read or sent to a world server; they are kept in " + aside);
-    }
-  }
+  const bool keepWhole = !unreadable.empty() && !SetAside(unreadable, nowS, &pass.said);
   if (pass.expired != 0) {
     pass.said.push_back("morvex2: " + std::to_string(pass.expired) +
                         " kept world results were past their tickets' time and are dropped");
@@ -231,16 +241,11 @@ bool SavePendingSubmission(const PendingSubmission& submission, std::int64_t now
   std::erase_if(kept,
                 [&](const PendingSubmission& one) { return one.ticket == submission.ticket; });
   kept.push_back(submission);
-  std::string whole = FormatPendingSubmissions(kept);
-  for (const std::string& line : unreadable) whole += line + '\n';
-  const bool written = platform::WriteWholeFile(kPendingSubmissionsName, Bytes(whole),
-                                                platform::WriteMode::kReplace, 0600);
-  if (!written) {
+  if (!Write(kept, unreadable)) {
     *why = std::strerror(errno);
-    platform::LogErrno(
-        std::string("a world result was not kept: writing ") + kPendingSubmissionsName, errno);
+    return false;
   }
-  return written;
+  return true;
 }
 
 bool ForgetSubmissions(const std::set<std::string>& tickets, std::int64_t nowS) {
@@ -254,9 +259,5 @@ bool ForgetSubmissions(const std::set<std::string>& tickets, std::int64_t nowS) 
   const std::size_t before = kept.size();
   std::erase_if(kept, [&](const PendingSubmission& one) { return tickets.contains(one.ticket); });
   if (kept.size() == before) return true;
-  if (kept.empty() && unreadable.empty()) return Write(kept);
-  std::string whole = FormatPendingSubmissions(kept);
-  for (const std::string& line : unreadable) whole += line + '\n';
-  return platform::WriteWholeFile(kPendingSubmissionsName, Bytes(whole),
-                                  platform::WriteMode::kReplace, 0600);
+  return Write(kept, unreadable);
 }

@@ -10,39 +10,20 @@
 //
 // The server comes from the Linux release build (MORVEX2_SERVER names
 // another); without it the test says so and passes nothing off as checked.
-import { spawn } from 'node:child_process';
-import { access, mkdtemp, rm } from 'node:fs/promises';
+import { mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { check, failures, sleep, until, keep, differs, titleShown, said, desktopBrowser, consoleWatch, firstEntry,
          playSpreadToEnd, watchToVerdict } from './checks.mjs';
+import { startWorldServer } from './world_server.mjs';
 
 const [pageFolder, sourceFolder] = process.argv.slice(2);
-const serverProgram = process.env.MORVEX2_SERVER || join(sourceFolder, 'build/release/server/morvex2-server');
-try {
-  await access(serverProgram);
-} catch {
-  console.log(`SKIPPED: the world-table test needs ${serverProgram} (scripts/build.sh release morvex2-server)`);
-  process.exit(0);
-}
+const world = await startWorldServer(pageFolder, sourceFolder, 'the world-table test');
+if (world === null) process.exit(0);
 const started = Date.now();
-const data = await mkdtemp(join(tmpdir(), 'morvex2-world-'));
+const { address } = world;
 const profile = await mkdtemp(join(tmpdir(), 'morvex2-chromium-'));
 
-// The server says its port on its first line.
-const server = spawn(serverProgram, ['--data', data, '--listen', '127.0.0.1:0', '--site', pageFolder],
-                     { stdio: ['ignore', 'pipe', 'inherit'] });
-const address = await new Promise((resolve, reject) => {
-  let out = '';
-  server.stdout.on('data', (chunk) => {
-    out += chunk;
-    const listening = /listening on (127\.0\.0\.1:[0-9]+)/.exec(out);
-    if (listening) resolve(`http://${listening[1]}/`);
-  });
-  server.on('exit', (code) => reject(new Error(`morvex2-server stopped (${code}) before listening: ${out}`)));
-});
-// Stopped however this test ends, so that no server outlives it.
-process.on('exit', () => server.kill());
 const api = async (path) => (await fetch(new URL(path, address))).json();
 
 const context = await desktopBrowser(profile);
@@ -147,8 +128,7 @@ try {
   check(false, String(error && error.stack || error));
 } finally {
   await context.close();
-  server.kill();
+  await world.stop();
   await rm(profile, { recursive: true, force: true });
-  await rm(data, { recursive: true, force: true });
 }
 process.exit(failures === 0 ? 0 : 1);
