@@ -6,12 +6,12 @@
 // of its own and says so, and the settled result leaves the storage.
 //
 //   node outbox_test.mjs PAGE_FOLDER SOURCE_FOLDER
-import { mkdtemp, rm } from 'node:fs/promises';
+import { mkdtemp } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { check, failures, until, titleShown, desktopBrowser, consoleWatch } from './checks.mjs';
 import { storedFile } from './kept_test.mjs';
-import { startWorldServer } from './world_server.mjs';
+import { endWorldTest, startWorldServer } from './world_server.mjs';
 
 const [pageFolder, sourceFolder] = process.argv.slice(2);
 const world = await startWorldServer(pageFolder, sourceFolder, 'the kept-results test');
@@ -60,8 +60,6 @@ try {
 } catch (error) {
   check(false, String(error && error.stack || error));
 } finally {
-  await context.close();
-  await world.stop();
-  await rm(profile, { recursive: true, force: true });
+  await endWorldTest(context, world, profile);
 }
 process.exit(failures === 0 ? 0 : 1);

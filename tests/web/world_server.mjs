@@ -38,3 +38,10 @@ export async function startWorldServer(pageFolder, sourceFolder, test) {
     },
   };
 }
+
+// The browser, the server and the browser's profile, gone at a test's end.
+export async function endWorldTest(context, world, profile) {
+  await context.close();
+  await world.stop();
+  await rm(profile, { recursive: true, force: true });
+}

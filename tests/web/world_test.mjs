@@ -10,12 +10,12 @@
 //
 // The server comes from the Linux release build (MORVEX2_SERVER names
 // another); without it the test says so and passes nothing off as checked.
-import { mkdtemp, rm } from 'node:fs/promises';
+import { mkdtemp } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { check, failures, sleep, until, keep, differs, titleShown, said, desktopBrowser, consoleWatch, firstEntry,
          playSpreadToEnd, watchToVerdict } from './checks.mjs';
-import { startWorldServer } from './world_server.mjs';
+import { endWorldTest, startWorldServer } from './world_server.mjs';
 
 const [pageFolder, sourceFolder] = process.argv.slice(2);
 const world = await startWorldServer(pageFolder, sourceFolder, 'the world-table test');
@@ -127,8 +127,6 @@ try {
 } catch (error) {
   check(false, String(error && error.stack || error));
 } finally {
-  await context.close();
-  await world.stop();
-  await rm(profile, { recursive: true, force: true });
+  await endWorldTest(context, world, profile);
 }
 process.exit(failures === 0 ? 0 : 1);
