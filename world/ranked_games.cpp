@@ -65,6 +65,21 @@ std::string ServerShown(const std::string& url) {
   return scheme == std::string::npos ? url : url.substr(scheme + 3);
 }
 
+// A ticket's answer, read beside the game: kept for the level, or why not.
+void TakeTicket(int level, std::uint64_t generation, const std::optional<WorldTicket>& ticket,
+                bool given, const std::string& why) {
+  if (generation != g_games.generation) return;
+  g_games.asking[level] = false;
+  if (!ticket || ticket->level != level) {
+    g_games.ticketTrouble[level] = why;
+    if (given) SayServerUnreachable(why);
+    return;
+  }
+  NoteServerAnswered();
+  g_games.ticketTrouble[level].clear();
+  g_games.tickets[level] = HeldTicket{*ticket, NowS() + ticket->expiresInS};
+}
+
 void AskForTicket(int level) {
   if (g_games.asking[level]) return;
   g_games.asking[level] = true;
@@ -79,16 +94,7 @@ void AskForTicket(int level) {
     platform::net::Work read;
     if (given) read = [ticket, body = answer.body] { *ticket = ReadTicketAnswer(body); };
     RunBeside(std::move(read), [level, generation, ticket, given, why] {
-      if (generation != g_games.generation) return;
-      g_games.asking[level] = false;
-      if (!*ticket || (*ticket)->level != level) {
-        g_games.ticketTrouble[level] = why;
-        if (given) SayServerUnreachable(why);
-        return;
-      }
-      NoteServerAnswered();
-      g_games.ticketTrouble[level].clear();
-      g_games.tickets[level] = HeldTicket{**ticket, NowS() + (*ticket)->expiresInS};
+      TakeTicket(level, generation, *ticket, given, why);
     });
   });
 }
@@ -161,6 +167,39 @@ std::string SaidOf(const RankedOutcome& outcome) {
   }
 }
 
+// What a result's answer, read beside the game, comes to: the file looked
+// after whatever came since, and the outcome said and kept for the screen.
+// `game` is the number of the game it is the result of, 0 for an earlier one.
+void Settle(const std::string& ticket, std::uint64_t game, std::uint64_t generation, bool inFile,
+            const std::optional<WorldVerdict>& verdict, const std::string& why) {
+  using Standing = RankedOutcome::Standing;
+  RankedOutcome outcome = OutcomeOf(ticket, verdict, why);
+  if (outcome.standing != Standing::kKept) {
+    g_games.toForget.insert(ticket);
+    ForgetSettled();
+  }
+  if (generation != g_games.generation) return;
+  if (outcome.standing != Standing::kKept) {
+    NoteServerAnswered();
+  } else if (!inFile) {
+    outcome.standing = Standing::kLost;
+    outcome.reason =
+        "the world server " + why + ", and the file of kept results could not be written";
+  }
+  const std::string said = SaidOf(outcome);
+  if (game == 0) {
+    platform::LogLine("morvex2: a result kept from an earlier game " + said);
+    g_games.earlier.push_back(std::move(outcome));
+    return;
+  }
+  // An entry or a refusal is on the screen; what the player must look for
+  // later is in the log too.
+  const bool settled =
+      outcome.standing == Standing::kRanked || outcome.standing == Standing::kRefused;
+  if (!settled) platform::LogLine("morvex2: the result of this game " + said);
+  if (game == g_games.gameNumber) g_games.outcome = std::move(outcome);
+}
+
 void Send(const PendingSubmission& kept, bool thisGame, bool inFile) {
   platform::net::HttpRequest request =
       WorldRequestTo(kept.serverUrl, "POST", "/tickets/" + kept.ticket + "/replay", kept.body);
@@ -170,37 +209,9 @@ void Send(const PendingSubmission& kept, bool thisGame, bool inFile) {
   const std::string ticket = kept.ticket;
   platform::net::SendRequest(std::move(request), [=](const HttpResponse& answer) {
     auto verdict = std::make_shared<std::optional<WorldVerdict>>();
-    const std::string why = Why(answer);
     RunBeside([verdict, status = answer.status,
                body = answer.body] { *verdict = ReadSubmissionAnswer(status, body); },
-              [=] {
-                RankedOutcome outcome = OutcomeOf(ticket, *verdict, why);
-                // The file is looked after whatever came since; the rest speaks of
-                // this run's games only.
-                if (outcome.standing != RankedOutcome::Standing::kKept) {
-                  g_games.toForget.insert(ticket);
-                  ForgetSettled();
-                }
-                if (generation != g_games.generation) return;
-                if (outcome.standing != RankedOutcome::Standing::kKept) {
-                  NoteServerAnswered();
-                } else if (!inFile) {
-                  outcome.standing = RankedOutcome::Standing::kLost;
-                  outcome.reason = "the world server " + why + ", and the file of kept results " +
-                                   "could not be written";
-                }
-                const std::string said = SaidOf(outcome);
-                if (game == 0) {
-                  platform::LogLine("morvex2: a result kept from an earlier game " + said);
-                  g_games.earlier.push_back(std::move(outcome));
-                  return;
-                }
-                if (outcome.standing != RankedOutcome::Standing::kRanked &&
-                    outcome.standing != RankedOutcome::Standing::kRefused) {
-                  platform::LogLine("morvex2: the result of this game " + said);
-                }
-                if (game == g_games.gameNumber) g_games.outcome = std::move(outcome);
-              });
+              [=, why = Why(answer)] { Settle(ticket, game, generation, inFile, *verdict, why); });
   });
 }
 
