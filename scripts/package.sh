@@ -62,6 +62,8 @@ deb() {
   dpkg-deb --extract "$server" "$unpacked"
   grep -qx 'ExecStart=/usr/bin/morvex2-server .*' "$unpacked$unit" ||
     { rm -rf "$unpacked"; echo "the unit does not start /usr/bin/morvex2-server" >&2; exit 1; }
+  "$root/tests/server/unit_security.sh" "$unpacked$unit" >/dev/null ||
+    { rm -rf "$unpacked"; echo "the packaged unit is exposed beyond 2.0" >&2; exit 1; }
   rm -rf "$unpacked"
   lintian --info "$game" "$server" || true
   echo "built $game"

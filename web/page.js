@@ -128,7 +128,7 @@ document.addEventListener('fullscreenchange', layOut);
 layOut();
 
 // The game sleeps until input or its next timer, a second at most
-// (browser_input_wait.cpp): wake it once SDL has queued what the browser
+// (input_wait_web.cpp): wake it once SDL has queued what the browser
 // sent. A move of the mouse matters to it only over the full screen, where
 // it brings back the hidden pointer.
 function wakeGame() {
@@ -340,7 +340,7 @@ var offlineAsked = false;
 // screen. So once the game has checked a rendering that came, the page
 // decodes it whole with the browser's own decoder, at the rate the game
 // mixes at, off the page's thread, and the game keeps the samples as a plain
-// rendering (platform/sdl/late_renderings_web.cpp) and lets go of them here.
+// rendering (platform/web/late_renderings_web.cpp) and lets go of them here.
 // Under each rendering's path: null while it is decoded, then its samples,
 // or false when the browser could not decode it (the game then plays the Ogg
 // file as it is). One at a time: a tune's samples as the browser gives them
