@@ -15,21 +15,24 @@ using Json = nlohmann::json;
 // into a megabyte of nested arrays and taken apart again.
 constexpr int kDeepestAnswer = 8;
 
+// The place just past the JSON string whose opening quote is at `at`.
+std::size_t PastString(std::string_view body, std::size_t at) {
+  for (++at; at < body.size(); ++at) {
+    if (body[at] == '\\') {
+      ++at;
+    } else if (body[at] == '"') {
+      return at + 1;
+    }
+  }
+  return body.size();
+}
+
 bool NestedTooDeep(std::string_view body) {
   int depth = 0;
-  bool inString = false;
-  bool escaped = false;
-  for (const char c : body) {
-    if (inString) {
-      if (escaped) {
-        escaped = false;
-      } else if (c == '\\') {
-        escaped = true;
-      } else if (c == '"') {
-        inString = false;
-      }
-    } else if (c == '"') {
-      inString = true;
+  for (std::size_t at = 0; at < body.size(); ++at) {
+    const char c = body[at];
+    if (c == '"') {
+      at = PastString(body, at) - 1;
     } else if (c == '[' || c == '{') {
       if (++depth > kDeepestAnswer) return true;
     } else if (c == ']' || c == '}') {
@@ -136,27 +139,26 @@ std::optional<std::vector<WorldEntry>> ReadTableAnswer(std::string_view body, st
   return table;
 }
 
-std::optional<WorldVerdict> ReadSubmissionAnswer(int status, std::string_view body) {
-  // A redirect (a captive portal's), a timeout, a limit on the rate, a server
-  // in trouble: none is a verdict, whatever its body says.
-  const bool refusal = status >= 400 && status < 500 && status != 408 && status != 429;
-  if (status != 201 && !refusal) return std::nullopt;
-  const std::optional<Json> json = Parse(body);
-  if (!json) return std::nullopt;
+namespace {
+
+// Rank 0: the entry is in, but the server could not tell its place.
+std::optional<WorldVerdict> ReadAcceptance(const Json& json) {
   WorldVerdict verdict;
   std::string said;
-  if (status == 201) {
-    // Rank 0: the entry is in, but the server could not tell its place.
-    if (!Text(*json, "status", 16, &said) || said != "accepted" ||
-        !Number(*json, "rank", 0, INT32_MAX, &verdict.rank)) {
-      return std::nullopt;
-    }
-    verdict.accepted = true;
-    return verdict;
+  if (!Text(json, "status", 16, &said) || said != "accepted" ||
+      !Number(json, "rank", 0, INT32_MAX, &verdict.rank)) {
+    return std::nullopt;
   }
-  if (!Text(*json, "status", 16, &said) || said != "refused" ||
-      !Text(*json, "code", 64, &verdict.code) || verdict.code.empty() ||
-      !Text(*json, "reason", 512, &verdict.reason)) {
+  verdict.accepted = true;
+  return verdict;
+}
+
+std::optional<WorldVerdict> ReadRefusal(const Json& json) {
+  WorldVerdict verdict;
+  std::string said;
+  if (!Text(json, "status", 16, &said) || said != "refused" ||
+      !Text(json, "code", 64, &verdict.code) || verdict.code.empty() ||
+      !Text(json, "reason", 512, &verdict.reason)) {
     return std::nullopt;
   }
   // Codes about the request rather than the result: the same result, sent
@@ -170,6 +172,18 @@ std::optional<WorldVerdict> ReadSubmissionAnswer(int status, std::string_view bo
     if (c < 0x20 || c > 0x7E) c = '?';
   }
   return verdict;
+}
+
+}  // namespace
+
+std::optional<WorldVerdict> ReadSubmissionAnswer(int status, std::string_view body) {
+  // A redirect (a captive portal's), a timeout, a limit on the rate, a server
+  // in trouble: none is a verdict, whatever its body says.
+  const bool refusal = status >= 400 && status < 500 && status != 408 && status != 429;
+  if (status != 201 && !refusal) return std::nullopt;
+  const std::optional<Json> json = Parse(body);
+  if (!json) return std::nullopt;
+  return status == 201 ? ReadAcceptance(*json) : ReadRefusal(*json);
 }
 
 std::string SubmissionBody(std::string_view nameUtf8, std::string_view replayBase64) {
