@@ -22,6 +22,7 @@
 #include "app/world_games.h"
 #include "core/language.h"
 #include "core/replay_file.h"
+#include "core/scene_switch.h"
 #include "display/messages.h"
 #include "display/window_icon.h"
 #include "platform/base/arguments.h"
@@ -67,14 +68,18 @@ bool EnterDataFolder(const std::string& chosen, std::string* problems) {
   return true;
 }
 
+// What is wrong with the data folder, for the box before the first screen.
+std::string g_dataFolderProblems;
+
 // A player without a console is shown the problems in a box, with the reasons
-// themselves: a log in a folder that cannot be written holds none of them.
-void ShowDataFolderProblems(const std::string& problems) {
-  if (problems.empty() || platform::ConsoleReachesPlayer()) return;
+// themselves (a log in a folder that cannot be written holds none of them),
+// once the window is there to hold it, before the title.
+void ShowDataFolderProblemsThenTitle() {
   const std::string text =
       Localized(data_folder_text::kNotUsable, data_folder_text::kNotUsableEnglish) +
-      std::string("\n") + problems;
+      std::string("\n") + g_dataFolderProblems;
   MessageBoxA(nullptr, text.c_str(), display_text::kCaption, MB_OK | MB_ICONWARNING);
+  ChangeScene(Opening);
 }
 
 // A replay shown from the folder it names is never where the game writes:
@@ -143,7 +148,10 @@ int RunOnSdlHost(const CommandLine& options, bool ranked, const std::string& pro
   // The tunes' renderings are read where they were installed, never copied.
   host.UseShippedRenderings(InstalledDataFolder());
   host.Install();
-  ShowDataFolderProblems(problems);
+  if (!problems.empty() && !platform::ConsoleReachesPlayer()) {
+    g_dataFolderProblems = problems;
+    SetFirstScreen(&ShowDataFolderProblemsThenTitle);
+  }
   // The module handle only has to be non-null and the same everywhere.
   static char module;
   int exitCode = WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, nullptr, 1);
