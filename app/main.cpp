@@ -82,6 +82,12 @@ void ShowDataFolderProblemsThenTitle() {
   ChangeScene(Opening);
 }
 
+void ShowDataFolderProblemsFirst(const std::string& problems) {
+  if (problems.empty() || platform::ConsoleReachesPlayer()) return;
+  g_dataFolderProblems = problems;
+  SetFirstScreen(&ShowDataFolderProblemsThenTitle);
+}
+
 // A replay shown from the folder it names is never where the game writes:
 // playback runs from the installed files (tunes and clap) and sets up nothing.
 void EnterInstalledFolder() {
@@ -148,10 +154,7 @@ int RunOnSdlHost(const CommandLine& options, bool ranked, const std::string& pro
   // The tunes' renderings are read where they were installed, never copied.
   host.UseShippedRenderings(InstalledDataFolder());
   host.Install();
-  if (!problems.empty() && !platform::ConsoleReachesPlayer()) {
-    g_dataFolderProblems = problems;
-    SetFirstScreen(&ShowDataFolderProblemsThenTitle);
-  }
+  ShowDataFolderProblemsFirst(problems);
   // The module handle only has to be non-null and the same everywhere.
   static char module;
   int exitCode = WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, nullptr, 1);
