@@ -39,6 +39,10 @@ platform::net::HttpRequest WorldRequest(std::string_view method, std::string_vie
   return WorldRequestTo(g_serverUrl, method, path, std::move(body));
 }
 
+bool IsPassingFailure(const platform::net::HttpResponse& response) {
+  return response.status == 0 || response.status == 429 || response.status >= 500;
+}
+
 void SayServerUnreachable(const std::string& why) {
   if (g_unreachableSaid) return;
   g_unreachableSaid = true;

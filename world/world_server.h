@@ -23,6 +23,10 @@ platform::net::HttpRequest WorldRequest(std::string_view method, std::string_vie
 platform::net::HttpRequest WorldRequestTo(const std::string& baseUrl, std::string_view method,
                                           std::string_view path, std::string body = {});
 
+// An answer that says the server could not take the request now and a later
+// try may succeed: no answer at all, 429, or any 5xx.
+[[nodiscard]] bool IsPassingFailure(const platform::net::HttpResponse& response);
+
 // Said once, on standard error and in the log, while the server stays out of reach: the
 // game goes on unranked. Said again only after the server has answered.
 void SayServerUnreachable(const std::string& why);

@@ -1,7 +1,9 @@
 // The world-table server for the page's tests: morvex2-server from the Linux
 // release build (MORVEX2_SERVER names another) on a free port of 127.0.0.1,
 // with an empty data folder and the page's folder as its site. Without the
-// program the test says so and passes nothing off as checked (null).
+// program the test says so and passes nothing off as checked (null). The
+// server's address, its program and its data folder, for the operator's
+// commands a test runs beside it.
 import { spawn } from 'node:child_process';
 import { access, mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
@@ -32,6 +34,8 @@ export async function startWorldServer(pageFolder, sourceFolder, test) {
   process.on('exit', () => server.kill());
   return {
     address,
+    program,
+    data,
     async stop() {
       server.kill();
       await rm(data, { recursive: true, force: true });
