@@ -14,6 +14,7 @@
 
 #include "app/command_line.h"
 #include "app/data_folder.h"
+#include "app/data_folder_text.h"
 #include "app/language_choice.h"
 #include "app/replay_player.h"
 #include "app/replay_recorder.h"
@@ -21,15 +22,19 @@
 #include "app/world_games.h"
 #include "core/language.h"
 #include "core/replay_file.h"
+#include "core/scene_switch.h"
+#include "display/messages.h"
 #include "display/window_icon.h"
 #include "platform/base/arguments.h"
 #include "platform/base/console.h"
 #include "platform/base/files.h"
 #include "platform/base/log.h"
+#include "platform/net/beside.h"
 #include "platform/net/network.h"
 #include "platform/sdl/sdl_host.h"
 #include "platform/settings/display_settings.h"
 #include "ranking/name_setting.h"
+#include "ranking/score_table.h"
 #include "world/ranked_games.h"
 #include "world/world_server.h"
 #include "world/world_tables.h"
@@ -45,11 +50,14 @@ constexpr char kLogFileName[] = "morvex2.log";
 
 // Problems with the folder are said and the game goes on: at worst it plays
 // without saving its tables, as with a table it cannot open. True when the
-// game runs in the player's data folder.
-bool EnterDataFolder(const std::string& chosen) {
+// game runs in the player's data folder; `problems` gets what was said.
+bool EnterDataFolder(const std::string& chosen, std::string* problems) {
   const std::string folder = chosen.empty() ? DefaultDataFolder() : chosen;
   const DataFolderSetup setup = SetUpDataFolder(folder, InstalledDataFolder());
-  for (const std::string& problem : setup.problems) Say(problem);
+  for (const std::string& problem : setup.problems) {
+    Say(problem);
+    *problems += problem + "\n";
+  }
   if (setup.workingFolder.empty()) return false;
   if (!platform::SetWorkingFolder(setup.workingFolder)) {
     platform::LogErrno("chdir('" + setup.workingFolder + "')", errno);
@@ -58,6 +66,26 @@ bool EnterDataFolder(const std::string& chosen) {
   if (setup.workingFolder != folder) return false;
   platform::LogToFile(folder + "/" + kLogFileName);
   return true;
+}
+
+// What is wrong with the data folder, for the box before the first screen.
+std::string g_dataFolderProblems;
+
+// A player without a console is shown the problems in a box, with the reasons
+// themselves (a log in a folder that cannot be written holds none of them),
+// once the window is there to hold it, before the title.
+void ShowDataFolderProblemsThenTitle() {
+  const std::string text =
+      Localized(data_folder_text::kNotUsable, data_folder_text::kNotUsableEnglish) +
+      std::string("\n") + g_dataFolderProblems;
+  MessageBoxA(nullptr, text.c_str(), display_text::kCaption, MB_OK | MB_ICONWARNING);
+  ChangeScene(Opening);
+}
+
+void ShowDataFolderProblemsFirst(const std::string& problems) {
+  if (problems.empty() || platform::ConsoleReachesPlayer()) return;
+  g_dataFolderProblems = problems;
+  SetFirstScreen(&ShowDataFolderProblemsThenTitle);
 }
 
 // A replay shown from the folder it names is never where the game writes:
@@ -81,6 +109,9 @@ std::unique_ptr<platform::net::HttpClient> JoinWorldTables(const std::string& se
   }
   std::unique_ptr<platform::net::HttpClient> client = platform::net::MakeSystemHttpClient();
   platform::net::InstallHttpClient(client.get());
+  // The file of kept results and the server's answers are read beside the
+  // game, so the title comes at once however large they are.
+  platform::net::StartWorkerThread();
   UseWorldServer(url);
   SetReplayWatcher(&WatchWorldReplay);
   ResendPendingResults();
@@ -88,11 +119,15 @@ std::unique_ptr<platform::net::HttpClient> JoinWorldTables(const std::string& se
 }
 
 void LeaveWorldTables() {
+  // A result being written into the kept file is written before the end.
+  platform::net::StopWorkerThread();
   UseWorldServer({});
   platform::net::InstallHttpClient(nullptr);
 }
 
-int RunOnSdlHost(const CommandLine& options, bool ranked) {
+// `ranked`: the world tables may be played, with the data folder to keep
+// their results in; `problems`: what is wrong with that folder, if anything.
+int RunOnSdlHost(const CommandLine& options, bool ranked, const std::string& problems = {}) {
   platform::SdlHost host;
   IconImage icon;
   if (LoadWindowIcon(&icon)) host.SetIcon(std::move(icon.argb), icon.width, icon.height);
@@ -111,10 +146,15 @@ int RunOnSdlHost(const CommandLine& options, bool ranked) {
   if (options.server) started.server = *options.server;
   host.UseDisplaySettings(started);
   std::unique_ptr<platform::net::HttpClient> network;
-  if (ranked) network = JoinWorldTables(started.server);
+  if (ranked) {
+    network = JoinWorldTables(started.server);
+  } else if (!problems.empty() && !started.server.empty()) {
+    Say("this game is not ranked: there is no data folder to keep its world results in");
+  }
   // The tunes' renderings are read where they were installed, never copied.
   host.UseShippedRenderings(InstalledDataFolder());
   host.Install();
+  ShowDataFolderProblemsFirst(problems);
   // The module handle only has to be non-null and the same everywhere.
   static char module;
   int exitCode = WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, nullptr, 1);
@@ -143,7 +183,8 @@ int PlayGames(const CommandLine& options) {
       return 2;
     }
   }
-  const bool inDataFolder = EnterDataFolder(options.dataDir);
+  std::string problems;
+  const bool inDataFolder = EnterDataFolder(options.dataDir, &problems);
   if (name) {
     nameError = "there is no data folder to keep it in";
     if (!inDataFolder || !WritePlayerName(*name, &nameError)) {
@@ -152,8 +193,11 @@ int PlayGames(const CommandLine& options) {
     }
   }
   // Every game is kept as last.mvr, and a new best one beside its table.
-  SetReplayRecording(true);
-  return RunOnSdlHost(options, true);
+  // Without the data folder the game runs where it was installed, and writes
+  // nothing there: no replay, no table, no kept world result.
+  SetReplayRecording(inDataFolder);
+  KeepTablesUnwritten(!inDataFolder);
+  return RunOnSdlHost(options, inDataFolder, problems);
 }
 
 // Status 2 for a file that is not a replay this game can show, 1 for a game

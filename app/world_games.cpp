@@ -1,6 +1,5 @@
 #include "app/world_games.h"
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -10,6 +9,7 @@
 #include "core/globals.h"
 #include "core/scene_switch.h"
 #include "opening/opening_scene.h"
+#include "platform/base/log.h"
 #include "platform/base/shift_jis.h"
 #include "play/play_scene.h"
 #include "ranking/player_name.h"
@@ -94,7 +94,9 @@ void WatchWorldReplay(const std::vector<std::uint8_t>& bytes) {
   Replay replay;
   std::string error;
   if (!DecodeReplay(bytes, &replay, &error)) {
-    std::fprintf(stderr, "morvex2: the world entry's replay cannot be shown: %s\n", error.c_str());
+    // Said where the player looks (the band) as well as on standard error.
+    NoteWatchedReplayUnreadable();
+    platform::LogLine("morvex2: the world entry's replay cannot be shown: " + error);
     return;
   }
   g_beforeWatching = {GetLevel(), g_playScene->seedCounter, g_fieldSettled, g_resolveBusy,

@@ -1,7 +1,9 @@
 #include "ranking/ranking_scene.h"
 
 #include <cstdio>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "core/language.h"
 #include "core/scene_switch.h"
@@ -9,6 +11,9 @@
 #include "display/draw.h"
 #include "display/messages.h"
 #include "display/screen.h"
+#include "platform/base/log.h"
+#include "ranking/band_lines.h"
+#include "ranking/decimal_text.h"
 #include "ranking/ranking_text.h"
 #include "ranking/world_view_text.h"
 #include "world/ranked_games.h"
@@ -58,13 +63,17 @@ constexpr int kScreenMiddleX = 320;
 constexpr int kCharWidth = 8;
 constexpr COLORREF kChosenYellow = RGB(255, 255, 0);
 
+// A line is centred, as the title it stands over; a longer text (a server's
+// reason) takes the two lines of cover.
 void DrawBand(const std::string& text) {
   const std::string cover(kBandColumns, ' ');
   for (const int y : kBandCoverY) DrawString(kBandX, y, cover.c_str(), kBlack, kBlack);
-  // Centred, as the title it stands over.
-  const std::string shown = text.substr(0, kBandColumns);
-  const int x = kScreenMiddleX - static_cast<int>(shown.size()) * kCharWidth / 2;
-  DrawString(x, kBandTextY, shown.c_str(), kHeadingBlue, kBlack);
+  const std::vector<std::string> lines = BandLines(text, kBandColumns, std::size(kBandCoverY));
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const int x = kScreenMiddleX - static_cast<int>(lines[i].size()) * kCharWidth / 2;
+    const int y = lines.size() == 1 ? kBandTextY : kBandCoverY[i];
+    DrawString(x, y, lines[i].c_str(), kHeadingBlue, kBlack);
+  }
 }
 
 std::string Say(const world_view_text::Text& text) {
@@ -79,10 +88,11 @@ std::string OutcomeLine(const RankedOutcome& outcome) {
     case Standing::kPlaying:
       return {};
     case Standing::kNotRanked:
-      return Say(world_view_text::kNotRanked);
+      return Say(world_view_text::kNotRanked) + outcome.reason;
     case Standing::kSending:
       return Say(world_view_text::kSending);
     case Standing::kRanked: {
+      if (outcome.rank <= 0) return Say(world_view_text::kEntered);
       char line[kBandColumns + 1];
       std::snprintf(line, sizeof line, Say(world_view_text::kRanked).c_str(), outcome.rank);
       return line;
@@ -91,8 +101,26 @@ std::string OutcomeLine(const RankedOutcome& outcome) {
       return Say(world_view_text::kRefused) + outcome.reason;
     case Standing::kKept:
       return Say(world_view_text::kKept);
+    case Standing::kLost:
+      return Say(world_view_text::kLost) + outcome.reason;
   }
   return {};
+}
+
+// What became of the results of earlier games sent again at this start: the
+// one, or how many of each.
+std::string EarlierLine(const std::vector<RankedOutcome>& earlier) {
+  if (earlier.empty()) return {};
+  if (earlier.size() == 1) return Say(world_view_text::kEarlier) + OutcomeLine(earlier[0]);
+  int counts[3] = {0, 0, 0};
+  for (const RankedOutcome& one : earlier) {
+    using Standing = RankedOutcome::Standing;
+    ++counts[one.standing == Standing::kRanked ? 0 : one.standing == Standing::kRefused ? 1 : 2];
+  }
+  char line[kBandColumns * 2];
+  std::snprintf(line, sizeof line, Say(world_view_text::kEarlierMany).c_str(),
+                static_cast<int>(earlier.size()), counts[0], counts[1], counts[2]);
+  return line;
 }
 
 }  // namespace
@@ -102,6 +130,7 @@ void RankingScene::Start(HWND hwnd) {
   int removedCount = 0;
   GetLastResult(&score, &removedCount);
   bool lost = false;
+  const std::uint64_t mark = platform::LogMark();
   table = RecordResult(GetLevel(), score, removedCount, &lost);
   // Back from an entry's replay, the world's table is shown as it was left.
   worldView = WorldServerChosen() && TakeWorldViewOnStart();
@@ -110,9 +139,14 @@ void RankingScene::Start(HWND hwnd) {
   // the log has every one.
   if (lost && !toldResultLost) {
     toldResultLost = true;
-    MessageBoxA(hwnd,
-                Localized(ranking_text::kResultNotSaved, ranking_text::kResultNotSavedEnglish),
-                display_text::kCaption, MB_OK | MB_ICONWARNING);
+    // The box sends the player to the log only when the log has the reason.
+    const std::string text = platform::LogFileHoldsLinesSince(mark)
+                                 ? std::string(Localized(ranking_text::kResultNotSaved,
+                                                         ranking_text::kResultNotSavedEnglish))
+                                 : Localized(ranking_text::kResultNotSavedBecause,
+                                             ranking_text::kResultNotSavedBecauseEnglish) +
+                                       platform::LinesSaidSince(mark);
+    MessageBoxA(hwnd, text.c_str(), display_text::kCaption, MB_OK | MB_ICONWARNING);
   }
 }
 
@@ -171,6 +205,8 @@ void RankingScene::DrawWorldTable() const {
   std::string band = Say(world_view_text::kWorldHeading);
   if (WatchedReplayState() == WorldTableState::kLoading) {
     band = Say(world_view_text::kReplayLoading);
+  } else if (WatchedReplayState() == WorldTableState::kUnreadable) {
+    band = Say(world_view_text::kReplayUnreadable);
   } else if (WatchedReplayState() == WorldTableState::kFailed) {
     band = Say(world_view_text::kReplayFailed);
   } else if (state == WorldTableState::kLoading) {
@@ -185,8 +221,12 @@ void RankingScene::DrawWorldTable() const {
   for (std::size_t i = 0; i < entries.size() && i < kWorldTableRows; ++i) {
     const WorldEntry& entry = entries[i];
     const COLORREF color = i == worldChoice ? kChosenYellow : kScoreRowWhite;
-    DrawRow(entry.name.c_str(), entry.date.c_str(), std::to_string(entry.score).c_str(),
-            std::to_string(entry.removed).c_str(), color,
+    // A server's numbers are held to the columns this machine's table has,
+    // so that none runs into the next column or off the screen.
+    ScoreRecord fitted{};
+    FormatDecimal(entry.score, fitted.scoreText, sizeof fitted.scoreText - 1);
+    FormatDecimal(entry.removed, fitted.removedText, sizeof fitted.removedText - 1);
+    DrawRow(entry.name.c_str(), entry.date.c_str(), fitted.scoreText, fitted.removedText, color,
             kFirstRowY + kRowHeight * static_cast<int>(i));
   }
 }
@@ -206,7 +246,9 @@ void RankingScene::OnIdle(HWND hwnd) {
     }
   }
   if (!worldView && WorldServerChosen()) {
-    if (const std::string line = OutcomeLine(LastRankedOutcome()); !line.empty()) DrawBand(line);
+    std::string line = OutcomeLine(LastRankedOutcome());
+    if (line.empty()) line = EarlierLine(EarlierRankedOutcomes());
+    if (!line.empty()) DrawBand(line);
   }
   FlipScreen(hwnd);
 }

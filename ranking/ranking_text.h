@@ -25,4 +25,15 @@ inline constexpr char kResultNotSavedEnglish[] =
     "The result of this game could not be saved in the high-score table.\n"
     "The reason is written in morvex2.log in the game's data folder.";
 
+// Where the log could not take the reason, the box gives it itself, after
+// this: この結果はハイスコアの表に保存できませんでした。理由:
+inline constexpr char kResultNotSavedBecause[] =
+    "\x82\xb1\x82\xcc\x8c\x8b\x89\xca\x82\xcd\x83n\x83"
+    "C\x83X\x83R\x83"
+    "A\x82\xcc\x95\x5c\x82\xc9\x95\xdb\x91\xb6\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x82\xc5\x82"
+    "\xb5\x82\xbd\x81"
+    "B\x97\x9d\x97R:\n";
+inline constexpr char kResultNotSavedBecauseEnglish[] =
+    "The result of this game could not be saved in the high-score table:\n";
+
 }  // namespace ranking_text

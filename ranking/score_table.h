@@ -41,3 +41,8 @@ const char* ScoreFileName(int level);
 // that is said on standard error with the reason.
 std::unique_ptr<ScoreTable> RecordResult(int level, int score, int removedCount,
                                          bool* resultLost = nullptr);
+
+// For a run without a data folder, whose working folder is where the game
+// was installed: the tables there are shown as they stand and never written
+// (the player was told at the start that nothing is saved).
+void KeepTablesUnwritten(bool unwritten);

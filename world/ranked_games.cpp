@@ -1,14 +1,21 @@
 #include "world/ranked_games.h"
 
 #include <array>
+#include <memory>
+#include <set>
 
 #include "formats/base64.h"
+#include "platform/base/log.h"
+#include "platform/net/beside.h"
 #include "platform/win32/host.h"
 #include "world/pending_submissions.h"
 #include "world/world_answers.h"
 #include "world/world_server.h"
 
 namespace {
+
+using platform::net::HttpResponse;
+using platform::net::RunBeside;
 
 // A ticket is used well before it expires: a game of hours still ends inside
 // its life, and the server keeps a day for a result sent again later.
@@ -35,11 +42,18 @@ struct HeldTicket {
 struct RankedGames {
   std::array<std::optional<HeldTicket>, kWorldLevels> tickets;
   std::array<bool, kWorldLevels> asking{};
+  std::array<std::string, kWorldLevels> ticketTrouble;  // why the last ask gave none
   std::optional<HeldTicket> game;  // the ticket of the game on the play screen or just over
   bool gameOver = false;
   std::int64_t startedMs = 0;       // the game's start on the game's clock
   std::int64_t nextProgressMs = 0;  // how long it will have run at its next progress
   RankedOutcome outcome;
+  std::vector<RankedOutcome> earlier;  // results of earlier games, sent again
+  // Tickets whose results this data folder's file holds: the server's "used"
+  // for one of them means a copy from the file was entered.
+  std::set<std::string> keptTickets;
+  std::set<std::string> toForget;  // settled, waiting for the file's next rewrite
+  bool forgetting = false;
   std::uint64_t generation = 0;  // answers from before a reset are ignored
   std::uint64_t gameNumber = 0;  // an answer about an older game leaves the outcome alone
 };
@@ -54,9 +68,30 @@ std::int64_t NowMs() {
   return platform::GameClock().NowMs();
 }
 
-std::string Why(const platform::net::HttpResponse& response) {
+std::string Why(const HttpResponse& response) {
   if (response.status == 0) return "cannot be reached (" + response.error + ")";
   return "answered " + std::to_string(response.status);
+}
+
+// The server as the player named it, without its scheme.
+std::string ServerShown(const std::string& url) {
+  const std::size_t scheme = url.find("://");
+  return scheme == std::string::npos ? url : url.substr(scheme + 3);
+}
+
+// A ticket's answer, read beside the game: kept for the level, or why not.
+void TakeTicket(int level, std::uint64_t generation, const std::optional<WorldTicket>& ticket,
+                bool given, const std::string& why) {
+  if (generation != g_games.generation) return;
+  g_games.asking[level] = false;
+  if (!ticket || ticket->level != level) {
+    g_games.ticketTrouble[level] = why;
+    if (given) SayServerUnreachable(why);
+    return;
+  }
+  NoteServerAnswered();
+  g_games.ticketTrouble[level].clear();
+  g_games.tickets[level] = HeldTicket{*ticket, NowS() + ticket->expiresInS};
 }
 
 void AskForTicket(int level) {
@@ -66,17 +101,15 @@ void AskForTicket(int level) {
       WorldRequest("POST", "/tickets", "{\"level\":" + std::to_string(level) + "}");
   request.timeoutMs = kTicketTimeoutMs;
   const std::uint64_t generation = g_games.generation;
-  platform::net::SendRequest(std::move(request), [level, generation](const auto& response) {
-    if (generation != g_games.generation) return;
-    g_games.asking[level] = false;
-    std::optional<WorldTicket> ticket;
-    if (response.status == 201) ticket = ReadTicketAnswer(response.body);
-    if (!ticket || ticket->level != level) {
-      if (response.status == 201) SayServerUnreachable("gave a ticket that cannot be read");
-      return;
-    }
-    NoteServerAnswered();
-    g_games.tickets[level] = HeldTicket{*ticket, NowS() + ticket->expiresInS};
+  platform::net::SendRequest(std::move(request), [level, generation](const HttpResponse& answer) {
+    auto ticket = std::make_shared<std::optional<WorldTicket>>();
+    const bool given = answer.status == 201;
+    const std::string why = given ? "gave a ticket that cannot be read" : Why(answer);
+    platform::net::Work read;
+    if (given) read = [ticket, body = answer.body] { *ticket = ReadTicketAnswer(body); };
+    RunBeside(std::move(read), [level, generation, ticket, given, why] {
+      TakeTicket(level, generation, *ticket, given, why);
+    });
   });
 }
 
@@ -104,46 +137,114 @@ void StampEnd(const std::string& ticketId, std::int64_t endedMs, int tries) {
   });
 }
 
-// What an answer to a result says of it. A result the server could not take
-// now stays kept, for the next start; any other answer settles it.
-RankedOutcome OutcomeOf(const platform::net::HttpResponse& response) {
+// Settled results leave the file together, in one rewrite, however many
+// verdicts came while the last one was written.
+void ForgetSettled() {
+  if (g_games.forgetting || g_games.toForget.empty()) return;
+  g_games.forgetting = true;
+  const std::uint64_t generation = g_games.generation;
+  RunBeside([tickets = std::exchange(g_games.toForget, {}),
+             now = NowS()] { (void)ForgetSubmissions(tickets, now); },
+            [generation] {
+              if (generation != g_games.generation) return;
+              g_games.forgetting = false;
+              ForgetSettled();
+            });
+}
+
+// What an answer to a result says of it. Only the server's own verdict
+// settles it; anything else keeps it for the next start.
+RankedOutcome OutcomeOf(const std::string& ticket, const std::optional<WorldVerdict>& verdict,
+                        const std::string& why) {
   RankedOutcome outcome;
-  if (IsPassingFailure(response)) {
+  if (!verdict) {
     outcome.standing = RankedOutcome::Standing::kKept;
-    outcome.reason = Why(response);
-    return outcome;
-  }
-  const std::optional<WorldVerdict> verdict = ReadSubmissionAnswer(response.status, response.body);
-  if (verdict && verdict->accepted) {
+    outcome.reason = why;
+  } else if (verdict->accepted) {
     outcome.standing = RankedOutcome::Standing::kRanked;
     outcome.rank = verdict->rank;
+  } else if (verdict->code == "ticket-used" && g_games.keptTickets.contains(ticket)) {
+    // Another copy of this result, from the file (a second game on this data
+    // folder sent it, or an answer was lost on its way), is in: the ticket
+    // is this game's alone.
+    outcome.standing = RankedOutcome::Standing::kRanked;
   } else {
     outcome.standing = RankedOutcome::Standing::kRefused;
-    outcome.reason = verdict ? verdict->reason : Why(response);
+    outcome.reason = verdict->reason;
   }
   return outcome;
 }
 
-void Send(const PendingSubmission& kept, bool thisGame) {
+// The line said on standard error and in the log.
+std::string SaidOf(const RankedOutcome& outcome) {
+  using Standing = RankedOutcome::Standing;
+  switch (outcome.standing) {
+    case Standing::kRanked:
+      return outcome.rank > 0
+                 ? "was entered in the world table at rank " + std::to_string(outcome.rank)
+                 : std::string("was entered in the world table");
+    case Standing::kRefused:
+      return "was refused by the world server: " + outcome.reason;
+    case Standing::kKept:
+      return "is kept and sent again at the next start: the world server " + outcome.reason;
+    case Standing::kLost:
+      return "was not sent, and could not be kept: " + outcome.reason;
+    default:
+      return {};
+  }
+}
+
+// What a result's answer, read beside the game, comes to: the file looked
+// after whatever came since, and the outcome said and kept for the screen.
+// `game` is the number of the game it is the result of, 0 for an earlier one.
+void Settle(const std::string& ticket, std::uint64_t game, std::uint64_t generation, bool inFile,
+            const std::optional<WorldVerdict>& verdict, const std::string& why) {
+  using Standing = RankedOutcome::Standing;
+  RankedOutcome outcome = OutcomeOf(ticket, verdict, why);
+  if (outcome.standing != Standing::kKept) {
+    g_games.toForget.insert(ticket);
+    ForgetSettled();
+  }
+  if (generation != g_games.generation) return;
+  if (outcome.standing != Standing::kKept) {
+    NoteServerAnswered();
+  } else if (!inFile) {
+    outcome.standing = Standing::kLost;
+    outcome.reason =
+        "the world server " + why + ", and the file of kept results could not be written";
+  }
+  const std::string said = SaidOf(outcome);
+  if (game == 0) {
+    platform::LogLine("morvex2: a result kept from an earlier game " + said);
+    g_games.earlier.push_back(std::move(outcome));
+    return;
+  }
+  // An entry or a refusal is on the screen; what the player must look for
+  // later is in the log too.
+  const bool settled =
+      outcome.standing == Standing::kRanked || outcome.standing == Standing::kRefused;
+  if (!settled) platform::LogLine("morvex2: the result of this game " + said);
+  if (game == g_games.gameNumber) g_games.outcome = std::move(outcome);
+}
+
+void Send(const PendingSubmission& kept, bool thisGame, bool inFile) {
   platform::net::HttpRequest request =
       WorldRequestTo(kept.serverUrl, "POST", "/tickets/" + kept.ticket + "/replay", kept.body);
   request.timeoutMs = kSubmitTimeoutMs;
   const std::uint64_t generation = g_games.generation;
   const std::uint64_t game = thisGame ? g_games.gameNumber : 0;
   const std::string ticket = kept.ticket;
-  platform::net::SendRequest(
-      std::move(request), [game, ticket, generation](const platform::net::HttpResponse& response) {
-        const RankedOutcome outcome = OutcomeOf(response);
-        if (outcome.standing != RankedOutcome::Standing::kKept) {
-          NoteServerAnswered();
-          (void)ForgetSubmission(ticket);
-        }
-        // The kept file is looked after whatever came since; the outcome only
-        // speaks of the game just played.
-        if (game != 0 && game == g_games.gameNumber && generation == g_games.generation) {
-          g_games.outcome = outcome;
-        }
-      });
+  platform::net::SendRequest(std::move(request), [=](const HttpResponse& answer) {
+    auto verdict = std::make_shared<std::optional<WorldVerdict>>();
+    RunBeside([verdict, status = answer.status,
+               body = answer.body] { *verdict = ReadSubmissionAnswer(status, body); },
+              [=, why = Why(answer)] { Settle(ticket, game, generation, inFile, *verdict, why); });
+  });
+}
+
+bool Sendable(const PendingSubmission& one) {
+  // The file is the player's to edit: only a ticket, to a server address, goes out.
+  return IsTicketId(one.ticket) && ServerUrlFrom(one.serverUrl) == one.serverUrl;
 }
 
 }  // namespace
@@ -159,14 +260,18 @@ std::optional<std::uint32_t> BeginRankedGame(int level) {
   g_games.game.reset();
   g_games.gameOver = false;
   g_games.outcome = {};
+  g_games.earlier.clear();
   ++g_games.gameNumber;
   if (!WorldServerChosen() || level < 0 || level >= kWorldLevels) return std::nullopt;
   std::optional<HeldTicket> held;
   held.swap(g_games.tickets[level]);
   if (!Fresh(held)) {
+    const std::string why = g_games.ticketTrouble[level].empty() ? "gave no ticket in time"
+                                                                 : g_games.ticketTrouble[level];
     AskForTicket(level);
     g_games.outcome.standing = RankedOutcome::Standing::kNotRanked;
-    SayServerUnreachable("gave no ticket in time");
+    g_games.outcome.reason = "no ticket from " + ServerShown(WorldServerUrl()) + ": it " + why;
+    SayServerUnreachable(why);
     return std::nullopt;
   }
   // The start first: the server measures the game from its arrival.
@@ -208,22 +313,35 @@ void SubmitRankedGame(const std::string& nameUtf8, std::span<const std::uint8_t>
   kept.serverUrl = WorldServerUrl();
   kept.body = SubmissionBody(nameUtf8, formats::EncodeBase64(replay));
   g_games.game.reset();
-  (void)SavePendingSubmission(kept);
   g_games.outcome.standing = RankedOutcome::Standing::kSending;
-  Send(kept, true);
+  // Kept first, then sent: a result is never only in the air.
+  auto saved = std::make_shared<bool>(false);
+  const std::uint64_t generation = g_games.generation;
+  const std::uint64_t game = g_games.gameNumber;
+  RunBeside(
+      [kept, saved, now = NowS()] {
+        std::string why;
+        *saved = SavePendingSubmission(kept, now, &why);
+      },
+      [kept, saved, generation, game] {
+        if (generation != g_games.generation) return;
+        if (*saved) g_games.keptTickets.insert(kept.ticket);
+        // A game begun since has its own outcome; this one's result still goes.
+        Send(kept, game == g_games.gameNumber, *saved);
+      });
 }
 
 void ResendPendingResults() {
-  const std::vector<PendingSubmission> kept = ReadPendingSubmissions();
-  for (const PendingSubmission& one : kept) {
-    // The file is the player's to edit: only a ticket, to a server address, goes out.
-    const bool sendable = IsTicketId(one.ticket) && ServerUrlFrom(one.serverUrl) == one.serverUrl;
-    if (!sendable || one.expiresAtS <= NowS()) {
-      (void)ForgetSubmission(one.ticket);
-    } else {
-      Send(one, false);
-    }
-  }
+  auto pass = std::make_shared<PendingPass>();
+  const std::uint64_t generation = g_games.generation;
+  RunBeside([pass, now = NowS()] { *pass = PrunePendingSubmissions(now, &Sendable); },
+            [pass, generation] {
+              if (generation != g_games.generation) return;
+              for (const PendingSubmission& one : pass->live) {
+                g_games.keptTickets.insert(one.ticket);
+                Send(one, false, true);
+              }
+            });
 }
 
 const RankedOutcome& LastRankedOutcome() {
@@ -232,6 +350,10 @@ const RankedOutcome& LastRankedOutcome() {
 
 void ForgetRankedOutcome() {
   g_games.outcome = {};
+}
+
+const std::vector<RankedOutcome>& EarlierRankedOutcomes() {
+  return g_games.earlier;
 }
 
 void ResetRankedGames() {

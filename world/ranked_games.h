@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 // What became of the last game as far as the world table goes.
 struct RankedOutcome {
@@ -19,11 +20,12 @@ struct RankedOutcome {
     kSending,
     kRanked,   // the server took it: `rank` is its place
     kRefused,  // the server refused it: `reason` says why (English)
-    kKept,     // the server could not be reached: kept and sent at the next start
+    kKept,     // no verdict came: kept and sent at the next start; `reason` says why
+    kLost,     // no verdict came, and the result could not be kept: `reason` says why
   };
   Standing standing = Standing::kNone;
-  int rank = 0;
-  std::string reason;
+  int rank = 0;        // kRanked: 0 when the server entered it without telling the place
+  std::string reason;  // English, printable ASCII; kNotRanked: the server and why
 };
 
 // Asks for a ticket for every level that has none at hand (nor on its way).
@@ -43,11 +45,15 @@ void TellRankedProgress();
 void EndRankedGame(bool gameOver);
 // Sends the finished ranked game (kept first, until the server has it).
 void SubmitRankedGame(const std::string& nameUtf8, std::span<const std::uint8_t> replay);
-// Sends again every kept result whose ticket has not expired, and drops the others.
+// Sends again every kept result whose ticket has not expired, and drops the
+// others; the file is read and pruned beside the game, which starts at once.
 void ResendPendingResults();
 
 [[nodiscard]] const RankedOutcome& LastRankedOutcome();
 void ForgetRankedOutcome();
+// What became of the results sent again at this start, in the order their
+// verdicts came (each is also said on standard error and in the log).
+[[nodiscard]] const std::vector<RankedOutcome>& EarlierRankedOutcomes();
 
 // For tests: no tickets, no game, no outcome.
 void ResetRankedGames();

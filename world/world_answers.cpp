@@ -10,7 +10,40 @@ namespace {
 
 using Json = nlohmann::json;
 
+// The server's answers nest three deep at most. A body nested deeper is
+// refused before it is parsed: a megabyte of '[' would otherwise be built
+// into a megabyte of nested arrays and taken apart again.
+constexpr int kDeepestAnswer = 8;
+
+// The place just past the JSON string whose opening quote is at `at`.
+std::size_t PastString(std::string_view body, std::size_t at) {
+  for (++at; at < body.size(); ++at) {
+    if (body[at] == '\\') {
+      ++at;
+    } else if (body[at] == '"') {
+      return at + 1;
+    }
+  }
+  return body.size();
+}
+
+bool NestedTooDeep(std::string_view body) {
+  int depth = 0;
+  for (std::size_t at = 0; at < body.size(); ++at) {
+    const char c = body[at];
+    if (c == '"') {
+      at = PastString(body, at) - 1;
+    } else if (c == '[' || c == '{') {
+      if (++depth > kDeepestAnswer) return true;
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return false;
+}
+
 std::optional<Json> Parse(std::string_view body) {
+  if (NestedTooDeep(body)) return std::nullopt;
   Json json = Json::parse(body.begin(), body.end(), nullptr, /*allow_exceptions=*/false);
   if (json.is_discarded() || !json.is_object()) return std::nullopt;
   return json;
@@ -106,23 +139,51 @@ std::optional<std::vector<WorldEntry>> ReadTableAnswer(std::string_view body, st
   return table;
 }
 
-std::optional<WorldVerdict> ReadSubmissionAnswer(int status, std::string_view body) {
-  const std::optional<Json> json = Parse(body);
-  if (!json) return std::nullopt;
+namespace {
+
+// Rank 0: the entry is in, but the server could not tell its place.
+std::optional<WorldVerdict> ReadAcceptance(const Json& json) {
   WorldVerdict verdict;
-  if (status == 201) {
-    if (!Number(*json, "rank", 1, INT32_MAX, &verdict.rank)) return std::nullopt;
-    verdict.accepted = true;
-    return verdict;
-  }
-  if (!Text(*json, "code", 64, &verdict.code) || !Text(*json, "reason", 512, &verdict.reason)) {
+  std::string said;
+  if (!Text(json, "status", 16, &said) || said != "accepted" ||
+      !Number(json, "rank", 0, INT32_MAX, &verdict.rank)) {
     return std::nullopt;
+  }
+  verdict.accepted = true;
+  return verdict;
+}
+
+std::optional<WorldVerdict> ReadRefusal(const Json& json) {
+  WorldVerdict verdict;
+  std::string said;
+  if (!Text(json, "status", 16, &said) || said != "refused" ||
+      !Text(json, "code", 64, &verdict.code) || verdict.code.empty() ||
+      !Text(json, "reason", 512, &verdict.reason)) {
+    return std::nullopt;
+  }
+  // Codes about the request rather than the result: the same result, sent
+  // again, may well be taken.
+  for (const char* request :
+       {"bad-request", "not-found", "method-not-allowed", "rate-limited", "store-unavailable"}) {
+    if (verdict.code == request) return std::nullopt;
   }
   // The reason is drawn as it stands: printable ASCII only.
   for (char& c : verdict.reason) {
     if (c < 0x20 || c > 0x7E) c = '?';
   }
   return verdict;
+}
+
+}  // namespace
+
+std::optional<WorldVerdict> ReadSubmissionAnswer(int status, std::string_view body) {
+  // A redirect (a captive portal's), a timeout, a limit on the rate, a server
+  // in trouble: none is a verdict, whatever its body says.
+  const bool refusal = status >= 400 && status < 500 && status != 408 && status != 429;
+  if (status != 201 && !refusal) return std::nullopt;
+  const std::optional<Json> json = Parse(body);
+  if (!json) return std::nullopt;
+  return status == 201 ? ReadAcceptance(*json) : ReadRefusal(*json);
 }
 
 std::string SubmissionBody(std::string_view nameUtf8, std::string_view replayBase64) {

@@ -27,7 +27,7 @@ struct WorldEntry {
 // An accepted submission's place, or a refusal's code and English sentence.
 struct WorldVerdict {
   bool accepted = false;
-  int rank = 0;
+  int rank = 0;  // accepted: 0 when the server could not tell the place
   std::string code;
   std::string reason;
 };
@@ -38,7 +38,10 @@ struct WorldVerdict {
 std::optional<WorldTicket> ReadTicketAnswer(std::string_view body);
 // At most `limit` entries, in the answer's order.
 std::optional<std::vector<WorldEntry>> ReadTableAnswer(std::string_view body, std::size_t limit);
-// A 201 acceptance, or the refusal body of any 4xx/5xx.
+// The server's own verdict on a result: a 201 acceptance, or a 4xx refusal
+// with its code. Nothing for any other answer (a redirect, 408, 429, 5xx, a
+// refusal of the request rather than of the result, a damaged body): the
+// result is then kept and sent again.
 std::optional<WorldVerdict> ReadSubmissionAnswer(int status, std::string_view body);
 
 // The JSON body of a submission: the player's name (UTF-8) and the replay.

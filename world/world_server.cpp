@@ -1,6 +1,6 @@
 #include "world/world_server.h"
 
-#include <cstdio>
+#include "platform/base/log.h"
 
 namespace {
 
@@ -46,8 +46,9 @@ bool IsPassingFailure(const platform::net::HttpResponse& response) {
 void SayServerUnreachable(const std::string& why) {
   if (g_unreachableSaid) return;
   g_unreachableSaid = true;
-  std::fprintf(stderr, "morvex2: this game is not ranked: the world server %s %s\n",
-               g_serverUrl.c_str(), why.c_str());
+  // In the log too: a player on Windows has no standard error to read.
+  platform::LogLine("morvex2: this game is not ranked: the world server " + g_serverUrl + " " +
+                    why);
 }
 
 void NoteServerAnswered() {

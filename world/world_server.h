@@ -27,7 +27,7 @@ platform::net::HttpRequest WorldRequestTo(const std::string& baseUrl, std::strin
 // try may succeed: no answer at all, 429, or any 5xx.
 [[nodiscard]] bool IsPassingFailure(const platform::net::HttpResponse& response);
 
-// Said once, on standard error, while the server stays out of reach: the
+// Said once, on standard error and in the log, while the server stays out of reach: the
 // game goes on unranked. Said again only after the server has answered.
 void SayServerUnreachable(const std::string& why);
 void NoteServerAnswered();

@@ -1,7 +1,9 @@
 #include "world/world_tables.h"
 
 #include <array>
+#include <memory>
 
+#include "platform/net/beside.h"
 #include "world/world_server.h"
 
 namespace {
@@ -37,15 +39,21 @@ void RequestWorldTable(int level) {
   platform::net::SendRequest(std::move(request), [level, number](const auto& response) {
     // Only the answer to the latest question counts.
     if (g_tables.asked[level] != number) return;
-    std::optional<std::vector<WorldEntry>> entries;
-    if (response.status == 200) entries = ReadTableAnswer(response.body, kWorldTableRows);
-    if (!entries) {
-      g_tables.states[level] = WorldTableState::kFailed;
-      return;
+    auto entries = std::make_shared<std::optional<std::vector<WorldEntry>>>();
+    platform::net::Work read;
+    if (response.status == 200) {
+      read = [entries, body = response.body] { *entries = ReadTableAnswer(body, kWorldTableRows); };
     }
-    NoteServerAnswered();
-    g_tables.entries[level] = std::move(*entries);
-    g_tables.states[level] = WorldTableState::kReady;
+    platform::net::RunBeside(std::move(read), [level, number, entries] {
+      if (g_tables.asked[level] != number) return;
+      if (!*entries) {
+        g_tables.states[level] = WorldTableState::kFailed;
+        return;
+      }
+      NoteServerAnswered();
+      g_tables.entries[level] = std::move(**entries);
+      g_tables.states[level] = WorldTableState::kReady;
+    });
   });
 }
 
@@ -81,6 +89,10 @@ void WatchWorldEntry(std::uint64_t entry) {
       g_tables.watcher(std::vector<std::uint8_t>(response.body.begin(), response.body.end()));
     }
   });
+}
+
+void NoteWatchedReplayUnreadable() {
+  g_tables.watched = WorldTableState::kUnreadable;
 }
 
 WorldTableState WatchedReplayState() {

@@ -7,7 +7,8 @@
 
 #include "world/world_answers.h"
 
-enum class WorldTableState { kNone, kLoading, kReady, kFailed };
+// kUnreadable: only for an entry's replay, which came but cannot be shown.
+enum class WorldTableState { kNone, kLoading, kReady, kFailed, kUnreadable };
 
 // Asks the server for the level's table again (the answer replaces the one held).
 void RequestWorldTable(int level);
@@ -23,6 +24,8 @@ using ReplayWatcher = void (*)(const std::vector<std::uint8_t>& bytes);
 void SetReplayWatcher(ReplayWatcher watcher);
 void WatchWorldEntry(std::uint64_t entry);
 [[nodiscard]] WorldTableState WatchedReplayState();
+// The replay that came cannot be shown (the program could not read it).
+void NoteWatchedReplayUnreadable();
 
 // The next high-score screen opens on the world's table, not this machine's
 // (coming back from a world replay); taken once by that screen's start.

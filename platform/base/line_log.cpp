@@ -71,17 +71,17 @@ void LineLog::Append(std::string_view line) {
     return;
   }
   kept += kLineEnd;
-  if (file.WriteAt(info->size,
-                   std::span(reinterpret_cast<const std::uint8_t*>(kept.data()), kept.size()))) {
-    ++linesInFile_;
-  }
+  tookLast_ = file.WriteAt(
+      info->size, std::span(reinterpret_cast<const std::uint8_t*>(kept.data()), kept.size()));
+  if (tookLast_) ++linesInFile_;
 }
 
 void LineLog::WriteAll() {
   std::string text;
   for (const std::string& line : lines_) text += line + kLineEnd;
   const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-  if (WriteWholeFile(path_, bytes, WriteMode::kReplace)) linesInFile_ = lines_.size();
+  tookLast_ = WriteWholeFile(path_, bytes, WriteMode::kReplace);
+  if (tookLast_) linesInFile_ = lines_.size();
 }
 
 }  // namespace platform

@@ -25,6 +25,8 @@ class LineLog {
   [[nodiscard]] bool IsOpen() const { return !path_.empty(); }
   // One line, without its line end.
   void Append(std::string_view line);
+  // Whether the last line appended reached the file.
+  [[nodiscard]] bool TookLastLine() const { return tookLast_; }
 
  private:
   void WriteAll();
@@ -32,6 +34,7 @@ class LineLog {
   std::string path_;
   std::deque<std::string> lines_;  // the file's last lines, at most kKeptLines
   std::size_t linesInFile_ = 0;
+  bool tookLast_ = false;
 };
 
 }  // namespace platform

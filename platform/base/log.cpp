@@ -22,6 +22,11 @@ std::set<std::string, std::less<>> g_saidOnce;
 LineLog g_logFile;
 // Lines said before the file is known, with their times; as many as it keeps.
 std::deque<std::string> g_waiting;
+// Every line said is numbered; the last few are kept with their numbers.
+constexpr std::size_t kRecentLines = 8;
+std::uint64_t g_lineNumber = 0;
+std::uint64_t g_lastNotInFile = 0;  // the last line the file did not take
+std::deque<std::pair<std::uint64_t, std::string>> g_recent;
 
 // "2026-12-09 03:12:45 " and the line, without its end.
 std::string Dated(const std::string& line) {
@@ -35,11 +40,19 @@ std::string Dated(const std::string& line) {
 // `line` ends in '\n'. The lock is held.
 void Say(const std::string& line) {
   WriteConsoleLine(line);
-  if (ConsoleReachesPlayer()) return;
-  if (g_logFile.IsOpen()) {
-    g_logFile.Append(Dated(line));
+  ++g_lineNumber;
+  g_recent.emplace_back(g_lineNumber, line);
+  if (g_recent.size() > kRecentLines) g_recent.pop_front();
+  if (ConsoleReachesPlayer()) {
+    g_lastNotInFile = g_lineNumber;
     return;
   }
+  if (g_logFile.IsOpen()) {
+    g_logFile.Append(Dated(line));
+    if (!g_logFile.TookLastLine()) g_lastNotInFile = g_lineNumber;
+    return;
+  }
+  g_lastNotInFile = g_lineNumber;
   g_waiting.push_back(Dated(line));
   if (g_waiting.size() > LineLog::kKeptLines) g_waiting.pop_front();
 }
@@ -76,8 +89,33 @@ void LogToFile(const std::string& path) {
   if (ConsoleReachesPlayer()) return;
   const std::lock_guard<std::mutex> lock(g_logMutex);
   g_logFile.Open(path);
-  for (const std::string& line : g_waiting) g_logFile.Append(line);
+  bool tookAll = true;
+  for (const std::string& line : g_waiting) {
+    g_logFile.Append(line);
+    tookAll = tookAll && g_logFile.TookLastLine();
+  }
+  if (!g_waiting.empty() && tookAll) g_lastNotInFile = 0;
   g_waiting.clear();
+}
+
+std::uint64_t LogMark() {
+  const std::lock_guard<std::mutex> lock(g_logMutex);
+  return g_lineNumber;
+}
+
+bool LogFileHoldsLinesSince(std::uint64_t mark) {
+  const std::lock_guard<std::mutex> lock(g_logMutex);
+  return g_lastNotInFile <= mark;
+}
+
+std::string LinesSaidSince(std::uint64_t mark) {
+  const std::lock_guard<std::mutex> lock(g_logMutex);
+  std::string lines;
+  for (const auto& [number, line] : g_recent) {
+    if (number <= mark) continue;
+    lines += std::string_view(line).starts_with("morvex2: ") ? line.substr(9) : line;
+  }
+  return lines;
 }
 
 }  // namespace platform

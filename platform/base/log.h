@@ -7,6 +7,7 @@
 // kept, with its date and time, in a small file of the data folder.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -31,5 +32,15 @@ void ForgetLoggedErrors();
 // (console.h); the lines said before are put in first. It holds the last few
 // hundred lines of this run and the runs before. Elsewhere this does nothing.
 void LogToFile(const std::string& path);
+
+// A mark among the lines said, to ask about the lines said after it.
+[[nodiscard]] std::uint64_t LogMark();
+// Whether the log file holds every line said since `mark`: false where no
+// file is kept (a console reads the lines) or the file could not take one,
+// so that a message never sends the player to a log without the reason.
+[[nodiscard]] bool LogFileHoldsLinesSince(std::uint64_t mark);
+// The last few lines said since `mark`, without "morvex2: ", each ending in
+// '\n': for a message that must give the reason itself.
+[[nodiscard]] std::string LinesSaidSince(std::uint64_t mark);
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "platform/net/beside.h"
+
 namespace platform::net {
 
 namespace {
@@ -52,18 +54,21 @@ RequestId SendRequest(HttpRequest request, Answer answer) {
 }
 
 bool AnswersWaiting() {
+  if (BesideWorkWaiting()) return true;
   if (State().waiting.empty()) return false;
   Collect();
   return !State().arrived.empty();
 }
 
 bool DeliverAnswers() {
+  // Work done beside the game first: what it hands back may be what an
+  // answer below is about (a kept result written before its verdict came).
+  bool any = DeliverBesideWork();
   Collect();
   Network& network = State();
   // An answer may send further requests and so reach the list: take it first.
   std::vector<std::pair<RequestId, HttpResponse>> arrived;
   arrived.swap(network.arrived);
-  bool any = false;
   for (const auto& [id, response] : arrived) {
     const auto found = network.waiting.find(id);
     if (found == network.waiting.end()) continue;

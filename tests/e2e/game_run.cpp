@@ -12,6 +12,7 @@
 #include "core/globals.h"
 #include "core/language.h"
 #include "core/scene_switch.h"
+#include "platform/net/beside.h"
 #include "tests/support/golden.h"
 #include "tests/support/headless/headless_host.h"
 
@@ -63,6 +64,9 @@ GameRun RunGame(const fs::path& folder, const std::string& script, std::int64_t 
     WorkingDirectory inFolder(folder);
     static char module;
     run.exitCode = WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, nullptr, 1);
+    // As the program does at its end: the kept results' file is written
+    // before the folder is left.
+    platform::net::StopWorkerThread();
   }
   host.Uninstall();
   run.calls = host.Calls().Calls();

@@ -2,11 +2,14 @@
 // table, the ranking screen shows it in red, and the keys of that screen.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "app/replay_recorder.h"
+#include "ranking/score_table.h"
 #include "tests/e2e/game_run.h"
 #include "tests/support/headless/png_files.h"
 
@@ -73,6 +76,35 @@ TEST_F(RankingFlowRun, AGameOverEntersTheTableAndShowsTheNewRowInRed) {
   ASSERT_TRUE(frame.has_value());
   EXPECT_EQ(RedRows(*frame), std::vector<int>{0});
   ExpectGoldenFrame(Shot("ranking.png"), "ranking_after_game.png");
+}
+
+// A run whose data folder could not be made plays where the game was
+// installed: the game is played and shown as ever, and not a byte there
+// changes, not the table, nor a replay.
+TEST_F(RankingFlowRun, WithoutItsDataFolderAGameWritesNothingWhereItRuns) {
+  const auto listing = [&] {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& entry : fs::directory_iterator(folder_)) {
+      if (entry.path().extension() == ".png") continue;  // the test's own captures
+      files.emplace_back(entry.path().filename().string(), FileText(entry.path()));
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+  };
+  const auto before = listing();
+  KeepTablesUnwritten(true);
+  SetReplayRecording(false);
+  const GameRun run = RunGame(folder_, PlayToGameOver() + Capture("ranking.png") + "key ESC\n");
+  KeepTablesUnwritten(false);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(std::find_if(run.calls.begin(), run.calls.end(),
+                           [](const auto& call) { return call.name == "MessageBox"; }) ==
+              run.calls.end())
+      << "the player was told at the start; no box after each game";
+  EXPECT_EQ(listing(), before);
+  const auto frame = platform::ReadPngFile(Shot("ranking.png"));
+  ASSERT_TRUE(frame.has_value());
+  EXPECT_TRUE(RedRows(*frame).empty()) << "no row is shown as entered";
 }
 
 TEST_F(RankingFlowRun, ReturnGoesToTheTitleWhereAnAutoRepeatedReturnStartsAGame) {

@@ -131,6 +131,8 @@ class WorldRun : public GameRunTest {
     const fs::path before = fs::current_path();
     fs::current_path(folder_);
     ResendPendingResults();
+    // The file is read beside the game; here, as the first answers are handed out.
+    platform::net::DeliverAnswers();
     fs::current_path(before);
   }
 
@@ -236,16 +238,46 @@ TEST_F(WorldRun, AResultWhoseEndWasLostIsKeptAndSentAgainWithItsProgress) {
   EXPECT_FALSE(fs::exists(folder_ / kPendingSubmissionsName));
 }
 
-TEST_F(WorldRun, AnExpiredOrEditedResultIsDroppedNotSent) {
+TEST_F(WorldRun, AnExpiredResultIsDroppedAndAnEditedOneKeptAsideNotSent) {
   const std::int64_t later = 4102444800;  // 2100
   std::ofstream(folder_ / kPendingSubmissionsName) << FormatPendingSubmissions({
       {"0123456789abcdef0123456789abcdef", 1000, kServer, "{}"},
       {"../../admin", later, kServer, "{}"},
       {"0123456789abcdef0123456789abcdef", later, "file:///etc/passwd", "{}"},
   });
+  testing::internal::CaptureStderr();
   ResendInFolder();
+  const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_TRUE(network_.Requests().empty()) << testing::PrintToString(Lines(network_));
   EXPECT_FALSE(fs::exists(folder_ / kPendingSubmissionsName));
+  EXPECT_NE(said.find("2 lines of world-pending.txt cannot be read or sent"), std::string::npos)
+      << said;
+}
+
+// A start that sends a kept result again shows the server's verdict on the
+// high-score screen's band, and says it.
+TEST_F(WorldRun, TheVerdictOfAResultSentAgainIsShownOnTheHighScoreScreen) {
+  const std::int64_t later = 4102444800;  // 2100
+  std::ofstream(folder_ / kPendingSubmissionsName) << FormatPendingSubmissions({
+      {"0123456789abcdef0123456789abcdef", later, kServer, R"({"name":"A","replay":"TVZS"})"},
+  });
+  bool resent = false;
+  testing::internal::CaptureStderr();
+  // As the program does before its first screen, in the data folder.
+  const GameRun run =
+      RunGame(folder_, "wait 300\nkey F1\nwait 200\n" + Capture("earlier.png") + "key ESC\n",
+              1796488723, [&resent](platform::HeadlessHost&) {
+                if (!resent) ResendPendingResults();
+                resent = true;
+              });
+  const std::string said = testing::internal::GetCapturedStderr();
+  ASSERT_EQ(run.exitCode, 0);
+  EXPECT_NE(said.find("morvex2: a result kept from an earlier game was entered in the world table "
+                      "at rank 1\n"),
+            std::string::npos)
+      << said;
+  EXPECT_FALSE(fs::exists(folder_ / kPendingSubmissionsName));
+  ExpectGoldenFrame(Shot("earlier.png"), "world_earlier_ranked.png");
 }
 
 TEST_F(WorldRun, TabShowsTheWorldTableWhereAnEntrysReplayIsWatchedAndLeadsBack) {

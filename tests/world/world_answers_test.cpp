@@ -79,20 +79,67 @@ TEST(WorldAnswers, ATableWithOneBadEntryIsNoTable) {
   EXPECT_TRUE(ReadTableAnswer(R"({"level":1,"entries":[]})", 10));
 }
 
-TEST(WorldAnswers, SubmissionVerdicts) {
-  const auto accepted = ReadSubmissionAnswer(
-      201, R"({"status":"accepted","entry":5,"rank":3,"score":10,"removed":1,"level":0})");
-  ASSERT_TRUE(accepted);
-  EXPECT_TRUE(accepted->accepted);
-  EXPECT_EQ(accepted->rank, 3);
-  const auto refused = ReadSubmissionAnswer(
+struct VerdictRow {
+  const char* what;
+  int status;
+  const char* body;
+  bool verdict;  // false: no verdict, the result stays kept
+  bool accepted;
+  int rank;
+};
+
+TEST(WorldAnswers, OnlyTheServersOwnVerdictSettlesAResult) {
+  const char* refused = R"({"status":"refused","code":"too-slow","reason":"Slow."})";
+  const VerdictRow rows[] = {
+      {"accepted", 201, R"({"status":"accepted","entry":5,"rank":3,"score":10,"removed":1})", true,
+       true, 3},
+      {"accepted, place unknown", 201, R"({"status":"accepted","entry":5,"rank":0})", true, true,
+       0},
+      {"refused", 422, refused, true, false, 0},
+      {"ticket used", 409, R"({"status":"refused","code":"ticket-used","reason":"Used."})", true,
+       false, 0},
+      {"acceptance cut short", 201, R"({"status":"accepted","ent)", false, false, 0},
+      {"acceptance without a place", 201, R"({"status":"accepted"})", false, false, 0},
+      {"a negative place", 201, R"({"status":"accepted","rank":-1})", false, false, 0},
+      {"a portal's redirect", 302, refused, false, false, 0},
+      {"a proxy's page", 407, "<html>log in</html>", false, false, 0},
+      {"a timeout", 408, refused, false, false, 0},
+      {"a 400 without a code", 400, "<html>", false, false, 0},
+      {"the request, not the result", 400,
+       R"({"status":"refused","code":"bad-request","reason":"Not HTTP."})", false, false, 0},
+      {"nothing at the address", 404,
+       R"({"status":"refused","code":"not-found","reason":"Nothing."})", false, false, 0},
+      {"a refusal without status", 422, R"({"code":"too-slow","reason":"Slow."})", false, false, 0},
+      {"an empty code", 422, R"({"status":"refused","code":"","reason":"Slow."})", false, false, 0},
+      {"too many", 429, R"({"status":"refused","code":"rate-limited","reason":"Later."})", false,
+       false, 0},
+      {"store away", 503, R"({"status":"refused","code":"store-unavailable","reason":"Away."})",
+       false, false, 0},
+      {"no answer", 0, "", false, false, 0},
+  };
+  for (const VerdictRow& row : rows) {
+    const auto verdict = ReadSubmissionAnswer(row.status, row.body);
+    ASSERT_EQ(verdict.has_value(), row.verdict) << row.what;
+    if (!verdict) continue;
+    EXPECT_EQ(verdict->accepted, row.accepted) << row.what;
+    EXPECT_EQ(verdict->rank, row.rank) << row.what;
+  }
+  const auto said = ReadSubmissionAnswer(
       409, R"({"status":"refused","code":"ticket-used","reason":"Used\u0000 twice \u00e9."})");
-  ASSERT_TRUE(refused);
-  EXPECT_FALSE(refused->accepted);
-  EXPECT_EQ(refused->code, "ticket-used");
-  EXPECT_EQ(refused->reason, "Used? twice ??.") << "printable ASCII only";
-  EXPECT_FALSE(ReadSubmissionAnswer(201, R"({"status":"accepted"})"));
-  EXPECT_FALSE(ReadSubmissionAnswer(400, "<html>"));
+  ASSERT_TRUE(said);
+  EXPECT_EQ(said->code, "ticket-used");
+  EXPECT_EQ(said->reason, "Used? twice ??.") << "printable ASCII only";
+}
+
+TEST(WorldAnswers, DeeplyNestedAnswersAreRefusedUnread) {
+  const std::string deep(1 << 20, '[');
+  EXPECT_FALSE(ReadTableAnswer(deep, 10));
+  EXPECT_FALSE(ReadSubmissionAnswer(422, deep));
+  // Brackets inside a string are text, not nesting.
+  EXPECT_TRUE(ReadSubmissionAnswer(
+      422, R"({"status":"refused","code":"x","reason":"[[[[[[[[[[[[\"[[[[","n":[[[[[[1]]]]]]})"));
+  EXPECT_FALSE(ReadSubmissionAnswer(
+      422, R"({"status":"refused","code":"x","reason":"r","n":[[[[[[[[[1]]]]]]]]]})"));
 }
 
 TEST(WorldAnswers, SubmissionBodyEscapesTheName) {

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include "platform/net/beside.h"
 #include "tests/support/scripted_network.h"
 
 namespace {
@@ -64,6 +67,48 @@ TEST_F(NetworkSeam, WithoutAClientEveryRequestFails) {
   EXPECT_TRUE(platform::net::DeliverAnswers());
   EXPECT_EQ(got.status, 0);
   EXPECT_FALSE(got.error.empty());
+}
+
+// Work given to the worker is done in order, away from the game's thread,
+// and what comes of it is handed back only between two messages; stopping
+// waits for all of it.
+TEST_F(NetworkSeam, WorkBesideIsDoneInOrderAndHandedBackOnDelivery) {
+  for (const bool thread : {false, true}) {
+    SCOPED_TRACE(thread ? "a worker thread" : "no thread");
+    if (thread) platform::net::StartWorkerThread();
+    std::vector<int> done;  // written by the work only, in turn
+    std::vector<int> handedBack;
+    std::thread::id workedOn;
+    for (int i = 0; i < 3; ++i) {
+      platform::net::RunBeside(
+          [&, i] {
+            done.push_back(i);
+            workedOn = std::this_thread::get_id();
+          },
+          [&, i] { handedBack.push_back(i); });
+    }
+    EXPECT_TRUE(handedBack.empty()) << "nothing is handed back outside a delivery";
+    EXPECT_EQ(platform::net::BesideWorkInFlight(), 3u);
+    if (thread) {
+      // The delivery takes what has finished; the last piece may still run.
+      while (platform::net::BesideWorkInFlight() != 0) (void)platform::net::DeliverAnswers();
+      EXPECT_NE(workedOn, std::this_thread::get_id());
+    } else {
+      EXPECT_TRUE(done.empty()) << "without a thread, the work waits for a delivery";
+      EXPECT_TRUE(platform::net::DeliverAnswers());
+      EXPECT_EQ(workedOn, std::this_thread::get_id());
+    }
+    EXPECT_EQ(done, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(handedBack, (std::vector<int>{0, 1, 2}));
+    // Work left at the end is done; what it would hand back is dropped.
+    bool lastDone = false;
+    bool lastHanded = false;
+    platform::net::RunBeside([&] { lastDone = true; }, [&] { lastHanded = true; });
+    platform::net::StopWorkerThread();
+    EXPECT_TRUE(lastDone);
+    EXPECT_FALSE(platform::net::DeliverAnswers());
+    EXPECT_FALSE(lastHanded);
+  }
 }
 
 }  // namespace
