@@ -21,7 +21,10 @@ deps="${MORVEX2_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/morvex2-deps}"
 source "$root/scripts/deps/emscripten-env.sh"
 jobs="${MORVEX2_JOBS:-2}"
 
-key="$( (cat "$0" "$root/scripts/deps/sdl-web-checks.cmake"; emcc --version | head -n1) |
+# emcc's first line, read by sed to the end: head would close the pipe early,
+# and emcc, still writing, then fails with a broken pipe under pipefail.
+emcc_version="$(emcc --version | sed -n 1p)"
+key="$( (cat "$0" "$root/scripts/deps/sdl-web-checks.cmake"; echo "$emcc_version") |
   sha256sum | cut -c1-16)"
 prefix="$deps/sdl-web-$key"
 if [ -f "$prefix/.built" ]; then
@@ -39,7 +42,7 @@ common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
 
 # The configure checks' answers, known for Debian 12's emscripten.
 checks=()
-if emcc --version | head -n1 | grep -q ' 3\.1\.6 '; then
+if [[ "$emcc_version" == *' 3.1.6 '* ]]; then
   checks=(-C "$root/scripts/deps/sdl-web-checks.cmake")
 fi
 echo "Building SDL2 for the browser into $prefix" >&2
