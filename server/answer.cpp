@@ -9,6 +9,8 @@ namespace {
 // How long a client waits before asking again when the database is away: a
 // restart of PostgreSQL or a backup's lock takes a few seconds.
 constexpr int kStoreRetryAfterS = 5;
+// A damaged file waits for its operator: an hour.
+constexpr int kDamagedRetryAfterS = 3600;
 
 }  // namespace
 
@@ -25,6 +27,13 @@ Answer StoreUnavailable() {
   return Refusal(503, "store-unavailable",
                  "The tables' database cannot be reached just now; try again shortly.",
                  kStoreRetryAfterS);
+}
+
+Answer StoreDamaged(std::string_view damage) {
+  return Refusal(503, "store-damaged",
+                 "The tables' database is damaged (" + std::string(damage) +
+                     "); no game can be entered until it is mended.",
+                 kDamagedRetryAfterS);
 }
 
 Answer JsonAnswer(int status, std::string body) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "server/answer.h"
+#include "server/health.h"
 #include "server/server_clock.h"
 #include "server/site_files.h"
 #include "server/submission.h"
@@ -116,10 +117,7 @@ void InstallSiteRoutes(httplib::Server& http, Service& service) {
     Send(request, response, TablesPage(store));
   });
   http.Get("/healthz", [&store](const httplib::Request& request, httplib::Response& response) {
-    std::vector<TableRow> rows;
-    Send(request, response,
-         store.Table(0, 1, &rows) == StoreResult::kOk ? PlainAnswer(200, "ok\n", "text/plain")
-                                                      : StoreUnavailable());
+    Send(request, response, Health(store));
   });
   http.Get("/metrics", [&service](const httplib::Request& request, httplib::Response& response) {
     Send(request, response, PlainAnswer(200, service.metrics->Text(), "text/plain; version=0.0.4"));

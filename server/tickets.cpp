@@ -20,6 +20,8 @@ Answer IssueTicket(Store& store, std::string_view body, std::int64_t nowMs) {
       !IsLevel(level->get<std::int64_t>())) {
     return Refusal(400, "bad-level", "The level must be 0, 1 or 2.");
   }
+  // A game played on a ticket of a damaged store might never be kept.
+  if (const std::string damage = store.Damage(); !damage.empty()) return StoreDamaged(damage);
   Ticket ticket;
   ticket.id = NewTicketId();
   ticket.level = static_cast<std::int32_t>(level->get<std::int64_t>());

@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,7 +69,7 @@ std::int64_t Reply::Number(const char* name) const {
   return json[name].get<std::int64_t>();
 }
 
-ServerProcess::ServerProcess(std::vector<std::string> arguments)
+ServerProcess::ServerProcess(std::vector<std::string> arguments, std::uint64_t largestFile)
     : arguments_(std::move(arguments)) {
   char logPath[] = "/tmp/morvex2-server-log.XXXXXX";
   const int logFd = mkstemp(logPath);
@@ -85,6 +86,12 @@ ServerProcess::ServerProcess(std::vector<std::string> arguments)
   if (pid_ == 0) {
     dup2(logFd, STDERR_FILENO);
     dup2(logFd, STDOUT_FILENO);
+    if (largestFile > 0) {
+      const rlimit limit{.rlim_cur = largestFile, .rlim_max = largestFile};
+      setrlimit(RLIMIT_FSIZE, &limit);
+      // A write past the limit fails instead of ending the process.
+      signal(SIGXFSZ, SIG_IGN);
+    }
     execv(pointers[0], pointers.data());
     _exit(127);
   }

@@ -26,8 +26,10 @@ struct Reply {
 class ServerProcess {
  public:
   // Runs the server with `arguments` (the store's: --data DIR or --database URL) on a free
-  // loopback port, and waits until it answers; started() says whether it did.
-  explicit ServerProcess(std::vector<std::string> arguments);
+  // loopback port, and waits until it answers; started() says whether it did. With
+  // `largestFile`, no file the server writes may grow past that many bytes: the disk is full
+  // for it there, as a real one is (writes fail with EFBIG, as with ENOSPC).
+  explicit ServerProcess(std::vector<std::string> arguments, std::uint64_t largestFile = 0);
   ~ServerProcess();
   ServerProcess(const ServerProcess&) = delete;
   ServerProcess& operator=(const ServerProcess&) = delete;
