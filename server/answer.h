@@ -1,9 +1,11 @@
-// What the server answers a request of the API with: a status, a body, and for
+// What the server answers a request with: a status, headers, a body, and for
 // a refusal its stable code, which the log and the metrics also name.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace server {
 
@@ -14,6 +16,8 @@ struct Answer {
   int retryAfterS = 0;  // sent as Retry-After when not 0
   std::string code;     // the refusal's code; empty for an answer that is not one
   std::string reason;   // the refusal's sentence
+  // Any other headers, sent as they are.
+  std::vector<std::pair<std::string, std::string>> headers;
 };
 
 // {"status":"refused","code":...,"reason":...} with `status`.

@@ -1,15 +1,17 @@
 // The world tables' HTTP API, the tables' page, the health and metrics
-// answers and the browser game's files, put on one HTTP server.
+// answers and the browser game's files: what each request is answered, with
+// no knowledge of the HTTP library that reads the requests off the wire
+// (http_binding.h puts them on one).
 #pragma once
-
-#include <httplib.h>
 
 #include <filesystem>
 #include <optional>
 #include <string>
 
+#include "server/answer.h"
 #include "server/metrics.h"
 #include "server/rate_limit.h"
+#include "server/request.h"
 #include "server/store.h"
 #include "server/table_cache.h"
 #include "server/verifier.h"
@@ -25,7 +27,21 @@ struct Service {
   std::optional<std::filesystem::path> site;  // none: no page at /
 };
 
-void InstallRoutes(httplib::Server& http, Service& service);
+// Judges a request on its head alone, before its body is read: the refusal
+// (a client past its rate limit), or none when it may go on.
+[[nodiscard]] std::optional<Answer> Admit(Service& service, const Request& head);
+
+// The answer to a whole request.
+[[nodiscard]] Answer Respond(Service& service, const Request& request);
+
+// The refusal of a request that could not be read as one (400), whose body is
+// too large (413), whose line or headers are (414, 431), that came too slowly
+// (408) or without the length its body needs (411).
+[[nodiscard]] Answer Unreadable(Service& service, const Request& head, int status);
+
+// Whether a route plays games back (which takes the processor a while): the
+// HTTP layer answers it away from the connections it serves.
+[[nodiscard]] bool PlaysBack(const Request& head);
 
 // The route a path belongs to, as the metrics and the log name it
 // ("/api/v1/tickets/{id}/start"); "static" for any other. An empty method

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "server/deadline_server.h"
+#include "server/http_binding.h"
 #include "server/http_routes.h"
 #include "server/metrics.h"
 #include "server/rate_limit.h"
@@ -127,7 +128,7 @@ int Serve(Store& store, const ServerOptions& options) {
       .rateLimit = &rateLimit,
       .tables = &tables,
       .site = options.site ? std::optional(std::filesystem::path(*options.site)) : InstalledSite()};
-  InstallRoutes(*http, service);
+  BindRoutes(*http, service);
   const int threads = options.threads;
   // The library owns the pool it is given and deletes it when it stops.
   // NOLINTNEXTLINE(cppcoreguidelines-owning-memory)

@@ -27,6 +27,8 @@ base_tree() {
     : >"$file"
   done
   printf 'add_test()\n' >tests/play/CMakeLists.txt
+  printf '# Game\n\n```sh\n./play.sh    # play\n./test.sh    # test\n```\n\n```sh\nmake\n```\n' >README.md
+  : >CONTRIBUTING.md
 }
 
 plant() {  # plant FILE TEXT: a new tracked file
@@ -45,6 +47,15 @@ cases=(
   "a block comment naming a moved file|comment_paths_check.py|plant app/y.cpp '/* as tests/e2e/run.h does */'|fail"
   "a comment from a deeper folder|comment_paths_check.py|plant app/z.cpp '// See sdl/gone.h.'|fail"
   "a script's comment naming a gone script|comment_paths_check.py|plant tests/smoke/t.sh '# Needs tests/smoke/lib.sh.'|fail"
+  "a tree that keeps its rules|root_check.sh||pass"
+  "a notes file at the root|root_check.sh|plant NOTES-PLATFORM.md '# a -> b'|fail"
+  "a hand-off note at the root|root_check.sh|plant handoff.txt 'for b'|fail"
+  "a guide at the root|root_check.sh|plant HOSTING.md '# Hosting'|fail"
+  "a notes file deeper down is a folder's own|root_check.sh|plant docs/release-notes.md x|pass"
+  "a README that opens with another command|root_check.sh|sed -i 's#^./play.sh#make#' README.md|fail"
+  "a README whose quick start swapped its commands|root_check.sh|sed -i 's#^./play.sh#./tmp#;s#^./test.sh#./play.sh#;s#^./tmp#./test.sh#' README.md|fail"
+  "a README whose quick start grew a third command|root_check.sh|sed -i '0,/^\\.\\/test.sh/s##./test.sh\\n./bench.sh#' README.md|fail"
+  "a README without a quick start|root_check.sh|printf '# Game\\n' >README.md|fail"
 )
 failed=0
 for entry in "${cases[@]}"; do
