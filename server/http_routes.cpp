@@ -8,6 +8,7 @@
 
 #include "server/health.h"
 #include "server/server_clock.h"
+#include "server/server_log.h"
 #include "server/site_files.h"
 #include "server/submission.h"
 #include "server/table_reads.h"
@@ -41,7 +42,17 @@ void DropOldTickets(Store& store, std::int64_t nowMs) {
 Answer Ticket(Service& service, const Request& request, std::string_view /*id*/) {
   const std::int64_t now = ServerNowMs();
   DropOldTickets(*service.store, now);
-  return IssueTicket(*service.store, request.body, now);
+  OpenTickets* open = service.openTickets;
+  if (open == nullptr) return IssueTicket(*service.store, request.body, now);
+  if (auto full = open->Reserve(request.clientAddress, now)) return *full;
+  server::Ticket given;
+  Answer answer = IssueTicket(*service.store, request.body, now, &given);
+  if (answer.status == 201) {
+    open->Keep(request.clientAddress, given.id, given.expiresMs);
+  } else {
+    open->Release(request.clientAddress);
+  }
+  return answer;
 }
 
 // The stamps have no body, and a client may send them with no Content-Length
@@ -58,6 +69,9 @@ Answer Submitted(Service& service, const Request& request, std::string_view id) 
   Answer answer = Submit(*service.store, *service.verifier, id, request.body, ServerNowMs());
   service.metrics->CountSubmission(answer.code.empty() ? "accepted" : answer.code);
   if (answer.status == 201 && service.tables) service.tables->Forget();
+  if (service.openTickets && (answer.status == 201 || answer.code == "ticket-used")) {
+    service.openTickets->Closed(id);
+  }
   return answer;
 }
 
@@ -80,7 +94,9 @@ Answer Healthz(Service& service, const Request& /*request*/, std::string_view /*
 }
 
 Answer MetricsText(Service& service, const Request& /*request*/, std::string_view /*id*/) {
-  return PlainAnswer(200, service.metrics->Text(), "text/plain; version=0.0.4");
+  std::optional<std::size_t> open;
+  if (service.openTickets) open = service.openTickets->Count(ServerNowMs());
+  return PlainAnswer(200, service.metrics->Text(open), "text/plain; version=0.0.4");
 }
 
 const std::vector<Route>& ApiRoutes() {
@@ -116,8 +132,14 @@ const Route* Find(const std::string& method, const std::string& path, std::smatc
 Answer Recorded(Service& service, const Request& request, Answer answer) {
   service.metrics->CountRequest(RouteOf("", request.path), answer.status);
   if (!answer.code.empty()) {
-    std::fprintf(stderr, "refused %s %s: %s: %s\n", request.method.c_str(),
-                 RouteOf("", request.path).c_str(), answer.code.c_str(), answer.reason.c_str());
+    const std::string route = RouteOf("", request.path);
+    const std::string line =
+        "refused " + request.method + " " + route + ": " + answer.code + ": " + answer.reason;
+    if (service.refusals) {
+      service.refusals->Note(request.clientAddress, route + " " + answer.code, line, ServerNowMs());
+    } else {
+      LogLine(line);
+    }
   }
   return answer;
 }

@@ -8,6 +8,7 @@
 
 #include "server/postgres_connection.h"
 #include "server/postgres_schema.h"
+#include "server/server_log.h"
 #include "server/store.h"
 
 namespace server {
@@ -304,14 +305,14 @@ class PostgresStore : public Store {
   StoreResult Failure(const PgRows& rows, const PgLease& lease) {
     if (rows.sqlState() == "23505") return StoreResult::kConflict;
     if (!IsTransient(rows) && !lease.broken()) {
-      std::fprintf(stderr, "The database refused a statement: %s\n", rows.error().c_str());
+      LogLine("The database refused a statement: " + rows.error());
     }
     NoteAway(rows.error());
     return StoreResult::kUnavailable;
   }
 
   void NoteAway(const std::string& error) {
-    if (!away_.exchange(true)) std::fprintf(stderr, "The database is away: %s\n", error.c_str());
+    if (!away_.exchange(true)) LogLine("The database is away: " + error);
   }
 
   PgPool pool_;

@@ -10,6 +10,7 @@ const char kServerUsage[] =
     "usage: morvex2-server --data DIR --listen HOST:PORT [--database postgresql://...]\n"
     "                      [--site DIR] [--tls-cert FILE --tls-key FILE] [--threads N]\n"
     "                      [--request-deadline SECONDS] [--rate-limit PER-MINUTE]\n"
+    "                      [--open-tickets N] [--open-tickets-per-address N]\n"
     "       morvex2-server verify-all (--data DIR | --database URL)\n"
     "       morvex2-server remove ID --why TEXT (--data DIR | --database URL)\n";
 
@@ -73,7 +74,9 @@ bool ParseOption(const std::string& option, const std::string& value, ServerOpti
     int high;
   } numbers[] = {{"--threads", &options->threads, 1, 1024},
                  {"--request-deadline", &options->requestDeadlineS, 1, 3600},
-                 {"--rate-limit", &options->rateLimitPerMinute, 0, 1000000}};
+                 {"--rate-limit", &options->rateLimitPerMinute, 0, 1000000},
+                 {"--open-tickets", &options->openTickets, 0, 100'000'000},
+                 {"--open-tickets-per-address", &options->openTicketsPerAddress, 0, 100'000'000}};
   for (const auto& number : numbers) {
     if (option == number.name) return ParseInt(value, number.low, number.high, number.target);
   }

@@ -3,6 +3,7 @@
 //   morvex2-server --data DIR --listen HOST:PORT [--database postgresql://...]
 //                  [--site DIR] [--tls-cert FILE --tls-key FILE] [--threads N]
 //                  [--request-deadline SECONDS] [--rate-limit N]
+//                  [--open-tickets N] [--open-tickets-per-address N]
 //   morvex2-server verify-all (--data DIR | --database URL)
 //   morvex2-server remove ID --why TEXT (--data DIR | --database URL)
 #pragma once
@@ -28,6 +29,11 @@ struct ServerOptions {
   int threads = 32;
   int requestDeadlineS = 10;
   int rateLimitPerMinute = 60;
+  // Tickets open at once (given, neither redeemed nor expired): from one
+  // address, and in all. A player takes one a game; a household or a school
+  // behind one address may have a few hundred in a day.
+  int openTicketsPerAddress = 300;
+  int openTickets = 100'000;
   std::int64_t removeId = 0;
   std::string why;
 };

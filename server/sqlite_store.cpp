@@ -5,11 +5,11 @@
 #include <sqlite3.h>
 
 #include <atomic>
-#include <cstdio>
 #include <mutex>
 #include <string>
 #include <utility>
 
+#include "server/server_log.h"
 #include "server/sqlite_schema.h"
 #include "server/store.h"
 
@@ -344,9 +344,9 @@ class SqliteStore final : public Store {
     if (why != nullptr) *why = lastError_;
     if (IsDamage(code) && damage_.empty()) {
       damage_ = lastError_;
-      std::fprintf(stderr, "The database is damaged: %s\n", lastError_.c_str());
+      LogLine("The database is damaged: " + lastError_);
     } else if (!away_) {
-      std::fprintf(stderr, "The database is away: %s\n", lastError_.c_str());
+      LogLine("The database is away: " + lastError_);
     }
     away_ = true;
     return StoreResult::kUnavailable;
@@ -354,7 +354,7 @@ class SqliteStore final : public Store {
 
   // A statement that wrote or read went through: the database answers again.
   StoreResult Back() {
-    if (away_) std::fprintf(stderr, "The database is back.\n");
+    if (away_) LogLine("The database is back.");
     away_ = false;
     return StoreResult::kOk;
   }
@@ -443,10 +443,9 @@ std::unique_ptr<Store> OpenSqliteStore(const std::string& path, std::string* err
   }
   std::string damage = IntegrityProblems(db);
   if (!damage.empty()) {
-    std::fprintf(stderr,
-                 "The database %s is damaged: %s. Its tables are served as far as they can be "
-                 "read, and no ticket is given until it is mended or restored from a backup.\n",
-                 path.c_str(), damage.c_str());
+    LogLine("The database " + path + " is damaged: " + damage +
+            ". Its tables are served as far as they can be read, and no ticket is given until "
+            "it is mended or restored from a backup.");
   }
   return std::make_unique<SqliteStore>(db, std::move(damage));
 }

@@ -10,7 +10,7 @@ bool IsLevel(std::int64_t level) {
   return level >= 0 && level <= 2;
 }
 
-Answer IssueTicket(Store& store, std::string_view body, std::int64_t nowMs) {
+Answer IssueTicket(Store& store, std::string_view body, std::int64_t nowMs, Ticket* given) {
   const nlohmann::json request = nlohmann::json::parse(body, nullptr, false);
   if (!request.is_object()) {
     return Refusal(400, "bad-json", "The request is not a JSON object.");
@@ -40,6 +40,7 @@ Answer IssueTicket(Store& store, std::string_view body, std::int64_t nowMs) {
                                  {"seed", ticket.seed},
                                  {"level", ticket.level},
                                  {"expiresInS", kTicketLifeMs / 1000}};
+  if (given != nullptr) *given = ticket;
   return JsonAnswer(201, answer.dump());
 }
 
