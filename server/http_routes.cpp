@@ -128,8 +128,10 @@ const Route* Find(const std::string& method, const std::string& path, std::smatc
   return nullptr;
 }
 
-// Every answer is counted; a refusal also gets its line in the log.
+// Every answer is counted and carries what browsers are told; a refusal also
+// gets its line in the log.
 Answer Recorded(Service& service, const Request& request, Answer answer) {
+  AddBrowserHeaders(service.browser, request, &answer);
   service.metrics->CountRequest(RouteOf("", request.path), answer.status);
   if (!answer.code.empty()) {
     const std::string route = RouteOf("", request.path);
@@ -151,7 +153,7 @@ Answer MethodNotAllowed(const Request& request) {
 // The page's files, for a GET of any path the API does not have.
 Answer Static(Service& service, const Request& request) {
   if (!service.site) return Refusal(404, "not-found", "This server has no page to serve.");
-  Answer answer = SiteFile(*service.site, request.path);
+  Answer answer = SiteFile(*service.site, request);
   // The page asks its own address for this mark to learn that the server
   // it came from keeps world tables; any other web server answers that
   // request too, only without the mark, so the page never asks for an
@@ -161,6 +163,7 @@ Answer Static(Service& service, const Request& request) {
 }
 
 Answer Routed(Service& service, const Request& request) {
+  if (auto preflight = Preflight(service.browser, request)) return *preflight;
   std::smatch match;
   if (const Route* route = Find(request.method, request.path, &match)) {
     const std::string_view id =
@@ -181,6 +184,9 @@ std::string RouteOf(const std::string& method, const std::string& path) {
 }
 
 std::optional<Answer> Admit(Service& service, const Request& head) {
+  if (auto foreign = RefuseForeignWrite(service.browser, head)) {
+    return Recorded(service, head, *foreign);
+  }
   if (head.method != "POST") return std::nullopt;
   const int wait = service.rateLimit->SecondsToWait(head.clientAddress);
   if (wait == 0) return std::nullopt;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "server/answer.h"
+#include "server/browser_policy.h"
 #include "server/metrics.h"
 #include "server/open_tickets.h"
 #include "server/rate_limit.h"
@@ -29,6 +30,7 @@ struct Service {
   RefusalLog* refusals = nullptr;             // none: every refusal is logged
   TableCache* tables = nullptr;               // none: every table read is made anew
   std::optional<std::filesystem::path> site;  // none: no page at /
+  BrowserPolicy browser;
 };
 
 // Judges a request on its head alone, before its body is read: the refusal

@@ -135,7 +135,8 @@ int Serve(Store& store, const ServerOptions& options) {
       .openTickets = &openTickets,
       .refusals = &refusals,
       .tables = &tables,
-      .site = options.site ? std::optional(std::filesystem::path(*options.site)) : InstalledSite()};
+      .site = options.site ? std::optional(std::filesystem::path(*options.site)) : InstalledSite(),
+      .browser = {.allowedOrigins = options.allowedOrigins, .tls = !options.tlsCert.empty()}};
   BindRoutes(*http, service);
   const int threads = options.threads;
   // The library owns the pool it is given and deletes it when it stops.

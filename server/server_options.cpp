@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "server/browser_policy.h"
 #include "server/table_reads.h"
 
 namespace server {
@@ -11,6 +12,7 @@ const char kServerUsage[] =
     "                      [--site DIR] [--tls-cert FILE --tls-key FILE] [--threads N]\n"
     "                      [--request-deadline SECONDS] [--rate-limit PER-MINUTE]\n"
     "                      [--open-tickets N] [--open-tickets-per-address N]\n"
+    "                      [--allow-origin ORIGIN[,ORIGIN...]]\n"
     "       morvex2-server verify-all (--data DIR | --database URL)\n"
     "       morvex2-server remove ID --why TEXT (--data DIR | --database URL)\n";
 
@@ -79,6 +81,16 @@ bool ParseOption(const std::string& option, const std::string& value, ServerOpti
                  {"--open-tickets-per-address", &options->openTicketsPerAddress, 0, 100'000'000}};
   for (const auto& number : numbers) {
     if (option == number.name) return ParseInt(value, number.low, number.high, number.target);
+  }
+  if (option == "--allow-origin") {
+    for (std::size_t at = 0; at <= value.size();) {
+      const std::size_t comma = std::min(value.find(',', at), value.size());
+      const std::string origin = value.substr(at, comma - at);
+      if (!IsOrigin(origin)) return false;
+      options->allowedOrigins.push_back(origin);
+      at = comma + 1;
+    }
+    return true;
   }
   if (option == "--site") {
     options->site = value;

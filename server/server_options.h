@@ -4,6 +4,7 @@
 //                  [--site DIR] [--tls-cert FILE --tls-key FILE] [--threads N]
 //                  [--request-deadline SECONDS] [--rate-limit N]
 //                  [--open-tickets N] [--open-tickets-per-address N]
+//                  [--allow-origin ORIGIN[,ORIGIN...]]
 //   morvex2-server verify-all (--data DIR | --database URL)
 //   morvex2-server remove ID --why TEXT (--data DIR | --database URL)
 #pragma once
@@ -34,6 +35,8 @@ struct ServerOptions {
   // behind one address may have a few hundred in a day.
   int openTicketsPerAddress = 300;
   int openTickets = 100'000;
+  // Pages elsewhere that may write to the tables ("https://example.org").
+  std::vector<std::string> allowedOrigins;
   std::int64_t removeId = 0;
   std::string why;
 };

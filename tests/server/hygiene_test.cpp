@@ -1,10 +1,7 @@
 // What a server open to anyone keeps tidy: the folder it is pointed at, its
 // log (no client's bytes written raw, no line per request of a flood), and
 // how many tickets one address, and all together, may hold open.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,42 +15,16 @@ namespace {
 
 using testworld::Reply;
 using testworld::ServerProcess;
+using testworld::StatusOf;
 using testworld::TestClock;
-
-// One request from the loopback address `from` (127.0.0.x), sent whole; the answer, read
-// until the server closes.
-std::string AskFrom(const char* from, int port, const std::string& request) {
-  const int sock = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  inet_pton(AF_INET, from, &local.sin_addr);
-  sockaddr_in server{};
-  server.sin_family = AF_INET;
-  server.sin_port = htons(static_cast<std::uint16_t>(port));
-  server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  std::string answer;
-  if (bind(sock, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
-      connect(sock, reinterpret_cast<sockaddr*>(&server), sizeof server) == 0) {
-    send(sock, request.data(), request.size(), MSG_NOSIGNAL);
-    char buffer[4096];
-    for (ssize_t got = 0; (got = recv(sock, buffer, sizeof buffer, 0)) > 0;) {
-      answer.append(buffer, static_cast<std::size_t>(got));
-    }
-  }
-  close(sock);
-  return answer;
-}
 
 std::string TicketFrom(const char* from, int port) {
   const std::string body = R"({"level":1})";
-  return AskFrom(from, port,
-                 "POST /api/v1/tickets HTTP/1.1\r\nHost: a\r\nConnection: close\r\n"
-                 "Content-Type: application/json\r\nContent-Length: " +
-                     std::to_string(body.size()) + "\r\n\r\n" + body);
-}
-
-int Status(const std::string& answer) {
-  return answer.size() > 12 ? std::atoi(answer.c_str() + 9) : 0;
+  return testworld::AskRaw(port,
+                           "POST /api/v1/tickets HTTP/1.1\r\nHost: a\r\nConnection: close\r\n"
+                           "Content-Type: application/json\r\nContent-Length: " +
+                               std::to_string(body.size()) + "\r\n\r\n" + body,
+                           from);
 }
 
 mode_t ModeOf(const std::string& path) {
@@ -90,8 +61,8 @@ TEST(HygieneTest, ALogLineCarriesNoClientsControlBytes) {
   ServerProcess server({"--data", scratch.path()});
   ASSERT_TRUE(server.started()) << server.Log();
   // A method with a terminal's escape in it.
-  AskFrom("127.0.0.1", server.port(),
-          "G\x1b[31mET\x7f / HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n");
+  testworld::AskRaw(server.port(),
+                    "G\x1b[31mET\x7f / HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n");
   const std::string log = server.Log();
   std::istringstream lines(log);
   for (std::string line; std::getline(lines, line);) {
@@ -110,8 +81,9 @@ TEST(HygieneTest, RepeatedRefusalsFromOneAddressAreLoggedOnceAMinuteWithACount) 
   for (int i = 0; i < 200; ++i) ASSERT_EQ(server.Get("/missing-" + std::to_string(i)).status, 404);
   EXPECT_EQ(CountOf(server.Log(), "not-found"), 1u) << server.Log();
   // Another address is logged for itself.
-  EXPECT_EQ(Status(AskFrom("127.0.0.3", server.port(),
-                           "GET /missing HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n")),
+  EXPECT_EQ(StatusOf(testworld::AskRaw(
+                server.port(), "GET /missing HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n",
+                "127.0.0.3")),
             404);
   EXPECT_EQ(CountOf(server.Log(), "not-found"), 2u) << server.Log();
 
@@ -130,21 +102,21 @@ TEST(HygieneTest, OpenTicketsAreBoundedPerAddressAndInAll) {
   const int port = server.port();
   // A game entered gives its ticket's place back.
   ASSERT_EQ(testworld::PlayAndSubmit(server, clock, 1, "ONE").status, 201);
-  EXPECT_EQ(Status(TicketFrom("127.0.0.1", port)), 201);
-  EXPECT_EQ(Status(TicketFrom("127.0.0.1", port)), 201);
+  EXPECT_EQ(StatusOf(TicketFrom("127.0.0.1", port)), 201);
+  EXPECT_EQ(StatusOf(TicketFrom("127.0.0.1", port)), 201);
   const std::string mine = TicketFrom("127.0.0.1", port);
-  EXPECT_EQ(Status(mine), 503) << mine;
+  EXPECT_EQ(StatusOf(mine), 503) << mine;
   EXPECT_NE(mine.find("too-many-tickets"), std::string::npos) << mine;
   EXPECT_NE(mine.find("Retry-After:"), std::string::npos) << mine;
   // Another address still has its share, until the server holds its whole.
-  EXPECT_EQ(Status(TicketFrom("127.0.0.2", port)), 201);
-  EXPECT_EQ(Status(TicketFrom("127.0.0.3", port)), 503);
+  EXPECT_EQ(StatusOf(TicketFrom("127.0.0.2", port)), 201);
+  EXPECT_EQ(StatusOf(TicketFrom("127.0.0.3", port)), 503);
   EXPECT_NE(server.Get("/metrics").body.find("morvex2_open_tickets 3\n"), std::string::npos);
 
   // Expired, they are open no more.
   clock.Advance(24 * 60 * 60 * 1000 + 1000);
   EXPECT_NE(server.Get("/metrics").body.find("morvex2_open_tickets 0\n"), std::string::npos);
-  EXPECT_EQ(Status(TicketFrom("127.0.0.1", port)), 201);
+  EXPECT_EQ(StatusOf(TicketFrom("127.0.0.1", port)), 201);
 }
 
 }  // namespace

@@ -51,6 +51,13 @@ class ServerProcess {
   int port_ = 0;
 };
 
+// `request` sent whole, as it is, to the server on `port` from the loopback address `from`
+// (any 127.x.y.z: another client); the answer as it came, read until the server closes.
+std::string AskRaw(int port, const std::string& request, const char* from = "127.0.0.1");
+// The status of a raw answer, and the value of its header `name` ("" when none).
+int StatusOf(const std::string& answer);
+std::string HeaderOf(const std::string& answer, const std::string& name);
+
 // A ticket for `level` whose game has started (stamped by the server).
 struct ReadyTicket {
   std::string id;
