@@ -59,6 +59,8 @@ cross=(
   # the browser build: the compiler, its optimiser and JavaScript engine, and
   # the browser its tests drive
   emscripten binaryen nodejs chromium
+  # the site's brotli copies, beside its gzip ones
+  brotli
 )
 # npm, for the browser tests' playwright-core, comes with Debian's nodejs as a
 # package of its own; some machines have a nodejs that carries npm itself.

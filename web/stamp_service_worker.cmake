@@ -1,10 +1,13 @@
 # Writes SITE/sw.js from TEMPLATE: @FILES@ becomes the list of every other
-# file of the site, @BUILD@ a hash of all of them, which names the worker's
-# cache.
+# file of the site (but the compressed copies of them), @BUILD@ a hash of all
+# of them, which names the worker's cache.
 #
 #   cmake -DSITE=DIR -DTEMPLATE=FILE -P stamp_service_worker.cmake
 file(GLOB_RECURSE files RELATIVE ${SITE} ${SITE}/*)
 list(REMOVE_ITEM files sw.js)
+# The compressed copies are the same files to the page: a web server sends
+# them in their files' place.
+list(FILTER files EXCLUDE REGEX "\\.(gz|br)$")
 list(SORT files)
 set(hashes "")
 set(listed "")
