@@ -43,8 +43,9 @@ tests=(
   # its shared database: the client library, the PostgreSQL its tests start for
   # themselves, and wrk for the load measurements (scripts/load.sh)
   libpq-dev postgresql wrk
-  # the review of the server's systemd unit (systemd-analyze security)
-  systemd
+  # the review of the server's systemd unit (systemd-analyze security), and
+  # the nginx its example configuration is checked with
+  systemd nginx-light
 )
 cross=(
   # Debian's source packages of SDL, unpacked; the real window under a virtual
