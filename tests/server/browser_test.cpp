@@ -49,7 +49,7 @@ class BrowserTest : public testing::Test {
   void SetUp() override {
     const fs::path site = fs::path(scratch_.path()) / "site";
     PutFile(site / "index.html", std::string("<!doctype html><script>") + kInline +
-                                   "</script><script src=\"page.js\">" + "</script>");
+                                     "</script><script src=\"page.js\">" + "</script>");
     PutFile(site / "sw.js", "//");
     PutFile(site / "morvex2.wasm", "plain");
     PutFile(site / "morvex2.wasm.gz", "gzipped");
