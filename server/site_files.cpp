@@ -72,25 +72,34 @@ std::string CacheControlOf(const fs::path& file) {
 
 namespace {
 
+// The next item of a header's comma-separated list, without the spaces
+// around it; `rest` is what follows it.
+std::string_view NextItem(std::string_view* rest) {
+  const std::size_t comma = rest->find(',');
+  std::string_view item = rest->substr(0, comma);
+  *rest = comma == std::string_view::npos ? std::string_view() : rest->substr(comma + 1);
+  while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
+  while (!item.empty() && item.back() == ' ') item.remove_suffix(1);
+  return item;
+}
+
+bool SameWord(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == y;
+         });
+}
+
 // Whether the client takes `coding` (Accept-Encoding: "gzip, br;q=0.5"); q=0
 // refuses it.
 bool Takes(const Request& request, std::string_view coding) {
   const std::optional<std::string_view> accepted = request.Header("Accept-Encoding");
-  if (!accepted) return false;
-  std::string_view rest = *accepted;
+  std::string_view rest = accepted.value_or("");
   while (!rest.empty()) {
-    const std::size_t comma = rest.find(',');
-    std::string_view item = rest.substr(0, comma);
-    rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    const std::string_view item = NextItem(&rest);
     const std::size_t semicolon = item.find(';');
     std::string_view name = item.substr(0, semicolon);
-    while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
     while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-    if (name.size() != coding.size() ||
-        !std::equal(name.begin(), name.end(), coding.begin(),
-                    [](char a, char b) { return std::tolower(a) == b; })) {
-      continue;
-    }
+    if (!SameWord(name, coding)) continue;
     if (semicolon == std::string_view::npos) return true;
     std::string q(item.substr(semicolon + 1));
     std::erase(q, ' ');
@@ -115,14 +124,9 @@ std::string ETagOf(const fs::path& file, std::uintmax_t size, std::string_view c
 // If-None-Match names this validator (or any, "*"); a weak match counts.
 bool StillGood(const Request& request, const std::string& etag) {
   const std::optional<std::string_view> held = request.Header("If-None-Match");
-  if (!held) return false;
-  std::string_view rest = *held;
+  std::string_view rest = held.value_or("");
   while (!rest.empty()) {
-    const std::size_t comma = rest.find(',');
-    std::string_view item = rest.substr(0, comma);
-    rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
-    while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
-    while (!item.empty() && item.back() == ' ') item.remove_suffix(1);
+    std::string_view item = NextItem(&rest);
     if (item.starts_with("W/")) item.remove_prefix(2);
     if (item == "*" || item == etag) return true;
   }
@@ -144,6 +148,22 @@ std::optional<fs::path> Inside(const fs::path& root, const fs::path& relative) {
   return file;
 }
 
+// The build's compressed copy of the file that the client takes, with its
+// coding; brotli first, smaller than gzip by a sixth or more on the game's
+// files.
+std::optional<fs::path> CopyTaken(const fs::path& root, const fs::path& relative,
+                                  const Request& request, std::string* coding) {
+  static constexpr std::pair<const char*, const char*> kCopies[] = {{"br", ".br"}, {"gzip", ".gz"}};
+  for (const auto& [offered, suffix] : kCopies) {
+    if (!Takes(request, offered)) continue;
+    if (auto copy = Inside(root, relative.string() + suffix)) {
+      *coding = offered;
+      return copy;
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 Answer SiteFile(const fs::path& site, const Request& request) {
@@ -160,18 +180,8 @@ Answer SiteFile(const fs::path& site, const Request& request) {
   const std::optional<fs::path> file = Inside(root, relative);
   if (!file) return NotFound();
 
-  fs::path sent = *file;
   std::string coding;
-  // Brotli first: smaller than gzip by a sixth or more on the game's files.
-  static constexpr std::pair<const char*, const char*> kCopies[] = {{"br", ".br"}, {"gzip", ".gz"}};
-  for (const auto& [offered, suffix] : kCopies) {
-    if (!Takes(request, offered)) continue;
-    if (const auto copy = Inside(root, relative.string() + suffix)) {
-      sent = *copy;
-      coding = offered;
-      break;
-    }
-  }
+  const fs::path sent = CopyTaken(root, relative, request, &coding).value_or(*file);
   const std::uintmax_t size = fs::file_size(sent, error);
   if (error) return NotFound();
   Answer answer;
