@@ -4,6 +4,7 @@
 #include "core/scene_switch.h"
 #include "display/screen.h"
 #include "platform/net/network.h"
+#include "world/ranked_games.h"
 
 // Keys and ticks reach the current screen only while the game is in the
 // foreground; otherwise they are swallowed, so the game stands still and a
@@ -34,6 +35,7 @@ LRESULT WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       if (g_appActive != 0 && g_currentScene != nullptr) {
         NoteDeliveredMessage(message, wParam);
         g_currentScene->OnTimer(hwnd);
+        TellRankedProgress();
       }
       return 0;
     case platform::net::kNetworkMessage:

@@ -26,6 +26,13 @@ string(CONCAT CPACK_DEBIAN_GAME_DESCRIPTION
 set(CPACK_DEBIAN_GAME_PACKAGE_SECTION games)
 # The tunes need a General MIDI soundfont.
 set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS "timgm6mb-soundfont | sound-font-gm")
+# Opened by the game only when a feature needs them, so the binaries do not
+# name them and they are not among the libraries found from them: libcurl for
+# the world tables, FluidSynth for a tune or soundfont of the player's own.
+# The game plays without either (a chosen server then answers nothing, such a
+# tune stays silent, and the log says why), so they are recommended, which
+# apt installs by default, rather than required.
+set(CPACK_DEBIAN_GAME_PACKAGE_RECOMMENDS "libcurl4, libfluidsynth3")
 if(MORVEX2_SERVER)
   list(APPEND CPACK_COMPONENTS_ALL server)
   set(CPACK_DEBIAN_SERVER_PACKAGE_NAME morvex2-server)

@@ -87,6 +87,11 @@ if [ "$kind" = web ]; then
     -DCMAKE_FIND_ROOT_PATH="$prefix" -DSDL2_DIR="$prefix/lib/cmake/SDL2" \
     -DSDL2_mixer_DIR="$prefix/lib/cmake/SDL2_mixer" -DMORVEX2_HOST_TOOLS="$root/build/game"
 else
+  # Linux's own builds link the mixer built for the game, which opens
+  # FluidSynth only for a tune of the player's (scripts/deps/sdl-mixer-linux.sh).
+  if [ "$kind" != windows ]; then
+    flags+=(-DSDL2_mixer_DIR="$("$root/scripts/deps/sdl-mixer-linux.sh")/lib/cmake/SDL2_mixer")
+  fi
   # Ninja: a build with nothing to do takes milliseconds, so ./play.sh starts
   # the game at once on a built tree.
   configure cmake -S "$root" -B "$dir" -G Ninja -DMORVEX2_WERROR=ON "${flags[@]}"

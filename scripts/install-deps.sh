@@ -2,22 +2,27 @@
 # Installs the Debian packages the game needs to build, run and be tested.
 # Nothing is downloaded from anywhere else. One dpkg query finds what is
 # missing; apt-get runs only then, through sudo only when not root.
-# Usage: scripts/install-deps.sh [game|linux|cross|all]   (default: all)
+# Usage: scripts/install-deps.sh [game|linux|cross|peers|all]   (default: all)
 #   game   what building and playing the game needs
 #   linux  also the tests, benchmarks, packaging and the checks of installed
 #          files on Linux
 #   cross  the Windows build with its tests under Wine, and the browser build
 #          with its tests in chromium
-#   all    all of these
+#   peers  the games the game is measured beside (scripts/measure-peers.sh)
+#   all    all of these but the peers
 set -euo pipefail
 
 game=(
   # build
   g++ cmake ninja-build pkg-config ccache libsdl2-dev libsdl2-mixer-dev zlib1g-dev
   libx11-dev libxext-dev
-  # the world tables: requests on Linux, the server's JSON answers
+  # the mixer built for the game from Debian's source (scripts/deps/sdl-mixer-linux.sh)
+  dpkg-dev
+  # the world tables: the headers of the library that makes requests on Linux
+  # (loaded once a server is chosen), the server's JSON answers
   libcurl4-openssl-dev nlohmann-json3-dev
-  # the tunes' renderings: the synthesiser, the encoder of the shipped ones,
+  # the tunes' renderings: the synthesiser's headers (it is loaded only when a
+  # tune is synthesised), the encoder of the shipped ones,
   # and the decoder that puts them into the cache as plain samples
   libfluidsynth-dev vorbis-tools libvorbis-dev
   # run: the General MIDI soundfont for the tunes, the font for the texts
@@ -36,10 +41,11 @@ tests=(
   weston
   # the installed files and the package: validators, manual pages, lintian
   desktop-file-utils appstream man-db dpkg-dev lintian
-  # the world tables' server (built with the tests): its HTTP library (with
-  # OpenSSL for its own TLS), the embedded database and its shell for
-  # backups, and openssl for the tests' self-signed certificate
-  libcpp-httplib-dev libssl-dev libsqlite3-dev sqlite3 openssl
+  # the world tables' server (built with the tests): its HTTP (Boost.Beast
+  # and Asio, headers only) with OpenSSL for its own TLS, the embedded
+  # database and its shell for backups; the tests' HTTP client, and openssl
+  # for their self-signed certificate
+  libboost1.81-dev libssl-dev libsqlite3-dev sqlite3 libcpp-httplib-dev openssl
   # its shared database: the client library, the PostgreSQL its tests start for
   # themselves, and wrk for the load measurements (scripts/load.sh)
   libpq-dev postgresql wrk
@@ -63,6 +69,9 @@ cross=(
   # the site's brotli copies, beside its gzip ones
   brotli
 )
+# Two falling-piece games of Debian's that scripts/measure-peers.sh measures
+# the game beside; only that script installs them.
+peers=(ltris cuyo)
 # npm, for the browser tests' playwright-core, comes with Debian's nodejs as a
 # package of its own; some machines have a nodejs that carries npm itself.
 command -v npm >/dev/null 2>&1 || cross+=(npm)
@@ -71,8 +80,9 @@ case "${1:-all}" in
   game) packages=("${game[@]}") ;;
   linux) packages=("${game[@]}" "${tests[@]}") ;;
   cross) packages=("${cross[@]}") ;;
+  peers) packages=("${peers[@]}") ;;
   all) packages=("${game[@]}" "${tests[@]}" "${cross[@]}") ;;
-  *) echo "usage: $0 [game|linux|cross|all]" >&2; exit 2 ;;
+  *) echo "usage: $0 [game|linux|cross|peers|all]" >&2; exit 2 ;;
 esac
 
 installed="$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null |

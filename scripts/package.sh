@@ -46,10 +46,21 @@ deb() {
   # A player's package needs none of the server's libraries.
   local depends
   depends="$(dpkg-deb --field "$game" Depends)"
-  if grep -Eo 'lib(pq|sqlite3|cpp-httplib|ssl)[^ ,]*' <<<"$depends"; then
+  if grep -Eo 'lib(pq|sqlite3|ssl|boost)[^ ,]*' <<<"$depends"; then
     echo "the game's package depends on the server's libraries: $depends" >&2
     exit 1
   fi
+  # The libraries the game opens only for a feature that needs them are
+  # recommended, not required: a player without a world server needs no
+  # network library, one with the game's own tunes no synthesiser.
+  local recommends library
+  recommends="$(dpkg-deb --field "$game" Recommends)"
+  for library in libcurl4 libfluidsynth3; do
+    if grep -Eo "${library%[0-9]}[^ ,]*" <<<"$depends" || ! grep -qw "$library" <<<"$recommends"; then
+      echo "$library is not only recommended: Depends: $depends; Recommends: $recommends" >&2
+      exit 1
+    fi
+  done
   # The unit goes where systemd looks for units, and starts the program the
   # package holds.
   local unit=/usr/lib/systemd/system/morvex2-server.service searched

@@ -16,7 +16,10 @@ constexpr int kDamagedRetryAfterS = 3600;
 
 Answer Refusal(int status, std::string_view code, std::string_view reason, int retryAfterS) {
   const nlohmann::json body = {{"status", "refused"}, {"code", code}, {"reason", reason}};
-  Answer answer = JsonAnswer(status, body.dump());
+  // A reason may name what a client sent (an origin), which need not be
+  // UTF-8: such bytes are written as U+FFFD rather than ending the server.
+  Answer answer =
+      JsonAnswer(status, body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
   answer.retryAfterS = retryAfterS;
   answer.code = code;
   answer.reason = reason;

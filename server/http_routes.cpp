@@ -65,6 +65,10 @@ Answer End(Service& service, const Request& /*request*/, std::string_view id) {
   return StampEnd(*service.store, id, ServerNowMs());
 }
 
+Answer Progress(Service& service, const Request& request, std::string_view id) {
+  return StampProgress(*service.store, id, request.body, ServerNowMs());
+}
+
 Answer Submitted(Service& service, const Request& request, std::string_view id) {
   Answer answer = Submit(*service.store, *service.verifier, id, request.body, ServerNowMs());
   service.metrics->CountSubmission(answer.code.empty() ? "accepted" : answer.code);
@@ -104,6 +108,8 @@ const std::vector<Route>& ApiRoutes() {
       {"POST", std::regex("/api/v1/tickets"), "/api/v1/tickets", Ticket},
       {"POST", std::regex("/api/v1/tickets/([^/]+)/start"), "/api/v1/tickets/{id}/start", Start},
       {"POST", std::regex("/api/v1/tickets/([^/]+)/end"), "/api/v1/tickets/{id}/end", End},
+      {"POST", std::regex("/api/v1/tickets/([^/]+)/progress"), "/api/v1/tickets/{id}/progress",
+       Progress},
       {"POST", std::regex("/api/v1/tickets/([^/]+)/replay"), "/api/v1/tickets/{id}/replay",
        Submitted},
       {"GET", std::regex("/api/v1/tables/([^/]+)"), "/api/v1/tables/{level}", Table},
@@ -206,11 +212,12 @@ Answer Unreadable(Service& service, const Request& head, int status) {
     const char* reason;
   };
   static constexpr Why kWhys[] = {
-      {408, "too-slow", "The request did not arrive in time."},
       {411, "length-required", "A body needs its Content-Length."},
       {413, "too-large", "The request is larger than 1 MiB."},
       {414, "too-long", "The request line is longer than 8 KiB."},
       {431, "headers-too-large", "The headers are larger than 16 KiB or more than 64."},
+      {503, "too-many-connections",
+       "This address holds as many connections as it may; close one and try again."},
   };
   for (const Why& why : kWhys) {
     if (why.status == status) return Recorded(service, head, Refusal(status, why.code, why.reason));
@@ -219,8 +226,9 @@ Answer Unreadable(Service& service, const Request& head, int status) {
                   Refusal(400, "bad-request", "The request is not HTTP this server reads."));
 }
 
-bool PlaysBack(const Request& head) {
-  return RouteOf(head.method, head.path) == "/api/v1/tickets/{id}/replay";
+bool TakesBody(const Request& head) {
+  const std::string route = RouteOf(head.method, head.path);
+  return route == "/api/v1/tickets" || route == "/api/v1/tickets/{id}/replay";
 }
 
 }  // namespace server

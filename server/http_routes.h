@@ -1,7 +1,7 @@
 // The world tables' HTTP API, the tables' page, the health and metrics
 // answers and the browser game's files: what each request is answered, with
 // no knowledge of the HTTP library that reads the requests off the wire
-// (http_binding.h puts them on one).
+// (http_server.h puts them on one).
 #pragma once
 
 #include <filesystem>
@@ -41,13 +41,14 @@ struct Service {
 [[nodiscard]] Answer Respond(Service& service, const Request& request);
 
 // The refusal of a request that could not be read as one (400), whose body is
-// too large (413), whose line or headers are (414, 431), that came too slowly
-// (408) or without the length its body needs (411).
+// too large (413), whose line or headers are (414, 431), that came without
+// the length its body needs (411), or from a client that holds every
+// connection it may (503).
 [[nodiscard]] Answer Unreadable(Service& service, const Request& head, int status);
 
-// Whether a route plays games back (which takes the processor a while): the
-// HTTP layer answers it away from the connections it serves.
-[[nodiscard]] bool PlaysBack(const Request& head);
+// Whether the route takes a body (a ticket's request, a submission): one sent
+// without a length is refused rather than read as empty.
+[[nodiscard]] bool TakesBody(const Request& head);
 
 // The route a path belongs to, as the metrics and the log name it
 // ("/api/v1/tickets/{id}/start"); "static" for any other. An empty method

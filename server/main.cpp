@@ -10,12 +10,9 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "server/deadline_server.h"
-#include "server/http_binding.h"
-#include "server/http_routes.h"
+#include "server/http_server.h"
 #include "server/metrics.h"
 #include "server/open_tickets.h"
 #include "server/rate_limit.h"
@@ -25,7 +22,6 @@
 #include "server/site_files.h"
 #include "server/store.h"
 #include "server/submission.h"
-#include "server/tls_deadline_server.h"
 #include "server/verifier.h"
 #include "verify/replay_playback.h"
 
@@ -56,9 +52,40 @@ std::unique_ptr<Store> OpenStore(const ServerOptions& options) {
   return store;
 }
 
+// What an entry's game must match in its ticket, once its replay has played back.
+struct TicketClaim {
+  std::int64_t entryId = 0;
+  std::string ticketId;
+  std::uint32_t seed = 0;
+  std::int32_t level = 0;
+};
+
+// An entry's replay is its ticket's game only when it was played from the ticket's seed at the
+// ticket's level: a replay swapped for another ticket's game keeps its own numbers.
+bool MatchesTicket(Store& store, const TicketClaim& claim) {
+  Ticket ticket;
+  const StoreResult found = store.FindTicket(claim.ticketId, &ticket);
+  if (found == StoreResult::kOk && ticket.seed == claim.seed && ticket.level == claim.level) {
+    return true;
+  }
+  if (found == StoreResult::kOk) {
+    std::printf(
+        "entry %lld is not its ticket's game: the ticket's seed %u and level %d, the replay's "
+        "seed %u and level %d\n",
+        static_cast<long long>(claim.entryId), ticket.seed, ticket.level, claim.seed, claim.level);
+  } else {
+    std::printf("entry %lld is not its ticket's game: its ticket %s\n",
+                static_cast<long long>(claim.entryId),
+                found == StoreResult::kNotFound ? "is not in the database" : "cannot be read");
+  }
+  return false;
+}
+
 int VerifyAll(Store& store) {
   int checked = 0;
   int differ = 0;
+  // The tickets are looked up once the walk is over: the store is busy with the walk meanwhile.
+  std::vector<TicketClaim> claims;
   const StoreResult result = store.ForEachEntry([&](const Entry& entry) {
     ++checked;
     Replay replay;
@@ -78,11 +105,16 @@ int VerifyAll(Store& store) {
           "removed %d\n",
           static_cast<long long>(entry.id), entry.score, entry.removedCount, played.score,
           played.removedCount);
+      return;
     }
+    claims.push_back({entry.id, entry.ticketId, replay.seed, replay.level});
   });
   if (result != StoreResult::kOk) {
     std::fprintf(stderr, "morvex2-server: the database cannot be read\n");
     return kFailed;
+  }
+  for (const TicketClaim& claim : claims) {
+    if (!MatchesTicket(store, claim)) ++differ;
   }
   std::printf("%d entries checked, %d do not reproduce\n", checked, differ);
   return differ == 0 ? 0 : kFailed;
@@ -103,23 +135,7 @@ int Remove(Store& store, const ServerOptions& options) {
   }
 }
 
-std::unique_ptr<httplib::Server> MakeHttpServer(const ServerOptions& options) {
-  if (!options.tlsCert.empty()) {
-    auto tls = std::make_unique<TlsDeadlineServer>(options.tlsCert.c_str(), options.tlsKey.c_str(),
-                                                   std::chrono::seconds(options.requestDeadlineS));
-    if (!tls->is_valid()) {
-      std::fprintf(stderr, "morvex2-server: cannot use the certificate %s with the key %s\n",
-                   options.tlsCert.c_str(), options.tlsKey.c_str());
-      return nullptr;
-    }
-    return tls;
-  }
-  return std::make_unique<DeadlineServer>(std::chrono::seconds(options.requestDeadlineS));
-}
-
 int Serve(Store& store, const ServerOptions& options) {
-  std::unique_ptr<httplib::Server> http = MakeHttpServer(options);
-  if (!http) return kFailed;
   Metrics metrics;
   Verifier verifier(&metrics);
   RateLimit rateLimit(options.rateLimitPerMinute, std::chrono::minutes(1));
@@ -137,48 +153,7 @@ int Serve(Store& store, const ServerOptions& options) {
       .tables = &tables,
       .site = options.site ? std::optional(std::filesystem::path(*options.site)) : InstalledSite(),
       .browser = {.allowedOrigins = options.allowedOrigins, .tls = !options.tlsCert.empty()}};
-  BindRoutes(*http, service);
-  const int threads = options.threads;
-  // The library owns the pool it is given and deletes it when it stops.
-  // NOLINTNEXTLINE(cppcoreguidelines-owning-memory)
-  http->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-  http->set_payload_max_length(kMaxSubmissionBytes);
-  // An answer goes out in two writes, its head and its body: without this, the body waits
-  // for the client to acknowledge the head, which a client delays by up to 40 ms.
-  http->set_tcp_nodelay(true);
-  http->set_read_timeout(options.requestDeadlineS, 0);
-
-  const int port = options.port == 0
-                       ? http->bind_to_any_port(options.host)
-                       : (http->bind_to_port(options.host, options.port) ? options.port : -1);
-  if (port < 0) {
-    std::fprintf(stderr, "morvex2-server: cannot listen on %s:%d\n", options.host.c_str(),
-                 options.port);
-    return kFailed;
-  }
-  if (auto* plain = dynamic_cast<DeadlineServer*>(http.get())) plain->WidenListenQueue();
-  if (auto* tls = dynamic_cast<TlsDeadlineServer*>(http.get())) tls->WidenListenQueue();
-  // SIGTERM (systemd, the tests) and SIGINT end the server: waited for on a
-  // thread of its own, which stops the listening; requests under way finish.
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGTERM);
-  sigaddset(&stopSignals, SIGINT);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-  std::thread stopper([&] {
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
-    http->stop();
-  });
-  std::printf("listening on %s:%d\n", options.host.c_str(), port);
-  std::fflush(stdout);
-  const bool listened = http->listen_after_bind();
-  if (!listened) {
-    // The listening ended by itself: let the signal thread go too.
-    kill(getpid(), SIGTERM);
-  }
-  stopper.join();
-  return listened ? 0 : kFailed;
+  return ServeHttp(options, service) ? 0 : kFailed;
 }
 
 }  // namespace

@@ -46,7 +46,14 @@ CREATE INDEX entries_by_rank ON entries (level, score DESC, id) WHERE removed_ms
 CREATE INDEX tickets_by_expiry ON tickets (expires_ms) WHERE NOT redeemed;
 )sql";
 
-constexpr std::array<const char*, 2> kMigrations = {kVersion1, kVersion2};
+// Version 3: the latest progress a game told while it played: its own clock, and the
+// server's when the stamp came.
+constexpr const char* kVersion3 = R"sql(
+ALTER TABLE tickets ADD COLUMN progress_ms BIGINT;
+ALTER TABLE tickets ADD COLUMN progress_at_ms BIGINT;
+)sql";
+
+constexpr std::array<const char*, 3> kMigrations = {kVersion1, kVersion2, kVersion3};
 
 bool Failed(const PgRows& rows, const char* what, std::string* error) {
   if (rows.ok()) return false;

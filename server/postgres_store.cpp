@@ -23,7 +23,8 @@ constexpr std::size_t kMaxConnections = 16;
 constexpr int kWalkPage = 256;
 
 constexpr const char* kTicketColumns =
-    "id, level, seed, issued_ms, expires_ms, started_ms, ended_ms, redeemed";
+    "id, level, seed, issued_ms, expires_ms, started_ms, ended_ms, redeemed, progress_ms, "
+    "progress_at_ms";
 
 PgParam Text(const std::string& text) {
   return {text};
@@ -99,6 +100,8 @@ class PostgresStore : public Store {
       ticket->startedMs = OptionalInt(rows, 0, 5);
       ticket->endedMs = OptionalInt(rows, 0, 6);
       ticket->redeemed = rows.Text(0, 7) == "t";
+      ticket->progressMs = OptionalInt(rows, 0, 8);
+      ticket->progressAtMs = OptionalInt(rows, 0, 9);
       return StoreResult::kOk;
     });
   }
@@ -113,6 +116,22 @@ class PostgresStore : public Store {
   StoreResult MarkEnded(std::string_view id, std::int64_t nowMs) override {
     return Stamp("UPDATE tickets SET ended_ms = COALESCE(ended_ms, $2) WHERE id = $1 RETURNING 1",
                  id, nowMs);
+  }
+
+  StoreResult MarkProgress(std::string_view id, std::int64_t gameMs, std::int64_t nowMs) override {
+    if (!PlainKey(id)) return StoreResult::kNotFound;
+    const std::string key(id);
+    const std::string game = std::to_string(gameMs);
+    const std::string now = std::to_string(nowMs);
+    return Run([&](PgLease& lease) {
+      const PgRows rows = lease.Exec(
+          "UPDATE tickets SET progress_at_ms = CASE WHEN COALESCE(progress_ms, -1) < $2::bigint "
+          "THEN $3::bigint ELSE progress_at_ms END, "
+          "progress_ms = GREATEST(COALESCE(progress_ms, -1), $2::bigint) WHERE id = $1 RETURNING 1",
+          {Text(key), Text(game), Text(now)});
+      if (!rows.ok()) return Failure(rows, lease);
+      return rows.count() == 0 ? StoreResult::kNotFound : StoreResult::kOk;
+    });
   }
 
   StoreResult Redeem(const Entry& entry, std::int64_t* entryId) override {
@@ -182,13 +201,19 @@ class PostgresStore : public Store {
     });
   }
 
-  StoreResult ReplayOf(std::int64_t entryId, std::vector<std::uint8_t>* replay) override {
+  StoreResult ReplayOf(std::int64_t entryId, std::vector<std::uint8_t>* replay,
+                       bool* removed) override {
     const std::string id = std::to_string(entryId);
     return Run([&](PgLease& lease) {
-      const PgRows rows = lease.Exec("SELECT replay FROM entries WHERE id = $1", {Text(id)});
+      const PgRows rows = lease.Exec(
+          "SELECT CASE WHEN removed_ms IS NULL THEN replay END, removed_ms "
+          "FROM entries WHERE id = $1",
+          {Text(id)});
       if (!rows.ok()) return Failure(rows, lease);
       if (rows.count() == 0) return StoreResult::kNotFound;
-      *replay = rows.Bytes(0, 0);
+      *removed = !rows.IsNull(0, 1);
+      replay->clear();
+      if (!*removed) *replay = rows.Bytes(0, 0);
       return StoreResult::kOk;
     });
   }

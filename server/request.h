@@ -20,6 +20,8 @@ struct Request {
 
   // The first header of that name (in any case), or none.
   [[nodiscard]] std::optional<std::string_view> Header(std::string_view name) const;
+  // Every header of that name, in the order they came.
+  [[nodiscard]] std::vector<std::string_view> Headers(std::string_view name) const;
 };
 
 }  // namespace server

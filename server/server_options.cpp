@@ -1,8 +1,10 @@
 #include "server/server_options.h"
 
 #include <charconv>
+#include <ranges>
 
 #include "server/browser_policy.h"
+#include "server/client_address.h"
 #include "server/table_reads.h"
 
 namespace server {
@@ -10,7 +12,9 @@ namespace server {
 const char kServerUsage[] =
     "usage: morvex2-server --data DIR --listen HOST:PORT [--database postgresql://...]\n"
     "                      [--site DIR] [--tls-cert FILE --tls-key FILE] [--threads N]\n"
-    "                      [--request-deadline SECONDS] [--rate-limit PER-MINUTE]\n"
+    "                      [--request-deadline SECONDS] [--keep-alive SECONDS]\n"
+    "                      [--rate-limit PER-MINUTE] [--connections-per-address N]\n"
+    "                      [--trusted-proxy ADDR[,ADDR...]]\n"
     "                      [--open-tickets N] [--open-tickets-per-address N]\n"
     "                      [--allow-origin ORIGIN[,ORIGIN...]]\n"
     "       morvex2-server verify-all (--data DIR | --database URL)\n"
@@ -31,6 +35,18 @@ bool ParseListen(const std::string& text, std::string* host, int* port) {
   *host = text.substr(0, colon);
   if (host->starts_with('[') && host->ends_with(']')) *host = host->substr(1, host->size() - 2);
   return !host->empty() && ParseInt(text.substr(colon + 1), 0, 65535, port);
+}
+
+// ADDR[,ADDR...], each an IPv4 or IPv6 address.
+bool ParseAddresses(const std::string& text, std::vector<std::string>* addresses) {
+  addresses->clear();
+  for (const auto part : std::views::split(std::string_view(text), ',')) {
+    const std::optional<std::string> address =
+        NormalAddress(std::string_view(part.begin(), part.end()));
+    if (!address) return false;
+    addresses->push_back(*address);
+  }
+  return !addresses->empty();
 }
 
 }  // namespace
@@ -76,12 +92,15 @@ bool ParseOption(const std::string& option, const std::string& value, ServerOpti
     int high;
   } numbers[] = {{"--threads", &options->threads, 1, 1024},
                  {"--request-deadline", &options->requestDeadlineS, 1, 3600},
+                 {"--keep-alive", &options->keepAliveTimeoutS, 1, 3600},
                  {"--rate-limit", &options->rateLimitPerMinute, 0, 1000000},
+                 {"--connections-per-address", &options->connectionsPerAddress, 0, 1000000},
                  {"--open-tickets", &options->openTickets, 0, 100'000'000},
                  {"--open-tickets-per-address", &options->openTicketsPerAddress, 0, 100'000'000}};
   for (const auto& number : numbers) {
     if (option == number.name) return ParseInt(value, number.low, number.high, number.target);
   }
+  if (option == "--trusted-proxy") return ParseAddresses(value, &options->trustedProxies);
   if (option == "--allow-origin") {
     for (std::size_t at = 0; at <= value.size();) {
       const std::size_t comma = std::min(value.find(',', at), value.size());

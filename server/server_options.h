@@ -2,7 +2,8 @@
 //
 //   morvex2-server --data DIR --listen HOST:PORT [--database postgresql://...]
 //                  [--site DIR] [--tls-cert FILE --tls-key FILE] [--threads N]
-//                  [--request-deadline SECONDS] [--rate-limit N]
+//                  [--request-deadline SECONDS] [--keep-alive SECONDS] [--rate-limit N]
+//                  [--connections-per-address N] [--trusted-proxy ADDR[,ADDR...]]
 //                  [--open-tickets N] [--open-tickets-per-address N]
 //                  [--allow-origin ORIGIN[,ORIGIN...]]
 //   morvex2-server verify-all (--data DIR | --database URL)
@@ -27,9 +28,14 @@ struct ServerOptions {
   std::optional<std::string> site;
   std::string tlsCert;
   std::string tlsKey;
-  int threads = 32;
+  int threads = 32;  // the workers that answer requests
   int requestDeadlineS = 10;
+  int keepAliveTimeoutS = 5;  // how long an idle connection is kept for its next request
   int rateLimitPerMinute = 60;
+  int connectionsPerAddress = 64;  // 0: no cap
+  // The reverse proxies believed about the player they forward
+  // (X-Forwarded-For), as NormalAddress writes them.
+  std::vector<std::string> trustedProxies;
   // Tickets open at once (given, neither redeemed nor expired): from one
   // address, and in all. A player takes one a game; a household or a school
   // behind one address may have a few hundred in a day.

@@ -8,7 +8,7 @@
 
 namespace server {
 
-inline constexpr std::array<const char*, 2> kSqliteSchemaSteps = {
+inline constexpr std::array<const char*, 3> kSqliteSchemaSteps = {
     // 1: tickets and the entries they were redeemed for.
     R"sql(
 CREATE TABLE schema_version(version INTEGER NOT NULL);
@@ -40,6 +40,13 @@ ALTER TABLE entries ADD COLUMN removed_why TEXT;
 CREATE INDEX entries_by_rank ON entries(level, score DESC, id) WHERE removed_ms IS NULL;
 CREATE INDEX tickets_by_expiry ON tickets(expires_ms) WHERE redeemed = 0;
 UPDATE schema_version SET version = 2;
+)sql",
+    // 3: the latest progress a game told while it played: its own clock, and
+    // the server's when the stamp came.
+    R"sql(
+ALTER TABLE tickets ADD COLUMN progress_ms INTEGER;
+ALTER TABLE tickets ADD COLUMN progress_at_ms INTEGER;
+UPDATE schema_version SET version = 3;
 )sql",
 };
 

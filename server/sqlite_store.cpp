@@ -177,8 +177,8 @@ class SqliteStore final : public Store {
   StoreResult FindTicket(std::string_view id, Ticket* ticket) override {
     const std::lock_guard lock(mutex_);
     Statement find(db_,
-                   "SELECT id, level, seed, issued_ms, expires_ms, started_ms, ended_ms, redeemed "
-                   "FROM tickets WHERE id = ?");
+                   "SELECT id, level, seed, issued_ms, expires_ms, started_ms, ended_ms, redeemed, "
+                   "progress_ms, progress_at_ms FROM tickets WHERE id = ?");
     find.Bind(1, id);
     const int result = find.Step();
     if (result == SQLITE_DONE) return StoreResult::kNotFound;
@@ -191,6 +191,8 @@ class SqliteStore final : public Store {
     ticket->startedMs = find.IsNull(5) ? std::nullopt : std::optional(find.Int(5));
     ticket->endedMs = find.IsNull(6) ? std::nullopt : std::optional(find.Int(6));
     ticket->redeemed = find.Int(7) != 0;
+    ticket->progressMs = find.IsNull(8) ? std::nullopt : std::optional(find.Int(8));
+    ticket->progressAtMs = find.IsNull(9) ? std::nullopt : std::optional(find.Int(9));
     return StoreResult::kOk;
   }
 
@@ -200,6 +202,18 @@ class SqliteStore final : public Store {
 
   StoreResult MarkEnded(std::string_view id, std::int64_t nowMs) override {
     return Stamp("UPDATE tickets SET ended_ms = coalesce(ended_ms, ?) WHERE id = ?", id, nowMs);
+  }
+
+  StoreResult MarkProgress(std::string_view id, std::int64_t gameMs, std::int64_t nowMs) override {
+    const std::lock_guard lock(mutex_);
+    Statement mark(db_,
+                   "UPDATE tickets SET "
+                   "progress_at_ms = CASE WHEN coalesce(progress_ms, -1) < ?1 THEN ?2 "
+                   "ELSE progress_at_ms END, "
+                   "progress_ms = max(coalesce(progress_ms, -1), ?1) WHERE id = ?3");
+    mark.Bind(1, gameMs).Bind(2, nowMs).Bind(3, id);
+    if (mark.Step() != SQLITE_DONE) return Failed();
+    return sqlite3_changes(db_) == 0 ? StoreResult::kNotFound : StoreResult::kOk;
   }
 
   StoreResult Redeem(const Entry& entry, std::int64_t* entryId) override {
@@ -254,14 +268,17 @@ class SqliteStore final : public Store {
     return StoreResult::kOk;
   }
 
-  StoreResult ReplayOf(std::int64_t entryId, std::vector<std::uint8_t>* replay) override {
+  StoreResult ReplayOf(std::int64_t entryId, std::vector<std::uint8_t>* replay,
+                       bool* removed) override {
     const std::lock_guard lock(mutex_);
-    Statement find(db_, "SELECT replay FROM entries WHERE id = ?");
+    Statement find(db_, "SELECT removed_ms IS NOT NULL, replay FROM entries WHERE id = ?");
     find.Bind(1, entryId);
     const int result = find.Step();
     if (result == SQLITE_DONE) return StoreResult::kNotFound;
     if (result != SQLITE_ROW) return Failed();
-    *replay = find.Blob(0);
+    *removed = find.Int(0) != 0;
+    replay->clear();
+    if (!*removed) *replay = find.Blob(1);
     return StoreResult::kOk;
   }
 
@@ -294,7 +311,8 @@ class SqliteStore final : public Store {
   StoreResult Remove(std::int64_t entryId, std::string_view why, std::int64_t nowMs) override {
     const std::lock_guard lock(mutex_);
     Statement remove(db_,
-                     "UPDATE entries SET removed_ms = coalesce(removed_ms, ?), removed_why = ? "
+                     "UPDATE entries SET removed_ms = coalesce(removed_ms, ?), "
+                     "removed_why = coalesce(removed_why, ?) "
                      "WHERE id = ?");
     remove.Bind(1, nowMs).Bind(2, why).Bind(3, entryId);
     if (remove.Step() != SQLITE_DONE) return Failed();

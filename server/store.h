@@ -23,6 +23,10 @@ struct Ticket {
   std::int64_t expiresMs = 0;
   std::optional<std::int64_t> startedMs;
   std::optional<std::int64_t> endedMs;
+  // The latest progress the game told as it played: its own clock's ms since its start, and
+  // the server's clock when that came.
+  std::optional<std::int64_t> progressMs;
+  std::optional<std::int64_t> progressAtMs;
   bool redeemed = false;
 };
 
@@ -54,6 +58,10 @@ class Store {
   // Stamps only the first call; kNotFound for an unknown ticket.
   virtual StoreResult MarkStarted(std::string_view id, std::int64_t nowMs) = 0;
   virtual StoreResult MarkEnded(std::string_view id, std::int64_t nowMs) = 0;
+  // Keeps `gameMs` and nowMs as the ticket's progress unless it already holds a later one;
+  // kNotFound for an unknown ticket.
+  virtual StoreResult MarkProgress(std::string_view id, std::int64_t gameMs,
+                                   std::int64_t nowMs) = 0;
   // In one transaction, durable before it returns kOk: the ticket becomes redeemed and the entry
   // is inserted (its id written to *entryId). kConflict when the ticket was already redeemed
   // (by any process): nothing is written.
@@ -64,10 +72,14 @@ class Store {
                             std::vector<TableRow>* rows) = 0;
   // The 1-based rank the entry holds in its level's table now.
   virtual StoreResult RankOf(std::int64_t entryId, std::int32_t* rank) = 0;
-  virtual StoreResult ReplayOf(std::int64_t entryId, std::vector<std::uint8_t>* replay) = 0;
+  // An entry's replay; for an entry taken out of the tables, kOk with *removed set and no
+  // replay.
+  virtual StoreResult ReplayOf(std::int64_t entryId, std::vector<std::uint8_t>* replay,
+                               bool* removed) = 0;
   // Every entry not removed, in id order, for verify-all.
   virtual StoreResult ForEachEntry(const std::function<void(const Entry&)>& visit) = 0;
-  // Takes the entry out of the tables and keeps why and when. kNotFound for an unknown id.
+  // Takes the entry out of the tables and keeps why and when; an entry taken out before keeps
+  // its first why and when. kNotFound for an unknown id.
   virtual StoreResult Remove(std::int64_t entryId, std::string_view why, std::int64_t nowMs) = 0;
   // Deletes tickets that expired before nowMs and were never redeemed.
   virtual StoreResult DropExpiredTickets(std::int64_t nowMs) = 0;

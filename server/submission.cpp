@@ -1,5 +1,6 @@
 #include "server/submission.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -74,22 +75,92 @@ std::optional<Answer> MatchPlayback(const Replay& replay, const PlaybackResult& 
                      (played.ended ? "" : ", unfinished") + ", not as the replay claims.");
 }
 
-// The start stamp to the end stamp, or to now when the end never arrived.
+// Every tick where the game's own clock puts it: never before its timer is
+// due, and soon after one of its beats. A replay whose times were made up
+// (all zero, shifted, stretched, or with a stretch of time cut out or put in)
+// breaks its timer's rhythm somewhere, and the refusal says where.
+std::optional<Answer> MatchTiming(const PlaybackResult& played) {
+  const auto where = [](const TimedTick& tick) {
+    return "The tick at message " + std::to_string(tick.message + 1) + " (" +
+           std::to_string(tick.timeMs) + " ms)";
+  };
+  if (played.early && !played.early->running) {
+    return Refusal(422, "bad-timing", where(*played.early) + " came with no timer running.");
+  }
+  if (played.early) {
+    return Refusal(422, "bad-timing",
+                   where(*played.early) + " came " + std::to_string(played.early->ms) +
+                       " ms before its timer was due.");
+  }
+  if (played.latest.ms > kTickLateMs) {
+    return Refusal(422, "bad-timing",
+                   where(played.latest) + " came " + std::to_string(played.latest.ms) +
+                       " ms after its timer's beat; the game's clock gives at most " +
+                       std::to_string(kTickLateMs) + " ms.");
+  }
+  return std::nullopt;
+}
+
+std::int64_t SlackMs(std::int64_t measuredMs) {
+  return kDurationSlackMs + measuredMs * kDurationSlackPercent / 100;
+}
+
+std::string Seconds(std::int64_t ms) {
+  return std::to_string(ms / 1000) + " s";
+}
+
+// The game's own clock against the server's, from the start stamp to the
+// latest progress the game told: a clock run fast or slow drifts from the
+// server's as the game goes on, whether or not its end ever arrives.
+std::optional<Answer> MatchProgress(const Ticket& ticket, const Replay& replay) {
+  if (!ticket.progressMs || !ticket.progressAtMs) return std::nullopt;
+  const std::int64_t told = *ticket.progressMs;
+  const std::int64_t measured = std::max<std::int64_t>(0, *ticket.progressAtMs - *ticket.startedMs);
+  const std::string said = "The game told the server it had run " + Seconds(told) +
+                           " when the server's clock had measured " + Seconds(measured);
+  if (told > measured + SlackMs(measured)) return Refusal(422, "too-fast", said + ".");
+  if (told < measured - SlackMs(measured)) return Refusal(422, "too-slow", said + ".");
+  if (RecordedDurationMs(replay) < told) {
+    return Refusal(422, "too-slow",
+                   "The game records " + Seconds(RecordedDurationMs(replay)) +
+                       " but had told the server it had run " + Seconds(told) + ".");
+  }
+  return std::nullopt;
+}
+
+// The start stamp to the end stamp. When the end never arrived: the latest
+// progress to its arrival, when it came close enough to the game's end to
+// vouch for it; otherwise the start stamp to now.
 std::optional<Answer> MatchDuration(const Ticket& ticket, const Replay& replay,
                                     std::int64_t nowMs) {
+  const std::int64_t recorded = RecordedDurationMs(replay);
+  if (!ticket.endedMs && ticket.progressMs && ticket.progressAtMs) {
+    const std::int64_t after = recorded - *ticket.progressMs;
+    const std::int64_t since = std::max<std::int64_t>(0, nowMs - *ticket.progressAtMs);
+    if (after > since + SlackMs(recorded)) {
+      return Refusal(422, "too-fast",
+                     "The game records " + Seconds(after) + " after its last progress, but only " +
+                         Seconds(since) + " have passed since by the server's clock.");
+    }
+    if (after > kProgressEveryMs + SlackMs(recorded)) {
+      return Refusal(422, "too-slow",
+                     "The game's end never reached the server, and its last progress came " +
+                         Seconds(after) + " before its end (at " + Seconds(*ticket.progressMs) +
+                         " of " + Seconds(recorded) + "): too long before it to vouch for it.");
+    }
+    return std::nullopt;
+  }
   const std::int64_t end = ticket.endedMs.value_or(nowMs);
   const std::int64_t measured = std::max<std::int64_t>(0, end - *ticket.startedMs);
-  const std::int64_t recorded = RecordedDurationMs(replay);
-  const std::int64_t slack = kDurationSlackMs + measured * kDurationSlackPercent / 100;
-  const auto seconds = [](std::int64_t ms) { return std::to_string(ms / 1000) + " s"; };
+  const std::int64_t slack = SlackMs(measured);
   if (recorded > measured + slack) {
     return Refusal(422, "too-fast",
-                   "The game records " + seconds(recorded) + " but lasted " + seconds(measured) +
+                   "The game records " + Seconds(recorded) + " but lasted " + Seconds(measured) +
                        " by the server's clock.");
   }
   if (recorded < measured - slack) {
     return Refusal(422, "too-slow",
-                   "The game records " + seconds(recorded) + " but lasted " + seconds(measured) +
+                   "The game records " + Seconds(recorded) + " but lasted " + Seconds(measured) +
                        " by the server's clock.");
   }
   return std::nullopt;
@@ -130,7 +201,10 @@ Answer Submit(Store& store, Verifier& verifier, std::string_view ticketId, std::
   Replay replay;
   if (auto refusal = ReadReplay(submission.replayBase64, &entry.replay, &replay)) return *refusal;
   if (auto refusal = MatchTicket(ticket, replay)) return *refusal;
-  if (auto refusal = MatchPlayback(replay, verifier.PlayBack(replay))) return *refusal;
+  const PlaybackResult played = verifier.PlayBack(replay);
+  if (auto refusal = MatchPlayback(replay, played)) return *refusal;
+  if (auto refusal = MatchTiming(played)) return *refusal;
+  if (auto refusal = MatchProgress(ticket, replay)) return *refusal;
   if (auto refusal = MatchDuration(ticket, replay, nowMs)) return *refusal;
   std::string why;
   std::optional<std::string> name = TableNameFromUtf8(submission.name, &why);

@@ -53,10 +53,15 @@ Answer TableAnswer(Store& store, std::string_view level) {
 Answer ReplayAnswer(Store& store, std::string_view entryId) {
   std::int64_t id = 0;
   std::vector<std::uint8_t> replay;
+  bool removed = false;
   const StoreResult result =
-      ParseId(entryId, &id) ? store.ReplayOf(id, &replay) : StoreResult::kNotFound;
+      ParseId(entryId, &id) ? store.ReplayOf(id, &replay, &removed) : StoreResult::kNotFound;
   if (result == StoreResult::kNotFound) return Refusal(404, "not-found", "No entry has this id.");
   if (result != StoreResult::kOk) return StoreUnavailable();
+  // A removed entry is gone from the tables, and its game is no longer shown as one of theirs.
+  if (removed) {
+    return Refusal(410, "entry-removed", "The entry was removed from the world tables.");
+  }
   return PlainAnswer(200, std::string(replay.begin(), replay.end()), "application/octet-stream");
 }
 

@@ -95,4 +95,21 @@ Answer StampEnd(Store& store, std::string_view ticketId, std::int64_t nowMs) {
   return Stamped(store.MarkEnded(ticketId, nowMs));
 }
 
+Answer StampProgress(Store& store, std::string_view ticketId, std::string_view body,
+                     std::int64_t nowMs) {
+  const nlohmann::json request = nlohmann::json::parse(body, nullptr, false);
+  const auto ms = request.is_object() ? request.find("ms") : request.end();
+  if (!request.is_object() || ms == request.end() || !ms->is_number_integer() ||
+      ms->get<std::int64_t>() < 0 || ms->get<std::int64_t>() > 0xFFFFFFFF) {
+    return Refusal(400, "bad-json", "The progress needs ms, the game's own ms since its start.");
+  }
+  Ticket ticket;
+  if (auto refusal = FindLiveTicket(store, ticketId, nowMs, &ticket)) return *refusal;
+  if (!ticket.startedMs) {
+    return Refusal(409, "not-started", "The game's start was never told to the server.");
+  }
+  if (ticket.endedMs || ticket.redeemed) return Stamped(StoreResult::kOk);
+  return Stamped(store.MarkProgress(ticketId, ms->get<std::int64_t>(), nowMs));
+}
+
 }  // namespace server

@@ -26,6 +26,17 @@ Answer IssueTicket(Store& store, std::string_view body, std::int64_t nowMs,
 Answer StampStart(Store& store, std::string_view ticketId, std::int64_t nowMs);
 Answer StampEnd(Store& store, std::string_view ticketId, std::int64_t nowMs);
 
+// How often a ranked game tells its progress as it plays, by its own clock.
+// The last progress that came vouches for a game whose end stamp never did,
+// when the game ended within this (and the duration's slack) of it.
+inline constexpr std::int64_t kProgressEveryMs = 10'000;
+
+// POST /api/v1/tickets/{id}/progress with {"ms":n}, n the ms the game has run
+// by its own clock: 204; the latest is kept. Refused before the start; passed
+// over after the end.
+Answer StampProgress(Store& store, std::string_view ticketId, std::string_view body,
+                     std::int64_t nowMs);
+
 // The ticket, or the refusal for one that is unknown, expired, or cannot be
 // read just now.
 std::optional<Answer> FindLiveTicket(Store& store, std::string_view ticketId, std::int64_t nowMs,

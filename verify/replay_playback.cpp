@@ -3,6 +3,7 @@
 #include "core/globals.h"
 #include "core/scene_switch.h"
 #include "platform/win32/host.h"
+#include "verify/timer_rhythm.h"
 
 namespace {
 
@@ -78,16 +79,35 @@ ReplayEnding ReplayPlayback::Ending() const {
 }
 
 PlaybackResult PlayBackReplay(const Replay& replay) {
+  PlaybackResult result;
+  TimerCalls watch;
+  TimerRhythm rhythm;
   ReplayPlayback playback(StartOf(replay));
   playback.Start();
-  for (const ReplayMessage& message : replay.messages) {
-    if (!playback.Deliver(message)) break;
+  watch.Follow(0, rhythm);
+  for (std::size_t i = 0; i < replay.messages.size(); ++i) {
+    const ReplayMessage& message = replay.messages[i];
+    if (playback.Ended()) break;
+    if (message.kind == ReplayMessageKind::kTick) {
+      const TickPlace place = rhythm.Tick(message.timeMs);
+      const TimedTick tick{.message = i, .timeMs = message.timeMs, .running = place.running};
+      if (!result.early && (!place.running || place.earlyMs > 0)) {
+        result.early = tick;
+        result.early->ms = place.earlyMs;
+      } else if (place.lateMs > result.latest.ms) {
+        result.latest = tick;
+        result.latest.ms = place.lateMs;
+      }
+    }
+    playback.Deliver(message);
+    watch.Follow(message.timeMs, rhythm);
   }
-  return {.ended = playback.Ended(),
-          .ending = playback.Ending(),
-          .score = playback.Scene().score,
-          .removedCount = playback.Scene().removedCount,
-          .delivered = playback.Delivered()};
+  result.ended = playback.Ended();
+  result.ending = playback.Ending();
+  result.score = playback.Scene().score;
+  result.removedCount = playback.Scene().removedCount;
+  result.delivered = playback.Delivered();
+  return result;
 }
 
 bool Reproduces(const Replay& replay, const PlaybackResult& result) {

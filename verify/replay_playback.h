@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "core/replay_file.h"
 #include "play/play_scene.h"
@@ -61,6 +62,14 @@ class ReplayPlayback {
   std::int32_t lastRemovedCount_;
 };
 
+// One tick of a played-back game against its timer's rhythm (timer_rhythm.h).
+struct TimedTick {
+  std::size_t message = 0;  // its index among the replay's messages
+  std::uint32_t timeMs = 0;
+  bool running = true;  // false: no timer was running when it came
+  std::int64_t ms = 0;  // how early, or how late, by what it is kept for
+};
+
 // What playing a whole replay back came to.
 struct PlaybackResult {
   bool ended = false;  // the game left the play screen before its messages ran out
@@ -68,6 +77,12 @@ struct PlaybackResult {
   std::int32_t score = 0;
   std::int32_t removedCount = 0;
   std::size_t delivered = 0;  // messages handed to the play screen
+  // The first tick the game's clock could not have given: before its timer's
+  // next beat, or with no timer running.
+  std::optional<TimedTick> early;
+  // The tick that came furthest after a beat of its timer (0 ms when no tick
+  // came late at all).
+  TimedTick latest;
 };
 
 PlaybackResult PlayBackReplay(const Replay& replay);

@@ -58,61 +58,154 @@ function say(kind, text, failed, action) {
     oldest.remove();
   }
   layOut();
+  statusLine.scrollTop = statusLine.scrollHeight;
+}
+
+// A passing note (a name kept, a file not there yet) goes away by itself
+// after a few seconds, unless news of its kind has replaced it meanwhile.
+var passingMs = 6000;
+function sayForAMoment(kind, text) {
+  say(kind, text, false);
+  var line = lines.get(kind);
+  setTimeout(function () {
+    if (lines.get(kind) === line && line.textContent === text) say(kind, null);
+  }, passingMs);
+}
+
+// Whether the player plays by touch: the pad's names for the keys then, not
+// the keyboard's. Asked of the pointer too, as the page may speak before
+// touch_pad.js has seen the screen.
+function touchInUse() {
+  return document.body.classList.contains('touch') ||
+         !!(window.matchMedia && window.matchMedia('(pointer: coarse)').matches);
+}
+function watching() {
+  return watchedReplay !== null || !!watchedEntry;
 }
 
 // --- where the canvas goes
 // Without a touch screen, the largest 4:3 area of the stage above the bar.
-// With one (touch_pad.js sets body.touch): upright, the canvas across the
-// top and the pad below it; sideways, the canvas in the middle and the pad on
-// both sides. The pad keeps room for two columns of buttons of 56 CSS pixels
-// beside the canvas, or three rows of 72 below it, so the canvas never
-// covers them.
-var padColumn = 2 * 56 + 10 + 16;
-var padRows = 3 * 72 + 2 * 10 + 28;
+// With one (touch_pad.js sets body.touch): upright, the picture across the
+// top, the page's lines under it and the pad below them; sideways, the
+// picture in the middle with the lines under it, and the pad on both sides.
+// The lines never lie over the picture: it gives up their room. The pad's
+// buttons grow with the screen, from 56 CSS pixels (72 high upright) on a
+// phone to 96 on a large tablet, and the picture never covers them.
+//
+// On an upright phone the play screen's whole picture would be small (0.6
+// CSS pixels to the game's on a 390 pixel wide phone), so it is shown as
+// parts of the game's own frame: the well with its frame across the screen,
+// and above it a strip with the next pieces, the score and the count popped,
+// copied from the frame whenever the game puts a new one there. The game's
+// frame is the same as everywhere; only where the page shows it differs. It
+// is shown so only where it makes the well larger than the whole picture
+// would; the title and the high scores are always whole.
+var scenes = { none: 0, title: 1, play: 2, ranking: 3 };  // morvex2_scene (app/page_calls_web.cpp)
+var scene = scenes.none;
+// Where the parts are on the game's 640 x 480 play screen: the well's 8 x 11
+// cells of 40 pixels start at (20, 20) (play/play_scene.cpp), inside the
+// background's frame from (7, 7) to (353, 472); the panel beside it shows
+// "next" at (370, 20) over the three next pieces at (370, 40), 40 pixels
+// each, the score's label at (370, 100) over its digits at y 130, and the
+// count's label at (370, 200) over its digits at y 230, both ending at
+// x 450 (play/play_drawing.cpp), in 16 pixel high letters 8 wide.
+var well = { x: 6, y: 6, width: 348, height: 468 };
+var stripParts = [
+  { x: 362, y: 12, width: 136, height: 78, toX: 0, toY: 0 },     // the next pieces
+  { x: 362, y: 96, width: 96, height: 56, toX: 146, toY: 11 },   // the score
+  { x: 362, y: 196, width: 96, height: 56, toX: 252, toY: 11 },  // the count popped
+];
+var strip = document.getElementById('strip');
+var stripContext = strip.getContext('2d', { alpha: false });
+var stripGap = 6;  // CSS pixels between the strip and the well
+var cropped = false;
+// The lines take a quarter of the screen's height at most, and scroll
+// within it beyond that; the picture keeps the rest.
+var linesShare = 0.25;
+function padButton(width, height) {
+  return Math.max(56, Math.min(96, Math.floor(Math.min(width, height) * 0.08)));
+}
 function layOut() {
   var touch = document.body.classList.contains('touch');
+  var left = document.getElementById('pad-left');
+  var right = document.getElementById('pad-right');
   if (!touch) {
     stage.style.cssText = '';
+    statusLine.style.cssText = '';
+    showCropped(false);
     fitCanvas(stage.clientWidth, stage.clientHeight);
     return;
   }
   var width = window.innerWidth;
   var height = window.innerHeight;
-  var statusHeight = statusLine.offsetHeight;
-  var left = document.getElementById('pad-left');
-  var right = document.getElementById('pad-right');
+  var upright = height >= width;
+  var button = padButton(width, height);
+  var rowHeight = upright ? Math.max(72, button) : button;
+  document.body.classList.toggle('upright', upright);
+  document.body.style.setProperty('--pad-button', button + 'px');
+  document.body.style.setProperty('--pad-row', rowHeight + 'px');
+  var columns = 'repeat(2, minmax(' + button + 'px, ' + Math.round(button * (upright ? 1.7 : 1.4)) + 'px))';
+  left.style.gridTemplateColumns = columns;
+  right.style.gridTemplateColumns = columns;
   var canvasWidth;
   var canvasHeight;
-  document.body.classList.toggle('upright', height >= width);
-  if (height >= width) {
-    canvasWidth = Math.min(width, Math.floor((height - padRows - statusHeight) * 4 / 3));
+  if (upright) {
+    var padRows = 3 * rowHeight + 2 * 10 + 28;
+    statusLine.style.maxHeight = Math.floor(height * linesShare) + 'px';
+    place(statusLine, 0, null, width, null);
+    var statusHeight = statusLine.offsetHeight;
+    var room = Math.max(0, height - padRows - statusHeight);
+    canvasWidth = Math.min(width, Math.floor(room * 4 / 3));
     canvasHeight = Math.floor(canvasWidth * 3 / 4);
-    place(stage, Math.floor((width - canvasWidth) / 2), 0, canvasWidth, canvasHeight);
-    place(statusLine, 0, canvasHeight, width, null);
-    var top = canvasHeight + statusHeight;
+    var scale = Math.min(width / well.width, (room - stripGap) / (well.height + strip.height));
+    var top;
+    if (scene === scenes.play && scale > canvasWidth / 640) {
+      var partWidth = Math.floor(well.width * scale);
+      var stripHeight = Math.floor(strip.height * scale);
+      var wellHeight = Math.floor(well.height * scale);
+      var x = Math.floor((width - partWidth) / 2);
+      place(strip, x, 0, partWidth, stripHeight);
+      place(stage, x, stripHeight + stripGap, partWidth, wellHeight);
+      showCropped(true, scale);
+      top = stripHeight + stripGap + wellHeight;
+    } else {
+      place(stage, Math.floor((width - canvasWidth) / 2), 0, canvasWidth, canvasHeight);
+      showCropped(false);
+      fitCanvas(canvasWidth, canvasHeight);
+      top = canvasHeight;
+    }
+    place(statusLine, 0, top, width, null);
+    top += statusHeight;
     place(left, 0, top, Math.floor(width / 2), height - top);
     place(right, Math.floor(width / 2), top, width - Math.floor(width / 2), height - top);
-    left.style.gridTemplateColumns = 'repeat(2, minmax(56px, 96px))';
-    right.style.gridTemplateColumns = 'repeat(2, minmax(56px, 96px))';
-  } else {
-    canvasHeight = Math.min(height, Math.floor((width - 2 * padColumn) * 3 / 4));
-    canvasWidth = Math.floor(canvasHeight * 4 / 3);
-    var side = Math.floor((width - canvasWidth) / 2);
-    place(stage, side, Math.floor((height - canvasHeight) / 2), canvasWidth, canvasHeight);
-    place(statusLine, side, null, canvasWidth, null);
-    statusLine.style.bottom = '0';
-    place(left, 0, 0, side, height);
-    place(right, side + canvasWidth, 0, width - side - canvasWidth, height);
-    left.style.gridTemplateColumns = 'repeat(2, minmax(56px, 80px))';
-    right.style.gridTemplateColumns = 'repeat(2, minmax(56px, 80px))';
+    return;
   }
+  // Sideways: the lines' height depends on their width, the picture's, which
+  // depends on their height; twice settles it.
+  var padColumn = 2 * button + 10 + 16;
+  var between = Math.max(0, width - 2 * padColumn);
+  canvasWidth = Math.min(between, Math.floor(height * 4 / 3));
+  var linesHeight = 0;
+  statusLine.style.maxHeight = Math.floor(height * linesShare) + 'px';
+  for (var pass = 0; pass < 2; ++pass) {
+    place(statusLine, 0, null, canvasWidth, null);
+    linesHeight = statusLine.offsetHeight;
+    canvasHeight = Math.min(Math.max(0, height - linesHeight), Math.floor(between * 3 / 4));
+    canvasWidth = Math.floor(canvasHeight * 4 / 3);
+  }
+  var side = Math.floor((width - canvasWidth) / 2);
+  var above = Math.floor((height - canvasHeight - linesHeight) / 2);
+  place(stage, side, above, canvasWidth, canvasHeight);
+  place(statusLine, side, above + canvasHeight, canvasWidth, null);
+  place(left, 0, 0, side, height);
+  place(right, side + canvasWidth, 0, width - side - canvasWidth, height);
+  showCropped(false);
   fitCanvas(canvasWidth, canvasHeight);
 }
 function place(element, x, y, width, height) {
   var style = element.style;
   style.left = x === null ? '' : x + 'px';
   style.top = y === null ? '' : y + 'px';
-  style.bottom = '';
   style.width = width === null ? '' : width + 'px';
   style.height = height === null ? '' : height + 'px';
 }
@@ -123,12 +216,64 @@ function fitCanvas(areaWidth, areaHeight) {
   canvas.style.setProperty('width', width + 'px', 'important');
   canvas.style.setProperty('height', height + 'px', 'important');
 }
+// The play screen in parts at `scale` CSS pixels to the game's, or whole.
+function showCropped(shown, scale) {
+  var was = cropped;
+  cropped = shown;
+  strip.hidden = !shown;
+  document.body.classList.toggle('cropped', shown);
+  if (!shown) {
+    canvas.style.position = '';
+    canvas.style.left = '';
+    canvas.style.top = '';
+    return;
+  }
+  canvas.style.setProperty('width', 640 * scale + 'px', 'important');
+  canvas.style.setProperty('height', 480 * scale + 'px', 'important');
+  canvas.style.position = 'absolute';
+  canvas.style.left = -well.x * scale + 'px';
+  canvas.style.top = -well.y * scale + 'px';
+  if (!was) copyStrip();
+}
+function copyStrip() {
+  if (canvas.width !== 640 || canvas.height !== 480) return;
+  stripParts.forEach(function (part) {
+    stripContext.drawImage(canvas, part.x, part.y, part.width, part.height, part.toX, part.toY, part.width,
+                           part.height);
+  });
+}
+// After each frame the game puts (several parts of it, in one go of the
+// game's), once: the screen it shows now, and the strip's copy of what
+// changed in it.
+var frameContext = canvas.getContext('2d');
+var putImageData = frameContext.putImageData;
+var stripChanged = false;
+var framePending = false;
+frameContext.putImageData = function (image, dx, dy, x, y, width, height) {
+  putImageData.apply(frameContext, arguments);
+  if (x < 498 && x + width > 362 && y < 252 && y + height > 12) stripChanged = true;
+  if (framePending) return;
+  framePending = true;
+  Promise.resolve().then(afterFrame);
+};
+function afterFrame() {
+  framePending = false;
+  var now = Module._morvex2_scene ? Module._morvex2_scene() : scenes.none;
+  if (now !== scene) {
+    scene = now;
+    document.body.setAttribute('data-scene', ['', 'title', 'play', 'ranking'][scene] || '');
+    if (window.morvex2PadForScene) window.morvex2PadForScene(scene, watching());
+    layOut();
+  }
+  if (stripChanged && cropped) copyStrip();
+  stripChanged = false;
+}
 window.addEventListener('resize', layOut);
 document.addEventListener('fullscreenchange', layOut);
 layOut();
 
 // The game sleeps until input or its next timer, a second at most
-// (browser_input_wait.cpp): wake it once SDL has queued what the browser
+// (input_wait_web.cpp): wake it once SDL has queued what the browser
 // sent. A move of the mouse matters to it only over the full screen, where
 // it brings back the hidden pointer.
 function wakeGame() {
@@ -216,20 +361,108 @@ document.getElementById('fullscreen').addEventListener('click', function () {
   document.documentElement.requestFullscreen().then(function () { canvas.focus(); }, function () {});
 });
 
+// The phone's menu covers the page: opened, it takes the focus, and its
+// close button or ESC gives it back to the Menu button.
+var menu = document.getElementById('menu');
 function closeMenu() {
+  var open = bar.classList.contains('open');
   bar.classList.remove('open');
-  document.getElementById('menu').setAttribute('aria-expanded', 'false');
+  menu.setAttribute('aria-expanded', 'false');
+  if (open && bar.contains(document.activeElement)) menu.focus();
 }
-document.getElementById('menu').addEventListener('click', function () {
+menu.addEventListener('click', function () {
   bar.classList.add('open');
-  document.getElementById('menu').setAttribute('aria-expanded', 'true');
+  menu.setAttribute('aria-expanded', 'true');
+  document.getElementById('close-menu').focus();
 });
 document.getElementById('close-menu').addEventListener('click', closeMenu);
+bar.addEventListener('keydown', function (event) {
+  if (event.key === 'Escape' && bar.classList.contains('open')) {
+    event.preventDefault();
+    closeMenu();
+  }
+});
+
+// --- the way out of the picture and back
+// The game takes every key it uses while the picture has the focus, TAB on
+// the high scores among them, so TAB cannot lead out of it. F6 does, to the
+// page's buttons, and F6 again comes back: browsers already use F6 to go
+// between the parts of a window, the game has no use for it, and it does
+// nothing to the game on its way (ESC, the other way out such pages use,
+// would end a game or close the title).
+function firstControl() {
+  if (document.body.classList.contains('touch')) return menu;
+  var controls = bar.querySelectorAll('button, input');
+  for (var i = 0; i < controls.length; ++i) {
+    if (!controls[i].disabled && controls[i].offsetParent !== null) return controls[i];
+  }
+  return null;
+}
+// Its release is the page's too, wherever the focus went.
+window.addEventListener('keyup', function (event) {
+  if (event.key === 'F6') event.stopImmediatePropagation();
+}, true);
+window.addEventListener('keydown', function (event) {
+  if (event.key !== 'F6' || event.altKey || event.ctrlKey || event.metaKey) return;
+  event.preventDefault();
+  event.stopImmediatePropagation();
+  if (!ask.hidden) return;
+  if (document.activeElement === canvas) {
+    closeMenu();
+    var control = firstControl();
+    if (control) control.focus();
+  } else {
+    closeMenu();
+    if (!start.hidden) begin();
+    else canvas.focus();
+  }
+}, true);
+
+// --- ending a game by touch
+// The pad's Back in a game asks first, with the game paused meanwhile (the
+// player's own RETURN, so a replay of the game shows the pause too); kept,
+// the game goes on as it was. The keyboard's ESC does not ask, as on the
+// desktop.
+var ask = document.getElementById('ask');
+var pausedToAsk = false;
+function sendToGame(key, keyCode) {
+  ['keydown', 'keyup'].forEach(function (type) {
+    var event = new KeyboardEvent(type, { key: key, code: key, bubbles: true, cancelable: true });
+    Object.defineProperty(event, 'keyCode', { value: keyCode });
+    Object.defineProperty(event, 'which', { value: keyCode });
+    canvas.dispatchEvent(event);
+  });
+  wakeGame();
+}
+window.morvex2AskBeforeEnding = function () {
+  if (scene !== scenes.play || watching() || !ask.hidden) return false;
+  pausedToAsk = !!(Module._morvex2_game_running && Module._morvex2_game_running());
+  if (pausedToAsk) sendToGame('Enter', 13);
+  ask.hidden = false;
+  document.getElementById('ask-keep').focus();
+  return true;
+};
+function answer(ending) {
+  ask.hidden = true;
+  canvas.focus();
+  if (ending) sendToGame('Escape', 27);
+  else if (pausedToAsk) sendToGame('Enter', 13);
+  pausedToAsk = false;
+}
+document.getElementById('ask-keep').addEventListener('click', function () { answer(false); });
+document.getElementById('ask-end').addEventListener('click', function () { answer(true); });
+ask.addEventListener('keydown', function (event) {
+  if (event.key === 'Escape') {
+    event.preventDefault();
+    answer(false);
+  }
+});
 
 document.getElementById('keep-name').addEventListener('click', function () {
   var name = document.getElementById('name').value;
   var error = Module.morvex2SetPlayerName ? Module.morvex2SetPlayerName(name) : 'the game has not started yet';
-  say('name', error ? 'Name not kept: ' + error + ' / 名前を保存できませんでした。' : 'Name kept. / 名前を保存しました。', !!error);
+  if (error) say('name', 'Name not kept: ' + error + ' / 名前を保存できませんでした。', true);
+  else sayForAMoment('name', 'Name kept. / 名前を保存しました。');
   canvas.focus();
 });
 
@@ -238,7 +471,7 @@ Array.prototype.forEach.call(document.querySelectorAll('.download'), function (b
     var file = button.getAttribute('data-file');
     var bytes = Module.morvex2ReadDataFile ? Module.morvex2ReadDataFile(file) : null;
     if (!bytes) {
-      say('download', 'No ' + file + ' yet. / まだありません。', false);
+      sayForAMoment('download', 'No ' + file + ' yet. / まだありません。');
       return;
     }
     var link = document.createElement('a');
@@ -282,11 +515,17 @@ document.getElementById('watch').addEventListener('change', function (event) {
   });
 });
 var back = document.getElementById('back');
+document.getElementById('again').addEventListener('click', function () { back.click(); });
 // Back to the game: a watched entry's link is left, a watched file reloads.
 back.addEventListener('click', function () {
   if (location.search) location.replace(location.pathname);
   else location.reload();
 });
+
+function replayKeys() {
+  return touchInUse() ? 'Start pauses, ×2 doubles the speed, Back ends.'
+                      : 'RETURN pauses, SPACE doubles the speed, ESC ends.';
+}
 
 // What the game says: a watched replay's verdict on its standard output, its
 // problems on standard error; both are shown.
@@ -340,7 +579,7 @@ var offlineAsked = false;
 // screen. So once the game has checked a rendering that came, the page
 // decodes it whole with the browser's own decoder, at the rate the game
 // mixes at, off the page's thread, and the game keeps the samples as a plain
-// rendering (platform/sdl/late_renderings_web.cpp) and lets go of them here.
+// rendering (platform/web/late_renderings_web.cpp) and lets go of them here.
 // Under each rendering's path: null while it is decoded, then its samples,
 // or false when the browser could not decode it (the game then plays the Ogg
 // file as it is). One at a time: a tune's samples as the browser gives them
@@ -401,7 +640,7 @@ function storageSays(kind, detail) {
     case 'kept':
       if (lines.has('storage') && lines.get('storage').className === 'failed' &&
           /saved/.test(lines.get('storage').textContent)) {
-        say('storage', 'Saved again. / 保存できました。', false);
+        sayForAMoment('storage', 'Saved again. / 保存できました。');
       }
       break;
     case 'other-tab':
@@ -438,6 +677,13 @@ new MutationObserver(function () {
       back.textContent = 'Play again / もう一度遊ぶ';
       say('ended', 'The game has ended. / ゲームを終了しました。', false);
     }
+    // The pad has nothing left to steer: the way on is shown on the picture.
+    var again = document.getElementById('again');
+    again.textContent = back.textContent;
+    again.hidden = false;
+    document.body.classList.add('ended');
+    closeMenu();
+    again.focus();
   }
 }).observe(canvas, { attributes: true, attributeFilter: ['width', 'height'] });
 
@@ -534,7 +780,9 @@ if (watchedReplay === null && watchedEntry && /^https?:$/.test(location.protocol
   Module.arguments.push(replayArgument);
   Module.preRun.push(function () {
     addRunDependency('morvex2-entry');
+    var removed = false;
     fetch('/api/v1/entries/' + watchedEntry[1] + '/replay').then(function (answer) {
+      removed = answer.status === 410;
       if (!answer.ok) throw new Error('the server answered ' + answer.status);
       return answer.arrayBuffer();
     }).then(function (buffer) {
@@ -542,13 +790,18 @@ if (watchedReplay === null && watchedEntry && /^https?:$/.test(location.protocol
     }).catch(function (error) {
       // The game starts as usual instead of refusing a file that never came.
       Module.arguments.splice(Module.arguments.indexOf(replayArgument), 1);
-      say('replay', 'Entry ' + watchedEntry[1] + ' could not be fetched (' + error.message +
-          '). / 記録のリプレイを取得できません', true);
+      if (removed) {
+        say('replay', 'Entry ' + watchedEntry[1] + ' was removed from the world tables: its game ' +
+            'is no longer shown. / この記録は世界の記録から削除されました', true);
+      } else {
+        say('replay', 'Entry ' + watchedEntry[1] + ' could not be fetched (' + error.message +
+            '). / 記録のリプレイを取得できません', true);
+      }
     }).finally(function () { removeRunDependency('morvex2-entry'); });
   });
   back.hidden = false;
-  say('replay', 'Watching entry ' + watchedEntry[1] + ' of the world tables: RETURN pauses, ' +
-      'SPACE doubles the speed, ESC ends. / 世界の記録のリプレイ再生中', false);
+  say('replay', 'Watching entry ' + watchedEntry[1] + ' of the world tables: ' + replayKeys() +
+      ' / 世界の記録のリプレイ再生中', false);
 } else if (watchedReplay === null && /^https?:$/.test(location.protocol)) {
   // Offline the cached page plays unranked without asking: the question
   // would go past the service worker (it keeps only GETs) and fail, which the
@@ -565,7 +818,8 @@ if (watchedReplay === null && watchedEntry && /^https?:$/.test(location.protocol
       Module.arguments.push(worldWanted ? '--server=' + location.origin : '--server=none');
       if (worldWanted) {
         say('world', 'This page plays ranked games on the world tables of ' + location.origin +
-            ' (TAB on the high scores shows them). / 世界の記録に参加中', false,
+            (touchInUse() ? ' (World on the high scores shows them). / 世界の記録に参加中（順位表の「世界」で表示）'
+                          : ' (TAB on the high scores shows them). / 世界の記録に参加中'), false,
             { label: 'Turn off / やめる', run: function () { world.click(); } });
       }
     }).finally(function () { removeRunDependency('morvex2-world'); });
@@ -581,5 +835,5 @@ if (watchedReplay !== null) {
     Module.morvex2WriteFile('/tmp/watched.mvr', bytes);
   });
   back.hidden = false;
-  say('replay', 'Watching a replay: RETURN pauses, SPACE doubles the speed, ESC ends. / リプレイ再生中', false);
+  say('replay', 'Watching a replay: ' + replayKeys() + ' / リプレイ再生中', false);
 }

@@ -7,7 +7,7 @@
 // are in /morvex2/share/morvex2. The player's data folder is where the game
 // looks for it, ~/.local/share/morvex2 (HOME is /home/web_user); it is read
 // from storage before the game starts and written back after every save
-// the game flushes (platform/base/durable_files_web.cpp).
+// the game flushes (platform/web/durable_files_web.cpp).
 Module.preRun = Module.preRun || [];
 Module.preRun.push(function () {
   var dataFolder = '/home/web_user/.local/share/morvex2';

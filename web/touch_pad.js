@@ -12,11 +12,13 @@
   var firstRepeatMs = 660;
   var repeatMs = 40;
   // The legacy key codes SDL's browser backend reads beside the key's code.
-  var keyCodes = { ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, Enter: 13, Escape: 27, F1: 112 };
+  var keyCodes = { ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, Enter: 13, Escape: 27, F1: 112, Tab: 9,
+                   ' ': 32 };
   var pad = document.getElementById('pad');
 
   function sendKey(type, key, repeat) {
-    var event = new KeyboardEvent(type, { key: key, code: key, repeat: repeat, bubbles: true, cancelable: true });
+    var code = key === ' ' ? 'Space' : key;
+    var event = new KeyboardEvent(type, { key: key, code: code, repeat: repeat, bubbles: true, cancelable: true });
     Object.defineProperty(event, 'keyCode', { value: keyCodes[key] });
     Object.defineProperty(event, 'which', { value: keyCodes[key] });
     canvas.dispatchEvent(event);
@@ -31,11 +33,15 @@
       return;
     }
     var key = button.getAttribute('data-key');
+    // Back in a game asks first (page.js), so that a finger meant for the
+    // turn cannot end it.
+    if (key === 'Escape' && window.morvex2AskBeforeEnding && window.morvex2AskBeforeEnding()) return;
     state = { pointers: new Set([pointer]), timer: 0 };
     held.set(button, state);
     button.classList.add('held');
     if (!start.hidden) begin();  // the first touch is the gesture that starts the sound
     sendKey('keydown', key, false);
+    state.key = key;
     state.timer = setTimeout(function repeat() {
       sendKey('keydown', key, true);
       state.timer = setTimeout(repeat, repeatMs);
@@ -47,7 +53,7 @@
     clearTimeout(state.timer);
     held.delete(button);
     button.classList.remove('held');
-    if (send) sendKey('keyup', button.getAttribute('data-key'), false);
+    if (send) sendKey('keyup', state.key, false);
   }
   // A hidden page has lost the focus: SDL has released every key already,
   // and the fingers' later lifts must not repeat or release anything.
@@ -74,10 +80,36 @@
     button.addEventListener('click', function (event) {
       if (event.detail !== 0) return;  // a pointer's click: its press and release went already
       if (!start.hidden) begin();
-      sendKey('keydown', button.getAttribute('data-key'), false);
-      sendKey('keyup', button.getAttribute('data-key'), false);
+      var key = button.getAttribute('data-key');
+      if (key === 'Escape' && window.morvex2AskBeforeEnding && window.morvex2AskBeforeEnding()) return;
+      sendKey('keydown', key, false);
+      sendKey('keyup', key, false);
     });
   });
+
+  // The buttons say what they do on the screen shown: on the title and the
+  // high scores ↑ and ↓ choose and RETURN is OK (TAB, the world table, is
+  // there only); in a replay watched, the turn's place doubles the speed
+  // (SPACE), as the steering keys do nothing there.
+  var up = pad.querySelector('#pad-right button[data-key="ArrowUp"], #pad-right button[data-key=" "]');
+  var down = pad.querySelector('button[data-key="ArrowDown"]');
+  var enter = pad.querySelector('button[data-key="Enter"]');
+  window.morvex2PadForScene = function (scene, watching) {
+    var play = scene === 2;
+    if (play && watching) {
+      up.setAttribute('data-key', ' ');
+      up.textContent = '×2';
+      up.setAttribute('aria-label', 'Double speed (SPACE) / 倍速');
+    } else {
+      up.setAttribute('data-key', 'ArrowUp');
+      up.textContent = play ? '⟳' : '↑';
+      up.setAttribute('aria-label', play ? 'Turn / 回転' : 'Up / 上へ');
+    }
+    down.setAttribute('aria-label', play ? 'Drop (hold) / 落とす（押し続ける）' : 'Down / 下へ');
+    var ok = scene === 3;
+    enter.innerHTML = ok ? '<span>OK</span><br><span>決定</span>' : '<span>Start</span><br><span>開始</span>';
+    enter.setAttribute('aria-label', ok ? 'OK (RETURN) / 決定' : 'Start and pause (RETURN) / 開始・一時停止');
+  };
 
   function useTouch() {
     if (document.body.classList.contains('touch')) return;

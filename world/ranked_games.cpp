@@ -18,6 +18,14 @@ constexpr std::int64_t kTicketMarginS = std::int64_t{6} * 3600;
 constexpr int kTicketTimeoutMs = 5000;
 constexpr int kStampTimeoutMs = 5000;
 constexpr int kSubmitTimeoutMs = 30000;
+// How often a ranked game tells the server how long it has run by its own
+// clock; the server's bound for a game whose end stamp is lost is this.
+constexpr std::int64_t kProgressEveryMs = 10'000;
+// The end stamp is the server's measure of the game only when it arrives
+// within the server's slack of the end (2 s): it is tried again on a failure
+// until then, a few times, and no more. Past that the last progress vouches.
+constexpr std::int64_t kEndStampHelpsMs = 2000;
+constexpr int kEndStampTries = 4;
 
 struct HeldTicket {
   WorldTicket ticket;
@@ -29,6 +37,8 @@ struct RankedGames {
   std::array<bool, kWorldLevels> asking{};
   std::optional<HeldTicket> game;  // the ticket of the game on the play screen or just over
   bool gameOver = false;
+  std::int64_t startedMs = 0;       // the game's start on the game's clock
+  std::int64_t nextProgressMs = 0;  // how long it will have run at its next progress
   RankedOutcome outcome;
   std::uint64_t generation = 0;  // answers from before a reset are ignored
   std::uint64_t gameNumber = 0;  // an answer about an older game leaves the outcome alone
@@ -38,6 +48,10 @@ RankedGames g_games;
 
 std::int64_t NowS() {
   return platform::GameClock().UnixSeconds();
+}
+
+std::int64_t NowMs() {
+  return platform::GameClock().NowMs();
 }
 
 std::string Why(const platform::net::HttpResponse& response) {
@@ -70,11 +84,24 @@ bool Fresh(const std::optional<HeldTicket>& held) {
   return held && held->expiresAtS - kTicketMarginS > NowS();
 }
 
-void Stamp(const HeldTicket& held, const char* what) {
+void Stamp(const HeldTicket& held, const char* what, std::string body = {}) {
   platform::net::HttpRequest request =
-      WorldRequest("POST", "/tickets/" + held.ticket.id + "/" + what);
+      WorldRequest("POST", "/tickets/" + held.ticket.id + "/" + what, std::move(body));
   request.timeoutMs = kStampTimeoutMs;
   platform::net::SendRequest(std::move(request), nullptr);
+}
+
+// The end, told again while a failure leaves time for it to count.
+void StampEnd(const std::string& ticketId, std::int64_t endedMs, int tries) {
+  platform::net::HttpRequest request = WorldRequest("POST", "/tickets/" + ticketId + "/end");
+  request.timeoutMs = static_cast<int>(kEndStampHelpsMs);
+  const std::uint64_t generation = g_games.generation;
+  platform::net::SendRequest(std::move(request), [ticketId, endedMs, tries, generation](
+                                                     const platform::net::HttpResponse& response) {
+    if (generation != g_games.generation || !IsPassingFailure(response)) return;
+    if (tries + 1 >= kEndStampTries || NowMs() - endedMs >= kEndStampHelpsMs) return;
+    StampEnd(ticketId, endedMs, tries + 1);
+  });
 }
 
 // What an answer to a result says of it. A result the server could not take
@@ -146,6 +173,8 @@ std::optional<std::uint32_t> BeginRankedGame(int level) {
   Stamp(*held, "start");
   AskForTicket(level);
   g_games.game = held;
+  g_games.startedMs = NowMs();
+  g_games.nextProgressMs = kProgressEveryMs;
   g_games.outcome.standing = RankedOutcome::Standing::kPlaying;
   return held->ticket.seed;
 }
@@ -158,7 +187,17 @@ void EndRankedGame(bool gameOver) {
     return;
   }
   g_games.gameOver = true;
-  Stamp(*g_games.game, "end");
+  StampEnd(g_games.game->ticket.id, NowMs(), 0);
+}
+
+void TellRankedProgress() {
+  if (!g_games.game || g_games.gameOver) return;
+  const std::int64_t run = NowMs() - g_games.startedMs;
+  if (run < g_games.nextProgressMs) return;
+  // Once per period of the game's clock; periods spent in the background,
+  // when no tick comes, are not made up.
+  g_games.nextProgressMs = (run / kProgressEveryMs + 1) * kProgressEveryMs;
+  Stamp(*g_games.game, "progress", "{\"ms\":" + std::to_string(run) + "}");
 }
 
 void SubmitRankedGame(const std::string& nameUtf8, std::span<const std::uint8_t> replay) {

@@ -32,8 +32,14 @@ void PrefetchTickets();
 // the start told to the server and the next ticket asked for; nothing when
 // no ticket is at hand (the game is then not ranked, which is said once).
 std::optional<std::uint32_t> BeginRankedGame(int level);
-// The game left the play screen: at a game over the end is told; a game left
-// with ESC is never ranked and its ticket is dropped.
+// Called at the ranked game's ticks: every 10 s of the game's own clock, tells
+// the server how long the game has run, so that its clock can be held to the
+// server's over the whole game, and a game whose end stamp is lost is still
+// vouched for.
+void TellRankedProgress();
+// The game left the play screen: at a game over the end is told (again after
+// a failure, while it can still count); a game left with ESC is never ranked
+// and its ticket is dropped.
 void EndRankedGame(bool gameOver);
 // Sends the finished ranked game (kept first, until the server has it).
 void SubmitRankedGame(const std::string& nameUtf8, std::span<const std::uint8_t> replay);

@@ -1,5 +1,5 @@
 // The machine's clocks on Linux, the other POSIX systems and in the browser;
-// how they wait is sleep_posix.cpp's or sleep_web.cpp's.
+// how they wait is sleep_posix.cpp's or platform/web/sleep_web.cpp's.
 #include <ctime>
 
 #include "platform/base/clock.h"

@@ -1,12 +1,17 @@
 // Linux: libcurl's multi interface on a thread of its own, which sleeps in
 // curl_multi_poll until a transfer moves or the game hands it a request.
+// libcurl, with the TLS, Kerberos and LDAP libraries it brings, is loaded
+// when a player first chooses a world server, not at every start.
 #include <curl/curl.h>
 
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <string>
 #include <thread>
 
+#include "platform/base/log.h"
+#include "platform/net/curl_library.h"
 #include "platform/net/http.h"
 
 namespace platform::net {
@@ -34,23 +39,23 @@ size_t KeepBody(char* data, size_t size, size_t count, void* user) {
 
 class CurlHttpClient final : public HttpClient {
  public:
-  CurlHttpClient() {
-    curl_global_init(CURL_GLOBAL_DEFAULT);
-    multi_ = curl_multi_init();
+  explicit CurlHttpClient(const CurlLibrary& curl) : curl_(curl) {
+    curl_.globalInit(CURL_GLOBAL_DEFAULT);
+    multi_ = curl_.multiInit();
     worker_ = std::thread([this] { Run(); });
   }
 
   ~CurlHttpClient() override {
     stopping_ = true;
-    curl_multi_wakeup(multi_);
+    curl_.multiWakeup(multi_);
     worker_.join();
     for (auto& [handle, transfer] : running_) {
-      curl_multi_remove_handle(multi_, handle);
-      curl_easy_cleanup(handle);
-      curl_slist_free_all(transfer->headers);
+      curl_.multiRemoveHandle(multi_, handle);
+      curl_.easyCleanup(handle);
+      curl_.slistFreeAll(transfer->headers);
     }
-    curl_multi_cleanup(multi_);
-    curl_global_cleanup();
+    curl_.multiCleanup(multi_);
+    curl_.globalCleanup();
   }
 
   void Start(RequestId id, HttpRequest request) override {
@@ -61,7 +66,7 @@ class CurlHttpClient final : public HttpClient {
       const std::lock_guard lock(mutex_);
       incoming_.push_back(std::move(transfer));
     }
-    curl_multi_wakeup(multi_);
+    curl_.multiWakeup(multi_);
   }
 
  private:
@@ -69,9 +74,9 @@ class CurlHttpClient final : public HttpClient {
     while (!stopping_) {
       TakeIncoming();
       int running = 0;
-      curl_multi_perform(multi_, &running);
+      curl_.multiPerform(multi_, &running);
       CollectDone();
-      curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
+      curl_.multiPoll(multi_, nullptr, 0, 1000, nullptr);
     }
   }
 
@@ -85,41 +90,41 @@ class CurlHttpClient final : public HttpClient {
   }
 
   void Begin(std::unique_ptr<Transfer> transfer) {
-    CURL* handle = curl_easy_init();
+    CURL* handle = curl_.easyInit();
     if (handle == nullptr) {
       Finish(transfer->id, Failed("cannot start a request"));
       return;
     }
     const HttpRequest& request = transfer->request;
-    curl_easy_setopt(handle, CURLOPT_URL, request.url.c_str());
-    curl_easy_setopt(handle, CURLOPT_CUSTOMREQUEST, request.method.c_str());
+    curl_.easySetopt(handle, CURLOPT_URL, request.url.c_str());
+    curl_.easySetopt(handle, CURLOPT_CUSTOMREQUEST, request.method.c_str());
     if (request.method == "POST" || !request.body.empty()) {
-      curl_easy_setopt(handle, CURLOPT_POSTFIELDS, request.body.data());
-      curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE,
+      curl_.easySetopt(handle, CURLOPT_POSTFIELDS, request.body.data());
+      curl_.easySetopt(handle, CURLOPT_POSTFIELDSIZE_LARGE,
                        static_cast<curl_off_t>(request.body.size()));
     }
     for (const auto& [name, value] : request.headers) {
       std::string line = name;
       line += ": ";
       line += value;
-      transfer->headers = curl_slist_append(transfer->headers, line.c_str());
+      transfer->headers = curl_.slistAppend(transfer->headers, line.c_str());
     }
     // No "Expect: 100-continue" pause before a body.
-    transfer->headers = curl_slist_append(transfer->headers, "Expect:");
-    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, transfer->headers);
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(request.timeoutMs));
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &KeepBody);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, transfer.get());
-    curl_easy_setopt(handle, CURLOPT_USERAGENT, "morvex2");
-    curl_multi_add_handle(multi_, handle);
+    transfer->headers = curl_.slistAppend(transfer->headers, "Expect:");
+    curl_.easySetopt(handle, CURLOPT_HTTPHEADER, transfer->headers);
+    curl_.easySetopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(request.timeoutMs));
+    curl_.easySetopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_.easySetopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_.easySetopt(handle, CURLOPT_WRITEFUNCTION, &KeepBody);
+    curl_.easySetopt(handle, CURLOPT_WRITEDATA, transfer.get());
+    curl_.easySetopt(handle, CURLOPT_USERAGENT, "morvex2");
+    curl_.multiAddHandle(multi_, handle);
     running_.emplace(handle, std::move(transfer));
   }
 
   void CollectDone() {
     int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
+    while (CURLMsg* message = curl_.multiInfoRead(multi_, &left)) {
       if (message->msg != CURLMSG_DONE) continue;
       CURL* handle = message->easy_handle;
       const auto found = running_.find(handle);
@@ -127,20 +132,21 @@ class CurlHttpClient final : public HttpClient {
       Transfer& transfer = *found->second;
       if (message->data.result == CURLE_OK) {
         long status = 0;
-        curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+        curl_.easyGetinfo(handle, CURLINFO_RESPONSE_CODE, &status);
         transfer.response.status = static_cast<int>(status);
       } else {
         transfer.response =
-            Failed(transfer.tooLong ? kTooLong : curl_easy_strerror(message->data.result));
+            Failed(transfer.tooLong ? kTooLong : curl_.easyStrerror(message->data.result));
       }
-      curl_multi_remove_handle(multi_, handle);
-      curl_easy_cleanup(handle);
-      curl_slist_free_all(transfer.headers);
+      curl_.multiRemoveHandle(multi_, handle);
+      curl_.easyCleanup(handle);
+      curl_.slistFreeAll(transfer.headers);
       Finish(transfer.id, std::move(transfer.response));
       running_.erase(found);
     }
   }
 
+  const CurlLibrary& curl_;
   CURLM* multi_ = nullptr;
   std::thread worker_;
   std::atomic<bool> stopping_{false};
@@ -149,10 +155,32 @@ class CurlHttpClient final : public HttpClient {
   std::map<CURL*, std::unique_ptr<Transfer>> running_;  // the worker's alone
 };
 
+// Without libcurl the game plays on as without a network: every request
+// fails at once, saying why, and the log says it once.
+class MissingLibraryClient final : public HttpClient {
+ public:
+  explicit MissingLibraryClient(std::string why) : why_(std::move(why)) {}
+  void Start(RequestId id, HttpRequest) override { Finish(id, Failed(why_)); }
+
+ private:
+  std::string why_;
+};
+
 }  // namespace
 
+std::unique_ptr<HttpClient> MakeCurlHttpClient(const char* versionedName) {
+  std::string why;
+  const CurlLibrary* curl = LoadCurlLibrary(versionedName, &why);
+  if (curl == nullptr) {
+    why = "no network library (" + why + ")";
+    LogError("starting the world tables' client", why, Repeats::kLogOnce);
+    return std::make_unique<MissingLibraryClient>(std::move(why));
+  }
+  return std::make_unique<CurlHttpClient>(*curl);
+}
+
 std::unique_ptr<HttpClient> MakeSystemHttpClient() {
-  return std::make_unique<CurlHttpClient>();
+  return MakeCurlHttpClient(kCurlLibraryName);
 }
 
 }  // namespace platform::net

@@ -325,10 +325,9 @@ bool SdlMixerAudio::Open() {
     return false;
   }
 #if MORVEX2_FLUIDSYNTH
-  // Without MIDI support the tunes not yet rendered simply fail to load; the
-  // renderings and the clap need no decoder.
-  if ((Mix_Init(MIX_INIT_MID) & MIX_INIT_MID) == 0) LogSdlError("Mix_Init", Repeats::kLogOnce);
-  SilenceSynthesiserLog();
+  // The mixer takes up its MIDI synthesiser, and loads FluidSynth, only when
+  // a tune must be synthesised (AddTune); the renderings and the clap need
+  // none.
   PointAtSoundFont();
 #endif
   // A machine without a sound card may get this far and fail only here.
@@ -519,6 +518,8 @@ bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) 
     if (AwaitLateRendering(handle, tune, bytes, soundFont)) return true;
   }
 #if MORVEX2_FLUIDSYNTH
+  // Without the synthesiser a tune not yet rendered stays silent.
+  if (!SynthesiserReady()) return false;
   tune.music = MusicFromMemory(bytes, MUS_MID);
   if (tune.music == nullptr) return false;
   tune.synthesised = true;

@@ -2,10 +2,6 @@
 
 #include <cstring>
 
-#ifdef __EMSCRIPTEN__
-#include "platform/sdl/browser_canvas_surface.h"
-#include "platform/sdl/browser_input_wait.h"
-#endif
 #if MORVEX2_WITH_X11
 #include "platform/x11/window_input_wait.h"
 #include "platform/x11/window_shared_image.h"
@@ -64,9 +60,6 @@ class X11InputWait final : public InputWait {
 }  // namespace
 
 std::unique_ptr<WindowSurface> MakeWindowSurface(SDL_Window* window) {
-#ifdef __EMSCRIPTEN__
-  return std::make_unique<BrowserCanvasSurface>();
-#endif
 #if MORVEX2_WITH_X11
   if (window != nullptr && OnX11()) return std::make_unique<X11WindowSurface>(window);
 #endif
@@ -74,9 +67,6 @@ std::unique_ptr<WindowSurface> MakeWindowSurface(SDL_Window* window) {
 }
 
 std::unique_ptr<InputWait> MakeInputWait([[maybe_unused]] SDL_Window* window) {
-#ifdef __EMSCRIPTEN__
-  return std::make_unique<BrowserInputWait>();
-#endif
 #if MORVEX2_WITH_X11
   if (window != nullptr && OnX11()) return std::make_unique<X11InputWait>(window);
 #endif

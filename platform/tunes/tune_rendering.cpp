@@ -1,12 +1,12 @@
 #include "platform/tunes/tune_rendering.h"
 
-#include <fluidsynth.h>
-
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "formats/wave_header.h"
+#include "platform/base/log.h"
+#include "platform/tunes/fluidsynth_library.h"
 
 namespace platform {
 
@@ -20,9 +20,10 @@ constexpr int kBlockFrames = 64 * kStepFrames;
 constexpr int kFrameBytes = 4;  // 16-bit stereo
 
 struct FluidDeleter {
-  void operator()(fluid_settings_t* p) const { delete_fluid_settings(p); }
-  void operator()(fluid_synth_t* p) const { delete_fluid_synth(p); }
-  void operator()(fluid_player_t* p) const { delete_fluid_player(p); }
+  const FluidSynthLibrary* fluid;
+  void operator()(fluid_settings_t* p) const { fluid->deleteSettings(p); }
+  void operator()(fluid_synth_t* p) const { fluid->deleteSynth(p); }
+  void operator()(fluid_player_t* p) const { fluid->deletePlayer(p); }
 };
 template <typename T>
 using FluidPtr = std::unique_ptr<T, FluidDeleter>;
@@ -31,26 +32,39 @@ using FluidPtr = std::unique_ptr<T, FluidDeleter>;
 // device's rate, the sequencer timed by the samples it renders, and the gain
 // of a tune at full volume (the mixer's 1.2 for its 128).
 struct Synthesiser {
+  const FluidSynthLibrary* fluid;
   FluidPtr<fluid_settings_t> settings;
   FluidPtr<fluid_synth_t> synth;
   FluidPtr<fluid_player_t> player;
 };
 
+const FluidSynthLibrary* SynthesiserLibrary(std::string* why) {
+  return LoadFluidSynth(kFluidSynthLibraryName, why);
+}
+
+// Nothing when the synthesiser is not installed.
 std::optional<Synthesiser> StartSynthesiser(std::span<const std::uint8_t> midi,
                                             const std::string& soundFont) {
-  Synthesiser s;
-  s.settings.reset(new_fluid_settings());
+  std::string why;
+  const FluidSynthLibrary* library = SynthesiserLibrary(&why);
+  if (library == nullptr) return std::nullopt;
+  const FluidSynthLibrary& fluid = *library;
+  const FluidDeleter deleter{&fluid};
+  Synthesiser s{.fluid = &fluid,
+                .settings = FluidPtr<fluid_settings_t>(fluid.newSettings(), deleter),
+                .synth = FluidPtr<fluid_synth_t>(nullptr, deleter),
+                .player = FluidPtr<fluid_player_t>(nullptr, deleter)};
   if (!s.settings) return std::nullopt;
-  fluid_settings_setnum(s.settings.get(), "synth.sample-rate", kRenderRate);
-  fluid_settings_setstr(s.settings.get(), "player.timing-source", "sample");
-  s.synth.reset(new_fluid_synth(s.settings.get()));
-  if (!s.synth || fluid_synth_sfload(s.synth.get(), soundFont.c_str(), 1) == FLUID_FAILED) {
+  fluid.settingsSetnum(s.settings.get(), "synth.sample-rate", kRenderRate);
+  fluid.settingsSetstr(s.settings.get(), "player.timing-source", "sample");
+  s.synth.reset(fluid.newSynth(s.settings.get()));
+  if (!s.synth || fluid.synthSfload(s.synth.get(), soundFont.c_str(), 1) == FLUID_FAILED) {
     return std::nullopt;
   }
-  fluid_synth_set_gain(s.synth.get(), 1.2f);
-  s.player.reset(new_fluid_player(s.synth.get()));
-  if (!s.player || fluid_player_add_mem(s.player.get(), midi.data(), midi.size()) != FLUID_OK ||
-      fluid_player_play(s.player.get()) != FLUID_OK) {
+  fluid.synthSetGain(s.synth.get(), 1.2f);
+  s.player.reset(fluid.newPlayer(s.synth.get()));
+  if (!s.player || fluid.playerAddMem(s.player.get(), midi.data(), midi.size()) != FLUID_OK ||
+      fluid.playerPlay(s.player.get()) != FLUID_OK) {
     return std::nullopt;
   }
   return s;
@@ -66,10 +80,11 @@ void AppendSamples(std::vector<std::uint8_t>& block, std::span<const std::int16_
 
 }  // namespace
 
-void SilenceSynthesiserLog() {
-  for (int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
-    fluid_set_log_function(level, nullptr, nullptr);
-  }
+bool SynthesiserReady() {
+  std::string why;
+  if (SynthesiserLibrary(&why) != nullptr) return true;
+  LogError("loading the synthesiser for the player's tunes", why, Repeats::kLogOnce);
+  return false;
 }
 
 bool RenderTune(std::span<const std::uint8_t> midi, const std::string& soundFont,
@@ -82,10 +97,11 @@ bool RenderTune(std::span<const std::uint8_t> midi, const std::string& soundFont
   std::vector<std::uint8_t> block;
   block.reserve(std::size_t{kBlockFrames} * kFrameBytes);
   long frames = 0;
-  for (; fluid_player_get_status(s->player.get()) == FLUID_PLAYER_PLAYING; frames += kStepFrames) {
+  const FluidSynthLibrary& fluid = *s->fluid;
+  for (; fluid.playerGetStatus(s->player.get()) == FLUID_PLAYER_PLAYING; frames += kStepFrames) {
     if (cancel.load(std::memory_order_relaxed) || frames >= kLongest) return false;
     // The 16-bit samples of the mixer's own playing, dither and all.
-    if (fluid_synth_write_s16(s->synth.get(), kStepFrames, samples, 0, 2, samples, 1, 2) !=
+    if (fluid.synthWriteS16(s->synth.get(), kStepFrames, samples, 0, 2, samples, 1, 2) !=
         FLUID_OK) {
       return false;
     }

@@ -20,14 +20,14 @@ inline constexpr int kRenderRate = 44100;
 // One pass of the tune, from its first tick to its last event, as a WAV file
 // of 16-bit stereo samples at kRenderRate, written to `out` as it is
 // synthesised. Always the same bytes for the same tune and soundfont. False
-// when the synthesiser cannot take the tune or the soundfont, the tune is too
+// when the synthesiser is not installed or cannot take the tune or the soundfont, the tune is too
 // long, writing fails, or `cancel` becomes true; `out` is then not finished.
 [[nodiscard]] bool RenderTune(std::span<const std::uint8_t> midi, const std::string& soundFont,
                               const std::atomic<bool>& cancel, CachedTuneWriter& out);
 
-// Quietens the synthesiser's own messages: a strange tune can make it print
-// a line for every note, millions of them. The setting is the whole
-// process's, so it is made once, before any tune is synthesised or rendered.
-void SilenceSynthesiserLog();
+// Whether the synthesiser can be had, loading it the first time it is asked
+// (fluidsynth_library.h); without it, says why, once. Asked before the mixer
+// is handed a tune to synthesise, so that the synthesiser is quiet there too.
+[[nodiscard]] bool SynthesiserReady();
 
 }  // namespace platform

@@ -15,10 +15,6 @@ std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b) {
   return sum;
 }
 
-std::int64_t ClampPeriod(UINT periodMs) {
-  return std::clamp<std::int64_t>(periodMs, USER_TIMER_MINIMUM, MessageQueue::kMaxTimerPeriodMs);
-}
-
 // The first tick of the timer's own rhythm that lies after `nowMs`, for a
 // timer that was due at `dueMs` <= `nowMs`: ticks missed in between are gone,
 // merged into the one just delivered.
@@ -29,6 +25,10 @@ std::int64_t NextDueAfter(std::int64_t dueMs, std::int64_t periodMs, std::int64_
 }
 
 }  // namespace
+
+std::int64_t MessageQueue::RunningPeriodMs(UINT periodMs) {
+  return std::clamp<std::int64_t>(periodMs, USER_TIMER_MINIMUM, kMaxTimerPeriodMs);
+}
 
 MSG MessageQueue::MakeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) const {
   // The message time is the millisecond count, wrapping as a 32-bit tick count does.
@@ -129,7 +129,7 @@ MessageQueue::Timer* MessageQueue::FindTimer(HWND hwnd, UINT_PTR id) {
 }
 
 UINT_PTR MessageQueue::SetTimer(HWND hwnd, UINT_PTR id, UINT periodMs) {
-  const std::int64_t period = ClampPeriod(periodMs);
+  const std::int64_t period = RunningPeriodMs(periodMs);
   // Setting a live timer again starts its count afresh: a tick it had
   // pending is dropped and the next comes one whole new period from now.
   const Timer fresh{hwnd, id, period, SaturatingAdd(ClockNow().NowMs(), period)};

@@ -76,6 +76,9 @@ class MessageQueue {
   // Back to empty: no messages, no quit, no timers, no pump of its own.
   void Clear();
 
+  // The period a timer asked for `periodMs` runs at.
+  [[nodiscard]] static std::int64_t RunningPeriodMs(UINT periodMs);
+
   // How often a waiting Get looks at the input pump.
   static constexpr std::int64_t kInputPollMs = 10;
   // The longest period a timer runs at; longer requests are lowered to it.

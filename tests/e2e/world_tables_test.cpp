@@ -43,9 +43,13 @@ struct FakeWorld {
   std::map<std::string, std::uint32_t> seeds;  // ticket -> seed
   std::vector<std::string> results;            // the bodies of results sent
   std::string entryReplay;                     // GET /entries/N/replay
+  std::vector<std::string> progress;           // the bodies of progress stamps taken
+  std::size_t awayAfterProgress = 0;           // goes away once it took this many (0: never)
+  int endsTried = 0;
 
   HttpResponse Answer(const HttpRequest& request) {
     HttpResponse response;
+    if (ScriptedNetwork::Line(request).ends_with("/end")) ++endsTried;
     if (away) {
       response.error = "Connection refused";
       return response;
@@ -61,6 +65,10 @@ struct FakeWorld {
       response.body = std::string("{\"ticket\":\"") + id + "\",\"seed\":" + std::to_string(seed) +
                       ",\"level\":" + std::to_string(level) + ",\"expiresInS\":2592000}";
     } else if (line.ends_with("/start") || line.ends_with("/end")) {
+      response.status = 204;
+    } else if (line.ends_with("/progress")) {
+      progress.push_back(request.body);
+      away = progress.size() == awayAfterProgress;
       response.status = 204;
     } else if (line.ends_with("/replay") && request.method == "POST") {
       results.push_back(request.body);
@@ -198,6 +206,33 @@ TEST_F(WorldRun, AResultTheServerCannotTakeIsKeptAndSentAgainAtTheNextStart) {
   run = RunGame(folder_, "wait 100\nkey ESC\n");
   ASSERT_EQ(world_.results.size(), 2u);
   EXPECT_EQ(world_.results[1], world_.results[0]) << "the same result, sent again";
+  EXPECT_FALSE(fs::exists(folder_ / kPendingSubmissionsName));
+}
+
+// The server goes away near the game's end, after the game told its progress: the end is told
+// again while it could still count, the result is kept, and at the next start it is sent and
+// taken (the server vouches for it by its last progress).
+TEST_F(WorldRun, AResultWhoseEndWasLostIsKeptAndSentAgainWithItsProgress) {
+  world_.awayAfterProgress = 1;
+  // Paused for 8 s before it runs: a game of some 15 s.
+  GameRun run =
+      RunGame(folder_, "wait 100\nkey DOWN\nwait 50\nkey RETURN\nwait 8000\nkey RETURN\n" +
+                           DropUntilOver(150) + "wait 3000\nkey ESC\n");
+  ASSERT_EQ(run.exitCode, 0);
+  Replay game;
+  std::string error;
+  ASSERT_TRUE(ReadReplayFile((folder_ / kLastReplayName).string(), &game, &error)) << error;
+  ASSERT_GT(game.messages.back().timeMs, 10'000u) << "a game long enough to tell its progress";
+  ASSERT_EQ(world_.progress.size(), 1u);
+  EXPECT_TRUE(world_.progress[0].starts_with("{\"ms\":100")) << world_.progress[0];
+  EXPECT_GE(world_.endsTried, 2) << "the end is told again after a failure";
+  EXPECT_LE(world_.endsTried, 4) << "and only a few times";
+  ASSERT_EQ(ParsePendingSubmissions(FileText(folder_ / kPendingSubmissionsName)).size(), 1u);
+
+  world_.away = false;
+  ResendInFolder();
+  run = RunGame(folder_, "wait 100\nkey ESC\n");
+  ASSERT_EQ(world_.results.size(), 1u);
   EXPECT_FALSE(fs::exists(folder_ / kPendingSubmissionsName));
 }
 

@@ -6,8 +6,8 @@
 # Usage: page_hooks_check.sh SOURCE_DIR
 set -euo pipefail
 cd "$1"
-files=(web/*.js web/*.html app/web_page.cpp tests/web/page_test_hooks.js)
-mapfile -t -O "${#files[@]}" files < <(git ls-files 'platform/*_web.cpp' 'platform/*/browser_*.cpp')
+files=(web/*.js web/*.html tests/web/page_test_hooks.js)
+mapfile -t -O "${#files[@]}" files < <(git ls-files '*_web.cpp')
 used="$(grep -ohE "morvex2[A-Z][A-Za-z]*|morvex2_[a-z_]+|'morvex2-[a-z][a-z-]*'" "${files[@]}" |
         tr -d "'" | sort -u)"
 listed="$(grep -oE '`morvex2[-_A-Za-z]*`' web/hooks.md | tr -d '`' | grep -v -- '-$' | sort -u)"

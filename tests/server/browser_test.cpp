@@ -18,7 +18,6 @@ namespace fs = std::filesystem;
 using testworld::AskRaw;
 using testworld::HeaderOf;
 using testworld::ServerProcess;
-using testworld::StatusOf;
 
 void PutFile(const fs::path& path, const std::string& text) {
   fs::create_directories(path.parent_path());
@@ -85,7 +84,7 @@ TEST_F(BrowserTest, TheBuildsCompressedCopiesGoToBrowsersThatTakeThem) {
     const std::string answer =
         Get(server.port(), row.path,
             *row.accepts ? std::string("Accept-Encoding: ") + row.accepts + "\r\n" : "");
-    EXPECT_EQ(StatusOf(answer), 200);
+    EXPECT_EQ(testworld::StatusOf(answer), 200);
     EXPECT_EQ(Body(answer), row.body);
     EXPECT_EQ(HeaderOf(answer, "Content-Encoding"), row.coding);
     EXPECT_EQ(HeaderOf(answer, "Vary"), "Accept-Encoding");
@@ -93,7 +92,7 @@ TEST_F(BrowserTest, TheBuildsCompressedCopiesGoToBrowsersThatTakeThem) {
   EXPECT_EQ(
       HeaderOf(Get(server.port(), "/morvex2.wasm", "Accept-Encoding: br\r\n"), "Content-Type"),
       "application/wasm");
-  EXPECT_EQ(StatusOf(Get(server.port(), "/morvex2.wasm.gz")), 404);
+  EXPECT_EQ(testworld::StatusOf(Get(server.port(), "/morvex2.wasm.gz")), 404);
 }
 
 TEST_F(BrowserTest, ACopyStillGoodIsAnswered304AndHashedNamesAreKeptAYear) {
@@ -105,11 +104,12 @@ TEST_F(BrowserTest, ACopyStillGoodIsAnswered304AndHashedNamesAreKeptAYear) {
   ASSERT_FALSE(etag.empty());
   const std::string again =
       Get(port, "/morvex2.wasm", "Accept-Encoding: gzip\r\nIf-None-Match: " + etag + "\r\n");
-  EXPECT_EQ(StatusOf(again), 304);
+  EXPECT_EQ(testworld::StatusOf(again), 304);
   EXPECT_EQ(Body(again), "");
   EXPECT_EQ(HeaderOf(again, "ETag"), etag);
   // Another coding is another copy.
-  EXPECT_EQ(StatusOf(Get(port, "/morvex2.wasm", "If-None-Match: " + etag + "\r\n")), 200);
+  EXPECT_EQ(testworld::StatusOf(Get(port, "/morvex2.wasm", "If-None-Match: " + etag + "\r\n")),
+            200);
 
   const struct {
     const char* path;
@@ -173,7 +173,7 @@ TEST_F(BrowserTest, WritesComeOnlyFromThisServersPageAndThePagesAllowed) {
   for (const auto& row : kRows) {
     SCOPED_TRACE(row.headers);
     const std::string answer = PostTicket(port, row.headers);
-    EXPECT_EQ(StatusOf(answer), row.status) << answer;
+    EXPECT_EQ(testworld::StatusOf(answer), row.status) << answer;
   }
   // Nothing was made for the refused ones.
   EXPECT_NE(server.Get("/metrics").body.find("morvex2_open_tickets 3\n"), std::string::npos);
@@ -185,13 +185,14 @@ TEST_F(BrowserTest, WritesComeOnlyFromThisServersPageAndThePagesAllowed) {
              "OPTIONS /api/v1/tickets HTTP/1.1\r\nHost: a\r\nConnection: close\r\nOrigin: "
              "https://play.example\r\nAccess-Control-Request-Method: POST\r\n"
              "Access-Control-Request-Headers: content-type\r\n\r\n");
-  EXPECT_EQ(StatusOf(asked), 204) << asked;
+  EXPECT_EQ(testworld::StatusOf(asked), 204) << asked;
   EXPECT_NE(HeaderOf(asked, "Access-Control-Allow-Methods").find("POST"), std::string::npos);
   EXPECT_EQ(HeaderOf(asked, "Access-Control-Allow-Origin"), "https://play.example");
-  EXPECT_EQ(StatusOf(AskRaw(port,
-                            "OPTIONS /api/v1/tickets HTTP/1.1\r\nHost: a\r\nConnection: close\r\n"
-                            "Origin: https://evil.example\r\nAccess-Control-Request-Method: "
-                            "POST\r\n\r\n")),
+  EXPECT_EQ(testworld::StatusOf(
+                AskRaw(port,
+                       "OPTIONS /api/v1/tickets HTTP/1.1\r\nHost: a\r\nConnection: close\r\n"
+                       "Origin: https://evil.example\r\nAccess-Control-Request-Method: "
+                       "POST\r\n\r\n")),
             403);
 }
 

@@ -33,7 +33,7 @@ using testworld::TestClock;
 // last message comes at kGameMs, and the clock is moved on by as much before the games are
 // submitted, however long the test itself takes.
 constexpr std::int64_t kStartMs = testworld::kTestStartMs;
-constexpr std::uint32_t kGameMs = 90'000;
+constexpr std::uint32_t kGameMs = 300'000;
 // How long a test waits for a server to find its database again.
 constexpr auto kRecoveryBound = std::chrono::seconds(30);
 

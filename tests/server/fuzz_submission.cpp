@@ -90,8 +90,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Accepted: the stored game is one that plays back to what it claims.
   const nlohmann::json accepted = nlohmann::json::parse(answer.body);
   std::vector<std::uint8_t> stored;
-  Check(TheStore().ReplayOf(accepted["entry"].get<std::int64_t>(), &stored) ==
-        server::StoreResult::kOk);
+  bool removed = true;
+  Check(TheStore().ReplayOf(accepted["entry"].get<std::int64_t>(), &stored, &removed) ==
+            server::StoreResult::kOk &&
+        !removed);
   Replay replay;
   std::string error;
   Check(DecodeReplay(stored, &replay, &error));

@@ -15,7 +15,6 @@ namespace {
 
 using testworld::Reply;
 using testworld::ServerProcess;
-using testworld::StatusOf;
 using testworld::TestClock;
 
 std::string TicketFrom(const char* from, int port) {
@@ -60,16 +59,20 @@ TEST(HygieneTest, ALogLineCarriesNoClientsControlBytes) {
   const testworld::Scratch scratch;
   ServerProcess server({"--data", scratch.path()});
   ASSERT_TRUE(server.started()) << server.Log();
-  // A method with a terminal's escape in it.
+  // A refusal that names what the client sent: an origin with a terminal's 8-bit escape in
+  // it, and longer than any line.
   testworld::AskRaw(server.port(),
-                    "G\x1b[31mET\x7f / HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n");
+                    "POST /api/v1/tickets HTTP/1.1\r\nHost: a\r\nConnection: close\r\n"
+                    "Content-Length: 0\r\nOrigin: https://e.example\x9b" +
+                        std::string(2000, 'a') + "\r\n\r\n");
   const std::string log = server.Log();
   std::istringstream lines(log);
   for (std::string line; std::getline(lines, line);) {
     EXPECT_LE(line.size(), 400u) << line.substr(0, 80);
     for (const char c : line) EXPECT_GE(static_cast<unsigned char>(c), 0x20) << line;
   }
-  EXPECT_NE(log.find("G\\x1b[31mET\\x7f"), std::string::npos) << log;
+  EXPECT_NE(log.find("https://e.example\\x9baaaa"), std::string::npos) << log;
+  EXPECT_NE(log.find("aaa..."), std::string::npos) << log;
 }
 
 TEST(HygieneTest, RepeatedRefusalsFromOneAddressAreLoggedOnceAMinuteWithACount) {
@@ -81,7 +84,7 @@ TEST(HygieneTest, RepeatedRefusalsFromOneAddressAreLoggedOnceAMinuteWithACount) 
   for (int i = 0; i < 200; ++i) ASSERT_EQ(server.Get("/missing-" + std::to_string(i)).status, 404);
   EXPECT_EQ(CountOf(server.Log(), "not-found"), 1u) << server.Log();
   // Another address is logged for itself.
-  EXPECT_EQ(StatusOf(testworld::AskRaw(
+  EXPECT_EQ(testworld::StatusOf(testworld::AskRaw(
                 server.port(), "GET /missing HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n",
                 "127.0.0.3")),
             404);
@@ -102,21 +105,21 @@ TEST(HygieneTest, OpenTicketsAreBoundedPerAddressAndInAll) {
   const int port = server.port();
   // A game entered gives its ticket's place back.
   ASSERT_EQ(testworld::PlayAndSubmit(server, clock, 1, "ONE").status, 201);
-  EXPECT_EQ(StatusOf(TicketFrom("127.0.0.1", port)), 201);
-  EXPECT_EQ(StatusOf(TicketFrom("127.0.0.1", port)), 201);
+  EXPECT_EQ(testworld::StatusOf(TicketFrom("127.0.0.1", port)), 201);
+  EXPECT_EQ(testworld::StatusOf(TicketFrom("127.0.0.1", port)), 201);
   const std::string mine = TicketFrom("127.0.0.1", port);
-  EXPECT_EQ(StatusOf(mine), 503) << mine;
+  EXPECT_EQ(testworld::StatusOf(mine), 503) << mine;
   EXPECT_NE(mine.find("too-many-tickets"), std::string::npos) << mine;
   EXPECT_NE(mine.find("Retry-After:"), std::string::npos) << mine;
   // Another address still has its share, until the server holds its whole.
-  EXPECT_EQ(StatusOf(TicketFrom("127.0.0.2", port)), 201);
-  EXPECT_EQ(StatusOf(TicketFrom("127.0.0.3", port)), 503);
+  EXPECT_EQ(testworld::StatusOf(TicketFrom("127.0.0.2", port)), 201);
+  EXPECT_EQ(testworld::StatusOf(TicketFrom("127.0.0.3", port)), 503);
   EXPECT_NE(server.Get("/metrics").body.find("morvex2_open_tickets 3\n"), std::string::npos);
 
   // Expired, they are open no more.
   clock.Advance(24 * 60 * 60 * 1000 + 1000);
   EXPECT_NE(server.Get("/metrics").body.find("morvex2_open_tickets 0\n"), std::string::npos);
-  EXPECT_EQ(StatusOf(TicketFrom("127.0.0.1", port)), 201);
+  EXPECT_EQ(testworld::StatusOf(TicketFrom("127.0.0.1", port)), 201);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // What one client may not do to the others: make more writing requests than
-// the rate limit lets it (429 with Retry-After), or hold the server's threads
-// by sending its request a byte at a time.
+// the rate limit lets it (429 with Retry-After), hold the server's
+// connections by sending its request a byte at a time or by opening many,
+// send a request larger than the server keeps, or send one that the server
+// and a proxy in front of it could read as two.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -19,6 +21,186 @@ namespace {
 using testworld::Reply;
 using testworld::ServerProcess;
 
+// The most memory the server may hold whatever a client sends. Sanitized
+// builds keep freed memory aside on purpose, so there only the answers count.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr long kPeakMemoryKib = 0;
+#else
+constexpr long kPeakMemoryKib = 128 * 1024;
+#endif
+
+// A connection to the server from `from` (any 127.x.y.z is this machine).
+int Connect(int port, const char* from = "127.0.0.1") {
+  const int sock = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  inet_pton(AF_INET, from, &local.sin_addr);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (bind(sock, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+      connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(sock);
+    return -1;
+  }
+  return sock;
+}
+
+// Reads until the server closes or is silent for five seconds.
+std::string ReadAll(int sock) {
+  std::string answer;
+  char buffer[4096];
+  pollfd entry{.fd = sock, .events = POLLIN, .revents = 0};
+  while (poll(&entry, 1, 5000) > 0) {
+    const ssize_t got = recv(sock, buffer, sizeof buffer, 0);
+    if (got <= 0) break;
+    answer.append(buffer, static_cast<std::size_t>(got));
+  }
+  return answer;
+}
+
+// Sends `request` whole from `from` and reads the answers until the server closes.
+std::string RawExchange(int port, const std::string& request, const char* from = "127.0.0.1") {
+  const int sock = Connect(port, from);
+  if (sock < 0) return "";
+  send(sock, request.data(), request.size(), MSG_NOSIGNAL);
+  std::string answer = ReadAll(sock);
+  close(sock);
+  return answer;
+}
+
+int StatusOf(const std::string& answer) {
+  return answer.starts_with("HTTP/1.1 ") ? std::atoi(answer.c_str() + 9) : 0;
+}
+
+int AnswersIn(const std::string& answers) {
+  int count = answers.starts_with("HTTP/1.1 ") ? 1 : 0;
+  for (std::size_t at = answers.find("\r\nHTTP/1.1 "); at != std::string::npos;
+       at = answers.find("\r\nHTTP/1.1 ", at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+struct Sent {
+  std::string answer;
+  std::size_t bytes = 0;
+};
+
+// Sends `head`, `piece` `repeats` times and `tail`, stopping as soon as the
+// server answers, and reads what it answers.
+Sent SendUntilAnswered(int port, const std::string& head, const std::string& piece,
+                       std::size_t repeats, const std::string& tail) {
+  Sent sent;
+  const int sock = Connect(port);
+  if (sock < 0) return sent;
+  const std::size_t total = head.size() + piece.size() * repeats + tail.size();
+  const auto byteAt = [&](std::size_t at) {
+    if (at < head.size()) return head[at];
+    at -= head.size();
+    if (at < piece.size() * repeats) return piece[at % piece.size()];
+    return tail[at - piece.size() * repeats];
+  };
+  std::string out;
+  while (sent.bytes < total) {
+    pollfd entry{.fd = sock, .events = POLLIN | POLLOUT, .revents = 0};
+    if (poll(&entry, 1, 5000) <= 0 || (entry.revents & (POLLIN | POLLERR | POLLHUP)) != 0) break;
+    out.clear();
+    for (std::size_t at = sent.bytes; at < total && out.size() < 65536; ++at) {
+      out.push_back(byteAt(at));
+    }
+    const ssize_t wrote = send(sock, out.data(), out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (wrote < 0 && errno != EAGAIN) break;
+    if (wrote > 0) sent.bytes += static_cast<std::size_t>(wrote);
+  }
+  sent.answer = ReadAll(sock);
+  close(sock);
+  return sent;
+}
+
+constexpr std::size_t kPast1MiB = 2 * 1024 * 1024;
+
+struct Oversize {
+  const char* what;
+  std::string head;
+  std::string piece;
+  std::size_t repeats;
+  std::string tail;
+  int status;
+  int atOnce = 1;
+};
+
+std::string Repeated(const std::string& line, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += line;
+  return text;
+}
+
+// A request that could be read as two (its body is a request of its own).
+const std::string kSmuggled =
+    "POST /api/v1/tickets HTTP/1.1\r\nHost: a\r\nContent-Length: 11\r\n\r\n{\"level\":1}";
+
+std::vector<Oversize> Oversizes() {
+  const std::string block(65536, 'a');
+  const std::string chunk = "10000\r\n" + block + "\r\n";
+  const std::string post = "POST /api/v1/tickets HTTP/1.1\r\nHost: a\r\n";
+  const std::string length = "Content-Length: " + std::to_string(kSmuggled.size()) + "\r\n";
+  return {
+      {"a request line over 8 KiB", "GET /" + std::string(9000, 'a') + " HTTP/1.1\r\n\r\n", "", 0,
+       "", 414},
+      {"a request line of 256 MiB", "GET /", block, 4096, "", 414},
+      {"headers over 16 KiB in all",
+       "GET /healthz HTTP/1.1\r\n" + Repeated("X-Pad: " + std::string(1000, 'b') + "\r\n", 17), "",
+       0, "\r\n", 431},
+      {"more than 64 headers", "GET /healthz HTTP/1.1\r\n" + Repeated("X-N: 1\r\n", 65), "", 0,
+       "\r\n", 431},
+      {"88 MiB of small headers", "GET /healthz HTTP/1.1\r\n",
+       Repeated("X-Small: 0123456789\r\n", 3000), 1400, "", 431},
+      {"a declared body of 256 MiB", post + "Content-Length: 268435456\r\n\r\n", block, 4096, "",
+       413},
+      {"a chunked body of 256 MiB", post + "Transfer-Encoding: chunked\r\n\r\n", chunk, 4096, "",
+       413},
+      {"four chunked bodies at once", post + "Transfer-Encoding: chunked\r\n\r\n", chunk, 4096, "",
+       413, 4},
+      {"a body of 2 MiB without a length", post + "\r\n", block, 32, "", 411},
+      {"two Content-Lengths", post + length + length + "\r\n" + kSmuggled, "", 0, "", 400},
+      {"a Content-Length and chunked",
+       post + length + "Transfer-Encoding: chunked\r\n\r\n" + kSmuggled, "", 0, "", 400},
+      {"headers too large before a body that is a request",
+       post + "X-Big: " + std::string(17000, 'c') + "\r\n" + length + "\r\n" + kSmuggled, "", 0, "",
+       431},
+  };
+}
+
+TEST(LimitsTest, OversizeAndAmbiguousRequestsAreRefusedAtOnceAndCloseTheirConnection) {
+  testworld::Scratch scratch;
+  ServerProcess server({"--data", scratch.path()});
+  ASSERT_TRUE(server.started()) << server.Log();
+  for (const Oversize& row : Oversizes()) {
+    std::vector<Sent> sent(static_cast<std::size_t>(row.atOnce));
+    std::vector<std::thread> clients;
+    for (Sent& one : sent) {
+      clients.emplace_back([&] {
+        one = SendUntilAnswered(server.port(), row.head, row.piece, row.repeats, row.tail);
+      });
+    }
+    for (std::thread& client : clients) client.join();
+    for (const Sent& one : sent) {
+      EXPECT_EQ(StatusOf(one.answer), row.status) << row.what << ": " << one.answer;
+      // Nothing after the refused head is read as a request of its own.
+      EXPECT_EQ(AnswersIn(one.answer), 1) << row.what << ": " << one.answer;
+      EXPECT_NE(one.answer.find("Connection: close"), std::string::npos) << row.what;
+      // Refused once past the bound, not once it was all sent.
+      EXPECT_LT(one.bytes, std::size_t{32} << 20) << row.what;
+    }
+    EXPECT_EQ(server.Get("/healthz").status, 200) << row.what;
+    if (kPeakMemoryKib > 0) {
+      EXPECT_LE(server.PeakMemoryKib(), kPeakMemoryKib) << row.what;
+    }
+  }
+}
+
 TEST(LimitsTest, TooManyWritesFromOneAddressAreToldWhenToComeBack) {
   testworld::Scratch scratch;
   ServerProcess server({"--data", scratch.path(), "--rate-limit", "3"});
@@ -33,32 +215,12 @@ TEST(LimitsTest, TooManyWritesFromOneAddressAreToldWhenToComeBack) {
   EXPECT_LE(retryAfter, 60);
   // Reading is not limited.
   EXPECT_EQ(server.Get("/api/v1/tables/1").status, 200);
-}
-
-int Connect(int port) {
-  const int sock = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(sock);
-    return -1;
-  }
-  return sock;
-}
-
-// Sends `request` whole and reads the answer until the server closes.
-std::string RawExchange(int port, const std::string& request) {
-  const int sock = Connect(port);
-  if (sock < 0) return "";
-  send(sock, request.data(), request.size(), MSG_NOSIGNAL);
-  std::string answer;
-  char buffer[4096];
-  for (ssize_t got = 0; (got = recv(sock, buffer, sizeof buffer, 0)) > 0;)
-    answer.append(buffer, got);
-  close(sock);
-  return answer;
+  // A refused request's body is never read as the connection's next request,
+  // nor is a request after it.
+  const std::string answers =
+      RawExchange(server.port(), kSmuggled + "GET /healthz HTTP/1.1\r\n\r\n");
+  EXPECT_EQ(StatusOf(answers), 429) << answers;
+  EXPECT_EQ(AnswersIn(answers), 1) << answers;
 }
 
 TEST(LimitsTest, StampsNeedNoBodyAndABodySentAnywayIsPassedOver) {
@@ -107,7 +269,7 @@ bool TrickleUntilCutOff(int port, const std::string& request, int paceMs) {
 
 TEST(LimitsTest, ClientsThatTrickleAreCutOffAndOthersStillServed) {
   testworld::Scratch scratch;
-  // Two threads, and a request must arrive whole within a second.
+  // A request must arrive whole within a second.
   ServerProcess server({"--data", scratch.path(), "--threads", "2", "--request-deadline", "1"});
   ASSERT_TRUE(server.started()) << server.Log();
   // More tricklers than threads, each taking 40 × 0.25 s = 10 s for its request.
@@ -122,6 +284,68 @@ TEST(LimitsTest, ClientsThatTrickleAreCutOffAndOthersStillServed) {
   for (std::thread& trickler : tricklers) trickler.join();
   for (std::size_t i = 0; i < cutOff.size(); ++i) EXPECT_TRUE(cutOff[i]) << "trickler " << i;
   EXPECT_EQ(server.Get("/healthz").status, 200);
+}
+
+TEST(LimitsTest, OneAddressHoldsAtMostItsConnectionsAndIdleOnesAreClosed) {
+  testworld::Scratch scratch;
+  ServerProcess server(
+      {"--data", scratch.path(), "--connections-per-address", "3", "--keep-alive", "1"});
+  ASSERT_TRUE(server.started()) << server.Log();
+  std::vector<int> held;
+  for (int i = 0; i < 3; ++i) held.push_back(Connect(server.port(), "127.0.0.5"));
+  const std::string health = "GET /healthz HTTP/1.1\r\nHost: a\r\n\r\n";
+  const std::string refused = RawExchange(server.port(), health, "127.0.0.5");
+  EXPECT_EQ(StatusOf(refused), 503) << refused;
+  EXPECT_NE(refused.find("too-many-connections"), std::string::npos) << refused;
+  EXPECT_EQ(StatusOf(RawExchange(server.port(), health, "127.0.0.6")), 200);
+  // A connection kept alive after its answer is closed once idle for the
+  // keep-alive timeout (ReadAll waits up to five seconds).
+  send(held[0], health.data(), health.size(), MSG_NOSIGNAL);
+  const std::string kept = ReadAll(held[0]);
+  EXPECT_EQ(StatusOf(kept), 200) << kept;
+  EXPECT_EQ(recv(held[0], nullptr, 0, MSG_DONTWAIT), 0) << "still open";
+  for (const int sock : held) close(sock);
+}
+
+TEST(LimitsTest, OnlyATrustedProxyNamesThePlayerItForwards) {
+  testworld::Scratch scratch;
+  ServerProcess server({"--data", scratch.path(), "--rate-limit", "1", "--connections-per-address",
+                        "2", "--trusted-proxy", "127.0.0.2,::1"});
+  ASSERT_TRUE(server.started()) << server.Log();
+  const auto ticketFor = [&](const char* from, const std::string& player) {
+    const std::string body = R"({"level":1})";
+    return StatusOf(RawExchange(server.port(),
+                                "POST /api/v1/tickets HTTP/1.1\r\nHost: a\r\nConnection: close\r\n"
+                                "X-Forwarded-For: " +
+                                    player + "\r\nContent-Length: " + std::to_string(body.size()) +
+                                    "\r\n\r\n" + body,
+                                from));
+  };
+  const struct {
+    const char* from;
+    std::string forwarded;
+    int status;
+  } rows[] = {
+      {"127.0.0.2", "203.0.113.5", 201},
+      {"127.0.0.2", "203.0.113.5", 429},                // the same player
+      {"127.0.0.2", "198.51.100.1, 203.0.113.6", 201},  // the proxy's own entry is the last
+      {"127.0.0.2", "203.0.113.6", 429},
+      {"127.0.0.2", "not an address", 400},
+      {"127.0.0.3", "203.0.113.7", 201},  // no proxy: the header is the player's own claim
+      {"127.0.0.3", "203.0.113.8", 429},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(ticketFor(row.from, row.forwarded), row.status) << row.from << " " << row.forwarded;
+  }
+  // The proxy's connections are not one client's.
+  std::vector<int> held;
+  for (int i = 0; i < 4; ++i) held.push_back(Connect(server.port(), "127.0.0.2"));
+  const std::string health = "GET /healthz HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n";
+  for (const int sock : held) {
+    send(sock, health.data(), health.size(), MSG_NOSIGNAL);
+    EXPECT_EQ(StatusOf(ReadAll(sock)), 200);
+    close(sock);
+  }
 }
 
 }  // namespace

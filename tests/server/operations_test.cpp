@@ -102,6 +102,19 @@ TEST_F(OperationsTest, VerifyAllFindsAnEntryThatNoLongerReproduces) {
   EXPECT_EQ(run.status, 1) << run.out;
   EXPECT_NE(run.out.find("entry " + id + " no longer reproduces"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("2 entries checked, 1 do not reproduce"), std::string::npos) << run.out;
+
+  // The other entry's game, numbers and all, put in its place: it plays back as it claims, but
+  // it is not the game of this entry's ticket.
+  const std::string keptId = std::to_string(kept.Number("entry"));
+  RunSql(database_,
+         "UPDATE entries SET (replay, score, removed_count) = (SELECT replay, score, "
+         "removed_count FROM entries WHERE id = " +
+             keptId + ") WHERE id = " + id);
+  run = RunServerCommand("verify-all --data '" + scratch_.path() + "'");
+  EXPECT_EQ(run.status, 1) << run.out;
+  EXPECT_NE(run.out.find("entry " + id + " is not its ticket's game"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("2 entries checked, 1 do not reproduce"), std::string::npos) << run.out;
 }
 
 TEST_F(OperationsTest, RemoveTakesAnEntryOutAndKeepsWhy) {
@@ -111,9 +124,20 @@ TEST_F(OperationsTest, RemoveTakesAnEntryOutAndKeepsWhy) {
   CommandRun run = RunServerCommand("remove " + id + " --why 'played by a program' --data '" +
                                     scratch_.path() + "'");
   EXPECT_EQ(run.status, 0) << run.out;
+  const std::string when = QueryText(database_, "SELECT removed_ms FROM entries WHERE id = " + id);
+  EXPECT_FALSE(when.empty());
+  // Removed again, it keeps the first why and when.
+  clock_.Advance(60'000);
+  run = RunServerCommand("remove " + id + " --why 'a second thought' --data '" + scratch_.path() +
+                         "'");
+  EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_EQ(QueryText(database_, "SELECT removed_why FROM entries WHERE id = " + id),
             "played by a program");
-  EXPECT_FALSE(QueryText(database_, "SELECT removed_ms FROM entries WHERE id = " + id).empty());
+  EXPECT_EQ(QueryText(database_, "SELECT removed_ms FROM entries WHERE id = " + id), when);
+  // Its game is no longer given out.
+  const Reply replay = server_->Get("/api/v1/entries/" + id + "/replay");
+  EXPECT_EQ(replay.status, 410);
+  EXPECT_EQ(replay.Code(), "entry-removed");
   const nlohmann::json table = nlohmann::json::parse(server_->Get("/api/v1/tables/0").body);
   EXPECT_TRUE(table["entries"].empty());
 

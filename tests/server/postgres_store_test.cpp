@@ -100,7 +100,7 @@ TEST_F(PostgresStoreTest, BringsTheFirstSchemaForwardKeepingItsRows) {
   store.reset();
   ASSERT_TRUE(Open());
   EXPECT_EQ(database_->Run("DO $$ BEGIN IF (SELECT array_agg(version) FROM schema_version) "
-                           "<> ARRAY[2] THEN RAISE 'wrong version'; END IF; END $$"),
+                           "<> ARRAY[3] THEN RAISE 'wrong version'; END IF; END $$"),
             "");
 }
 
@@ -218,8 +218,10 @@ TEST(PostgresClusterTest, ACrashedDatabaseComesBackUnderTheStore) {
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].entryId, entryId);
   std::vector<std::uint8_t> replay;
-  ASSERT_EQ(store->ReplayOf(entryId, &replay), StoreResult::kOk);
+  bool removed = true;
+  ASSERT_EQ(store->ReplayOf(entryId, &replay, &removed), StoreResult::kOk);
   EXPECT_EQ(replay, EntryFor(TicketNamed("before"), 500).replay);
+  EXPECT_FALSE(removed);
 
   // Connections the store kept while the database restarted, unused meanwhile, are found
   // dead before a call is lost on them: not one call fails once it is back.

@@ -78,13 +78,27 @@ ServerProcess::ServerProcess(std::vector<std::string> arguments, std::uint64_t l
   const int logFd = mkstemp(logPath);
   if (logFd < 0) return;
   logPath_ = logPath;
-  // Every request of the tests comes from one address: no rate limit.
-  std::vector<std::string> argv = {MORVEX2_SERVER_PATH, "--listen", "127.0.0.1:0", "--rate-limit",
-                                   "0"};
+  // Every request of the tests comes from one address: no rate limit, no
+  // cap on its connections.
+  std::vector<std::string> argv = {
+      MORVEX2_SERVER_PATH,         "--listen", "127.0.0.1:0", "--rate-limit", "0",
+      "--connections-per-address", "0"};
   argv.insert(argv.end(), arguments_.begin(), arguments_.end());
   std::vector<char*> pointers;
   for (std::string& argument : argv) pointers.push_back(argument.data());
   pointers.push_back(nullptr);
+  // Each server a test starts draws its own fixed tickets and seeds: the same on every run,
+  // and never the same as another server's over the same store.
+  static int started = 0;
+  std::string draws = "MORVEX2_SERVER_TEST_DRAWS=" + std::to_string(++started);
+  std::vector<char*> environment;
+  for (char** variable = environ; *variable != nullptr; ++variable) {
+    if (!std::string_view(*variable).starts_with("MORVEX2_SERVER_TEST_DRAWS=")) {
+      environment.push_back(*variable);
+    }
+  }
+  environment.push_back(draws.data());
+  environment.push_back(nullptr);
   pid_ = fork();
   if (pid_ == 0) {
     dup2(logFd, STDERR_FILENO);
@@ -95,7 +109,7 @@ ServerProcess::ServerProcess(std::vector<std::string> arguments, std::uint64_t l
       // A write past the limit fails instead of ending the process.
       signal(SIGXFSZ, SIG_IGN);
     }
-    execv(pointers[0], pointers.data());
+    execve(pointers[0], pointers.data(), environment.data());
     _exit(127);
   }
   close(logFd);
@@ -130,6 +144,15 @@ std::string ServerProcess::Log() const {
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+long ServerProcess::PeakMemoryKib() const {
+  std::ifstream in("/proc/" + std::to_string(pid_) + "/status");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.starts_with("VmHWM:")) return std::atol(line.c_str() + 6);
+  }
+  return 0;
 }
 
 Reply ServerProcess::Get(const std::string& path) const {

@@ -40,6 +40,8 @@ class ServerProcess {
   void Kill(int signal);
   // The server's standard error so far.
   [[nodiscard]] std::string Log() const;
+  // The most memory the process has held at once (VmHWM), in KiB; 0 when not known.
+  [[nodiscard]] long PeakMemoryKib() const;
 
   [[nodiscard]] Reply Get(const std::string& path) const;
   [[nodiscard]] Reply Post(const std::string& path, const std::string& body = "") const;

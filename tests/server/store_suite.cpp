@@ -140,7 +140,14 @@ TEST_P(StoreSuite, RemovedEntriesLeaveTheTables) {
   const std::int64_t best = Enter(*store_, 1, 1, 900);
   const std::int64_t next = Enter(*store_, 2, 1, 400);
   ASSERT_EQ(store_->Remove(best, "played by a program", 5), StoreResult::kOk);
+  // Removed again, it stays removed as it was first (operations_test.cpp reads the why).
+  EXPECT_EQ(store_->Remove(best, "a second thought", 9), StoreResult::kOk);
   EXPECT_EQ(store_->Remove(next + 100, "no such entry", 5), StoreResult::kNotFound);
+  std::vector<std::uint8_t> replay = {1};
+  bool removed = false;
+  ASSERT_EQ(store_->ReplayOf(best, &replay, &removed), StoreResult::kOk);
+  EXPECT_TRUE(removed);
+  EXPECT_TRUE(replay.empty());
   std::vector<TableRow> rows;
   ASSERT_EQ(store_->Table(1, 100, &rows), StoreResult::kOk);
   ASSERT_EQ(rows.size(), 1u);
@@ -159,9 +166,11 @@ TEST_P(StoreSuite, EntriesComeBackWhole) {
   const std::int64_t first = Enter(*store_, 1, 2, 70);
   const std::int64_t second = Enter(*store_, 2, 0, 20);
   std::vector<std::uint8_t> replay;
-  ASSERT_EQ(store_->ReplayOf(first, &replay), StoreResult::kOk);
+  bool removed = true;
+  ASSERT_EQ(store_->ReplayOf(first, &replay, &removed), StoreResult::kOk);
   EXPECT_EQ(replay, (std::vector<std::uint8_t>{0x4D, 0x56, 0x00, 0xFF, 0x00}));
-  EXPECT_EQ(store_->ReplayOf(second + 100, &replay), StoreResult::kNotFound);
+  EXPECT_FALSE(removed);
+  EXPECT_EQ(store_->ReplayOf(second + 100, &replay, &removed), StoreResult::kNotFound);
   std::vector<Entry> visited;
   ASSERT_EQ(store_->ForEachEntry([&](const Entry& entry) { visited.push_back(entry); }),
             StoreResult::kOk);

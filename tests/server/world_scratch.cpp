@@ -52,10 +52,10 @@ Reply PlayAndSubmit(const ServerProcess& server, TestClock& clock, std::int32_t 
   if (issued.status != 201) return issued;
   const std::string path = "/api/v1/tickets/" + issued.Text("ticket");
   if (const Reply started = server.Post(path + "/start"); started.status != 204) return started;
-  clock.Advance(durationMs);
-  if (const Reply ended = server.Post(path + "/end"); ended.status != 204) return ended;
   const Replay replay =
       PlayScriptedGame(static_cast<std::uint32_t>(issued.Number("seed")), level, durationMs);
+  clock.Advance(replay.messages.back().timeMs);
+  if (const Reply ended = server.Post(path + "/end"); ended.status != 204) return ended;
   return server.Post(path + "/replay", Body(name, replay));
 }
 

@@ -35,6 +35,7 @@ class TestClock {
   TestClock& operator=(const TestClock&) = delete;
   void Set(std::int64_t ms);
   void Advance(std::int64_t ms) { Set(now_ + ms); }
+  [[nodiscard]] std::int64_t Now() const { return now_; }
 
  private:
   std::string path_;
@@ -44,8 +45,8 @@ class TestClock {
 // A submission's body: the name and the replay in base64.
 std::string Body(const std::string& name, const Replay& replay);
 
-// A true game of `durationMs` played through `server` with `clock` from ticket
-// to submission under `name`; the answer.
+// A true game of `durationMs` (or as long as it needs) played through `server` with `clock` from
+// ticket to submission under `name`; the answer.
 Reply PlayAndSubmit(const ServerProcess& server, TestClock& clock, std::int32_t level,
                     const std::string& name, std::uint32_t durationMs = 30'000);
 

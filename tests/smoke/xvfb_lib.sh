@@ -28,6 +28,14 @@ game_in_scratch() {
 
 fail() { echo "$*"; exit 1; }
 
+# The libraries that the world tables' client (libcurl and the TLS libraries
+# behind it) and the synthesiser of a player's own tunes (FluidSynth and what
+# it brings) load, which the game with process id $1 has mapped.
+feature_libraries() {
+  grep -oE '/lib(curl|ssl|crypto|gnutls|fluidsynth|glib-2\.0|gobject-2\.0|instpatch-1\.0|jack|readline)\.so[^ ]*' \
+    "/proc/$1/maps" | sort -u || true
+}
+
 wait_for() {  # wait_for SECONDS COMMAND...: poll until the command succeeds
   local limit=$(( $1 * 10 )); shift
   for _ in $(seq "$limit"); do

@@ -36,6 +36,9 @@ if ! wait_for 20 seen; then
 fi
 sleep 0.5
 import -window root "$shots/world-ranked.png"
+# The network library is loaded when the server is taken up, and only it.
+feature_libraries "$game" | grep -q '/libcurl\.so\.4' || fail "the game reached the server without libcurl"
+! feature_libraries "$game" | grep -q fluidsynth || fail "the synthesiser was loaded for the game's own tunes"
 [ ! -e "$data/world-pending.txt" ] || fail "the result was taken but is still kept"
 press "$win" Escape
 wait_for 10 bash -c "! kill -0 $game" || fail "the game did not end on ESC"

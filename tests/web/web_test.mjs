@@ -13,6 +13,7 @@ import { check, failures, sleep, until, keep, colours, differs, shownColours, de
          firstEntry, playToEnd, watchToVerdict } from './checks.mjs';
 import { testKeptPage } from './kept_test.mjs';
 import { testPhone } from './phone_test.mjs';
+import { testPhoneScreens } from './phone_screens_test.mjs';
 import { testHidden } from './hidden_test.mjs';
 import { testTrouble } from './trouble_test.mjs';
 import { readFile, readdir, mkdtemp, rm } from 'node:fs/promises';
@@ -220,6 +221,8 @@ try {
   check(consoleErrors.length === 0, `no errors on the console${consoleErrors.length ? ':\n  ' + consoleErrors.join('\n  ') : ''}`);
   await testPhone({ address, sourceFolder });
   console.log(`-- the phone: ${seconds()}`);
+  await testPhoneScreens({ address, sourceFolder });
+  console.log(`-- the phone's screens and the keys: ${seconds()}`);
   await testHidden({ address });
   console.log(`-- hidden: ${seconds()}`);
   await testTrouble({ address, sourceFolder });

@@ -10,7 +10,7 @@
 //
 // The server comes from the Linux release build (MORVEX2_SERVER names
 // another); without it the test says so and passes nothing off as checked.
-import { spawn } from 'node:child_process';
+import { execFileSync, spawn } from 'node:child_process';
 import { access, mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -138,9 +138,22 @@ async function watchEntry(entry) {
   await page.close();
 }
 
+// Once the operator removes the entry, its link says so instead of playing.
+// The page is not watched for console errors: the browser reports the 410.
+async function removedEntry(entry) {
+  execFileSync(serverProgram, ['remove', String(entry), '--why', 'a test of removal', '--data', data]);
+  const page = await context.newPage();
+  await page.goto(`${address}?watch=${entry}`);
+  if (await until('the page says the entry was removed', async () => /was removed/.test(await said(page)), 60000)) {
+    check(true, `?watch=${entry} of a removed entry says so (${await said(page)})`);
+  }
+  await page.close();
+}
+
 try {
   const entry = await playRanked();
   if (entry !== null) await watchEntry(entry);
+  if (entry !== null) await removedEntry(entry);
   check(consoleErrors.length === 0, `no errors on the console${consoleErrors.length ? ':\n  ' + consoleErrors.join('\n  ') : ''}`);
   console.log(`-- the world tables: ${((Date.now() - started) / 1000).toFixed(0)} s`);
 } catch (error) {

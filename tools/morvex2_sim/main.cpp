@@ -4,14 +4,20 @@
 //   morvex2-sim clear < FIELD    a clearing phase from a landed field
 //   morvex2-sim game < SCRIPT    a game from Start, driven by ticks and keys
 //   morvex2-sim game < REPLAY    the same for a recorded game (last.mvr)
+//   morvex2-sim timing < REPLAY  where a recorded game's ticks stand against
+//                                its timer's rhythm: one JSON line
 //
 // Malformed input: one line on standard error, exit status 2.
+#include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "core/replay_file.h"
 #include "tools/morvex2_sim/sim_input.h"
 #include "tools/morvex2_sim/sim_run.h"
+#include "verify/replay_playback.h"
 
 namespace {
 
@@ -35,9 +41,38 @@ bool ReadAll(std::FILE* in, std::string& text) {
   return std::ferror(in) == 0;
 }
 
+// The worst a recorded game's ticks came against their timer: what the world
+// tables' tolerance is measured from, over games of real players.
+int PrintTiming(const std::string& input) {
+  Replay replay;
+  std::string error;
+  const auto* data = reinterpret_cast<const std::uint8_t*>(input.data());
+  if (!DecodeReplay(std::span<const std::uint8_t>(data, input.size()), &replay, &error)) {
+    return Refuse(error);
+  }
+  const PlaybackResult played = PlayBackReplay(replay);
+  std::string early = "null";
+  if (played.early) {
+    early = "{\"message\":" + std::to_string(played.early->message) +
+            ",\"timeMs\":" + std::to_string(played.early->timeMs) +
+            ",\"running\":" + (played.early->running ? "true" : "false") +
+            ",\"earlyMs\":" + std::to_string(played.early->ms) + "}";
+  }
+  std::printf(
+      "{\"level\":%d,\"messages\":%zu,\"reproduces\":%s,\"early\":%s,"
+      "\"latest\":{\"message\":%zu,\"timeMs\":%u,\"lateMs\":%lld}}\n",
+      replay.level, replay.messages.size(), Reproduces(replay, played) ? "true" : "false",
+      early.c_str(), played.latest.message, played.latest.timeMs,
+      static_cast<long long>(played.latest.ms));
+  return 0;
+}
+
 int Run(std::string_view mode, const std::string& input) {
   std::string error;
-  if (mode == "clear") {
+  if (mode == "timing") {
+    const int status = PrintTiming(input);
+    if (status != 0) return status;
+  } else if (mode == "clear") {
     sim::FieldInput field;
     if (!sim::ParseField(input, field, error)) return Refuse(error);
     sim::RunClear(field, stdout);
@@ -62,8 +97,10 @@ int Run(std::string_view mode, const std::string& input) {
 
 int main(int argc, char** argv) {
   const std::string_view mode = argc == 2 ? argv[1] : "";
-  if (mode != "clear" && mode != "game") {
-    return Refuse("usage: morvex2-sim clear < FIELD | morvex2-sim game < SCRIPT");
+  if (mode != "clear" && mode != "game" && mode != "timing") {
+    return Refuse(
+        "usage: morvex2-sim clear < FIELD | morvex2-sim game < SCRIPT | morvex2-sim timing < "
+        "REPLAY");
   }
   std::string input;
   if (!ReadAll(stdin, input)) return Refuse("cannot read the input, or it is over 16 MiB");

@@ -13,7 +13,7 @@ namespace platform::net {
 namespace {
 
 // The game's loop sleeps until the page wakes it or its next timer is due
-// (platform/sdl/browser_input_wait.cpp): an answer wakes it too, once this
+// (platform/web/input_wait_web.cpp): an answer wakes it too, once this
 // callback has returned, so that it is taken between two messages.
 // clang-format off
 EM_JS(void, WakeTheGame, (), {
