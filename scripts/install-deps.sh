@@ -49,8 +49,9 @@ tests=(
   # its shared database: the client library, the PostgreSQL its tests start for
   # themselves, and wrk for the load measurements (scripts/load.sh)
   libpq-dev postgresql wrk
-  # the review of the server's systemd unit (systemd-analyze security)
-  systemd
+  # the review of the server's systemd unit (systemd-analyze security), and
+  # the nginx its example configuration is checked with
+  systemd nginx-light
 )
 cross=(
   # Debian's source packages of SDL, unpacked; the real window under a virtual
@@ -65,6 +66,8 @@ cross=(
   # the browser build: the compiler, its optimiser and JavaScript engine, and
   # the browser its tests drive
   emscripten binaryen nodejs chromium
+  # the site's brotli copies, beside its gzip ones
+  brotli
 )
 # Two falling-piece games of Debian's that scripts/measure-peers.sh measures
 # the game beside; only that script installs them.

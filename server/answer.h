@@ -26,6 +26,10 @@ Answer Refusal(int status, std::string_view code, std::string_view reason, int r
 // The store's answer when the database is away: 503, try again shortly.
 Answer StoreUnavailable();
 
+// A store whose file is damaged takes no new games: 503 with its damage,
+// until the operator mends it or restores a backup.
+Answer StoreDamaged(std::string_view damage);
+
 // A JSON answer of `status`.
 Answer JsonAnswer(int status, std::string body);
 // Any other answer that is not a refusal; an empty type sends no body (204).

@@ -6,7 +6,9 @@
 #include <regex>
 #include <string_view>
 
+#include "server/health.h"
 #include "server/server_clock.h"
+#include "server/server_log.h"
 #include "server/site_files.h"
 #include "server/submission.h"
 #include "server/table_reads.h"
@@ -40,7 +42,17 @@ void DropOldTickets(Store& store, std::int64_t nowMs) {
 Answer Ticket(Service& service, const Request& request, std::string_view /*id*/) {
   const std::int64_t now = ServerNowMs();
   DropOldTickets(*service.store, now);
-  return IssueTicket(*service.store, request.body, now);
+  OpenTickets* open = service.openTickets;
+  if (open == nullptr) return IssueTicket(*service.store, request.body, now);
+  if (auto full = open->Reserve(request.clientAddress, now)) return *full;
+  server::Ticket given;
+  Answer answer = IssueTicket(*service.store, request.body, now, &given);
+  if (answer.status == 201) {
+    open->Keep(request.clientAddress, given.id, given.expiresMs);
+  } else {
+    open->Release(request.clientAddress);
+  }
+  return answer;
 }
 
 // The stamps have no body, and a client may send them with no Content-Length
@@ -61,6 +73,9 @@ Answer Submitted(Service& service, const Request& request, std::string_view id) 
   Answer answer = Submit(*service.store, *service.verifier, id, request.body, ServerNowMs());
   service.metrics->CountSubmission(answer.code.empty() ? "accepted" : answer.code);
   if (answer.status == 201 && service.tables) service.tables->Forget();
+  if (service.openTickets && (answer.status == 201 || answer.code == "ticket-used")) {
+    service.openTickets->Closed(id);
+  }
   return answer;
 }
 
@@ -78,15 +93,14 @@ Answer Page(Service& service, const Request& /*request*/, std::string_view /*id*
   return TablesPage(*service.store);
 }
 
-Answer Health(Service& service, const Request& /*request*/, std::string_view /*id*/) {
-  std::vector<TableRow> rows;
-  return service.store->Table(0, 1, &rows) == StoreResult::kOk
-             ? PlainAnswer(200, "ok\n", "text/plain")
-             : StoreUnavailable();
+Answer Healthz(Service& service, const Request& /*request*/, std::string_view /*id*/) {
+  return Health(*service.store);
 }
 
 Answer MetricsText(Service& service, const Request& /*request*/, std::string_view /*id*/) {
-  return PlainAnswer(200, service.metrics->Text(), "text/plain; version=0.0.4");
+  std::optional<std::size_t> open;
+  if (service.openTickets) open = service.openTickets->Count(ServerNowMs());
+  return PlainAnswer(200, service.metrics->Text(open), "text/plain; version=0.0.4");
 }
 
 const std::vector<Route>& ApiRoutes() {
@@ -102,7 +116,7 @@ const std::vector<Route>& ApiRoutes() {
       {"GET", std::regex("/api/v1/entries/([^/]+)/replay"), "/api/v1/entries/{id}/replay",
        EntryReplay},
       {"GET", std::regex("/tables"), "/tables", Page},
-      {"GET", std::regex("/healthz"), "/healthz", Health},
+      {"GET", std::regex("/healthz"), "/healthz", Healthz},
       {"GET", std::regex("/metrics"), "/metrics", MetricsText},
   };
   return kRoutes;
@@ -120,12 +134,20 @@ const Route* Find(const std::string& method, const std::string& path, std::smatc
   return nullptr;
 }
 
-// Every answer is counted; a refusal also gets its line in the log.
+// Every answer is counted and carries what browsers are told; a refusal also
+// gets its line in the log.
 Answer Recorded(Service& service, const Request& request, Answer answer) {
+  AddBrowserHeaders(service.browser, request, &answer);
   service.metrics->CountRequest(RouteOf("", request.path), answer.status);
   if (!answer.code.empty()) {
-    std::fprintf(stderr, "refused %s %s: %s: %s\n", request.method.c_str(),
-                 RouteOf("", request.path).c_str(), answer.code.c_str(), answer.reason.c_str());
+    const std::string route = RouteOf("", request.path);
+    const std::string line =
+        "refused " + request.method + " " + route + ": " + answer.code + ": " + answer.reason;
+    if (service.refusals) {
+      service.refusals->Note(request.clientAddress, route + " " + answer.code, line, ServerNowMs());
+    } else {
+      LogLine(line);
+    }
   }
   return answer;
 }
@@ -137,7 +159,7 @@ Answer MethodNotAllowed(const Request& request) {
 // The page's files, for a GET of any path the API does not have.
 Answer Static(Service& service, const Request& request) {
   if (!service.site) return Refusal(404, "not-found", "This server has no page to serve.");
-  Answer answer = SiteFile(*service.site, request.path);
+  Answer answer = SiteFile(*service.site, request);
   // The page asks its own address for this mark to learn that the server
   // it came from keeps world tables; any other web server answers that
   // request too, only without the mark, so the page never asks for an
@@ -147,6 +169,7 @@ Answer Static(Service& service, const Request& request) {
 }
 
 Answer Routed(Service& service, const Request& request) {
+  if (auto preflight = Preflight(service.browser, request)) return *preflight;
   std::smatch match;
   if (const Route* route = Find(request.method, request.path, &match)) {
     const std::string_view id =
@@ -167,6 +190,9 @@ std::string RouteOf(const std::string& method, const std::string& path) {
 }
 
 std::optional<Answer> Admit(Service& service, const Request& head) {
+  if (auto foreign = RefuseForeignWrite(service.browser, head)) {
+    return Recorded(service, head, *foreign);
+  }
   if (head.method != "POST") return std::nullopt;
   const int wait = service.rateLimit->SecondsToWait(head.clientAddress);
   if (wait == 0) return std::nullopt;

@@ -9,8 +9,11 @@
 #include <string>
 
 #include "server/answer.h"
+#include "server/browser_policy.h"
 #include "server/metrics.h"
+#include "server/open_tickets.h"
 #include "server/rate_limit.h"
+#include "server/refusal_log.h"
 #include "server/request.h"
 #include "server/store.h"
 #include "server/table_cache.h"
@@ -23,8 +26,11 @@ struct Service {
   Verifier* verifier = nullptr;
   Metrics* metrics = nullptr;
   RateLimit* rateLimit = nullptr;
+  OpenTickets* openTickets = nullptr;         // none: tickets are not bounded
+  RefusalLog* refusals = nullptr;             // none: every refusal is logged
   TableCache* tables = nullptr;               // none: every table read is made anew
   std::optional<std::filesystem::path> site;  // none: no page at /
+  BrowserPolicy browser;
 };
 
 // Judges a request on its head alone, before its body is read: the refusal

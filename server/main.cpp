@@ -14,7 +14,9 @@
 
 #include "server/http_server.h"
 #include "server/metrics.h"
+#include "server/open_tickets.h"
 #include "server/rate_limit.h"
+#include "server/refusal_log.h"
 #include "server/server_clock.h"
 #include "server/server_options.h"
 #include "server/site_files.h"
@@ -36,11 +38,13 @@ std::unique_ptr<Store> OpenStore(const ServerOptions& options) {
   if (!options.database.empty()) {
     store = OpenPostgresStore(options.database, &error);
   } else {
+    // The replays and names of players are the operator's to keep, not every
+    // user's of the machine to read: a folder the server makes is its own, and
+    // so are the database's files. A folder that is there already keeps its
+    // mode: it may be shared (the system's temporary folder is everyone's).
+    umask(0077);
     std::error_code made;
     std::filesystem::create_directories(options.dataFolder, made);
-    // The replays and names of players are the operator's to keep, not every
-    // user's of the machine to read.
-    chmod(options.dataFolder.c_str(), 0700);
     store = OpenSqliteStore((std::filesystem::path(options.dataFolder) / "world.sqlite").string(),
                             &error);
   }
@@ -135,6 +139,8 @@ int Serve(Store& store, const ServerOptions& options) {
   Metrics metrics;
   Verifier verifier(&metrics);
   RateLimit rateLimit(options.rateLimitPerMinute, std::chrono::minutes(1));
+  OpenTickets openTickets(options.openTicketsPerAddress, options.openTickets);
+  RefusalLog refusals;
   // A second: the other processes' new entries show within it.
   TableCache tables(std::chrono::seconds(1));
   Service service{
@@ -142,8 +148,11 @@ int Serve(Store& store, const ServerOptions& options) {
       .verifier = &verifier,
       .metrics = &metrics,
       .rateLimit = &rateLimit,
+      .openTickets = &openTickets,
+      .refusals = &refusals,
       .tables = &tables,
-      .site = options.site ? std::optional(std::filesystem::path(*options.site)) : InstalledSite()};
+      .site = options.site ? std::optional(std::filesystem::path(*options.site)) : InstalledSite(),
+      .browser = {.allowedOrigins = options.allowedOrigins, .tls = !options.tlsCert.empty()}};
   return ServeHttp(options, service) ? 0 : kFailed;
 }
 

@@ -23,7 +23,7 @@ void Metrics::ObserveVerification(double seconds) {
   verificationSeconds_ += seconds;
 }
 
-std::string Metrics::Text() const {
+std::string Metrics::Text(std::optional<std::size_t> openTickets) const {
   const std::lock_guard lock(mutex_);
   std::ostringstream out;
   out << "# HELP morvex2_http_requests_total Requests answered, by route and status.\n"
@@ -46,6 +46,12 @@ std::string Metrics::Text() const {
   out << "morvex2_verification_seconds_bucket{le=\"+Inf\"} " << verifications_ << '\n'
       << "morvex2_verification_seconds_sum " << verificationSeconds_ << '\n'
       << "morvex2_verification_seconds_count " << verifications_ << '\n';
+  if (openTickets) {
+    out << "# HELP morvex2_open_tickets Tickets given and neither redeemed nor expired.\n"
+           "# TYPE morvex2_open_tickets gauge\n"
+           "morvex2_open_tickets "
+        << *openTickets << '\n';
+  }
   return out.str();
 }
 

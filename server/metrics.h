@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -20,7 +21,8 @@ class Metrics {
   void CountSubmission(const std::string& outcome);
   void ObserveVerification(double seconds);
 
-  [[nodiscard]] std::string Text() const;
+  // With the number of tickets open now, when the server bounds them.
+  [[nodiscard]] std::string Text(std::optional<std::size_t> openTickets = std::nullopt) const;
 
  private:
   mutable std::mutex mutex_;

@@ -8,6 +8,7 @@
 
 #include "server/postgres_connection.h"
 #include "server/postgres_schema.h"
+#include "server/server_log.h"
 #include "server/store.h"
 
 namespace server {
@@ -275,13 +276,35 @@ class PostgresStore : public Store {
     });
   }
 
+  StoreResult Probe(std::string* why) override {
+    return Run(
+        [&](PgLease& lease) {
+          // One implicit transaction: a ticket of this connection's own written and taken
+          // away again, committed as an entry is, and the tables read.
+          const PgRows rows = lease.Script(
+              "INSERT INTO tickets (id, level, seed, issued_ms, expires_ms, redeemed) "
+              "VALUES ('probe-' || pg_backend_pid(), 0, 0, 0, 0, false); "
+              "DELETE FROM tickets WHERE id = 'probe-' || pg_backend_pid(); "
+              "SELECT count(*) FROM entries WHERE removed_ms IS NULL");
+          if (rows.ok()) return StoreResult::kOk;
+          *why = rows.error();
+          return Failure(rows, lease);
+        },
+        why);
+  }
+
+  // PostgreSQL checks its own pages as it reads them: a damaged one fails its statement,
+  // which is logged and answered as the database being away.
+  std::string Damage() override { return {}; }
+
  private:
   template <typename Body>
-  StoreResult Run(Body body) {
+  StoreResult Run(Body body, std::string* why = nullptr) {
     std::string error;
     std::optional<PgLease> lease = pool_.Borrow(&error);
     if (!lease) {
       NoteAway(error);
+      if (why != nullptr) *why = error;
       return StoreResult::kUnavailable;
     }
     const StoreResult result = body(*lease);
@@ -307,14 +330,14 @@ class PostgresStore : public Store {
   StoreResult Failure(const PgRows& rows, const PgLease& lease) {
     if (rows.sqlState() == "23505") return StoreResult::kConflict;
     if (!IsTransient(rows) && !lease.broken()) {
-      std::fprintf(stderr, "The database refused a statement: %s\n", rows.error().c_str());
+      LogLine("The database refused a statement: " + rows.error());
     }
     NoteAway(rows.error());
     return StoreResult::kUnavailable;
   }
 
   void NoteAway(const std::string& error) {
-    if (!away_.exchange(true)) std::fprintf(stderr, "The database is away: %s\n", error.c_str());
+    if (!away_.exchange(true)) LogLine("The database is away: " + error);
   }
 
   PgPool pool_;

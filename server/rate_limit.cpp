@@ -38,11 +38,6 @@ int RateLimit::SecondsToWait(std::string_view address, Clock::time_point now) {
   return std::max<int>(1, static_cast<int>(left.count()));
 }
 
-std::size_t RateLimit::AddressesHeld() const {
-  const std::lock_guard lock(mutex_);
-  return windows_.size();
-}
-
 // Once a window's length, every address whose window has ended is forgotten.
 void RateLimit::DropEndedWindows(Clock::time_point now) {
   if (now - lastSweep_ < window_) return;

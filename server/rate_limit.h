@@ -23,9 +23,6 @@ class RateLimit {
   // client's window ends (at least 1), for Retry-After.
   int SecondsToWait(std::string_view address, Clock::time_point now = Clock::now());
 
-  // How many addresses are held now (for the tests: none outlives its window).
-  [[nodiscard]] std::size_t AddressesHeld() const;
-
  private:
   struct Window {
     Clock::time_point start;

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "server/browser_policy.h"
 #include "server/client_address.h"
 #include "server/table_reads.h"
 
@@ -13,6 +14,8 @@ const char kServerUsage[] =
     "                      [--request-deadline SECONDS] [--keep-alive SECONDS]\n"
     "                      [--rate-limit PER-MINUTE] [--connections-per-address N]\n"
     "                      [--trusted-proxy ADDR[,ADDR...]]\n"
+    "                      [--open-tickets N] [--open-tickets-per-address N]\n"
+    "                      [--allow-origin ORIGIN[,ORIGIN...]]\n"
     "       morvex2-server verify-all (--data DIR | --database URL)\n"
     "       morvex2-server remove ID --why TEXT (--data DIR | --database URL)\n";
 
@@ -78,7 +81,9 @@ bool ParseOption(const std::string& option, const std::string& value, ServerOpti
                  {"--request-deadline", &options->requestDeadlineS, 1, 3600},
                  {"--keep-alive", &options->keepAliveTimeoutS, 1, 3600},
                  {"--rate-limit", &options->rateLimitPerMinute, 0, 1000000},
-                 {"--connections-per-address", &options->connectionsPerAddress, 0, 1000000}};
+                 {"--connections-per-address", &options->connectionsPerAddress, 0, 1000000},
+                 {"--open-tickets", &options->openTickets, 0, 100'000'000},
+                 {"--open-tickets-per-address", &options->openTicketsPerAddress, 0, 100'000'000}};
   for (const auto& number : numbers) {
     if (option == number.name) return ParseInt(value, number.low, number.high, number.target);
   }
@@ -86,6 +91,16 @@ bool ParseOption(const std::string& option, const std::string& value, ServerOpti
     std::optional<std::vector<std::string>> addresses = AddressList(value);
     if (!addresses) return false;
     options->trustedProxies = std::move(*addresses);
+    return true;
+  }
+  if (option == "--allow-origin") {
+    for (std::size_t at = 0; at <= value.size();) {
+      const std::size_t comma = std::min(value.find(',', at), value.size());
+      const std::string origin = value.substr(at, comma - at);
+      if (!IsOrigin(origin)) return false;
+      options->allowedOrigins.push_back(origin);
+      at = comma + 1;
+    }
     return true;
   }
   if (option == "--site") {

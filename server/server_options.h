@@ -4,6 +4,8 @@
 //                  [--site DIR] [--tls-cert FILE --tls-key FILE] [--threads N]
 //                  [--request-deadline SECONDS] [--keep-alive SECONDS] [--rate-limit N]
 //                  [--connections-per-address N] [--trusted-proxy ADDR[,ADDR...]]
+//                  [--open-tickets N] [--open-tickets-per-address N]
+//                  [--allow-origin ORIGIN[,ORIGIN...]]
 //   morvex2-server verify-all (--data DIR | --database URL)
 //   morvex2-server remove ID --why TEXT (--data DIR | --database URL)
 #pragma once
@@ -34,6 +36,13 @@ struct ServerOptions {
   // The reverse proxies believed about the player they forward
   // (X-Forwarded-For), as NormalAddress writes them.
   std::vector<std::string> trustedProxies;
+  // Tickets open at once (given, neither redeemed nor expired): from one
+  // address, and in all. A player takes one a game; a household or a school
+  // behind one address may have a few hundred in a day.
+  int openTicketsPerAddress = 300;
+  int openTickets = 100'000;
+  // Pages elsewhere that may write to the tables ("https://example.org").
+  std::vector<std::string> allowedOrigins;
   std::int64_t removeId = 0;
   std::string why;
 };

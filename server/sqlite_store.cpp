@@ -4,10 +4,12 @@
 // an entry answered "accepted" is on the disk before the answer leaves.
 #include <sqlite3.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <utility>
 
+#include "server/server_log.h"
 #include "server/sqlite_schema.h"
 #include "server/store.h"
 
@@ -69,24 +71,47 @@ class Statement {
   sqlite3_stmt* statement_ = nullptr;
 };
 
-// What an SQLite failure means to the server: the file is busy or cannot be
-// written (the disk is full, the folder went away) — the database is away.
-StoreResult Failed() {
-  return StoreResult::kUnavailable;
-}
-
-// The version the file's schema is at; 0 for an empty file.
-bool SchemaVersion(sqlite3* db, int* version) {
+// The version the file's schema is at; 0 for an empty file. The database's
+// own words when it cannot be read: taken before the statement is finalised,
+// which would leave "not an error" in their place.
+bool SchemaVersion(sqlite3* db, int* version, std::string* error) {
   Statement exists(db, "SELECT count(*) FROM sqlite_master WHERE name = 'schema_version'");
-  if (exists.Step() != SQLITE_ROW) return false;
+  if (exists.Step() != SQLITE_ROW) {
+    *error = sqlite3_errmsg(db);
+    return false;
+  }
   if (exists.Int(0) == 0) {
     *version = 0;
     return true;
   }
   Statement read(db, "SELECT max(version) FROM schema_version");
-  if (read.Step() != SQLITE_ROW) return false;
+  if (read.Step() != SQLITE_ROW) {
+    *error = sqlite3_errmsg(db);
+    return false;
+  }
   *version = static_cast<int>(read.Int(0));
   return true;
+}
+
+// SQLite's own check of every page, or "" when it passes. The quick form:
+// it reads each page and each record once, without matching the indexes
+// against their tables, so a start on a large file stays short.
+std::string IntegrityProblems(sqlite3* db) {
+  Statement check(db, "PRAGMA quick_check(5)");
+  std::string problems;
+  int result = SQLITE_ROW;
+  while ((result = check.Step()) == SQLITE_ROW) {
+    const std::string line = check.Text(0);
+    if (line == "ok") continue;
+    if (!problems.empty()) problems += "; ";
+    problems += line;
+  }
+  if (result != SQLITE_DONE && problems.empty()) problems = sqlite3_errmsg(db);
+  return problems;
+}
+
+bool IsDamage(int result) {
+  return (result & 0xff) == SQLITE_CORRUPT || (result & 0xff) == SQLITE_NOTADB;
 }
 
 bool Exec(sqlite3* db, const char* sql, std::string* error) {
@@ -102,9 +127,9 @@ bool Exec(sqlite3* db, const char* sql, std::string* error) {
 bool Migrate(sqlite3* db, std::string* error) {
   if (!Exec(db, "BEGIN IMMEDIATE", error)) return false;
   int version = 0;
-  if (!SchemaVersion(db, &version)) {
-    *error = sqlite3_errmsg(db);
-    Exec(db, "ROLLBACK", error);
+  if (!SchemaVersion(db, &version, error)) {
+    std::string ignored;
+    Exec(db, "ROLLBACK", &ignored);
     return false;
   }
   if (version > static_cast<int>(kSqliteSchemaSteps.size())) {
@@ -129,7 +154,7 @@ bool Migrate(sqlite3* db, std::string* error) {
 
 class SqliteStore final : public Store {
  public:
-  explicit SqliteStore(sqlite3* db) : db_(db) {}
+  SqliteStore(sqlite3* db, std::string damage) : db_(db), damage_(std::move(damage)) {}
   ~SqliteStore() override { sqlite3_close(db_); }
   SqliteStore(const SqliteStore&) = delete;
   SqliteStore& operator=(const SqliteStore&) = delete;
@@ -146,7 +171,7 @@ class SqliteStore final : public Store {
     insert.Bind(8, ticket.redeemed ? 1 : 0);
     const int result = insert.Step();
     if (result == SQLITE_CONSTRAINT) return StoreResult::kConflict;
-    return result == SQLITE_DONE ? StoreResult::kOk : Failed();
+    return result == SQLITE_DONE ? Back() : Failed();
   }
 
   StoreResult FindTicket(std::string_view id, Ticket* ticket) override {
@@ -200,11 +225,7 @@ class SqliteStore final : public Store {
       Exec(db_, "ROLLBACK", &error);
       return result;
     }
-    if (!Exec(db_, "COMMIT", &error)) {
-      Exec(db_, "ROLLBACK", &error);
-      return Failed();
-    }
-    return StoreResult::kOk;
+    return Commit();
   }
 
   StoreResult Table(std::int32_t level, std::int32_t limit, std::vector<TableRow>* rows) override {
@@ -302,10 +323,77 @@ class SqliteStore final : public Store {
     const std::lock_guard lock(mutex_);
     Statement drop(db_, "DELETE FROM tickets WHERE expires_ms < ? AND redeemed = 0");
     drop.Bind(1, nowMs);
-    return drop.Step() == SQLITE_DONE ? StoreResult::kOk : Failed();
+    return drop.Step() == SQLITE_DONE ? Back() : Failed();
+  }
+
+  StoreResult Probe(std::string* why) override {
+    const std::lock_guard lock(mutex_);
+    {
+      Statement read(db_, "SELECT count(*) FROM entries WHERE removed_ms IS NULL");
+      if (read.Step() != SQLITE_ROW) return Failed(why);
+    }
+    // A ticket written and taken away again in one transaction: the commit
+    // goes to the disk as an entry's does, and nothing is left of it.
+    std::string ignored;
+    if (!Exec(db_, "BEGIN IMMEDIATE", &ignored)) return Failed(why);
+    if (!WriteAndTakeBack()) {
+      const StoreResult failed = Failed(why);
+      Exec(db_, "ROLLBACK", &ignored);
+      return failed;
+    }
+    const StoreResult committed = Commit();
+    if (committed != StoreResult::kOk) *why = lastError_;
+    return committed;
+  }
+
+  std::string Damage() override {
+    const std::lock_guard lock(mutex_);
+    return damage_;
   }
 
  private:
+  // What an SQLite failure means to the server: the file is busy or cannot be
+  // written (the disk is full, the folder went away) — the database is away —
+  // or a page of it is damaged. Either is logged in SQLite's own words, once
+  // until the database answers again; damage is kept, and stops new tickets.
+  StoreResult Failed(std::string* why = nullptr) {
+    const int code = sqlite3_extended_errcode(db_);
+    lastError_ = sqlite3_errmsg(db_);
+    if (why != nullptr) *why = lastError_;
+    if (IsDamage(code) && damage_.empty()) {
+      damage_ = lastError_;
+      LogLine("The database is damaged: " + lastError_);
+    } else if (!away_) {
+      LogLine("The database is away: " + lastError_);
+    }
+    away_ = true;
+    return StoreResult::kUnavailable;
+  }
+
+  // A statement that wrote or read went through: the database answers again.
+  StoreResult Back() {
+    if (away_) LogLine("The database is back.");
+    away_ = false;
+    return StoreResult::kOk;
+  }
+
+  bool WriteAndTakeBack() {
+    Statement write(db_,
+                    "INSERT INTO tickets(id, level, seed, issued_ms, expires_ms, redeemed) "
+                    "VALUES ('probe', 0, 0, 0, 0, 0)");
+    if (write.Step() != SQLITE_DONE) return false;
+    Statement drop(db_, "DELETE FROM tickets WHERE id = 'probe'");
+    return drop.Step() == SQLITE_DONE;
+  }
+
+  StoreResult Commit() {
+    std::string error;
+    if (Exec(db_, "COMMIT", &error)) return Back();
+    const StoreResult failed = Failed();
+    Exec(db_, "ROLLBACK", &error);
+    return failed;
+  }
+
   static void BindOptional(Statement& statement, int index,
                            const std::optional<std::int64_t>& value) {
     if (value) statement.Bind(index, *value);
@@ -347,6 +435,9 @@ class SqliteStore final : public Store {
 
   std::mutex mutex_;  // one connection, shared by the server's threads
   sqlite3* db_;
+  std::string damage_;
+  std::string lastError_;
+  bool away_ = false;
 };
 
 }  // namespace
@@ -368,7 +459,13 @@ std::unique_ptr<Store> OpenSqliteStore(const std::string& path, std::string* err
     sqlite3_close(db);
     return nullptr;
   }
-  return std::make_unique<SqliteStore>(db);
+  std::string damage = IntegrityProblems(db);
+  if (!damage.empty()) {
+    LogLine("The database " + path + " is damaged: " + damage +
+            ". Its tables are served as far as they can be read, and no ticket is given until "
+            "it is mended or restored from a backup.");
+  }
+  return std::make_unique<SqliteStore>(db, std::move(damage));
 }
 
 }  // namespace server

@@ -83,6 +83,14 @@ class Store {
   virtual StoreResult Remove(std::int64_t entryId, std::string_view why, std::int64_t nowMs) = 0;
   // Deletes tickets that expired before nowMs and were never redeemed.
   virtual StoreResult DropExpiredTickets(std::int64_t nowMs) = 0;
+  // Reads the tables and commits a write, as an entry's submission does, and leaves nothing
+  // behind: kUnavailable with the database's own words in *why when either fails.
+  virtual StoreResult Probe(std::string* why) = 0;
+  // What is wrong with the database's file, in the database's own words, or "" when nothing
+  // is known to be: found by its integrity check when the store opens, or by any statement
+  // since that met a damaged page. A damaged store can lose what it is given, so it is
+  // given no new games.
+  [[nodiscard]] virtual std::string Damage() = 0;
 };
 
 // Open (creating or migrating forward the schema) — null with a one-line error when it cannot.

@@ -10,7 +10,7 @@ bool IsLevel(std::int64_t level) {
   return level >= 0 && level <= 2;
 }
 
-Answer IssueTicket(Store& store, std::string_view body, std::int64_t nowMs) {
+Answer IssueTicket(Store& store, std::string_view body, std::int64_t nowMs, Ticket* given) {
   const nlohmann::json request = nlohmann::json::parse(body, nullptr, false);
   if (!request.is_object()) {
     return Refusal(400, "bad-json", "The request is not a JSON object.");
@@ -20,6 +20,8 @@ Answer IssueTicket(Store& store, std::string_view body, std::int64_t nowMs) {
       !IsLevel(level->get<std::int64_t>())) {
     return Refusal(400, "bad-level", "The level must be 0, 1 or 2.");
   }
+  // A game played on a ticket of a damaged store might never be kept.
+  if (const std::string damage = store.Damage(); !damage.empty()) return StoreDamaged(damage);
   Ticket ticket;
   ticket.id = NewTicketId();
   ticket.level = static_cast<std::int32_t>(level->get<std::int64_t>());
@@ -38,6 +40,7 @@ Answer IssueTicket(Store& store, std::string_view body, std::int64_t nowMs) {
                                  {"seed", ticket.seed},
                                  {"level", ticket.level},
                                  {"expiresInS", kTicketLifeMs / 1000}};
+  if (given != nullptr) *given = ticket;
   return JsonAnswer(201, answer.dump());
 }
 

@@ -17,8 +17,9 @@ namespace server {
 inline constexpr std::int64_t kTicketLifeMs = std::int64_t{24} * 60 * 60 * 1000;
 
 // POST /api/v1/tickets with {"level":n}: 201 with the ticket, its seed, its
-// level and how long it lives.
-Answer IssueTicket(Store& store, std::string_view body, std::int64_t nowMs);
+// level and how long it lives (also put in *given when there is one).
+Answer IssueTicket(Store& store, std::string_view body, std::int64_t nowMs,
+                   Ticket* given = nullptr);
 
 // POST /api/v1/tickets/{id}/start and /end: 204; only the first call stamps.
 // An end before the start is refused.

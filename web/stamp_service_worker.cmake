@@ -1,10 +1,14 @@
 # Writes SITE/sw.js from TEMPLATE: @FILES@ becomes every other file of the
-# site with its SHA-256 (the worker keeps a file only if it is this one),
-# @BUILD@ a hash of all of them, which names the worker's cache.
+# site but the compressed copies of them, each with its SHA-256 (the worker
+# keeps a file only if it is this one), @BUILD@ a hash of all of them, which
+# names the worker's cache.
 #
 #   cmake -DSITE=DIR -DTEMPLATE=FILE -P stamp_service_worker.cmake
 file(GLOB_RECURSE files RELATIVE ${SITE} ${SITE}/*)
 list(REMOVE_ITEM files sw.js)
+# The compressed copies are the same files to the page: a web server sends
+# them in their files' place.
+list(FILTER files EXCLUDE REGEX "\\.(gz|br)$")
 list(SORT files)
 set(hashes "")
 set(listed "")

@@ -1,7 +1,11 @@
 #include "tests/server/server_process.h"
 
+#include <arpa/inet.h>
 #include <httplib.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,7 +72,7 @@ std::int64_t Reply::Number(const char* name) const {
   return json[name].get<std::int64_t>();
 }
 
-ServerProcess::ServerProcess(std::vector<std::string> arguments)
+ServerProcess::ServerProcess(std::vector<std::string> arguments, std::uint64_t largestFile)
     : arguments_(std::move(arguments)) {
   char logPath[] = "/tmp/morvex2-server-log.XXXXXX";
   const int logFd = mkstemp(logPath);
@@ -99,6 +103,12 @@ ServerProcess::ServerProcess(std::vector<std::string> arguments)
   if (pid_ == 0) {
     dup2(logFd, STDERR_FILENO);
     dup2(logFd, STDOUT_FILENO);
+    if (largestFile > 0) {
+      const rlimit limit{.rlim_cur = largestFile, .rlim_max = largestFile};
+      setrlimit(RLIMIT_FSIZE, &limit);
+      // A write past the limit fails instead of ending the process.
+      signal(SIGXFSZ, SIG_IGN);
+    }
     execve(pointers[0], pointers.data(), environment.data());
     _exit(127);
   }
@@ -157,6 +167,51 @@ Reply ServerProcess::Post(const std::string& path, const std::string& body) cons
   client.set_connection_timeout(5);
   client.set_read_timeout(30);
   return From(client.Post(path, body, "application/json"));
+}
+
+std::string AskRaw(int port, const std::string& request, const char* from) {
+  const int sock = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  inet_pton(AF_INET, from, &local.sin_addr);
+  sockaddr_in server{};
+  server.sin_family = AF_INET;
+  server.sin_port = htons(static_cast<std::uint16_t>(port));
+  server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string answer;
+  if (bind(sock, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
+      connect(sock, reinterpret_cast<sockaddr*>(&server), sizeof server) == 0) {
+    send(sock, request.data(), request.size(), MSG_NOSIGNAL);
+    char buffer[4096];
+    for (ssize_t got = 0; (got = recv(sock, buffer, sizeof buffer, 0)) > 0;) {
+      answer.append(buffer, static_cast<std::size_t>(got));
+    }
+  }
+  close(sock);
+  return answer;
+}
+
+int StatusOf(const std::string& answer) {
+  return answer.starts_with("HTTP/1.") && answer.size() > 12 ? std::atoi(answer.c_str() + 9) : 0;
+}
+
+std::string HeaderOf(const std::string& answer, const std::string& name) {
+  const std::size_t end = answer.find("\r\n\r\n");
+  std::size_t at = answer.find("\r\n");
+  while (at != std::string::npos && at < end) {
+    const std::size_t next = answer.find("\r\n", at + 2);
+    const std::string line = answer.substr(at + 2, next - at - 2);
+    const std::size_t colon = line.find(':');
+    if (colon == name.size() &&
+        std::equal(name.begin(), name.end(), line.begin(),
+                   [](char a, char b) { return std::tolower(a) == std::tolower(b); })) {
+      std::size_t from = colon + 1;
+      while (from < line.size() && line[from] == ' ') ++from;
+      return line.substr(from);
+    }
+    at = next;
+  }
+  return {};
 }
 
 ReadyTicket StartedTicket(const ServerProcess& server, std::int32_t level) {

@@ -26,8 +26,10 @@ struct Reply {
 class ServerProcess {
  public:
   // Runs the server with `arguments` (the store's: --data DIR or --database URL) on a free
-  // loopback port, and waits until it answers; started() says whether it did.
-  explicit ServerProcess(std::vector<std::string> arguments);
+  // loopback port, and waits until it answers; started() says whether it did. With
+  // `largestFile`, no file the server writes may grow past that many bytes: the disk is full
+  // for it there, as a real one is (writes fail with EFBIG, as with ENOSPC).
+  explicit ServerProcess(std::vector<std::string> arguments, std::uint64_t largestFile = 0);
   ~ServerProcess();
   ServerProcess(const ServerProcess&) = delete;
   ServerProcess& operator=(const ServerProcess&) = delete;
@@ -50,6 +52,13 @@ class ServerProcess {
   pid_t pid_ = -1;
   int port_ = 0;
 };
+
+// `request` sent whole, as it is, to the server on `port` from the loopback address `from`
+// (any 127.x.y.z: another client); the answer as it came, read until the server closes.
+std::string AskRaw(int port, const std::string& request, const char* from = "127.0.0.1");
+// The status of a raw answer, and the value of its header `name` ("" when none).
+int StatusOf(const std::string& answer);
+std::string HeaderOf(const std::string& answer, const std::string& name);
 
 // A ticket for `level` whose game has started (stamped by the server).
 struct ReadyTicket {

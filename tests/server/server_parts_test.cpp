@@ -1,0 +1,63 @@
+// The server's parts that hold no connection: what its log lines become, and
+// the count of open tickets.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "server/open_tickets.h"
+#include "server/server_log.h"
+
+namespace {
+
+using server::kLogLineBytes;
+using server::LogSafe;
+using server::OpenTickets;
+
+TEST(LogSafeTest, ClientBytesAreEscapedAndLinesBounded) {
+  const struct {
+    std::string text;
+    std::string logged;
+  } kCases[] = {
+      {"refused GET static", "refused GET static"}, {"a\nforged line", "a\\x0aforged line"},
+      {"\x1b[2J\r\x7f", "\\x1b[2J\\x0d\\x7f"},      {"\\x0a", "\\x5cx0a"},
+      {std::string("nul\0!", 5), "nul\\x00!"},      {"\x82\xa0", "\\x82\\xa0"},
+  };
+  for (const auto& [text, logged] : kCases) EXPECT_EQ(LogSafe(text), logged);
+
+  for (const std::string& long_ : {std::string(8192, 'P'), std::string(8192, '\x1b')}) {
+    const std::string logged = LogSafe(long_);
+    EXPECT_LE(logged.size(), kLogLineBytes);
+    EXPECT_GE(logged.size(), kLogLineBytes - 6);
+    EXPECT_TRUE(logged.ends_with("...")) << logged;
+  }
+}
+
+TEST(OpenTicketsTest, ARefusedOrClosedTicketGivesItsPlaceBack) {
+  OpenTickets open(2, 3);
+  constexpr std::int64_t kNow = 1000;
+  ASSERT_FALSE(open.Reserve("10.0.0.1", kNow));
+  open.Keep("10.0.0.1", "a", kNow + 100);
+  ASSERT_FALSE(open.Reserve("10.0.0.1", kNow));
+  // The store refused it: the place is not kept.
+  open.Release("10.0.0.1");
+  ASSERT_FALSE(open.Reserve("10.0.0.1", kNow));
+  open.Keep("10.0.0.1", "b", kNow + 200);
+  EXPECT_TRUE(open.Reserve("10.0.0.1", kNow));
+  // One household's many IPv6 addresses are one client.
+  ASSERT_FALSE(open.Reserve("2001:db8::1", kNow));
+  open.Keep("2001:db8::1", "c", kNow + 300);
+  EXPECT_EQ(open.Count(kNow), 3u);
+  EXPECT_TRUE(open.Reserve("10.0.0.2", kNow));
+
+  open.Closed("a");
+  open.Closed("a");  // a ticket sent twice frees one place
+  EXPECT_EQ(open.Count(kNow), 2u);
+  EXPECT_FALSE(open.Reserve("10.0.0.1", kNow));
+  open.Keep("10.0.0.1", "d", kNow + 400);
+  EXPECT_TRUE(open.Reserve("2001:db8::2", kNow)) << "the server holds three";
+  // Past their expiry, all go.
+  EXPECT_EQ(open.Count(kNow + 401), 0u);
+  EXPECT_FALSE(open.Reserve("2001:db8::2", kNow + 401));
+}
+
+}  // namespace
