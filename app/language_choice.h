@@ -3,7 +3,7 @@
 
 #include "app/command_line.h"
 #include "platform/base/language.h"
-#include "platform/sdl/display_settings.h"
+#include "platform/settings/display_settings.h"
 
 // --lang when given, else the language the player chose before (kept in the
 // screen settings `started` was loaded from), else `desktop`, the locale's.

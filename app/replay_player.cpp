@@ -8,6 +8,7 @@
 #include "platform/win32/host.h"
 #include "play/play_scene.h"
 #include "sound/kbgm.h"
+#include "verify/replay_playback.h"
 
 namespace {
 
@@ -65,24 +66,10 @@ void ReplayPlayer::Advance() {
   lastMs_ = now;
   while (outcome_ == Outcome::kRunning && leftTo_ == 0 && next_ < replay_.messages.size() &&
          replay_.messages[next_].timeMs <= playMs_) {
-    Deliver(replay_.messages[next_++]);
+    DeliverReplayMessage(*g_playScene, replay_.messages[next_++]);
   }
   if (outcome_ == Outcome::kRunning && (leftTo_ != 0 || next_ == replay_.messages.size())) {
     Finish();
-  }
-}
-
-void ReplayPlayer::Deliver(const ReplayMessage& message) {
-  switch (message.kind) {
-    case ReplayMessageKind::kTick:
-      g_playScene->OnTimer(g_hwnd);
-      break;
-    case ReplayMessageKind::kKeyDown:
-      g_playScene->OnKeyDown(g_hwnd, message.key);
-      break;
-    case ReplayMessageKind::kKeyUp:
-      g_playScene->OnKeyUp();
-      break;
   }
 }
 
@@ -95,8 +82,13 @@ void ReplayPlayer::Finish() {
   KBGMStop();
   const ReplayEnding ending = leftTo_ == Ranking ? ReplayEnding::kGameOver : ReplayEnding::kLeft;
   const PlayScene& game = *g_playScene;
-  const bool same = leftTo_ != 0 && next_ == replay_.messages.size() && ending == replay_.ending &&
-                    game.score == replay_.score && game.removedCount == replay_.removedCount;
+  const bool same = Reproduces(replay_, {.ended = leftTo_ != 0,
+                                         .ending = ending,
+                                         .score = game.score,
+                                         .removedCount = game.removedCount,
+                                         .delivered = next_,
+                                         .early = {},
+                                         .latest = {}});
   outcome_ = same ? Outcome::kReproduced : Outcome::kDiffers;
   if (same) {
     std::printf("replay reproduced: level %d, score %d, removed %d, %s\n", replay_.level,

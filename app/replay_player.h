@@ -40,7 +40,6 @@ class ReplayPlayer final : public Scene {
  private:
   static void OnGameLeft(int sceneId);
   void Advance();
-  void Deliver(const ReplayMessage& message);
   void Finish();
   void Close(HWND hwnd);
 

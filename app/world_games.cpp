@@ -89,10 +89,6 @@ void NoteWorldSceneStarted(Scene* next) {
   }
 }
 
-bool WatchingWorldReplay() {
-  return g_watching;
-}
-
 void WatchWorldReplay(const std::vector<std::uint8_t>& bytes) {
   if (g_watching || g_currentScene != g_rankingScene) return;
   Replay replay;

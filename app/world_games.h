@@ -20,8 +20,6 @@ class Scene;
 void NoteWorldSceneStarting(Scene* next);
 void NoteWorldSceneStarted(Scene* next);
 
-// True while a world entry's replay is being shown.
-[[nodiscard]] bool WatchingWorldReplay();
 // Shows the replay in `bytes` (a world entry's); a file that does not read is
 // said on standard error and nothing changes.
 void WatchWorldReplay(const std::vector<std::uint8_t>& bytes);

@@ -8,11 +8,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdlib>
-
-#include "platform/base/log.h"
-#include "platform/base/whole_file.h"
 
 namespace formats {
 
@@ -20,7 +16,6 @@ namespace {
 
 // A frame never comes near this; a file that claims more is not ours.
 constexpr std::uint32_t kLargestSide = 8192;
-constexpr std::size_t kLargestFile = std::size_t{64} * 1024 * 1024;
 constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr std::uint8_t kColourRgb = 2;
 constexpr std::uint8_t kColourRgba = 6;
@@ -115,7 +110,7 @@ bool ReadHeader(const std::uint8_t* data, Chunks& chunks) {
 
 // Walks the chunks after the signature; a chunk that claims more bytes than
 // the file holds ends the walk.
-std::optional<Chunks> ReadChunks(const Bytes& file, std::string& why) {
+std::optional<Chunks> ReadChunks(std::span<const std::uint8_t> file, std::string& why) {
   Chunks chunks;
   for (std::size_t at = kSignature.size(); at + 12 <= file.size();) {
     const std::uint32_t size = U32At(&file[at]);
@@ -150,17 +145,19 @@ RgbImage ToRgb(const Bytes& rows, const Chunks& chunks) {
   return image;
 }
 
-std::optional<RgbImage> Decode(const Bytes& file, std::string& why) {
+}  // namespace
+
+std::optional<RgbImage> DecodePng(std::span<const std::uint8_t> file, std::string* why) {
   if (file.size() < kSignature.size() ||
       !std::equal(kSignature.begin(), kSignature.end(), file.begin())) {
-    why = "not a PNG file";
+    *why = "not a PNG file";
     return std::nullopt;
   }
-  const std::optional<Chunks> chunks = ReadChunks(file, why);
+  const std::optional<Chunks> chunks = ReadChunks(file, *why);
   if (!chunks) return std::nullopt;
   if (chunks->channels == 0 || chunks->width == 0 || chunks->height == 0 ||
       chunks->width > kLargestSide || chunks->height > kLargestSide) {
-    why = "no picture, or one larger than any frame";
+    *why = "no picture, or one larger than any frame";
     return std::nullopt;
   }
   const std::size_t rowBytes = std::size_t{chunks->width} * chunks->channels;
@@ -169,13 +166,11 @@ std::optional<RgbImage> Decode(const Bytes& file, std::string& why) {
   if (::uncompress(rows.data(), &unpackedSize, chunks->packed.data(),
                    static_cast<uLong>(chunks->packed.size())) != Z_OK ||
       unpackedSize != rows.size() || !Unfilter(rows, rowBytes, chunks->height, chunks->channels)) {
-    why = "damaged picture data";
+    *why = "damaged picture data";
     return std::nullopt;
   }
   return ToRgb(rows, *chunks);
 }
-
-}  // namespace
 
 std::optional<std::vector<std::uint8_t>> EncodePng(int width, int height, PngPixels format,
                                                    std::span<const std::uint8_t> pixels) {
@@ -193,7 +188,6 @@ std::optional<std::vector<std::uint8_t>> EncodePng(int width, int height, PngPix
   auto packedSize = static_cast<uLongf>(packed.size());
   if (::compress2(packed.data(), &packedSize, rows.data(), static_cast<uLong>(rows.size()), 6) !=
       Z_OK) {
-    platform::LogError("compress2", "the picture could not be packed");
     return std::nullopt;
   }
   packed.resize(packedSize);
@@ -207,18 +201,6 @@ std::optional<std::vector<std::uint8_t>> EncodePng(int width, int height, PngPix
   PutChunk(file, "IDAT", packed);
   PutChunk(file, "IEND", {});
   return file;
-}
-
-std::optional<RgbImage> ReadPng(const std::string& path) {
-  const std::optional<Bytes> file = platform::ReadSmallFile(path, kLargestFile);
-  if (!file) {
-    platform::LogErrno("reading " + path, errno);
-    return std::nullopt;
-  }
-  std::string why;
-  std::optional<RgbImage> image = Decode(*file, why);
-  if (!image) platform::LogError("reading " + path, why);
-  return image;
 }
 
 }  // namespace formats

@@ -1,6 +1,7 @@
 // PNG files of 8-bit pictures: captured frames and the golden frames that
 // tests compare them with (RGB), and the icons that desktops show in their
-// menus (RGB with coverage).
+// menus (RGB with coverage). Bytes in, bytes out: the callers read and write
+// the files.
 #pragma once
 
 #include <cstdint>
@@ -30,12 +31,14 @@ enum class PngPixels { kRgb = 3, kRgba = 4 };
 }
 
 // The bytes of a PNG file of `pixels`, rows top to bottom, each pixel its
-// channels in that order. Nothing when the pixels do not fill the picture.
+// channels in that order. Nothing when the pixels do not fill the picture, or
+// when zlib could not pack them.
 [[nodiscard]] std::optional<std::vector<std::uint8_t>> EncodePng(
     int width, int height, PngPixels format, std::span<const std::uint8_t> pixels);
-// Writes the picture whole or not at all.
-[[nodiscard]] bool WritePng(const std::string& path, const RgbImage& image);
-// Nothing when the file is missing or is not a PNG that can be read.
-[[nodiscard]] std::optional<RgbImage> ReadPng(const std::string& path);
+// The picture a PNG file's bytes hold, as RGB. Nothing, and in `why` the
+// reason in a few words, for bytes that are not a PNG file this reader takes
+// (8-bit RGB or RGB with coverage, not interlaced, no larger than a frame).
+[[nodiscard]] std::optional<RgbImage> DecodePng(std::span<const std::uint8_t> file,
+                                                std::string* why);
 
 }  // namespace formats

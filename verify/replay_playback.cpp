@@ -18,6 +18,20 @@ void NoteLeft(int sceneId) {
 
 }  // namespace
 
+void DeliverReplayMessage(PlayScene& scene, const ReplayMessage& message) {
+  switch (message.kind) {
+    case ReplayMessageKind::kTick:
+      scene.OnTimer(g_hwnd);
+      break;
+    case ReplayMessageKind::kKeyDown:
+      scene.OnKeyDown(g_hwnd, message.key);
+      break;
+    case ReplayMessageKind::kKeyUp:
+      scene.OnKeyUp();
+      break;
+  }
+}
+
 GameStart StartOf(const Replay& replay) {
   return {.level = replay.level,
           .seed = replay.seed,
@@ -55,17 +69,7 @@ void ReplayPlayback::Start() {
 
 bool ReplayPlayback::Deliver(const ReplayMessage& message) {
   if (Ended()) return false;
-  switch (message.kind) {
-    case ReplayMessageKind::kTick:
-      scene_.OnTimer(g_hwnd);
-      break;
-    case ReplayMessageKind::kKeyDown:
-      scene_.OnKeyDown(g_hwnd, message.key);
-      break;
-    case ReplayMessageKind::kKeyUp:
-      scene_.OnKeyUp();
-      break;
-  }
+  DeliverReplayMessage(scene_, message);
   ++delivered_;
   return true;
 }

@@ -27,6 +27,11 @@ struct GameStart {
 
 [[nodiscard]] GameStart StartOf(const Replay& replay);
 
+// Hands one recorded message to a play screen as the game's window procedure
+// handed it when the game was played: a tick to its timer, a key to its key
+// handlers. The playback below and the program's replay player both use it.
+void DeliverReplayMessage(PlayScene& scene, const ReplayMessage& message);
+
 // One game on a bare play screen, message by message. While it lives it holds
 // the scene switch (a switch ends the game: the switch is also noted in the
 // host's call log, as the real switch's call would be); it puts back the

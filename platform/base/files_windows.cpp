@@ -240,6 +240,33 @@ DWORD StepOf(std::size_t left) {
   return left < kLargestStep ? static_cast<DWORD>(left) : kLargestStep;
 }
 
+// What moving `size` bytes in steps came to: the bytes moved, and whether a
+// step's call failed (its reason then in GetLastError()).
+struct Moved {
+  std::size_t bytes = 0;
+  bool failed = false;
+};
+
+// Moves `size` bytes a step at a time, as one ReadFile or WriteFile call takes
+// at most a DWORD's worth: `step(done, count, &moved)` moves up to `count`
+// bytes from `done` on, sets how many it moved and says whether the call
+// succeeded. Stops at a failed call or a step that moved nothing (the end of
+// the file, or a disk that takes no more).
+template <typename Step>
+Moved MoveInSteps(std::size_t size, Step step) {
+  Moved moved;
+  while (moved.bytes < size) {
+    DWORD count = 0;
+    if (!step(moved.bytes, StepOf(size - moved.bytes), &count)) {
+      moved.failed = true;
+      break;
+    }
+    if (count == 0) break;
+    moved.bytes += count;
+  }
+  return moved;
+}
+
 // Removes the replacements of `path` that copies of the game killed before
 // putting them in place left behind. A copy still writing one holds it open
 // without sharing its deletion, so it is passed over; a dead copy's handles
@@ -356,63 +383,44 @@ std::optional<FileInfo> File::Info() const {
 }
 
 std::optional<std::size_t> File::Read(std::span<std::uint8_t> into) {
-  std::size_t done = 0;
-  while (done < into.size()) {
-    DWORD got = 0;
-    if (::ReadFile(HandleOf(handle_), into.data() + done, StepOf(into.size() - done), &got,
-                   nullptr) == 0) {
-      return Failed(std::nullopt);
-    }
-    if (got == 0) break;
-    done += got;
-  }
-  return done;
+  const HANDLE handle = HandleOf(handle_);
+  const Moved read = MoveInSteps(into.size(), [&](std::size_t done, DWORD count, DWORD* got) {
+    return ::ReadFile(handle, into.data() + done, count, got, nullptr) != 0;
+  });
+  if (read.failed) return Failed(std::nullopt);
+  return read.bytes;
 }
 
+// What could be read: a failed read ends it as the end of the file does.
 std::size_t File::ReadUpTo(std::uint64_t offset, std::span<std::uint8_t> into) const {
   const HANDLE handle = HandleOf(handle_);
   const SavedFilePointer kept(handle);
-  std::size_t done = 0;
-  while (done < into.size()) {
-    OVERLAPPED at = At(offset + done);
-    DWORD got = 0;
-    if (::ReadFile(handle, into.data() + done, StepOf(into.size() - done), &got, &at) == 0 ||
-        got == 0) {
-      break;
-    }
-    done += got;
-  }
-  return done;
+  return MoveInSteps(into.size(),
+                     [&](std::size_t done, DWORD count, DWORD* got) {
+                       OVERLAPPED at = At(offset + done);
+                       return ::ReadFile(handle, into.data() + done, count, got, &at) != 0;
+                     })
+      .bytes;
 }
 
 bool File::Write(std::span<const std::uint8_t> bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD wrote = 0;
-    if (::WriteFile(HandleOf(handle_), bytes.data() + done, StepOf(bytes.size() - done), &wrote,
-                    nullptr) == 0) {
-      return Failed(false);
-    }
-    if (wrote == 0) return false;
-    done += wrote;
-  }
-  return true;
+  const HANDLE handle = HandleOf(handle_);
+  const Moved written = MoveInSteps(bytes.size(), [&](std::size_t done, DWORD count, DWORD* wrote) {
+    return ::WriteFile(handle, bytes.data() + done, count, wrote, nullptr) != 0;
+  });
+  if (written.failed) return Failed(false);
+  return written.bytes == bytes.size();
 }
 
 bool File::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
   const HANDLE handle = HandleOf(handle_);
   const SavedFilePointer kept(handle);
-  std::size_t done = 0;
-  while (done < bytes.size()) {
+  const Moved written = MoveInSteps(bytes.size(), [&](std::size_t done, DWORD count, DWORD* wrote) {
     OVERLAPPED at = At(offset + done);
-    DWORD wrote = 0;
-    if (::WriteFile(handle, bytes.data() + done, StepOf(bytes.size() - done), &wrote, &at) == 0) {
-      return Failed(false);
-    }
-    if (wrote == 0) return false;
-    done += wrote;
-  }
-  return true;
+    return ::WriteFile(handle, bytes.data() + done, count, wrote, &at) != 0;
+  });
+  if (written.failed) return Failed(false);
+  return written.bytes == bytes.size();
 }
 
 bool File::Truncate(std::uint64_t size) {

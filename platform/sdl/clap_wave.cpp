@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/sdl/sdl_owned.h"
+
 namespace platform {
 
 namespace {
@@ -96,16 +98,15 @@ std::optional<std::vector<std::uint8_t>> DecodeClap(std::span<const std::uint8_t
   }
   SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   SDL_AudioSpec spec{};
-  Uint8* samples = nullptr;
+  Uint8* loaded = nullptr;
   Uint32 length = 0;
-  if (source == nullptr || SDL_LoadWAV_RW(source, SDL_TRUE, &spec, &samples, &length) == nullptr) {
+  // The load closes the source, whether it reads the file or not.
+  if (source == nullptr || SDL_LoadWAV_RW(source, SDL_TRUE, &spec, &loaded, &length) == nullptr) {
     reason = SDL_GetError();
     return std::nullopt;
   }
-  std::optional<std::vector<std::uint8_t>> result =
-      ConvertClap(spec, samples, length, device, reason);
-  SDL_FreeWAV(samples);
-  return result;
+  const OwnedWavSamples samples(loaded);
+  return ConvertClap(spec, samples.get(), length, device, reason);
 }
 
 }  // namespace platform

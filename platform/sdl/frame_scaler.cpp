@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/sdl/sdl_error.h"
+#include "platform/sdl/sdl_owned.h"
 #include "platform/sdl/sdl_video.h"
 
 namespace platform {
@@ -336,15 +338,17 @@ const std::uint32_t* FrameScaler::Stretched(const std::uint16_t* frame, int fram
 // smaller than the frame gets the whole frame each time.
 SDL_Rect FrameScaler::DrawThroughSdl(const std::uint16_t* frame, const SDL_Rect& part,
                                      SDL_Surface* target, int firstRow) const {
-  SDL_Surface* source =
+  const OwnedSurface source(SdlMade(
       SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint16_t*>(frame), frameWidth_,
-                                         frameHeight_, 16, frameWidth_ * 2, SDL_PIXELFORMAT_RGB565);
+                                         frameHeight_, 16, frameWidth_ * 2, SDL_PIXELFORMAT_RGB565),
+      "SDL_CreateRGBSurfaceWithFormatFrom(frame)", Repeats::kLogOnce));
   if (source == nullptr) return SDL_Rect{0, 0, 0, 0};
   const SDL_Rect from = scale_ == 0 ? SDL_Rect{0, 0, frameWidth_, frameHeight_} : part;
   const SDL_Rect where = Reach(part);
   SDL_Rect drawn{where.x, where.y - firstRow, where.w, where.h};  // SDL may clip it
-  SDL_BlitScaled(source, &from, target, &drawn);
-  SDL_FreeSurface(source);
+  // A blit that fails leaves the window's last picture there, which is put as it is.
+  (void)SdlDone(SDL_BlitScaled(source.get(), &from, target, &drawn), "SDL_BlitScaled",
+                Repeats::kLogOnce);
   return where;
 }
 

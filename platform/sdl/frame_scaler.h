@@ -28,9 +28,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace platform {
+#include "platform/settings/scale_mode.h"
 
-enum class ScaleMode { kSmooth, kPixelExact };
+namespace platform {
 
 // The game's colours (RGB565) in a 16- or 32-bit pixel format whose channels
 // are contiguous bits: a target pixel is low[p & 0xFF] | high[p >> 8] for a

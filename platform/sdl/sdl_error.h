@@ -12,4 +12,18 @@ namespace platform {
 // reason in SDL's).
 void LogSdlError(std::string_view what, Repeats repeats = Repeats::kLogEachTime);
 
+// An SDL call checked: what `what` made, or null with SDL's reason logged.
+template <typename T>
+T* SdlMade(T* made, std::string_view what, Repeats repeats = Repeats::kLogEachTime) {
+  if (made == nullptr) LogSdlError(what, repeats);
+  return made;
+}
+
+// An SDL call that answers 0 (or more) when done and a negative number when
+// it failed, checked: false, with SDL's reason logged, when it failed.
+inline bool SdlDone(int status, std::string_view what, Repeats repeats = Repeats::kLogEachTime) {
+  if (status < 0) LogSdlError(what, repeats);
+  return status >= 0;
+}
+
 }  // namespace platform

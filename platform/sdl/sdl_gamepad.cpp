@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "platform/base/log.h"
 #include "platform/sdl/sdl_error.h"
@@ -67,14 +68,13 @@ bool SdlGamepads::Start() {
   // Controller input goes to the game in the background too, as keys do: it
   // is the game's own routing that keeps it from the screens there.
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
-  started_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
-  if (!started_) LogSdlError("SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER)", Repeats::kLogOnce);
+  started_ = SdlDone(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER),
+                     "SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER)", Repeats::kLogOnce);
   return started_;
 }
 
 void SdlGamepads::Stop() {
   if (!started_) return;
-  for (const Pad& pad : pads_) SDL_GameControllerClose(pad.controller);
   pads_.clear();
   holds_.clear();
   repeats_.clear();
@@ -120,12 +120,10 @@ bool SdlGamepads::HandleEvent(const SDL_Event& event, std::int64_t nowMs) {
 void SdlGamepads::Added(int deviceIndex) {
   const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
   if (id < 0 || Find(id) != nullptr) return;  // the controllers present at start come twice
-  SDL_GameController* controller = SDL_GameControllerOpen(deviceIndex);
-  if (controller == nullptr) {
-    LogSdlError("SDL_GameControllerOpen");
-    return;
-  }
-  pads_.push_back(Pad{id, controller, 0, 0});
+  OwnedController controller(
+      SdlMade(SDL_GameControllerOpen(deviceIndex), "SDL_GameControllerOpen"));
+  if (controller == nullptr) return;
+  pads_.push_back(Pad{id, std::move(controller), 0, 0});
 }
 
 void SdlGamepads::Removed(SDL_JoystickID id) {
@@ -137,7 +135,6 @@ void SdlGamepads::Removed(SDL_JoystickID id) {
     if (hold.pad == id) held.push_back(hold.control);
   }
   for (int control : held) Release(id, control);
-  SDL_GameControllerClose(pad->controller);
   pads_.erase(pads_.begin() + (pad - pads_.data()));
 }
 

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/sdl/sdl_owned.h"
 #include "platform/win32/win32.h"
 
 namespace platform {
@@ -54,7 +55,7 @@ class SdlGamepads {
  private:
   struct Pad {
     SDL_JoystickID id;
-    SDL_GameController* controller;
+    OwnedController controller;
     int stickX;  // -1, 0, +1: the direction the stick holds on that axis
     int stickY;
   };

@@ -14,6 +14,7 @@
 #include "platform/sdl/late_renderings.h"
 #include "platform/sdl/sdl_error.h"
 #include "platform/sdl/sdl_keys.h"
+#include "platform/sdl/sdl_owned.h"
 #include "platform/win32/host.h"
 
 namespace platform {
@@ -109,14 +110,12 @@ void SdlHost::Destroy() {
 void SdlHost::ApplyIcon() {
   SDL_Window* window = video_.Window();
   if (window == nullptr || icon_.empty()) return;
-  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
-      icon_.data(), iconWidth_, iconHeight_, 32, iconWidth_ * 4, SDL_PIXELFORMAT_ARGB8888);
-  if (surface == nullptr) {
-    LogSdlError("SDL_CreateRGBSurfaceWithFormatFrom(icon)");
-    return;
-  }
-  SDL_SetWindowIcon(window, surface);
-  SDL_FreeSurface(surface);
+  const OwnedSurface surface(
+      SdlMade(SDL_CreateRGBSurfaceWithFormatFrom(icon_.data(), iconWidth_, iconHeight_, 32,
+                                                 iconWidth_ * 4, SDL_PIXELFORMAT_ARGB8888),
+              "SDL_CreateRGBSurfaceWithFormatFrom(icon)"));
+  if (surface == nullptr) return;
+  SDL_SetWindowIcon(window, surface.get());
 }
 
 void SdlHost::Pump() {

@@ -25,15 +25,15 @@
 #include <utility>
 #include <vector>
 
-#include "platform/sdl/display_settings.h"
 #include "platform/sdl/idle_wait.h"
 #include "platform/sdl/input_wait.h"
-#include "platform/sdl/player_aid_settings.h"
 #include "platform/sdl/pointer_hider.h"
 #include "platform/sdl/sdl_gamepad.h"
 #include "platform/sdl/sdl_mixer_audio.h"
 #include "platform/sdl/sdl_video.h"
 #include "platform/sdl/window_system.h"
+#include "platform/settings/display_settings.h"
+#include "platform/settings/player_aid_settings.h"
 #include "platform/win32/window_backend.h"
 
 namespace platform {
@@ -78,17 +78,6 @@ class SdlHost final : public WindowBackend {
   void UseDisplaySettings(const DisplaySettings& settings);
   [[nodiscard]] DisplaySettings CurrentDisplaySettings() const;
 
-  // One SDL event as the game sees it, and the events of one poll of SDL's
-  // queue (public for tests).
-  void HandleEvent(const SDL_Event& event);
-  void HandleBatch(std::vector<SDL_Event>& events);
-  // Controllers are taken up once the first frame is out (at once for tests).
-  void StartGamepads() { gamepads_.Start(); }
-  [[nodiscard]] const SdlGamepads& Gamepads() const { return gamepads_; }
-  // Sends the repeats of held controller directions due by now (for tests;
-  // the input pump does it at every poll).
-  void RepeatHeldDirections();
-
   // Sound starts once the first frame is out, or after this long at the latest.
   static constexpr std::int64_t kLatestSoundStartMs = 1000;
   // While a controller is plugged in, the longest sleep between two polls of input.
@@ -99,6 +88,17 @@ class SdlHost final : public WindowBackend {
   static constexpr std::int64_t kQuietPollMs = 500;
 
  private:
+  // The host's tests hand it events and time without SDL's queue
+  // (tests/platform/sdl/sdl_host_probe.h).
+  friend class SdlHostProbe;
+
+  // One SDL event as the game sees it, and the events of one poll of SDL's
+  // queue.
+  void HandleEvent(const SDL_Event& event);
+  void HandleBatch(std::vector<SDL_Event>& events);
+  // Sends the repeats of held controller directions due by now; the input
+  // pump does it at every poll.
+  void RepeatHeldDirections();
   static void Pump();
   void DrainEvents();
   void DrainEventsAt(std::int64_t now);

@@ -35,6 +35,7 @@
 #include "platform/tunes/tune_rendering.h"
 #endif
 #include "platform/sdl/sdl_error.h"
+#include "platform/sdl/sdl_owned.h"
 
 namespace platform {
 
@@ -56,7 +57,7 @@ constexpr int kClapChannel = 0;
 // A clap file is read once and converted to the device's format.
 struct Sound {
   std::vector<std::uint8_t> samples;
-  Mix_Chunk* chunk = nullptr;
+  OwnedChunk chunk;  // plays from `samples`
 };
 
 // A sound or tune file that is missing stays silent without a word, as it
@@ -90,11 +91,10 @@ std::optional<Sound> LoadSound(const char* fileName) {
     return std::nullopt;
   }
   Sound sound{std::move(*samples), nullptr};
-  sound.chunk = Mix_QuickLoad_RAW(sound.samples.data(), static_cast<Uint32>(sound.samples.size()));
-  if (sound.chunk == nullptr) {
-    LogSdlError("Mix_QuickLoad_RAW");
-    return std::nullopt;
-  }
+  sound.chunk.reset(
+      SdlMade(Mix_QuickLoad_RAW(sound.samples.data(), static_cast<Uint32>(sound.samples.size())),
+              "Mix_QuickLoad_RAW"));
+  if (sound.chunk == nullptr) return std::nullopt;
   return sound;
 }
 
@@ -215,9 +215,7 @@ Mix_Music* MusicFromMemory(const std::vector<std::uint8_t>& bytes, Mix_MusicType
     LogSdlError("SDL_RWFromConstMem");
     return nullptr;
   }
-  Mix_Music* music = Mix_LoadMUSType_RW(source, type, SDL_TRUE);
-  if (music == nullptr) LogSdlError("Mix_LoadMUSType_RW");
-  return music;
+  return SdlMade(Mix_LoadMUSType_RW(source, type, SDL_TRUE), "Mix_LoadMUSType_RW");
 }
 #endif
 
@@ -227,7 +225,7 @@ Mix_Music* MusicFromMemory(const std::vector<std::uint8_t>& bytes, Mix_MusicType
 // plays; a rendering is read from its file.
 struct SdlMixerAudio::Tune {
   std::vector<std::uint8_t> bytes;
-  Mix_Music* music = nullptr;
+  OwnedMusic music;
   std::string cachePath;      // empty when there is no cache
   std::string awaitedPath;    // where its rendering will come; empty once it is heard
   bool lateFailed = false;    // it did not come, or came damaged: asked again at the next play
@@ -261,10 +259,9 @@ struct SdlMixerAudio::Mixer {
 #endif
     Mix_HaltChannel(-1);
     Mix_HaltMusic();
-    for (auto& [handle, tune] : tunes) Mix_FreeMusic(tune.music);
-    for (auto& [name, sound] : sounds) {
-      if (sound) Mix_FreeChunk(sound->chunk);
-    }
+    // The tunes and sounds go while the mixer is still open.
+    tunes.clear();
+    sounds.clear();
     Mix_CloseAudio();
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -405,8 +402,8 @@ bool SdlMixerAudio::AwaitLateRendering(TuneHandle handle, Tune& tune,
 void SdlMixerAudio::TakeLateRendering(TuneHandle handle, Tune& tune) const {
   if (!LateRenderingCame(tune) || tune.lateFailed) return;
   tune.awaitedPath.clear();
-  if (handle == mixer_->playing && Mix_PlayMusic(tune.music, -1) != 0) {
-    LogSdlError("Mix_PlayMusic", Repeats::kLogOnce);
+  if (handle == mixer_->playing) {
+    (void)SdlDone(Mix_PlayMusic(tune.music.get(), -1), "Mix_PlayMusic", Repeats::kLogOnce);
   }
 }
 
@@ -438,7 +435,7 @@ bool SdlMixerAudio::LateRenderingCame(Tune& tune) const {
 // Only Ogg renderings are worth decoding, and only into a cache.
 bool SdlMixerAudio::DecodeLate(const Tune& tune, std::uint64_t length) const {
   return late_.decode && late_.take && !tune.cachePath.empty() &&
-         Mix_GetMusicType(tune.music) == MUS_OGG && late_.decode(tune.awaitedPath, length);
+         Mix_GetMusicType(tune.music.get()) == MUS_OGG && late_.decode(tune.awaitedPath, length);
 }
 
 void SdlMixerAudio::FinishRenderings() {
@@ -505,7 +502,7 @@ bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) 
     std::string shipped = TuneCachePath(shippedFolder_, bytes, soundFont);
     if (UseRendering(tune, shipped)) {
 #if MORVEX2_DECODES_RENDERINGS
-      if (Mix_GetMusicType(tune.music) == MUS_OGG) {
+      if (Mix_GetMusicType(tune.music.get()) == MUS_OGG) {
         mixer_->MakeInCache(tune,
                             [shipped](const std::atomic<bool>& cancel, CachedTuneWriter& out) {
                               return DecodeOggRendering(shipped, cancel, out);
@@ -520,7 +517,7 @@ bool SdlMixerAudio::AddTune(TuneHandle handle, std::vector<std::uint8_t> bytes) 
 #if MORVEX2_FLUIDSYNTH
   // Without the synthesiser a tune not yet rendered stays silent.
   if (!SynthesiserReady()) return false;
-  tune.music = MusicFromMemory(bytes, MUS_MID);
+  tune.music.reset(MusicFromMemory(bytes, MUS_MID));
   if (tune.music == nullptr) return false;
   tune.synthesised = true;
   mixer_->MakeInCache(tune, [midi = bytes, font = *soundFont_](const std::atomic<bool>& cancel,
@@ -555,9 +552,8 @@ std::optional<std::uint64_t> SdlMixerAudio::UseRendering(Tune& tune,
     if (path == tune.cachePath) (void)RemoveFile(path);
     return std::nullopt;
   }
-  Mix_FreeMusic(tune.music);  // null is allowed; stops it first if it is playing
-  tune.music = music;
-  tune.bytes = {};  // what the synthesiser played from is no longer needed
+  tune.music.reset(music);  // the one before stops first if it is playing
+  tune.bytes = {};          // what the synthesiser played from is no longer needed
   tune.synthesised = false;
   return length;
 }
@@ -589,7 +585,7 @@ void SdlMixerAudio::PlayTune(TuneHandle tune) {
   }
 #endif
   // -1: the tune starts again at its end for as long as its screen is shown.
-  if (Mix_PlayMusic(playing.music, -1) != 0) LogSdlError("Mix_PlayMusic", Repeats::kLogOnce);
+  (void)SdlDone(Mix_PlayMusic(playing.music.get(), -1), "Mix_PlayMusic", Repeats::kLogOnce);
 }
 
 void SdlMixerAudio::StopTune() {
@@ -608,8 +604,7 @@ void SdlMixerAudio::FreeTune(TuneHandle tune) {
   if (!mixer_) return;
   auto found = mixer_->tunes.find(tune);
   if (found == mixer_->tunes.end()) return;
-  Mix_FreeMusic(found->second.music);  // stops it first if it is playing
-  mixer_->tunes.erase(found);
+  mixer_->tunes.erase(found);  // its music stops first if it is playing
   if (mixer_->playing == tune) mixer_->playing = 0;
 }
 
@@ -620,7 +615,7 @@ bool SdlMixerAudio::PlaySound(const char* fileName) {
   auto [entry, isNew] = mixer_->sounds.try_emplace(fileName);
   if (isNew) entry->second = LoadSound(fileName);
   if (!entry->second) return false;
-  if (Mix_PlayChannel(kClapChannel, entry->second->chunk, 0) == kClapChannel) return true;
+  if (Mix_PlayChannel(kClapChannel, entry->second->chunk.get(), 0) == kClapChannel) return true;
   LogSdlError("Mix_PlayChannel", Repeats::kLogOnce);
   return false;
 }

@@ -62,8 +62,8 @@ bool LeavesWindowUnknown(Uint8 windowEvent) {
 // at the origin.
 SDL_Rect DesktopBounds(int width, int height) {
   SDL_Rect desktop{0, 0, width, height};
-  if (SDL_GetDisplayBounds(0, &desktop) != 0) {
-    LogSdlError("SDL_GetDisplayBounds", Repeats::kLogOnce);
+  if (!SdlDone(SDL_GetDisplayBounds(0, &desktop), "SDL_GetDisplayBounds", Repeats::kLogOnce)) {
+    desktop = SDL_Rect{0, 0, width, height};
   }
   return desktop;
 }
@@ -109,8 +109,7 @@ bool SdlVideo::StartVideo() {
   // for as long as the game runs, half a megabyte for a UTF-8 locale.
   SDL_setenv("XCOMPOSEFILE", "/dev/null", 1);
 #endif
-  videoStarted_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-  if (!videoStarted_) LogSdlError("SDL_InitSubSystem(SDL_INIT_VIDEO)");
+  videoStarted_ = SdlDone(SDL_InitSubSystem(SDL_INIT_VIDEO), "SDL_InitSubSystem(SDL_INIT_VIDEO)");
   if (videoStarted_ && DrawsOnlyIntoMemory() && !DriverAskedFor()) {
     // With no display server SDL falls back to a driver that draws into
     // memory, and the game would run where nobody can see or stop it. Those
@@ -139,16 +138,14 @@ bool SdlVideo::StartVideo() {
 bool SdlVideo::Create(const char* title, int width, int height) {
   if (!StartVideo()) return true;  // no screen: the display set-up will say so
   const SDL_Rect desktop = DesktopBounds(width, height);
-  window_ = SDL_CreateWindow(title, desktop.x, desktop.y, width, height,
-                             SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
-  if (window_ == nullptr) {
-    LogSdlError("SDL_CreateWindow");
-    return false;
-  }
+  window_.reset(SdlMade(SDL_CreateWindow(title, desktop.x, desktop.y, width, height,
+                                         SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS),
+                        "SDL_CreateWindow"));
+  if (window_ == nullptr) return false;
   fullscreen_ = true;
   fullScreenPending_ = !startInWindow_;
-  g_mainWindow = window_;
-  windowSurface_ = MakeWindowSurface(window_);
+  g_mainWindow = window_.get();
+  windowSurface_ = MakeWindowSurface(window_.get());
   SDL_AddEventWatch(&SdlVideo::WatchEvent, this);
   if (startInWindow_) LeaveFullScreen();
   return true;
@@ -156,8 +153,8 @@ bool SdlVideo::Create(const char* title, int width, int height) {
 
 void SdlVideo::Show() {
   if (window_ == nullptr) return;
-  SDL_ShowWindow(window_);
-  SDL_RaiseWindow(window_);
+  SDL_ShowWindow(window_.get());
+  SDL_RaiseWindow(window_.get());
   if (!ShowsWindowsWithoutPicture(SDL_GetCurrentVideoDriver())) ShowBlack();
 }
 
@@ -165,7 +162,7 @@ void SdlVideo::Show() {
 void SdlVideo::ShowBlack() {
   int width = 0;
   int height = 0;
-  SDL_GetWindowSizeInPixels(window_, &width, &height);
+  SDL_GetWindowSizeInPixels(window_.get(), &width, &height);
   SDL_Surface* surface = windowSurface_->Surface(width, height);
   if (surface == nullptr) return;
   const int rows = windowSurface_->StripRows() > 0 ? height : surface->h;
@@ -199,9 +196,8 @@ void SdlVideo::Destroy() {
   RememberWindowSize();
   SDL_DelEventWatch(&SdlVideo::WatchEvent, this);
   windowSurface_.reset();
-  SDL_DestroyWindow(window_);
-  if (g_mainWindow == window_) g_mainWindow = nullptr;
-  window_ = nullptr;
+  if (g_mainWindow == window_.get()) g_mainWindow = nullptr;
+  window_.reset();
 }
 
 // Asked before the window is made, to make it the desktop's size; 640 x 480
@@ -209,8 +205,8 @@ void SdlVideo::Destroy() {
 SDL_DisplayMode SdlVideo::DesktopMode() {
   SDL_DisplayMode mode{};
   if (!StartVideo()) return SDL_DisplayMode{0, 640, 480, 0, nullptr};
-  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) {
-    LogSdlError("SDL_GetDesktopDisplayMode", Repeats::kLogOnce);
+  if (!SdlDone(SDL_GetDesktopDisplayMode(0, &mode), "SDL_GetDesktopDisplayMode",
+               Repeats::kLogOnce)) {
     return SDL_DisplayMode{0, 640, 480, 0, nullptr};
   }
   return mode;
@@ -251,7 +247,7 @@ void SdlVideo::Close() {
 SDL_Surface* SdlVideo::TargetSurface() {
   int width = 0;
   int height = 0;
-  SDL_GetWindowSizeInPixels(window_, &width, &height);
+  SDL_GetWindowSizeInPixels(window_.get(), &width, &height);
   SDL_Surface* surface = windowSurface_->Surface(width, height);
   if (surface == nullptr) {
     repaint_ = true;
@@ -412,10 +408,10 @@ void SdlVideo::ToggleFullscreen() {
     RememberWindowSize();
     fullscreen_ = true;
     const SDL_Rect desktop = DesktopBounds(DesktopWidth(), DesktopHeight());
-    SDL_SetWindowResizable(window_, SDL_FALSE);
-    SDL_SetWindowBordered(window_, SDL_FALSE);
-    SDL_SetWindowPosition(window_, desktop.x, desktop.y);
-    SDL_SetWindowSize(window_, desktop.w, desktop.h);
+    SDL_SetWindowResizable(window_.get(), SDL_FALSE);
+    SDL_SetWindowBordered(window_.get(), SDL_FALSE);
+    SDL_SetWindowPosition(window_.get(), desktop.x, desktop.y);
+    SDL_SetWindowSize(window_.get(), desktop.w, desktop.h);
     SetFullscreen(SDL_WINDOW_FULLSCREEN_DESKTOP);
     return;
   }
@@ -437,10 +433,10 @@ void SdlVideo::LeaveFullScreen() {
     height = 480 * scale;
   }
   fullscreen_ = false;
-  SDL_SetWindowBordered(window_, SDL_TRUE);
-  SDL_SetWindowResizable(window_, canvas ? SDL_FALSE : SDL_TRUE);
-  SDL_SetWindowSize(window_, width, height);
-  SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  SDL_SetWindowBordered(window_.get(), SDL_TRUE);
+  SDL_SetWindowResizable(window_.get(), canvas ? SDL_FALSE : SDL_TRUE);
+  SDL_SetWindowSize(window_.get(), width, height);
+  SDL_SetWindowPosition(window_.get(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   windowWidth_ = width;
   windowHeight_ = height;
   repaint_ = true;
@@ -448,16 +444,16 @@ void SdlVideo::LeaveFullScreen() {
 
 // The window stays as it was when the window system refuses.
 void SdlVideo::SetFullscreen(Uint32 flags) {
-  if (SDL_SetWindowFullscreen(window_, flags) != 0) {
-    LogSdlError("SDL_SetWindowFullscreen", Repeats::kLogOnce);
-  }
+  // What it answered is said; the window is left as it is either way.
+  (void)SdlDone(SDL_SetWindowFullscreen(window_.get(), flags), "SDL_SetWindowFullscreen",
+                Repeats::kLogOnce);
 }
 
 void SdlVideo::RememberWindowSize() {
   if (window_ == nullptr || fullscreen_) return;
   int width = 0;
   int height = 0;
-  SDL_GetWindowSize(window_, &width, &height);
+  SDL_GetWindowSize(window_.get(), &width, &height);
   if (width > 0 && height > 0) {
     windowWidth_ = width;
     windowHeight_ = height;
@@ -477,7 +473,7 @@ void SdlVideo::UseWindowSize(int width, int height) {
 void SdlVideo::WindowSize(int* width, int* height) const {
   int w = windowWidth_;
   int h = windowHeight_;
-  if (window_ != nullptr && !fullscreen_) SDL_GetWindowSize(window_, &w, &h);
+  if (window_ != nullptr && !fullscreen_) SDL_GetWindowSize(window_.get(), &w, &h);
   *width = w;
   *height = h;
 }
@@ -507,7 +503,7 @@ void SdlVideo::OnEvent(const SDL_Event& event) {
       LoseDisplay();
       return;
     case SDL_WINDOWEVENT:
-      if (window_ == nullptr || event.window.windowID != SDL_GetWindowID(window_)) return;
+      if (window_ == nullptr || event.window.windowID != SDL_GetWindowID(window_.get())) return;
       if (LeavesWindowUnknown(event.window.event)) repaint_ = true;
       return;
     default:

@@ -29,6 +29,7 @@
 
 #include "platform/sdl/frame_changes.h"
 #include "platform/sdl/frame_scaler.h"
+#include "platform/sdl/sdl_owned.h"
 #include "platform/sdl/window_surface.h"
 #include "platform/win32/video.h"
 #include "platform/win32/window_backend.h"
@@ -78,7 +79,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   // The size the window has, or last had, when it is not full screen; 0 x 0
   // while it has never been a window.
   void WindowSize(int* width, int* height) const;
-  [[nodiscard]] SDL_Window* Window() const { return window_; }
+  [[nodiscard]] SDL_Window* Window() const { return window_.get(); }
   // Tests turn the waiting off; the real game never does.
   void SetPacing(bool on) { pacing_ = on; }
 
@@ -110,7 +111,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   SDL_DisplayMode DesktopMode();
 
   bool videoStarted_ = false;
-  SDL_Window* window_ = nullptr;
+  OwnedWindow window_;
   bool open_ = false;
   int frameWidth_ = 0;
   int frameHeight_ = 0;

@@ -7,15 +7,12 @@ namespace platform {
 
 // SDL makes the surface the window's size by itself, anew after a resize.
 SDL_Surface* SdlWindowSurface::Surface(int /*width*/, int /*height*/) {
-  SDL_Surface* surface = SDL_GetWindowSurface(window_);
-  if (surface == nullptr) LogSdlError("SDL_GetWindowSurface", Repeats::kLogOnce);
-  return surface;
+  return SdlMade(SDL_GetWindowSurface(window_), "SDL_GetWindowSurface", Repeats::kLogOnce);
 }
 
 bool SdlWindowSurface::Put(const SDL_Rect* parts, int count) {
-  if (SDL_UpdateWindowSurfaceRects(window_, parts, count) == 0) return true;
-  LogSdlError("SDL_UpdateWindowSurfaceRects", Repeats::kLogOnce);
-  return false;
+  return SdlDone(SDL_UpdateWindowSurfaceRects(window_, parts, count),
+                 "SDL_UpdateWindowSurfaceRects", Repeats::kLogOnce);
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 
 #include "platform/base/log.h"
 #include "platform/sdl/sdl_error.h"
+#include "platform/sdl/sdl_owned.h"
 #include "platform/sdl/window_surface.h"
 #include "platform/sdl/window_system.h"
 
@@ -54,27 +55,24 @@ class BrowserCanvasSurface final : public WindowSurface {
   BrowserCanvasSurface() = default;
   BrowserCanvasSurface(const BrowserCanvasSurface&) = delete;
   BrowserCanvasSurface& operator=(const BrowserCanvasSurface&) = delete;
-  ~BrowserCanvasSurface() override;
+  ~BrowserCanvasSurface() override = default;
   SDL_Surface* Surface(int width, int height) override;
   [[nodiscard]] bool Put(const SDL_Rect* parts, int count) override;
 
  private:
-  SDL_Surface* surface_ = nullptr;  // owned
+  OwnedSurface surface_;
 };
-
-BrowserCanvasSurface::~BrowserCanvasSurface() {
-  SDL_FreeSurface(surface_);
-}
 
 // A 32-bit pixel whose bytes in memory are red, green, blue and alpha, as
 // the canvas's image data holds them. The frame's conversion fills the alpha
 // byte, so every pixel put is opaque.
 SDL_Surface* BrowserCanvasSurface::Surface(int width, int height) {
-  if (surface_ != nullptr && surface_->w == width && surface_->h == height) return surface_;
-  SDL_FreeSurface(surface_);
-  surface_ = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32);
-  if (surface_ == nullptr) LogSdlError("SDL_CreateRGBSurfaceWithFormat", Repeats::kLogOnce);
-  return surface_;
+  if (surface_ != nullptr && surface_->w == width && surface_->h == height) return surface_.get();
+  surface_.reset();
+  surface_.reset(
+      SdlMade(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32),
+              "SDL_CreateRGBSurfaceWithFormat", Repeats::kLogOnce));
+  return surface_.get();
 }
 
 bool BrowserCanvasSurface::Put(const SDL_Rect* parts, int count) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 
 #include "platform/base/log.h"
 
@@ -18,10 +19,16 @@ namespace platform {
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 
+// SDL's surface over the shared pixels, freed with the picture (its pixels
+// are the shared memory's, which it leaves alone).
+struct FreeSurface {
+  void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+};
+
 struct WindowSharedImage::Image {
   XImage* image = nullptr;
   XShmSegmentInfo segment{};
-  SDL_Surface* surface = nullptr;
+  std::unique_ptr<SDL_Surface, FreeSurface> surface;
 };
 
 namespace {
@@ -95,14 +102,14 @@ void WindowSharedImage::Watch(SDL_Window* window) {
 SDL_Surface* WindowSharedImage::Surface(int width, int height) {
   if (display_ == nullptr || refused_ || width <= 0 || height <= 0) return nullptr;
   if (image_ != nullptr && image_->surface->w == width && windowHeight_ == height) {
-    return image_->surface;
+    return image_->surface.get();
   }
   Drop();
   // Four bytes a pixel is the most a visual has.
   const int rows = std::min(height, std::max(1, kStripBytes / (width * 4)));
   if (!Make(width, rows)) return nullptr;
   windowHeight_ = height;
-  return image_->surface;
+  return image_->surface.get();
 }
 
 int WindowSharedImage::Rows() const {
@@ -170,8 +177,8 @@ bool WindowSharedImage::Make(int width, int height) {
   }
   image->data = segment.shmaddr;
   picture->image = image;
-  picture->surface = SDL_CreateRGBSurfaceWithFormatFrom(
-      image->data, width, height, image->bits_per_pixel, image->bytes_per_line, format);
+  picture->surface.reset(SDL_CreateRGBSurfaceWithFormatFrom(
+      image->data, width, height, image->bits_per_pixel, image->bytes_per_line, format));
   image_ = std::move(picture);
   if (image_->surface == nullptr) {
     LogError("SDL_CreateRGBSurfaceWithFormatFrom(window picture)", SDL_GetError(),
@@ -190,7 +197,6 @@ void WindowSharedImage::Drop() {
   XSync(display, False);
   shmdt(image_->segment.shmaddr);
   DropImage(image_->image);
-  SDL_FreeSurface(image_->surface);
   image_.reset();
 }
 

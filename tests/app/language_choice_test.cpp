@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/base/language.h"
-#include "platform/sdl/display_settings.h"
+#include "platform/settings/display_settings.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "formats/png_file.h"
 #include "tests/e2e/game_run.h"
+#include "tests/support/headless/png_files.h"
 
 namespace fs = std::filesystem;
 
@@ -69,7 +69,7 @@ TEST_F(RankingFlowRun, AGameOverEntersTheTableAndShowsTheNewRowInRed) {
   EXPECT_EQ(StoredText(file, 0, 16, 0), "PLAYER");
   EXPECT_EQ(StoredText(file, 450, 9, 1), "") << "only one entry";
 
-  const auto frame = formats::ReadPng(Shot("ranking.png"));
+  const auto frame = platform::ReadPngFile(Shot("ranking.png"));
   ASSERT_TRUE(frame.has_value());
   EXPECT_EQ(RedRows(*frame), std::vector<int>{0});
   ExpectGoldenFrame(Shot("ranking.png"), "ranking_after_game.png");
@@ -101,7 +101,7 @@ TEST_F(RankingFlowRun, F1RightAfterStartShowsTheMiddleTableWhicheverLineIsHighli
       folder_, "wait 100\nkey UP\nwait 50\nkey F1\nwait 100\n" + Capture("f1.png") + "key ESC\n");
   EXPECT_EQ(run.exitCode, 0);
   ExpectGoldenFrame(Shot("f1.png"), "ranking_middle_from_title.png");
-  const auto frame = formats::ReadPng(Shot("f1.png"));
+  const auto frame = platform::ReadPngFile(Shot("f1.png"));
   ASSERT_TRUE(frame.has_value());
   EXPECT_TRUE(RedRows(*frame).empty()) << "nothing entered from the title screen";
   EXPECT_EQ(FileText(folder_ / "tyuu.pod"), table) << "rewritten unchanged";

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "app/replay_recorder.h"
-#include "formats/png_file.h"
 #include "tests/e2e/replay_run.h"
+#include "tests/support/headless/png_files.h"
 
 namespace fs = std::filesystem;
 
@@ -56,8 +56,8 @@ TEST_F(ReplayRun, AGamePlaysBackToTheSameFramesAndResult) {
                                ", removed " + std::to_string(replay.removedCount) +
                                ", game over\n");
   for (const char* shot : {"1", "2"}) {
-    const auto recorded = formats::ReadPng(Shot(std::string("rec-") + shot + ".png"));
-    const auto shown = formats::ReadPng(Shot(std::string("play-") + shot + ".png"));
+    const auto recorded = platform::ReadPngFile(Shot(std::string("rec-") + shot + ".png"));
+    const auto shown = platform::ReadPngFile(Shot(std::string("play-") + shot + ".png"));
     ASSERT_TRUE(recorded && shown) << shot;
     EXPECT_TRUE(*recorded == *shown) << "frame " << shot << " differs";
   }

@@ -4,6 +4,7 @@
 
 #include "tests/support/golden_update.h"
 #include "tests/support/headless/offscreen_video.h"
+#include "tests/support/headless/png_files.h"
 
 namespace testsupport {
 
@@ -17,7 +18,7 @@ std::string SaveActual(const formats::RgbImage& image, const std::string& golden
       fs::path(MORVEX2_BINARY_DIR) / "golden-actual" / fs::path(golden).filename();
   std::error_code ignored;
   fs::create_directories(path.parent_path(), ignored);
-  if (!formats::WritePng(path.string(), image)) return "nowhere (it could not be saved)";
+  if (!platform::WritePngFile(path.string(), image)) return "nowhere (it could not be saved)";
   return path.string();
 }
 
@@ -28,10 +29,10 @@ std::string SaveActual(const formats::RgbImage& image, const std::string& golden
   const std::string path = std::string(MORVEX2_SOURCE_DIR) + "/" + golden;
   if (UpdatingGoldens()) {
     fs::create_directories(fs::path(path).parent_path());
-    if (formats::WritePng(path, drawn)) return ::testing::AssertionSuccess();
+    if (platform::WritePngFile(path, drawn)) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "cannot write " << path;
   }
-  const std::optional<formats::RgbImage> expected = formats::ReadPng(path);
+  const std::optional<formats::RgbImage> expected = platform::ReadPngFile(path);
   if (!expected || expected->width != drawn.width || expected->height != drawn.height) {
     return ::testing::AssertionFailure()
            << "no golden frame " << path << " of the frame's size"
@@ -58,7 +59,7 @@ std::string SaveActual(const formats::RgbImage& image, const std::string& golden
 }
 
 ::testing::AssertionResult MatchesGolden(const fs::path& captured, const std::string& golden) {
-  const std::optional<formats::RgbImage> drawn = formats::ReadPng(captured.string());
+  const std::optional<formats::RgbImage> drawn = platform::ReadPngFile(captured.string());
   if (!drawn) return ::testing::AssertionFailure() << "no frame captured in " << captured;
   return MatchesGolden(*drawn, golden);
 }

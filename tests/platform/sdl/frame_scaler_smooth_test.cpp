@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "formats/png_file.h"
 #include "platform/sdl/frame_scaler.h"
 #include "platform/sdl/sdl_video.h"
 #include "platform/win32/pixel_buffer.h"
 #include "tests/support/golden.h"
+#include "tests/support/headless/png_files.h"
 #include "tests/support/rect_text.h"
 
 namespace {
@@ -208,7 +208,7 @@ TEST(SmoothScale, APartDrawnIntoAStripIsThatPartOfTheWholePicture) {
 // screen, against its golden image (tests/support/golden.h).
 TEST(SmoothScale, APlayScreenOn1280x800MatchesItsGoldenImage) {
   const std::optional<formats::RgbImage> game =
-      formats::ReadPng(MORVEX2_SOURCE_DIR "/tests/e2e/golden/play_beginner_paused.png");
+      platform::ReadPngFile(MORVEX2_SOURCE_DIR "/tests/e2e/golden/play_beginner_paused.png");
   ASSERT_TRUE(game && game->width == 640 && game->height == 480);
   std::vector<std::uint16_t> frame(640 * 480);
   for (std::size_t i = 0; i < frame.size(); ++i) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/base/log.h"
+#include "platform/sdl/sdl_error.h"
 #include "platform/sdl/sdl_mixer_audio.h"
 #include "platform/sdl/sdl_video.h"
 
@@ -59,6 +60,42 @@ TEST(SdlErrors, APlatformFailureIsOneLineWithTheCallAndTheLibrarysReason) {
     EXPECT_NE(said.find(c.reason), std::string::npos) << c.what << ": " << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << c.what << ": " << said;
   }
+}
+
+// Every checked SDL call reads its answer the same way: a null object or a
+// negative status failed and is said with SDL's reason; 0, a positive count
+// or an object passes without a word. Said once, a failure stays quiet after.
+TEST(SdlErrors, ACheckedCallIsSaidOnlyWhenItFailed) {
+  int object = 0;
+  const struct {
+    const char* what;
+    std::function<bool()> check;
+    bool passes;
+  } cases[] = {
+      {"an object", [&] { return platform::SdlMade(&object, "SDL_Make") != nullptr; }, true},
+      {"no object", [] { return platform::SdlMade<int>(nullptr, "SDL_Make") != nullptr; }, false},
+      {"status 0", [] { return platform::SdlDone(0, "SDL_Do"); }, true},
+      {"a positive count", [] { return platform::SdlDone(3, "SDL_Do"); }, true},
+      {"status -1", [] { return platform::SdlDone(-1, "SDL_Do"); }, false},
+  };
+  for (const auto& c : cases) {
+    platform::ForgetLoggedErrors();
+    SDL_SetError("the reason %s", c.what);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(c.check(), c.passes) << c.what;
+    const std::string said = testing::internal::GetCapturedStderr();
+    if (c.passes) {
+      EXPECT_EQ(said, "") << c.what;
+    } else {
+      EXPECT_NE(said.find(std::string(": the reason ") + c.what), std::string::npos)
+          << c.what << ": " << said;
+    }
+  }
+  platform::ForgetLoggedErrors();
+  testing::internal::CaptureStderr();
+  for (int i = 0; i < 3; ++i) (void)platform::SdlDone(-1, "SDL_Again", platform::Repeats::kLogOnce);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "platform/base/clock.h"
 #include "platform/sdl/sdl_host.h"
 #include "platform/win32/host.h"
+#include "tests/platform/sdl/sdl_host_probe.h"
 #include "tests/support/test_window.h"
 
 namespace {
@@ -100,8 +101,8 @@ class SdlGamepadTest : public testing::Test {
     platform::InstallHost({.clock = &clock_});
     ASSERT_NE(testsupport::MakeTestWindow(WndProc), nullptr);  // the game's own routing
     g_currentScene = &scene_;
-    host_.StartGamepads();
-    host_.HandleEvent(Focus(SDL_WINDOWEVENT_FOCUS_GAINED));
+    platform::SdlHostProbe::StartGamepads(host_);
+    platform::SdlHostProbe::HandleEvent(host_, Focus(SDL_WINDOWEVENT_FOCUS_GAINED));
     Take();
   }
   void TearDown() override {
@@ -120,8 +121,8 @@ class SdlGamepadTest : public testing::Test {
   // window procedure; what the screen saw since the last look.
   SeenKeys Take() {
     SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) host_.HandleEvent(event);
-    host_.RepeatHeldDirections();
+    while (SDL_PollEvent(&event) != 0) platform::SdlHostProbe::HandleEvent(host_, event);
+    platform::SdlHostProbe::RepeatHeldDirections(host_);
     testsupport::DispatchWaiting();
     SeenKeys seen = std::move(scene_.seen);
     scene_.seen.clear();
@@ -141,7 +142,7 @@ TEST_F(SdlGamepadTest, AHeldDirectionPressesOnceThenRepeatsLikeAHeldKey) {
   VirtualPad pad;
   ASSERT_TRUE(pad.Ready()) << SDL_GetError();
   Take();
-  ASSERT_EQ(host_.Gamepads().Open(), 1);
+  ASSERT_EQ(platform::SdlHostProbe::Gamepads(host_).Open(), 1);
   pad.Button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
   EXPECT_EQ(Take(), (SeenKeys{"DOWN"}));
   EXPECT_EQ(At(platform::SdlGamepads::kRepeatDelayMs - 1), SeenKeys{}) << "a short press is one";
@@ -211,11 +212,11 @@ TEST_F(SdlGamepadTest, TheStickIsTheFourDirections) {
 }
 
 TEST_F(SdlGamepadTest, ControllersPluggedInAndPulledOutMidGame) {
-  EXPECT_EQ(host_.Gamepads().Open(), 0);
+  EXPECT_EQ(platform::SdlHostProbe::Gamepads(host_).Open(), 0);
   VirtualPad first;
   ASSERT_TRUE(first.Ready()) << SDL_GetError();
   Take();
-  EXPECT_EQ(host_.Gamepads().Open(), 1) << "taken up without a restart";
+  EXPECT_EQ(platform::SdlHostProbe::Gamepads(host_).Open(), 1) << "taken up without a restart";
   first.Button(SDL_CONTROLLER_BUTTON_START, true);
   EXPECT_EQ(Take(), (SeenKeys{"RETURN"}));
   first.Button(SDL_CONTROLLER_BUTTON_START, false);
@@ -224,12 +225,12 @@ TEST_F(SdlGamepadTest, ControllersPluggedInAndPulledOutMidGame) {
   VirtualPad second;
   ASSERT_TRUE(second.Ready()) << SDL_GetError();
   Take();
-  EXPECT_EQ(host_.Gamepads().Open(), 2);
+  EXPECT_EQ(platform::SdlHostProbe::Gamepads(host_).Open(), 2);
   first.Button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
   EXPECT_EQ(Take(), (SeenKeys{"DOWN"}));
   first.Unplug();
   EXPECT_EQ(Take(), (SeenKeys{"up"})) << "what a pulled controller held is let go";
-  EXPECT_EQ(host_.Gamepads().Open(), 1);
+  EXPECT_EQ(platform::SdlHostProbe::Gamepads(host_).Open(), 1);
   EXPECT_EQ(At(3000), SeenKeys{}) << "and no longer repeats";
 
   second.Button(SDL_CONTROLLER_BUTTON_BACK, true);
@@ -238,7 +239,7 @@ TEST_F(SdlGamepadTest, ControllersPluggedInAndPulledOutMidGame) {
   Take();
   second.Unplug();
   Take();
-  EXPECT_EQ(host_.Gamepads().Open(), 0);
+  EXPECT_EQ(platform::SdlHostProbe::Gamepads(host_).Open(), 0);
 }
 
 // In the background controller input reaches no screen, as keys do: a
@@ -250,14 +251,14 @@ TEST_F(SdlGamepadTest, InTheBackgroundNothingReachesAScreen) {
   Take();
   pad.Button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
   EXPECT_EQ(Take(), (SeenKeys{"DOWN"}));
-  host_.HandleEvent(Focus(SDL_WINDOWEVENT_FOCUS_LOST));
+  platform::SdlHostProbe::HandleEvent(host_, Focus(SDL_WINDOWEVENT_FOCUS_LOST));
   EXPECT_EQ(At(3000), SeenKeys{});
   pad.Button(SDL_CONTROLLER_BUTTON_START, true);
   pad.Button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, false);
   EXPECT_EQ(Take(), SeenKeys{}) << "a press and a release in the background are lost";
   pad.Button(SDL_CONTROLLER_BUTTON_START, false);
   Take();
-  host_.HandleEvent(Focus(SDL_WINDOWEVENT_FOCUS_GAINED));
+  platform::SdlHostProbe::HandleEvent(host_, Focus(SDL_WINDOWEVENT_FOCUS_GAINED));
   EXPECT_EQ(Take(), SeenKeys{});
   pad.Button(SDL_CONTROLLER_BUTTON_BACK, true);
   EXPECT_EQ(Take(), (SeenKeys{"ESC"}));

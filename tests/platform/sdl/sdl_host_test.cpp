@@ -8,6 +8,7 @@
 
 #include "platform/win32/win32.h"
 #include "platform/win32/window_backend.h"
+#include "tests/platform/sdl/sdl_host_probe.h"
 #include "tests/support/test_window.h"
 
 namespace {
@@ -41,7 +42,7 @@ class SdlHostTest : public testing::Test {
   void TearDown() override { platform::ResetWindowSystem(); }
 
   std::vector<Seen> Feed(const std::vector<SDL_Event>& events) {
-    for (const SDL_Event& event : events) host_.HandleEvent(event);
+    for (const SDL_Event& event : events) platform::SdlHostProbe::HandleEvent(host_, event);
     std::vector<Seen> seen;
     MSG msg{};
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -143,7 +144,7 @@ TEST_F(SdlHostTest, ReleasesThatComeWithAFocusLossFollowIt) {
                                   Key(SDL_KEYUP, SDLK_RIGHT),
                                   Window(SDL_WINDOWEVENT_FOCUS_LOST),
                                   Window(SDL_WINDOWEVENT_FOCUS_GAINED)};
-  host_.HandleBatch(batch);
+  platform::SdlHostProbe::HandleBatch(host_, batch);
   const std::vector<Seen> expected = {
       {WM_ACTIVATEAPP, 1}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYUP, VK_LEFT},  {WM_KEYDOWN, VK_RIGHT},
       {WM_ACTIVATEAPP, 0}, {WM_KEYUP, VK_DOWN},   {WM_KEYUP, VK_RIGHT}, {WM_ACTIVATEAPP, 1}};

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "tests/support/headless/png_files.h"
+
 namespace platform {
 
 bool CaptureVideo::Open(int width, int height) {
@@ -37,7 +39,7 @@ void CaptureVideo::Pace() {
 bool CaptureVideo::SaveLastFramePng(const std::string& path) const {
   const PixelBuffer* frame = LastFrame();
   if (frame == nullptr) return false;
-  return formats::WritePng(path, RgbFromRgb565(*frame, frame->Whole()));
+  return WritePngFile(path, RgbFromRgb565(*frame, frame->Whole()));
 }
 
 formats::RgbImage RgbFromRgb565(const PixelBuffer& pixels, const RECT& area) {

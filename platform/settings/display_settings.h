@@ -25,8 +25,8 @@
 #include <string_view>
 
 #include "platform/base/language.h"
-#include "platform/sdl/frame_scaler.h"
-#include "platform/sdl/player_aid_settings.h"
+#include "platform/settings/player_aid_settings.h"
+#include "platform/settings/scale_mode.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 // The screen settings file: what it keeps, that a damaged or unknown one is
 // set aside for the defaults, that it is written whole, and that a choice made
 // on the command line lasts for its run only.
-#include "platform/sdl/display_settings.h"
+#include "platform/settings/display_settings.h"
 
 #include <gtest/gtest.h>
 

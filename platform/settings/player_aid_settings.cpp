@@ -1,4 +1,4 @@
-#include "platform/sdl/player_aid_settings.h"
+#include "platform/settings/player_aid_settings.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "platform/sdl/display_settings.h"
+#include "platform/settings/display_settings.h"
 
 #include <cerrno>
 #include <cstdint>
