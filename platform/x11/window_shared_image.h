@@ -16,9 +16,10 @@
 // 1920 x 1080 (perf stat, 15 s windows, three alternated pairs, load 15 to
 // 26): the title 0.41 % of a core against 0.49 %, the game's context
 // switches 28 a second against 62, peak memory the same.
-// Rows of an earlier frame are drawn over only after going round the strip, long after the server has copied them; a frame
-// whose parts go round the strip more than once (the window painted whole)
-// waits for the server before it draws over rows of its own.
+// Rows of an earlier frame are drawn over only after going round the strip,
+// long after the server has copied them; a frame whose parts go round the
+// strip more than once (the window painted whole) waits for the server before
+// it draws over rows of its own.
 //
 // Where the server cannot share memory (a remote display) Open fails and the
 // caller keeps SDL's window surface.
