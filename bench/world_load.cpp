@@ -10,9 +10,10 @@
 //
 // Tickets for all the games are taken, and the games made, before the clock starts.
 //
-// Each game is a scripted one (tests/server/scripted_game.h) recorded as lasting a second;
-// its ticket's start and end are stamped as it is prepared, so the server measures a few
-// milliseconds and any later submission is within the duration's tolerance. The last line
+// Each game is a scripted one (tests/server/scripted_game.h) recorded as lasting five minutes;
+// the tickets' starts are stamped, the server's clock (MORVEX2_SERVER_TEST_CLOCK, which
+// load.sh sets) moved on five minutes, and their ends stamped, so that every submission is
+// within the duration's tolerance. The last line
 // printed is "accepted N": what the table must now hold more than before.
 #include <httplib.h>
 
@@ -22,6 +23,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -38,7 +40,22 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::uint32_t kGameMs = 1000;
+// Long enough for the scripted game of every level: its ticks come where the game's clock puts
+// them, so it cannot be shorter than the game needs.
+constexpr std::uint32_t kGameMs = 300'000;
+// Where the server's clock stands when the games start (2026-11-30).
+constexpr std::int64_t kStartMs = 1'796'000'000'000;
+
+// The server's clock, when load.sh gave it one (MORVEX2_SERVER_TEST_CLOCK names its file, for
+// the server and this program alike): the games' starts are stamped at one time and their
+// ends kGameMs later, without waiting five minutes.
+void SetServerClock(std::int64_t ms) {
+  const char* file = std::getenv("MORVEX2_SERVER_TEST_CLOCK");
+  if (file == nullptr) return;
+  const std::string next = std::string(file) + ".next";
+  std::ofstream(next, std::ios::trunc) << ms;
+  std::rename(next.c_str(), file);
+}
 
 struct Game {
   std::string path;  // /api/v1/tickets/ID/replay
@@ -64,6 +81,7 @@ std::unique_ptr<httplib::Client> Connect(int port) {
 // Tickets from `clients` threads at once (the server's issuing is not what is measured),
 // then their games, made one after another (the play rules run one game at a time).
 std::vector<Game> Prepare(int port, int count) {
+  SetServerClock(kStartMs);
   struct Issued {
     std::string id;
     std::uint32_t seed = 0;
@@ -88,14 +106,21 @@ std::vector<Game> Prepare(int port, int count) {
         const auto json = nlohmann::json::parse(answer->body);
         one.id = json["ticket"].get<std::string>();
         one.seed = json["seed"].get<std::uint32_t>();
-        const std::string base = "/api/v1/tickets/" + one.id;
-        const auto started = client->Post(base + "/start");
-        const auto ended = client->Post(base + "/end");
-        if (!started || started->status != 204 || !ended || ended->status != 204) ++failed;
+        const auto started = client->Post("/api/v1/tickets/" + one.id + "/start");
+        if (!started || started->status != 204) ++failed;
       }
     });
   }
   for (std::thread& thread : threads) thread.join();
+  SetServerClock(kStartMs + kGameMs);
+  {
+    auto client = Connect(port);
+    for (const Issued& one : issued) {
+      if (one.id.empty()) continue;
+      const auto ended = client->Post("/api/v1/tickets/" + one.id + "/end");
+      if (!ended || ended->status != 204) ++failed;
+    }
+  }
   if (failed > 0) std::fprintf(stderr, "%d tickets could not be prepared\n", failed.load());
   std::vector<Game> games;
   games.reserve(issued.size());

@@ -4,9 +4,23 @@
 
 #include <algorithm>
 #include <array>
-#include <ranges>
 
 namespace server {
+namespace {
+
+// The entries of a comma-separated list, as they are (empty ones included).
+std::vector<std::string_view> Entries(std::string_view list) {
+  std::vector<std::string_view> entries;
+  for (std::size_t comma = list.find(','); comma != std::string_view::npos;
+       comma = list.find(',')) {
+    entries.push_back(list.substr(0, comma));
+    list.remove_prefix(comma + 1);
+  }
+  entries.push_back(list);
+  return entries;
+}
+
+}  // namespace
 
 std::optional<std::string> NormalAddress(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -27,6 +41,16 @@ std::optional<std::string> NormalAddress(std::string_view text) {
   return inet_ntop(AF_INET6, &v6, written.data(), written.size());
 }
 
+std::optional<std::vector<std::string>> AddressList(std::string_view text) {
+  std::vector<std::string> addresses;
+  for (const std::string_view entry : Entries(text)) {
+    const std::optional<std::string> address = NormalAddress(entry);
+    if (!address) return std::nullopt;
+    addresses.push_back(*address);
+  }
+  return addresses;
+}
+
 bool TrustedProxies::Trusts(std::string_view peer) const {
   return std::ranges::find(addresses_, peer) != addresses_.end();
 }
@@ -37,11 +61,12 @@ std::optional<std::string> TrustedProxies::ClientOf(const std::string& peer,
   // Every X-Forwarded-For line, in order, is one list.
   std::vector<std::string_view> hops;
   for (const std::string_view line : head.Headers("X-Forwarded-For")) {
-    for (const auto hop : std::views::split(line, ',')) hops.emplace_back(hop.begin(), hop.end());
+    const std::vector<std::string_view> entries = Entries(line);
+    hops.insert(hops.end(), entries.begin(), entries.end());
   }
   std::string client = peer;
-  for (const std::string_view hop : std::views::reverse(hops)) {
-    const std::optional<std::string> address = NormalAddress(hop);
+  for (auto hop = hops.rbegin(); hop != hops.rend(); ++hop) {
+    const std::optional<std::string> address = NormalAddress(*hop);
     if (!address) return std::nullopt;
     client = *address;
     if (!Trusts(client)) break;

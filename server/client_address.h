@@ -18,6 +18,10 @@ namespace server {
 // `text` is no address.
 [[nodiscard]] std::optional<std::string> NormalAddress(std::string_view text);
 
+// ADDR[,ADDR...] written as NormalAddress writes them; none when an entry is
+// no address.
+[[nodiscard]] std::optional<std::vector<std::string>> AddressList(std::string_view text);
+
 class TrustedProxies {
  public:
   // `addresses` as NormalAddress writes them.

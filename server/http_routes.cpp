@@ -202,7 +202,8 @@ Answer Unreadable(Service& service, const Request& head, int status) {
 
 bool TakesBody(const Request& head) {
   const std::string route = RouteOf(head.method, head.path);
-  return route == "/api/v1/tickets" || route == "/api/v1/tickets/{id}/replay";
+  return route == "/api/v1/tickets" || route == "/api/v1/tickets/{id}/progress" ||
+         route == "/api/v1/tickets/{id}/replay";
 }
 
 }  // namespace server

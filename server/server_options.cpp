@@ -1,7 +1,6 @@
 #include "server/server_options.h"
 
 #include <charconv>
-#include <ranges>
 
 #include "server/client_address.h"
 #include "server/table_reads.h"
@@ -32,18 +31,6 @@ bool ParseListen(const std::string& text, std::string* host, int* port) {
   *host = text.substr(0, colon);
   if (host->starts_with('[') && host->ends_with(']')) *host = host->substr(1, host->size() - 2);
   return !host->empty() && ParseInt(text.substr(colon + 1), 0, 65535, port);
-}
-
-// ADDR[,ADDR...], each an IPv4 or IPv6 address.
-bool ParseAddresses(const std::string& text, std::vector<std::string>* addresses) {
-  addresses->clear();
-  for (const auto part : std::views::split(std::string_view(text), ',')) {
-    const std::optional<std::string> address =
-        NormalAddress(std::string_view(part.begin(), part.end()));
-    if (!address) return false;
-    addresses->push_back(*address);
-  }
-  return !addresses->empty();
 }
 
 }  // namespace
@@ -95,7 +82,12 @@ bool ParseOption(const std::string& option, const std::string& value, ServerOpti
   for (const auto& number : numbers) {
     if (option == number.name) return ParseInt(value, number.low, number.high, number.target);
   }
-  if (option == "--trusted-proxy") return ParseAddresses(value, &options->trustedProxies);
+  if (option == "--trusted-proxy") {
+    std::optional<std::vector<std::string>> addresses = AddressList(value);
+    if (!addresses) return false;
+    options->trustedProxies = std::move(*addresses);
+    return true;
+  }
   if (option == "--site") {
     options->site = value;
     return true;

@@ -58,7 +58,6 @@ function say(kind, text, failed, action) {
     oldest.remove();
   }
   layOut();
-  statusLine.scrollTop = statusLine.scrollHeight;
 }
 
 // A passing note (a name kept, a file not there yet) goes away by itself
@@ -79,8 +78,9 @@ function touchInUse() {
   return document.body.classList.contains('touch') ||
          !!(window.matchMedia && window.matchMedia('(pointer: coarse)').matches);
 }
+// Whether the game shows a replay: a file, or a world entry that came.
 function watching() {
-  return watchedReplay !== null || !!watchedEntry;
+  return Module.arguments.some(function (argument) { return /^--replay=/.test(argument); });
 }
 
 // --- where the canvas goes
@@ -129,6 +129,10 @@ function layOut() {
   var touch = document.body.classList.contains('touch');
   var left = document.getElementById('pad-left');
   var right = document.getElementById('pad-right');
+  if (touch && !followingScenes) {
+    followingScenes = true;
+    afterFrame();
+  }
   if (!touch) {
     stage.style.cssText = '';
     statusLine.style.cssText = '';
@@ -178,6 +182,7 @@ function layOut() {
     top += statusHeight;
     place(left, 0, top, Math.floor(width / 2), height - top);
     place(right, Math.floor(width / 2), top, width - Math.floor(width / 2), height - top);
+    statusLine.scrollTop = statusLine.scrollHeight;  // the newest line in sight
     return;
   }
   // Sideways: the lines' height depends on their width, the picture's, which
@@ -201,6 +206,7 @@ function layOut() {
   place(right, side + canvasWidth, 0, width - side - canvasWidth, height);
   showCropped(false);
   fitCanvas(canvasWidth, canvasHeight);
+  statusLine.scrollTop = statusLine.scrollHeight;
 }
 function place(element, x, y, width, height) {
   var style = element.style;
@@ -244,13 +250,16 @@ function copyStrip() {
 }
 // After each frame the game puts (several parts of it, in one go of the
 // game's), once: the screen it shows now, and the strip's copy of what
-// changed in it.
+// changed in it. Only the pad and the phone's layouts need them, so without
+// a touch screen a put costs nothing more.
 var frameContext = canvas.getContext('2d');
-var putImageData = frameContext.putImageData;
 var stripChanged = false;
 var framePending = false;
+var followingScenes = false;
 frameContext.putImageData = function (image, dx, dy, x, y, width, height) {
-  putImageData.apply(frameContext, arguments);
+  // The canvas's own put, as whoever wraps it later has it.
+  CanvasRenderingContext2D.prototype.putImageData.apply(frameContext, arguments);
+  if (!followingScenes) return;
   if (x < 498 && x + width > 362 && y < 252 && y + height > 12) stripChanged = true;
   if (framePending) return;
   framePending = true;
@@ -391,6 +400,8 @@ bar.addEventListener('keydown', function (event) {
 // nothing to the game on its way (ESC, the other way out such pages use,
 // would end a game or close the title).
 function firstControl() {
+  var again = document.getElementById('again');
+  if (!again.hidden) return again;  // not focused by itself: a key meant for the game would start it again
   if (document.body.classList.contains('touch')) return menu;
   var controls = bar.querySelectorAll('button, input');
   for (var i = 0; i < controls.length; ++i) {
@@ -484,8 +495,78 @@ Array.prototype.forEach.call(document.querySelectorAll('.download'), function (b
 
 // --- watching a replay
 // A replay is watched in a fresh start of the game, as `morvex2 --replay`
-// shows it; the page is loaded again with the file kept for that one start.
-// A file larger than the game reads is refused before it is read.
+// shows it; the page is loaded again with the file kept for that one start,
+// in a database of its own (session storage, which holds a few megabytes at
+// most, only where there is none). A file larger than the game reads is
+// refused before it is read. Each tab keeps its file under a key of its own
+// (session storage names it), made from the time: what a tab that never came
+// back left there goes after an hour.
+var watchStore = { name: 'morvex2-watch', store: 'file', kept: '@indexeddb ' };
+function openWatchStore() {
+  return new Promise(function (resolve, reject) {
+    var request = indexedDB.open(watchStore.name, 1);
+    request.onupgradeneeded = function () { request.result.createObjectStore(watchStore.store); };
+    request.onsuccess = function () { resolve(request.result); };
+    request.onerror = function (event) {
+      event.preventDefault();
+      reject(request.error);
+    };
+    request.onblocked = function () { reject(new Error('the browser\'s storage is busy')); };
+  });
+}
+// Runs `change(files)` on the store in one transaction; resolves with what
+// the last request gave.
+function inWatchStore(mode, change) {
+  return openWatchStore().then(function (db) {
+    return new Promise(function (resolve, reject) {
+      var transaction = db.transaction([watchStore.store], mode);
+      var request = change(transaction.objectStore(watchStore.store));
+      transaction.oncomplete = function () {
+        db.close();
+        resolve(request.result);
+      };
+      transaction.onabort = function () {
+        db.close();
+        reject(transaction.error || new Error('the browser\'s storage refused the file'));
+      };
+    });
+  });
+}
+function keepForWatching(buffer) {
+  var key = Date.now() + '-' + Math.random().toString(36).slice(2);
+  return inWatchStore('readwrite', function (files) { return files.put(buffer, key); }).then(function () {
+    return watchStore.kept + key;
+  }, function () {
+    var bytes = new Uint8Array(buffer);
+    var text = '';
+    for (var i = 0; i < bytes.length; i += 0x8000) {
+      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    }
+    return btoa(text);
+  });
+}
+function takeWatched(kept) {
+  if (kept.indexOf(watchStore.kept) !== 0) {
+    var text = atob(kept);
+    var bytes = new Uint8Array(text.length);
+    for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+    return Promise.resolve(bytes);
+  }
+  var key = kept.slice(watchStore.kept.length);
+  var file = null;
+  return inWatchStore('readwrite', function (files) {
+    var get = files.get(key);
+    get.onsuccess = function () {
+      file = get.result;
+      files.delete(key);
+      files.delete(IDBKeyRange.upperBound(String(Date.now() - 3600000)));
+    };
+    return get;
+  }).then(function () {
+    if (!(file instanceof ArrayBuffer)) throw new Error('the file was not kept');
+    return new Uint8Array(file);
+  });
+}
 document.getElementById('watch').addEventListener('change', function (event) {
   var file = event.target.files[0];
   if (!file) return;
@@ -495,14 +576,9 @@ document.getElementById('watch').addEventListener('change', function (event) {
     event.target.value = '';
     return;
   }
-  file.arrayBuffer().then(function (buffer) {
-    var bytes = new Uint8Array(buffer);
-    var text = '';
-    for (var i = 0; i < bytes.length; i += 0x8000) {
-      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
-    }
+  file.arrayBuffer().then(keepForWatching).then(function (kept) {
     try {
-      sessionStorage.setItem('morvex2-watch', btoa(text));
+      sessionStorage.setItem('morvex2-watch', kept);
     } catch (error) {
       say('watch', 'Not watched: this browser cannot keep ' + file.name + ' while the page starts again (' +
           error.name + '). / この端末ではこのファイルを再生できません。', true);
@@ -613,15 +689,10 @@ function afterLateFiles(then) {
 }
 
 // --- the browser's storage (storage.js)
-function keepHere() {
-  try {
-    sessionStorage.setItem('morvex2-take-over', 'yes');
-  } catch (error) {
-    // then the tab asks as usual, and says so again
-  }
-  location.reload();
-}
-var takeOver = { label: 'Keep them in this tab / このタブで保存する', run: keepHere };
+var takeOver = {
+  label: 'Keep them in this tab / このタブで保存する',
+  run: function () { if (Module.morvex2TakeDataFolder) Module.morvex2TakeDataFolder(); },
+};
 function storageSays(kind, detail) {
   var reason = detail ? ' (' + detail + ')' : '';
   switch (kind) {
@@ -639,17 +710,29 @@ function storageSays(kind, detail) {
       break;
     case 'kept':
       if (lines.has('storage') && lines.get('storage').className === 'failed' &&
-          /saved/.test(lines.get('storage').textContent)) {
+          /could not be saved/.test(lines.get('storage').textContent)) {
         sayForAMoment('storage', 'Saved again. / 保存できました。');
       }
       break;
     case 'other-tab':
-      say('storage', 'Morvex2 is open in another tab, which keeps the scores: this tab keeps nothing, so that it ' +
-          'overwrites none of them. / 別のタブで開いているため、このタブでは保存しません。', true, takeOver);
+      say('storage', 'Morvex2 is open in another tab too, which keeps the scores; the results of this tab reach ' +
+          'them as well. / 別のタブでも開いています。このタブの記録もそちらに保存されます。', false, takeOver);
       break;
     case 'taken-over':
-      say('storage', 'Another tab now keeps the scores: this tab keeps nothing from now on. / ' +
-          '別のタブが保存を引き継ぎました。このタブではもう保存しません。', true, takeOver);
+      say('storage', 'Another tab now keeps the scores; the results of this tab still reach them. / ' +
+          '別のタブが保存を引き継ぎました。このタブの記録も保存されます。', false, takeOver);
+      break;
+    case 'keeping':
+      say('storage', (detail === 'closed' ? 'The tab that kept the scores was closed: this tab keeps them now.'
+                                          : 'This tab now keeps the scores.') +
+          ' / このタブで保存します。', false);
+      break;
+    case 'deleted':
+    case 'newer-build':
+      say('storage', (kind === 'deleted' ? 'Another page deleted what this browser kept for the game'
+                                         : 'A newer version of the page now keeps the scores') +
+          ': this tab keeps nothing from now on, and plays on with what it holds. / ' +
+          '保存領域が削除されました。このタブではもう保存しません。', true);
       break;
     case 'set-aside':
       say('set-aside-' + (lineCount += 1), 'A file in this browser\'s storage could not be read and was ' +
@@ -683,21 +766,58 @@ new MutationObserver(function () {
     again.hidden = false;
     document.body.classList.add('ended');
     closeMenu();
-    again.focus();
   }
 }).observe(canvas, { attributes: true, attributeFilter: ['width', 'height'] });
 
 // --- offline play
 // sw.js keeps this build's files. A new build is fetched at a later visit;
-// it starts at the next visit after every page of this one is closed, or now
-// if the player asks.
+// it starts at the next visit after every page of this one is closed, or
+// once the player asks. Starting it loads every page of the game again,
+// which a game in play would not survive: a page waits for its title (or
+// for being hidden while no game is in play) before it loads the new build.
+// A new build the worker could not keep whole (a deploy landed while it
+// fetched, the network went) is asked for again later.
+var update = { asked: false, started: false, polling: null, retryMs: 10000 };
+function sceneNow() {
+  return Module._morvex2_scene ? Module._morvex2_scene() : scenes.none;
+}
+// A game is in play on the play screen, and while a replay is watched until
+// its window closes.
+function inGame() {
+  if (gameShown && canvas.width === 0) return false;
+  return sceneNow() === scenes.play || watching();
+}
+function updateWhenFree() {
+  if (update.polling === null && (update.asked || update.started)) {
+    update.polling = setInterval(updateWhenFree, 1000);
+  }
+  if (inGame()) return;
+  var free = sceneNow() === scenes.title || document.hidden || (gameShown && canvas.width === 0) || update.asked;
+  if (!free) return;
+  if (update.asked && !update.started) {
+    if (update.waiting) update.waiting.postMessage('morvex2-start-new-build');
+    return;
+  }
+  if (update.started) {
+    clearInterval(update.polling);
+    location.reload();
+  }
+}
+document.addEventListener('visibilitychange', function () {
+  if (update.asked || update.started) updateWhenFree();
+});
 function keepOffline() {
   if (!('serviceWorker' in navigator)) return;
   navigator.serviceWorker.register('sw.js').then(function (registration) {
     function offerNewBuild(worker) {
+      update.waiting = worker;
       say('update', 'A new version of the game is ready. / 新しい版があります。', false, {
         label: 'Start it / 更新する',
-        run: function () { worker.postMessage('morvex2-start-new-build'); },
+        run: function () {
+          update.asked = true;
+          if (inGame()) say('update', 'The new version starts once this game is over. / このゲームの後で更新します。', false);
+          updateWhenFree();
+        },
       });
     }
     if (registration.waiting && navigator.serviceWorker.controller) offerNewBuild(registration.waiting);
@@ -705,17 +825,21 @@ function keepOffline() {
       var worker = registration.installing;
       worker.addEventListener('statechange', function () {
         if (worker.state === 'installed' && navigator.serviceWorker.controller) offerNewBuild(worker);
+        if (worker.state === 'redundant' && !update.started && registration.active !== worker) {
+          setTimeout(function () { registration.update().catch(function () {}); }, update.retryMs);
+          update.retryMs = Math.min(update.retryMs * 6, 3600000);
+        }
       });
     });
   }, function (error) {
     say('offline', 'This page cannot be kept for playing offline (' + error.message + '). / オフラインでは遊べません。', false);
   });
-  var reloading = false;
   navigator.serviceWorker.addEventListener('controllerchange', function () {
-    // Only a worker the player asked to start replaces a running one.
-    if (reloading || !hadController) return;
-    reloading = true;
-    location.reload();
+    // Only a worker some tab asked to start replaces a running one.
+    if (update.started || !hadController) return;
+    update.started = true;
+    if (!update.asked) say('update', 'A new version of the game starts at the title. / タイトル画面で更新します。', false);
+    updateWhenFree();
   });
 }
 var hadController = !!(navigator.serviceWorker && navigator.serviceWorker.controller);
@@ -829,10 +953,15 @@ if (watchedReplay === null && watchedEntry && /^https?:$/.test(location.protocol
 if (watchedReplay !== null) {
   Module.arguments.push('--replay=/tmp/watched.mvr');
   Module.preRun.push(function () {
-    var text = atob(watchedReplay);
-    var bytes = new Uint8Array(text.length);
-    for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
-    Module.morvex2WriteFile('/tmp/watched.mvr', bytes);
+    addRunDependency('morvex2-watch');
+    takeWatched(watchedReplay).then(function (bytes) {
+      Module.morvex2WriteFile('/tmp/watched.mvr', bytes);
+    }).catch(function (error) {
+      // The game starts as usual instead of refusing a file that never came.
+      Module.arguments.splice(Module.arguments.indexOf('--replay=/tmp/watched.mvr'), 1);
+      say('replay', 'The replay could not be kept while the page started again (' + error.message +
+          '). / リプレイを再生できません', true);
+    }).finally(function () { removeRunDependency('morvex2-watch'); });
   });
   back.hidden = false;
   say('replay', 'Watching a replay: ' + replayKeys() + ' / リプレイ再生中', false);

@@ -33,7 +33,7 @@ Module.preRun.push(function () {
       saving = false;
       if (error) {
         Module.morvex2StorageSays('failed', describe(error));
-      } else if (morvex2Storage.keeping) {
+      } else if (morvex2Storage.db) {
         Module.morvex2StorageSays('kept');
       }
       if (wanted) save();
@@ -46,17 +46,22 @@ Module.preRun.push(function () {
   };
 });
 
-// The tables and the name as the game reads them: a table of another size
-// or a name file shorter than a name is read as far as it goes, as the
-// desktop game does; the page says so, since a player cannot look inside
-// the browser's storage.
+// The tables and the name as the game reads them: a table of another size,
+// or of bytes no game wrote, or a name file shorter than a name is read as
+// far as it goes, as the desktop game does; the page says so, since a player
+// cannot look inside the browser's storage.
 function morvex2SayDamaged(folder) {
   var expected = { 'zyou.pod': [590, 590], 'tyuu.pod': [590, 590], 'syo.pod': [590, 590], 'zel.ini': [16, Infinity] };
   Object.keys(expected).forEach(function (name) {
     var path = folder + '/' + name;
     if (!FS.analyzePath(path).exists || !FS.isFile(FS.stat(path).mode)) return;
     var size = FS.stat(path).size;
-    if (size < expected[name][0] || size > expected[name][1]) Module.morvex2StorageSays('damaged', name + ' (' + size + ' bytes)');
+    if (size < expected[name][0] || size > expected[name][1]) {
+      Module.morvex2StorageSays('damaged', name + ' (' + size + ' bytes)');
+    } else if (/\.pod$/.test(name)) {
+      var junk = morvex2Table.junk(FS.readFile(path));
+      if (junk) Module.morvex2StorageSays('damaged', name + ' (' + junk + ')');
+    }
   });
 }
 

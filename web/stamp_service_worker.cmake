@@ -1,6 +1,6 @@
-# Writes SITE/sw.js from TEMPLATE: @FILES@ becomes the list of every other
-# file of the site, @BUILD@ a hash of all of them, which names the worker's
-# cache.
+# Writes SITE/sw.js from TEMPLATE: @FILES@ becomes every other file of the
+# site with its SHA-256 (the worker keeps a file only if it is this one),
+# @BUILD@ a hash of all of them, which names the worker's cache.
 #
 #   cmake -DSITE=DIR -DTEMPLATE=FILE -P stamp_service_worker.cmake
 file(GLOB_RECURSE files RELATIVE ${SITE} ${SITE}/*)
@@ -11,7 +11,7 @@ set(listed "")
 foreach(file IN LISTS files)
   file(SHA256 ${SITE}/${file} hash)
   string(APPEND hashes "${file} ${hash}\n")
-  string(APPEND listed "'./${file}', ")
+  string(APPEND listed "'./${file}': '${hash}', ")
 endforeach()
 string(SHA256 build "${hashes}")
 string(SUBSTRING ${build} 0 16 build)

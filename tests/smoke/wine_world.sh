@@ -7,12 +7,8 @@
 # the game wrote it in its data folder, and the game's own table the same
 # result.
 #
-# The game keeps its settings, --server among them, in the Wine prefix's
-# application data, not in --data-dir; the other Wine rows share that prefix
-# and would find a server chosen there. So the game runs in a prefix of this
-# run's own: the project's prefix linked file by file (a fraction of a
-# second), with real copies of what Wine and the game write (the registry
-# files, the users' folders), removed at the end.
+# The game runs in a Wine prefix of this run's own (wine_prefix.sh): it keeps
+# the server it was told in the prefix.
 #
 # The server comes from the build machine's release build: MORVEX2_SERVER
 # names it; by default build/release/server/morvex2-server, and the test is
@@ -28,25 +24,17 @@ if [ ! -x "$server_program" ]; then
 fi
 xvfb_start 640x480 "$0" "$@"
 export SDL_AUDIODRIVER=dummy
-source "$src/scripts/deps/common.sh"
-shared_prefix="${WINEPREFIX:-$deps_root/wine-prefix}"
-[ -f "$shared_prefix/.made" ] || "$src/scripts/wine.sh" wineboot >/dev/null 2>&1
-# Beside the project's prefix, so that it is on the same file system.
-prefix="$(mktemp -d "$deps_root/wine-world.XXXXXX")"
+. "$src/tests/smoke/wine_prefix.sh"
 game=""
 server=""
+prefix=""
 stop() {
   for p in $game $server; do kill "$p" 2>/dev/null || true; done
-  WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
-  rm -rf "$prefix" "$work"
+  wine_drop_prefix
+  rm -rf "$work"
 }
 trap stop EXIT
-cp -al "$shared_prefix/." "$prefix/"
-for file in "$prefix"/*.reg; do cp --remove-destination "$shared_prefix/${file##*/}" "$file"; done
-rm -rf "$prefix/drive_c/users"
-cp -a "$shared_prefix/drive_c/users" "$prefix/drive_c/users"
-find "$prefix/drive_c/users" -depth -path '*/AppData/Roaming/Morvex2' -exec rm -rf {} +
-export WINEPREFIX="$prefix"
+wine_own_prefix
 
 mkdir -p "$work/data"
 data="$work/data"

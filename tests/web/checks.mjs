@@ -68,6 +68,26 @@ export function firstEntry(stored) {
   return { name: text(plain.slice(0, 16)).join(), score: String.fromCharCode(...text(plain.slice(450, 459))) };
 }
 
+// The pieces of a run follow from the wall-clock second at which the game
+// starts. The page's clock (of a page, or of every page of a context) is held
+// at a second (and the next one is as good) whose first piece, turned
+// upright, stands a pin on a balloon of its colour, as morvex2-sim shows: the
+// game below then scores 10 whichever tick of the first piece's fall its keys
+// come on. The clock runs on from there once the page calls
+// window.morvex2RunClock() (once the title is shown), so the files the game
+// writes later carry later times than the first start's.
+export const seedSecond = 1796774403;
+export async function holdClockAtSeed(target) {
+  await target.addInitScript((held) => {
+    const realNow = Date.now;
+    let offset = null;
+    Date.now = () => (offset === null ? held : realNow() + offset);
+    window.morvex2RunClock = () => {
+      if (offset === null) offset = held - realNow();
+    };
+  }, seedSecond * 1000);
+}
+
 // Plays a started game to its end by dropping every piece where it comes; the
 // game has then written last.mvr. DOWN is held as a keyboard holds it,
 // repeating: a landing sets the fall back to the level's pace until the key

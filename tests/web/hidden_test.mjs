@@ -1,15 +1,20 @@
 // A page hidden behind another tab sleeps as a desktop window without the
 // focus does: it draws nothing, its sound stops and no timer wakes it;
-// shown again, it goes on.
+// shown again, it goes on. A new version started in another tab reaches a
+// hidden tab between games at once, and a hidden game never.
 import { check, until, sleep, pageTestHooks } from './checks.mjs';
 import { launchTabs } from './tabs.mjs';
+import { makeBuild } from './kept_test.mjs';
+import { rm } from 'node:fs/promises';
 
-// Counts the parts put on any canvas of the page, and the timers and frame
-// callbacks the page asks for, from now on.
+// Counts the parts the game puts on its canvas, and the timers and frame
+// callbacks the page asks for, from now on. (The page keeps its own
+// putImageData on the canvas's context, which the prototype no longer reaches.)
 const countPuts = `(() => {
   window.morvex2Puts = 0;
-  const put = CanvasRenderingContext2D.prototype.putImageData;
-  CanvasRenderingContext2D.prototype.putImageData = function (...args) {
+  const context = document.getElementById('canvas').getContext('2d');
+  const put = context.putImageData;
+  context.putImageData = function (...args) {
     window.morvex2Puts += 1;
     return put.apply(this, args);
   };
@@ -101,5 +106,56 @@ export async function testHidden({ address }) {
     }
   } finally {
     await browser.close();
+  }
+}
+
+const screen = '(Module._morvex2_scene ? Module._morvex2_scene() : 0)';
+const said = "document.getElementById('status').textContent";
+const runsNext = `(async () => !window.morvex2SamePage &&
+  (await (await fetch('page.js')).text()).includes('the next build'))()`;
+
+export async function testHiddenUpdate({ server, pageFolder }) {
+  const browser = await launchTabs(['--autoplay-policy=no-user-gesture-required'], pageTestHooks);
+  const next = await makeBuild(pageFolder, 'the next build');
+  const title = (tab, what) => until(what, async () => (await tab.evaluate(titleColours)) > 50, 60000);
+  try {
+    const asking = await browser.open(server.address);
+    await title(asking, 'the title screen appears');
+    await until('the worker keeps the page', () => asking.evaluate(
+      'navigator.serviceWorker.getRegistration().then((kept) => !!(kept && kept.active))'), 60000);
+    server.serve(next.folder);
+    await asking.goto(server.address);
+    await title(asking, 'the kept build starts');
+    if (!(await until('the new build is offered', async () => /new version/.test(await asking.evaluate(said)), 60000))) return;
+    const playing = await browser.open(server.address);
+    const scores = await browser.open(server.address);
+    for (const [tab, key, code, wanted] of [[playing, 'Enter', 13, 2], [scores, 'F1', 112, 3]]) {
+      await title(tab, 'the kept build starts in another tab');
+      await tab.evaluate("document.getElementById('start').click(), window.morvex2SamePage = true");
+      await sleep(500);
+      await tab.press(key, code);
+      await until(`the tab shows screen ${wanted}`, async () => (await tab.evaluate(screen)) === wanted, 20000);
+    }
+    await asking.activate();
+    await until('the other tabs are hidden', async () =>
+      (await playing.evaluate('document.hidden')) && (await scores.evaluate('document.hidden')), 10000);
+    await asking.evaluate(`[...document.querySelectorAll('#status button')]
+      .find((button) => button.textContent.startsWith('Start it')).click(), true`);
+    if (await until('the hidden tab on the high scores starts the new build', async () => {
+      try {
+        return await scores.evaluate(runsNext);
+      } catch {
+        return false;  // between documents
+      }
+    }, 30000)) {
+      check(true, 'a hidden tab between games starts the new build at once');
+    }
+    await sleep(2000);
+    check((await playing.evaluate('window.morvex2SamePage === true')) && (await playing.evaluate(screen)) === 2,
+          'a hidden tab in a game keeps its game');
+  } finally {
+    await browser.close();
+    server.serve(pageFolder);
+    await rm(next.folder, { recursive: true, force: true });
   }
 }

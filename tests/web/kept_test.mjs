@@ -1,8 +1,11 @@
 // The page as a phone keeps it: installable, cached by its service worker so
 // that it starts and plays offline with the last visit's scores, replaced
-// whole by a new build, and kept by one tab at a time.
+// whole by a new build without ending a game in play, and never left with
+// the files of two builds by a deploy that lands while it fetches one.
+// (Tabs that share the data folder: shared_test.mjs.)
 import { check, until, sleep, keep, differs, titleShown, said } from './checks.mjs';
 import { cp, mkdtemp, readdir, readFile, writeFile, rm } from 'node:fs/promises';
+import { createHash } from 'node:crypto';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 
@@ -55,12 +58,6 @@ async function cachedFiles(page) {
     }
     return files;
   });
-}
-
-async function keepName(page, name) {
-  await page.evaluate(() => document.getElementById('bar').classList.add('open'));
-  await page.fill('#name', name);
-  await page.click('#keep-name');
 }
 
 export async function testKeptPage({ context, server, pageFolder, watch }) {
@@ -127,63 +124,108 @@ export async function testKeptPage({ context, server, pageFolder, watch }) {
   check((await differs(page, 'offline-title', 'offline-game')) > 10000, 'offline, RETURN starts a game');
   await page.keyboard.press('Escape');
 
-  // --- a new build replaces the cached one whole
+  // --- a new build replaces the cached one whole, and starts in each tab
+  // only when no game is lost by it
   await context.setOffline(false);
   server.down(false);
-  const newBuild = await mkdtemp(join(tmpdir(), 'morvex2-new-build-'));
-  await cp(pageFolder, newBuild, { recursive: true });
-  await writeFile(join(newBuild, 'page.js'), `${await readFile(join(pageFolder, 'page.js'), 'utf8')}\n// the next build\n`);
-  const worker = await readFile(join(pageFolder, 'sw.js'), 'utf8');
   const build = cacheName.slice('morvex2-'.length);
-  const nextBuild = [...build].reverse().join('');
-  await writeFile(join(newBuild, 'sw.js'), worker.replace(build, nextBuild));
-  server.serve(newBuild);
+  const next = await makeBuild(pageFolder, 'the next build');
+  server.serve(next.folder);
+  const other = watch(await context.newPage(), 'other tab');
   await page.reload();
   await titleShown(page, 'the old build starts while the new one is fetched');
   if (await until('the new build is offered', async () => /new version/.test(await said(page)), 60000)) {
     check(true, 'a new build is offered once fetched');
   }
-  await Promise.all([page.waitForNavigation(), page.click('#status button:has-text("Start it")')]);
-  await titleShown(page, 'the new build starts');
+  await other.goto(server.address);
+  await titleShown(other, 'the old build starts in another tab');
+  for (const tab of [page, other]) {
+    await tab.click('#start');
+    await tab.keyboard.press('Enter');
+    await until('the play screen', async () => (await screen(tab)) === 2, 20000);
+    await tab.evaluate(() => { window.morvex2SamePage = true; });
+  }
+  await page.click('#status button:has-text("Start it")');
+  await until('the new version waits for the game', async () => /once this game is over/.test(await said(page)), 10000);
+  await sleep(2000);
+  check(await samePage(page) && (await screen(page)) === 2, '"Start it" during a game leaves the game in play');
+  await page.focus('#canvas');
+  await Promise.all([page.waitForNavigation(), page.keyboard.press('Escape')]);
+  await titleShown(page, 'the new build starts once the game is left');
+  check(await servesNext(page), 'the tab that asked runs the new build once its game is over');
+  await until('the other tab hears of the new version', async () => /starts at the title/.test(await said(other)), 20000);
+  check(await samePage(other) && (await screen(other)) === 2, "the other tab's game goes on under the new worker");
+  await other.focus('#canvas');
+  await Promise.all([other.waitForNavigation(), other.keyboard.press('Escape')]);
+  await titleShown(other, 'the other tab starts the new build at its title');
+  check(await servesNext(other), 'the other tab runs the new build from its title on');
   await until('the old cache is gone', async () => Object.keys(await cachedFiles(page)).length === 1, 30000);
   cached = await cachedFiles(page);
-  const served = await page.evaluate(async () => (await (await caches.match('page.js')).text()).includes('the next build'));
-  check(Object.keys(cached).join() === `morvex2-${nextBuild}` && served,
+  check(Object.keys(cached).join() === `morvex2-${next.build}`,
         `the new build's cache alone is left, with the new files (${Object.keys(cached).join()})`);
   check(firstScore(await storedFile(page, 'tyuu.pod')) === '10', 'the scores outlive the new build');
-  server.serve(pageFolder);
-  await rm(newBuild, { recursive: true, force: true });
+  await other.close();
 
-  // --- two tabs of one browser: the first keeps the data folder, the second
-  // writes nothing and says so, until it takes the folder over
-  const second = watch(await context.newPage(), 'second tab');
-  await second.goto(server.address);
-  await titleShown(second, 'the second tab starts');
-  await until('the second tab says another keeps the scores', async () => /another tab/.test(await said(second)), 20000);
-  check(/another tab/.test(await said(second)), 'the second tab says that another tab keeps the scores');
-  const nameBefore = await storedFile(page, 'zel.ini');
-  await keepName(second, 'ＢＢ');
-  await sleep(1500);
-  check((await storedFile(page, 'zel.ini')).join() === nameBefore.join() &&
-        firstScore(await storedFile(page, 'tyuu.pod')) === '10',
-        'what the second tab saves leaves the stored files as they were');
-  await keepName(page, 'ＡＡ');
-  await until('the first tab still keeps what it saves', async () =>
-    (await storedFile(page, 'zel.ini')).join() !== nameBefore.join(), 10000);
-  const nameOfFirst = await storedFile(page, 'zel.ini');
-  await Promise.all([second.waitForNavigation(), second.click('#status button:has-text("Keep them")')]);
-  await titleShown(second, 'the second tab starts again, keeping the folder');
-  await until('the first tab says it was taken over', async () => /Another tab now keeps/.test(await said(page)), 20000);
-  const secondName = await second.evaluate(() => Array.from(Module.morvex2ReadDataFile('zel.ini')));
-  check(secondName.join() === nameOfFirst.join(), "the tab that takes over starts from the first tab's files");
-  await keepName(second, 'ＣＣ');
-  await until('the second tab now keeps what it saves', async () =>
-    (await storedFile(page, 'zel.ini')).join() !== nameOfFirst.join(), 10000);
-  const nameOfSecond = await storedFile(page, 'zel.ini');
-  await keepName(page, 'ＤＤ');
-  await sleep(1500);
-  check((await storedFile(page, 'zel.ini')).join() === nameOfSecond.join(),
-        'the tab taken over writes nothing more');
-  await second.close();
+  // --- a deploy that lands while the worker fetches the new build: the
+  // worker keeps none of it, the running build's cache serves on whole, and
+  // the deploy that landed is fetched whole later
+  const raced = await makeBuild(pageFolder, 'a raced build');
+  const landed = await makeBuild(pageFolder, 'the build that landed');
+  server.serve(raced.folder);
+  server.serveAfter('/index.html', landed.folder);
+  const seen = new Set();
+  const look = setInterval(async () => {
+    try {
+      for (const name of Object.keys(await cachedFiles(page))) seen.add(name);
+    } catch {
+      // the page is between documents
+    }
+  }, 200);
+  await page.reload();
+  await titleShown(page, 'the running build starts while the deploys land');
+  const whole = await until('the build that landed is fetched whole', async () =>
+    Object.keys(await cachedFiles(page)).includes(`morvex2-${landed.build}`) &&
+    /the build that landed/.test(await said(page) + await cachedText(page, landed.build, 'page.js')), 90000);
+  clearInterval(look);
+  check(!seen.has(`morvex2-${raced.build}`), `no cache is kept for the build whose files changed under it (${[...seen]})`);
+  const runningWhole = /the next build/.test(await cachedText(page, next.build, 'page.js')) &&
+    /the next build/.test(await cachedText(page, next.build, 'index.html'));
+  check(runningWhole, "the running build's cache stays whole meanwhile");
+  check(whole && /the build that landed/.test(await cachedText(page, landed.build, 'index.html')) &&
+        /the build that landed/.test(await cachedText(page, landed.build, 'page.js')),
+        "the build that landed is kept later, its index.html with its own scripts");
+  server.serve(pageFolder);
   await page.close();
+  for (const made of [next, raced, landed]) await rm(made.folder, { recursive: true, force: true });
+}
+
+// A copy of the site whose index.html and page.js end with `mark`, and whose
+// worker lists their new hashes under a build of its own.
+export async function makeBuild(pageFolder, mark) {
+  const folder = await mkdtemp(join(tmpdir(), 'morvex2-build-'));
+  await cp(pageFolder, folder, { recursive: true });
+  let worker = await readFile(join(pageFolder, 'sw.js'), 'utf8');
+  for (const [file, ending] of [['page.js', `\n// ${mark}\n`], ['index.html', `\n<!-- ${mark} -->\n`]]) {
+    const before = await readFile(join(pageFolder, file));
+    const after = Buffer.concat([before, Buffer.from(ending)]);
+    await writeFile(join(folder, file), after);
+    worker = worker.replace(`'./${file}': '${sha256(before)}'`, `'./${file}': '${sha256(after)}'`);
+  }
+  const build = sha256(Buffer.from(mark)).slice(0, 16);
+  worker = worker.replace(/const build = '[0-9a-f]{16}'/, `const build = '${build}'`);
+  await writeFile(join(folder, 'sw.js'), worker);
+  return { folder, build };
+}
+const sha256 = (bytes) => createHash('sha256').update(bytes).digest('hex');
+const screen = (page) => page.evaluate(() => (Module._morvex2_scene ? Module._morvex2_scene() : 0));
+const samePage = (page) => page.evaluate(() => window.morvex2SamePage === true);
+const servesNext = (page) => page.evaluate(async () =>
+  !window.morvex2SamePage && (await (await fetch('page.js')).text()).includes('the next build'));
+async function cachedText(page, build, file) {
+  return page.evaluate(async ([name, path]) => {
+    if (!(await caches.has(name))) return '';
+    const cache = await caches.open(name);
+    const found = await cache.match(path);
+    return found ? found.text() : '';
+  }, [`morvex2-${build}`, file]);
 }

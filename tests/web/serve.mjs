@@ -2,8 +2,10 @@
 // the tests and the measurements; only the page's own kinds of file, nothing
 // outside the folder. `onServed(body, name)` sees every body sent. The
 // returned server can serve another folder from then on (`serve(folder)`,
-// a new build of the page) or none (`down(true)`: the network is gone), and
-// send its files compressed as most web servers do (`compress(true)`).
+// a new build of the page) or none (`down(true)`: the network is gone), or
+// another once it has sent one file (`serveAfter(name, folder)`: a deploy that
+// lands just after a GET of /name), and send its files compressed as most web
+// servers do (`compress(true)`).
 import { createServer } from 'node:http';
 import { gzipSync } from 'node:zlib';
 import { readFile } from 'node:fs/promises';
@@ -18,6 +20,7 @@ export async function servePage(pageFolder, onServed = () => {}) {
   let folder = pageFolder;
   let isDown = false;
   let compressing = false;
+  let after = null;
   const server = createServer(async (request, response) => {
     if (isDown) {
       request.socket.destroy();
@@ -28,8 +31,13 @@ export async function servePage(pageFolder, onServed = () => {}) {
       response.writeHead(404).end();
       return;
     }
+    const from = folder;
+    if (after && request.method === 'GET' && name === after.name) {
+      folder = after.folder;
+      after = null;
+    }
     try {
-      const body = await readFile(join(folder, name));
+      const body = await readFile(join(from, name));
       onServed(body, name);
       const headers = { 'Content-Type': types[extname(name)] };
       if (compressing && /\bgzip\b/.test(request.headers['accept-encoding'] || '')) {
@@ -46,6 +54,7 @@ export async function servePage(pageFolder, onServed = () => {}) {
   return {
     address: `http://127.0.0.1:${server.address().port}/`,
     serve: (other) => { folder = other; },
+    serveAfter: (name, other) => { after = { name, folder: other }; },
     down: (gone) => { isDown = gone; },
     compress: (on) => { compressing = on; },
     close: () => server.close(),

@@ -39,7 +39,7 @@ async function watchFile(page, file) {
 const fileMode = 0o100644;
 const folderMode = 0o40755;
 
-export async function testTrouble({ address, sourceFolder }) {
+export async function testTrouble({ address, sourceFolder, only = null }) {
   const middle = await readFile(join(sourceFolder, 'tests/replays/middle.mvr'));
   const work = await mkdtemp(join(tmpdir(), 'morvex2-trouble-'));
   const huge = join(work, 'huge.mvr');
@@ -51,6 +51,28 @@ export async function testTrouble({ address, sourceFolder }) {
       await watchFile(page, huge);
       await until('the refusal is said', async () => /more than a replay can have/.test(await said(page)), 10000);
       return /大きすぎる/.test(await said(page)) && (await page.evaluate(() => window.morvex2SamePage === true));
+    }],
+    // The game reads replays up to 12 MB: one of exactly that size reaches it
+    // whole (these bytes are no replay, so the game's reason is shown), one
+    // byte more is the page's to refuse.
+    ...[['a 6 MB file', 6 << 20], ['a file of exactly 12 MB', 12 << 20]].map(([what, size]) => [
+      `${what} to watch reaches the game whole`, async (page) => {
+        await titleShown(page);
+        const file = join(work, `${size}.mvr`);
+        await writeFile(file, Buffer.alloc(size, 0x4d));
+        await Promise.all([page.waitForNavigation(), watchFile(page, file)]);
+        await until(`${what}: the game's reason is shown`, async () => /ゲームより: morvex2: /.test(await said(page)), 60000);
+        const given = await page.evaluate(() => FS.stat('/tmp/watched.mvr').size);
+        return given === size && !/Not watched|QuotaExceeded/.test(await said(page));
+      }]),
+    ['a file one byte over 12 MB is refused before it is read', async (page) => {
+      await titleShown(page);
+      const file = join(work, 'over.mvr');
+      await writeFile(file, Buffer.alloc((12 << 20) + 1));
+      await page.evaluate(() => { window.morvex2SamePage = true; });
+      await watchFile(page, file);
+      await until('the refusal is said', async () => /more than a replay can have/.test(await said(page)), 10000);
+      return page.evaluate(() => window.morvex2SamePage === true);
     }],
     ...[['random bytes', randomBytes(3000)], ['half a replay', middle.subarray(0, middle.length >> 1)],
       ['an empty file', Buffer.alloc(0)]].map(([what, bytes]) => [
@@ -132,6 +154,57 @@ export async function testTrouble({ address, sourceFolder }) {
       const text = await said(page);
       return /tyuu\.pod \(100 bytes\)/.test(text) && /zel\.ini \(3 bytes\)/.test(text);
     }],
+    // 590 bytes are said when they cannot be a table the game wrote, and
+    // only then.
+    ['tables of the right size are said when no game wrote them', async (page) => {
+      await titleShown(page);
+      const stored = (text, width) => [...Buffer.from(text, 'latin1')].map((b) => (b - 0x20) & 0xff)
+        .concat(Array(Math.max(0, width - text.length)).fill(0xe0)).slice(0, width);
+      const table = (row) => {
+        const bytes = Array(590).fill(0xe0);
+        [[0, 16, row[0]], [160, 29, row[1]], [450, 9, row[2]], [540, 5, row[3]]].forEach(([at, width, text]) => {
+          bytes.splice(at, width, ...stored(text, width));
+        });
+        return bytes;
+      };
+      const cases = [
+        ['zyou.pod', Array.from({ length: 590 }, (_, i) => (i * 193 + 71) & 0xff), true],
+        ['tyuu.pod', table(['PLAYER', 'Sat Dec 05 16:38:43 2026', 'l0', '3']), true],
+        ['syo.pod', table(['PLAYER', 'Sat Dec 05 16:38:43 2026', '999999999', '3']), false],
+      ];
+      await storeRecords(page, cases.map(([name, bytes]) => [name, { mode: fileMode, date: Date.now(), contents: bytes }]));
+      await page.reload();
+      await titleShown(page);
+      const text = await said(page);
+      return cases.every(([name, , junk]) => new RegExp(`damaged: ${name.replace('.', '\\.')} \\(row `).test(text) === junk);
+    }],
+    ['another page deleting the database is let through and said; the game keeps what it holds', async (page) => {
+      await titleShown(page);
+      await page.fill('#name', 'ＤＥＬ');
+      await page.click('#keep-name');
+      const name = await page.evaluate(() => Array.from(Module.morvex2ReadDataFile('zel.ini')).join());
+      const other = await page.context().newPage();
+      await other.goto(`${address}manifest.webmanifest`);
+      const deleted = await other.evaluate((dataFolder) => new Promise((resolve) => {
+        const request = indexedDB.deleteDatabase(dataFolder);
+        request.onsuccess = () => resolve('deleted');
+        request.onerror = () => resolve(`failed: ${request.error}`);
+        setTimeout(() => resolve('still waiting after 5 s'), 5000);
+      }), folder);
+      await until('the deletion is said', async () => /Another page deleted/.test(await said(page)), 10000);
+      const kept = await page.evaluate(() => Array.from(Module.morvex2ReadDataFile('zel.ini')).join());
+      await page.fill('#name', 'ＡＦＴＥＲ');
+      await page.click('#keep-name');
+      await page.focus('#canvas');
+      await page.keyboard.press('Enter');
+      await page.waitForTimeout(1500);
+      const databases = (await other.evaluate(() => indexedDB.databases())).map((db) => db.name);
+      check(deleted === 'deleted', `the other page's deleteDatabase ends (${deleted})`);
+      check(kept === name, 'the game keeps the files it held');
+      check(!databases.includes(folder), `the tab makes no database anew (${databases})`);
+      return deleted === 'deleted' && kept === name && !databases.includes(folder) &&
+        (await page.evaluate(() => window.morvex2Errors.length)) === 0;
+    }],
     ['records of mode 0, numeric times and a table stored as a folder lose nothing after them', async (page) => {
       await titleShown(page);
       const table = Array(590).fill(0).map((_, i) => (i * 7) & 0xff);
@@ -178,6 +251,7 @@ export async function testTrouble({ address, sourceFolder }) {
     }],
   ];
 
+  if (only) rows.splice(0, rows.length, ...rows.filter(([what]) => only.test(what)));
   const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: chromiumArgs });
   try {
     // Three at a time: each plays a game in real time.

@@ -4,18 +4,20 @@
 // that every committed replay plays back to the Linux final frame, that what
 // the game saves survives a reload, and that nothing is said on the console
 // as an error; then the page as a phone game (phone_test.mjs), kept for
-// offline play and between tabs (kept_test.mjs), asleep while hidden
-// (hidden_test.mjs), and saying what goes wrong (trouble_test.mjs).
+// offline play and updated (kept_test.mjs), asleep while hidden
+// (hidden_test.mjs), saying what goes wrong (trouble_test.mjs), and keeping
+// every tab's results (shared_test.mjs).
 //
 //   node web_test.mjs PAGE_FOLDER SOURCE_FOLDER
 import { servePage } from './serve.mjs';
 import { check, failures, sleep, until, keep, colours, differs, shownColours, desktopBrowser, consoleWatch,
-         firstEntry, playToEnd, watchToVerdict } from './checks.mjs';
+         firstEntry, playToEnd, watchToVerdict, holdClockAtSeed } from './checks.mjs';
 import { testKeptPage } from './kept_test.mjs';
 import { testPhone } from './phone_test.mjs';
 import { testPhoneScreens } from './phone_screens_test.mjs';
-import { testHidden } from './hidden_test.mjs';
+import { testHidden, testHiddenUpdate } from './hidden_test.mjs';
 import { testTrouble } from './trouble_test.mjs';
+import { testShared } from './shared_test.mjs';
 import { readFile, readdir, mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -31,23 +33,6 @@ const context = await desktopBrowser(profile);
 const { consoleErrors, watch } = consoleWatch();
 
 // --- the title screen, keys, and what survives a reload
-// The pieces of a run follow from the wall-clock second at which the game
-// starts. The page's clock is held at a second (and the next one is as good)
-// whose first piece, turned upright, stands a pin on a balloon of its colour,
-// as morvex2-sim shows: the game below then scores 10 whichever tick of the
-// first piece's fall its keys come on. The clock runs on from there once the title is shown, so the files
-// the game writes later carry later times than the first start's.
-const seedSecond = 1796774403;
-async function holdClockAtSeed(page) {
-  await page.addInitScript((held) => {
-    const realNow = Date.now;
-    let offset = null;
-    Date.now = () => (offset === null ? held : realNow() + offset);
-    window.morvex2RunClock = () => {
-      if (offset === null) offset = held - realNow();
-    };
-  }, seedSecond * 1000);
-}
 async function titleShown(page) {
   await until('the title screen appears', async () => (await shownColours(page)) > 50, 60000);
   await page.evaluate(() => window.morvex2RunClock());
@@ -217,16 +202,19 @@ try {
   await Promise.all(replays.map(watchReplay));
   console.log(`-- the desktop page and the replays: ${seconds()}`);
   await testKeptPage({ context, server, pageFolder, watch });
-  console.log(`-- kept offline and between tabs: ${seconds()}`);
+  console.log(`-- kept offline and updated: ${seconds()}`);
   check(consoleErrors.length === 0, `no errors on the console${consoleErrors.length ? ':\n  ' + consoleErrors.join('\n  ') : ''}`);
   await testPhone({ address, sourceFolder });
   console.log(`-- the phone: ${seconds()}`);
   await testPhoneScreens({ address, sourceFolder });
   console.log(`-- the phone's screens and the keys: ${seconds()}`);
   await testHidden({ address });
+  await testHiddenUpdate({ server, pageFolder });
   console.log(`-- hidden: ${seconds()}`);
   await testTrouble({ address, sourceFolder });
   console.log(`-- trouble: ${seconds()}`);
+  await testShared({ address });
+  console.log(`-- shared between tabs: ${seconds()}`);
 } catch (error) {
   check(false, String(error && error.stack || error));
 } finally {
