@@ -189,15 +189,15 @@ SDL_Rect FrameScaler::Reach(const SDL_Rect& part) const {
 }
 
 SDL_Rect FrameScaler::Draw(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target,
-                           int firstRow) {
-  if (filters_) return DrawFiltered(frame, part, target, firstRow);
-  if (!converts_) return DrawThroughSdl(frame, part, target, firstRow);
+                           int firstRow, int firstColumn) {
+  if (filters_) return DrawFiltered(frame, part, target, firstRow, firstColumn);
+  if (!converts_) return DrawThroughSdl(frame, part, target, firstRow, firstColumn);
   const SDL_Rect where = Reach(part);
   if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return SDL_Rect{0, 0, 0, 0};
   if (bytesPerPixel_ == 4) {
-    DrawConverted<std::uint32_t>(frame, part, where, target, firstRow);
+    DrawConverted<std::uint32_t>(frame, part, where, target, firstRow, firstColumn);
   } else {
-    DrawConverted<std::uint16_t>(frame, part, where, target, firstRow);
+    DrawConverted<std::uint16_t>(frame, part, where, target, firstRow, firstColumn);
   }
   if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
   return where;
@@ -207,13 +207,14 @@ SDL_Rect FrameScaler::Draw(const std::uint16_t* frame, const SDL_Rect& part, SDL
 // pixel repeated `scale_` times; the other rows of the square are copies.
 template <typename Pixel>
 void FrameScaler::DrawConverted(const std::uint16_t* frame, const SDL_Rect& part,
-                                const SDL_Rect& where, SDL_Surface* target, int firstRow) const {
+                                const SDL_Rect& where, SDL_Surface* target, int firstRow,
+                                int firstColumn) const {
   auto* base = static_cast<std::uint8_t*>(target->pixels);
   const std::size_t rowBytes = static_cast<std::size_t>(where.w) * sizeof(Pixel);
   for (int row = 0; row < part.h; ++row) {
     const std::uint16_t* from = frame + std::ptrdiff_t{part.y + row} * frameWidth_ + part.x;
     std::uint8_t* first = base + std::ptrdiff_t{where.y + row * scale_ - firstRow} * target->pitch +
-                          where.x * sizeof(Pixel);
+                          std::ptrdiff_t{where.x - firstColumn} * std::ptrdiff_t{sizeof(Pixel)};
     ConvertRow(from, part.w, reinterpret_cast<Pixel*>(first));
     for (int copy = 1; copy < scale_; ++copy) {
       std::memcpy(first + std::ptrdiff_t{copy} * target->pitch, first, rowBytes);
@@ -262,7 +263,7 @@ void FrameScaler::ConvertRowXrgb(const std::uint16_t* from, int width, std::uint
 // into a line of its own; a target row is such a line, or a copy of the row
 // above it, or two lines mixed.
 SDL_Rect FrameScaler::DrawFiltered(const std::uint16_t* frame, const SDL_Rect& part,
-                                   SDL_Surface* target, int firstRow) {
+                                   SDL_Surface* target, int firstRow, int firstColumn) {
   if (part.w <= 0 || part.h <= 0) return SDL_Rect{0, 0, 0, 0};
   const SDL_Rect where = Reach(part);
   const int left = where.x - placement_.x;
@@ -271,7 +272,8 @@ SDL_Rect FrameScaler::DrawFiltered(const std::uint16_t* frame, const SDL_Rect& p
   const int bottom = top + where.h - 1;
   const std::size_t rowBytes = static_cast<std::size_t>(where.w) * 4;
   if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return SDL_Rect{0, 0, 0, 0};
-  auto* base = static_cast<std::uint8_t*>(target->pixels) + std::ptrdiff_t{where.x} * 4;
+  auto* base =
+      static_cast<std::uint8_t*>(target->pixels) + std::ptrdiff_t{where.x - firstColumn} * 4;
   StretchedRows lines;
   for (int t = top; t <= bottom; ++t) {
     const Tap& down = rows_.taps[static_cast<std::size_t>(t)];
@@ -337,7 +339,7 @@ const std::uint32_t* FrameScaler::Stretched(const std::uint16_t* frame, int fram
 // The unusual targets: SDL converts and stretches, nearest pixel, and a target
 // smaller than the frame gets the whole frame each time.
 SDL_Rect FrameScaler::DrawThroughSdl(const std::uint16_t* frame, const SDL_Rect& part,
-                                     SDL_Surface* target, int firstRow) const {
+                                     SDL_Surface* target, int firstRow, int firstColumn) const {
   const OwnedSurface source(SdlMade(
       SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint16_t*>(frame), frameWidth_,
                                          frameHeight_, 16, frameWidth_ * 2, SDL_PIXELFORMAT_RGB565),
@@ -345,7 +347,7 @@ SDL_Rect FrameScaler::DrawThroughSdl(const std::uint16_t* frame, const SDL_Rect&
   if (source == nullptr) return SDL_Rect{0, 0, 0, 0};
   const SDL_Rect from = scale_ == 0 ? SDL_Rect{0, 0, frameWidth_, frameHeight_} : part;
   const SDL_Rect where = Reach(part);
-  SDL_Rect drawn{where.x, where.y - firstRow, where.w, where.h};  // SDL may clip it
+  SDL_Rect drawn{where.x - firstColumn, where.y - firstRow, where.w, where.h};  // SDL may clip it
   // A blit that fails leaves the window's last picture there, which is put as it is.
   (void)SdlDone(SDL_BlitScaled(source.get(), &from, target, &drawn), "SDL_BlitScaled",
                 Repeats::kLogOnce);

@@ -84,10 +84,11 @@ class FrameScaler {
   // target smaller than the frame always gets the whole frame, shrunk, except
   // in the filtered way, which handles any size.
   //
-  // `target` may hold only some of the rows, from `firstRow` on: row r of the
-  // target is drawn at row r - firstRow of `target`, which must hold them.
+  // `target` may hold only some of the rows, from `firstRow` on, and of the
+  // columns, from `firstColumn` on: the target's pixel (c, r) is drawn at
+  // (c - firstColumn, r - firstRow) of `target`, which must hold them.
   SDL_Rect Draw(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target,
-                int firstRow = 0);
+                int firstRow = 0, int firstColumn = 0);
   // The target's rectangle that Draw would cover for `part`.
   [[nodiscard]] SDL_Rect Reach(const SDL_Rect& part) const;
 
@@ -119,7 +120,7 @@ class FrameScaler {
     int older = 0;
   };
   SDL_Rect DrawFiltered(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target,
-                        int firstRow);
+                        int firstRow, int firstColumn);
   [[nodiscard]] bool SameAsRowAbove(int t) const;
   const std::uint32_t* Stretched(const std::uint16_t* frame, int frameRow, int left, int right,
                                  StretchedRows& lines);
@@ -129,9 +130,9 @@ class FrameScaler {
   void ConvertRowXrgb(const std::uint16_t* from, int width, std::uint32_t* to) const;
   template <typename Pixel>
   void DrawConverted(const std::uint16_t* frame, const SDL_Rect& part, const SDL_Rect& where,
-                     SDL_Surface* target, int firstRow) const;
+                     SDL_Surface* target, int firstRow, int firstColumn) const;
   SDL_Rect DrawThroughSdl(const std::uint16_t* frame, const SDL_Rect& part, SDL_Surface* target,
-                          int firstRow) const;
+                          int firstRow, int firstColumn) const;
 
   int frameWidth_ = 0;
   int frameHeight_ = 0;

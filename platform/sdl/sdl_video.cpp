@@ -182,8 +182,8 @@ bool SdlVideo::PutBlack(SDL_Surface* target, const SDL_Rect& area) {
   bool put = true;
   for (int y = area.y; y < area.y + area.h; y += strip) {
     const int rows = std::min(strip, area.y + area.h - y);
-    const int at = windowSurface_->Stage(rows);
-    const SDL_Rect band{area.x, at, area.w, rows};
+    const SDL_Point at = windowSurface_->Stage(area.w, rows);
+    const SDL_Rect band{at.x, at.y, area.w, rows};
     SDL_FillRect(target, &band, black);
     put = windowSurface_->PutFrom(SDL_Rect{area.x, y, area.w, rows}, at) && put;
   }
@@ -343,12 +343,15 @@ bool SdlVideo::DrawAndPut(SDL_Surface* strip, const SDL_Rect& part) {
     const SDL_Rect where = scaler_.Reach(part);
     for (int y = where.y; y < where.y + where.h; y += rows) {
       const int band = std::min(rows, where.y + where.h - y);
-      const int at = windowSurface_->Stage(band);
-      const SDL_Rect clip{0, at, strip->w, band};
+      // Whole rows of the strip: the shrunk frame is drawn at its own columns.
+      const SDL_Point at = windowSurface_->Stage(strip->w, band);
+      const SDL_Rect clip{0, at.y, strip->w, band};
       SDL_SetClipRect(strip, &clip);
-      scaler_.Draw(changes_.Shown(), part, strip, y - at);
+      scaler_.Draw(changes_.Shown(), part, strip, y - at.y);
       SDL_SetClipRect(strip, nullptr);
-      put = windowSurface_->PutFrom(SDL_Rect{where.x, y, where.w, band}, at) && put;
+      put =
+          windowSurface_->PutFrom(SDL_Rect{where.x, y, where.w, band}, SDL_Point{where.x, at.y}) &&
+          put;
     }
     return put;
   }
@@ -359,8 +362,8 @@ bool SdlVideo::DrawAndPut(SDL_Surface* strip, const SDL_Rect& part) {
     const SDL_Rect band{part.x, row, part.w, std::min(perBand, part.y + part.h - row)};
     const SDL_Rect where = scaler_.Reach(band);
     if (where.h > rows) return false;  // a strip too narrow for one frame row
-    const int at = windowSurface_->Stage(where.h);
-    scaler_.Draw(changes_.Shown(), band, strip, where.y - at);
+    const SDL_Point at = windowSurface_->Stage(where.w, where.h);
+    scaler_.Draw(changes_.Shown(), band, strip, where.y - at.y, where.x - at.x);
     put = windowSurface_->PutFrom(where, at) && put;
   }
   return put;

@@ -26,11 +26,11 @@ class WindowSurface {
   // rows (0: it is the whole window, and the calls below are not used). Then
   // each part is drawn where Stage puts its rows, and put from there.
   [[nodiscard]] virtual int StripRows() const { return 0; }
-  // The strip's row from which `rows` rows (at most StripRows()) are free for
-  // the next part.
-  virtual int Stage(int /*rows*/) { return 0; }
-  // Puts the window's rectangle `part`, drawn from the strip's row `fromRow`.
-  [[nodiscard]] virtual bool PutFrom(const SDL_Rect& part, int /*fromRow*/) {
+  // Where in the strip the next part, `columns` wide and `rows` (at most
+  // StripRows()) high, is free to be drawn.
+  virtual SDL_Point Stage(int /*columns*/, int /*rows*/) { return SDL_Point{0, 0}; }
+  // Puts the window's rectangle `part`, drawn in the strip from `from` on.
+  [[nodiscard]] virtual bool PutFrom(const SDL_Rect& part, SDL_Point /*from*/) {
     return Put(&part, 1);
   }
   // Every part of a frame has been put.

@@ -33,9 +33,9 @@ class X11WindowSurface final : public WindowSurface {
     return !usingShared_ && sdl_.Put(parts, count);
   }
   [[nodiscard]] int StripRows() const override { return usingShared_ ? shared_.Rows() : 0; }
-  int Stage(int rows) override { return shared_.Stage(rows); }
-  bool PutFrom(const SDL_Rect& part, int fromRow) override {
-    return shared_.PutFrom(part, fromRow);
+  SDL_Point Stage(int columns, int rows) override { return shared_.Stage(columns, rows); }
+  bool PutFrom(const SDL_Rect& part, SDL_Point from) override {
+    return shared_.PutFrom(part, from);
   }
   void FrameDone() override { shared_.FrameDone(); }
 

@@ -116,10 +116,22 @@ int WindowSharedImage::Rows() const {
   return image_ != nullptr ? image_->surface->h : 0;
 }
 
-int WindowSharedImage::Stage(int rows) {
+SDL_Point WindowSharedImage::Stage(int columns, int rows) {
   const int strip = Rows();
-  if (strip == 0) return 0;
+  if (strip == 0) return SDL_Point{0, 0};
+  const int width = image_->surface->w;
+  columns = std::clamp(columns, 0, width);
   rows = std::clamp(rows, 0, strip);
+  if (shelfColumn_ > 0 && rows <= shelfRows_ && columns <= width - shelfColumn_) {
+    if (!shelfThisFrame_) {
+      // The shelf's rows were taken in a frame before: this frame uses them too.
+      rowsThisFrame_ += shelfRows_;
+      shelfThisFrame_ = true;
+    }
+    const SDL_Point at{shelfColumn_, shelfRow_};
+    shelfColumn_ += columns;
+    return at;
+  }
   int at = nextRow_;
   int taken = rows;
   if (at + rows > strip) {  // the rows left at the bottom are skipped
@@ -131,10 +143,15 @@ int WindowSharedImage::Stage(int rows) {
     // frame's earlier parts before they are drawn over.
     XSync(Connection(display_), False);
     rowsThisFrame_ = 0;
+    shelfThisFrame_ = false;
   }
   rowsThisFrame_ += taken;
   nextRow_ = at + rows;
-  return at;
+  shelfRow_ = at;
+  shelfRows_ = rows;
+  shelfColumn_ = columns;
+  shelfThisFrame_ = true;
+  return SDL_Point{0, at};
 }
 
 // Any step that fails undoes the ones before it; a server that refuses to
@@ -142,6 +159,8 @@ int WindowSharedImage::Stage(int rows) {
 bool WindowSharedImage::Make(int width, int height) {
   nextRow_ = 0;
   rowsThisFrame_ = 0;
+  shelfColumn_ = 0;
+  shelfThisFrame_ = false;
   Display* display = Connection(display_);
   auto* visual = static_cast<Visual*>(visual_);
   auto picture = std::make_unique<Image>();
@@ -200,22 +219,26 @@ void WindowSharedImage::Drop() {
   image_.reset();
 }
 
-bool WindowSharedImage::PutFrom(const SDL_Rect& part, int fromRow) {
+bool WindowSharedImage::PutFrom(const SDL_Rect& part, SDL_Point from) {
   if (image_ == nullptr) return false;
   const SDL_Rect window{0, 0, image_->surface->w, windowHeight_};
   SDL_Rect put{};
   if (SDL_IntersectRect(&part, &window, &put) != SDL_TRUE) return true;
-  // The rows cut off at the top come off the strip's rows too; none may come
-  // from beyond the strip.
-  const int from = fromRow + (put.y - part.y);
-  if (from < 0 || from + put.h > Rows()) return false;
-  XShmPutImage(Connection(display_), window_, static_cast<GC>(gc_), image_->image, put.x, from,
+  // What is cut off at the top or the left comes off the strip's part too;
+  // nothing may come from beyond the strip.
+  const int row = from.y + (put.y - part.y);
+  const int column = from.x + (put.x - part.x);
+  if (row < 0 || row + put.h > Rows() || column < 0 || column + put.w > image_->surface->w) {
+    return false;
+  }
+  XShmPutImage(Connection(display_), window_, static_cast<GC>(gc_), image_->image, column, row,
                put.x, put.y, static_cast<unsigned>(put.w), static_cast<unsigned>(put.h), False);
   return true;
 }
 
 void WindowSharedImage::FrameDone() {
   rowsThisFrame_ = 0;
+  shelfThisFrame_ = false;
   if (display_ != nullptr) XFlush(Connection(display_));
 }
 
@@ -231,10 +254,10 @@ SDL_Surface* WindowSharedImage::Surface(int, int) {
 int WindowSharedImage::Rows() const {
   return 0;
 }
-int WindowSharedImage::Stage(int) {
-  return 0;
+SDL_Point WindowSharedImage::Stage(int, int) {
+  return SDL_Point{0, 0};
 }
-bool WindowSharedImage::PutFrom(const SDL_Rect&, int) {
+bool WindowSharedImage::PutFrom(const SDL_Rect&, SDL_Point) {
   return false;
 }
 void WindowSharedImage::FrameDone() {}

@@ -9,10 +9,17 @@
 // The memory is not the whole window (3 MB at 1024 x 768, 8 MB on a full HD
 // screen) but a strip of its width and about a megabyte: each part is drawn
 // into the strip's next free rows, going round, and put from there at its
-// place on the window. Rows of an earlier frame are drawn over only after
-// going round the strip, long after the server has copied them; a frame
-// whose parts go round the strip more than once (the window painted whole)
-// waits for the server before it draws over rows of its own.
+// place on the window. Parts narrower than the window go side by side in the
+// same rows while they fit: the title's balloons, enlarged for a full HD
+// screen, would otherwise take twice the strip's rows each frame, and the
+// game would wait for the server twice a frame. Measured side by side at
+// 1920 x 1080 (perf stat, 15 s windows, three alternated pairs, load 15 to
+// 26): the title 0.41 % of a core against 0.49 %, the game's context
+// switches 28 a second against 62, peak memory the same.
+// Rows of an earlier frame are drawn over only after going round the strip,
+// long after the server has copied them; a frame whose parts go round the
+// strip more than once (the window painted whole) waits for the server before
+// it draws over rows of its own.
 //
 // Where the server cannot share memory (a remote display) Open fails and the
 // caller keeps SDL's window surface.
@@ -49,11 +56,12 @@ class WindowSharedImage {
   SDL_Surface* Surface(int width, int height);
   // The strip's rows: the window's height, or a megabyte's worth if fewer.
   [[nodiscard]] int Rows() const;
-  // The strip's row from which the next `rows` rows (at most Rows()) are free.
-  int Stage(int rows);
-  // Puts the window's rectangle `part`, drawn from the strip's row `fromRow`.
+  // Where in the strip a part `columns` wide and `rows` (at most Rows()) high
+  // is free to be drawn: beside the part before it when it fits there.
+  SDL_Point Stage(int columns, int rows);
+  // Puts the window's rectangle `part`, drawn in the strip from `from` on.
   // False when there is no surface to put.
-  [[nodiscard]] bool PutFrom(const SDL_Rect& part, int fromRow);
+  [[nodiscard]] bool PutFrom(const SDL_Rect& part, SDL_Point from);
   // Sends what was put; the frame's parts are done.
   void FrameDone();
 
@@ -69,9 +77,15 @@ class WindowSharedImage {
   struct Image;
   std::unique_ptr<Image> image_;
   int windowHeight_ = 0;
-  int nextRow_ = 0;        // where the next part goes
+  int nextRow_ = 0;        // where the next shelf of parts goes
   int rowsThisFrame_ = 0;  // the strip's rows taken since the frame began
-  bool refused_ = false;   // the server would not share memory: not asked again
+  // The rows the last parts were drawn in, side by side, and the first column
+  // still free there.
+  int shelfRow_ = 0;
+  int shelfRows_ = 0;
+  int shelfColumn_ = 0;
+  bool shelfThisFrame_ = false;  // its rows are counted in rowsThisFrame_
+  bool refused_ = false;         // the server would not share memory: not asked again
 };
 
 }  // namespace platform

@@ -188,15 +188,17 @@ TEST(SmoothScale, APartDrawnIntoAStripIsThatPartOfTheWholePicture) {
     const SDL_Rect where = scaler.Draw(frame.data(), SDL_Rect{0, 0, 640, 480}, whole.get());
     const SDL_Rect reach = scaler.Reach(c.part);
     SurfacePtr strip = NewTarget(c.width, reach.h + 7, c.format);
-    const int at = 5;  // the strip's row the part's first row goes to
-    EXPECT_EQ(scaler.Draw(frame.data(), c.part, strip.get(), reach.y - at).y, reach.y);
+    const int at = 5;      // the strip's row the part's first row goes to
+    const int column = 3;  // and its column
+    EXPECT_EQ(scaler.Draw(frame.data(), c.part, strip.get(), reach.y - at, reach.x - column).y,
+              reach.y);
     const int bytes = reach.w * strip->format->BytesPerPixel;
     for (int row = 0; row < reach.h; ++row) {
       const auto* expected = static_cast<const std::uint8_t*>(whole->pixels) +
                              (reach.y + row) * whole->pitch +
                              reach.x * whole->format->BytesPerPixel;
       const auto* drawn = static_cast<const std::uint8_t*>(strip->pixels) +
-                          (at + row) * strip->pitch + reach.x * strip->format->BytesPerPixel;
+                          (at + row) * strip->pitch + column * strip->format->BytesPerPixel;
       ASSERT_EQ(std::memcmp(expected, drawn, static_cast<std::size_t>(bytes)), 0)
           << c.width << "x" << c.height << " " << RectText(c.part) << " row " << row;
     }

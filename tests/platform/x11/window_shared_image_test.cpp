@@ -84,18 +84,18 @@ TEST_F(WindowSharedImageTest, PartsGoFromTheStripToTheirPlaceExactly) {
   ASSERT_EQ(picture_.Rows(), strip->h);
   ASSERT_LT(picture_.Rows(), kHeight) << "a megabyte holds fewer rows than the window";
 
-  const int first = picture_.Stage(kHeight / 2);
-  const SDL_Rect top{0, first, kWidth, kHeight / 2};
+  const SDL_Point first = picture_.Stage(kWidth, kHeight / 2);
+  const SDL_Rect top{first.x, first.y, kWidth, kHeight / 2};
   Fill(strip, &top, 200, 16, 40);
   ASSERT_TRUE(picture_.PutFrom(SDL_Rect{0, 0, kWidth, kHeight / 2}, first));
   // A part low on the window, drawn high in the strip; one named partly off
   // the window is cropped to it.
-  const int at = picture_.Stage(10);
-  const SDL_Rect green{8, at, 10, 10};
+  const SDL_Point at = picture_.Stage(10, 10);
+  const SDL_Rect green{at.x, at.y, 10, 10};
   Fill(strip, &green, 0, 255, 0);
   ASSERT_TRUE(picture_.PutFrom(SDL_Rect{8, kHeight - 20, 10, 10}, at));
-  const int edge = picture_.Stage(20);
-  const SDL_Rect blue{kWidth - 4, edge, 4, 4};
+  const SDL_Point edge = picture_.Stage(20, 20);
+  const SDL_Rect blue{edge.x, edge.y, 4, 4};
   Fill(strip, &blue, 0, 0, 255);
   ASSERT_TRUE(picture_.PutFrom(SDL_Rect{kWidth - 4, kHeight - 4, 20, 20}, edge));
   picture_.FrameDone();
@@ -117,8 +117,8 @@ TEST_F(WindowSharedImageTest, GoingRoundTheStripInOneFrameLosesNoPart) {
   const int rows = kHeight / 3;
   const Uint8 shades[3] = {60, 120, 180};
   for (int i = 0; i < 3; ++i) {
-    const int at = picture_.Stage(rows);
-    const SDL_Rect band{0, at, kWidth, rows};
+    const SDL_Point at = picture_.Stage(kWidth, rows);
+    const SDL_Rect band{at.x, at.y, kWidth, rows};
     Fill(strip, &band, shades[i], 0, 0);
     ASSERT_TRUE(picture_.PutFrom(SDL_Rect{0, i * rows, kWidth, rows}, at));
   }
@@ -126,6 +126,49 @@ TEST_F(WindowSharedImageTest, GoingRoundTheStripInOneFrameLosesNoPart) {
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(WindowPixel(5, i * rows), Pixel(strip, shades[i], 0, 0)) << "band " << i;
     EXPECT_EQ(WindowPixel(5, i * rows + rows - 1), Pixel(strip, shades[i], 0, 0)) << "band " << i;
+  }
+}
+
+// Narrow parts go side by side in the strip's rows, each put at its own place
+// on the window; one that is taller than those rows, or too wide for what is
+// left of them, starts new rows.
+TEST_F(WindowSharedImageTest, NarrowPartsShareTheStripsRows) {
+  picture_.Watch(window_);
+  SDL_Surface* strip = picture_.Surface(kWidth, kHeight);
+  ASSERT_NE(strip, nullptr);
+  struct Part {
+    SDL_Rect window;
+    Uint8 shade;
+    bool besideThePartBefore;
+  };
+  const Part parts[] = {
+      {{kWidth / 2, 10, 40, 30}, 50, false},
+      {{0, kHeight - 30, 40, 30}, 100, true},
+      {{kWidth - 40, 300, 40, 20}, 150, true},  // lower: fits too
+      {{100, 200, 40, 31}, 200, false},         // taller than the rows
+      {{10, 100, kWidth - 20, 10}, 250, false}  // too wide for what is left
+  };
+  SDL_Point before{-1, -1};  // no part yet
+  for (const Part& part : parts) {
+    const SDL_Point at = picture_.Stage(part.window.w, part.window.h);
+    if (part.besideThePartBefore) {
+      EXPECT_EQ(at.y, before.y) << int{part.shade};
+      EXPECT_GT(at.x, before.x) << int{part.shade};
+    } else {
+      EXPECT_EQ(at.x, 0) << int{part.shade};
+      EXPECT_NE(at.y, before.y) << int{part.shade};
+    }
+    before = at;
+    const SDL_Rect drawn{at.x, at.y, part.window.w, part.window.h};
+    Fill(strip, &drawn, part.shade, 0, part.shade);
+    ASSERT_TRUE(picture_.PutFrom(part.window, at));
+  }
+  picture_.FrameDone();
+  for (const Part& part : parts) {
+    const SDL_Rect& w = part.window;
+    const Uint32 shade = Pixel(strip, part.shade, 0, part.shade);
+    EXPECT_EQ(WindowPixel(w.x, w.y), shade) << int{part.shade};
+    EXPECT_EQ(WindowPixel(w.x + w.w - 1, w.y + w.h - 1), shade) << int{part.shade};
   }
 }
 
@@ -144,7 +187,7 @@ TEST_F(WindowSharedImageTest, ANewSizeGivesANewStripAndClosingGivesNone) {
   picture_.Watch(nullptr);
   EXPECT_FALSE(picture_.Watching());
   EXPECT_EQ(picture_.Surface(kWidth, kHeight), nullptr);
-  EXPECT_FALSE(picture_.PutFrom(SDL_Rect{0, 0, kWidth, kHeight}, 0));
+  EXPECT_FALSE(picture_.PutFrom(SDL_Rect{0, 0, kWidth, kHeight}, SDL_Point{0, 0}));
 }
 
 }  // namespace
