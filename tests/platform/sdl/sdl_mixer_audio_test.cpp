@@ -599,7 +599,7 @@ TEST_F(SoundTest, ARenderingThatComesLateStartsItsTuneLate) {
     const Samples heard = Heard();
     EXPECT_EQ(Peak(heard, 0, switched), 4000) << "the first tune played";
     // The driver has up to two buffers queued when the tunes switch.
-    EXPECT_EQ(Peak(heard, switched + 2 * 2 * 4096, came), 0) << "silent while the rendering comes";
+    EXPECT_EQ(Peak(heard, switched + 2 * 2 * 2048, came), 0) << "silent while the rendering comes";
     EXPECT_EQ(Peak(heard, came), stoppedMeanwhile ? 0 : 8000) << "stopped: " << stoppedMeanwhile;
   }
 }
