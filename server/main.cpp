@@ -1,7 +1,7 @@
 // morvex2-server: the world tables. It gives tickets for ranked games, plays
 // every submitted game back before it enters a table, and serves the tables,
 // their replays and the browser game's page. See server_options.h for the
-// command line and the README's "Hosting the world tables".
+// command line and docs/HOSTING.md.
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
