@@ -33,8 +33,19 @@ The game's data folder cannot be used: this time nothing is saved, not the high 
 esac
 win="$(title_window "$game")"
 play_middle_to_end "$win" wine-no-data-folder
-# ESC on the high-score screen ends the game, with status 0.
-quit_from_title "$game" "$win" || { cat "$work/game.err"; fail "the game did not end on ESC from the high-score screen"; }
+# ESC on the high-score screen ends the game, with status 0. On a busy machine
+# Wine may not have finished the game when the drops end: ESC on the play
+# screen goes back to the title, and the second ESC ends the game from there.
+# Either way the game has played on without its data folder.
+press "$win" Escape
+if ! wait_for 10 bash -c "! kill -0 $game"; then
+  echo "the game was still on the play screen at the first ESC"
+  press "$win" Escape
+  wait_for 10 bash -c "! kill -0 $game" || { kill "$game"; cat "$work/game.err"; fail "the game did not end on ESC"; }
+fi
+status=0
+wait "$game" || status=$?
+[ "$status" -eq 0 ] || fail "the game ended with status $status"
 game=""
 [ "$(listing)" = "$before" ] || { diff <(echo "$before") <(listing) || true; fail "the game wrote in its own folder"; }
 echo "wine no-data-folder run passed: the box gave the reason, nothing written in $prog"
