@@ -67,8 +67,13 @@ TEST_F(ScoreFileTest, AResultNotSavedIsToldInABoxOnceARun) {
       }
       ASSERT_EQ(boxes.size(), visit.boxes) << visit.score;
       if (!boxes.empty()) {
+        // No log file keeps lines here, so the box gives the reason itself.
         EXPECT_EQ(boxes[0].text,
-                  Localized(ranking_text::kResultNotSaved, ranking_text::kResultNotSavedEnglish));
+                  std::string(Localized(ranking_text::kResultNotSavedBecause,
+                                        ranking_text::kResultNotSavedBecauseEnglish)) +
+                      "tyuu.pod: the table is read-only, and the game leaves it so\n"
+                      "this game's result (score 1000, 4 removed): not saved in "
+                      "tyuu.pod\n");
         EXPECT_EQ(boxes[0].args, std::vector<std::int64_t>{MB_OK | MB_ICONWARNING});
       }
       const ScoreFileBytes shown = EncodeScoreFile(*scene.table);
