@@ -1,5 +1,6 @@
 #include "server/server_options.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "server/browser_policy.h"
@@ -34,6 +35,19 @@ bool ParseListen(const std::string& text, std::string* host, int* port) {
   *host = text.substr(0, colon);
   if (host->starts_with('[') && host->ends_with(']')) *host = host->substr(1, host->size() - 2);
   return !host->empty() && ParseInt(text.substr(colon + 1), 0, 65535, port);
+}
+
+// The pages hosted elsewhere that may write, "https://a.example,https://b.example";
+// none when any of them is not an origin.
+std::optional<std::vector<std::string>> OriginList(const std::string& text) {
+  std::vector<std::string> origins;
+  for (std::size_t at = 0; at <= text.size();) {
+    const std::size_t comma = std::min(text.find(',', at), text.size());
+    origins.push_back(text.substr(at, comma - at));
+    if (!IsOrigin(origins.back())) return std::nullopt;
+    at = comma + 1;
+  }
+  return origins;
 }
 
 }  // namespace
@@ -94,13 +108,9 @@ bool ParseOption(const std::string& option, const std::string& value, ServerOpti
     return true;
   }
   if (option == "--allow-origin") {
-    for (std::size_t at = 0; at <= value.size();) {
-      const std::size_t comma = std::min(value.find(',', at), value.size());
-      const std::string origin = value.substr(at, comma - at);
-      if (!IsOrigin(origin)) return false;
-      options->allowedOrigins.push_back(origin);
-      at = comma + 1;
-    }
+    std::optional<std::vector<std::string>> origins = OriginList(value);
+    if (!origins) return false;
+    options->allowedOrigins.insert(options->allowedOrigins.end(), origins->begin(), origins->end());
     return true;
   }
   if (option == "--site") {
