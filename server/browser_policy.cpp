@@ -40,18 +40,19 @@ bool IsApi(const Request& request) {
 }
 
 // 'sha256-...' of every inline <tag>...</tag> of an HTML page.
-std::string InlineHashes(const std::string& html, const std::string& tag) {
+std::string InlineHashes(std::string_view html, const std::string& tag) {
   std::string hashes;
   const std::string open = "<" + tag;
   const std::string close = "</" + tag + ">";
-  for (std::size_t at = html.find(open); at != std::string::npos; at = html.find(open, at + 1)) {
+  for (std::size_t at = html.find(open); at != std::string_view::npos;
+       at = html.find(open, at + 1)) {
     const std::size_t end = html.find('>', at);
-    if (end == std::string::npos) break;
-    const std::string_view head(html.data() + at, end - at);
+    if (end == std::string_view::npos) break;
+    const std::string_view head = html.substr(at, end - at);
     // A script with src= is a file of the site: 'self' lets it run.
     if (head.find(" src=") != std::string_view::npos) continue;
     const std::size_t stop = html.find(close, end);
-    if (stop == std::string::npos) break;
+    if (stop == std::string_view::npos) break;
     std::array<std::uint8_t, SHA256_DIGEST_LENGTH> digest{};
     SHA256(reinterpret_cast<const unsigned char*>(html.data() + end + 1), stop - end - 1,
            digest.data());
@@ -60,20 +61,16 @@ std::string InlineHashes(const std::string& html, const std::string& tag) {
   return hashes;
 }
 
-std::string PolicyFor(const Answer& answer) {
-  std::string scripts = "'self' 'wasm-unsafe-eval'";
-  std::string styles = "'self'";
-  if (answer.contentType.starts_with("text/html")) {
-    scripts += InlineHashes(answer.body, "script");
-    styles += InlineHashes(answer.body, "style");
-  }
+}  // namespace
+
+std::string ContentSecurityPolicy(std::string_view html) {
+  const std::string scripts = "'self' 'wasm-unsafe-eval'" + InlineHashes(html, "script");
+  const std::string styles = "'self'" + InlineHashes(html, "style");
   return "default-src 'self'; script-src " + scripts + "; style-src " + styles +
          "; img-src 'self' data: blob:; media-src 'self' blob:; connect-src 'self'; "
          "worker-src 'self'; manifest-src 'self'; object-src 'none'; base-uri 'none'; "
          "form-action 'none'; frame-ancestors 'none'";
 }
-
-}  // namespace
 
 bool IsOrigin(const std::string& origin) {
   static const std::regex kOrigin(
@@ -114,7 +111,16 @@ void AddBrowserHeaders(const BrowserPolicy& policy, const Request& request, Answ
   headers.emplace_back("X-Content-Type-Options", "nosniff");
   headers.emplace_back("Referrer-Policy", "no-referrer");
   headers.emplace_back("X-Frame-Options", "DENY");
-  headers.emplace_back("Content-Security-Policy", PolicyFor(*answer));
+  // A page of the site names its policy itself, from the page as it was built: the copy
+  // sent may be compressed, or a 304 without the page, whose headers replace the cached ones.
+  const bool named = std::any_of(headers.begin(), headers.end(), [](const auto& header) {
+    return header.first == "Content-Security-Policy";
+  });
+  if (!named) {
+    const bool page = answer->contentType.starts_with("text/html");
+    headers.emplace_back("Content-Security-Policy",
+                         ContentSecurityPolicy(page ? answer->body : std::string_view()));
+  }
   if (policy.tls) headers.emplace_back("Strict-Transport-Security", "max-age=31536000");
   if (IsApi(request)) {
     const std::optional<std::string> origin = OriginOf(request);

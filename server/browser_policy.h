@@ -15,6 +15,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "server/answer.h"
@@ -37,6 +38,10 @@ struct BrowserPolicy {
 
 // Puts the headers every answer carries on `answer`.
 void AddBrowserHeaders(const BrowserPolicy& policy, const Request& request, Answer* answer);
+
+// The Content-Security-Policy of a page whose HTML is `html`, its inline scripts and styles
+// named by their hashes; of any other answer, with `html` empty.
+[[nodiscard]] std::string ContentSecurityPolicy(std::string_view html);
 
 // Whether `origin` is one --allow-origin takes: scheme://host[:port], nothing more.
 [[nodiscard]] bool IsOrigin(const std::string& origin);

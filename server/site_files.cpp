@@ -9,6 +9,8 @@
 #include <system_error>
 #include <utility>
 
+#include "server/browser_policy.h"
+
 namespace server {
 
 namespace fs = std::filesystem;
@@ -189,6 +191,12 @@ Answer SiteFile(const fs::path& site, const Request& request) {
                     {"Vary", "Accept-Encoding"},
                     {"ETag", ETagOf(sent, size, coding)}};
   if (!coding.empty()) answer.headers.emplace_back("Content-Encoding", coding);
+  if (relative.extension() == ".html") {
+    std::ifstream page(*file, std::ios::binary);
+    const std::string html((std::istreambuf_iterator<char>(page)),
+                           std::istreambuf_iterator<char>());
+    answer.headers.emplace_back("Content-Security-Policy", ContentSecurityPolicy(html));
+  }
   if (StillGood(request, answer.headers[2].second)) {
     answer.status = 304;
     answer.contentType.clear();

@@ -44,7 +44,8 @@ async function siteFiles(folder, under = '') {
   for (const entry of await readdir(join(folder, under), { withFileTypes: true })) {
     const name = under ? `${under}/${entry.name}` : entry.name;
     if (entry.isDirectory()) names.push(...await siteFiles(folder, name));
-    else if (name !== 'sw.js') names.push(name);
+    // The compressed copies are the same files to the page, not files of their own.
+    else if (name !== 'sw.js' && !/\.(gz|br)$/.test(name)) names.push(name);
   }
   return names.sort();
 }
