@@ -130,6 +130,8 @@ export async function testHiddenUpdate({ server, pageFolder }) {
     const playing = await browser.open(server.address);
     const scores = await browser.open(server.address);
     for (const [tab, key, code, wanted] of [[playing, 'Enter', 13, 2], [scores, 'F1', 112, 3]]) {
+      // A tab behind another draws nothing: each is brought to the front to show its title.
+      await tab.activate();
       await title(tab, 'the kept build starts in another tab');
       await tab.evaluate("document.getElementById('start').click(), window.morvex2SamePage = true");
       await sleep(500);
