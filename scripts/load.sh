@@ -90,12 +90,13 @@ for store in $stores; do
     count_entries() { psql -qtA "$url" -c 'SELECT count(*) FROM entries'; }
   fi
   # Every request comes from this one address: no rate limit and no cap on its
-  # connections (a deployment's clients come from many). The server's clock is
+  # connections or its open tickets (a deployment's clients come from many). The server's clock is
   # the load program's, which stamps games five minutes long without waiting
   # for them.
   export MORVEX2_SERVER_TEST_CLOCK="$work/clock"
   echo 1796000000000 > "$MORVEX2_SERVER_TEST_CLOCK"
-  start_server --rate-limit 0 --connections-per-address 0 "${store_args[@]}"
+  start_server --rate-limit 0 --connections-per-address 0 --open-tickets-per-address 0 \
+    "${store_args[@]}"
 
   echo "-- a table of 150 entries to read"
   load
