@@ -6,7 +6,8 @@
 // and gzip, each file by itself); the time, and where it goes, from the page's load
 // to the game's first frame, plainly, from a cold cache on a slow phone (the
 // CPU slowed 4 x, 1.6 Mbit/s with 150 ms of latency) and from the service
-// worker's cache on the same phone; and the CPU share of all of chromium's
+// worker's cache on the same phone (the files sent as they are, gzipped, and
+// by morvex2-server as it hosts the page); and the CPU share of all of chromium's
 // processes, by kind of thread (threads.mjs), on the title screen, in a
 // running game and hidden behind another tab, for the game's page against
 // the floor (and hidden, an empty tab).
@@ -25,6 +26,7 @@
 //   bytes and the first frames; about 15 minutes in all)
 import { chromium } from 'playwright-core';
 import { servePage } from './serve.mjs';
+import { startWorldServer } from './world_server.mjs';
 import { launchTabs } from './tabs.mjs';
 import { notePuts, takenPuts, playOnFloor, floorFolder, launchOptions, measuredFlags } from './puts.mjs';
 import { pairedWindows, pairedReport } from './paired.mjs';
@@ -128,7 +130,7 @@ async function firstFrameMs(page, address) {
 
 // A phone of the slow kind: the CPU slowed 4 x, 1.6 Mbit/s each way with
 // 150 ms of latency. From a cold cache, then from the service worker's.
-async function slowPhoneFirstFrames() {
+async function slowPhoneFirstFrames(address) {
   const profile = await mkdtemp(join(tmpdir(), 'morvex2-measure-slow-'));
   const context = await chromium.launchPersistentContext(profile, launchOptions);
   try {
@@ -140,12 +142,12 @@ async function slowPhoneFirstFrames() {
     await cdp.send('Emulation.setCPUThrottlingRate', { rate: 4 });
     await cdp.send('Network.emulateNetworkConditions',
       { offline: false, latency: 150, downloadThroughput: 200000, uploadThroughput: 200000 });
-    const cold = await firstFrameMs(page, server.address);
+    const cold = await firstFrameMs(page, address);
     const coldSteps = await startSteps(page);
     // The worker fetches the build again once the game runs; then a visit
     // comes from its cache.
     while (!(await keptOffline(page))) await sleep(500);
-    const fromCache = await firstFrameMs(page, server.address);
+    const fromCache = await firstFrameMs(page, address);
     return { cold, fromCache, coldSteps, cachedSteps: await startSteps(page) };
   } finally {
     await context.close();
@@ -176,13 +178,26 @@ async function startFigures() {
     await context.close();
     await rm(profile, { recursive: true, force: true, maxRetries: 5 });
   }
-  for (const compressed of [false, true]) {
-    server.compress(compressed);
-    const slow = await slowPhoneFirstFrames();
-    results.push(`first frame on a slow phone (CPU / 4, 1.6 Mbit/s, 150 ms), files sent ${compressed ? 'gzipped' : 'as they are'}: ` +
+  const slowPhone = async (how, address) => {
+    const slow = await slowPhoneFirstFrames(address);
+    results.push(`first frame on a slow phone (CPU / 4, 1.6 Mbit/s, 150 ms), ${how}: ` +
                  `cold ${(slow.cold / 1000).toFixed(3)} s, from the service worker's cache ${(slow.fromCache / 1000).toFixed(3)} s (${load()})`);
     results.push(`  cold:  ${slow.coldSteps}`);
     results.push(`  cache: ${slow.cachedSteps}`);
+  };
+  for (const compressed of [false, true]) {
+    server.compress(compressed);
+    await slowPhone(`files sent ${compressed ? 'gzipped' : 'as they are'}`, server.address);
+  }
+  // As the world tables' server hosts the page: its own precompressed copies,
+  // validators and cache headers.
+  const world = await startWorldServer(pageFolder, sourceFolder, 'the page hosted by morvex2-server');
+  if (world) {
+    try {
+      await slowPhone('files sent by morvex2-server', world.address);
+    } finally {
+      await world.stop();
+    }
   }
   return results;
 }
