@@ -4,7 +4,9 @@
 // program the test says so and passes nothing off as checked (null). The
 // server's address, its program and its data folder, for the operator's
 // commands a test runs beside it; and a way to stop it and start it again on
-// the same store and port, as a server that went down and came back.
+// the same store and port, as a server that went down and came back. `more`
+// are further options of the server: with --tls-cert, it is reached over
+// https.
 import { spawn } from 'node:child_process';
 import { access, mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
@@ -12,9 +14,10 @@ import { join } from 'node:path';
 
 // The server on `listen`, and its address once it says it listens there (on
 // its first line).
-async function listening(program, data, pageFolder, listen) {
-  const server = spawn(program, ['--data', data, '--listen', listen, '--site', pageFolder],
+async function listening(program, data, pageFolder, listen, more) {
+  const server = spawn(program, ['--data', data, '--listen', listen, '--site', pageFolder, ...more],
                        { stdio: ['ignore', 'pipe', 'inherit'] });
+  const scheme = more.includes('--tls-cert') ? 'https' : 'http';
   const address = await new Promise((resolve, reject) => {
     let out = '';
     const said = (chunk) => {
@@ -24,7 +27,7 @@ async function listening(program, data, pageFolder, listen) {
       // Read on, so that the server never waits on a full pipe.
       server.stdout.off('data', said);
       server.stdout.resume();
-      resolve(`http://${heard[1]}/`);
+      resolve(`${scheme}://${heard[1]}/`);
     };
     server.stdout.on('data', said);
     server.on('exit', (code) => reject(new Error(`morvex2-server stopped (${code}) before listening: ${out}`)));
@@ -32,7 +35,7 @@ async function listening(program, data, pageFolder, listen) {
   return { server, address };
 }
 
-export async function startWorldServer(pageFolder, sourceFolder, test) {
+export async function startWorldServer(pageFolder, sourceFolder, test, more = []) {
   const program = process.env.MORVEX2_SERVER || join(sourceFolder, 'build/release/server/morvex2-server');
   try {
     await access(program);
@@ -41,7 +44,7 @@ export async function startWorldServer(pageFolder, sourceFolder, test) {
     return null;
   }
   const data = await mkdtemp(join(tmpdir(), 'morvex2-world-'));
-  let { server, address } = await listening(program, data, pageFolder, '127.0.0.1:0');
+  let { server, address } = await listening(program, data, pageFolder, '127.0.0.1:0', more);
   // Stopped however the test ends, so that no server outlives it.
   process.on('exit', () => server.kill());
   const down = () => new Promise((resolve) => {
@@ -57,7 +60,7 @@ export async function startWorldServer(pageFolder, sourceFolder, test) {
     down,
     // Back on its store and port.
     async up() {
-      ({ server } = await listening(program, data, pageFolder, new URL(address).host));
+      ({ server } = await listening(program, data, pageFolder, new URL(address).host, more));
     },
     async stop() {
       await down();
