@@ -34,6 +34,7 @@ import { pairedWindows, pairedReport } from './paired.mjs';
 import { threadTicks, sharesBetween, pauseBrowser } from './threads.mjs';
 import { readFile, readdir, mkdtemp, rm } from 'node:fs/promises';
 import { gzipSync } from 'node:zlib';
+import { execFileSync } from 'node:child_process';
 import { loadavg, tmpdir } from 'node:os';
 import { join, relative } from 'node:path';
 
@@ -116,9 +117,11 @@ async function firstFrameMs(page, address) {
 
 // A phone of the slow kind: the CPU slowed 4 x, 1.6 Mbit/s each way with
 // 150 ms of latency. From a cold cache, then from the service worker's.
-async function slowPhoneFirstFrames(address) {
+// Over https with the test's own certificate, which the service worker does
+// not accept, only the cold visit is measured (fromCache null).
+async function slowPhoneFirstFrames(address, { tls = false } = {}) {
   const profile = await mkdtemp(join(tmpdir(), 'morvex2-measure-slow-'));
-  const context = await chromium.launchPersistentContext(profile, launchOptions);
+  const context = await chromium.launchPersistentContext(profile, { ...launchOptions, ignoreHTTPSErrors: tls });
   try {
     const page = await context.newPage();
     await page.addInitScript(notePuts);
@@ -130,6 +133,7 @@ async function slowPhoneFirstFrames(address) {
       { offline: false, latency: 150, downloadThroughput: 200000, uploadThroughput: 200000 });
     const cold = await firstFrameMs(page, address);
     const coldSteps = await startSteps(page);
+    if (tls) return { cold, fromCache: null, coldSteps, cachedSteps: 'not measured' };
     // The worker fetches the build again once the game runs; then a visit
     // comes from its cache.
     while (!(await keptOffline(page))) await sleep(500);
@@ -164,10 +168,11 @@ async function startFigures() {
     await context.close();
     await rm(profile, { recursive: true, force: true, maxRetries: 5 });
   }
-  const slowPhone = async (how, address) => {
-    const slow = await slowPhoneFirstFrames(address);
+  const seconds = (ms) => (ms === null ? 'not measured' : `${(ms / 1000).toFixed(3)} s`);
+  const slowPhone = async (how, address, tls = false) => {
+    const slow = await slowPhoneFirstFrames(address, { tls });
     results.push(`first frame on a slow phone (CPU / 4, 1.6 Mbit/s, 150 ms), ${how}: ` +
-                 `cold ${(slow.cold / 1000).toFixed(3)} s, from the service worker's cache ${(slow.fromCache / 1000).toFixed(3)} s (${load()})`);
+                 `cold ${seconds(slow.cold)}, from the service worker's cache ${seconds(slow.fromCache)} (${load()})`);
     results.push(`  cold:  ${slow.coldSteps}`);
     results.push(`  cache: ${slow.cachedSteps}`);
   };
@@ -176,15 +181,24 @@ async function startFigures() {
     await slowPhone(`files sent ${compressed ? 'gzipped' : 'as they are'}`, server.address);
   }
   // As the world tables' server hosts the page: its own precompressed copies,
-  // validators and cache headers.
-  const world = await startWorldServer(pageFolder, sourceFolder, 'the page hosted by morvex2-server');
-  if (world) {
+  // validators and cache headers; over http, and over its own TLS as a host
+  // without a proxy serves it, where the browser also takes the brotli copies
+  // (it asks for them only over https).
+  const keys = await mkdtemp(join(tmpdir(), 'morvex2-measure-tls-'));
+  execFileSync('openssl', ['req', '-x509', '-newkey', 'rsa:2048', '-nodes', '-days', '1', '-subj', '/CN=127.0.0.1',
+                           '-addext', 'subjectAltName=IP:127.0.0.1', '-keyout', join(keys, 'key.pem'),
+                           '-out', join(keys, 'cert.pem')], { stdio: 'ignore' });
+  for (const tls of [false, true]) {
+    const world = await startWorldServer(pageFolder, sourceFolder, 'the page hosted by morvex2-server',
+      tls ? ['--tls-cert', join(keys, 'cert.pem'), '--tls-key', join(keys, 'key.pem')] : []);
+    if (!world) break;
     try {
-      await slowPhone('files sent by morvex2-server', world.address);
+      await slowPhone(`files sent by morvex2-server over ${tls ? 'its own TLS' : 'http'}`, world.address, tls);
     } finally {
       await world.stop();
     }
   }
+  await rm(keys, { recursive: true, force: true });
   return results;
 }
 
