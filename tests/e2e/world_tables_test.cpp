@@ -403,4 +403,43 @@ TEST_F(WorldRun, HostileNumbersInTheWorldTableStayInTheirColumns) {
   ExpectGoldenFrame(Shot("hostile.png"), "world_table_hostile.png");
 }
 
+// An entry's replay that came but cannot be read: RETURN says so on the band
+// and on standard error, and the world's table stays up for another choice.
+TEST_F(WorldRun, AWorldReplayThatCannotBeReadIsSaidWhereTheTableIs) {
+  const std::string game =
+      FileText(fs::path(MORVEX2_SOURCE_DIR) / "tests/replays/advanced_chain.mvr");
+  ASSERT_GT(game.size(), 64u);
+  std::string flipped = game;
+  flipped[game.size() / 2] = static_cast<char>(flipped[game.size() / 2] ^ 0x10);
+  const struct {
+    const char* what;
+    std::string bytes;
+    const char* reason;
+  } cases[] = {
+      {"bytes that are no replay", "<html>a captive portal's page</html>", "not a Morvex2 replay"},
+      {"half a replay", game.substr(0, game.size() / 2), "checksum does not match"},
+      {"a replay with one byte changed", flipped, "checksum does not match"},
+  };
+  for (const auto& c : cases) {
+    world_.entryReplay = c.bytes;
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    const GameRun run =
+        RunGame(folder_, "wait 300\nkey F1\nwait 200\nkey TAB\nwait 200\nkey RETURN\nwait 200\n" +
+                             Capture("unreadable.png") + "key DOWN\nwait 100\n" +
+                             Capture("still.png") + "key ESC\n");
+    const std::string said = testing::internal::GetCapturedStderr();
+    const std::string printed = testing::internal::GetCapturedStdout();
+    ASSERT_EQ(run.exitCode, 0) << c.what;
+    EXPECT_NE(said.find(std::string("morvex2: the world entry's replay cannot be shown: ")),
+              std::string::npos)
+        << c.what << ": " << said;
+    EXPECT_NE(said.find(c.reason), std::string::npos) << c.what << ": " << said;
+    EXPECT_EQ(printed.find("replay "), std::string::npos) << c.what << ": nothing was played";
+    ExpectGoldenFrame(Shot("unreadable.png"), "world_replay_unreadable.png");
+    // The band keeps saying it while the player chooses another row.
+    ExpectGoldenFrame(Shot("still.png"), "world_replay_unreadable_second_chosen.png");
+  }
+}
+
 }  // namespace
