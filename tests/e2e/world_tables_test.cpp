@@ -86,11 +86,13 @@ struct FakeWorld {
     } else if (line.ends_with("/replay") && request.method == "POST") {
       results.push_back(request.body);
       response.status = resultStatus;
-      response.body = resultStatus == 201
-                          ? "{\"status\":\"accepted\",\"entry\":7,\"rank\":1,\"score\":0,"
-                            "\"removed\":0,\"level\":0}"
-                          : "{\"status\":\"refused\",\"code\":\"store-unavailable\","
-                            "\"reason\":\"The store is away.\"}";
+      response.body =
+          resultStatus == 201   ? "{\"status\":\"accepted\",\"entry\":7,\"rank\":1,\"score\":0,"
+                                  "\"removed\":0,\"level\":0}"
+          : resultStatus == 409 ? "{\"status\":\"refused\",\"code\":\"ticket-used\","
+                                  "\"reason\":\"The ticket has already been redeemed.\"}"
+                                : "{\"status\":\"refused\",\"code\":\"store-unavailable\","
+                                  "\"reason\":\"The store is away.\"}";
     } else if (line.starts_with("GET /api/v1/tables/")) {
       response.status = 200;
       response.body = table;
@@ -190,6 +192,22 @@ TEST_F(WorldRun, WithoutAnAnswerTheGameStartsAtOnceUnrankedAndSaysSoOnce) {
     EXPECT_EQ(request, "POST /api/v1/tickets") << "only tickets are asked for";
   }
   ExpectGoldenFrame(Shot("unranked.png"), "world_not_ranked.png");
+}
+
+// Another game on this data folder sent this game's kept result first: the
+// server answers that the ticket was used, and the game's own result is in.
+TEST_F(WorldRun, AResultWhoseKeptCopyWasEnteredFirstShowsAsEntered) {
+  world_.resultStatus = 409;
+  testing::internal::CaptureStderr();
+  const GameRun run = RunGame(
+      folder_, PlayAdvancedToGameOver() + "wait 200\n" + Capture("entered.png") + "key ESC\n",
+      1796488723, {}, platform::Language::kEnglish);
+  const std::string said = testing::internal::GetCapturedStderr();
+  ASSERT_EQ(run.exitCode, 0);
+  EXPECT_EQ(said.find("refused"), std::string::npos) << said;
+  EXPECT_FALSE(fs::exists(folder_ / kPendingSubmissionsName));
+  // The Linux game's shared-folder run holds its screen's band to this one.
+  ExpectGoldenFrame(Shot("entered.png"), "world_entered_english.png");
 }
 
 TEST_F(WorldRun, AResultTheServerCannotTakeIsKeptAndSentAgainAtTheNextStart) {
