@@ -52,6 +52,8 @@ part "the page on the world-table server"
 "$root/tests/web/run.sh" world_test.mjs
 part "the page's kept world results sent again"
 "$root/tests/web/run.sh" outbox_test.mjs
+part "the page's world entry that cannot be read"
+"$root/tests/web/run.sh" world_entry_test.mjs
 part "Windows games on the world-table server"
 ctest --test-dir "$root/build/windows" --output-on-failure -L world
 part "all passed"
