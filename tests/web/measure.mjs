@@ -6,7 +6,8 @@
 // and gzip, each file by itself); the time, and where it goes, from the page's load
 // to the game's first frame, plainly, from a cold cache on a slow phone (the
 // CPU slowed 4 x, 1.6 Mbit/s with 150 ms of latency) and from the service
-// worker's cache on the same phone; and the CPU share of all of chromium's
+// worker's cache on the same phone (the files sent as they are, gzipped, and
+// by morvex2-server as it hosts the page); and the CPU share of all of chromium's
 // processes, by kind of thread (threads.mjs), on the title screen, in a
 // running game and hidden behind another tab, for the game's page against
 // the floor (and hidden, an empty tab).
@@ -25,12 +26,15 @@
 //   bytes and the first frames; about 15 minutes in all)
 import { chromium } from 'playwright-core';
 import { servePage } from './serve.mjs';
+import { startWorldServer } from './world_server.mjs';
 import { launchTabs } from './tabs.mjs';
-import { notePuts, takenPuts, playOnFloor, floorFolder, launchOptions, measuredFlags } from './puts.mjs';
+import { notePuts, takenPuts, playOnFloor, floorFolder, launchOptions, measuredFlags, whenModuleMade, noteDecodes,
+         tunesDecoded, keptOfflineInTab } from './puts.mjs';
 import { pairedWindows, pairedReport } from './paired.mjs';
 import { threadTicks, sharesBetween, pauseBrowser } from './threads.mjs';
 import { readFile, readdir, mkdtemp, rm } from 'node:fs/promises';
 import { gzipSync } from 'node:zlib';
+import { execFileSync } from 'node:child_process';
 import { loadavg, tmpdir } from 'node:os';
 import { join, relative } from 'node:path';
 
@@ -62,21 +66,6 @@ async function siteBytes(folder, only = null) {
 const keptOffline = async (page) => page.evaluate(async () => (await caches.keys()).length === 1 &&
   (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated');
 
-// Runs `then(made)` on the page's Module as it is made (page.js makes it,
-// the module's script takes it up), before anything reads it; a script run
-// in the page first: `(${whenModuleMade})(${then})`.
-function whenModuleMade(then) {
-  let module;
-  Object.defineProperty(window, 'Module', {
-    configurable: true,
-    get: () => module,
-    set: (made) => {
-      if (made === module) return;
-      module = made;
-      then(made);
-    },
-  });
-}
 // Notes when the game's start passes each of its steps: every run dependency
 // removed (the wasm compiled and instantiated, the preloaded data, the
 // player's data folder read from storage, ...) and when the runtime is ready
@@ -128,9 +117,11 @@ async function firstFrameMs(page, address) {
 
 // A phone of the slow kind: the CPU slowed 4 x, 1.6 Mbit/s each way with
 // 150 ms of latency. From a cold cache, then from the service worker's.
-async function slowPhoneFirstFrames() {
+// Over https with the test's own certificate, which the service worker does
+// not accept, only the cold visit is measured (fromCache null).
+async function slowPhoneFirstFrames(address, { tls = false } = {}) {
   const profile = await mkdtemp(join(tmpdir(), 'morvex2-measure-slow-'));
-  const context = await chromium.launchPersistentContext(profile, launchOptions);
+  const context = await chromium.launchPersistentContext(profile, { ...launchOptions, ignoreHTTPSErrors: tls });
   try {
     const page = await context.newPage();
     await page.addInitScript(notePuts);
@@ -140,12 +131,13 @@ async function slowPhoneFirstFrames() {
     await cdp.send('Emulation.setCPUThrottlingRate', { rate: 4 });
     await cdp.send('Network.emulateNetworkConditions',
       { offline: false, latency: 150, downloadThroughput: 200000, uploadThroughput: 200000 });
-    const cold = await firstFrameMs(page, server.address);
+    const cold = await firstFrameMs(page, address);
     const coldSteps = await startSteps(page);
+    if (tls) return { cold, fromCache: null, coldSteps, cachedSteps: 'not measured' };
     // The worker fetches the build again once the game runs; then a visit
     // comes from its cache.
     while (!(await keptOffline(page))) await sleep(500);
-    const fromCache = await firstFrameMs(page, server.address);
+    const fromCache = await firstFrameMs(page, address);
     return { cold, fromCache, coldSteps, cachedSteps: await startSteps(page) };
   } finally {
     await context.close();
@@ -176,14 +168,37 @@ async function startFigures() {
     await context.close();
     await rm(profile, { recursive: true, force: true, maxRetries: 5 });
   }
-  for (const compressed of [false, true]) {
-    server.compress(compressed);
-    const slow = await slowPhoneFirstFrames();
-    results.push(`first frame on a slow phone (CPU / 4, 1.6 Mbit/s, 150 ms), files sent ${compressed ? 'gzipped' : 'as they are'}: ` +
-                 `cold ${(slow.cold / 1000).toFixed(3)} s, from the service worker's cache ${(slow.fromCache / 1000).toFixed(3)} s (${load()})`);
+  const seconds = (ms) => (ms === null ? 'not measured' : `${(ms / 1000).toFixed(3)} s`);
+  const slowPhone = async (how, address, tls = false) => {
+    const slow = await slowPhoneFirstFrames(address, { tls });
+    results.push(`first frame on a slow phone (CPU / 4, 1.6 Mbit/s, 150 ms), ${how}: ` +
+                 `cold ${seconds(slow.cold)}, from the service worker's cache ${seconds(slow.fromCache)} (${load()})`);
     results.push(`  cold:  ${slow.coldSteps}`);
     results.push(`  cache: ${slow.cachedSteps}`);
+  };
+  for (const compressed of [false, true]) {
+    server.compress(compressed);
+    await slowPhone(`files sent ${compressed ? 'gzipped' : 'as they are'}`, server.address);
   }
+  // As the world tables' server hosts the page: its own precompressed copies,
+  // validators and cache headers; over http, and over its own TLS as a host
+  // without a proxy serves it, where the browser also takes the brotli copies
+  // (it asks for them only over https).
+  const keys = await mkdtemp(join(tmpdir(), 'morvex2-measure-tls-'));
+  execFileSync('openssl', ['req', '-x509', '-newkey', 'rsa:2048', '-nodes', '-days', '1', '-subj', '/CN=127.0.0.1',
+                           '-addext', 'subjectAltName=IP:127.0.0.1', '-keyout', join(keys, 'key.pem'),
+                           '-out', join(keys, 'cert.pem')], { stdio: 'ignore' });
+  for (const tls of [false, true]) {
+    const world = await startWorldServer(pageFolder, sourceFolder, 'the page hosted by morvex2-server',
+      tls ? ['--tls-cert', join(keys, 'cert.pem'), '--tls-key', join(keys, 'key.pem')] : []);
+    if (!world) break;
+    try {
+      await slowPhone(`files sent by morvex2-server over ${tls ? 'its own TLS' : 'http'}`, world.address, tls);
+    } finally {
+      await world.stop();
+    }
+  }
+  await rm(keys, { recursive: true, force: true });
   return results;
 }
 
@@ -220,25 +235,6 @@ async function cpuOf(profile, work) {
   return { result, text: `${share.all.toFixed(2)} % of a core over ${((Date.now() - start) / 1000).toFixed(1)} s` };
 }
 const pauseOne = (side, paused) => pauseBrowser(side.profile, paused);
-// Counts the tunes the game hands the page to decode (page.js makes Module
-// with its decoder).
-function noteDecodes(made) {
-  window.morvex2TunesToDecode = 0;
-  const decode = made.morvex2DecodeTune;
-  if (!decode) return;
-  made.morvex2DecodeTune = (...tune) => {
-    window.morvex2TunesToDecode += 1;
-    return decode(...tune);
-  };
-}
-// Every tune that came handed to the page to decode, and none of them still
-// decoding (the game lets go of a tune's samples once it has them all). The
-// game asks for all its tunes on the title.
-const tunesDecoded = `window.morvex2TunesToDecode > 0 && window.morvex2TunesToDecode >=
-  performance.getEntriesByType('resource').filter((entry) => /\\/tunes\\//.test(entry.name)).length &&
-  [...Module.morvex2DecodedTunes.values()].every((samples) => samples !== null)`;
-const keptOfflineInTab = `(async () => (await caches.keys()).length === 1 &&
-  (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated')()`;
 // What the browser does after a start or a change of screen before it runs
 // as it will: the top tier's compiles of the new screen's code, the sound's start.
 const warmUpMs = 5000;
