@@ -80,6 +80,32 @@ std::uint32_t Mix(std::uint32_t a, std::uint32_t b, unsigned share) {
   return (even & 0x00FF00FFu) | (odd & 0xFF00FF00u);
 }
 
+// Eight 16-bit lanes: four pixels, each byte of a pixel in a lane of its own
+// once split into even and odd bytes.
+using EightLanes = std::uint16_t __attribute__((vector_size(16)));
+
+// Mix over a run of pixels, four at a time: the same sums as Mix, one lane a
+// byte, which stay below 65536 as they do there. Half of a target row at
+// 1920 x 1080 is mixed; the compiler leaves the plain loop one pixel at a time.
+void MixRun(const std::uint32_t* a, const std::uint32_t* b, unsigned share, int count,
+            std::uint32_t* to) {
+  const EightLanes low = EightLanes{} + std::uint16_t{0x00FF};
+  const EightLanes keeps = EightLanes{} + static_cast<std::uint16_t>(256 - share);
+  const EightLanes shares = EightLanes{} + static_cast<std::uint16_t>(share);
+  int c = 0;
+  for (; c + 4 <= count; c += 4) {
+    EightLanes from;
+    EightLanes into;
+    std::memcpy(&from, a + c, sizeof from);
+    std::memcpy(&into, b + c, sizeof into);
+    const EightLanes even = ((from & low) * keeps + (into & low) * shares) >> 8;
+    const EightLanes odd = ((from >> 8) * keeps + (into >> 8) * shares) & ~low;
+    const EightLanes mixed = even | odd;
+    std::memcpy(to + c, &mixed, sizeof mixed);
+  }
+  for (; c < count; ++c) to[c] = Mix(a[c], b[c], share);
+}
+
 }  // namespace
 
 void ColourTables::Prepare(const SDL_PixelFormat& format) {
@@ -289,8 +315,7 @@ SDL_Rect FrameScaler::DrawFiltered(const std::uint16_t* frame, const SDL_Rect& p
     // One after the other: the second may take the place of a line the first kept.
     const std::uint32_t* upper = Stretched(frame, down.from, left, right, lines);
     const std::uint32_t* lower = Stretched(frame, down.from + 1, left, right, lines);
-    auto* out = reinterpret_cast<std::uint32_t*>(to);
-    for (int c = 0; c < where.w; ++c) out[c] = Mix(upper[c], lower[c], down.next);
+    MixRun(upper, lower, down.next, where.w, reinterpret_cast<std::uint32_t*>(to));
   }
   if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
   return where;

@@ -53,8 +53,8 @@ struct Change {
   int x, y;
 };
 
-TEST(FrameChanges, FindsTheBandsThatChanged) {
-  // 40 pixels a row: two whole steps of sixteen and eight pixels after them.
+TEST(FrameChanges, FindsThePartsThatChanged) {
+  // 88 pixels a row: five whole steps of sixteen and eight pixels after them.
   struct Case {
     const char* what;
     std::vector<Change> changes;
@@ -62,22 +62,66 @@ TEST(FrameChanges, FindsTheBandsThatChanged) {
   } const cases[] = {
       {"nothing", {}, ""},
       {"one pixel", {{5, 2}}, "[5,2 1x1]"},
-      {"the first and last pixels of a row", {{0, 1}, {39, 1}}, "[0,1 40x1]"},
-      {"inside the pixels after the last step", {{33, 0}, {35, 0}}, "[33,0 3x1]"},
+      {"the first and last pixels of a row", {{0, 1}, {87, 1}}, "[0,1 1x1][87,1 1x1]"},
+      {"inside the pixels after the last step", {{81, 0}, {83, 0}}, "[81,0 3x1]"},
       {"across the edge of a step", {{15, 4}, {16, 4}}, "[15,4 2x1]"},
-      {"the last pixel of the last whole step", {{31, 3}}, "[31,3 1x1]"},
-      {"adjoining rows make one band", {{10, 1}, {3, 2}, {20, 3}}, "[3,1 18x3]"},
-      {"a row between them keeps bands apart", {{10, 0}, {12, 2}}, "[10,0 1x1][12,2 1x1]"},
+      {"the last pixel of the last whole step", {{79, 3}}, "[79,3 1x1]"},
+      {"a narrow gap in a row is sent again", {{0, 1}, {32, 1}}, "[0,1 33x1]"},
+      {"a gap of kApart keeps two parts", {{0, 1}, {33, 1}}, "[0,1 1x1][33,1 1x1]"},
+      {"apart across a whole unchanged step", {{10, 0}, {60, 0}}, "[10,0 1x1][60,0 1x1]"},
+      {"changes in the last step and the pixels after it", {{64, 2}, {87, 2}}, "[64,2 24x1]"},
+      {"adjoining rows make one part", {{10, 1}, {3, 2}, {20, 3}}, "[3,1 18x3]"},
+      {"a row between them keeps parts apart", {{10, 0}, {12, 2}}, "[10,0 1x1][12,2 1x1]"},
+      {"side by side in the same rows, two parts",
+       {{5, 1}, {5, 2}, {60, 2}, {60, 3}},
+       "[5,1 1x2][60,2 1x2]"},
+      {"a part takes in a change near it in the row below", {{5, 1}, {36, 2}}, "[5,1 32x2]"},
+      {"but not one far from it", {{5, 1}, {38, 2}}, "[5,1 1x1][38,2 1x1]"},
   };
   for (const Case& c : cases) {
-    platform::PixelBuffer frame(40, 5);
+    platform::PixelBuffer frame(88, 5);
     frame.Fill(0x1234);
     platform::FrameChanges changes;
-    changes.Reset(40, 5);
-    EXPECT_EQ(RectsText(changes.Compare(frame)), "[0,0 40x5]") << "the first frame is all new";
+    changes.Reset(88, 5);
+    EXPECT_EQ(RectsText(changes.Compare(frame)), "[0,0 88x5]") << "the first frame is all new";
     for (const Change& at : c.changes) frame.Row(at.y)[at.x] = 0xBEEF;
     EXPECT_EQ(RectsText(changes.Compare(frame)), c.expected) << c.what;
     EXPECT_EQ(RectsText(changes.Compare(frame)), "") << c.what << ": shown after the compare";
+  }
+}
+
+// Told where the frame was written, the compare looks only there, in the
+// columns of each area, and finds the parts it finds looking everywhere.
+TEST(FrameChanges, WrittenAreasGiveThePartsOfAWholeCompare) {
+  struct Case {
+    const char* what;
+    std::vector<RECT> written;
+    std::vector<Change> changes;
+  } const cases[] = {
+      {"two areas in the same rows, changes near each other",
+       {{0, 0, 20, 3}, {30, 0, 60, 3}},
+       {{15, 1}, {35, 1}}},
+      {"two areas in the same rows, changes far apart",
+       {{0, 0, 20, 3}, {60, 0, 88, 3}},
+       {{2, 1}, {80, 1}}},
+      {"overlapping areas", {{0, 0, 40, 4}, {20, 2, 70, 5}}, {{25, 3}, {39, 0}, {69, 4}}},
+      {"an area off the frame's edges", {{-10, -10, 200, 2}, {40, 1, 45, 99}}, {{0, 0}, {42, 4}}},
+      {"areas written with nothing changed", {{0, 0, 88, 5}}, {}},
+  };
+  for (const Case& c : cases) {
+    platform::PixelBuffer frame(88, 5);
+    frame.Fill(0x1234);
+    platform::FrameChanges told;
+    platform::FrameChanges whole;
+    told.Reset(88, 5);
+    whole.Reset(88, 5);
+    const std::vector<RECT> all{{0, 0, 88, 5}};
+    told.Compare(frame, {7, 1, &all});
+    whole.Compare(frame);
+    for (const Change& at : c.changes) frame.Row(at.y)[at.x] = 0xBEEF;
+    const std::string found = RectsText(told.Compare(frame, {7, 2, &c.written}));
+    EXPECT_EQ(found, RectsText(whole.Compare(frame))) << c.what;
+    EXPECT_EQ(found.empty(), c.changes.empty()) << c.what;
   }
 }
 
