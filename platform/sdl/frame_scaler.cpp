@@ -85,8 +85,11 @@ std::uint32_t Mix(std::uint32_t a, std::uint32_t b, unsigned share) {
 using EightLanes = std::uint16_t __attribute__((vector_size(16)));
 
 // Mix over a run of pixels, four at a time: the same sums as Mix, one lane a
-// byte, which stay below 65536 as they do there. Half of a target row at
-// 1920 x 1080 is mixed; the compiler leaves the plain loop one pixel at a time.
+// byte, which stay below 65536 as they do there. The compiler leaves the plain
+// loop one pixel at a time, and at 1920 x 1080 a third of the rows are mixed.
+// scale_bench side by side with that loop (CPU time, medians of 5, two rounds,
+// load 21): the title's five parts 64 and 66 us against 95 and 109, a whole
+// frame 1.2 and 1.8 ms against 2.3 and 2.0.
 void MixRun(const std::uint32_t* a, const std::uint32_t* b, unsigned share, int count,
             std::uint32_t* to) {
   const EightLanes low = EightLanes{} + std::uint16_t{0x00FF};
