@@ -14,7 +14,7 @@ namespace {
 
 // A bundle's first certificate comes after a few lines of comments at most;
 // this much is read to find it, whatever the file's size.
-constexpr std::size_t kLookedAt = 64 * 1024;
+constexpr std::size_t kLookedAt = std::size_t{64} * 1024;
 constexpr std::string_view kCertificateMark = "-----BEGIN CERTIFICATE-----";
 
 TrustedAuthorities Problem(const std::string& file, const std::string& why) {
