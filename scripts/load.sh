@@ -3,8 +3,8 @@
 # submission load (with one client reading beside it: the playback must not hold the reads
 # up) and a burst of submissions at once with bench/world_load; the burst's answers are then
 # checked against what the store holds. Then, on the embedded store, ten thousand idle or slow
-# connections held open (scripts/hold_connections.py) while one normal client reads. Not a
-# test: the figures depend on the machine and on what else runs on it (the load average is
+# connections held open (scripts/hold_connections.py) while one normal client reads, each of
+# its requests timed (scripts/latency_probe.py). Not a test: the figures depend on the machine and on what else runs on it (the load average is
 # printed before each part). The server's memory is printed at rest and at its peak.
 #
 # Usage: scripts/load.sh [sqlite|postgresql|both|connections|all]   (default: all)
@@ -153,8 +153,7 @@ if [ "$connections" = yes ]; then
   for mode in keep-alive close; do
     echo "-- one client reading beside them, connection: $mode"
     load
-    wrk -t1 -c1 -d10s --latency -H "Connection: $mode" "http://127.0.0.1:$port/api/v1/tables/1" |
-      grep -E 'Requests/sec|^ +(50|99)%|Socket errors' | sed 's/^ */   /'
+    python3 "$root/scripts/latency_probe.py" "$port" 10 "$mode"
   done
   wait "$holder"
   sed 's/^/   /' "$work/hold.txt"

@@ -16,4 +16,22 @@ Answer Health(Store& store) {
   return away;
 }
 
+Answer HealthCheck::Now() {
+  std::unique_lock lock(mutex_);
+  if (probing_) {
+    const std::uint64_t underWay = probes_;
+    ended_.wait(lock, [&] { return probes_ != underWay; });
+    return last_;
+  }
+  probing_ = true;
+  lock.unlock();
+  Answer verdict = probe_();
+  lock.lock();
+  last_ = verdict;
+  probing_ = false;
+  ++probes_;
+  ended_.notify_all();
+  return verdict;
+}
+
 }  // namespace server

@@ -94,7 +94,7 @@ Answer Page(Service& service, const Request& /*request*/, std::string_view /*id*
 }
 
 Answer Healthz(Service& service, const Request& /*request*/, std::string_view /*id*/) {
-  return Health(*service.store);
+  return service.health ? service.health->Now() : Health(*service.store);
 }
 
 Answer MetricsText(Service& service, const Request& /*request*/, std::string_view /*id*/) {

@@ -10,6 +10,7 @@
 
 #include "server/answer.h"
 #include "server/browser_policy.h"
+#include "server/health.h"
 #include "server/metrics.h"
 #include "server/open_tickets.h"
 #include "server/rate_limit.h"
@@ -29,6 +30,7 @@ struct Service {
   OpenTickets* openTickets = nullptr;         // none: tickets are not bounded
   RefusalLog* refusals = nullptr;             // none: every refusal is logged
   TableCache* tables = nullptr;               // none: every table read is made anew
+  HealthCheck* health = nullptr;              // none: every /healthz probes the store
   std::optional<std::filesystem::path> site;  // none: no page at /
   BrowserPolicy browser;
 };

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "server/health.h"
 #include "server/http_server.h"
 #include "server/metrics.h"
 #include "server/open_tickets.h"
@@ -143,6 +144,7 @@ int Serve(Store& store, const ServerOptions& options) {
   RefusalLog refusals;
   // A second: the other processes' new entries show within it.
   TableCache tables(std::chrono::seconds(1));
+  HealthCheck health([&store] { return Health(store); });
   Service service{
       .store = &store,
       .verifier = &verifier,
@@ -151,6 +153,7 @@ int Serve(Store& store, const ServerOptions& options) {
       .openTickets = &openTickets,
       .refusals = &refusals,
       .tables = &tables,
+      .health = &health,
       .site = options.site ? std::optional(std::filesystem::path(*options.site)) : InstalledSite(),
       .browser = {.allowedOrigins = options.allowedOrigins, .tls = !options.tlsCert.empty()}};
   return ServeHttp(options, service) ? 0 : kFailed;

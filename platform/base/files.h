@@ -1,9 +1,10 @@
 // Everything the game asks of the system's files and folders: opening,
 // reading, locking, the one atomic replace, the folders it makes and works
 // in, and the login name that the player's first name comes from. Only the
-// implementations of this header (files_posix.cpp, files_windows.cpp, chosen
-// by CMake) call the system; the rest of the game speaks only to these names,
-// so another system needs another implementation and nothing else.
+// implementations of this header (files_posix.cpp,
+// platform/windows/files_windows.cpp, chosen by CMake) call the system; the
+// rest of the game speaks only to these names, so another system needs
+// another implementation and nothing else.
 //
 // Failures set errno, as the system's own calls do, so that callers can tell
 // a missing file (ENOENT) or a folder that takes no new file (EACCES, EPERM,

@@ -65,8 +65,8 @@ while IFS=: read -r file line text; do
 done < <(grep -rnE --include='*.cpp' --include='*.h' "$include" \
            $(printf '%s\n' "${!may[@]}" | cut -d/ -f1 | sort -u) || true)
 # SDL stays in the real host. Only platform/sdl and its X11 accelerator talk
-# to SDL, above them the folders whose line names the host (the browser's
-# platform/web/, app/, bench/),
+# to SDL, above them the folders whose line names the host (the targets'
+# platform/web/ and platform/windows/, app/, bench/),
 # and beside them tools/measure/, the preload that stands between the real
 # game and SDL's present calls. No other file reaches an SDL header through
 # any chain of includes: not the game's code, which sees surfaces through

@@ -1,14 +1,17 @@
-// The server's parts that hold no connection: what its log lines become, and
-// the count of open tickets.
+// The server's parts that hold no connection: what its log lines become, the
+// count of open tickets, and the health check's probes.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "server/health.h"
 #include "server/open_tickets.h"
 #include "server/server_log.h"
 
 namespace {
 
+using server::Answer;
+using server::HealthCheck;
 using server::kLogLineBytes;
 using server::LogSafe;
 using server::OpenTickets;
@@ -58,6 +61,26 @@ TEST(OpenTicketsTest, ARefusedOrClosedTicketGivesItsPlaceBack) {
   // Past their expiry, all go.
   EXPECT_EQ(open.Count(kNow + 401), 0u);
   EXPECT_FALSE(open.Reserve("2001:db8::2", kNow + 401));
+}
+
+// Probes are shared only while one is under way: the verdict is never kept
+// past it, so a store that fails is told by the next request, and one that
+// came back is as soon.
+TEST(HealthCheckTest, EachRequestAfterAProbeProbesAnew) {
+  int probes = 0;
+  bool failing = false;
+  HealthCheck check([&] {
+    ++probes;
+    Answer verdict;
+    verdict.status = failing ? 503 : 200;
+    return verdict;
+  });
+  EXPECT_EQ(check.Now().status, 200);
+  failing = true;
+  EXPECT_EQ(check.Now().status, 503);
+  failing = false;
+  EXPECT_EQ(check.Now().status, 200);
+  EXPECT_EQ(probes, 3);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/base/wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace {
 

@@ -6,7 +6,8 @@
 // and gzip, each file by itself); the time, and where it goes, from the page's load
 // to the game's first frame, plainly, from a cold cache on a slow phone (the
 // CPU slowed 4 x, 1.6 Mbit/s with 150 ms of latency) and from the service
-// worker's cache on the same phone; and the CPU share of all of chromium's
+// worker's cache on the same phone (the files sent as they are, gzipped, and
+// by morvex2-server as it hosts the page); and the CPU share of all of chromium's
 // processes, by kind of thread (threads.mjs), on the title screen, in a
 // running game and hidden behind another tab, for the game's page against
 // the floor (and hidden, an empty tab).
@@ -25,12 +26,14 @@
 //   bytes and the first frames; about 15 minutes in all)
 import { chromium } from 'playwright-core';
 import { servePage } from './serve.mjs';
+import { startWorldServer } from './world_server.mjs';
 import { launchTabs } from './tabs.mjs';
 import { notePuts, takenPuts, playOnFloor, floorFolder, launchOptions, measuredFlags } from './puts.mjs';
 import { pairedWindows, pairedReport } from './paired.mjs';
 import { threadTicks, sharesBetween, pauseBrowser } from './threads.mjs';
 import { readFile, readdir, mkdtemp, rm } from 'node:fs/promises';
 import { gzipSync } from 'node:zlib';
+import { execFileSync } from 'node:child_process';
 import { loadavg, tmpdir } from 'node:os';
 import { join, relative } from 'node:path';
 
@@ -128,9 +131,11 @@ async function firstFrameMs(page, address) {
 
 // A phone of the slow kind: the CPU slowed 4 x, 1.6 Mbit/s each way with
 // 150 ms of latency. From a cold cache, then from the service worker's.
-async function slowPhoneFirstFrames() {
+// Over https with the test's own certificate, which the service worker does
+// not accept, only the cold visit is measured (fromCache null).
+async function slowPhoneFirstFrames(address, { tls = false } = {}) {
   const profile = await mkdtemp(join(tmpdir(), 'morvex2-measure-slow-'));
-  const context = await chromium.launchPersistentContext(profile, launchOptions);
+  const context = await chromium.launchPersistentContext(profile, { ...launchOptions, ignoreHTTPSErrors: tls });
   try {
     const page = await context.newPage();
     await page.addInitScript(notePuts);
@@ -140,12 +145,13 @@ async function slowPhoneFirstFrames() {
     await cdp.send('Emulation.setCPUThrottlingRate', { rate: 4 });
     await cdp.send('Network.emulateNetworkConditions',
       { offline: false, latency: 150, downloadThroughput: 200000, uploadThroughput: 200000 });
-    const cold = await firstFrameMs(page, server.address);
+    const cold = await firstFrameMs(page, address);
     const coldSteps = await startSteps(page);
+    if (tls) return { cold, fromCache: null, coldSteps, cachedSteps: 'not measured' };
     // The worker fetches the build again once the game runs; then a visit
     // comes from its cache.
     while (!(await keptOffline(page))) await sleep(500);
-    const fromCache = await firstFrameMs(page, server.address);
+    const fromCache = await firstFrameMs(page, address);
     return { cold, fromCache, coldSteps, cachedSteps: await startSteps(page) };
   } finally {
     await context.close();
@@ -176,14 +182,37 @@ async function startFigures() {
     await context.close();
     await rm(profile, { recursive: true, force: true, maxRetries: 5 });
   }
-  for (const compressed of [false, true]) {
-    server.compress(compressed);
-    const slow = await slowPhoneFirstFrames();
-    results.push(`first frame on a slow phone (CPU / 4, 1.6 Mbit/s, 150 ms), files sent ${compressed ? 'gzipped' : 'as they are'}: ` +
-                 `cold ${(slow.cold / 1000).toFixed(3)} s, from the service worker's cache ${(slow.fromCache / 1000).toFixed(3)} s (${load()})`);
+  const seconds = (ms) => (ms === null ? 'not measured' : `${(ms / 1000).toFixed(3)} s`);
+  const slowPhone = async (how, address, tls = false) => {
+    const slow = await slowPhoneFirstFrames(address, { tls });
+    results.push(`first frame on a slow phone (CPU / 4, 1.6 Mbit/s, 150 ms), ${how}: ` +
+                 `cold ${seconds(slow.cold)}, from the service worker's cache ${seconds(slow.fromCache)} (${load()})`);
     results.push(`  cold:  ${slow.coldSteps}`);
     results.push(`  cache: ${slow.cachedSteps}`);
+  };
+  for (const compressed of [false, true]) {
+    server.compress(compressed);
+    await slowPhone(`files sent ${compressed ? 'gzipped' : 'as they are'}`, server.address);
   }
+  // As the world tables' server hosts the page: its own precompressed copies,
+  // validators and cache headers; over http, and over its own TLS as a host
+  // without a proxy serves it, where the browser also takes the brotli copies
+  // (it asks for them only over https).
+  const keys = await mkdtemp(join(tmpdir(), 'morvex2-measure-tls-'));
+  execFileSync('openssl', ['req', '-x509', '-newkey', 'rsa:2048', '-nodes', '-days', '1', '-subj', '/CN=127.0.0.1',
+                           '-addext', 'subjectAltName=IP:127.0.0.1', '-keyout', join(keys, 'key.pem'),
+                           '-out', join(keys, 'cert.pem')], { stdio: 'ignore' });
+  for (const tls of [false, true]) {
+    const world = await startWorldServer(pageFolder, sourceFolder, 'the page hosted by morvex2-server',
+      tls ? ['--tls-cert', join(keys, 'cert.pem'), '--tls-key', join(keys, 'key.pem')] : []);
+    if (!world) break;
+    try {
+      await slowPhone(`files sent by morvex2-server over ${tls ? 'its own TLS' : 'http'}`, world.address, tls);
+    } finally {
+      await world.stop();
+    }
+  }
+  await rm(keys, { recursive: true, force: true });
   return results;
 }
 

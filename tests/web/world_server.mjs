@@ -3,13 +3,14 @@
 // with an empty data folder and the page's folder as its site. Without the
 // program the test says so and passes nothing off as checked (null). The
 // server's address, its program and its data folder, for the operator's
-// commands a test runs beside it.
+// commands a test runs beside it. `more` are further options of the server:
+// with --tls-cert, it is reached over https.
 import { spawn } from 'node:child_process';
 import { access, mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 
-export async function startWorldServer(pageFolder, sourceFolder, test) {
+export async function startWorldServer(pageFolder, sourceFolder, test, more = []) {
   const program = process.env.MORVEX2_SERVER || join(sourceFolder, 'build/release/server/morvex2-server');
   try {
     await access(program);
@@ -19,14 +20,14 @@ export async function startWorldServer(pageFolder, sourceFolder, test) {
   }
   const data = await mkdtemp(join(tmpdir(), 'morvex2-world-'));
   // The server says its port on its first line.
-  const server = spawn(program, ['--data', data, '--listen', '127.0.0.1:0', '--site', pageFolder],
+  const server = spawn(program, ['--data', data, '--listen', '127.0.0.1:0', '--site', pageFolder, ...more],
                        { stdio: ['ignore', 'pipe', 'inherit'] });
   const address = await new Promise((resolve, reject) => {
     let out = '';
     server.stdout.on('data', (chunk) => {
       out += chunk;
       const listening = /listening on (127\.0\.0\.1:[0-9]+)/.exec(out);
-      if (listening) resolve(`http://${listening[1]}/`);
+      if (listening) resolve(`${more.includes('--tls-cert') ? 'https' : 'http'}://${listening[1]}/`);
     });
     server.on('exit', (code) => reject(new Error(`morvex2-server stopped (${code}) before listening: ${out}`)));
   });

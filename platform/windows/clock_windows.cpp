@@ -17,8 +17,8 @@ std::int64_t MonotonicNs() {
 }
 
 // Sleep counts in the system's timer ticks, which SDL sets to 1 ms while the
-// game runs; a wake-up that comes early sleeps again for the rest. // Whole milliseconds, rounded
-// up, so that the wait is never short.
+// game runs; a wake-up that comes early sleeps again for the rest. Whole
+// milliseconds, rounded up, so that the wait is never short.
 void SleepUntilNs(std::int64_t deadlineNs) {
   for (std::int64_t now = MonotonicNs(); now < deadlineNs; now = MonotonicNs()) {
     ::Sleep(static_cast<DWORD>((deadlineNs - now + 999'999) / 1'000'000));

@@ -1,8 +1,6 @@
 // Windows: WinHTTP's plain calls, each request on a thread of its own, so
 // that none waits behind another (a start stamp must not queue behind a slow
 // submission). The threads are joined as they finish and when the client goes.
-#include "platform/net/http.h"
-
 #include <windows.h>
 #include <winhttp.h>
 
@@ -10,7 +8,8 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/base/wide_text.h"
+#include "platform/net/http.h"
+#include "platform/windows/wide_text.h"
 
 namespace platform::net {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "platform/base/shift_jis.h"
-#include "platform/base/wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace platform {
 

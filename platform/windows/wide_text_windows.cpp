@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "platform/base/wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace platform {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/base/files.h"
-#include "platform/base/wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace platform {
 

@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include "platform/base/arguments.h"
-#include "platform/base/wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace platform {
 

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "platform/base/user_folders.h"
-#include "platform/base/wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace platform {
 

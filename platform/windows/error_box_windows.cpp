@@ -1,8 +1,8 @@
 #include <SDL_syswm.h>
 #include <windows.h>
 
-#include "platform/base/wide_text.h"
 #include "platform/sdl/error_box.h"
+#include "platform/windows/wide_text.h"
 
 namespace platform {
 

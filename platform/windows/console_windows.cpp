@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/base/console.h"
-#include "platform/base/wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace platform {
 
