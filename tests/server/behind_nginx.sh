@@ -67,7 +67,11 @@ start_server() {
   pids[i]=$!
   wait_for 30 grep -q '^listening on 127.0.0.1:' "$log" || { cat "$log"; fail "server $i did not start"; }
   ports[i]="$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$log" | head -n 1)"
-  wait_for 30 curl -sf "http://127.0.0.1:${ports[$i]}/healthz" || { cat "$log"; fail "server $i does not answer"; }
+  if ! wait_for 30 curl -sf -m 5 "http://127.0.0.1:${ports[$i]}/healthz"; then
+    curl -s -m 5 -w ' (%{http_code})\n' "http://127.0.0.1:${ports[$i]}/healthz" || true
+    cat "$log"
+    fail "server $i does not answer"
+  fi
 }
 
 stop_servers() {
