@@ -43,14 +43,17 @@ if [ "$status" -ne 0 ]; then
   echo "== the Windows and browser part failed (status $status); its output is above and in $cross_log"
   exit "$status"
 fi
-# The page as the world-table server of the release build serves it, and a
-# ranked game of the Windows build under Wine against that server: both
-# builds are there now, so the server is named and must be found.
+# The page as the world-table server of the release build serves it, and
+# ranked games of the Windows build under Wine against that server (one of
+# them while it goes down and comes back): both builds are there now, so the
+# server is named and must be found.
 export MORVEX2_SERVER="$root/build/release/server/morvex2-server"
 part "the page on the world-table server"
 "$root/tests/web/run.sh" world_test.mjs
 part "the page's kept world results sent again"
 "$root/tests/web/run.sh" outbox_test.mjs
-part "a Windows game on the world-table server"
+part "the page's world entry that cannot be read"
+"$root/tests/web/run.sh" world_entry_test.mjs
+part "Windows games on the world-table server"
 ctest --test-dir "$root/build/windows" --output-on-failure -L world
 part "all passed"

@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@
 #include "formats/base64.h"
 #include "platform/net/network.h"
 #include "tests/e2e/game_run.h"
+#include "tests/support/headless/png_files.h"
 #include "tests/support/scripted_network.h"
 #include "world/pending_submissions.h"
 #include "world/ranked_games.h"
@@ -33,6 +36,15 @@ namespace {
 
 constexpr char kServer[] = "http://world.test:8770";
 
+constexpr char kThreeEntries[] =
+    "{\"level\":0,\"entries\":["
+    "{\"rank\":1,\"name\":\"ALICE\",\"score\":2160,\"removed\":30,"
+    "\"date\":\"2026-12-09T02:30:00Z\",\"entry\":11},"
+    "{\"rank\":2,\"name\":\"\\u592a\\u90ce\",\"score\":720,\"removed\":12,"
+    "\"date\":\"2026-12-08T23:05:41Z\",\"entry\":12},"
+    "{\"rank\":3,\"name\":\"BOB\",\"score\":10,\"removed\":1,"
+    "\"date\":\"2026-12-07T10:00:00Z\",\"entry\":13}]}";
+
 // A server that gives numbered tickets with seeds of its own, takes every
 // result at rank 1, and keeps a table of three entries.
 struct FakeWorld {
@@ -43,6 +55,7 @@ struct FakeWorld {
   std::map<std::string, std::uint32_t> seeds;  // ticket -> seed
   std::vector<std::string> results;            // the bodies of results sent
   std::string entryReplay;                     // GET /entries/N/replay
+  std::string table = kThreeEntries;           // GET /tables/N
   std::vector<std::string> progress;           // the bodies of progress stamps taken
   std::size_t awayAfterProgress = 0;           // goes away once it took this many (0: never)
   int endsTried = 0;
@@ -73,21 +86,16 @@ struct FakeWorld {
     } else if (line.ends_with("/replay") && request.method == "POST") {
       results.push_back(request.body);
       response.status = resultStatus;
-      response.body = resultStatus == 201
-                          ? "{\"status\":\"accepted\",\"entry\":7,\"rank\":1,\"score\":0,"
-                            "\"removed\":0,\"level\":0}"
-                          : "{\"status\":\"refused\",\"code\":\"store-unavailable\","
-                            "\"reason\":\"The store is away.\"}";
+      response.body =
+          resultStatus == 201   ? "{\"status\":\"accepted\",\"entry\":7,\"rank\":1,\"score\":0,"
+                                  "\"removed\":0,\"level\":0}"
+          : resultStatus == 409 ? "{\"status\":\"refused\",\"code\":\"ticket-used\","
+                                  "\"reason\":\"The ticket has already been redeemed.\"}"
+                                : "{\"status\":\"refused\",\"code\":\"store-unavailable\","
+                                  "\"reason\":\"The store is away.\"}";
     } else if (line.starts_with("GET /api/v1/tables/")) {
       response.status = 200;
-      response.body =
-          "{\"level\":0,\"entries\":["
-          "{\"rank\":1,\"name\":\"ALICE\",\"score\":2160,\"removed\":30,"
-          "\"date\":\"2026-12-09T02:30:00Z\",\"entry\":11},"
-          "{\"rank\":2,\"name\":\"\\u592a\\u90ce\",\"score\":720,\"removed\":12,"
-          "\"date\":\"2026-12-08T23:05:41Z\",\"entry\":12},"
-          "{\"rank\":3,\"name\":\"BOB\",\"score\":10,\"removed\":1,"
-          "\"date\":\"2026-12-07T10:00:00Z\",\"entry\":13}]}";
+      response.body = table;
     } else if (line.starts_with("GET /api/v1/entries/")) {
       response.status = 200;
       response.body = entryReplay;
@@ -184,6 +192,22 @@ TEST_F(WorldRun, WithoutAnAnswerTheGameStartsAtOnceUnrankedAndSaysSoOnce) {
     EXPECT_EQ(request, "POST /api/v1/tickets") << "only tickets are asked for";
   }
   ExpectGoldenFrame(Shot("unranked.png"), "world_not_ranked.png");
+}
+
+// Another game on this data folder sent this game's kept result first: the
+// server answers that the ticket was used, and the game's own result is in.
+TEST_F(WorldRun, AResultWhoseKeptCopyWasEnteredFirstShowsAsEntered) {
+  world_.resultStatus = 409;
+  testing::internal::CaptureStderr();
+  const GameRun run = RunGame(
+      folder_, PlayAdvancedToGameOver() + "wait 200\n" + Capture("entered.png") + "key ESC\n",
+      1796488723, {}, platform::Language::kEnglish);
+  const std::string said = testing::internal::GetCapturedStderr();
+  ASSERT_EQ(run.exitCode, 0);
+  EXPECT_EQ(said.find("refused"), std::string::npos) << said;
+  EXPECT_FALSE(fs::exists(folder_ / kPendingSubmissionsName));
+  // The Linux game's shared-folder run holds its screen's band to this one.
+  ExpectGoldenFrame(Shot("entered.png"), "world_entered_english.png");
 }
 
 TEST_F(WorldRun, AResultTheServerCannotTakeIsKeptAndSentAgainAtTheNextStart) {
@@ -305,6 +329,135 @@ TEST_F(WorldRun, TabShowsTheWorldTableWhereAnEntrysReplayIsWatchedAndLeadsBack) 
   EXPECT_EQ(FileText(folder_ / "tyuu.pod"), OneRowTable("MIDDLE", "777"))
       << "a watched game enters no table";
   EXPECT_FALSE(fs::exists(folder_ / kLastReplayName)) << "nor is it kept as the player's";
+}
+
+// A server that lies about its table: numbers no game can reach, names and
+// dates far past their fields. Each row of the world's table is one case.
+// Whatever it sends, every text stays inside its own cell of the picture's
+// ruled table: no pixel of it on a rule or in the next column, nor off the
+// right edge.
+TEST_F(WorldRun, HostileNumbersInTheWorldTableStayInTheirColumns) {
+  const struct {
+    const char* what;
+    std::string name;  // as the JSON holds it
+    std::int64_t score;
+    std::int64_t removed;
+    std::string date;
+  } rows[] = {
+      {"the largest numbers", "MAXIMUM", 2147483647, 2147483647, "2026-12-09T02:30:00Z"},
+      {"the smallest numbers", "MINIMUM", -2147483648LL, -2147483648LL, "2026-12-09T02:30:00Z"},
+      {"one digit past the columns", "WIDE", 1000000000, 100000, "2026-12-09T02:30:00Z"},
+      {"negative, one digit past", "NEGATIVE", -100000000, -10000, "2026-12-09T02:30:00Z"},
+      {"a name of 256 wide letters", std::string(256, 'W'), 1, 1, "2026-12-09T02:30:00Z"},
+      {"a name of full-width letters",
+       [] {
+         std::string name;
+         for (int i = 0; i < 40; ++i) name += "\xef\xbc\xb7";  // U+FF37, full-width W
+         return name;
+       }(),
+       1, 1, "2026-12-09T02:30:00Z"},
+      // One half-width kana, then kanji: the cut at 16 bytes falls inside a kanji.
+      {"a name cut inside a character",
+       "\xef\xbd\xb1\xe6\xbc\xa2\xe6\xbc\xa2\xe6\xbc\xa2\xe6\xbc\xa2"
+       "\xe6\xbc\xa2\xe6\xbc\xa2\xe6\xbc\xa2\xe6\xbc\xa2\xe6\xbc\xa2",
+       1, 1, "2026-12-09T02:30:00Z"},
+      {"a date of 64 wide letters", "DATE", 1, 1, std::string(64, 'W')},
+      {"control bytes in the name and date", "\\u0007\\u001b[2J\\u007fBELL", 1, 1,
+       "\\u0008\\u0008\\u0008\\u0008\\u0008\\u0008\\u0008\\u0008\\u0008\\u0008\\u0008\\u0008"},
+      {"a plain row among them", "PLAIN", 720, 12, "2026-12-08T23:05:41Z"},
+  };
+  static_assert(std::size(rows) == kWorldTableRows, "one case a row of the table");
+  std::string table = "{\"level\":1,\"entries\":[";
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    table += (i == 0 ? "" : ",") + std::string("{\"rank\":") + std::to_string(i + 1) +
+             ",\"name\":\"" + rows[i].name + "\",\"score\":" + std::to_string(rows[i].score) +
+             ",\"removed\":" + std::to_string(rows[i].removed) + ",\"date\":\"" + rows[i].date +
+             "\",\"entry\":" + std::to_string(100 + i) + "}";
+  }
+  world_.table = table + "]}";
+  // This machine's tables are empty: its view is the bare picture to compare with.
+  const GameRun run =
+      RunGame(folder_, "wait 300\nkey F1\nwait 200\n" + Capture("bare.png") +
+                           "key TAB\nwait 200\n" + Capture("hostile.png") + "key ESC\n");
+  ASSERT_EQ(run.exitCode, 0);
+  const std::optional<formats::RgbImage> bare = platform::ReadPngFile(Shot("bare.png"));
+  const std::optional<formats::RgbImage> hostile = platform::ReadPngFile(Shot("hostile.png"));
+  ASSERT_TRUE(bare && hostile);
+  ASSERT_EQ(bare->pixels.size(), hostile->pixels.size());
+
+  // The picture's rules: the columns' left and right, each row's top.
+  constexpr int kRules[] = {60, 193, 474, 571, 620};
+  constexpr int kColumns = 4;
+  constexpr int kFirstRowTop = 70;
+  constexpr int kRowHeight = 40;
+  constexpr int kBelowBand = 36;
+  bool drawn[kWorldTableRows][kColumns] = {};
+  std::vector<std::string> outside;
+  for (int y = kBelowBand; y < hostile->height; ++y) {
+    for (int x = 0; x < hostile->width; ++x) {
+      const auto at = static_cast<std::size_t>(y * hostile->width + x) * 3;
+      if (std::equal(&hostile->pixels[at], &hostile->pixels[at + 3], &bare->pixels[at])) continue;
+      const int row = (y - kFirstRowTop) / kRowHeight;
+      int column = 0;
+      while (column < kColumns && x >= kRules[column + 1]) ++column;
+      const bool inside = y > kFirstRowTop && (y - kFirstRowTop) % kRowHeight != 0 &&
+                          row < static_cast<int>(kWorldTableRows) && column < kColumns &&
+                          x > kRules[column];
+      if (inside) {
+        drawn[row][column] = true;
+      } else if (outside.size() < 10) {
+        outside.push_back(std::to_string(x) + "," + std::to_string(y));
+      }
+    }
+  }
+  EXPECT_TRUE(outside.empty()) << "pixels drawn outside their cells: "
+                               << testing::PrintToString(outside);
+  for (std::size_t row = 0; row < kWorldTableRows; ++row) {
+    for (int column = 0; column < kColumns; ++column) {
+      EXPECT_TRUE(drawn[row][column]) << rows[row].what << ": column " << column << " drawn";
+    }
+  }
+  // The numbers held at what their columns hold, the names and dates cut to theirs.
+  ExpectGoldenFrame(Shot("hostile.png"), "world_table_hostile.png");
+}
+
+// An entry's replay that came but cannot be read: RETURN says so on the band
+// and on standard error, and the world's table stays up for another choice.
+TEST_F(WorldRun, AWorldReplayThatCannotBeReadIsSaidWhereTheTableIs) {
+  const std::string game =
+      FileText(fs::path(MORVEX2_SOURCE_DIR) / "tests/replays/advanced_chain.mvr");
+  ASSERT_GT(game.size(), 64u);
+  std::string flipped = game;
+  flipped[game.size() / 2] = static_cast<char>(flipped[game.size() / 2] ^ 0x10);
+  const struct {
+    const char* what;
+    std::string bytes;
+    const char* reason;
+  } cases[] = {
+      {"bytes that are no replay", "<html>a captive portal's page</html>", "not a Morvex2 replay"},
+      {"half a replay", game.substr(0, game.size() / 2), "checksum does not match"},
+      {"a replay with one byte changed", flipped, "checksum does not match"},
+  };
+  for (const auto& c : cases) {
+    world_.entryReplay = c.bytes;
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    const GameRun run =
+        RunGame(folder_, "wait 300\nkey F1\nwait 200\nkey TAB\nwait 200\nkey RETURN\nwait 200\n" +
+                             Capture("unreadable.png") + "key DOWN\nwait 100\n" +
+                             Capture("still.png") + "key ESC\n");
+    const std::string said = testing::internal::GetCapturedStderr();
+    const std::string printed = testing::internal::GetCapturedStdout();
+    ASSERT_EQ(run.exitCode, 0) << c.what;
+    EXPECT_NE(said.find(std::string("morvex2: the world entry's replay cannot be shown: ")),
+              std::string::npos)
+        << c.what << ": " << said;
+    EXPECT_NE(said.find(c.reason), std::string::npos) << c.what << ": " << said;
+    EXPECT_EQ(printed.find("replay "), std::string::npos) << c.what << ": nothing was played";
+    ExpectGoldenFrame(Shot("unreadable.png"), "world_replay_unreadable.png");
+    // The band keeps saying it while the player chooses another row.
+    ExpectGoldenFrame(Shot("still.png"), "world_replay_unreadable_second_chosen.png");
+  }
 }
 
 }  // namespace

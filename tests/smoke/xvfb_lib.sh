@@ -89,10 +89,54 @@ world_server() {
   local port
   port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')"
   url="http://127.0.0.1:$port"
+  world_program="$1"
   mkdir -p "$work/server"
-  "$1" --data "$work/server" --listen "127.0.0.1:$port" >"$work/server.log" 2>&1 &
+  world_server_up
+}
+
+# The server gone, as a server that went down: every request finds no one.
+world_server_down() {
+  kill "$server"
+  wait "$server" 2>/dev/null || true
+  server=""
+}
+
+# The server back on its store and port.
+world_server_up() {
+  "$world_program" --data "$work/server" --listen "${url#http://}" >>"$work/server.log" 2>&1 &
   server=$!
   wait_for 20 curl -sf "$url/healthz" || { cat "$work/server.log"; fail "the server did not start"; }
+}
+
+# How many stamps of KIND (start, progress, end) the server has taken since
+# it last started.
+stamps_taken() {
+  curl -sf "$url/metrics" |
+    sed -n "s|.*route=\"/api/v1/tickets/{id}/$1\",status=\"204\"} \([0-9]*\)\$|\1|p" |
+    grep . || echo 0
+}
+
+# world_entry NAME REPLAY: prints the id of the entry of the world table that
+# holds the game whose replay is the file REPLAY: under NAME, with the score
+# and removed count of the replay's header, and its replay served byte for
+# byte as the game wrote it; fails while there is none.
+world_entry() {
+  python3 - "$url" "$1" "$2" <<'PY'
+import json, struct, sys, urllib.request
+url, name, path = sys.argv[1:]
+game = open(path, "rb").read()
+score, removed = struct.unpack("<ii", game[12:20])
+with urllib.request.urlopen(f"{url}/api/v1/tables/{game[6]}") as answer:
+    entries = json.load(answer)["entries"]
+for entry in entries:
+    if (entry["name"], entry["score"], entry["removed"]) != (name, score, removed):
+        continue
+    with urllib.request.urlopen(f"{url}/api/v1/entries/{entry['entry']}/replay") as served:
+        if served.read() == game:
+            print(entry["entry"])
+            sys.exit(0)
+sys.exit(1)
+PY
 }
 
 # play_spread WINDOW DATA_FOLDER: from the title screen, an advanced game

@@ -28,19 +28,13 @@ win="$(title_window "$game")"
 sleep 1  # the tickets, asked for as the title screen starts
 play_spread "$win" "$data" || fail "the game did not end"
 
-# The score the game showed, as its replay keeps it.
-score="$(python3 -c 'import struct,sys; b=open(sys.argv[1],"rb").read(); print(struct.unpack("<i", b[12:16])[0])' "$data/last.mvr")"
-seen() {
-  curl -sf "$url/api/v1/tables/0" | python3 -c '
-import json, sys
-entries = json.load(sys.stdin)["entries"]
-sys.exit(0 if any(e["score"] == int(sys.argv[1]) and e["name"] == "E2E" for e in entries) else 1)' "$score"
-}
-if ! wait_for 20 seen; then
+# The game's entry: its replay, as the game wrote it, in the world table.
+if ! wait_for 20 world_entry E2E "$data/last.mvr"; then
   curl -s "$url/api/v1/tables/0"; echo; cat "$work/game.err"
   [ -z "$server" ] || cat "$work/server.log"
-  fail "the game's score $score is not in the world table"
+  fail "the game is not in the world table"
 fi
+score="$(python3 -c 'import struct,sys; b=open(sys.argv[1],"rb").read(); print(struct.unpack("<i", b[12:16])[0])' "$data/last.mvr")"
 sleep 0.5
 import -window root "$shots/world-ranked.png"
 # The network library is loaded when the server is taken up, and only it.

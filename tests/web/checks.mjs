@@ -155,6 +155,10 @@ export const chromiumArgs = ['--headless', '--no-sandbox', '--disable-gpu', '--d
   '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
   '--disable-backgrounding-occluded-windows', '--autoplay-policy=no-user-gesture-required'];
 
+// Chromium's phone emulation: touch, a mobile viewport's rules, three device
+// pixels to the CSS pixel, a Japanese phone.
+export const phoneEmulation = { isMobile: true, hasTouch: true, deviceScaleFactor: 3, locale: 'ja-JP' };
+
 // The desktop browser the tests play in, on a profile of their own. The
 // machine may be busy with other builds: a page gets two minutes for a step.
 export async function desktopBrowser(profile) {

@@ -28,7 +28,8 @@ import { chromium } from 'playwright-core';
 import { servePage } from './serve.mjs';
 import { startWorldServer } from './world_server.mjs';
 import { launchTabs } from './tabs.mjs';
-import { notePuts, takenPuts, playOnFloor, floorFolder, launchOptions, measuredFlags } from './puts.mjs';
+import { notePuts, takenPuts, playOnFloor, floorFolder, launchOptions, measuredFlags, whenModuleMade, noteDecodes,
+         tunesDecoded, keptOfflineInTab } from './puts.mjs';
 import { pairedWindows, pairedReport } from './paired.mjs';
 import { threadTicks, sharesBetween, pauseBrowser } from './threads.mjs';
 import { readFile, readdir, mkdtemp, rm } from 'node:fs/promises';
@@ -65,21 +66,6 @@ async function siteBytes(folder, only = null) {
 const keptOffline = async (page) => page.evaluate(async () => (await caches.keys()).length === 1 &&
   (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated');
 
-// Runs `then(made)` on the page's Module as it is made (page.js makes it,
-// the module's script takes it up), before anything reads it; a script run
-// in the page first: `(${whenModuleMade})(${then})`.
-function whenModuleMade(then) {
-  let module;
-  Object.defineProperty(window, 'Module', {
-    configurable: true,
-    get: () => module,
-    set: (made) => {
-      if (made === module) return;
-      module = made;
-      then(made);
-    },
-  });
-}
 // Notes when the game's start passes each of its steps: every run dependency
 // removed (the wasm compiled and instantiated, the preloaded data, the
 // player's data folder read from storage, ...) and when the runtime is ready
@@ -249,25 +235,6 @@ async function cpuOf(profile, work) {
   return { result, text: `${share.all.toFixed(2)} % of a core over ${((Date.now() - start) / 1000).toFixed(1)} s` };
 }
 const pauseOne = (side, paused) => pauseBrowser(side.profile, paused);
-// Counts the tunes the game hands the page to decode (page.js makes Module
-// with its decoder).
-function noteDecodes(made) {
-  window.morvex2TunesToDecode = 0;
-  const decode = made.morvex2DecodeTune;
-  if (!decode) return;
-  made.morvex2DecodeTune = (...tune) => {
-    window.morvex2TunesToDecode += 1;
-    return decode(...tune);
-  };
-}
-// Every tune that came handed to the page to decode, and none of them still
-// decoding (the game lets go of a tune's samples once it has them all). The
-// game asks for all its tunes on the title.
-const tunesDecoded = `window.morvex2TunesToDecode > 0 && window.morvex2TunesToDecode >=
-  performance.getEntriesByType('resource').filter((entry) => /\\/tunes\\//.test(entry.name)).length &&
-  [...Module.morvex2DecodedTunes.values()].every((samples) => samples !== null)`;
-const keptOfflineInTab = `(async () => (await caches.keys()).length === 1 &&
-  (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated')()`;
 // What the browser does after a start or a change of screen before it runs
 // as it will: the top tier's compiles of the new screen's code, the sound's start.
 const warmUpMs = 5000;

@@ -17,10 +17,10 @@ import { chromium } from 'playwright-core';
 import { fileURLToPath } from 'node:url';
 import { mkdir } from 'node:fs/promises';
 import { join } from 'node:path';
-import { check, failures, until, sleep, keep, differs, titleShown, chromiumArgs, withTestHooks } from './checks.mjs';
+import { check, failures, until, sleep, keep, differs, titleShown, chromiumArgs, withTestHooks,
+         phoneEmulation as phone } from './checks.mjs';
 import { servePage } from './serve.mjs';
 
-const phone = { isMobile: true, hasTouch: true, deviceScaleFactor: 3, locale: 'ja-JP' };
 const phones = [[360, 800], [390, 844], [412, 915]];
 const tablet = [820, 1180];
 

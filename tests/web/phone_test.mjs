@@ -4,13 +4,12 @@
 // the Linux build reproduces, and has no accessibility violation in either
 // mode. The layouts are phone_screens_test.mjs's.
 import { chromium } from 'playwright-core';
-import { check, until, sleep, keep, differs, titleShown, chromiumArgs, withTestHooks } from './checks.mjs';
+import { check, until, sleep, keep, differs, titleShown, chromiumArgs, withTestHooks,
+         phoneEmulation as phone } from './checks.mjs';
 import { execFile } from 'node:child_process';
 import { mkdtemp, readFile, rm, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-
-const phone = { isMobile: true, hasTouch: true, deviceScaleFactor: 3, locale: 'ja-JP' };
 
 // What the canvas receives of the keys, as SDL reads them.
 const recordKeys = () => {

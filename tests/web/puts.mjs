@@ -57,3 +57,38 @@ export const launchOptions = {
   viewport: { width: 800, height: 640 },
   args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', ...measuredFlags],
 };
+
+// Runs `then(made)` on the page's Module as it is made (page.js makes it,
+// the module's script takes it up), before anything reads it; a script run
+// in the page first: `(${whenModuleMade})(${then})`.
+export function whenModuleMade(then) {
+  let module;
+  Object.defineProperty(window, 'Module', {
+    configurable: true,
+    get: () => module,
+    set: (made) => {
+      if (made === module) return;
+      module = made;
+      then(made);
+    },
+  });
+}
+// Counts the tunes the game hands the page to decode (page.js makes Module
+// with its decoder).
+export function noteDecodes(made) {
+  window.morvex2TunesToDecode = 0;
+  const decode = made.morvex2DecodeTune;
+  if (!decode) return;
+  made.morvex2DecodeTune = (...tune) => {
+    window.morvex2TunesToDecode += 1;
+    return decode(...tune);
+  };
+}
+// Every tune that came handed to the page to decode, and none of them still
+// decoding (the game lets go of a tune's samples once it has them all). The
+// game asks for all its tunes on the title.
+export const tunesDecoded = `window.morvex2TunesToDecode > 0 && window.morvex2TunesToDecode >=
+  performance.getEntriesByType('resource').filter((entry) => /\\/tunes\\//.test(entry.name)).length &&
+  [...Module.morvex2DecodedTunes.values()].every((samples) => samples !== null)`;
+export const keptOfflineInTab = `(async () => (await caches.keys()).length === 1 &&
+  (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated')()`;

@@ -1,7 +1,8 @@
 // Whatever goes wrong is said on the page, and the game plays whenever it
-// can: one row per case, each in a fresh browser context of its own.
+// can: one row per case, each in a fresh browser context of its own (a
+// desktop's, or a phone's where the row says so).
 import { chromium } from 'playwright-core';
-import { check, until, titleShown, said, chromiumArgs, withTestHooks } from './checks.mjs';
+import { check, until, titleShown, said, chromiumArgs, withTestHooks, phoneEmulation } from './checks.mjs';
 import { mkdtemp, readFile, rm, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -34,6 +35,33 @@ async function storeRecords(page, records) {
 async function watchFile(page, file) {
   await page.evaluate(() => document.getElementById('bar').classList.add('open'));
   await page.setInputFiles('#watch', file);
+}
+
+// The browser's storage as a broken disk leaves it: every opening fails.
+const storageThatCannotOpen = () => {
+  IDBFactory.prototype.open = function () {
+    const request = new EventTarget();
+    setTimeout(() => {
+      Object.defineProperty(request, 'error', { value: new DOMException('the disk is gone', 'UnknownError') });
+      const event = new Event('error', { cancelable: true });
+      if (request.onerror) request.onerror(event);
+    }, 10);
+    return request;
+  };
+};
+const withoutStorage = () => { Object.defineProperty(window, 'indexedDB', { get: () => undefined }); };
+
+// How many bytes the page's origin holds in IndexedDB; and that storage
+// emptied, once the page has let go of it.
+async function storedBytes(page) {
+  const cdp = await page.context().newCDPSession(page);
+  const { usageBreakdown } = await cdp.send('Storage.getUsageAndQuota', { origin: new URL(page.url()).origin });
+  return usageBreakdown.filter((kind) => kind.storageType === 'indexeddb').reduce((sum, kind) => sum + kind.usage, 0);
+}
+async function emptyStorage(page, address) {
+  const cdp = await page.context().newCDPSession(page);
+  await page.goto(`${address}manifest.webmanifest`);
+  await cdp.send('Storage.clearDataForOrigin', { origin: new URL(address).origin, storageTypes: 'indexeddb' });
 }
 
 const fileMode = 0o100644;
@@ -85,7 +113,7 @@ export async function testTrouble({ address, sourceFolder, only = null }) {
         return errors.length > 0 && (await said(page)).includes(errors[0]);
       }]),
     ['without IndexedDB the game plays and says nothing is kept', async (page) => {
-      await page.addInitScript(() => { Object.defineProperty(window, 'indexedDB', { get: () => undefined }); });
+      await page.addInitScript(withoutStorage);
       await page.reload();
       await titleShown(page);
       await page.click('#start');
@@ -93,17 +121,7 @@ export async function testTrouble({ address, sourceFolder, only = null }) {
       return /keeps nothing/.test(await said(page)) && /保存できません/.test(await said(page));
     }],
     ['a storage that fails to open says its own reason', async (page) => {
-      await page.addInitScript(() => {
-        IDBFactory.prototype.open = function () {
-          const request = new EventTarget();
-          setTimeout(() => {
-            Object.defineProperty(request, 'error', { value: new DOMException('the disk is gone', 'UnknownError') });
-            const event = new Event('error', { cancelable: true });
-            if (request.onerror) request.onerror(event);
-          }, 10);
-          return request;
-        };
-      });
+      await page.addInitScript(storageThatCannotOpen);
       await page.reload();
       await titleShown(page);
       return /UnknownError: the disk is gone/.test(await said(page));
@@ -145,6 +163,27 @@ export async function testTrouble({ address, sourceFolder, only = null }) {
       await titleShown(page);
       return /does not answer/.test(await said(page));
     }],
+    // On a phone: the page plays from its own files, by touch, stores nothing, and says so where
+    // the phone shows the page's lines.
+    ...[['cannot be opened', storageThatCannotOpen, /UnknownError: the disk is gone/],
+      ['is not there', withoutStorage, /keeps nothing/]].map(([what, broken, reason]) => [
+      `on a phone, a storage that ${what}: the game plays, stores nothing, and says so`, async (page) => {
+        // What the row's first visit stored goes: whatever is there at the end, this visit wrote.
+        await emptyStorage(page, address);
+        await page.addInitScript(broken);
+        await page.goto(address);
+        await titleShown(page);
+        await page.tap('#start');
+        await page.tap('#pad button[data-key="Enter"]');
+        const plays = await until('START goes to the play screen',
+                                  () => page.evaluate(() => Module._morvex2_scene() === 2), 20000);
+        const text = await said(page);
+        const shown = await page.locator('#status').isVisible();
+        const stored = await storedBytes(page);
+        console.log(`-- on a phone, a storage that ${what}: plays ${plays}, the lines shown ${shown}, ` +
+                    `${stored} bytes stored`);
+        return plays && shown && stored === 0 && reason.test(text) && /保存できません/.test(text);
+      }, phoneEmulation]),
     ['damaged tables and zel.ini in storage are said', async (page) => {
       await titleShown(page);
       await storeRecords(page, [['tyuu.pod', { mode: fileMode, date: Date.now(), contents: Array(100).fill(16) }],
@@ -256,8 +295,9 @@ export async function testTrouble({ address, sourceFolder, only = null }) {
   try {
     // Three at a time: each plays a game in real time.
     for (let first = 0; first < rows.length; first += 3) {
-      await Promise.all(rows.slice(first, first + 3).map(async ([what, run]) => {
-        const context = await withTestHooks(await browser.newContext({ viewport: { width: 800, height: 640 } }));
+      await Promise.all(rows.slice(first, first + 3).map(async ([what, run, device = {}]) => {
+        const viewport = device.isMobile ? { width: 390, height: 844 } : { width: 800, height: 640 };
+        const context = await withTestHooks(await browser.newContext({ ...device, viewport }));
         context.setDefaultTimeout(120000);
         try {
           const page = await context.newPage();
