@@ -25,6 +25,7 @@
 
 #include "platform/sdl/sdl_mixer_audio.h"
 #include "platform/tunes/sound_font.h"
+#include "tests/platform/sdl/sdl_mixer_audio_probe.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ void BM_Tune(benchmark::State& state, const char* name) {
   }
   platform::TuneHandle handle = audio.LoadTune(tune.c_str());
   if (rendered) {  // the first load renders it; the second plays the rendering
-    audio.FinishRenderings();
+    platform::SdlMixerAudioProbe::FinishRenderings(audio);
     audio.FreeTune(handle);
     handle = audio.LoadTune(tune.c_str());
   }

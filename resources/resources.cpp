@@ -7,6 +7,7 @@
 
 #include "platform/base/late_files.h"
 #include "resources/embedded.h"
+#include "resources/resources_testing.h"
 
 struct ResourceEntry {
   std::string name;

@@ -10,9 +10,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <string>
-#include <vector>
 
 #include "platform/win32/win32.h"
 
@@ -33,13 +30,3 @@ const void* LockResource(HGLOBAL data);
 DWORD SizeofResource(HINSTANCE module, HRSRC resource);
 // Lets the loaded bytes go; the resource can be loaded again. Always 0 (FALSE).
 BOOL FreeResource(HGLOBAL data);
-
-namespace resources {
-
-// Tests put their own pictures in place of the program's (bytes), or take one
-// away (nullopt), until ClearTestResources; so they do not depend on the art.
-void SetTestResource(const std::string& name, std::uintptr_t type,
-                     std::optional<std::vector<std::uint8_t>> bytes);
-void ClearTestResources();
-
-}  // namespace resources

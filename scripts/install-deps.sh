@@ -67,8 +67,8 @@ cross=(
   # the browser build: the compiler, its optimiser and JavaScript engine, and
   # the browser its tests drive
   emscripten binaryen nodejs chromium
-  # the site's brotli copies, beside its gzip ones
-  brotli
+  # the site's brotli copies, and its gzip ones made smaller than gzip's own
+  brotli zopfli
 )
 # Two falling-piece games of Debian's that scripts/measure-peers.sh measures
 # the game beside; only that script installs them.

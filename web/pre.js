@@ -86,7 +86,7 @@ Module.morvex2WriteFile = function (path, bytes) {
 
 // The files the game takes after its first frame (platform/base/late_files.h):
 // the pictures of the levels and of the high-score tables and the glyphs of
-// the rarer kanji, in the site's late/ folder, and the tunes' renderings, in
+// the kanji the game's own texts do not use, in the site's late/ folder, and the tunes' renderings, in
 // its tunes/ folder. The game asks for the pictures as it starts and for the
 // tunes once its sound starts, after the first frame, and waits for a picture
 // only when it must show it before it has come. One file at a time, in the

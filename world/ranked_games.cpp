@@ -9,6 +9,7 @@
 #include "platform/net/beside.h"
 #include "platform/win32/host.h"
 #include "world/pending_submissions.h"
+#include "world/ranked_games_testing.h"
 #include "world/world_answers.h"
 #include "world/world_server.h"
 

@@ -54,6 +54,3 @@ void ForgetRankedOutcome();
 // What became of the results sent again at this start, in the order their
 // verdicts came (each is also said on standard error and in the log).
 [[nodiscard]] const std::vector<RankedOutcome>& EarlierRankedOutcomes();
-
-// For tests: no tickets, no game, no outcome.
-void ResetRankedGames();

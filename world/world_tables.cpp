@@ -5,6 +5,7 @@
 
 #include "platform/net/beside.h"
 #include "world/world_server.h"
+#include "world/world_tables_testing.h"
 
 namespace {
 

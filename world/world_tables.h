@@ -31,6 +31,3 @@ void NoteWatchedReplayUnreadable();
 // (coming back from a world replay); taken once by that screen's start.
 void OpenWorldViewOnNextStart();
 [[nodiscard]] bool TakeWorldViewOnStart();
-
-// For tests: nothing held, nothing on its way.
-void ResetWorldTables();

@@ -1,6 +1,6 @@
 // Files of the game's own that come after it has started. The browser's page
 // leaves the pictures of the levels and of the high-score tables, the glyphs
-// of the rarer kanji and the tunes' renderings out of its first download,
+// of the kanji its own texts do not use and the tunes' renderings out of its first download,
 // where the first frame would wait for them, and fetches each one the game
 // asks for, by its place in the site ("late/glyphs.late"), once; an installed
 // game has every file from the start, and none comes late. One that could not

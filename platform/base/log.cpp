@@ -11,6 +11,7 @@
 #include "platform/base/clock.h"
 #include "platform/base/console.h"
 #include "platform/base/line_log.h"
+#include "platform/base/log_testing.h"
 
 namespace platform {
 

@@ -25,9 +25,6 @@ void LogLine(std::string_view line);
 // The reason an errno value names.
 void LogErrno(std::string_view what, int error, Repeats repeats = Repeats::kLogEachTime);
 
-// The failures said once are said again after this (for tests).
-void ForgetLoggedErrors();
-
 // The file every line is kept in from now on, where the system needs one
 // (console.h); the lines said before are put in first. It holds the last few
 // hundred lines of this run and the runs before. Elsewhere this does nothing.

@@ -100,11 +100,13 @@ class SdlMixerAudio final : public AudioBackend {
   // heard. Kept across a Close and Open, and taken up by a device opened later.
   void SetLoudness(bool muted, int volumePercent);
 
-  // Waits until every rendering asked for is written (or has failed). Only
-  // for tests and measurements: the game never waits for it.
-  void FinishRenderings();
-
  private:
+  // Its tests and the music benchmark wait for the renderings through it
+  // (tests/platform/sdl/sdl_mixer_audio_probe.h).
+  friend class SdlMixerAudioProbe;
+  // Waits until every rendering asked for is written (or has failed); the
+  // game never waits for one.
+  void FinishRenderings();
   struct Mixer;     // the SDL2_mixer objects, kept out of game code's sight
   struct Deferred;  // what was asked before FinishStart
   struct Tune;

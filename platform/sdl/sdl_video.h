@@ -80,8 +80,6 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   // while it has never been a window.
   void WindowSize(int* width, int* height) const;
   [[nodiscard]] SDL_Window* Window() const { return window_.get(); }
-  // Tests turn the waiting off; the real game never does.
-  void SetPacing(bool on) { pacing_ = on; }
 
   // Frames presented so far that put something on the screen, and frames that
   // did not (the same as the one shown, or no window surface to show them on).
@@ -92,6 +90,10 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   [[nodiscard]] bool RepaintPending() const { return repaint_; }
 
  private:
+  // The screen's tests turn the frames' waiting off, which the real game never
+  // does (tests/platform/sdl/sdl_video_probe.h).
+  friend class SdlVideoProbe;
+
   bool StartVideo();
   static int WatchEvent(void* self, SDL_Event* event);
   void OnEvent(const SDL_Event& event);
@@ -122,7 +124,7 @@ class SdlVideo final : public WindowBackend, public VideoOutput {
   int windowHeight_ = 0;
   ScaleMode scaleMode_ = ScaleMode::kSmooth;
   bool fullScreenPending_ = false;  // covering the desktop, not yet full screen
-  bool pacing_ = true;
+  bool pacing_ = true;              // each frame waits for its time
   // The window's content is not known to be the frame shown (new surface,
   // new size, uncovered): the next present paints all of it.
   bool repaint_ = true;

@@ -13,6 +13,7 @@
 #include "platform/win32/message_queue.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/window_backend.h"
+#include "platform/win32/window_testing.h"
 
 namespace {
 

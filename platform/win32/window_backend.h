@@ -49,8 +49,4 @@ bool PostInputMessage(UINT message, WPARAM wParam, LPARAM lParam);
 // highest with nothing queued and no timer (MessageQueue::NextMessageDueMs).
 std::int64_t NextMessageDueMs();
 
-// For tests: empties the queue and forgets the timers, the window class and
-// the window, as if the program had just started. The host stays installed.
-void ResetWindowSystem();
-
 }  // namespace platform

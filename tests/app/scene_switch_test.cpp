@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "app/program_state.h"
 #include "core/scene_switch.h"
 #include "opening/opening_scene.h"
 #include "platform/win32/host.h"
 #include "play/play_scene.h"
 #include "ranking/ranking_scene.h"
 #include "sound/kbgm.h"
+#include "tests/support/program_state.h"
 
 namespace {
 

@@ -17,6 +17,7 @@
 #include "play/play_scene.h"
 #include "ranking/ranking_scene.h"
 #include "resources/resources.h"
+#include "resources/resources_testing.h"
 #include "tests/assets/file_bytes.h"
 #include "tests/support/test_display.h"
 

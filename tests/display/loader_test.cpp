@@ -8,6 +8,7 @@
 #include "platform/win32/ddraw.h"
 #include "platform/win32/surface_pixels.h"
 #include "resources/resources.h"
+#include "resources/resources_testing.h"
 #include "tests/support/test_display.h"
 #include "tests/support/test_pictures.h"
 

@@ -18,6 +18,7 @@
 #include "platform/win32/ddraw.h"
 #include "platform/win32/host.h"
 #include "resources/resources.h"
+#include "resources/resources_testing.h"
 #include "tests/support/host_part.h"
 #include "tests/support/test_display.h"
 #include "tests/support/test_pictures.h"

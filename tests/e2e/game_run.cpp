@@ -7,7 +7,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/program_state.h"
 #include "app/win_main.h"
 #include "core/globals.h"
 #include "core/language.h"
@@ -15,6 +14,7 @@
 #include "platform/net/beside.h"
 #include "tests/support/golden.h"
 #include "tests/support/headless/headless_host.h"
+#include "tests/support/program_state.h"
 
 namespace fs = std::filesystem;
 

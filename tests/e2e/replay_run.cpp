@@ -5,12 +5,12 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/program_state.h"
 #include "app/replay_recorder.h"
 #include "app/win_main.h"
 #include "core/globals.h"
 #include "core/scene_switch.h"
 #include "play/play_scene.h"
+#include "tests/support/program_state.h"
 #include "verify/replay_playback.h"
 
 namespace fs = std::filesystem;

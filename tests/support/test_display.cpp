@@ -3,7 +3,7 @@
 #include "core/globals.h"
 #include "display/screen.h"
 #include "platform/win32/surface_pixels.h"
-#include "resources/resources.h"
+#include "resources/resources_testing.h"
 #include "tests/support/host_part.h"
 #include "tests/support/test_pictures.h"
 

@@ -1,6 +1,7 @@
 #include "tests/support/test_pictures.h"
 
 #include "resources/resources.h"
+#include "resources/resources_testing.h"
 
 namespace testsupport {
 

@@ -1,5 +1,6 @@
 #include "tests/support/test_window.h"
 
+#include "platform/win32/window_testing.h"
 #include "tests/support/host_part.h"
 
 namespace testsupport {

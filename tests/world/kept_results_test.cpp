@@ -16,6 +16,7 @@
 #include "tests/support/scripted_network.h"
 #include "world/pending_submissions.h"
 #include "world/ranked_games.h"
+#include "world/ranked_games_testing.h"
 #include "world/world_server.h"
 
 namespace fs = std::filesystem;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/base/console.h"
+#include "platform/base/log_testing.h"
 
 namespace {
 

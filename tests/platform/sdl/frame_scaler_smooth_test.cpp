@@ -14,6 +14,7 @@
 #include "platform/sdl/frame_scaler.h"
 #include "platform/sdl/sdl_video.h"
 #include "platform/win32/pixel_buffer.h"
+#include "tests/platform/sdl/sdl_video_probe.h"
 #include "tests/support/golden.h"
 #include "tests/support/headless/png_files.h"
 #include "tests/support/rect_text.h"
@@ -242,7 +243,7 @@ TEST(SmoothScale, AWindowStartsAtItsRememberedSizeFilledWhole) {
   video.UseWindowSize(800, 600);
   ASSERT_TRUE(video.Create("Morvex2", video.DesktopWidth(), video.DesktopHeight()));
   if (video.Window() == nullptr) GTEST_SKIP() << "no SDL window under this driver";
-  video.SetPacing(false);
+  platform::SdlVideoProbe::SetPacing(video, false);
   ASSERT_TRUE(video.Open(640, 480));
   EXPECT_FALSE(video.IsFullscreen());
   platform::PixelBuffer frame(640, 480);

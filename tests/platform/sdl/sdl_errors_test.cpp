@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/base/log.h"
+#include "platform/base/log_testing.h"
 #include "platform/sdl/sdl_error.h"
 #include "platform/sdl/sdl_mixer_audio.h"
 #include "platform/sdl/sdl_video.h"

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "app/program_state.h"
 #include "app/win_main.h"
 #include "core/globals.h"
 #include "core/scene.h"
@@ -19,6 +18,7 @@
 #include "platform/sdl/sdl_host.h"
 #include "platform/win32/host.h"
 #include "tests/platform/sdl/sdl_host_probe.h"
+#include "tests/support/program_state.h"
 #include "tests/support/test_window.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/win32/win32.h"
-#include "platform/win32/window_backend.h"
+#include "platform/win32/window_testing.h"
 #include "tests/platform/sdl/sdl_host_probe.h"
 #include "tests/support/test_window.h"
 

@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/base/log.h"
+#include "platform/base/log_testing.h"
 #include "platform/sdl/clap_wave.h"
 #include "platform/tunes/shipped_tunes.h"
 #include "platform/tunes/sound_font.h"
@@ -32,6 +32,7 @@
 #include "platform/win32/host.h"
 #include "platform/win32/win32.h"
 #include "sound/kbgm.h"
+#include "tests/platform/sdl/sdl_mixer_audio_probe.h"
 
 namespace {
 
@@ -176,7 +177,7 @@ class SoundTest : public ::testing::Test {
     EXPECT_TRUE(audio.Open());
     audio.PlayTune(audio.LoadTune(path.c_str()));
     Listen(300);
-    audio.FinishRenderings();
+    platform::SdlMixerAudioProbe::FinishRenderings(audio);
     audio.Close();
     return Peak(Heard());
   }
@@ -295,7 +296,7 @@ TEST_F(SoundTest, TheClapAndTheTuneFollowTheVolumeAndTheMute) {
   audio_.PlayTune(audio_.LoadTune(Write("music1.mid", ChordMidi(300, 400)).c_str()));
   EXPECT_EQ(PlaySoundA(clap.c_str(), nullptr, kClapFlags), 1);
   Listen(200);
-  audio_.FinishRenderings();
+  platform::SdlMixerAudioProbe::FinishRenderings(audio_);
   EXPECT_LE(Peak(Heard()), 1);
 }
 
@@ -407,7 +408,7 @@ TEST_F(SoundTest, RenderedTunesSoundAsTheSynthesiserPlaysThem) {
 
     ASSERT_TRUE(audio_.Open());
     ASSERT_NE(audio_.LoadTune(tune.c_str()), 0);
-    audio_.FinishRenderings();
+    platform::SdlMixerAudioProbe::FinishRenderings(audio_);
     audio_.Close();
     const auto rendering = platform::ReadCachedTune(platform::TuneCachePath(
         PathOf("cache/morvex2"), Read(tune), platform::SoundFontIdentity(soundFont)));
@@ -442,7 +443,7 @@ TEST_F(SoundTest, ADamagedRenderingIsRebuiltNeverPlayed) {
   ASSERT_TRUE(audio_.Open());
   audio_.LoadTune(Write("loud.mid", loud).c_str());
   audio_.LoadTune(Write("soft.mid", soft).c_str());
-  audio_.FinishRenderings();
+  platform::SdlMixerAudioProbe::FinishRenderings(audio_);
   audio_.Close();
   const Bytes softRendering = Read(cachePath(soft));
   ASSERT_GT(softRendering.size(), 100u);
@@ -767,7 +768,7 @@ TEST_F(SoundTest, TheGamesTunesArePlayedFromTheRenderingsOfTheBuild) {
     EXPECT_NE(handles[1], 0);
     audio.PlayTune(handles[0]);
     Listen(1000);
-    audio.FinishRenderings();
+    platform::SdlMixerAudioProbe::FinishRenderings(audio);
     audio.Close();
     heard[start] = Heard();
     if (start > 0) break;

@@ -14,6 +14,7 @@
 #include "platform/sdl/frame_scaler.h"
 #include "platform/sdl/sdl_video.h"
 #include "platform/win32/pixel_buffer.h"
+#include "tests/platform/sdl/sdl_video_probe.h"
 #include "tests/support/rect_text.h"
 
 namespace {
@@ -218,7 +219,7 @@ class SdlVideoPresent : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(video_.Create("Morvex2", video_.DesktopWidth(), video_.DesktopHeight()));
     if (video_.Window() == nullptr) GTEST_SKIP() << "no SDL window under this driver";
-    video_.SetPacing(false);
+    platform::SdlVideoProbe::SetPacing(video_, false);
     video_.SetScaleMode(platform::ScaleMode::kPixelExact);
     ASSERT_TRUE(video_.Open(640, 480));
     frame_.Fill(0x001F);

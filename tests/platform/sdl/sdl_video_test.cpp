@@ -10,6 +10,8 @@
 #include "platform/win32/host.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/window_backend.h"
+#include "platform/win32/window_testing.h"
+#include "tests/platform/sdl/sdl_video_probe.h"
 #include "tests/support/headless/offscreen_video.h"
 #include "tests/support/test_window.h"
 
@@ -20,7 +22,7 @@ class SdlVideoTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(video_.Create("Morvex2", 640, 480));
     if (video_.Window() == nullptr) GTEST_SKIP() << "no SDL window under this driver";
-    video_.SetPacing(false);
+    platform::SdlVideoProbe::SetPacing(video_, false);
     platform::InstallHost({.video = &video_});
     ASSERT_EQ(DirectDrawCreate(nullptr, &dd_, nullptr), DD_OK);
     ASSERT_EQ(dd_->SetCooperativeLevel(nullptr, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);

@@ -8,6 +8,7 @@
 #include "platform/win32/host.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/window_backend.h"
+#include "platform/win32/window_testing.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
-#include "app/program_state.h"
+#include "tests/support/program_state.h"
 
 #include "app/scene_switch.h"
 #include "core/globals.h"
 #include "core/scene_switch.h"
-#include "platform/win32/window_backend.h"
+#include "platform/win32/window_testing.h"
 #include "play/play_scene.h"
 #include "sound/kbgm.h"
-#include "world/ranked_games.h"
-#include "world/world_tables.h"
+#include "world/ranked_games_testing.h"
+#include "world/world_tables_testing.h"
 
 void ResetProgramState() {
   platform::ResetWindowSystem();
