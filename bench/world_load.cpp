@@ -8,6 +8,11 @@
 //                                      code, or told to come back later (429/503 with
 //                                      Retry-After); none may go unanswered
 //
+// PORT is the server's on 127.0.0.1, or the address of what stands in front of it
+// (https://127.0.0.1:PORT for a reverse proxy; its certificate is checked against the system's
+// authorities, or those SSL_CERT_FILE names). With --accepted FILE first, the tickets of the
+// games answered "accepted" are written to FILE, one a line, for a check of the store.
+//
 // Tickets for all the games are taken, and the games made, before the clock starts.
 //
 // Each game is a scripted one (tests/server/scripted_game.h) recorded as lasting five minutes;
@@ -58,6 +63,7 @@ void SetServerClock(std::int64_t ms) {
 }
 
 struct Game {
+  std::string ticket;
   std::string path;  // /api/v1/tickets/ID/replay
   std::string body;
 };
@@ -69,8 +75,8 @@ struct Outcome {
   double ms = 0;
 };
 
-std::unique_ptr<httplib::Client> Connect(int port) {
-  auto client = std::make_unique<httplib::Client>("127.0.0.1", port);
+std::unique_ptr<httplib::Client> Connect(const std::string& server) {
+  auto client = std::make_unique<httplib::Client>(server);
   client->set_keep_alive(true);
   client->set_tcp_nodelay(true);
   client->set_connection_timeout(30);
@@ -80,7 +86,7 @@ std::unique_ptr<httplib::Client> Connect(int port) {
 
 // Tickets from `clients` threads at once (the server's issuing is not what is measured),
 // then their games, made one after another (the play rules run one game at a time).
-std::vector<Game> Prepare(int port, int count) {
+std::vector<Game> Prepare(const std::string& server, int count) {
   SetServerClock(kStartMs);
   struct Issued {
     std::string id;
@@ -93,7 +99,7 @@ std::vector<Game> Prepare(int port, int count) {
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&] {
-      auto client = Connect(port);
+      auto client = Connect(server);
       for (int i = next++; i < count; i = next++) {
         Issued& one = issued[static_cast<std::size_t>(i)];
         one.level = i % 3;
@@ -114,7 +120,7 @@ std::vector<Game> Prepare(int port, int count) {
   for (std::thread& thread : threads) thread.join();
   SetServerClock(kStartMs + kGameMs);
   {
-    auto client = Connect(port);
+    auto client = Connect(server);
     for (const Issued& one : issued) {
       if (one.id.empty()) continue;
       const auto ended = client->Post("/api/v1/tickets/" + one.id + "/end");
@@ -130,7 +136,7 @@ std::vector<Game> Prepare(int port, int count) {
     nlohmann::json body;
     body["name"] = "LOAD";
     body["replay"] = formats::EncodeBase64(EncodeReplay(replay));
-    games.push_back({"/api/v1/tickets/" + one.id + "/replay", body.dump()});
+    games.push_back({one.id, "/api/v1/tickets/" + one.id + "/replay", body.dump()});
   }
   return games;
 }
@@ -193,14 +199,20 @@ int Report(const std::vector<Outcome>& outcomes, double seconds) {
   return broken ? -1 : accepted;
 }
 
-int Submit(int port, const std::vector<Game>& games, int clients) {
+// The answers to every game, in the games' order, and how long they took.
+struct Run {
+  std::vector<Outcome> outcomes;
+  double seconds = 0;
+};
+
+Run Submit(const std::string& server, const std::vector<Game>& games, int clients) {
   std::vector<Outcome> outcomes(games.size());
   std::atomic<std::size_t> next{0};
   std::vector<std::thread> threads;
   const auto began = Clock::now();
   for (int c = 0; c < clients; ++c) {
     threads.emplace_back([&] {
-      auto client = Connect(port);
+      auto client = Connect(server);
       for (std::size_t i = next++; i < games.size(); i = next++) {
         outcomes[i] = Send(*client, games[i]);
       }
@@ -208,10 +220,10 @@ int Submit(int port, const std::vector<Game>& games, int clients) {
   }
   for (std::thread& thread : threads) thread.join();
   const double seconds = std::chrono::duration<double>(Clock::now() - began).count();
-  return Report(outcomes, seconds);
+  return {std::move(outcomes), seconds};
 }
 
-int Burst(int port, const std::vector<Game>& games) {
+Run Burst(const std::string& server, const std::vector<Game>& games) {
   std::vector<Outcome> outcomes(games.size());
   std::vector<std::thread> threads;
   std::mutex mutex;
@@ -220,7 +232,7 @@ int Burst(int port, const std::vector<Game>& games) {
   std::atomic<std::size_t> waiting{0};
   for (std::size_t i = 0; i < games.size(); ++i) {
     threads.emplace_back([&, i] {
-      httplib::Client client("127.0.0.1", port);
+      httplib::Client client(server);
       client.set_tcp_nodelay(true);
       client.set_connection_timeout(60);
       client.set_read_timeout(120);
@@ -241,30 +253,64 @@ int Burst(int port, const std::vector<Game>& games) {
   go.notify_all();
   for (std::thread& thread : threads) thread.join();
   const double seconds = std::chrono::duration<double>(Clock::now() - began).count();
-  return Report(outcomes, seconds);
+  return {std::move(outcomes), seconds};
+}
+
+// The tickets of the games answered "accepted", one a line.
+bool WriteAccepted(const std::string& file, const std::vector<Game>& games,
+                   const std::vector<Outcome>& outcomes) {
+  std::ofstream out(file, std::ios::trunc);
+  for (std::size_t i = 0; i < games.size(); ++i) {
+    if (outcomes[i].status == 201) out << games[i].ticket << '\n';
+  }
+  return static_cast<bool>(out.flush());
+}
+
+// The server as the command line names it: a port of 127.0.0.1, or an address with its scheme.
+// Empty when it is neither.
+std::string ServerAddress(const std::string& given) {
+  if (given.starts_with("http://") || given.starts_with("https://")) return given;
+  if (given.empty() || !std::ranges::all_of(given, [](char c) { return c >= '0' && c <= '9'; })) {
+    return {};
+  }
+  return "http://127.0.0.1:" + given;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) {
-    std::fprintf(stderr, "usage: %s PORT submit N CLIENTS | PORT burst N\n", argv[0]);
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  std::string acceptedFile;
+  if (arguments.size() >= 2 && arguments[0] == "--accepted") {
+    acceptedFile = arguments[1];
+    arguments.erase(arguments.begin(), arguments.begin() + 2);
+  }
+  constexpr char kUsage[] =
+      "usage: %s [--accepted FILE] PORT|URL submit N CLIENTS | [--accepted FILE] PORT|URL burst "
+      "N\n";
+  if (arguments.size() < 3) {
+    std::fprintf(stderr, kUsage, argv[0]);
     return 2;
   }
-  const int port = std::atoi(argv[1]);
-  const std::string mode = argv[2];
-  const int count = std::atoi(argv[3]);
-  const int clients = argc > 4 ? std::atoi(argv[4]) : 1;
-  if (port <= 0 || count <= 0 || clients <= 0 || (mode != "submit" && mode != "burst")) {
-    std::fprintf(stderr, "usage: %s PORT submit N CLIENTS | PORT burst N\n", argv[0]);
+  const std::string server = ServerAddress(arguments[0]);
+  const std::string& mode = arguments[1];
+  const int count = std::atoi(arguments[2].c_str());
+  const int clients = arguments.size() > 3 ? std::atoi(arguments[3].c_str()) : 1;
+  if (server.empty() || count <= 0 || clients <= 0 || (mode != "submit" && mode != "burst")) {
+    std::fprintf(stderr, kUsage, argv[0]);
     return 2;
   }
   const auto began = Clock::now();
-  const std::vector<Game> games = Prepare(port, count);
+  const std::vector<Game> games = Prepare(server, count);
   if (games.size() != static_cast<std::size_t>(count)) return 1;
   std::printf("prepared %zu games in %.1f s (%zu bytes of body each, about)\n", games.size(),
               std::chrono::duration<double>(Clock::now() - began).count(),
               games.empty() ? std::size_t{0} : games.front().body.size());
-  const int accepted = mode == "submit" ? Submit(port, games, clients) : Burst(port, games);
+  const Run run = mode == "submit" ? Submit(server, games, clients) : Burst(server, games);
+  const int accepted = Report(run.outcomes, run.seconds);
+  if (!acceptedFile.empty() && !WriteAccepted(acceptedFile, games, run.outcomes)) {
+    std::fprintf(stderr, "cannot write %s\n", acceptedFile.c_str());
+    return 1;
+  }
   return accepted < 0 ? 1 : 0;
 }

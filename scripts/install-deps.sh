@@ -50,7 +50,8 @@ tests=(
   # themselves, and wrk for the load measurements (scripts/load.sh)
   libpq-dev postgresql wrk
   # the review of the server's systemd unit (systemd-analyze security), and
-  # the nginx its example configuration is checked with
+  # the nginx its example configuration is checked with and run in front of
+  # two servers (tests/server/behind_nginx.sh)
   systemd nginx-light
 )
 cross=(

@@ -5,22 +5,9 @@
 #include <algorithm>
 #include <array>
 
+#include "server/comma_list.h"
+
 namespace server {
-namespace {
-
-// The entries of a comma-separated list, as they are (empty ones included).
-std::vector<std::string_view> Entries(std::string_view list) {
-  std::vector<std::string_view> entries;
-  for (std::size_t comma = list.find(','); comma != std::string_view::npos;
-       comma = list.find(',')) {
-    entries.push_back(list.substr(0, comma));
-    list.remove_prefix(comma + 1);
-  }
-  entries.push_back(list);
-  return entries;
-}
-
-}  // namespace
 
 std::optional<std::string> NormalAddress(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -43,7 +30,7 @@ std::optional<std::string> NormalAddress(std::string_view text) {
 
 std::optional<std::vector<std::string>> AddressList(std::string_view text) {
   std::vector<std::string> addresses;
-  for (const std::string_view entry : Entries(text)) {
+  for (const std::string_view entry : CommaEntries(text)) {
     const std::optional<std::string> address = NormalAddress(entry);
     if (!address) return std::nullopt;
     addresses.push_back(*address);
@@ -61,7 +48,7 @@ std::optional<std::string> TrustedProxies::ClientOf(const std::string& peer,
   // Every X-Forwarded-For line, in order, is one list.
   std::vector<std::string_view> hops;
   for (const std::string_view line : head.Headers("X-Forwarded-For")) {
-    const std::vector<std::string_view> entries = Entries(line);
+    const std::vector<std::string_view> entries = CommaEntries(line);
     hops.insert(hops.end(), entries.begin(), entries.end());
   }
   std::string client = peer;

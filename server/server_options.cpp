@@ -1,10 +1,11 @@
 #include "server/server_options.h"
 
-#include <algorithm>
 #include <charconv>
+#include <string_view>
 
 #include "server/browser_policy.h"
 #include "server/client_address.h"
+#include "server/comma_list.h"
 #include "server/table_reads.h"
 
 namespace server {
@@ -41,11 +42,9 @@ bool ParseListen(const std::string& text, std::string* host, int* port) {
 // none when any of them is not an origin.
 std::optional<std::vector<std::string>> OriginList(const std::string& text) {
   std::vector<std::string> origins;
-  for (std::size_t at = 0; at <= text.size();) {
-    const std::size_t comma = std::min(text.find(',', at), text.size());
-    origins.push_back(text.substr(at, comma - at));
+  for (const std::string_view entry : CommaEntries(text)) {
+    origins.emplace_back(entry);
     if (!IsOrigin(origins.back())) return std::nullopt;
-    at = comma + 1;
   }
   return origins;
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/net/http.h"
+#include "platform/net/trusted_authorities.h"
 
 namespace platform::net {
 
@@ -40,7 +41,9 @@ struct CurlLibrary {
 [[nodiscard]] const CurlLibrary* LoadCurlLibrary(const char* versionedName, std::string* why);
 
 // The client through the library of that name (MakeSystemHttpClient names
-// kCurlLibraryName); without it, a client whose every request fails with why.
-std::unique_ptr<HttpClient> MakeCurlHttpClient(const char* versionedName);
+// kCurlLibraryName, and the authorities SSL_CERT_FILE names); without it, a
+// client whose every request fails with why.
+std::unique_ptr<HttpClient> MakeCurlHttpClient(const char* versionedName,
+                                               TrustedAuthorities authorities = {});
 
 }  // namespace platform::net

@@ -4,19 +4,32 @@
 // when a player first chooses a world server, not at every start.
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "platform/base/log.h"
 #include "platform/net/curl_library.h"
 #include "platform/net/http.h"
+#include "platform/net/trusted_authorities.h"
 
 namespace platform::net {
 
 namespace {
+
+bool IsHttps(std::string_view url) {
+  constexpr std::string_view kScheme = "https:";
+  return url.size() >= kScheme.size() &&
+         std::equal(kScheme.begin(), kScheme.end(), url.begin(), [](char a, char b) {
+           return a == std::tolower(static_cast<unsigned char>(b));
+         });
+}
 
 struct Transfer {
   RequestId id = 0;
@@ -39,7 +52,11 @@ size_t KeepBody(char* data, size_t size, size_t count, void* user) {
 
 class CurlHttpClient final : public HttpClient {
  public:
-  explicit CurlHttpClient(const CurlLibrary& curl) : curl_(curl) {
+  CurlHttpClient(const CurlLibrary& curl, TrustedAuthorities authorities)
+      : curl_(curl), authorities_(std::move(authorities)) {
+    if (!authorities_.problem.empty()) {
+      LogError("trusting the world server's certificate", authorities_.problem, Repeats::kLogOnce);
+    }
     curl_.globalInit(CURL_GLOBAL_DEFAULT);
     multi_ = curl_.multiInit();
     worker_ = std::thread([this] { Run(); });
@@ -59,6 +76,12 @@ class CurlHttpClient final : public HttpClient {
   }
 
   void Start(RequestId id, HttpRequest request) override {
+    // Plain http needs no certificate: a broken SSL_CERT_FILE stops only
+    // what it would have been used for.
+    if (!authorities_.problem.empty() && IsHttps(request.url)) {
+      Finish(id, Failed(authorities_.problem));
+      return;
+    }
     auto transfer = std::make_unique<Transfer>();
     transfer->id = id;
     transfer->request = std::move(request);
@@ -115,6 +138,9 @@ class CurlHttpClient final : public HttpClient {
     curl_.easySetopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(request.timeoutMs));
     curl_.easySetopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_.easySetopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    if (!authorities_.file.empty()) {
+      curl_.easySetopt(handle, CURLOPT_CAINFO, authorities_.file.c_str());
+    }
     curl_.easySetopt(handle, CURLOPT_WRITEFUNCTION, &KeepBody);
     curl_.easySetopt(handle, CURLOPT_WRITEDATA, transfer.get());
     curl_.easySetopt(handle, CURLOPT_USERAGENT, "morvex2");
@@ -147,6 +173,7 @@ class CurlHttpClient final : public HttpClient {
   }
 
   const CurlLibrary& curl_;
+  const TrustedAuthorities authorities_;
   CURLM* multi_ = nullptr;
   std::thread worker_;
   std::atomic<bool> stopping_{false};
@@ -168,7 +195,8 @@ class MissingLibraryClient final : public HttpClient {
 
 }  // namespace
 
-std::unique_ptr<HttpClient> MakeCurlHttpClient(const char* versionedName) {
+std::unique_ptr<HttpClient> MakeCurlHttpClient(const char* versionedName,
+                                               TrustedAuthorities authorities) {
   std::string why;
   const CurlLibrary* curl = LoadCurlLibrary(versionedName, &why);
   if (curl == nullptr) {
@@ -176,11 +204,12 @@ std::unique_ptr<HttpClient> MakeCurlHttpClient(const char* versionedName) {
     LogError("starting the world tables' client", why, Repeats::kLogOnce);
     return std::make_unique<MissingLibraryClient>(std::move(why));
   }
-  return std::make_unique<CurlHttpClient>(*curl);
+  return std::make_unique<CurlHttpClient>(*curl, std::move(authorities));
 }
 
 std::unique_ptr<HttpClient> MakeSystemHttpClient() {
-  return MakeCurlHttpClient(kCurlLibraryName);
+  return MakeCurlHttpClient(kCurlLibraryName,
+                            TrustedAuthoritiesNamed(std::getenv("SSL_CERT_FILE")));
 }
 
 }  // namespace platform::net

@@ -75,5 +75,24 @@ TEST(ClientAddressTest, TheTrustedProxiesAreGivenAsAList) {
   }
 }
 
+// The same comma-separated lists for the pages hosted elsewhere that may
+// write: one entry that is no origin, an empty one included, adds none.
+TEST(ClientAddressTest, ThePagesAllowedToWriteAreGivenAsAList) {
+  ServerOptions options;
+  std::string error;
+  ASSERT_TRUE(ParseServerOptions(
+      {"--data", "d", "--allow-origin", "https://a.example,http://b.example:8080"}, &options,
+      &error))
+      << error;
+  EXPECT_EQ(options.allowedOrigins,
+            (std::vector<std::string>{"https://a.example", "http://b.example:8080"}));
+  for (const char* bad : {"", "https://a.example,", ",https://a.example", "https://a.example/x"}) {
+    ServerOptions refused;
+    EXPECT_FALSE(ParseServerOptions({"--data", "d", "--allow-origin", bad}, &refused, &error))
+        << bad;
+    EXPECT_TRUE(refused.allowedOrigins.empty()) << bad;
+  }
+}
+
 }  // namespace
 }  // namespace server

@@ -3,9 +3,7 @@
 // connections by sending its request a byte at a time or by opening many,
 // send a request larger than the server keeps, or send one that the server
 // and a proxy in front of it could read as two.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -18,8 +16,11 @@
 
 namespace {
 
+using testworld::AskRaw;
+using testworld::ReadAll;
 using testworld::Reply;
 using testworld::ServerProcess;
+using testworld::StatusOf;
 
 // The most memory the server may hold whatever a client sends. Sanitized
 // builds keep freed memory aside on purpose, so there only the answers count.
@@ -28,51 +29,6 @@ constexpr long kPeakMemoryKib = 0;
 #else
 constexpr long kPeakMemoryKib = 128 * 1024;
 #endif
-
-// A connection to the server from `from` (any 127.x.y.z is this machine).
-int Connect(int port, const char* from = "127.0.0.1") {
-  const int sock = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  inet_pton(AF_INET, from, &local.sin_addr);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (bind(sock, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
-      connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(sock);
-    return -1;
-  }
-  return sock;
-}
-
-// Reads until the server closes or is silent for five seconds.
-std::string ReadAll(int sock) {
-  std::string answer;
-  char buffer[4096];
-  pollfd entry{.fd = sock, .events = POLLIN, .revents = 0};
-  while (poll(&entry, 1, 5000) > 0) {
-    const ssize_t got = recv(sock, buffer, sizeof buffer, 0);
-    if (got <= 0) break;
-    answer.append(buffer, static_cast<std::size_t>(got));
-  }
-  return answer;
-}
-
-// Sends `request` whole from `from` and reads the answers until the server closes.
-std::string RawExchange(int port, const std::string& request, const char* from = "127.0.0.1") {
-  const int sock = Connect(port, from);
-  if (sock < 0) return "";
-  send(sock, request.data(), request.size(), MSG_NOSIGNAL);
-  std::string answer = ReadAll(sock);
-  close(sock);
-  return answer;
-}
-
-int StatusOf(const std::string& answer) {
-  return answer.starts_with("HTTP/1.1 ") ? std::atoi(answer.c_str() + 9) : 0;
-}
 
 int AnswersIn(const std::string& answers) {
   int count = answers.starts_with("HTTP/1.1 ") ? 1 : 0;
@@ -93,7 +49,7 @@ struct Sent {
 Sent SendUntilAnswered(int port, const std::string& head, const std::string& piece,
                        std::size_t repeats, const std::string& tail) {
   Sent sent;
-  const int sock = Connect(port);
+  const int sock = testworld::ConnectFrom(port);
   if (sock < 0) return sent;
   const std::size_t total = head.size() + piece.size() * repeats + tail.size();
   const auto byteAt = [&](std::size_t at) {
@@ -217,8 +173,7 @@ TEST(LimitsTest, TooManyWritesFromOneAddressAreToldWhenToComeBack) {
   EXPECT_EQ(server.Get("/api/v1/tables/1").status, 200);
   // A refused request's body is never read as the connection's next request,
   // nor is a request after it.
-  const std::string answers =
-      RawExchange(server.port(), kSmuggled + "GET /healthz HTTP/1.1\r\n\r\n");
+  const std::string answers = AskRaw(server.port(), kSmuggled + "GET /healthz HTTP/1.1\r\n\r\n");
   EXPECT_EQ(StatusOf(answers), 429) << answers;
   EXPECT_EQ(AnswersIn(answers), 1) << answers;
 }
@@ -231,14 +186,14 @@ TEST(LimitsTest, StampsNeedNoBodyAndABodySentAnywayIsPassedOver) {
   const std::string path = "/api/v1/tickets/" + issued.Text("ticket");
   // No Content-Length at all; then a body on a kept-alive connection, with a
   // second request behind it.
-  std::string answer = RawExchange(server.port(), "POST " + path +
-                                                      "/start HTTP/1.1\r\nHost: a\r\n"
-                                                      "Connection: close\r\n\r\n");
+  std::string answer = AskRaw(server.port(), "POST " + path +
+                                                 "/start HTTP/1.1\r\nHost: a\r\n"
+                                                 "Connection: close\r\n\r\n");
   EXPECT_TRUE(answer.starts_with("HTTP/1.1 204")) << answer;
-  answer = RawExchange(server.port(), "POST " + path +
-                                          "/end HTTP/1.1\r\nHost: a\r\nContent-Length: 3\r\n"
-                                          "\r\nxyzGET /healthz HTTP/1.1\r\nHost: a\r\n"
-                                          "Connection: close\r\n\r\n");
+  answer = AskRaw(server.port(), "POST " + path +
+                                     "/end HTTP/1.1\r\nHost: a\r\nContent-Length: 3\r\n"
+                                     "\r\nxyzGET /healthz HTTP/1.1\r\nHost: a\r\n"
+                                     "Connection: close\r\n\r\n");
   EXPECT_TRUE(answer.starts_with("HTTP/1.1 204")) << answer;
   EXPECT_NE(answer.find("HTTP/1.1 200 OK"), std::string::npos) << answer;
 }
@@ -247,7 +202,7 @@ TEST(LimitsTest, StampsNeedNoBodyAndABodySentAnywayIsPassedOver) {
 // `pace`, until the server closes the connection or the request is sent
 // whole; true when the server closed it first.
 bool TrickleUntilCutOff(int port, const std::string& request, int paceMs) {
-  const int sock = Connect(port);
+  const int sock = testworld::ConnectFrom(port);
   if (sock < 0) return false;
   bool cutOff = false;
   for (const char byte : request) {
@@ -292,12 +247,12 @@ TEST(LimitsTest, OneAddressHoldsAtMostItsConnectionsAndIdleOnesAreClosed) {
       {"--data", scratch.path(), "--connections-per-address", "3", "--keep-alive", "1"});
   ASSERT_TRUE(server.started()) << server.Log();
   std::vector<int> held;
-  for (int i = 0; i < 3; ++i) held.push_back(Connect(server.port(), "127.0.0.5"));
+  for (int i = 0; i < 3; ++i) held.push_back(testworld::ConnectFrom(server.port(), "127.0.0.5"));
   const std::string health = "GET /healthz HTTP/1.1\r\nHost: a\r\n\r\n";
-  const std::string refused = RawExchange(server.port(), health, "127.0.0.5");
+  const std::string refused = AskRaw(server.port(), health, "127.0.0.5");
   EXPECT_EQ(StatusOf(refused), 503) << refused;
   EXPECT_NE(refused.find("too-many-connections"), std::string::npos) << refused;
-  EXPECT_EQ(StatusOf(RawExchange(server.port(), health, "127.0.0.6")), 200);
+  EXPECT_EQ(StatusOf(AskRaw(server.port(), health, "127.0.0.6")), 200);
   // A connection kept alive after its answer is closed once idle for the
   // keep-alive timeout (ReadAll waits up to five seconds).
   send(held[0], health.data(), health.size(), MSG_NOSIGNAL);
@@ -314,12 +269,12 @@ TEST(LimitsTest, OnlyATrustedProxyNamesThePlayerItForwards) {
   ASSERT_TRUE(server.started()) << server.Log();
   const auto ticketFor = [&](const char* from, const std::string& player) {
     const std::string body = R"({"level":1})";
-    return StatusOf(RawExchange(server.port(),
-                                "POST /api/v1/tickets HTTP/1.1\r\nHost: a\r\nConnection: close\r\n"
-                                "X-Forwarded-For: " +
-                                    player + "\r\nContent-Length: " + std::to_string(body.size()) +
-                                    "\r\n\r\n" + body,
-                                from));
+    return StatusOf(AskRaw(server.port(),
+                           "POST /api/v1/tickets HTTP/1.1\r\nHost: a\r\nConnection: close\r\n"
+                           "X-Forwarded-For: " +
+                               player + "\r\nContent-Length: " + std::to_string(body.size()) +
+                               "\r\n\r\n" + body,
+                           from));
   };
   const struct {
     const char* from;
@@ -339,7 +294,7 @@ TEST(LimitsTest, OnlyATrustedProxyNamesThePlayerItForwards) {
   }
   // The proxy's connections are not one client's.
   std::vector<int> held;
-  for (int i = 0; i < 4; ++i) held.push_back(Connect(server.port(), "127.0.0.2"));
+  for (int i = 0; i < 4; ++i) held.push_back(testworld::ConnectFrom(server.port(), "127.0.0.2"));
   const std::string health = "GET /healthz HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n";
   for (const int sock : held) {
     send(sock, health.data(), health.size(), MSG_NOSIGNAL);

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <httplib.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -169,7 +170,7 @@ Reply ServerProcess::Post(const std::string& path, const std::string& body) cons
   return From(client.Post(path, body, "application/json"));
 }
 
-std::string AskRaw(int port, const std::string& request, const char* from) {
+int ConnectFrom(int port, const char* from) {
   const int sock = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in local{};
   local.sin_family = AF_INET;
@@ -178,15 +179,31 @@ std::string AskRaw(int port, const std::string& request, const char* from) {
   server.sin_family = AF_INET;
   server.sin_port = htons(static_cast<std::uint16_t>(port));
   server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  std::string answer;
-  if (bind(sock, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
-      connect(sock, reinterpret_cast<sockaddr*>(&server), sizeof server) == 0) {
-    send(sock, request.data(), request.size(), MSG_NOSIGNAL);
-    char buffer[4096];
-    for (ssize_t got = 0; (got = recv(sock, buffer, sizeof buffer, 0)) > 0;) {
-      answer.append(buffer, static_cast<std::size_t>(got));
-    }
+  if (bind(sock, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+      connect(sock, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0) {
+    close(sock);
+    return -1;
   }
+  return sock;
+}
+
+std::string ReadAll(int sock) {
+  std::string answer;
+  char buffer[4096];
+  pollfd entry{.fd = sock, .events = POLLIN, .revents = 0};
+  while (poll(&entry, 1, 5000) > 0) {
+    const ssize_t got = recv(sock, buffer, sizeof buffer, 0);
+    if (got <= 0) break;
+    answer.append(buffer, static_cast<std::size_t>(got));
+  }
+  return answer;
+}
+
+std::string AskRaw(int port, const std::string& request, const char* from) {
+  const int sock = ConnectFrom(port, from);
+  if (sock < 0) return {};
+  send(sock, request.data(), request.size(), MSG_NOSIGNAL);
+  std::string answer = ReadAll(sock);
   close(sock);
   return answer;
 }

@@ -53,8 +53,13 @@ class ServerProcess {
   int port_ = 0;
 };
 
-// `request` sent whole, as it is, to the server on `port` from the loopback address `from`
-// (any 127.x.y.z: another client); the answer as it came, read until the server closes.
+// A connection to the server on `port` from the loopback address `from` (any 127.x.y.z:
+// another client); -1 when none was made.
+int ConnectFrom(int port, const char* from = "127.0.0.1");
+// What comes on `sock` until the server closes it or is silent for five seconds.
+std::string ReadAll(int sock);
+// `request` sent whole, as it is, to the server on `port` from `from`; the answer as it came,
+// read as ReadAll reads.
 std::string AskRaw(int port, const std::string& request, const char* from = "127.0.0.1");
 // The status of a raw answer, and the value of its header `name` ("" when none).
 int StatusOf(const std::string& answer);
