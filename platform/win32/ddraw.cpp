@@ -394,6 +394,7 @@ void IDirectDrawSurface::CopyWhole(const IDirectDrawSurface& source) {
   const bool sameAsBefore =
       copyKnown_ && copiedFrom_ == source.id_ && copiedVersion_ == source.version_;
   if (sameAsBefore) {
+    PutBackUnderLeftTexts();  // those of another surface: only one surface leaves texts
     LeaveTexts();
     for (const RECT& rect : memory_->sinceCopy.Rects()) {
       const bool left =

@@ -299,4 +299,29 @@ TEST_F(DirtyRectsTest, ATextDrawnAgainUnchangedIsLeftInPlace) {
   EXPECT_EQ(frame(0x0000FF, false, false), 1u) << "not drawn: the background where it was";
 }
 
+// Two surfaces that each copy the background whole and hold texts: the
+// texts one of them left get their background before the other leaves its own.
+TEST_F(DirtyRectsTest, TextsLeftOnTwoSurfacesEachGetTheirBackground) {
+  Scribble(background_, RECT{0, 0, kWidth, kHeight}, 0x1234);
+  IDirectDrawSurface* other = Offscreen(kWidth, kHeight);
+  const auto copyAndWrite = [&](IDirectDrawSurface* surface) {
+    ASSERT_EQ(surface->Blt(nullptr, background_, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    HDC dc = nullptr;
+    ASSERT_EQ(surface->GetDC(&dc), DD_OK);
+    TextOutA(dc, 10, 10, "(C)1997", 7);
+    surface->ReleaseDC(dc);
+  };
+  copyAndWrite(other);
+  copyAndWrite(back_);
+  // The other surface's text is left by this copy and not drawn again.
+  ASSERT_EQ(other->Blt(nullptr, background_, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+  copyAndWrite(back_);
+  ASSERT_EQ(back_->Blt(nullptr, background_, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+  const platform::PixelBuffer& shown = platform::SurfacePixels::View(*other);
+  const platform::PixelBuffer& wanted = platform::SurfacePixels::View(*background_);
+  EXPECT_TRUE(
+      std::equal(shown.Data(), shown.Data() + std::ptrdiff_t{kWidth} * kHeight, wanted.Data()));
+  other->Release();
+}
+
 }  // namespace
