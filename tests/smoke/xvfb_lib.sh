@@ -116,6 +116,28 @@ stamps_taken() {
     grep . || echo 0
 }
 
+# tickets_given SERVER_URL...: how many tickets the world-table servers at
+# SERVER_URL... have given, all together, since they last started.
+tickets_given() {
+  local total=0 given server_url
+  for server_url in "$@"; do
+    given="$(curl -sf -m 5 "$server_url/metrics" |
+      sed -n 's|.*route="/api/v1/tickets",status="201"} \([0-9]*\)$|\1|p')"
+    total=$((total + ${given:-0}))
+  done
+  echo "$total"
+}
+
+# tickets_at_least COUNT SERVER_URL...: the servers have given COUNT tickets
+# or more. A game asks for one ticket for each level as its title screen
+# starts, and a game started before its level's ticket came is not ranked:
+# a test waits for them rather than for a moment that a busy machine outlasts.
+tickets_at_least() {
+  local count="$1"
+  shift
+  [ "$(tickets_given "$@")" -ge "$count" ]
+}
+
 # world_entry NAME REPLAY: prints the id of the entry of the world table that
 # holds the game whose replay is the file REPLAY: under NAME, with the score
 # and removed count of the replay's header, and its replay served byte for
