@@ -101,8 +101,8 @@ workers_renewed() {
   [ -n "$now" ] && [ -z "$(comm -12 <(echo "$2") <(echo "$now"))" ]
 }
 
-# pass_to FROM TO...: nginx passes to the servers on ports TO... in place of
-# those on FROM... (as many), as an operator who moves the site to new
+# pass_to FROM... TO...: nginx passes to the servers on ports TO... in place
+# of those on FROM... (as many of each), as an operator who moves the site to new
 # processes does: the configuration changed and reloaded, with no moment
 # where the site is down. Returns once every worker that serves has read it.
 pass_to() {
