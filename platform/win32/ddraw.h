@@ -24,6 +24,10 @@
 //   to 0.25 % against 0.32 % at 640 x 480; title 0.40 to 0.47 % against
 //   0.59 %, game 0.20 % against 0.30 % at 1920 x 1080. Memory and the first
 //   frame do not change.
+// - A text drawn again at the same place, in the same colours and with the
+//   same bytes as at the last frame, and alone in its part of the screen, is
+//   not copied over by the background nor drawn again: it is already there
+//   (ddraw.cpp says what that saves).
 #pragma once
 
 #include <cstdint>
@@ -144,7 +148,13 @@ class IDirectDrawSurface {
   RECT CopyRect(const RECT& dest, const IDirectDrawSurface& source, const RECT& sourceRect,
                 bool keyed);
   void CopyWhole(const IDirectDrawSurface& source);
+  void LeaveTexts();
   void MarkDirty(const RECT& area);
+  // Texts that the last whole copy of the background left in place are given
+  // their background before their surface is read or written, or that
+  // background is written (ddraw.cpp).
+  static void BeforeTouching(const IDirectDrawSurface* written, const IDirectDrawSurface* read);
+  static void PutBackUnderLeftTexts();
   [[nodiscard]] RECT Whole() const;
   [[nodiscard]] RECT OnSurface(const RECT& rect) const;
 

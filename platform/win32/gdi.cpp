@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "platform/base/shift_jis.h"
@@ -155,8 +156,18 @@ BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
   }
   const RECT cells = TextCells(*dc->surface, x, y, WidthOf(text, length));
   if (platform::IsEmpty(cells)) return 1;
-  DrawText(platform::SurfacePixels::For(*dc->surface, cells), x, y, text, length,
-           platform::ToRgb565(dc->textColor), platform::ToRgb565(dc->backColor));
+  const platform::DrawnTextCells drawn{
+      .cells = cells,
+      .x = x,
+      .y = y,
+      .ink = platform::ToRgb565(dc->textColor),
+      .paper = platform::ToRgb565(dc->backColor),
+      .bytes =
+          std::string_view(text, length > 0 ? strnlen(text, static_cast<std::size_t>(length)) : 0)};
+  if (platform::SurfacePixels::StillThere(*dc->surface, drawn)) return 1;
+  DrawText(platform::SurfacePixels::For(*dc->surface, cells), x, y, text, length, drawn.ink,
+           drawn.paper);
+  platform::SurfacePixels::Drawn(*dc->surface, drawn);
   return 1;
 }
 

@@ -48,6 +48,7 @@ class TwoComparisons final : public platform::VideoOutput {
   void PresentDirty(const platform::PixelBuffer& frame,
                     const platform::FrameDirtyRects& writes) override {
     ++frames_;
+    written_ = writes.areas != nullptr ? *writes.areas : std::vector<RECT>{};
     PresentDirtyFrame(frame);
     if (dropNext_) {  // as a screen that could not take the frame
       dropNext_ = false;
@@ -65,6 +66,7 @@ class TwoComparisons final : public platform::VideoOutput {
   void Close() override {}
 
   void DropNext() { dropNext_ = true; }
+  std::vector<RECT> written_;  // what the last flip said was written
   int frames_ = 0;
   int changedFrames_ = 0;
   int disagreements_ = 0;
@@ -157,8 +159,9 @@ class DirtyRectsTest : public ::testing::Test {
 
   // A text on the screen (now and then through the primary surface, whose
   // pixels are the back buffer's) and on the twin.
-  void DrawText(int x, int y, const char* text, COLORREF ink) {
-    IDirectDrawSurface* screen = Chance(0.2) ? primary_ : back_;
+  void DrawText(int x, int y, const char* text, COLORREF ink,
+                IDirectDrawSurface* screen = nullptr) {
+    if (screen == nullptr) screen = Chance(0.2) ? primary_ : back_;
     for (IDirectDrawSurface* s : {screen, twin_}) {
       HDC dc = nullptr;
       ASSERT_EQ(s->GetDC(&dc), DD_OK);
@@ -264,6 +267,61 @@ TEST_F(DirtyRectsTest, DrawingOnlyWhatChangedGivesWhatDrawingEverythingGives) {
   }
   EXPECT_EQ(output_.disagreements_, 0);
   EXPECT_GT(output_.changedFrames_, 1000) << "the run hardly changed the screen";
+}
+
+// The title's way: the background copied whole, then the same text at the
+// same place. A text that comes again unchanged is neither copied over nor
+// drawn, and the flip is not told of it; a change of colour, anything drawn
+// over it first, or a frame without it gives what drawing everything gives.
+TEST_F(DirtyRectsTest, ATextDrawnAgainUnchangedIsLeftInPlace) {
+  Scribble(background_, RECT{0, 0, kWidth, kHeight}, 0x1234);
+  Scribble(sprites_, RECT{0, 0, 64, 64}, 0xF00D);
+  const auto frame = [&](COLORREF ink, bool blitFirst, bool text = true) {
+    CopyBackground();
+    if (blitFirst) {
+      RECT from{0, 0, 20, 20};
+      RECT to{110, 105, 130, 125};
+      OnBoth([&](IDirectDrawSurface* s) { s->Blt(&to, sprites_, &from, DDBLT_WAIT, nullptr); });
+    }
+    if (text) DrawText(100, 100, "(C)1997", ink, back_);
+    EXPECT_EQ(primary_->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    EXPECT_TRUE(ShownEqualsTwin());
+    EXPECT_TRUE(BackEqualsTwin());
+    return output_.written_.size();
+  };
+  frame(0x000000, false);
+  EXPECT_EQ(frame(0x000000, false), 0u) << "the same text again";
+  EXPECT_EQ(frame(0x0000FF, false), 1u) << "in another colour";
+  EXPECT_EQ(frame(0x0000FF, false), 0u);
+  EXPECT_GE(frame(0x0000FF, true), 1u) << "drawn over before it came again";
+  EXPECT_GE(frame(0x0000FF, false), 1u) << "the blit's part goes back to the background";
+  EXPECT_EQ(frame(0x0000FF, false), 0u);
+  EXPECT_EQ(frame(0x0000FF, false, false), 1u) << "not drawn: the background where it was";
+}
+
+// Two surfaces that each copy the background whole and hold texts: the
+// texts one of them left get their background before the other leaves its own.
+TEST_F(DirtyRectsTest, TextsLeftOnTwoSurfacesEachGetTheirBackground) {
+  Scribble(background_, RECT{0, 0, kWidth, kHeight}, 0x1234);
+  IDirectDrawSurface* other = Offscreen(kWidth, kHeight);
+  const auto copyAndWrite = [&](IDirectDrawSurface* surface) {
+    ASSERT_EQ(surface->Blt(nullptr, background_, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    HDC dc = nullptr;
+    ASSERT_EQ(surface->GetDC(&dc), DD_OK);
+    TextOutA(dc, 10, 10, "(C)1997", 7);
+    surface->ReleaseDC(dc);
+  };
+  copyAndWrite(other);
+  copyAndWrite(back_);
+  // The other surface's text is left by this copy and not drawn again.
+  ASSERT_EQ(other->Blt(nullptr, background_, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+  copyAndWrite(back_);
+  ASSERT_EQ(back_->Blt(nullptr, background_, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+  const platform::PixelBuffer& shown = platform::SurfacePixels::View(*other);
+  const platform::PixelBuffer& wanted = platform::SurfacePixels::View(*background_);
+  EXPECT_TRUE(
+      std::equal(shown.Data(), shown.Data() + std::ptrdiff_t{kWidth} * kHeight, wanted.Data()));
+  other->Release();
 }
 
 }  // namespace
