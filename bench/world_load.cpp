@@ -11,7 +11,11 @@
 // PORT is the server's on 127.0.0.1, or the address of what stands in front of it
 // (https://127.0.0.1:PORT for a reverse proxy; its certificate is checked against the system's
 // authorities, or those SSL_CERT_FILE names). With --accepted FILE first, the tickets of the
-// games answered "accepted" are written to FILE, one a line, for a check of the store.
+// games answered "accepted" are written to FILE, one a line, for a check of the store. With
+// --kill-after N PID first, process PID (one of the servers behind a proxy) is killed
+// (SIGKILL) by the client that sees the Nth game accepted, while the other clients' games are
+// on their way: the server goes down in the middle of the submissions however fast or slowly
+// the machine runs them.
 //
 // Tickets for all the games are taken, and the games made, before the clock starts.
 //
@@ -21,6 +25,7 @@
 // within the duration's tolerance. The last line
 // printed is "accepted N": what the table must now hold more than before.
 #include <httplib.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <atomic>
@@ -203,11 +208,21 @@ int Report(const std::vector<Outcome>& outcomes, double seconds) {
 struct Run {
   std::vector<Outcome> outcomes;
   double seconds = 0;
+  bool killed = false;  // the process of --kill-after was killed
 };
 
-Run Submit(const std::string& server, const std::vector<Game>& games, int clients) {
+// A process to kill (SIGKILL) once this many games have been accepted; none when pid is 0.
+struct KillAfter {
+  int accepted = 0;
+  pid_t pid = 0;
+};
+
+Run Submit(const std::string& server, const std::vector<Game>& games, int clients,
+           const KillAfter& kill) {
   std::vector<Outcome> outcomes(games.size());
   std::atomic<std::size_t> next{0};
+  std::atomic<int> accepted{0};
+  std::atomic<bool> killed{false};
   std::vector<std::thread> threads;
   const auto began = Clock::now();
   for (int c = 0; c < clients; ++c) {
@@ -215,12 +230,15 @@ Run Submit(const std::string& server, const std::vector<Game>& games, int client
       auto client = Connect(server);
       for (std::size_t i = next++; i < games.size(); i = next++) {
         outcomes[i] = Send(*client, games[i]);
+        if (kill.pid > 0 && outcomes[i].status == 201 && ++accepted == kill.accepted) {
+          killed = ::kill(kill.pid, SIGKILL) == 0;
+        }
       }
     });
   }
   for (std::thread& thread : threads) thread.join();
   const double seconds = std::chrono::duration<double>(Clock::now() - began).count();
-  return {std::move(outcomes), seconds};
+  return {std::move(outcomes), seconds, killed};
 }
 
 Run Burst(const std::string& server, const std::vector<Game>& games) {
@@ -281,23 +299,35 @@ std::string ServerAddress(const std::string& given) {
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
   std::string acceptedFile;
-  if (arguments.size() >= 2 && arguments[0] == "--accepted") {
-    acceptedFile = arguments[1];
-    arguments.erase(arguments.begin(), arguments.begin() + 2);
+  KillAfter kill;
+  while (!arguments.empty()) {
+    if (arguments.size() >= 2 && arguments[0] == "--accepted") {
+      acceptedFile = arguments[1];
+      arguments.erase(arguments.begin(), arguments.begin() + 2);
+    } else if (arguments.size() >= 3 && arguments[0] == "--kill-after") {
+      kill.accepted = std::atoi(arguments[1].c_str());
+      kill.pid = static_cast<pid_t>(std::atoi(arguments[2].c_str()));
+      arguments.erase(arguments.begin(), arguments.begin() + 3);
+      // Nothing to kill, or never: what was asked for cannot be done.
+      if (kill.accepted <= 0 || kill.pid <= 0) arguments.clear();
+    } else {
+      break;
+    }
   }
   constexpr char kUsage[] =
-      "usage: %s [--accepted FILE] PORT|URL submit N CLIENTS | [--accepted FILE] PORT|URL burst "
-      "N\n";
+      "usage: %s [--accepted FILE] [--kill-after N PID] PORT|URL submit N CLIENTS\n"
+      "       %s [--accepted FILE] PORT|URL burst N\n";
   if (arguments.size() < 3) {
-    std::fprintf(stderr, kUsage, argv[0]);
+    std::fprintf(stderr, kUsage, argv[0], argv[0]);
     return 2;
   }
   const std::string server = ServerAddress(arguments[0]);
   const std::string& mode = arguments[1];
   const int count = std::atoi(arguments[2].c_str());
   const int clients = arguments.size() > 3 ? std::atoi(arguments[3].c_str()) : 1;
-  if (server.empty() || count <= 0 || clients <= 0 || (mode != "submit" && mode != "burst")) {
-    std::fprintf(stderr, kUsage, argv[0]);
+  if (server.empty() || count <= 0 || clients <= 0 || (mode != "submit" && mode != "burst") ||
+      (kill.pid > 0 && mode != "submit")) {
+    std::fprintf(stderr, kUsage, argv[0], argv[0]);
     return 2;
   }
   const auto began = Clock::now();
@@ -306,8 +336,17 @@ int main(int argc, char** argv) {
   std::printf("prepared %zu games in %.1f s (%zu bytes of body each, about)\n", games.size(),
               std::chrono::duration<double>(Clock::now() - began).count(),
               games.empty() ? std::size_t{0} : games.front().body.size());
-  const Run run = mode == "submit" ? Submit(server, games, clients) : Burst(server, games);
+  const Run run = mode == "submit" ? Submit(server, games, clients, kill) : Burst(server, games);
   const int accepted = Report(run.outcomes, run.seconds);
+  if (kill.pid > 0) {
+    if (!run.killed) {
+      std::fprintf(stderr, "process %d was not killed: fewer than %d games were accepted\n",
+                   static_cast<int>(kill.pid), kill.accepted);
+      return 1;
+    }
+    std::printf("killed process %d after %d games accepted\n", static_cast<int>(kill.pid),
+                kill.accepted);
+  }
   if (!acceptedFile.empty() && !WriteAccepted(acceptedFile, games, run.outcomes)) {
     std::fprintf(stderr, "cannot write %s\n", acceptedFile.c_str());
     return 1;

@@ -51,8 +51,9 @@ tests=(
   libpq-dev postgresql wrk
   # the review of the server's systemd unit (systemd-analyze security), and
   # the nginx its example configuration is checked with and run in front of
-  # two servers (tests/server/behind_nginx.sh)
-  systemd nginx-light
+  # two servers (tests/server/behind_nginx.sh), whose workers that test
+  # follows through a reload with pgrep
+  systemd nginx-light procps
 )
 cross=(
   # Debian's source packages of SDL, unpacked; the real window under a virtual

@@ -25,13 +25,27 @@ Answer HealthCheck::Now() {
   }
   probing_ = true;
   lock.unlock();
-  Answer verdict = probe_();
-  lock.lock();
+  Answer verdict;
+  try {
+    verdict = probe_();
+  } catch (...) {
+    // A probe that could not be made at all (the memory ran out) ends like
+    // any other: those waiting on it are told the store is away, and the next
+    // request probes anew. Left under way, every later /healthz would wait
+    // on it for ever.
+    End(StoreUnavailable());
+    throw;
+  }
+  End(verdict);
+  return verdict;
+}
+
+void HealthCheck::End(const Answer& verdict) {
+  const std::lock_guard lock(mutex_);
   last_ = verdict;
   probing_ = false;
   ++probes_;
   ended_.notify_all();
-  return verdict;
 }
 
 }  // namespace server

@@ -32,6 +32,8 @@ class HealthCheck {
   Answer Now();
 
  private:
+  void End(const Answer& verdict);
+
   const std::function<Answer()> probe_;
   std::mutex mutex_;
   std::condition_variable ended_;

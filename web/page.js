@@ -723,8 +723,9 @@ function storageSays(kind, detail) {
           '別のタブが保存を引き継ぎました。このタブの記録も保存されます。', false, takeOver);
       break;
     case 'keeping':
-      say('storage', (detail === 'closed' ? 'The tab that kept the scores was closed: this tab keeps them now.'
-                                          : 'This tab now keeps the scores.') +
+      say('storage', (detail === 'closed'
+        ? 'The tab that kept the scores was closed or went to another page: this tab keeps them now.'
+        : 'This tab now keeps the scores.') +
           ' / このタブで保存します。', false);
       break;
     case 'deleted':

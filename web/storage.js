@@ -12,7 +12,12 @@
 // "morvex2-data-folder" (Web Locks), and the others wait in the lock's queue,
 // so that when it closes the next one takes the folder over and says so.
 // Another tab that has something to save takes the folder for the write (the
-// tab it takes it from says so, and saves the same way from then on). Each
+// tab it takes it from says so, and saves the same way from then on). A tab
+// asks for the lock one request at a time: a save that comes while its own
+// request is unanswered waits for the answer, so that the tab never takes the
+// folder from itself. A tab that goes to another page lets go of the folder
+// (the next tab takes it over and says so), and asks again if the browser
+// brings the page back as it was (back-forward cache). Each
 // save reads what is stored in the same transaction as it writes: a table
 // that another tab changed since this tab last read it gets this tab's new
 // entries added to the stored ones, never the stored ones overwritten. After
@@ -27,6 +32,21 @@
 var morvex2Storage = {
   // true while this tab holds the lock
   keeping: false,
+  // how many times this tab asked for the lock: the answer to any but the
+  // last request is stale (the tab asked anew or let go since) and changes
+  // nothing
+  asked: 0,
+  // the number of the request whose answer the saves wait for (the first
+  // look, a take-over), or 0
+  answering: 0,
+  // the saves ({ why, then }) waiting for that answer
+  afterAnswer: [],
+  // lets go of the lock this tab holds
+  letGo: null,
+  // true while the page's line says another tab keeps the folder
+  othersKeep: false,
+  // true while the page is put away in the back-forward cache
+  away: false,
   // the open database; null once another page deleted it or took it away
   db: null,
   // path -> 'size:mtime' of each file as last read from or written to storage
@@ -112,49 +132,122 @@ function morvex2StorageStart(folder, done) {
         return;
       }
       storage.db = db;
-      listen();
+      if (!storage.away) morvex2HearOtherTabs();
       finishAfterLoad();
     });
   };
-
-  function listen() {
-    if (typeof BroadcastChannel !== 'function') return;
-    storage.channel = new BroadcastChannel('morvex2-data-folder');
-    storage.channel.onmessage = function (event) {
-      var changed = event.data && event.data.changed;
-      if (Array.isArray(changed) && storage.db) morvex2StorageRead(storage.db, changed.map(String), function () {});
-    };
-  }
 
   if (!navigator.locks) {
     storage.keeping = true;  // a browser without locks keeps the folder as earlier builds did
     return;
   }
-  morvex2HoldFolder({ ifAvailable: true }, function () {}, function () {
-    say('other-tab');
+  morvex2AskForFolder(function () {});
+  window.addEventListener('pagehide', morvex2PutAway);
+  window.addEventListener('pageshow', function (event) {
+    if (event.persisted) morvex2BroughtBack();
+  });
+}
+
+// After each save of another tab, the files it changed are read.
+function morvex2HearOtherTabs() {
+  var storage = morvex2Storage;
+  if (typeof BroadcastChannel !== 'function') return;
+  storage.channel = new BroadcastChannel('morvex2-data-folder');
+  storage.channel.onmessage = function (event) {
+    var changed = event.data && event.data.changed;
+    if (Array.isArray(changed) && storage.db) morvex2StorageRead(storage.db, changed.map(String), function () {});
+  };
+}
+
+// Keeps the folder if no other tab does; else says so and waits in the queue.
+function morvex2AskForFolder(granted) {
+  morvex2HoldFolder({ ifAvailable: true }, granted, function () {
+    morvex2Storage.othersKeep = true;
+    Module.morvex2StorageSays('other-tab', '');
     morvex2WaitForFolder();
   });
 }
 
+// The page goes (closed, or to another page): the folder is let go of, for
+// the next tab in the queue to take over. A page the browser keeps to bring
+// back holds nothing meanwhile: not the lock, which would keep the other tabs
+// waiting on a page that cannot save, nor the channel. A save on its way
+// still writes.
+function morvex2PutAway() {
+  var storage = morvex2Storage;
+  storage.away = true;
+  storage.asked += 1;  // the answers still to come are stale
+  if (storage.waiting) storage.waiting.abort();
+  storage.waiting = null;
+  if (storage.letGo) storage.letGo();
+  storage.letGo = null;
+  storage.keeping = false;
+  morvex2Answered(storage.answering, false);
+  if (storage.channel) storage.channel.close();
+  storage.channel = null;
+}
+
+// The browser brings the page back as it was left, its game in play: the
+// folder is asked for as at the start, and every file read again, since
+// other tabs may have saved while this one was away.
+function morvex2BroughtBack() {
+  var storage = morvex2Storage;
+  if (!storage.away) return;
+  storage.away = false;
+  if (storage.db) morvex2HearOtherTabs();
+  morvex2AskForFolder(function () {
+    // The tab the line names as keeping the scores closed meanwhile.
+    if (!storage.othersKeep) return;
+    storage.othersKeep = false;
+    Module.morvex2StorageSays('keeping', 'closed');
+  });
+  if (storage.db) morvex2StorageRead(storage.db, null, function () {});
+}
+
 // Asks for the data folder's lock with `options`; `granted` runs once this tab
-// holds it, `refused` when ifAvailable found it held. Held for as long as the
-// page is open, or until another tab takes it.
+// holds it, `refused` when ifAvailable found it held. Held while the page is
+// shown, until another tab takes it. A request that is not a place in the
+// queue is answered soon: the saves that come meanwhile wait for its answer.
 function morvex2HoldFolder(options, granted, refused) {
   var storage = morvex2Storage;
+  var ask = ++storage.asked;
+  var current = function () { return ask === storage.asked; };
+  if (!options.signal) storage.answering = ask;
   navigator.locks.request('morvex2-data-folder', options, function (lock) {
+    // Granted after the tab asked anew or went away: let go at once.
+    if (!current()) return undefined;
     if (!lock) {
       refused();
+      morvex2Answered(ask, true);
       return undefined;
     }
+    var held = new Promise(function (resolve) { storage.letGo = resolve; });
     storage.keeping = true;
     granted();
-    return new Promise(function () {});
+    morvex2Answered(ask, true);
+    return held;
   }).catch(function (error) {
-    if (!error || error.name !== 'AbortError') return;
+    // A browser that refuses the request: the saves waiting for it write all the same.
+    morvex2Answered(ask, false);
+    if (!current() || !error || error.name !== 'AbortError') return;
     if (options.signal && options.signal.aborted) return;  // this tab left the queue itself
     storage.keeping = false;
+    storage.letGo = null;
+    storage.othersKeep = true;
     Module.morvex2StorageSays('taken-over', '');
     morvex2WaitForFolder();
+  });
+}
+
+// Request `ask` is answered: the saves that waited for it go on, through the
+// lock when `asLocked`, else straight to storage.
+function morvex2Answered(ask, asLocked) {
+  var storage = morvex2Storage;
+  if (!ask || storage.answering !== ask) return;
+  storage.answering = 0;
+  storage.afterAnswer.splice(0).forEach(function (save) {
+    if (asLocked) morvex2TakeFolder(save.why, save.then);
+    else save.then();
   });
 }
 
@@ -167,20 +260,24 @@ function morvex2WaitForFolder() {
     storage.waiting = null;
     // Earlier builds' tabs say nothing of what they save: read it all.
     if (storage.db) morvex2StorageRead(storage.db, null, function () {});
+    storage.othersKeep = false;
     Module.morvex2StorageSays('keeping', 'closed');
   }, function () {});
 }
 
 // Takes the folder from the tab that keeps it, now; `then` runs once it is
-// this tab's. `why`: 'asked' (the player's button) or 'save'.
+// this tab's. `why`: 'asked' (the player's button) or 'save'. A page put
+// away saves without it.
 function morvex2TakeFolder(why, then) {
   var storage = morvex2Storage;
-  if (storage.keeping || !navigator.locks) return then();
+  if (storage.keeping || !navigator.locks || storage.away) return then();
+  storage.afterAnswer.push({ why: why, then: then });
+  if (storage.answering) return;
   if (storage.waiting) storage.waiting.abort();
   storage.waiting = null;
   morvex2HoldFolder({ steal: true }, function () {
+    storage.othersKeep = false;
     Module.morvex2StorageSays('keeping', why);
-    then();
   }, function () {});
 }
 Module.morvex2TakeDataFolder = function () {

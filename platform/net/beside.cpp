@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/base/loop_wake.h"
+
 namespace platform::net {
 
 namespace {
@@ -48,6 +50,7 @@ void DoQueuedWork(bool waitForMore) {
     if (job.work) job.work();
     lock.lock();
     beside.done.push_back(std::move(job.then));
+    WakeLoop();
   }
 }
 

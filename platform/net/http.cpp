@@ -1,5 +1,7 @@
 #include "platform/net/http.h"
 
+#include "platform/base/loop_wake.h"
+
 namespace platform::net {
 
 HttpResponse Failed(std::string error) {
@@ -12,8 +14,11 @@ std::vector<std::pair<RequestId, HttpResponse>> HttpClient::TakeFinished() {
 }
 
 void HttpClient::Finish(RequestId id, HttpResponse response) {
-  const std::lock_guard lock(mutex_);
-  finished_.emplace_back(id, std::move(response));
+  {
+    const std::lock_guard lock(mutex_);
+    finished_.emplace_back(id, std::move(response));
+  }
+  WakeLoop();
 }
 
 }  // namespace platform::net

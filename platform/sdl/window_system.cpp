@@ -52,7 +52,8 @@ class X11InputWait final : public InputWait {
   bool Wait(int ms) override { return wait_.Wait(ms); }
   bool MayHaveInput() override { return wait_.MayHaveInput(); }
   // What the connection does not bring (a controller plugged in) the host
-  // looks at every kQuietPollMs, however long the wait. Every wake-up ends in
+  // looks at every kQuietPollMs, however long the wait; a network answer
+  // wakes the wait itself (platform/base/loop_wake.h). Every wake-up ends in
   // a frame drawn again, the same as the one before: woken every tenth of a
   // second, the play screen at its first speed drew ten frames a second for
   // the one its timer asks for. scripts/measure.sh at 640 x 480, two

@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+#include "platform/base/loop_wake.h"
+
 namespace platform {
 
 void WindowInputWait::Watch(SDL_Window* window) {
@@ -32,8 +34,11 @@ bool WindowInputWait::Wait(int ms) {
     // Events that Xlib has already read off the connection (while waiting for
     // a reply, say) are input too, and would not wake the poll.
     if (XQLength(display) > 0) return true;
-    pollfd connection{ConnectionNumber(display), POLLIN, 0};
-    const int ready = ::poll(&connection, 1, ms);
+    // The connection, and the wake of work finished on another thread (a
+    // network answer), which the game takes at the next look.
+    pollfd watched[2] = {{ConnectionNumber(display), POLLIN, 0}, {LoopWakeDescriptor(), POLLIN, 0}};
+    const int ready = ::poll(watched, watched[1].fd >= 0 ? 2 : 1, ms);
+    if (ready > 0 && (watched[1].revents & POLLIN) != 0) TakeLoopWake();
     return ready != 0;  // an interrupted poll looks again at once
   }
 #endif

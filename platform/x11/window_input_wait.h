@@ -4,7 +4,8 @@
 // before it sleeps: about thirty system calls, each dear on a virtual machine,
 // twelve times a second on the title screen. Where the window is on an X
 // server all of the game's input comes over one connection, so the wait is
-// one poll() on it. Elsewhere SDL's own wait is used.
+// one poll() on it, and on the wake of the network's answers
+// (platform/base/loop_wake.h). Elsewhere SDL's own wait is used.
 #pragma once
 
 #include <SDL.h>

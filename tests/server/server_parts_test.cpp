@@ -2,6 +2,7 @@
 // count of open tickets, and the health check's probes.
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 
 #include "server/health.h"
@@ -81,6 +82,22 @@ TEST(HealthCheckTest, EachRequestAfterAProbeProbesAnew) {
   failing = false;
   EXPECT_EQ(check.Now().status, 200);
   EXPECT_EQ(probes, 3);
+}
+
+// A probe that throws (the memory ran out) is no probe under way for ever:
+// the request that made it gets the throw, and the next one probes anew
+// rather than wait on it.
+TEST(HealthCheckTest, AProbeThatThrowsLeavesNoProbeUnderWay) {
+  int probes = 0;
+  HealthCheck check([&]() -> Answer {
+    if (++probes == 1) throw std::bad_alloc();
+    Answer verdict;
+    verdict.status = 200;
+    return verdict;
+  });
+  EXPECT_THROW(check.Now(), std::bad_alloc);
+  EXPECT_EQ(check.Now().status, 200);
+  EXPECT_EQ(probes, 2);
 }
 
 }  // namespace

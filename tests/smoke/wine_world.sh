@@ -45,7 +45,7 @@ started=$SECONDS
   --name E2E --server "$url" 2>"$work/game.err") &
 game=$!
 win="$(title_window "$game")"
-sleep 1  # the tickets, asked for as the title screen starts
+wait_for 30 tickets_at_least 3 "$url" || fail "the game was given no tickets"
 play_spread "$win" "$data" || fail "the game did not end"
 echo "the game ended after $((SECONDS - started)) s and $pieces pieces"
 

@@ -83,12 +83,11 @@ quit_from_title() {
 }
 
 # world_server PROGRAM: starts the world-table server PROGRAM on a free port
-# of the loopback, its SQLite store in $work/server and its lines in
-# $work/server.log; sets url, and server to its process id.
+# of the loopback that it takes itself (no other program can take it first),
+# its SQLite store in $work/server and its lines in $work/server.log; sets
+# url, and server to its process id.
 world_server() {
-  local port
-  port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')"
-  url="http://127.0.0.1:$port"
+  url="http://127.0.0.1:0"
   world_program="$1"
   mkdir -p "$work/server"
   world_server_up
@@ -101,10 +100,16 @@ world_server_down() {
   server=""
 }
 
-# The server back on its store and port.
+# The server back on its store and port (on its first start, the port it
+# says it took).
 world_server_up() {
   "$world_program" --data "$work/server" --listen "${url#http://}" >>"$work/server.log" 2>&1 &
   server=$!
+  if [ "${url##*:}" = 0 ]; then
+    wait_for 20 grep -q '^listening on 127\.0\.0\.1:[0-9]' "$work/server.log" ||
+      { cat "$work/server.log"; fail "the server did not start"; }
+    url="http://$(sed -n 's/^listening on \(127\.0\.0\.1:[0-9]*\)$/\1/p' "$work/server.log" | head -n 1)"
+  fi
   wait_for 20 curl -sf "$url/healthz" || { cat "$work/server.log"; fail "the server did not start"; }
 }
 
@@ -114,6 +119,28 @@ stamps_taken() {
   curl -sf "$url/metrics" |
     sed -n "s|.*route=\"/api/v1/tickets/{id}/$1\",status=\"204\"} \([0-9]*\)\$|\1|p" |
     grep . || echo 0
+}
+
+# tickets_given SERVER_URL...: how many tickets the world-table servers at
+# SERVER_URL... have given, all together, since they last started.
+tickets_given() {
+  local total=0 given server_url
+  for server_url in "$@"; do
+    given="$(curl -sf -m 5 "$server_url/metrics" |
+      sed -n 's|.*route="/api/v1/tickets",status="201"} \([0-9]*\)$|\1|p')"
+    total=$((total + ${given:-0}))
+  done
+  echo "$total"
+}
+
+# tickets_at_least COUNT SERVER_URL...: the servers have given COUNT tickets
+# or more. A game asks for one ticket for each level as its title screen
+# starts, and a game started before its level's ticket came is not ranked:
+# a test waits for them rather than for a moment that a busy machine outlasts.
+tickets_at_least() {
+  local count="$1"
+  shift
+  [ "$(tickets_given "$@")" -ge "$count" ]
 }
 
 # world_entry NAME REPLAY: prints the id of the entry of the world table that

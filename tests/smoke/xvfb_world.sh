@@ -5,8 +5,9 @@
 # table with the score the game showed, and the game's own table written as
 # without a server. With URL, the game plays on the tables there (a site
 # behind a reverse proxy that another test runs) instead of on a server of
-# its own.
-# Usage: xvfb_world.sh SOURCE_DIR BUILD_DIR SCREENSHOT_DIR SERVER_PROGRAM [URL]
+# its own; SERVER_URL... are then the servers behind it, whose tickets are
+# counted (URL itself when none is named).
+# Usage: xvfb_world.sh SOURCE_DIR BUILD_DIR SCREENSHOT_DIR SERVER_PROGRAM [URL [SERVER_URL...]]
 set -euo pipefail
 . "$(dirname "$0")/xvfb_lib.sh"
 xvfb_start 640x480 "$0" "$@"
@@ -18,14 +19,18 @@ trap 'for p in $game $server; do kill "$p" 2>/dev/null || true; done; rm -rf "$w
 
 if [ -n "${5:-}" ]; then
   url="$5"
+  servers=("${@:6}")
+  [ "${#servers[@]}" -gt 0 ] || servers=("$url")
 else
   world_server "$server_program"
+  servers=("$url")
 fi
+given="$(tickets_given "${servers[@]}")"
 
 (cd / && exec "$build/morvex2" --window --name E2E --server "$url" 2> "$work/game.err") &
 game=$!
 win="$(title_window "$game")"
-sleep 1  # the tickets, asked for as the title screen starts
+wait_for 30 tickets_at_least $((given + 3)) "${servers[@]}" || fail "the game was given no tickets"
 play_spread "$win" "$data" || fail "the game did not end"
 
 # The game's entry: its replay, as the game wrote it, in the world table.

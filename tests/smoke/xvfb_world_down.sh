@@ -68,9 +68,7 @@ ended() { [ -e "$data/last.mvr" ]; }
 
 world_server "$server_program"
 start_game
-# The tickets, asked for as the title screen starts: a game started without one is not ranked.
-given() { curl -sf "$url/metrics" | grep -Eq 'route="/api/v1/tickets",status="201"\} ([3-9]|[1-9][0-9])$'; }
-wait_for 30 given || fail "the game was given no tickets"
+wait_for 30 tickets_at_least 3 "$url" || fail "the game was given no tickets"
 
 # The advanced level, whose quick pieces end a game soon; the play screen starts paused.
 press "$win" Down

@@ -54,15 +54,21 @@ other=""
 touch "$work/release"
 wait_for 20 grep -q '^answered POST /api/v1/tickets/[0-9a-f]*/replay 409$' "$work/proxy.log" ||
   { cat "$work/proxy.log"; fail "A's own copy was not answered 409"; }
-sleep 1
-import -window root "$shots/shared-entered.png"
 # The band across the top, as the game draws "Entered in the world table";
-# a refusal's reason or "Not sent yet" would stand there instead.
+# a refusal's reason or "Not sent yet" would stand there instead. A draws it
+# once it has read the answer, which a busy machine may take a while to let
+# it do.
 band() { convert "$1" -crop 512x32+64+2 +repage "$2"; }
-band "$shots/shared-entered.png" "$work/shown.png"
 band "$src/tests/e2e/golden/world_entered_english.png" "$work/expected.png"
-differing="$(compare -metric AE -fuzz 5% "$work/shown.png" "$work/expected.png" null: 2>&1 || true)"
-[ "$differing" = 0 ] || fail "A's band is not the entered one ($differing pixels differ): $(cat "$work/a.err")"
+entered_shown() {
+  import -window root "$shots/shared-entered.png" &&
+    band "$shots/shared-entered.png" "$work/shown.png" || return 1
+  differing="$(compare -metric AE -fuzz 5% "$work/shown.png" "$work/expected.png" null: 2>&1 || true)"
+  [ "$differing" = 0 ]
+}
+differing=""
+wait_for 10 entered_shown ||
+  fail "A's band is not the entered one ($differing pixels differ): $(cat "$work/a.err")"
 if grep -q 'refused' "$work/a.err"; then fail "A says its result was refused: $(cat "$work/a.err")"; fi
 wait_for 10 bash -c "! test -e '$data/world-pending.txt'" || fail "the entered result is still kept"
 press "$win" Return

@@ -1,5 +1,7 @@
 // Every tab's result is kept: two and three tabs of one browser, with games
-// in play, closed, taken over and loaded again in every order. Each row is a
+// in play, closed, taken over and loaded again in every order, and a tab that
+// goes to another page and comes back, kept by the browser or loaded anew, on
+// a phone and on the desktop. Each row is a
 // browser context of its own (its own storage), and every game scores 10 on
 // the middle table (the clock held at the seed of checks.mjs), so that a
 // table holds exactly as many 10s as games were finished.
@@ -7,8 +9,8 @@
 //   node shared_test.mjs PAGE_FOLDER SOURCE_FOLDER [ROWS]   (or from web_test.mjs;
 //   ROWS: a pattern of the rows to run)
 import { chromium } from 'playwright-core';
-import { check, failures, sleep, until, titleShown, said, chromiumArgs, withTestHooks, holdClockAtSeed }
-  from './checks.mjs';
+import { check, failures, sleep, until, titleShown, said, chromiumArgs, withTestHooks, holdClockAtSeed,
+  phoneEmulation } from './checks.mjs';
 import { storedFile } from './kept_test.mjs';
 import { servePage } from './serve.mjs';
 import { pathToFileURL } from 'node:url';
@@ -93,6 +95,110 @@ const names = (stored) => scores(stored).map((score, row) => {
   return score ? `${String.fromCharCode(...(end < 0 ? text : text.slice(0, end)))}${score}` : '';
 }).filter(Boolean).join(' ');
 
+// A line that says another tab keeps the scores.
+const othersKeep = /another tab too|Another tab now keeps/;
+
+// Leaves the page for another and comes back with the browser's Back: the
+// page as it was left, when the browser keeps it (`cached`), else loaded
+// anew. Which of the two happened is checked, so that a row never tries the
+// other by chance.
+async function awayAndBack(page, cached, whileAway = async () => true) {
+  // A service worker that installs while the page is away talks to it, and
+  // the browser then drops the page it kept: the page's own is let settle.
+  await page.evaluate(async () => {
+    const ready = await navigator.serviceWorker.ready;
+    while (ready.installing || ready.waiting || ready.active.state !== 'activated') {
+      await new Promise((wait) => { setTimeout(wait, 100); });
+    }
+    window.pageShownAs = null;
+  });
+  await page.goto('about:blank');
+  const away = await whileAway();
+  await page.goBack({ waitUntil: 'commit' });
+  let shownAs = null;
+  await until('the page is shown again', async () => {
+    shownAs = await page.evaluate(() => window.pageShownAs).catch(() => null);
+    return shownAs !== null && shownAs !== undefined;
+  }, 60000);
+  return check(shownAs === (cached ? 'kept' : 'loaded'),
+    `the page comes back ${cached ? 'as it was left' : 'loaded anew'} (${shownAs})`) && away;
+}
+
+// A tab goes to another page during its game, alone or beside another tab,
+// and comes back: the folder is handed over while it is away and taken up
+// again as the tabs stand when it is back, its lines say so and no line
+// stays that is no longer true, and the game it finishes then is stored.
+async function goesAway(context, address, { cached, beside }) {
+  const first = await open(context, address, 'first');
+  const second = beside ? await open(context, address, 'second') : null;
+  if (second) await until('the second tab says another keeps the scores', async () => /another tab too/.test(await said(second)), 20000);
+  await startGame(first);
+  const away = await awayAndBack(first, cached, async () => !second ||
+    until('the other tab takes the folder over while the first is away, and says so', async () =>
+      /went to another page: this tab keeps them now/.test(await said(second)), 10000));
+  if (cached) {
+    check(await screen(first) === 2, 'the game left in play is still in play');
+  } else {
+    await titleShown(first, 'the page loaded anew shows the title');
+    await first.evaluate(() => window.morvex2RunClock());
+    await first.click('#start');
+  }
+  const told = await until(second ? 'the tab that came back says the other keeps the scores'
+                                  : 'the tab that came back, alone, says nothing of another tab', async () =>
+    othersKeep.test(await said(first)) === !!second, 10000);
+  if (!cached) await startGame(first);
+  await finishGame(first, 'the tab that came back');
+  const stored = await storedTens(first, 1, "the game of the tab that came back is stored");
+  let lines = true;
+  if (second) {
+    lines = await until('the tab that came back says it keeps the scores now', async () =>
+      /This tab now keeps/.test(await said(first)), 10000) &&
+      await until('the other tab says so too', async () => /Another tab now keeps/.test(await said(second)), 10000);
+  }
+  const last = await said(first);
+  // Alone, the tab has nothing to say of keeping the scores.
+  const stale = second ? othersKeep : /keeps? (the scores|them)/;
+  return check(!stale.test(last), `no line of the tab that came back says another tab keeps the scores (${last})`) &&
+    away && told && stored && lines;
+}
+
+// A tab's first request for the lock reaches the browser late, after the
+// game has asked to save its first files (a fresh browser's tables), as on a
+// busy phone: the save waits for the answer instead of taking the folder
+// before the tab's own request, which would then find it held and leave the
+// tab saying another keeps the scores. A tab alone says nothing of keeping
+// them.
+async function saveBeforeAnswer(context, address) {
+  await context.addInitScript(() => {
+    const request = navigator.locks.request.bind(navigator.locks);
+    let answer;
+    const answered = new Promise((resolve) => { answer = resolve; });
+    window.answerLock = answer;
+    let first = true;
+    navigator.locks.request = (name, options, callback) => {
+      if (!first) return request(name, options, callback);
+      first = false;
+      return answered.then(() => request(name, options, callback));
+    };
+  });
+  const page = await context.newPage();
+  page.on('pageerror', (error) => check(false, error.message));
+  await page.goto(address);
+  await titleShown(page);
+  const waited = check((await storedFile(page, 'tyuu.pod')) === null, 'the first save waits for the answer');
+  await page.evaluate(() => window.answerLock());
+  const stored = await until('the first save is stored once the answer comes', async () =>
+    (await storedFile(page, 'tyuu.pod')) !== null, 10000);
+  await sleep(500);
+  const locks = await page.evaluate(async () => {
+    const now = await navigator.locks.query();
+    return `${now.held.length} held, ${now.pending.length} waiting`;
+  });
+  const once = check(locks === '1 held, 0 waiting', `the tab holds the lock once and waits for nothing (${locks})`);
+  const line = await said(page);
+  return check(line === '', `the tab alone says nothing of keeping the scores (${line})`) && waited && stored && once;
+}
+
 // What a save keeps when another tab stored the file since this one read it
 // (`base`): this tab's new entries are added to the stored ones.
 async function testMerges(context, address) {
@@ -174,7 +280,7 @@ export async function testShared({ address, only = null }) {
         await startGame(second);
         await first.close();
         const said1 = await until('the second tab says it keeps the scores now', async () =>
-          /was closed: this tab keeps them now/.test(await said(second)), 10000);
+          /was closed or went to another page: this tab keeps them now/.test(await said(second)), 10000);
         check(!/another tab too/.test(await said(second)), 'the line that another tab keeps the scores is gone');
         await finishGame(second, 'second');
         return said1 && (await storedTens(second, 1, "the second tab's result is stored"));
@@ -235,15 +341,38 @@ export async function testShared({ address, only = null }) {
       }],
   ];
 
+  // A tab goes to another page and comes back, in each way a browser brings
+  // it back, alone and beside another tab, on a phone and on the desktop.
+  for (const phone of [true, false]) {
+    for (const cached of [true, false]) {
+      for (const beside of [false, true]) {
+        rows.push([`${phone ? 'a phone' : 'the desktop'}: a tab goes to another page during its game and comes back ` +
+          `${cached ? 'as it was left' : 'loaded anew'}, ${beside ? 'beside another tab' : 'alone'}: ` +
+          'it keeps the scores as the tabs stand, and its game is stored',
+        (context) => goesAway(context, address, { cached, beside }), { phone, cached }]);
+      }
+    }
+  }
+  rows.push(['a save that comes before the answer to the tab\'s first request for the lock waits for it',
+    (context) => saveBeforeAnswer(context, address)]);
+
   if (only) rows.splice(0, rows.length, ...rows.filter(([what]) => only.test(what)));
-  const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: chromiumArgs });
+  const launch = (cache) => chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: chromiumArgs,
+    ignoreDefaultArgs: cache ? ['--disable-back-forward-cache'] : [] });
+  // Playwright turns the back-forward cache off; the rows that want it have a browser of their own.
+  const browser = await launch(false);
+  const caching = await launch(true);
   try {
     // Two rows at a time: each plays its games in real time.
     for (let first = 0; first < rows.length; first += 2) {
-      await Promise.all(rows.slice(first, first + 2).map(async ([what, run]) => {
-        const context = await withTestHooks(await browser.newContext({ viewport: { width: 800, height: 640 } }));
+      await Promise.all(rows.slice(first, first + 2).map(async ([what, run, { phone = false, cached = false } = {}]) => {
+        const context = await withTestHooks(await (cached ? caching : browser).newContext(phone
+          ? { ...phoneEmulation, viewport: { width: 390, height: 844 } } : { viewport: { width: 800, height: 640 } }));
         context.setDefaultTimeout(120000);
         await holdClockAtSeed(context);
+        await context.addInitScript(() => {
+          addEventListener('pageshow', (event) => { window.pageShownAs = event.persisted ? 'kept' : 'loaded'; });
+        });
         try {
           const ok = await run(context);
           check(ok, what);
@@ -256,6 +385,7 @@ export async function testShared({ address, only = null }) {
     }
   } finally {
     await browser.close();
+    await caching.close();
   }
 }
 

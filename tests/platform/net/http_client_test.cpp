@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/base/loop_wake.h"
 #include "platform/net/http.h"
 
 namespace {
@@ -132,6 +134,20 @@ TEST_F(SystemHttpClient, HandsBackWhatTheServerAnsweredOrWhyThereIsNoAnswer) {
     EXPECT_EQ(answer.error.empty(), !c.failed) << c.name << ": " << answer.error;
   }
   EXPECT_EQ(answers.at(4).error, platform::net::kTooLong);
+}
+
+// The game's loop sleeps on a quiet screen for half a second at a time: an
+// answer must wake it, and be there to take when it does.
+TEST_F(SystemHttpClient, AnAnswerWakesTheGamesLoopAndIsThereWhenItLooks) {
+  platform::TakeLoopWake();
+  client_->Start(7, Get("/table"));
+  pollfd wake{platform::LoopWakeDescriptor(), POLLIN, 0};
+  ASSERT_EQ(::poll(&wake, 1, 30'000), 1) << "no wake within 30 s";
+  platform::TakeLoopWake();
+  const auto finished = client_->TakeFinished();
+  ASSERT_EQ(finished.size(), 1U);
+  EXPECT_EQ(finished[0].first, 7U);
+  EXPECT_EQ(finished[0].second.status, 200);
 }
 
 }  // namespace
