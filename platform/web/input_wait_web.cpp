@@ -8,20 +8,34 @@
 
 namespace {
 
-// Resolves with 1 when the page wakes it for input, 0 when the time is up.
-// A hidden page waits until it is woken (the page wakes it when it is shown
-// again): the game is in the background then, where its timers' ticks would
-// only be dropped, and each wake would cost the browser a task for nothing.
+// Hands the page back to the browser until it wakes the game for input (1)
+// or the time is up (0). A hidden page waits until it is woken (the page
+// wakes it when it is shown again): the game is in the background then, where
+// its timers' ticks would only be dropped, and each wake would cost the
+// browser a task for nothing.
+//
+// The game's stack is kept by asyncify's own sleep, and the timer or the wake
+// that ends the wait takes the game up again at once, in its own task: no
+// promise, no async function and no microtask between them. The title wakes
+// twelve times a second, and the promises' chain cost each of those turns a
+// few allocations and two more hops. The link names this function as one
+// that may sleep (web/CMakeLists.txt).
 // clang-format off
-EM_ASYNC_JS(int, WaitForPageInput, (int ms), {
-  return await new Promise(function(resolve) {
+EM_JS(int, WaitForPageInput, (int ms), {
+  return Asyncify.handleSleep(function(wakeUp) {
     var timer = 0;
     var done = function(woken) {
-      clearTimeout(timer);
+      if (timer) clearTimeout(timer);
+      timer = 0;
       Module.morvex2WakeForInput = null;
-      resolve(woken);
+      wakeUp(woken);
     };
-    if (!document.hidden) timer = setTimeout(function() { done(0); }, ms);
+    if (!document.hidden) {
+      timer = setTimeout(function() {
+        timer = 0;
+        done(0);
+      }, ms);
+    }
     Module.morvex2WakeForInput = function() { done(1); };
   });
 });
