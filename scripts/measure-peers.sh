@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Measures the game beside two falling-piece games Debian packages (ltris and
 # cuyo, installed here from Debian's packages when missing) in one run, each
-# the same way: a virtual X server of 1024 x 768 of its own, SDL's dummy
-# sound driver, a home, data and settings folder of its own, after one launch
-# of each that is not measured (the disk's cache, the game's cache of decoded
-# tunes), which sets that folder up: the launches measured are a player's
-# every start, not the first (PEERS_FIRST_START=1 measures first starts, each
-# with a fresh folder, as scripts/measure.sh does). For each program it gives the median of three launches,
-# the programs taken in turn, of
+# the same way: a virtual X server of its own (1024 x 768 unless PEERS_SCREEN
+# says otherwise), SDL's dummy sound driver, a home, data and settings folder
+# of its own, after one launch of each that is not measured (the disk's
+# cache, the game's cache of decoded tunes), which sets that folder up: the
+# launches measured are a player's every start, not the first
+# (PEERS_FIRST_START=1 measures first starts, each with a fresh folder, as
+# scripts/measure.sh does). For each program it gives the median of three
+# launches, the programs taken in turn, of
 #   first content  the time from launch to the first pixel on the screen that
 #                  is not black (tools/measure/first_content.cpp), the same
 #                  watcher for every program, and the time the program spent
@@ -16,13 +17,17 @@
 #   peak memory    the process's peak resident memory (VmHWM) at the end of
 #                  the title window, in 10^6 bytes;
 #   title CPU      the share of one core the process used over the window on
-#                  its first screen, all its threads.
+#                  its first screen, all its threads: from the clock's ticks
+#                  (what the goals were set against) and from the scheduler's
+#                  nanoseconds, which do not move in the ticks' steps.
 # The load average is printed with the figures: the machine may be shared.
 # scripts/measure.sh measures the game alone further (a running game, other
 # screen sizes, its own first frame).
 #
 # Usage: scripts/measure-peers.sh [BUILD_DIR]   (default build/release, built here)
 #   PEERS_SECONDS=20   length of the title window
+#   PEERS_SCREEN=WxH   the virtual screen's size (default 1024x768; e.g.
+#                      640x480, 1920x1080)
 #   PEERS_RUNS=3       launches of each program measured
 #   PEERS_ALSO="NAME=COMMAND ..."  further programs measured beside them, e.g.
 #                      an older build of the game: "before=/tmp/old/morvex2"
@@ -34,6 +39,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build/release}"
 seconds="${PEERS_SECONDS:-20}"
 runs="${PEERS_RUNS:-3}"
+screen="${PEERS_SCREEN:-1024x768}"
 
 "$root/scripts/install-deps.sh" peers >&2
 source "$root/scripts/virtual-screen.sh"
@@ -62,7 +68,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-start_virtual_screen 1024x768
+start_virtual_screen "$screen"
 while read -r name; do unset "$name"; done < <(env | sed -n 's/^\(SDL_[A-Za-z0-9_]*\)=.*/\1/p')
 export SDL_AUDIODRIVER=dummy
 # The game's decoded tunes are kept between launches, as a player's are.
@@ -83,7 +89,8 @@ resident_by_file() {
 }
 
 # measure NAME COMMAND OUT: one launch; OUT gets "first_s peak_mb cpu_percent
-# cpu_to_first_s", and OUT.split where its memory is.
+# cpu_to_first_s cpu_percent_from_the_scheduler", and OUT.split where its
+# memory is.
 measure() {
   local name="$1" command="$2" out="$3" run="$work/run" home="$work/home-$1"
   rm -rf "$run" && mkdir -p "$run"
@@ -105,8 +112,8 @@ measure() {
   busy="$(cpu_ns)"
   # The launch stamp is the program: its process id is the program's.
   sleep 1
-  local share hwm
-  share="$(cpu_share "$program" "$seconds")"
+  local share ns hwm
+  read -r share ns _ < <(cpu_window "$program" "$seconds")
   hwm="$(awk '/^VmHWM:/ { print $2 }' "/proc/$program/status")"
   resident_by_file >"$out.split"
   kill "$program" 2>/dev/null || true
@@ -115,8 +122,8 @@ measure() {
   # Back to a black screen before the next program is watched.
   sleep 0.5
   awk -v a="$(cat "$run/launch")" -v b="$(cat "$run/content")" -v k="$hwm" \
-      -v share="$share" -v busy="$busy" \
-    'BEGIN { printf "%.3f %.1f %s %.3f\n", (b - a) / 1e9, k * 1024 / 1e6, share, busy / 1e9 }' >"$out"
+      -v share="$share" -v busy="$busy" -v ns="$ns" \
+    'BEGIN { printf "%.3f %.1f %s %.3f %s\n", (b - a) / 1e9, k * 1024 / 1e6, share, busy / 1e9, ns }' >"$out"
 }
 
 # The launch not measured, then the measured ones, each round in another order.
@@ -138,20 +145,22 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 figure() {  # figure NAME COLUMN: the median over the runs
   for round in $(seq "$runs"); do cut -d' ' -f"$2" "$work/$1.$round"; done | median
 }
-echo "Side by side: Xvfb 1024 x 768, SDL's dummy sound, medians of $runs launches" \
+echo "Side by side: Xvfb ${screen/x/ x }, SDL's dummy sound, medians of $runs launches" \
   "(title window $seconds s; load average after each round: ${loads[*]})"
 printf '%-16s' "" && printf '%12s' "${names[@]}" && echo
-for column in 1 4 2 3; do
+for column in 1 4 2 3 5; do
   case "$column" in
     1) printf '%-16s' "first content s" ;;
     4) printf '%-16s' " its CPU time s" ;;
     2) printf '%-16s' "peak memory MB" ;;
     3) printf '%-16s' "title CPU %" ;;
+    5) printf '%-16s' " scheduler's %" ;;
   esac
   for name in "${names[@]}"; do printf '%12s' "$(figure "$name" "$column")"; done
   echo
 done
-echo "each launch (first content s, peak memory MB, title CPU %, CPU time to first content s):"
+echo "each launch (first content s, peak memory MB, title CPU %, CPU time to first content s," \
+  "title CPU % from the scheduler):"
 for name in "${names[@]}"; do
   printf '  %-10s' "$name"
   for round in $(seq "$runs"); do printf ' [%s]' "$(cat "$work/$name.$round")"; done
