@@ -74,12 +74,6 @@ export SDL_AUDIODRIVER=dummy
 # The game's decoded tunes are kept between launches, as a player's are.
 cache="$build/measure-cache"
 
-# The time the program has spent on a processor so far, all its threads, in
-# nanoseconds: unlike the time on the clock, hardly lengthened by a busy machine.
-cpu_ns() {
-  cat "/proc/$program/task/"*/schedstat 2>/dev/null | awk '{ s += $1 } END { print s + 0 }'
-}
-
 # The program's resident memory now, by the file mapped (a library, the
 # program) or the kind of anonymous memory, in KiB, largest first.
 resident_by_file() {
@@ -108,8 +102,10 @@ measure() {
     cat "$run/log" >&2
     return 1
   fi
+  # The time it spent on a processor until then: unlike the time on the
+  # clock, hardly lengthened by a busy machine.
   local busy
-  busy="$(cpu_ns)"
+  busy="$(cpu_ns "$program")"
   # The launch stamp is the program: its process id is the program's.
   sleep 1
   local share ns hwm

@@ -59,9 +59,8 @@ cpu_window() {
       }'
 }
 
-# cpu_share PID SECONDS: the clock ticks' share alone (cpu_window's first field).
-cpu_share() {
-  local line
-  line="$(cpu_window "$1" "$2")"
-  echo "${line%% *}"
+# cpu_ns PID: the nanoseconds the process has spent on a CPU so far, all its
+# threads (the scheduler's count; 0 where the kernel keeps none).
+cpu_ns() {
+  thread_times "$1" | awk '{ s += $2 } END { print s + 0 }'
 }

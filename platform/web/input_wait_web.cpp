@@ -25,17 +25,11 @@ EM_JS(int, WaitForPageInput, (int ms), {
   return Asyncify.handleSleep(function(wakeUp) {
     var timer = 0;
     var done = function(woken) {
-      if (timer) clearTimeout(timer);
-      timer = 0;
+      clearTimeout(timer);  // nothing where it has run, or none was set
       Module.morvex2WakeForInput = null;
       wakeUp(woken);
     };
-    if (!document.hidden) {
-      timer = setTimeout(function() {
-        timer = 0;
-        done(0);
-      }, ms);
-    }
+    if (!document.hidden) timer = setTimeout(function() { done(0); }, ms);
     Module.morvex2WakeForInput = function() { done(1); };
   });
 });
